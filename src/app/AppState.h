@@ -1,0 +1,65 @@
+// The application state g_app: flags, paths, the option set and the slot image, shared by
+// every part of the program and by the load worker.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+
+#include "store/DataFile.h"
+
+// A screen rectangle: position and size in pixels.
+struct Rect {
+    std::int32_t x;
+    std::int32_t y;
+    std::int32_t width;
+    std::int32_t height;
+};
+
+struct OptionSet {
+    std::int8_t wordwrap;
+    std::int8_t onTop;
+    std::int8_t autoBackup;
+    std::int8_t readOnly;
+    std::int8_t hideTooltips;
+    std::int8_t desktopShortcut;
+    std::int32_t windowX;
+    std::int32_t windowY;
+    std::int32_t windowWidth;
+    std::int32_t windowHeight;
+    std::int32_t zoom;
+    std::int32_t backgroundColour;
+    std::int32_t fontSize;
+    std::int32_t textColour;
+    std::int32_t fontStyle;
+    std::string fontName;
+};
+
+struct AppState {
+    std::uint32_t findMessage;
+    std::uint32_t bringToFrontMessage;
+    std::uint8_t fontChanged;
+    std::uint8_t unsavedEdit;
+    std::uint8_t recordsDeleted;
+    std::uint8_t settingsChanged;
+    std::atomic<std::uint8_t> running;
+    std::string searchTerm;
+    std::string programTitle;
+    std::string programFolder;
+    std::string settingsPath;
+    std::string dataPath;
+    std::string backupPath;
+    OptionSet options;
+    unsigned char slotImage[kSlotSize];
+};
+
+extern AppState g_app;
+
+constexpr std::size_t kFontNameLimit = 31;
+
+// Zeroes the state, then writes the option defaults and the initial flags (needs the
+// unscrambled string table). The bring-to-front message, registered before, is kept.
+void ResetAppState();
+void SetDefaultOptions(OptionSet* options);
+// The program folder is the program file's path cut after its last separator.
+void ResolvePaths(const std::string& programPath);

@@ -1,0 +1,238 @@
+// Parsing, lookup and the normal form of key/value files. The whole file is read into memory
+// at open and written back whole, through a temporary file, at close.
+#include "options/KeyValueFile.h"
+
+#include "platform/Files.h"
+
+namespace {
+
+const char kByteOrderMark[] = "\xEF\xBB\xBF";
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsLineEnd(char c) { return c == '\r' || c == '\n'; }
+
+char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool SameName(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
+    return true;
+}
+
+KeyLine ParseLine(std::string_view line) {
+    std::size_t start = 0;
+    while (start < line.size() && IsBlank(line[start])) ++start;
+    line.remove_prefix(start);
+    if (!line.empty() && line[0] == ';') {
+        std::string_view text = line.substr(1);
+        if (!text.empty() && text[0] == ' ') text.remove_prefix(1);
+        return {kLineComment, std::string(), std::string(text)};
+    }
+    if (!line.empty() && line[0] == '[') {
+        std::size_t close = line.find(']');
+        return {kLineGroup, std::string(line.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1)),
+                std::string()};
+    }
+    std::size_t equals = line.find('=');
+    if (equals == std::string_view::npos) return {kLineKey, std::string(line), std::string()};
+    std::size_t keyEnd = equals;
+    while (keyEnd > 0 && IsBlank(line[keyEnd - 1])) --keyEnd;
+    std::size_t valueStart = equals + 1;
+    while (valueStart < line.size() && IsBlank(line[valueStart])) ++valueStart;
+    return {kLineKey, std::string(line.substr(0, keyEnd)), std::string(line.substr(valueStart))};
+}
+
+// The program's names and values as the file spells them.
+std::string InFileForm(const KeyFile& file, const std::string& text) {
+    return file.utf8 ? Latin1ToUtf8(text) : text;
+}
+
+// Index of the line after the current group's last line.
+std::size_t GroupEnd(const KeyFile& file) {
+    std::size_t i = static_cast<std::size_t>(file.group + 1);
+    while (i < file.lines.size() && file.lines[i].kind != kLineGroup) ++i;
+    return i;
+}
+
+const KeyLine* FindKey(const KeyFile& file, const std::string& key) {
+    if (file.group < 0 || file.groupPending) return nullptr;
+    std::string name = InFileForm(file, key);
+    std::size_t end = GroupEnd(file);
+    for (std::size_t i = static_cast<std::size_t>(file.group + 1); i < end; ++i)
+        if (file.lines[i].kind == kLineKey && SameName(file.lines[i].name, name)) return &file.lines[i];
+    return nullptr;
+}
+
+}  // namespace
+
+std::string Latin1ToUtf8(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (char c : text) {
+        unsigned char b = static_cast<unsigned char>(c);
+        if (b < 0x80) {
+            out += c;
+        } else {
+            out += static_cast<char>(0xC0 | (b >> 6));
+            out += static_cast<char>(0x80 | (b & 0x3F));
+        }
+    }
+    return out;
+}
+
+std::string Utf8ToLatin1(std::string_view text) {
+    std::string out;
+    std::size_t i = 0;
+    while (i < text.size()) {
+        unsigned char b = static_cast<unsigned char>(text[i]);
+        std::size_t length = b < 0x80 ? 1 : (b & 0xE0) == 0xC0 ? 2 : (b & 0xF0) == 0xE0 ? 3 : (b & 0xF8) == 0xF0 ? 4 : 0;
+        bool complete = length != 0 && i + length <= text.size();
+        std::uint32_t code = length == 1 ? b : length == 2 ? (b & 0x1Fu) : length == 3 ? (b & 0x0Fu) : (b & 0x07u);
+        for (std::size_t k = 1; complete && k < length; ++k) {
+            unsigned char c = static_cast<unsigned char>(text[i + k]);
+            complete = (c & 0xC0) == 0x80;
+            code = (code << 6) | (c & 0x3Fu);
+        }
+        if (!complete) {
+            out += '?';
+            ++i;
+            continue;
+        }
+        bool overlong = (length == 2 && code < 0x80) || (length == 3 && code < 0x800) || (length == 4 && code < 0x10000);
+        out += (code <= 0xFF && !overlong) ? static_cast<char>(code) : '?';
+        i += length;
+    }
+    return out;
+}
+
+std::int32_t ParseInteger(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size() && IsBlank(text[i])) ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
+    // Unsigned arithmetic wraps where a huge number would overflow.
+    std::uint32_t value = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i)
+        value = value * 10u + static_cast<std::uint32_t>(text[i] - '0');
+    if (negative) value = 0u - value;
+    return static_cast<std::int32_t>(value);
+}
+
+void ParseKeyLines(std::string_view bytes, KeyFile* file) {
+    file->lines.clear();
+    file->utf8 = bytes.size() > 2 && bytes.substr(0, 3) == kByteOrderMark;
+    std::size_t pos = file->utf8 ? 3 : 0;
+    while (pos < bytes.size()) {
+        if (IsLineEnd(bytes[pos])) {
+            ++pos;
+            continue;
+        }
+        std::size_t end = pos;
+        while (end < bytes.size() && !IsLineEnd(bytes[end])) ++end;
+        file->lines.push_back(ParseLine(bytes.substr(pos, end - pos)));
+        pos = end;
+    }
+}
+
+std::string FormatKeyLines(const KeyFile& file) {
+    std::string out;
+    if (file.utf8) out = std::string(kByteOrderMark) + "\r\n";
+    bool firstGroup = true;
+    for (const KeyLine& line : file.lines) {
+        switch (line.kind) {
+            case kLineGroup:
+                if (!firstGroup) out += "\r\n";
+                firstGroup = false;
+                out += "[" + line.name + "]";
+                break;
+            case kLineComment:
+                out += "; " + line.value;
+                break;
+            case kLineKey:
+                out += line.name + "=" + line.value;
+                break;
+        }
+        out += "\r\n";
+    }
+    return out;
+}
+
+bool OpenKeyFile(KeyFile* file, const std::string& path) {
+    *file = KeyFile();
+    std::string bytes;
+    if (!ReadWholeFile(path, &bytes)) return false;
+    ParseKeyLines(bytes, file);
+    file->path = path;
+    file->open = true;
+    file->writable = IsWritableFile(path);
+    return true;
+}
+
+bool CreateKeyFile(KeyFile* file, const std::string& path) {
+    *file = KeyFile();
+    if (!WriteFileReplacing(path, std::string_view())) return false;
+    file->path = path;
+    file->open = true;
+    file->writable = true;
+    return true;
+}
+
+void SelectGroup(KeyFile* file, const std::string& name) {
+    std::string inFile = InFileForm(*file, name);
+    for (std::size_t i = 0; i < file->lines.size(); ++i) {
+        if (file->lines[i].kind == kLineGroup && SameName(file->lines[i].name, inFile)) {
+            file->group = static_cast<int>(i);
+            file->groupPending = false;
+            return;
+        }
+    }
+    file->groupPending = true;
+    file->pendingGroup = inFile;
+}
+
+std::int32_t ReadInteger(const KeyFile& file, const std::string& key, std::int32_t fallback) {
+    const KeyLine* line = FindKey(file, key);
+    return line ? ParseInteger(line->value) : fallback;
+}
+
+std::string ReadText(const KeyFile& file, const std::string& key, const std::string& fallback) {
+    const KeyLine* line = FindKey(file, key);
+    if (!line) return fallback;
+    std::string_view value = line->value;
+    while (!value.empty() && IsBlank(value.front())) value.remove_prefix(1);
+    while (!value.empty() && IsBlank(value.back())) value.remove_suffix(1);
+    return file.utf8 ? Utf8ToLatin1(value) : std::string(value);
+}
+
+void WriteInteger(KeyFile* file, const std::string& key, std::int32_t value) {
+    WriteText(file, key, std::to_string(value));
+}
+
+void WriteText(KeyFile* file, const std::string& key, const std::string& value) {
+    if (file->groupPending) {
+        file->lines.push_back({kLineGroup, file->pendingGroup, std::string()});
+        file->group = static_cast<int>(file->lines.size()) - 1;
+        file->groupPending = false;
+    }
+    std::string name = InFileForm(*file, key);
+    std::string text = InFileForm(*file, value);
+    file->modified = true;
+    std::size_t end = GroupEnd(*file);
+    for (std::size_t i = static_cast<std::size_t>(file->group + 1); i < end; ++i) {
+        KeyLine& line = file->lines[i];
+        if (line.kind == kLineKey && SameName(line.name, name)) {
+            line.name = name;
+            line.value = text;
+            return;
+        }
+    }
+    file->lines.insert(file->lines.begin() + static_cast<std::ptrdiff_t>(end), {kLineKey, name, text});
+}
+
+bool CloseKeyFile(KeyFile* file) {
+    bool ok = true;
+    if (file->open && file->modified && file->writable) ok = WriteFileReplacing(file->path, FormatKeyLines(*file));
+    *file = KeyFile();
+    return ok;
+}

@@ -1,0 +1,245 @@
+// POSIX implementation of the file layer: 64-bit offsets, advisory locks held while a file is
+// open, fdatasync before a write counts as done, and replacement by rename only.
+#include "platform/Files.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+thread_local std::string t_lastError;
+
+bool Fail(const char* doing, const std::string& path, int error) {
+    t_lastError = std::string(doing) + " " + path + ": " + std::strerror(error);
+    return false;
+}
+
+bool FailErrno(const char* doing, const std::string& path) { return Fail(doing, path, errno); }
+
+std::string FolderOf(const std::string& path) {
+    std::size_t slash = path.find_last_of('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// A rename is durable only once the folder that holds the name is flushed too.
+bool FlushFolderOf(const std::string& path) {
+    std::string folder = FolderOf(path);
+    int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return FailErrno("Opening folder", folder);
+    bool ok = fsync(fd) == 0 || errno == EINVAL;
+    int error = errno;
+    close(fd);
+    return ok || Fail("Flushing folder", folder, error);
+}
+
+}  // namespace
+
+const std::string& LastFileError() { return t_lastError; }
+
+FileInfo StatPath(const std::string& path) {
+    FileInfo info;
+    struct stat st;
+    if (stat(path.c_str(), &st) != 0) return info;
+    if (S_ISREG(st.st_mode)) {
+        info.kind = kFileRegular;
+        info.size = st.st_size;
+    } else {
+        info.kind = S_ISDIR(st.st_mode) ? kFileFolder : kFileOther;
+    }
+    return info;
+}
+
+// A file without its owner's write bit counts as read-only even where the user (root) could
+// write it anyway: that bit is how a user marks a file read-only.
+bool IsWritableFile(const std::string& path) {
+    struct stat st;
+    return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && (st.st_mode & S_IWUSR) &&
+           access(path.c_str(), W_OK) == 0;
+}
+
+bool OpenFile(const std::string& path, OpenMode mode, FileHandle* file) {
+    // O_NONBLOCK keeps a pipe named like the file from hanging the open; regular files
+    // ignore it.
+    int flags = O_CLOEXEC | O_NONBLOCK | (mode == kOpenRead ? O_RDONLY : O_RDWR);
+    if (mode == kOpenReadWriteCreate) flags |= O_CREAT;
+    int fd = open(path.c_str(), flags, 0600);
+    if (fd < 0) return FailErrno("Opening", path);
+    struct stat st;
+    if (fstat(fd, &st) != 0) {
+        int error = errno;
+        close(fd);
+        return Fail("Opening", path, error);
+    }
+    if (!S_ISREG(st.st_mode)) {
+        close(fd);
+        return Fail("Opening", path, S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
+    }
+    if (flock(fd, (mode == kOpenRead ? LOCK_SH : LOCK_EX) | LOCK_NB) != 0) {
+        int error = errno;
+        close(fd);
+        return Fail("Locking", path, error);
+    }
+    file->fd = fd;
+    file->path = path;
+    return true;
+}
+
+void CloseFile(FileHandle* file) {
+    if (file->fd >= 0) close(file->fd);
+    file->fd = -1;
+}
+
+std::int64_t SizeOfOpenFile(const FileHandle& file) {
+    struct stat st;
+    if (fstat(file.fd, &st) != 0) {
+        FailErrno("Reading the size of", file.path);
+        return -1;
+    }
+    return st.st_size;
+}
+
+std::int64_t ReadAt(const FileHandle& file, std::int64_t offset, void* buffer, std::size_t n) {
+    std::size_t done = 0;
+    while (done < n) {
+        ssize_t got = pread(file.fd, static_cast<char*>(buffer) + done, n - done, offset + done);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) {
+            FailErrno("Reading", file.path);
+            return -1;
+        }
+        if (got == 0) break;
+        done += static_cast<std::size_t>(got);
+    }
+    return static_cast<std::int64_t>(done);
+}
+
+bool ReadExactlyAt(const FileHandle& file, std::int64_t offset, void* buffer, std::size_t n) {
+    std::int64_t got = ReadAt(file, offset, buffer, n);
+    if (got < 0) return false;
+    return static_cast<std::size_t>(got) == n || Fail("Reading", file.path, EIO);
+}
+
+bool WriteAt(const FileHandle& file, std::int64_t offset, const void* bytes, std::size_t n) {
+    std::size_t done = 0;
+    while (done < n) {
+        ssize_t put = pwrite(file.fd, static_cast<const char*>(bytes) + done, n - done, offset + done);
+        if (put < 0 && errno == EINTR) continue;
+        if (put <= 0) return FailErrno("Writing", file.path);
+        done += static_cast<std::size_t>(put);
+    }
+    return true;
+}
+
+bool FlushFile(const FileHandle& file) {
+    return fdatasync(file.fd) == 0 || FailErrno("Flushing", file.path);
+}
+
+bool CreateTempFile(const std::string& tempPath, const std::string& target, FileHandle* file) {
+    // The replacement keeps the permissions of the file it replaces; new files are the user's.
+    struct stat st;
+    mode_t mode = stat(target.c_str(), &st) == 0 && S_ISREG(st.st_mode) ? (st.st_mode & 07777) : 0600;
+    int fd = open(tempPath.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0) return FailErrno("Creating", tempPath);
+    if (fchmod(fd, mode | S_IRUSR | S_IWUSR) != 0 || flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        int error = errno;
+        close(fd);
+        unlink(tempPath.c_str());
+        return Fail("Creating", tempPath, error);
+    }
+    file->fd = fd;
+    file->path = tempPath;
+    return true;
+}
+
+void DiscardTempFile(FileHandle* file) {
+    if (file->fd < 0) return;
+    CloseFile(file);
+    unlink(file->path.c_str());
+}
+
+bool CommitTempFile(FileHandle* file, const std::string& target) {
+    if (!FlushFile(*file)) {
+        DiscardTempFile(file);
+        return false;
+    }
+    CloseFile(file);
+    if (rename(file->path.c_str(), target.c_str()) != 0) {
+        int error = errno;
+        unlink(file->path.c_str());
+        return Fail("Replacing", target, error);
+    }
+    return FlushFolderOf(target);
+}
+
+bool WriteFileReplacing(const std::string& target, std::string_view bytes) {
+    FileHandle temp;
+    if (!CreateTempFile(target + ".tmp", target, &temp)) return false;
+    if (!WriteAt(temp, 0, bytes.data(), bytes.size())) {
+        DiscardTempFile(&temp);
+        return false;
+    }
+    return CommitTempFile(&temp, target);
+}
+
+bool CopyFileReplacing(const std::string& from, const std::string& to) {
+    FileHandle source;
+    if (!OpenFile(from, kOpenRead, &source)) return false;
+    FileHandle temp;
+    if (!CreateTempFile(to + ".tmp", to, &temp)) {
+        CloseFile(&source);
+        return false;
+    }
+    std::vector<char> buffer(1 << 20);
+    std::int64_t offset = 0;
+    bool ok = true;
+    for (;;) {
+        std::int64_t got = ReadAt(source, offset, buffer.data(), buffer.size());
+        if (got <= 0) {
+            ok = got == 0;
+            break;
+        }
+        if (!WriteAt(temp, offset, buffer.data(), static_cast<std::size_t>(got))) {
+            ok = false;
+            break;
+        }
+        offset += got;
+    }
+    CloseFile(&source);
+    if (!ok) {
+        DiscardTempFile(&temp);
+        return false;
+    }
+    return CommitTempFile(&temp, to);
+}
+
+bool ReadWholeFile(const std::string& path, std::string* bytes) {
+    FileHandle file;
+    if (!OpenFile(path, kOpenRead, &file)) return false;
+    std::int64_t size = SizeOfOpenFile(file);
+    bool ok = size >= 0;
+    if (ok) {
+        bytes->resize(static_cast<std::size_t>(size));
+        std::int64_t got = ReadAt(file, 0, bytes->data(), bytes->size());
+        ok = got >= 0;
+        if (ok) bytes->resize(static_cast<std::size_t>(got));
+    }
+    CloseFile(&file);
+    return ok;
+}
+
+bool DeleteFile(const std::string& path) {
+    return unlink(path.c_str()) == 0 || errno == ENOENT || FailErrno("Deleting", path);
+}
+
+std::string ExecutablePath() {
+    std::vector<char> buffer(4096);
+    ssize_t n = readlink("/proc/self/exe", buffer.data(), buffer.size() - 1);
+    if (n <= 0) return std::string();
+    return std::string(buffer.data(), static_cast<std::size_t>(n));
+}

@@ -1,0 +1,52 @@
+// File operations of the toolkit-free code: every open, read, write, flush, rename and delete
+// of the program passes here. A failure returns false (or -1) and leaves "what we were doing:
+// OS reason" in LastFileError() for the caller's message.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+enum FileKind { kFileMissing, kFileRegular, kFileFolder, kFileOther };
+
+struct FileInfo {
+    FileKind kind = kFileMissing;
+    std::int64_t size = -1;  // regular files only
+};
+
+// Open modes. Writers take an exclusive lock, readers a shared one; a file locked by another
+// process does not open.
+enum OpenMode { kOpenRead, kOpenReadWrite, kOpenReadWriteCreate };
+
+struct FileHandle {
+    int fd = -1;
+    std::string path;
+};
+
+FileInfo StatPath(const std::string& path);
+bool IsWritableFile(const std::string& path);
+
+bool OpenFile(const std::string& path, OpenMode mode, FileHandle* file);
+void CloseFile(FileHandle* file);
+std::int64_t SizeOfOpenFile(const FileHandle& file);
+// Reads up to n bytes at offset; fewer only at the end of the file. Returns -1 on failure.
+std::int64_t ReadAt(const FileHandle& file, std::int64_t offset, void* buffer, std::size_t n);
+// Reads exactly n bytes at offset; a short file counts as a failure.
+bool ReadExactlyAt(const FileHandle& file, std::int64_t offset, void* buffer, std::size_t n);
+bool WriteAt(const FileHandle& file, std::int64_t offset, const void* bytes, std::size_t n);
+bool FlushFile(const FileHandle& file);
+
+// A file that replaces another is written beside it under a temporary name, flushed, and
+// renamed over the target; DiscardTempFile removes it again after a failure.
+bool CreateTempFile(const std::string& tempPath, const std::string& target, FileHandle* file);
+bool CommitTempFile(FileHandle* file, const std::string& target);
+void DiscardTempFile(FileHandle* file);
+bool WriteFileReplacing(const std::string& target, std::string_view bytes);
+bool CopyFileReplacing(const std::string& from, const std::string& to);
+
+bool ReadWholeFile(const std::string& path, std::string* bytes);
+bool DeleteFile(const std::string& path);
+
+std::string ExecutablePath();
+const std::string& LastFileError();

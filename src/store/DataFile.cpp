@@ -1,0 +1,98 @@
+// Slot operations on the data file. Each one opens the file, moves one slot at a 64-bit offset
+// and closes it again, so no file stays open while the program is idle.
+#include "store/DataFile.h"
+
+#include <cstring>
+
+#include "app/AppState.h"
+#include "app/StringTable.h"
+#include "platform/Files.h"
+
+bool IsWellFormedSize(std::int64_t size) { return size > 0 && size % kSlotSize == 0; }
+
+std::string DataFileErrorText() { return Str(kStrDataFileErrorPrefix) + g_app.dataPath; }
+
+std::int64_t DataFileSize(const std::string& path) {
+    FileInfo info = StatPath(path);
+    return info.kind == kFileRegular ? info.size : -1;
+}
+
+std::int64_t SlotCount() {
+    std::int64_t size = DataFileSize(g_app.dataPath);
+    return size < 0 ? 0 : size / kSlotSize;
+}
+
+void NegateBytes(unsigned char* bytes, std::size_t n) {
+    for (std::size_t i = 0; i < n; ++i) bytes[i] = static_cast<unsigned char>(0u - bytes[i]);
+}
+
+void EncodeText(std::string_view text, unsigned char* image) {
+    std::size_t n = text.size() < kTextSize ? text.size() : kTextSize;
+    image[0] = 0;
+    std::memcpy(image + 1, text.data(), n);
+    NegateBytes(image + 1, n);
+    std::memset(image + 1 + n, 0, kTextSize - n);
+}
+
+std::string DecodeText(const unsigned char* image) {
+    const void* end = std::memchr(image + 1, 0, kTextSize);
+    std::size_t n = end ? static_cast<std::size_t>(static_cast<const unsigned char*>(end) - (image + 1)) : kTextSize;
+    std::string text(reinterpret_cast<const char*>(image + 1), n);
+    NegateBytes(reinterpret_cast<unsigned char*>(text.data()), n);
+    return text;
+}
+
+bool ReadSlot(std::int64_t slot) {
+    FileHandle file;
+    bool ok = OpenFile(g_app.dataPath, kOpenRead, &file) &&
+              ReadExactlyAt(file, slot * kSlotSize, g_app.slotImage, kSlotSize);
+    CloseFile(&file);
+    if (!ok) std::memset(g_app.slotImage, 0, kSlotSize);
+    return ok;
+}
+
+bool WriteSlot(std::int64_t slot) {
+    FileHandle file;
+    bool ok = OpenFile(g_app.dataPath, kOpenReadWriteCreate, &file) &&
+              WriteAt(file, slot * kSlotSize, g_app.slotImage, kSlotSize) && FlushFile(file);
+    CloseFile(&file);
+    return ok;
+}
+
+bool MarkDeleted(std::int64_t slot) {
+    FileHandle file;
+    bool ok = OpenFile(g_app.dataPath, kOpenReadWrite, &file) &&
+              ReadExactlyAt(file, slot * kSlotSize, g_app.slotImage, kSlotSize);
+    if (ok) {
+        g_app.slotImage[0] = 1;
+        ok = WriteAt(file, slot * kSlotSize, g_app.slotImage, kSlotSize) && FlushFile(file);
+    }
+    CloseFile(&file);
+    return ok;
+}
+
+bool CreateStarterFile() {
+    FileHandle temp;
+    if (!CreateTempFile(g_app.dataPath + ".tmp", g_app.dataPath, &temp)) return false;
+    for (int n = 1; n <= kStarterRecords; ++n) {
+        std::string text = Str(kStrStarterPrefix) + static_cast<char>('0' + n) + Str(kStrSpacer);
+        EncodeText(text, g_app.slotImage);
+        if (!WriteAt(temp, (n - 1) * kSlotSize, g_app.slotImage, kSlotSize)) {
+            DiscardTempFile(&temp);
+            return false;
+        }
+    }
+    return CommitTempFile(&temp, g_app.dataPath);
+}
+
+bool RestoreFromBackup() { return CopyFileReplacing(g_app.backupPath, g_app.dataPath); }
+
+bool BackupIsDue(bool hadUnsavedEdit) {
+    if (g_app.options.autoBackup != 1) return false;
+    std::int64_t backupSize = DataFileSize(g_app.backupPath);
+    return hadUnsavedEdit || g_app.recordsDeleted || backupSize < 0 || backupSize % kSlotSize != 0;
+}
+
+bool RefreshBackup(bool hadUnsavedEdit) {
+    return !BackupIsDue(hadUnsavedEdit) || CopyFileReplacing(g_app.dataPath, g_app.backupPath);
+}

@@ -1,0 +1,36 @@
+// The data file: fixed 32,001-byte slots without a header, the negation coding of record
+// text, the slot operations through g_app.slotImage, the starter file and the backup.
+// Procedures return false on failure with the reason in LastFileError().
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+constexpr std::int64_t kSlotSize = 32001;
+constexpr std::int64_t kTextSize = 32000;
+constexpr std::int64_t kRecordLimit = 32767;
+constexpr int kStarterRecords = 9;
+
+bool IsWellFormedSize(std::int64_t size);
+// The one message by which the record store reports an unusable data file.
+std::string DataFileErrorText();
+// -1 for a missing file (or anything that is not a regular file).
+std::int64_t DataFileSize(const std::string& path);
+std::int64_t SlotCount();
+
+// The slot image holds 32,001 bytes: the deleted mark, then the coded text area.
+void NegateBytes(unsigned char* bytes, std::size_t n);
+void EncodeText(std::string_view text, unsigned char* image);
+std::string DecodeText(const unsigned char* image);
+
+// A failed read leaves the slot image zeroed, never another record's bytes.
+bool ReadSlot(std::int64_t slot);
+bool WriteSlot(std::int64_t slot);
+bool MarkDeleted(std::int64_t slot);
+
+bool CreateStarterFile();
+bool RestoreFromBackup();
+// Copies the data file over the backup when Auto Backup is 1 and the backup is stale.
+bool RefreshBackup(bool hadUnsavedEdit);
+bool BackupIsDue(bool hadUnsavedEdit);

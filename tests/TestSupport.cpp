@@ -1,0 +1,180 @@
+// Test helpers and the test main, which prepares the string table and the state once.
+#include "TestSupport.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include "app/AppState.h"
+#include "app/StringTable.h"
+#include "store/DataFile.h"
+
+extern char** environ;
+
+TestFolder MakeTestFolder() {
+    std::string pattern = (std::getenv("TMPDIR") ? std::string(std::getenv("TMPDIR")) : std::string("/tmp")) +
+                          "/jotcrate-test-XXXXXX";
+    std::vector<char> buffer(pattern.begin(), pattern.end());
+    buffer.push_back('\0');
+    if (!mkdtemp(buffer.data())) std::abort();
+    TestFolder folder{std::string(buffer.data()) + "/"};
+    ResetAppState();
+    ResolvePaths(folder.path + "jotcrate");
+    return folder;
+}
+
+void RemoveTestFolder(const TestFolder& folder) {
+    for (const std::string& name : FolderEntries(folder.path)) {
+        std::string path = folder.path + name;
+        struct stat st;
+        if (lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
+            RemoveTestFolder(TestFolder{path + "/"});
+        } else {
+            chmod(path.c_str(), 0600);
+            unlink(path.c_str());
+        }
+    }
+    chmod(folder.path.c_str(), 0700);
+    rmdir(folder.path.c_str());
+}
+
+std::string ReadFileBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+void WriteFileBytes(const std::string& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+bool PathExists(const std::string& path) {
+    struct stat st;
+    return lstat(path.c_str(), &st) == 0;
+}
+
+std::vector<std::string> FolderEntries(const std::string& folder) {
+    std::vector<std::string> names;
+    DIR* dir = opendir(folder.c_str());
+    if (!dir) return names;
+    while (dirent* entry = readdir(dir)) {
+        std::string name = entry->d_name;
+        if (name != "." && name != "..") names.push_back(name);
+    }
+    closedir(dir);
+    return names;
+}
+
+std::string SlotBytes(const std::string& text, bool deleted) {
+    std::string slot(kSlotSize, '\0');
+    slot[0] = deleted ? 1 : 0;
+    for (std::size_t i = 0; i < text.size() && i < kTextSize; ++i)
+        slot[i + 1] = static_cast<char>(0u - static_cast<unsigned char>(text[i]));
+    return slot;
+}
+
+void WriteDataFile(const std::string& path, const std::vector<std::string>& texts) {
+    std::string bytes;
+    for (const std::string& text : texts) bytes += SlotBytes(text);
+    WriteFileBytes(path, bytes);
+}
+
+std::vector<std::string> TestEnvironment(const std::vector<std::string>& changes) {
+    std::vector<std::string> env;
+    for (char** e = environ; *e; ++e) env.push_back(*e);
+    for (const std::string& change : changes) {
+        std::string name = change.substr(0, change.find('=') + 1);
+        for (auto it = env.begin(); it != env.end();)
+            it = it->rfind(name, 0) == 0 ? env.erase(it) : it + 1;
+        if (change.size() > name.size()) env.push_back(change);
+    }
+    return env;
+}
+
+int StartProcess(const std::vector<std::string>& argv, const std::vector<std::string>& environment,
+                 const std::string& standardErrorPath, const std::string& standardOutputPath) {
+    std::vector<char*> args, env;
+    for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    for (const std::string& e : environment) env.push_back(const_cast<char*>(e.c_str()));
+    env.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    if (!standardErrorPath.empty())
+        posix_spawn_file_actions_addopen(&actions, 2, standardErrorPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    if (!standardOutputPath.empty())
+        posix_spawn_file_actions_addopen(&actions, 1, standardOutputPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    pid_t pid = -1;
+    if (posix_spawn(&pid, args[0], &actions, nullptr, args.data(), env.data()) != 0) pid = -1;
+    posix_spawn_file_actions_destroy(&actions);
+    return pid;
+}
+
+int WaitProcess(int pid, int timeoutMs) {
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        int status = 0;
+        pid_t done = waitpid(pid, &status, WNOHANG);
+        if (done == pid) return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        if (done < 0) return -1;
+        if (std::chrono::steady_clock::now() > deadline) return -2;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+}
+
+bool WaitForText(const std::string& path, const std::string& text, int timeoutMs) {
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (ReadFileBytes(path).find(text) == std::string::npos) {
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
+}
+
+ProcessResult RunProcess(const std::vector<std::string>& argv, const std::vector<std::string>& environment,
+                         int timeoutMs) {
+    char errorPath[] = "/tmp/jotcrate-stderr-XXXXXX";
+    int fd = mkstemp(errorPath);
+    if (fd >= 0) close(fd);
+    ProcessResult result;
+    int pid = StartProcess(argv, environment, errorPath);
+    if (pid > 0) {
+        result.exitCode = WaitProcess(pid, timeoutMs);
+        if (result.exitCode == -2) {
+            kill(pid, SIGKILL);
+            waitpid(pid, nullptr, 0);
+            result.exitCode = -1;
+        }
+    }
+    result.standardError = ReadFileBytes(errorPath);
+    unlink(errorPath);
+    return result;
+}
+
+std::string InstallProgramCopy(const std::string& folder) {
+    std::string target = folder + "jotcrate";
+    WriteFileBytes(target, ReadFileBytes(JOTCRATE_BINARY));
+    chmod(target.c_str(), 0755);
+    return target;
+}
+
+int main(int argc, char** argv) {
+    UnscrambleStrings();
+    ResetAppState();
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

@@ -1,0 +1,43 @@
+// Shared test helpers: a private temporary folder that g_app's paths point into, data files
+// built from texts, and running real processes.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct TestFolder {
+    std::string path;  // with a trailing '/'
+};
+
+// Creates a fresh folder and points the program folder and every path of g_app into it.
+TestFolder MakeTestFolder();
+void RemoveTestFolder(const TestFolder& folder);
+
+std::string ReadFileBytes(const std::string& path);
+void WriteFileBytes(const std::string& path, const std::string& bytes);
+bool PathExists(const std::string& path);
+std::vector<std::string> FolderEntries(const std::string& folder);
+
+// A data file image: one slot per text, negation-coded; marked slots carry deleted mark 1.
+std::string SlotBytes(const std::string& text, bool deleted = false);
+void WriteDataFile(const std::string& path, const std::vector<std::string>& texts);
+
+struct ProcessResult {
+    int exitCode = -1;  // -1 when killed by a signal or timed out
+    std::string standardError;
+};
+
+// Environment entries "NAME=value" replace or add to the test's own; "NAME=" removes NAME.
+std::vector<std::string> TestEnvironment(const std::vector<std::string>& changes);
+int StartProcess(const std::vector<std::string>& argv, const std::vector<std::string>& environment,
+                 const std::string& standardErrorPath = std::string(),
+                 const std::string& standardOutputPath = std::string());
+// Waits up to timeoutMs for the file to contain text.
+bool WaitForText(const std::string& path, const std::string& text, int timeoutMs);
+// Waits up to timeoutMs; returns the exit code, -1 for a signal, -2 when still running.
+int WaitProcess(int pid, int timeoutMs);
+ProcessResult RunProcess(const std::vector<std::string>& argv, const std::vector<std::string>& environment,
+                         int timeoutMs = 20000);
+// Copies the built program into folder, so that its program folder is that folder.
+std::string InstallProgramCopy(const std::string& folder);

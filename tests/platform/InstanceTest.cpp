@@ -1,0 +1,157 @@
+// Single instance with real processes: who becomes the first, what a second one sends, and
+// that neither a killed instance nor a silent peer blocks the next.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstring>
+
+#include "TestSupport.h"
+#include "platform/Instance.h"
+
+namespace {
+
+const std::string kName = "jotcrate-test-instance";
+
+class InstanceTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        folder = MakeTestFolder();
+        runtime = folder.path + "run";
+        mkdir(runtime.c_str(), 0700);
+        env = TestEnvironment({"XDG_RUNTIME_DIR=" + runtime});
+    }
+    void TearDown() override {
+        for (int pid : running) {
+            kill(pid, SIGKILL);
+            waitpid(pid, nullptr, 0);
+        }
+        RemoveTestFolder(folder);
+    }
+    // Starts a probe whose standard output goes to folder/<label>.
+    int StartProbe(const std::string& label, const std::string& name = kName, int listenDelay = 0) {
+        int pid = StartProcess({INSTANCE_PROBE, name, std::to_string(listenDelay), "20000"}, env, std::string(),
+                               folder.path + label);
+        running.push_back(pid);
+        return pid;
+    }
+    std::string Output(const std::string& label) { return ReadFileBytes(folder.path + label); }
+
+    TestFolder folder;
+    std::string runtime;
+    std::vector<std::string> env;
+    std::vector<int> running;
+};
+
+TEST_F(InstanceTest, OfTwoStartedTogetherExactlyOneIsFirst) {
+    for (int round = 0; round < 10; ++round) {
+        std::string a = "a" + std::to_string(round), b = "b" + std::to_string(round);
+        int pidA = StartProbe(a);
+        int pidB = StartProbe(b);
+        int exitA = -2, exitB = -2;
+        for (int waited = 0; exitA == -2 && exitB == -2 && waited < 3000; waited += 5) {
+            exitA = WaitProcess(pidA, 0);
+            exitB = WaitProcess(pidB, 5);
+        }
+        // The first instance keeps running; give a wrongly exiting one a moment to show it.
+        if (exitA == -2) exitA = WaitProcess(pidA, 200);
+        if (exitB == -2) exitB = WaitProcess(pidB, 200);
+        EXPECT_TRUE((exitA == 0 && exitB == -2) || (exitA == -2 && exitB == 0)) << round << ": " << exitA << " " << exitB;
+        std::string outputs = Output(a) + Output(b);
+        std::size_t firsts = 0;
+        for (std::size_t p = outputs.find("first"); p != std::string::npos; p = outputs.find("first", p + 1)) ++firsts;
+        EXPECT_EQ(1u, firsts) << outputs;
+        for (int pid : running) kill(pid, SIGKILL);
+        for (int pid : running) waitpid(pid, nullptr, 0);
+        running.clear();
+    }
+}
+
+TEST_F(InstanceTest, SecondInstanceSendsTheMessageAndExits) {
+    StartProbe("first");
+    ASSERT_TRUE(WaitForText(folder.path + "first", "listening", 5000));
+    ProcessResult second = RunProcess({INSTANCE_PROBE, kName}, env, 5000);
+    EXPECT_EQ(0, second.exitCode);
+    EXPECT_TRUE(WaitForText(folder.path + "first", "message " + std::to_string(RegisterMessage(kName)), 5000))
+        << Output("first");
+    struct stat st;
+    ASSERT_EQ(0, stat((runtime + "/" + kName + ".sock").c_str(), &st));
+    EXPECT_EQ(0u, st.st_mode & 077);
+    ASSERT_EQ(0, stat((runtime + "/" + kName + ".lock").c_str(), &st));
+    EXPECT_EQ(0u, st.st_mode & 077);
+}
+
+TEST_F(InstanceTest, SecondExitsEvenBeforeTheFirstListens) {
+    StartProbe("first", kName, 10000);
+    ASSERT_TRUE(WaitForText(folder.path + "first", "first", 5000));
+    ProcessResult second = RunProcess({INSTANCE_PROBE, kName}, env, 2000);
+    EXPECT_EQ(0, second.exitCode);
+}
+
+TEST_F(InstanceTest, KilledInstanceBlocksNothing) {
+    int first = StartProbe("killed");
+    ASSERT_TRUE(WaitForText(folder.path + "killed", "listening", 5000));
+    kill(first, SIGKILL);
+    waitpid(first, nullptr, 0);
+    running.clear();
+    StartProbe("next");
+    ASSERT_TRUE(WaitForText(folder.path + "next", "listening", 5000)) << Output("next");
+    EXPECT_EQ(0, RunProcess({INSTANCE_PROBE, kName}, env, 5000).exitCode);
+    EXPECT_TRUE(WaitForText(folder.path + "next", "message", 5000));
+}
+
+TEST_F(InstanceTest, SilentPeerDoesNotStallTheListener) {
+    StartProbe("first");
+    ASSERT_TRUE(WaitForText(folder.path + "first", "listening", 5000));
+    int silent = socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::string path = runtime + "/" + kName + ".sock";
+    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+    ASSERT_EQ(0, connect(silent, reinterpret_cast<sockaddr*>(&address), sizeof address));
+    EXPECT_EQ(0, RunProcess({INSTANCE_PROBE, kName}, env, 5000).exitCode);
+    EXPECT_TRUE(WaitForText(folder.path + "first", "message", 5000));
+    close(silent);
+}
+
+TEST_F(InstanceTest, RuntimeFolderOpenToOthersIsNotUsed) {
+    chmod(runtime.c_str(), 0777);
+    StartProbe("first");
+    ASSERT_TRUE(WaitForText(folder.path + "first", "listening", 5000));
+    EXPECT_FALSE(PathExists(runtime + "/" + kName + ".lock"));
+    std::string fallback = "/tmp/" + kName + "-" + std::to_string(getuid());
+    struct stat st;
+    ASSERT_EQ(0, lstat(fallback.c_str(), &st));
+    EXPECT_TRUE(S_ISDIR(st.st_mode));
+    EXPECT_EQ(0700u, st.st_mode & 0777);
+}
+
+// The real program: a second start with -d only brings the first to the front.
+TEST_F(InstanceTest, ProgramStartedAgainWithDumpSwitchDoesNotDump) {
+    StartProbe("first", "jotcrate-instance");
+    ASSERT_TRUE(WaitForText(folder.path + "first", "listening", 5000));
+    std::string program = InstallProgramCopy(folder.path);
+    WriteDataFile(folder.path + "Jotcrate.jcd", {"A"});
+    ProcessResult second = RunProcess({program, "-d"}, TestEnvironment({"XDG_RUNTIME_DIR=" + runtime, "DISPLAY="}));
+    EXPECT_EQ(0, second.exitCode) << second.standardError;
+    EXPECT_FALSE(PathExists(folder.path + "record-dump.txt"));
+    EXPECT_TRUE(WaitForText(folder.path + "first", "message " + std::to_string(RegisterMessage("jotcrate-bring-to-front")),
+                            5000));
+}
+
+TEST_F(InstanceTest, OfTwoProgramsStartedTogetherOneRunsAndOneExits) {
+    std::string program = InstallProgramCopy(folder.path);
+    std::vector<std::string> gui = TestEnvironment({"XDG_RUNTIME_DIR=" + runtime, "QT_QPA_PLATFORM=offscreen"});
+    int a = StartProcess({program}, gui);
+    int b = StartProcess({program}, gui);
+    running = {a, b};
+    int exitA = WaitProcess(a, 5000);
+    int exitB = exitA == -2 ? WaitProcess(b, 5000) : WaitProcess(b, 1000);
+    EXPECT_TRUE((exitA == 0 && exitB == -2) || (exitA == -2 && exitB == 0)) << exitA << " " << exitB;
+}
+
+}  // namespace

@@ -1,0 +1,77 @@
+// Compaction keeps the live slots in order and replaces the data file only when the result
+// is complete.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "TestSupport.h"
+#include "app/AppState.h"
+#include "store/Compact.h"
+#include "store/DataFile.h"
+
+namespace {
+
+class CompactTest : public ::testing::Test {
+protected:
+    void SetUp() override { folder = MakeTestFolder(); }
+    void TearDown() override { RemoveTestFolder(folder); }
+    TestFolder folder;
+};
+
+TEST_F(CompactTest, DropsMarkedSlotsAndKeepsOrder) {
+    WriteFileBytes(g_app.dataPath, SlotBytes("one") + SlotBytes("two", true) + SlotBytes("three"));
+    ASSERT_TRUE(CompactDataFile());
+    EXPECT_EQ(SlotBytes("one") + SlotBytes("three"), ReadFileBytes(g_app.dataPath));
+    EXPECT_EQ(std::vector<std::string>{"Jotcrate.jcd"}, FolderEntries(folder.path));
+}
+
+TEST_F(CompactTest, AnyNonZeroMarkCountsAsDeleted) {
+    std::string marked = SlotBytes("odd mark");
+    marked[0] = '\x7F';
+    WriteFileBytes(g_app.dataPath, SlotBytes("keep") + marked);
+    ASSERT_TRUE(CompactDataFile());
+    EXPECT_EQ(SlotBytes("keep"), ReadFileBytes(g_app.dataPath));
+}
+
+TEST_F(CompactTest, CopiesAcrossBlockBoundariesAndBeyondTheRecordLimit) {
+    // 200 slots, every third one marked: runs of live slots cross the copy blocks.
+    std::string bytes, expected;
+    for (int i = 0; i < 200; ++i) {
+        std::string slot = SlotBytes("record " + std::to_string(i), i % 3 == 1);
+        bytes += slot;
+        if (i % 3 != 1) expected += slot;
+    }
+    WriteFileBytes(g_app.dataPath, bytes);
+    ASSERT_TRUE(CompactDataFile());
+    EXPECT_EQ(expected, ReadFileBytes(g_app.dataPath));
+}
+
+TEST_F(CompactTest, NoLiveSlotBringsBackTheStarterRecords) {
+    WriteFileBytes(g_app.dataPath, SlotBytes("a", true) + SlotBytes("b", true));
+    ASSERT_TRUE(CompactDataFile());
+    EXPECT_EQ(9 * kSlotSize, DataFileSize(g_app.dataPath));
+    EXPECT_EQ(std::vector<std::string>{"Jotcrate.jcd"}, FolderEntries(folder.path));
+}
+
+TEST_F(CompactTest, FailureLeavesTheDataFileAsItWas) {
+    std::string original = SlotBytes("one") + SlotBytes("two", true);
+    WriteFileBytes(g_app.dataPath, original);
+    // The compaction file cannot be created where a folder has its name.
+    std::string compactPath = folder.path + "Jotcrate.cmp";
+    ASSERT_EQ(0, mkdir(compactPath.c_str(), 0700));
+    EXPECT_FALSE(CompactDataFile());
+    EXPECT_EQ(original, ReadFileBytes(g_app.dataPath));
+    rmdir(compactPath.c_str());
+    // A missing data file is not replaced by anything.
+    unlink(g_app.dataPath.c_str());
+    EXPECT_FALSE(CompactDataFile());
+    EXPECT_TRUE(FolderEntries(folder.path).empty());
+}
+
+TEST_F(CompactTest, TrailingPartialSlotIsDropped) {
+    WriteFileBytes(g_app.dataPath, SlotBytes("whole") + std::string(100, 'x'));
+    ASSERT_TRUE(CompactDataFile());
+    EXPECT_EQ(SlotBytes("whole"), ReadFileBytes(g_app.dataPath));
+}
+
+}  // namespace

@@ -1,0 +1,179 @@
+// The data file's bytes: coding, slot offsets, appends, failed reads, the starter file and
+// the backup rules, all checked on real files.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <fstream>
+
+#include "TestSupport.h"
+#include "app/AppState.h"
+#include "store/DataFile.h"
+
+namespace {
+
+class DataFileTest : public ::testing::Test {
+protected:
+    void SetUp() override { folder = MakeTestFolder(); }
+    void TearDown() override { RemoveTestFolder(folder); }
+    TestFolder folder;
+};
+
+TEST(SlotCoding, NegatesEveryByteAndKeepsLength) {
+    unsigned char image[kSlotSize];
+    EncodeText("abc\x80\xff", image);
+    const unsigned char expected[] = {0x00, 0x9F, 0x9E, 0x9D, 0x80, 0x01, 0x00};
+    EXPECT_EQ(0, std::memcmp(image, expected, sizeof expected));
+    EXPECT_EQ("abc\x80\xff", DecodeText(image));
+}
+
+TEST(SlotCoding, CutsAt32000BytesAndClearsTheRest) {
+    unsigned char image[kSlotSize];
+    EncodeText(std::string(32001, 'x'), image);
+    EXPECT_NE(0, image[kSlotSize - 1]);
+    EXPECT_EQ(std::string(32000, 'x'), DecodeText(image));
+    image[0] = 1;
+    EncodeText("short", image);
+    EXPECT_EQ(0, image[0]);
+    EXPECT_EQ("short", DecodeText(image));
+    EXPECT_EQ(0, image[6]);
+    EXPECT_EQ(0, image[kSlotSize - 1]);
+}
+
+TEST(SlotCoding, WellFormedSizes) {
+    EXPECT_FALSE(IsWellFormedSize(-1));
+    EXPECT_FALSE(IsWellFormedSize(0));
+    EXPECT_FALSE(IsWellFormedSize(32000));
+    EXPECT_TRUE(IsWellFormedSize(32001));
+    EXPECT_FALSE(IsWellFormedSize(32002));
+    EXPECT_TRUE(IsWellFormedSize(kRecordLimit * kSlotSize));
+}
+
+TEST_F(DataFileTest, WritingSlotNAppendsAndReadsBack) {
+    EXPECT_EQ(0, SlotCount());
+    for (int i = 0; i < 3; ++i) {
+        EncodeText("record " + std::to_string(i), g_app.slotImage);
+        ASSERT_TRUE(WriteSlot(SlotCount()));
+    }
+    EXPECT_EQ(3, SlotCount());
+    EXPECT_EQ(3 * kSlotSize, DataFileSize(g_app.dataPath));
+    ASSERT_TRUE(ReadSlot(1));
+    EXPECT_EQ("record 1", DecodeText(g_app.slotImage));
+    EXPECT_EQ(SlotBytes("record 2"), ReadFileBytes(g_app.dataPath).substr(2 * kSlotSize));
+}
+
+TEST_F(DataFileTest, LastSlotOfAFullFileSitsAtItsOffset) {
+    WriteFileBytes(g_app.dataPath, "");
+    ASSERT_EQ(0, truncate(g_app.dataPath.c_str(), kRecordLimit * kSlotSize));
+    EncodeText("last", g_app.slotImage);
+    ASSERT_TRUE(WriteSlot(32766));
+    EXPECT_EQ(1048576767, DataFileSize(g_app.dataPath));
+    EXPECT_EQ(kRecordLimit, SlotCount());
+    std::ifstream in(g_app.dataPath, std::ios::binary);
+    in.seekg(1048544766);
+    std::string slot(kSlotSize, '\0');
+    in.read(slot.data(), kSlotSize);
+    EXPECT_EQ(SlotBytes("last"), slot);
+    ASSERT_TRUE(ReadSlot(32766));
+    EXPECT_EQ("last", DecodeText(g_app.slotImage));
+}
+
+TEST_F(DataFileTest, FailedReadNeverLeavesAnotherRecordInTheImage) {
+    WriteDataFile(g_app.dataPath, {"first"});
+    ASSERT_TRUE(ReadSlot(0));
+    EXPECT_FALSE(ReadSlot(1));
+    for (unsigned char b : g_app.slotImage) ASSERT_EQ(0, b);
+    unlink(g_app.dataPath.c_str());
+    EncodeText("stale", g_app.slotImage);
+    EXPECT_FALSE(ReadSlot(0));
+    EXPECT_EQ("", DecodeText(g_app.slotImage));
+}
+
+TEST_F(DataFileTest, MarkDeletedChangesOnlyTheMark) {
+    WriteDataFile(g_app.dataPath, {"a", "b"});
+    ASSERT_TRUE(MarkDeleted(1));
+    std::string bytes = ReadFileBytes(g_app.dataPath);
+    EXPECT_EQ(SlotBytes("a") + SlotBytes("b", true), bytes);
+    EXPECT_FALSE(MarkDeleted(2));
+}
+
+TEST_F(DataFileTest, StarterFileReplacesWhateverWasThere) {
+    WriteDataFile(g_app.dataPath, std::vector<std::string>(20, "old"));
+    ASSERT_TRUE(CreateStarterFile());
+    std::string expected;
+    for (int n = 1; n <= 9; ++n) expected += SlotBytes("Record " + std::to_string(n) + "\r\n");
+    EXPECT_EQ(288009u, expected.size());
+    EXPECT_EQ(expected, ReadFileBytes(g_app.dataPath));
+    EXPECT_EQ(std::vector<std::string>{"Jotcrate.jcd"}, FolderEntries(folder.path));
+}
+
+TEST_F(DataFileTest, StarterFileThatCannotBeWrittenLeavesTheOldFile) {
+    WriteDataFile(g_app.dataPath, {"keep me"});
+    ASSERT_EQ(0, mkdir((g_app.dataPath + ".tmp").c_str(), 0700));
+    EXPECT_FALSE(CreateStarterFile());
+    EXPECT_EQ(SlotBytes("keep me"), ReadFileBytes(g_app.dataPath));
+}
+
+TEST_F(DataFileTest, NewFilesAreTheUsersAlone) {
+    EncodeText("x", g_app.slotImage);
+    ASSERT_TRUE(WriteSlot(0));
+    g_app.options.autoBackup = 1;
+    ASSERT_TRUE(RefreshBackup(false));
+    struct stat st;
+    ASSERT_EQ(0, stat(g_app.dataPath.c_str(), &st));
+    EXPECT_EQ(0600u, st.st_mode & 0777);
+    ASSERT_EQ(0, stat(g_app.backupPath.c_str(), &st));
+    EXPECT_EQ(0600u, st.st_mode & 0777);
+}
+
+TEST_F(DataFileTest, BackupIsRefreshedOnlyWhenStale) {
+    WriteDataFile(g_app.dataPath, {"a"});
+    struct Case {
+        std::int8_t autoBackup;
+        bool hadUnsavedEdit;
+        std::uint8_t recordsDeleted;
+        std::int64_t backupSize;  // -1: no backup
+        bool due;
+    } cases[] = {
+        {0, true, 1, -1, false},        // off: never
+        {2, true, 1, -1, false},        // only exactly 1 counts
+        {1, false, 0, kSlotSize, false},
+        {1, true, 0, kSlotSize, true},
+        {1, false, 1, kSlotSize, true},
+        {1, false, 0, -1, true},        // missing counts as not a multiple
+        {1, false, 0, 0, false},        // 0 bytes is a multiple
+        {1, false, 0, 50000, true},
+    };
+    for (const Case& c : cases) {
+        unlink(g_app.backupPath.c_str());
+        if (c.backupSize >= 0) WriteFileBytes(g_app.backupPath, std::string(static_cast<std::size_t>(c.backupSize), 'b'));
+        g_app.options.autoBackup = c.autoBackup;
+        g_app.recordsDeleted = c.recordsDeleted;
+        EXPECT_EQ(c.due, BackupIsDue(c.hadUnsavedEdit)) << int(c.autoBackup) << c.hadUnsavedEdit << c.backupSize;
+        ASSERT_TRUE(RefreshBackup(c.hadUnsavedEdit));
+        if (c.due) {
+            EXPECT_EQ(SlotBytes("a"), ReadFileBytes(g_app.backupPath));
+        } else {
+            EXPECT_EQ(c.backupSize, DataFileSize(g_app.backupPath));
+        }
+    }
+}
+
+TEST_F(DataFileTest, RestoreCopiesTheBackupWhole) {
+    WriteDataFile(g_app.backupPath, {"one", "two"});
+    ASSERT_TRUE(RestoreFromBackup());
+    EXPECT_EQ(2 * kSlotSize, DataFileSize(g_app.dataPath));
+    EXPECT_EQ(ReadFileBytes(g_app.backupPath), ReadFileBytes(g_app.dataPath));
+}
+
+TEST_F(DataFileTest, FailedBackupRefreshKeepsTheOldBackup) {
+    WriteDataFile(g_app.dataPath, {"new"});
+    WriteDataFile(g_app.backupPath, {"old"});
+    g_app.options.autoBackup = 1;
+    ASSERT_EQ(0, mkdir((g_app.backupPath + ".tmp").c_str(), 0700));
+    EXPECT_FALSE(RefreshBackup(true));
+    EXPECT_EQ(SlotBytes("old"), ReadFileBytes(g_app.backupPath));
+}
+
+}  // namespace

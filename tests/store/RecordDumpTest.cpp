@@ -1,0 +1,155 @@
+// The record dump byte for byte, in process and through the real program with -d.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "TestSupport.h"
+#include "app/AppState.h"
+#include "store/DataFile.h"
+#include "store/RecordDump.h"
+
+namespace {
+
+const std::string kSpacer = "\r\n";
+const std::string kSeparator = "\r\n\r\n" + std::string(76, '-') + "\r\n\r\n";
+
+// What the dump must hold for these trimmed texts.
+std::string ExpectedDump(const std::vector<std::string>& texts) {
+    std::string out;
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        if (i == 0) out += kSpacer;
+        out += texts[i];
+        out += (i + 1 == texts.size() && i != 0) ? kSpacer : kSeparator;
+    }
+    return out;
+}
+
+class RecordDumpTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        folder = MakeTestFolder();
+        dumpPath = folder.path + "record-dump.txt";
+    }
+    void TearDown() override { RemoveTestFolder(folder); }
+    TestFolder folder;
+    std::string dumpPath;
+};
+
+TEST_F(RecordDumpTest, OneTwoAndManyRecords) {
+    WriteDataFile(g_app.dataPath, {"only"});
+    ASSERT_EQ(kDumpWritten, WriteRecordDump());
+    EXPECT_EQ(kSpacer + "only" + kSeparator, ReadFileBytes(dumpPath));
+
+    WriteDataFile(g_app.dataPath, {"A", "B"});
+    ASSERT_EQ(kDumpWritten, WriteRecordDump());
+    EXPECT_EQ(kSpacer + "A" + kSeparator + "B" + kSpacer, ReadFileBytes(dumpPath));
+
+    std::vector<std::string> texts;
+    for (int i = 0; i < 150; ++i) texts.push_back("record " + std::to_string(i) + "\r\nline two");
+    WriteDataFile(g_app.dataPath, texts);
+    ASSERT_EQ(kDumpWritten, WriteRecordDump());
+    EXPECT_EQ(ExpectedDump(texts), ReadFileBytes(dumpPath));
+    EXPECT_FALSE(PathExists(dumpPath + ".tmp"));
+}
+
+TEST_F(RecordDumpTest, TextsAreTrimmedAndOtherwiseUntouched) {
+    std::string full(32000, 'z');
+    full[0] = '\x80';
+    full[31999] = '\xff';
+    std::string deleted = SlotBytes("\t marked but still dumped ", true);
+    WriteFileBytes(g_app.dataPath, SlotBytes("  \r\n padded \r\n ") + SlotBytes(" \t\r\n") + SlotBytes(full) +
+                                       SlotBytes("caf\xC3\xA9 \xE9\x81") + deleted);
+    ASSERT_EQ(kDumpWritten, WriteRecordDump());
+    EXPECT_EQ(ExpectedDump({"padded", "", full, "caf\xC3\xA9 \xE9\x81", "marked but still dumped"}),
+              ReadFileBytes(dumpPath));
+}
+
+TEST_F(RecordDumpTest, FilesBeyondTheRecordLimitAreDumpedWhole) {
+    const std::int64_t slots = kRecordLimit + 2;
+    WriteFileBytes(g_app.dataPath, SlotBytes("first"));
+    ASSERT_EQ(0, truncate(g_app.dataPath.c_str(), slots * kSlotSize));
+    EncodeText("last", g_app.slotImage);
+    ASSERT_TRUE(WriteSlot(slots - 1));
+    ASSERT_EQ(kDumpWritten, WriteRecordDump());
+    std::vector<std::string> texts(static_cast<std::size_t>(slots));
+    texts.front() = "first";
+    texts.back() = "last";
+    EXPECT_EQ(ExpectedDump(texts), ReadFileBytes(dumpPath));
+}
+
+TEST_F(RecordDumpTest, IllSizedDataFileGivesNoDump) {
+    WriteFileBytes(dumpPath, "old dump");
+    EXPECT_EQ(kDumpDataFileError, WriteRecordDump());  // missing
+    for (std::size_t size : {0, 32000, 32002, 64003}) {
+        WriteFileBytes(g_app.dataPath, std::string(size, '\x01'));
+        EXPECT_EQ(kDumpDataFileError, WriteRecordDump()) << size;
+    }
+    unlink(g_app.dataPath.c_str());
+    ASSERT_EQ(0, mkdir(g_app.dataPath.c_str(), 0700));
+    EXPECT_EQ(kDumpDataFileError, WriteRecordDump());
+    EXPECT_EQ("old dump", ReadFileBytes(dumpPath));
+}
+
+TEST_F(RecordDumpTest, ReadOnlyDataFileIsDumpedWhole) {
+    WriteDataFile(g_app.dataPath, {"A", "B"});
+    ASSERT_EQ(0, chmod(g_app.dataPath.c_str(), 0400));
+    ASSERT_EQ(kDumpWritten, WriteRecordDump());
+    EXPECT_EQ(ExpectedDump({"A", "B"}), ReadFileBytes(dumpPath));
+}
+
+TEST_F(RecordDumpTest, UnwritableDumpKeepsTheOldOneAndLeavesNoTemporary) {
+    WriteDataFile(g_app.dataPath, {"A"});
+    WriteFileBytes(dumpPath, "old dump");
+    ASSERT_EQ(0, mkdir((dumpPath + ".tmp").c_str(), 0700));
+    EXPECT_EQ(kDumpFailed, WriteRecordDump());
+    EXPECT_EQ("old dump", ReadFileBytes(dumpPath));
+    rmdir((dumpPath + ".tmp").c_str());
+    // A dump file name taken by a folder cannot be replaced.
+    unlink(dumpPath.c_str());
+    ASSERT_EQ(0, mkdir(dumpPath.c_str(), 0700));
+    EXPECT_EQ(kDumpFailed, WriteRecordDump());
+    EXPECT_FALSE(PathExists(dumpPath + ".tmp"));
+}
+
+// The real program, started with -d and no display at all.
+class DumpCommandTest : public RecordDumpTest {
+protected:
+    void SetUp() override {
+        RecordDumpTest::SetUp();
+        program = InstallProgramCopy(folder.path);
+        std::string runtime = folder.path + "run";
+        mkdir(runtime.c_str(), 0700);
+        env = TestEnvironment({"DISPLAY=", "WAYLAND_DISPLAY=", "QT_QPA_PLATFORM=", "XDG_RUNTIME_DIR=" + runtime});
+    }
+    std::string program;
+    std::vector<std::string> env;
+};
+
+TEST_F(DumpCommandTest, DumpsInAnyCaseAndExitsZero) {
+    WriteDataFile(folder.path + "Jotcrate.jcd", {"A", " B "});
+    for (const char* flag : {"-d", "-D"}) {
+        unlink(dumpPath.c_str());
+        ProcessResult run = RunProcess({program, flag, "ignored"}, env);
+        EXPECT_EQ(0, run.exitCode) << flag << run.standardError;
+        EXPECT_EQ(ExpectedDump({"A", "B"}), ReadFileBytes(dumpPath)) << flag;
+    }
+}
+
+TEST_F(DumpCommandTest, FailuresAreReportedWithNonZeroExit) {
+    ProcessResult missing = RunProcess({program, "-d"}, env);
+    EXPECT_NE(0, missing.exitCode);
+    EXPECT_NE(std::string::npos, missing.standardError.find(folder.path + "Jotcrate.jcd")) << missing.standardError;
+    EXPECT_FALSE(PathExists(dumpPath));
+
+    WriteFileBytes(folder.path + "Jotcrate.jcd", std::string(32002, 'x'));
+    EXPECT_NE(0, RunProcess({program, "-d"}, env).exitCode);
+    EXPECT_FALSE(PathExists(dumpPath));
+
+    WriteDataFile(folder.path + "Jotcrate.jcd", {"A"});
+    ASSERT_EQ(0, mkdir(dumpPath.c_str(), 0700));
+    ProcessResult blocked = RunProcess({program, "-d"}, env);
+    EXPECT_NE(0, blocked.exitCode);
+    EXPECT_NE(std::string::npos, blocked.standardError.find("record dump")) << blocked.standardError;
+}
+
+}  // namespace

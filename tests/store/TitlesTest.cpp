@@ -1,0 +1,81 @@
+// Titles by both derivations, including the texts where they differ, and cuts that would
+// split a UTF-8 character.
+#include <gtest/gtest.h>
+
+#include "store/RecordText.h"
+#include "store/Titles.h"
+
+namespace {
+
+const std::string kDefault = "(untitled)";
+const std::string kBlanks50(50, ' ');
+
+TEST(Titles, LinesAreFieldsBetweenLineBreaks) {
+    struct Case {
+        std::string text;
+        int j;
+        std::string line;
+    } cases[] = {
+        {"", 1, ""},          {"one", 1, "one"},        {"one", 2, ""},
+        {"a\r\nb\r\nc", 3, "c"}, {"a\r\n", 2, ""},      {"a\r\n\r\nc", 2, ""},
+        {"a\nb\rc", 1, "a\nb\rc"},  // only CR LF separates lines
+    };
+    for (const Case& c : cases) EXPECT_EQ(c.line, LineOf(c.text, c.j)) << c.text << " line " << c.j;
+}
+
+TEST(Titles, BothDerivations) {
+    struct Case {
+        std::string text;
+        std::string loadTitle;
+        std::string saveTitle;
+    } cases[] = {
+        {std::string(60, 'a'), std::string(48, 'a'), std::string(48, 'a')},
+        {"\r\n \t \r\nShopping\r\nmilk", "Shopping", "Shopping"},
+        {"  Hello  \r\nworld", "Hello", "Hello"},
+        {"\r\n\r\n\r\nline four", kDefault, kDefault},
+        {"", kDefault, kDefault},
+        {" \t\r\n", kDefault, kDefault},
+        // The load derivation sees only the first 48 bytes; the save derivation cuts after trimming.
+        {kBlanks50 + "X", kDefault, "X"},
+        {kBlanks50 + "\r\nShopping", kDefault, "Shopping"},
+        {"short\r\n" + std::string(60, 'b'), "short", "short"},
+        // The cut falls inside CR LF: the CR stays in line 1 and is trimmed away.
+        {std::string(47, 'a') + "\r\nsecond", std::string(47, 'a'), std::string(47, 'a')},
+        {"\r\n" + std::string(45, ' ') + "\r\nthird", kDefault, "third"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(c.loadTitle, LoadTitle(c.text)) << '"' << c.text << '"';
+        EXPECT_EQ(c.saveTitle, SaveTitle(c.text)) << '"' << c.text << '"';
+    }
+}
+
+TEST(Titles, CutNeverSplitsAUtf8Character) {
+    const std::string e = "\xC3\xA9";  // é
+    const std::string euro = "\xE2\x82\xAC";
+    EXPECT_EQ(std::string(47, 'a'), LoadTitle(std::string(47, 'a') + e + "tail"));
+    EXPECT_EQ(std::string(47, 'a'), SaveTitle(std::string(47, 'a') + e + "tail"));
+    EXPECT_EQ(std::string(46, 'a') + e, LoadTitle(std::string(46, 'a') + e + "tail"));
+    EXPECT_EQ(std::string(46, 'a'), SaveTitle(std::string(46, 'a') + euro + "tail"));
+    EXPECT_EQ(std::string(45, 'a') + euro, SaveTitle(std::string(45, 'a') + euro + "tail"));
+    // A record that is not UTF-8 (Windows-1252) keeps its bytes.
+    std::string latin = "\xE9" + std::string(46, 'x') + e + "more";
+    EXPECT_EQ(latin.substr(0, 48), LoadTitle(latin));
+    EXPECT_EQ(latin.substr(0, 48), SaveTitle(latin));
+}
+
+TEST(RecordText, TrimDropsTrimSetBytesAtBothEnds) {
+    EXPECT_EQ("a b", Trim(" \t\r\na b\r\n "));
+    EXPECT_EQ("", Trim(" \r\n\t"));
+    EXPECT_EQ("a b \r\n", TrimLeft("\r\n a b \r\n"));
+}
+
+TEST(RecordText, Utf8Validity) {
+    EXPECT_TRUE(IsValidUtf8("plain \xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80"));
+    EXPECT_FALSE(IsValidUtf8("caf\xE9"));
+    EXPECT_FALSE(IsValidUtf8("\xC0\xAF"));          // overlong
+    EXPECT_FALSE(IsValidUtf8("\xED\xA0\x80"));      // surrogate
+    EXPECT_FALSE(IsValidUtf8("\xF4\x90\x80\x80"));  // above U+10FFFF
+    EXPECT_FALSE(IsValidUtf8("\xE2\x82"));
+}
+
+}  // namespace
