@@ -145,6 +145,16 @@ bool WaitForText(const std::string& path, const std::string& text, int timeoutMs
     return true;
 }
 
+void WaitForOneOfTwo(int a, int b, int timeoutMs, int* exitA, int* exitB) {
+    *exitA = *exitB = -2;
+    for (int waited = 0; *exitA == -2 && *exitB == -2 && waited < timeoutMs; waited += 5) {
+        *exitA = WaitProcess(a, 0);
+        *exitB = WaitProcess(b, 5);
+    }
+    if (*exitA == -2) *exitA = WaitProcess(a, 200);
+    if (*exitB == -2) *exitB = WaitProcess(b, 200);
+}
+
 ProcessResult RunProcess(const std::vector<std::string>& argv, const std::vector<std::string>& environment,
                          int timeoutMs) {
     char errorPath[] = "/tmp/jotcrate-stderr-XXXXXX";

@@ -37,6 +37,9 @@ int StartProcess(const std::vector<std::string>& argv, const std::vector<std::st
 bool WaitForText(const std::string& path, const std::string& text, int timeoutMs);
 // Waits up to timeoutMs; returns the exit code, -1 for a signal, -2 when still running.
 int WaitProcess(int pid, int timeoutMs);
+// Waits until one of two processes has exited (at most timeoutMs), then gives the other a
+// moment; each code as WaitProcess returns it.
+void WaitForOneOfTwo(int a, int b, int timeoutMs, int* exitA, int* exitB);
 ProcessResult RunProcess(const std::vector<std::string>& argv, const std::vector<std::string>& environment,
                          int timeoutMs = 20000);
 // Copies the built program into folder, so that its program folder is that folder.

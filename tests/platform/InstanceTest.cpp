@@ -52,14 +52,8 @@ TEST_F(InstanceTest, OfTwoStartedTogetherExactlyOneIsFirst) {
         std::string a = "a" + std::to_string(round), b = "b" + std::to_string(round);
         int pidA = StartProbe(a);
         int pidB = StartProbe(b);
-        int exitA = -2, exitB = -2;
-        for (int waited = 0; exitA == -2 && exitB == -2 && waited < 3000; waited += 5) {
-            exitA = WaitProcess(pidA, 0);
-            exitB = WaitProcess(pidB, 5);
-        }
-        // The first instance keeps running; give a wrongly exiting one a moment to show it.
-        if (exitA == -2) exitA = WaitProcess(pidA, 200);
-        if (exitB == -2) exitB = WaitProcess(pidB, 200);
+        int exitA, exitB;
+        WaitForOneOfTwo(pidA, pidB, 3000, &exitA, &exitB);
         EXPECT_TRUE((exitA == 0 && exitB == -2) || (exitA == -2 && exitB == 0)) << round << ": " << exitA << " " << exitB;
         std::string outputs = Output(a) + Output(b);
         std::size_t firsts = 0;
@@ -149,8 +143,8 @@ TEST_F(InstanceTest, OfTwoProgramsStartedTogetherOneRunsAndOneExits) {
     int a = StartProcess({program}, gui);
     int b = StartProcess({program}, gui);
     running = {a, b};
-    int exitA = WaitProcess(a, 5000);
-    int exitB = exitA == -2 ? WaitProcess(b, 5000) : WaitProcess(b, 1000);
+    int exitA, exitB;
+    WaitForOneOfTwo(a, b, 5000, &exitA, &exitB);
     EXPECT_TRUE((exitA == 0 && exitB == -2) || (exitA == -2 && exitB == 0)) << exitA << " " << exitB;
 }
 
