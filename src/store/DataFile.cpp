@@ -94,5 +94,8 @@ bool BackupIsDue(bool hadUnsavedEdit) {
 }
 
 bool RefreshBackup(bool hadUnsavedEdit) {
-    return !BackupIsDue(hadUnsavedEdit) || CopyFileReplacing(g_app.dataPath, g_app.backupPath);
+    if (!BackupIsDue(hadUnsavedEdit)) return true;
+    // A damaged data file must never replace a good backup.
+    if (!IsWellFormedSize(DataFileSize(g_app.dataPath))) return false;
+    return CopyFileReplacing(g_app.dataPath, g_app.backupPath);
 }

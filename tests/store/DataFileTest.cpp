@@ -160,6 +160,14 @@ TEST_F(DataFileTest, BackupIsRefreshedOnlyWhenStale) {
     }
 }
 
+TEST_F(DataFileTest, DamagedDataFileNeverReplacesTheBackup) {
+    WriteDataFile(g_app.backupPath, {"good"});
+    WriteFileBytes(g_app.dataPath, std::string(100, 'x'));
+    g_app.options.autoBackup = 1;
+    EXPECT_FALSE(RefreshBackup(true));
+    EXPECT_EQ(SlotBytes("good"), ReadFileBytes(g_app.backupPath));
+}
+
 TEST_F(DataFileTest, RestoreCopiesTheBackupWhole) {
     WriteDataFile(g_app.backupPath, {"one", "two"});
     ASSERT_TRUE(RestoreFromBackup());
