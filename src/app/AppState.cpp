@@ -27,12 +27,14 @@ void SetDefaultOptions(OptionSet* options) {
 }
 
 void ResetAppState() {
-    g_app.findMessage = 0;
     g_app.fontChanged = 0;
     g_app.unsavedEdit = 0;
     g_app.recordsDeleted = 0;
     g_app.settingsChanged = 0;
     g_app.running = 1;
+    g_app.loadState = kLoadRunning;
+    g_app.loaded = false;
+    g_app.shownRecordUnreadable = false;
     g_app.searchTerm.clear();
     g_app.programTitle = Str(kStrProgramTitle);
     g_app.programFolder.clear();

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cstdint>
 #include <string>
+#include <thread>
 
 #include "store/DataFile.h"
 
@@ -36,13 +37,16 @@ struct OptionSet {
 };
 
 struct AppState {
-    std::uint32_t findMessage;
     std::uint32_t bringToFrontMessage;
     std::uint8_t fontChanged;
     std::uint8_t unsavedEdit;
     std::uint8_t recordsDeleted;
     std::uint8_t settingsChanged;
     std::atomic<std::uint8_t> running;
+    std::thread loadWorker;
+    std::atomic<std::uint8_t> loadState;  // kLoadRunning, kLoadSucceeded or kLoadFailed
+    bool loaded;                          // UI thread: the records are listed and shown
+    bool shownRecordUnreadable;           // the editor's record failed to read: never saved over
     std::string searchTerm;
     std::string programTitle;
     std::string programFolder;
@@ -52,6 +56,8 @@ struct AppState {
     OptionSet options;
     unsigned char slotImage[kSlotSize];
 };
+
+enum LoadState : std::uint8_t { kLoadRunning, kLoadSucceeded, kLoadFailed };
 
 extern AppState g_app;
 

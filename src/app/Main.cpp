@@ -2,6 +2,7 @@
 // hands over to the first, -d writes the record dump, anything else runs the main loop.
 #include "app/AppState.h"
 #include "app/CommandLine.h"
+#include "app/MainLoop.h"
 #include "app/StringTable.h"
 #include "platform/Files.h"
 #include "platform/Gui.h"

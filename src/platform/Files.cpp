@@ -3,6 +3,7 @@
 #include "platform/Files.h"
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -242,4 +243,18 @@ std::string ExecutablePath() {
     ssize_t n = readlink("/proc/self/exe", buffer.data(), buffer.size() - 1);
     if (n <= 0) return std::string();
     return std::string(buffer.data(), static_cast<std::size_t>(n));
+}
+
+std::string FindProgram(const std::string& name) {
+    const char* path = std::getenv("PATH");
+    std::string folders = path ? path : "/usr/bin:/bin";
+    std::size_t begin = 0;
+    while (begin <= folders.size()) {
+        std::size_t end = folders.find(':', begin);
+        if (end == std::string::npos) end = folders.size();
+        std::string candidate = folders.substr(begin, end - begin) + "/" + name;
+        if (end > begin && access(candidate.c_str(), X_OK) == 0) return candidate;
+        begin = end + 1;
+    }
+    return std::string();
 }

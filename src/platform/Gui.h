@@ -1,10 +1,180 @@
-// The window system as the rest of the program sees it. Texts are UTF-8.
+// The window system as the rest of the program sees it: windows and gadgets by number, an
+// event queue, synchronous notifications, message boxes and the shell. Texts are UTF-8;
+// editor text is record bytes with CR LF line breaks. Everything here runs on the UI thread
+// unless it says otherwise.
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <string>
+#include <string_view>
+#include <vector>
 
+#include "app/AppState.h"
+
+enum EventKind { kEventNone, kEventGadget, kEventMenu, kEventClose, kEventSize };
+
+struct Event {
+    EventKind kind;
+    int window;
+    int number;
+};
+
+// Notifications that must be acted on before the toolkit's own handling; they reach the
+// window's message callback at once.
+enum MessageKind {
+    kMessageLinkReleased,    // text: the link
+    kMessageSelectorChanged,
+    kMessageSelectorDropping,
+    kMessageSelectorStepping,  // the selection is about to change from the keyboard or wheel
+    kMessageSelectorClosed,
+    kMessageEditorFocused,
+    kMessageMovingOrSizing,
+    kMessageSystemTool,  // number: the command
+    kMessageFindReport,  // number: the find flags
+};
+
+struct Message {
+    MessageKind kind;
+    int number;
+    std::string text;
+};
+
+// What reaches the editor procedure before the editor acts on it.
+enum EditorInputKind { kInputCharacter, kInputCut, kInputPaste, kInputUndo, kInputRedo, kInputChanged,
+                       kInputRightButton, kInputZoomed };
+
+struct EditorInput {
+    EditorInputKind kind;
+    int x;  // screen position of the pointer for kInputRightButton
+    int y;
+};
+
+enum WindowStyle : unsigned {
+    kStyleSizable = 1,      // sizing border, minimise and maximise boxes
+    kStyleCloseBox = 2,     // window menu with a close box
+    kStyleTitleOnly = 4,    // title bar only: no close box
+    kStyleOwnedByMain = 8,  // a dialog of the main window, kept above it
+};
+
+struct SelectorEntry {
+    std::string title;
+    std::int64_t slot;
+};
+
+struct LinkSpan {
+    int start;  // in UTF-16 code units of the line
+    int length;
+};
+using LinkDetector = std::vector<LinkSpan> (*)(std::u16string_view line);
+
+struct MenuItem {
+    int command;  // 0: separator; -1: starts a sub-menu named label; -2: ends it
+    std::string label;
+};
+
+// Application and events
 bool HasDisplay();
-// An information box with an OK button, modal for the whole program; without a display the
-// text goes to standard error. Before the main loop runs it goes to standard error as well.
+bool StartGui(int argc, char** argv);
+Event WaitWindowEvent();
+bool PollWindowEvent(Event* event);
+void PostWindowEvent(Event event);
+// From any thread: wakes WaitWindowEvent with an event of no window.
+void PostWakeEvent();
+// From any thread: runs step on the UI thread, in the order of the calls; on the UI thread
+// it runs at once.
+void RunOnUiThread(std::function<void()> step);
+bool IsUiThread();
+
+// Windows. OpenWindow takes the outer position and the client size; the window stays hidden
+// until shown or placed.
+void OpenWindow(int window, Rect placement, const std::string& title, unsigned style);
+void CloseWindow(int window);
+bool WindowExists(int window);
+void ShowWindow(int window);
+void HideWindow(int window);
+void SetWindowTitle(int window, const std::string& title);
+void SetMinimumClientSize(int window, int width, int height);
+void ClientSize(int window, int* width, int* height);
+// Sets the outer (frame) rectangle; the minimum client size still applies.
+void PlaceWindow(int window, Rect outer);
+// The outer rectangle, or false while the window is minimised or maximised.
+bool NormalOuterRect(int window, Rect* outer);
+void RestoreAndRaise(int window);
+void RaiseWindow(int window);
+void EnableWindow(int window, bool enabled);
+void SetOnTop(int window, bool onTop);
+void SetMessageCallback(int window, void (*callback)(const Message&));
+Rect ScreenWorkArea();
+
+// Gadgets
+void CreateButton(int window, int gadget, Rect r, const std::string& label);
+void CreateCheckbox(int window, int gadget, Rect r, const std::string& label);
+void CreateSelector(int window, int gadget, Rect r);
+// Without a link detector the editor shows no links.
+void CreateEditor(int window, int gadget, Rect r, LinkDetector detector);
+void SetGadgetRect(int gadget, Rect r);
+void SetToolTip(int gadget, const std::string& text);
+void SetToolTipsActive(int window, bool active);
+void DisableGadget(int gadget, bool disabled);
+bool IsGadgetEnabled(int gadget);
+void FocusGadget(int gadget);
+// The focused gadget of the program, or 0.
+int FocusedGadget();
+void PressGadget(int gadget);
+bool IsChecked(int gadget);
+void SetChecked(int gadget, bool checked);
+
+// Record selector
+void ClearSelector(int gadget);
+void ReserveSelector(int gadget, int count);
+void AddSelectorEntries(int gadget, const std::vector<SelectorEntry>& entries);
+void InsertSelectorEntry(int gadget, int position, const SelectorEntry& entry);
+void RemoveSelectorEntry(int gadget, int position);
+int SelectorCount(int gadget);
+int SelectedEntry(int gadget);
+void SelectEntry(int gadget, int position);
+SelectorEntry SelectorEntryAt(int gadget, int position);
+
+// Editor
+void SetEditorProcedure(int gadget, void (*procedure)(const EditorInput&));
+void SetEditorText(int gadget, const std::string& bytes);  // never reported as an edit
+std::string EditorText(int gadget);
+void SetEditorReadOnly(int gadget, bool readOnly);
+bool IsEditorReadOnly(int gadget);
+// Character positions, counted as the editor counts them; -1, -1 removes the selection.
+void SetEditorSelection(int gadget, int start, int end);
+void EditorSelection(int gadget, int* start, int* end);
+std::string EditorSelectedText(int gadget);
+void EditorCommand(int gadget, int command);  // select all, cut, copy, paste, undo, redo
+void SetEditorWrap(int gadget, bool wrap);
+void SetEditorFont(int gadget, const std::string& face, int points, int style);
+void SetEditorColours(int gadget, std::int32_t background, std::int32_t text);
+void SetEditorMargins(int gadget, int left, int right);
+// Zoom in percent; false when the editor does not support the ratio.
+bool SetEditorZoom(int gadget, int percent);
+int EditorZoom(int gadget);
+
+// Keyboard shortcuts and menus
+void AddShortcut(int window, const std::string& keys, int command);
+void RemoveShortcut(int window, int command);
+void SetShortcutEnabled(int window, int command, bool enabled);
+void SetContextMenu(int menu, const std::vector<MenuItem>& items);
+// Shows the menu at a screen position; a chosen item arrives as a menu event of window.
+void ShowContextMenu(int window, int menu, int x, int y);
+void SetWindowMenuTools(int window, const std::vector<MenuItem>& tools);
+
+// Message boxes: notices have no owner; questions are owned by a window, No preselected.
 void ShowNotice(const std::string& caption, const std::string& text);
-int RunMainLoop(int argc, char** argv);
+bool AskYesNo(int owner, const std::string& caption, const std::string& text);
+
+// Shell: programs start detached with an argument list, never through a shell.
+void OpenWithShell(const std::string& target);
+bool StartProgram(const std::vector<std::string>& argv, const std::string& folder);
+std::string HomeFolder();
+
+// For tests: answers for the next message boxes, and what they said.
+void ArmMessageBoxAnswers(const std::vector<bool>& answers);
+const std::vector<std::string>& MessageBoxTexts();
+void ClearMessageBoxTexts();
+void SetShellRecorder(void (*recorder)(const std::vector<std::string>& argv));

@@ -83,3 +83,13 @@ std::string_view DropIncompleteUtf8Tail(std::string_view s) {
         return s;
     return IsValidUtf8(s.substr(0, lead)) ? s.substr(0, lead) : s;
 }
+
+std::string_view CutToCharacters(std::string_view s, std::size_t n) {
+    if (!IsValidUtf8(s)) return s.substr(0, n);
+    std::size_t i = 0;
+    for (std::size_t count = 0; i < s.size() && count < n; ++count) {
+        ++i;
+        while (i < s.size() && IsContinuation(static_cast<unsigned char>(s[i]))) ++i;
+    }
+    return s.substr(0, i);
+}

@@ -12,3 +12,5 @@ bool IsValidUtf8(std::string_view s);
 // Drops a trailing incomplete UTF-8 sequence left by a byte cut. Text that is not UTF-8
 // before that tail (a record written in Windows-1252) is left as it is.
 std::string_view DropIncompleteUtf8Tail(std::string_view s);
+// The first n characters (UTF-8 sequences, or bytes of text that is not UTF-8).
+std::string_view CutToCharacters(std::string_view s, std::size_t n);

@@ -1,0 +1,42 @@
+#include "app/MainLoop.h"
+
+#include "app/AppState.h"
+#include "app/Numbers.h"
+#include "app/StringTable.h"
+#include "platform/Instance.h"
+#include "store/Load.h"
+#include "ui/Commands.h"
+#include "ui/MainWindow.h"
+
+namespace {
+
+// On the listener's thread: a second instance asked for the window.
+void OnInstanceMessage(std::uint32_t message) {
+    if (message != g_app.bringToFrontMessage) return;
+    RunOnUiThread([] { RestoreAndRaise(kWindowMain); });
+}
+
+}  // namespace
+
+bool Dispatch(const Event& event) {
+    switch (event.window) {
+        case kWindowMain:
+            HandleMainWindow(event);
+            break;
+        case kWindowHelp:
+            HandleHelpWindow(event);
+            break;
+    }
+    return g_app.running != 0;
+}
+
+int RunMainLoop(int argc, char** argv) {
+    StartGui(argc, argv);
+    BuildMainWindow();
+    StartInstanceListener(Str(kStrInstanceName), OnInstanceMessage);
+    StartLoadWorker();
+    while (Dispatch(WaitWindowEvent())) {
+    }
+    WaitForLoadWorker();
+    return 0;
+}

@@ -1,0 +1,35 @@
+// Hide at once, then make the records safe: save, compact, back up; then the settings. The
+// record-store steps wait for a running load and are skipped when the load failed, so a
+// damaged data file never reaches the backup.
+#include "app/Shutdown.h"
+
+#include "app/AppState.h"
+#include "app/Numbers.h"
+#include "app/StringTable.h"
+#include "options/Settings.h"
+#include "platform/Files.h"
+#include "platform/Gui.h"
+#include "store/Compact.h"
+#include "store/DataFile.h"
+#include "store/Load.h"
+#include "store/Records.h"
+
+namespace {
+
+void Report(StringId what) { ShowNotice(g_app.programTitle, Str(what) + LastFileError()); }
+
+}  // namespace
+
+void CloseMainWindow() {
+    HideWindow(kWindowMain);
+    WaitForLoadWorker();
+    bool hadUnsavedEdit = g_app.loaded && g_app.unsavedEdit;
+    if (hadUnsavedEdit) SaveRecord();
+    if (g_app.loaded && g_app.recordsDeleted && !CompactDataFile()) Report(kStrCompactFailed);
+    if (g_app.loadState == kLoadSucceeded && !RefreshBackup(hadUnsavedEdit)) Report(kStrBackupFailed);
+    if (g_app.settingsChanged) {
+        Rect outer;
+        SaveSettings(false, NormalOuterRect(kWindowMain, &outer) ? &outer : nullptr);
+    }
+    g_app.running = 0;
+}

@@ -1,0 +1,67 @@
+// The editor procedure sees typing, cutting, pasting, undo and redo before the editor acts,
+// so even a key that changes nothing (CTRL+C) marks the record edited.
+#include "editor/Editor.h"
+
+#include "app/AppState.h"
+#include "app/Numbers.h"
+#include "editor/Links.h"
+#include "store/RecordText.h"
+
+namespace {
+
+void MarkEdited() {
+    // A read-only editor (Read Only, the load, an unreadable record) changes nothing.
+    if (g_app.options.readOnly == 0 && !IsEditorReadOnly(kGadgetEditor)) g_app.unsavedEdit = 1;
+}
+
+void ShowEditorMenu(int x, int y) {
+    if (FindDialogOpen()) return;
+    RaiseWindow(kWindowMain);
+    ShowContextMenu(kWindowMain, kMenuContext, x - 1, y - 1);
+}
+
+void NoteZoom() {
+    CaptureZoom();
+    g_app.settingsChanged = 1;
+}
+
+}  // namespace
+
+void EditorProcedure(const EditorInput& input) {
+    switch (input.kind) {
+        case kInputCharacter:
+        case kInputCut:
+        case kInputPaste:
+        case kInputUndo:
+        case kInputRedo:
+        case kInputChanged:
+            MarkEdited();
+            break;
+        case kInputRightButton:
+            ShowEditorMenu(input.x, input.y);
+            break;
+        case kInputZoomed:
+            NoteZoom();
+            break;
+    }
+}
+
+bool FindDialogOpen() { return false; }
+
+std::string SelectedText(std::size_t limit) {
+    std::string selection = EditorSelectedText(kGadgetEditor);
+    return std::string(CutToCharacters(Trim(selection), limit));
+}
+
+void OnLinkReleased(const std::string& link) {
+    if (SelectedText(1).empty()) OpenWithShell(LinkTarget(link));
+}
+
+void ApplyZoom() { SetEditorZoom(kGadgetEditor, g_app.options.zoom); }
+
+void ResetZoom() {
+    SetEditorZoom(kGadgetEditor, 100);
+    g_app.options.zoom = 100;
+}
+
+void CaptureZoom() { g_app.options.zoom = EditorZoom(kGadgetEditor); }

@@ -1,0 +1,17 @@
+// What the editor does beyond plain editing: marking the record edited, the context menu,
+// zoom, link clicks, and reading the selection.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+#include "platform/Gui.h"
+
+void EditorProcedure(const EditorInput& input);
+void OnLinkReleased(const std::string& link);
+// The selection less trim-set characters at both ends, cut to limit characters.
+std::string SelectedText(std::size_t limit);
+void ApplyZoom();
+void ResetZoom();
+void CaptureZoom();
+bool FindDialogOpen();

@@ -1,0 +1,168 @@
+// The application object, the event queue that the main loop waits on, hand-over from the
+// load worker, message boxes and the shell.
+#include <QApplication>
+#include <QDir>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QProcess>
+#include <QScreen>
+#include <QThread>
+#include <cstdio>
+#include <cstdlib>
+#include <deque>
+
+#include "platform/QtPrivate.h"
+#include "store/RecordText.h"
+
+namespace {
+
+std::deque<Event> s_events;
+std::vector<bool> s_armedAnswers;
+std::vector<std::string> s_boxTexts;
+void (*s_shellRecorder)(const std::vector<std::string>&) = nullptr;
+
+bool IsSet(const char* name) {
+    const char* value = std::getenv(name);
+    return value && *value;
+}
+
+// A notice raised before the main loop (the record dump) needs an application of its own.
+void EnsureApplication() {
+    if (QApplication::instance()) return;
+    static int argc = 1;
+    static char name[] = "jotcrate";
+    static char* argv[] = {name, nullptr};
+    new QApplication(argc, argv);
+}
+
+// An armed answer stands in for the user; the text is kept for the test either way.
+bool TakeArmedAnswer(const std::string& text, bool* answer) {
+    s_boxTexts.push_back(text);
+    if (s_armedAnswers.empty()) return false;
+    *answer = s_armedAnswers.front();
+    s_armedAnswers.erase(s_armedAnswers.begin());
+    return true;
+}
+
+const char16_t kWindows1252High[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+}  // namespace
+
+QString ToQString(const std::string& utf8) { return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())); }
+
+std::string ToUtf8(const QString& text) { return text.toUtf8().toStdString(); }
+
+QString RecordToQString(const std::string& bytes) {
+    QString text;
+    if (IsValidUtf8(bytes)) {
+        text = ToQString(bytes);
+    } else {
+        text.reserve(static_cast<qsizetype>(bytes.size()));
+        for (char c : bytes) {
+            unsigned char b = static_cast<unsigned char>(c);
+            text += QChar(b >= 0x80 && b < 0xA0 ? kWindows1252High[b - 0x80] : char16_t(b));
+        }
+    }
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(QChar('\r'), QChar('\n'));
+    return text;
+}
+
+std::string QStringToRecord(const QString& text) {
+    QString copy = text;
+    copy.replace(QChar::ParagraphSeparator, QChar('\n'));
+    copy.remove(QChar(0));
+    copy.replace(QChar('\n'), QStringLiteral("\r\n"));
+    return ToUtf8(copy);
+}
+
+Rect ToRect(const QRect& r) { return Rect{r.x(), r.y(), r.width(), r.height()}; }
+
+bool HasDisplay() { return IsSet("DISPLAY") || IsSet("WAYLAND_DISPLAY") || IsSet("QT_QPA_PLATFORM"); }
+
+bool StartGui(int argc, char** argv) {
+    static int s_argc = argc;
+    new QApplication(s_argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+    return true;
+}
+
+bool PollWindowEvent(Event* event) {
+    if (s_events.empty()) return false;
+    *event = s_events.front();
+    s_events.pop_front();
+    return true;
+}
+
+Event WaitWindowEvent() {
+    Event event;
+    while (!PollWindowEvent(&event)) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    return event;
+}
+
+void PostWindowEvent(Event event) { s_events.push_back(event); }
+
+void PostWakeEvent() {
+    RunOnUiThread([] { PostWindowEvent(Event{kEventNone, 0, 0}); });
+}
+
+bool IsUiThread() { return QCoreApplication::instance() && QThread::currentThread() == qApp->thread(); }
+
+void RunOnUiThread(std::function<void()> step) {
+    if (IsUiThread()) {
+        step();
+        return;
+    }
+    QMetaObject::invokeMethod(qApp, std::move(step), Qt::QueuedConnection);
+}
+
+Rect ScreenWorkArea() {
+    QScreen* screen = QGuiApplication::primaryScreen();
+    return screen ? ToRect(screen->availableGeometry()) : Rect{0, 0, 1024, 768};
+}
+
+void ShowNotice(const std::string& caption, const std::string& text) {
+    bool ignored;
+    if (TakeArmedAnswer(text, &ignored)) return;
+    if (!QApplication::instance()) {
+        std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
+        if (!HasDisplay()) return;
+        EnsureApplication();
+    }
+    QMessageBox box(QMessageBox::Information, ToQString(caption), ToQString(text), QMessageBox::Ok);
+    box.setWindowModality(Qt::ApplicationModal);
+    box.exec();
+}
+
+bool AskYesNo(int owner, const std::string& caption, const std::string& text) {
+    bool answer;
+    if (TakeArmedAnswer(text, &answer)) return answer;
+    QMessageBox box(QMessageBox::Question, ToQString(caption), ToQString(text), QMessageBox::Yes | QMessageBox::No,
+                    WindowWidget(owner));
+    box.setDefaultButton(QMessageBox::No);
+    box.setWindowModality(Qt::ApplicationModal);
+    return box.exec() == QMessageBox::Yes;
+}
+
+bool StartProgram(const std::vector<std::string>& argv, const std::string& folder) {
+    if (argv.empty()) return false;
+    if (s_shellRecorder) {
+        s_shellRecorder(argv);
+        return true;
+    }
+    QStringList arguments;
+    for (std::size_t i = 1; i < argv.size(); ++i) arguments << ToQString(argv[i]);
+    return QProcess::startDetached(ToQString(argv[0]), arguments, ToQString(folder));
+}
+
+void OpenWithShell(const std::string& target) { StartProgram({"xdg-open", target}, std::string()); }
+
+std::string HomeFolder() { return ToUtf8(QDir::homePath()); }
+
+void ArmMessageBoxAnswers(const std::vector<bool>& answers) { s_armedAnswers = answers; }
+const std::vector<std::string>& MessageBoxTexts() { return s_boxTexts; }
+void ClearMessageBoxTexts() { s_boxTexts.clear(); }
+void SetShellRecorder(void (*recorder)(const std::vector<std::string>&)) { s_shellRecorder = recorder; }

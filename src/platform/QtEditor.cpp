@@ -1,0 +1,349 @@
+// The editor: a plain-text edit that tells the editor procedure about typing, cutting,
+// pasting, undo, redo, the right button and CTRL+wheel before acting; zooms by scaling its
+// font; shows links found by the program's detector; and refuses text beyond 32,000 bytes.
+#include <QAbstractTextDocumentLayout>
+#include <QMimeData>
+#include <QScrollBar>
+#include <QSyntaxHighlighter>
+#include <QTextBlock>
+
+#include "platform/QtPrivate.h"
+
+namespace {
+
+constexpr int kStoredLimit = 32000;
+constexpr int kZoomStep = 10;
+constexpr int kZoomMin = 10;
+constexpr int kZoomMax = 500;
+
+std::u16string_view View(const QString& text) {
+    return std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()), static_cast<std::size_t>(text.size()));
+}
+
+class LinkHighlighter : public QSyntaxHighlighter {
+public:
+    LinkHighlighter(QTextDocument* document, LinkDetector detector) : QSyntaxHighlighter(document), detector_(detector) {
+        format_.setFontUnderline(true);
+        format_.setForeground(QColor(0x00, 0x66, 0xCC));
+    }
+
+protected:
+    void highlightBlock(const QString& text) override {
+        for (const LinkSpan& span : detector_(View(text))) setFormat(span.start, span.length, format_);
+    }
+
+private:
+    LinkDetector detector_;
+    QTextCharFormat format_;
+};
+
+// Whether a key press is one that produces a character in a classic edit control: printable
+// text, RETURN, TAB, BACKSPACE, ESC, and the control characters of CTRL+letter.
+bool ProducesCharacter(const QKeyEvent* event) {
+    if (!event->text().isEmpty()) return true;
+    int key = event->key();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Tab || key == Qt::Key_Backspace ||
+        key == Qt::Key_Escape)
+        return true;
+    Qt::KeyboardModifiers modifiers = event->modifiers();
+    return (modifiers & Qt::ControlModifier) && !(modifiers & Qt::AltModifier) && key >= Qt::Key_A && key <= Qt::Key_Z;
+}
+
+// The text a key press inserts, or empty.
+QString InsertedBy(const QKeyEvent* event) {
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) return QStringLiteral("\n");
+    QString text = event->text();
+    if (text.isEmpty() || (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) return QString();
+    for (QChar c : text)
+        if (!c.isPrint() && c != QChar('\t')) return QString();
+    return text;
+}
+
+int StoredSize(const QString& text) { return static_cast<int>(QStringToRecord(text).size()); }
+
+}  // namespace
+
+JcEditor::JcEditor(int window, int gadget, QWidget* parent, LinkDetector detector)
+    : QPlainTextEdit(parent), window_(window), detector_(detector) {
+    (void)gadget;
+    setContextMenuPolicy(Qt::PreventContextMenu);
+    setTabChangesFocus(false);
+    setMouseTracking(true);
+    viewport()->setMouseTracking(true);
+    document()->setDocumentMargin(8);
+    if (detector_) new LinkHighlighter(document(), detector_);
+    // Highlighting reports a change of contents too; only a new revision is an edit.
+    connect(document(), &QTextDocument::contentsChanged, this, [this] {
+        if (document()->revision() == revision_) return;
+        revision_ = document()->revision();
+        if (!settingText_) tell(kInputChanged);
+    });
+}
+
+void JcEditor::tell(EditorInputKind kind, int x, int y) {
+    if (procedure_) procedure_(EditorInput{kind, x, y});
+}
+
+void JcEditor::setRecordText(const std::string& bytes) {
+    settingText_ = true;
+    setPlainText(RecordToQString(bytes));
+    settingText_ = false;
+}
+
+void JcEditor::setBaseFont(const QFont& font) {
+    baseFont_ = font;
+    setZoom(zoom_);
+}
+
+bool JcEditor::setZoom(int percent) {
+    if (percent < kZoomMin || percent > kZoomMax) return false;
+    zoom_ = percent;
+    QFont font = baseFont_;
+    font.setPointSizeF(baseFont_.pointSizeF() * percent / 100.0);
+    // Changing the font re-lays the text out but is no edit.
+    settingText_ = true;
+    setFont(font);
+    settingText_ = false;
+    return true;
+}
+
+void JcEditor::runCommand(int command) {
+    switch (command) {
+        case kCmdSelectAll:
+            selectAll();
+            break;
+        case kCmdCut:
+            tell(kInputCut);
+            cut();
+            break;
+        case kCmdCopy:
+            copy();
+            break;
+        case kCmdPaste:
+            tell(kInputPaste);
+            paste();
+            break;
+        case kCmdUndo:
+            tell(kInputUndo);
+            undo();
+            break;
+        case kCmdRedo:
+            tell(kInputRedo);
+            redo();
+            break;
+    }
+}
+
+void JcEditor::keyPressEvent(QKeyEvent* event) {
+    if (ProducesCharacter(event)) tell(kInputCharacter);
+    QString inserted = InsertedBy(event);
+    if (!inserted.isEmpty() && !isReadOnly() && fitting(inserted).size() < inserted.size()) {
+        event->accept();
+        return;
+    }
+    QPlainTextEdit::keyPressEvent(event);
+}
+
+// What of an insertion fits beside the text that stays, cut so that no character and no
+// line break is split.
+QString JcEditor::fitting(const QString& insertion) const {
+    QString kept = toPlainText();
+    QTextCursor cursor = textCursor();
+    kept.remove(cursor.selectionStart(), cursor.selectionEnd() - cursor.selectionStart());
+    int room = kStoredLimit - StoredSize(kept);
+    if (StoredSize(insertion) <= room) return insertion;
+    int low = 0, high = static_cast<int>(insertion.size());
+    while (low < high) {
+        int middle = (low + high + 1) / 2;
+        if (StoredSize(insertion.left(middle)) <= room) low = middle;
+        else high = middle - 1;
+    }
+    if (low > 0 && insertion[low - 1].isHighSurrogate()) --low;
+    return insertion.left(low);
+}
+
+bool JcEditor::canInsertFromMimeData(const QMimeData* source) const { return source->hasText(); }
+
+void JcEditor::insertFromMimeData(const QMimeData* source) {
+    if (!source->hasText()) return;
+    QString text = source->text();
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(QChar('\r'), QChar('\n'));
+    textCursor().insertText(fitting(text));
+    ensureCursorVisible();
+}
+
+void JcEditor::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::RightButton) {
+        QPoint global = event->globalPosition().toPoint();
+        tell(kInputRightButton, global.x(), global.y());
+    }
+    QPlainTextEdit::mousePressEvent(event);
+}
+
+void JcEditor::mouseReleaseEvent(QMouseEvent* event) {
+    QPlainTextEdit::mouseReleaseEvent(event);
+    if (event->button() != Qt::LeftButton) return;
+    QString link = linkAt(event->position().toPoint());
+    if (!link.isEmpty()) SendMessage(window_, Message{kMessageLinkReleased, 0, ToUtf8(link)});
+}
+
+void JcEditor::mouseMoveEvent(QMouseEvent* event) {
+    QPlainTextEdit::mouseMoveEvent(event);
+    if (detector_)
+        viewport()->setCursor(linkAt(event->position().toPoint()).isEmpty() ? Qt::IBeamCursor : Qt::PointingHandCursor);
+}
+
+// The link under a point of the viewport, or empty: the point must lie on a character of it.
+QString JcEditor::linkAt(const QPoint& position) const {
+    if (!detector_) return QString();
+    QTextCursor cursor = cursorForPosition(position);
+    QTextBlock block = cursor.block();
+    QString text = block.text();
+    int column = cursor.positionInBlock();
+    for (int c : {column - 1, column}) {
+        if (c < 0 || c >= text.size()) continue;
+        QTextCursor left(block), right(block);
+        left.setPosition(block.position() + c);
+        right.setPosition(block.position() + c + 1);
+        QRect from = cursorRect(left), to = cursorRect(right);
+        if (from.top() != to.top() || position.x() < from.left() || position.x() >= to.left() ||
+            position.y() < from.top() || position.y() > from.bottom())
+            continue;
+        for (const LinkSpan& span : detector_(View(text)))
+            if (c >= span.start && c < span.start + span.length) return text.mid(span.start, span.length);
+    }
+    return QString();
+}
+
+void JcEditor::wheelEvent(QWheelEvent* event) {
+    if (event->modifiers() == Qt::ControlModifier && event->buttons() == Qt::NoButton) {
+        int notches = event->angleDelta().y() / 120;
+        if (notches != 0) {
+            setZoom(qBound(kZoomMin, zoom_ + notches * kZoomStep, kZoomMax));
+            tell(kInputZoomed);
+        }
+        event->accept();
+        return;
+    }
+    // Other combinations scroll; the editor's own CTRL zoom must not act on them.
+    QWheelEvent plain(event->position(), event->globalPosition(), event->pixelDelta(), event->angleDelta(),
+                      event->buttons(), event->modifiers() & ~Qt::ControlModifier, event->phase(), event->inverted());
+    QPlainTextEdit::wheelEvent(&plain);
+    event->setAccepted(plain.isAccepted());
+}
+
+void JcEditor::focusInEvent(QFocusEvent* event) {
+    QPlainTextEdit::focusInEvent(event);
+    SendMessage(window_, Message{kMessageEditorFocused, 0, std::string()});
+}
+
+namespace {
+
+JcEditor* Editor(int gadget) { return dynamic_cast<JcEditor*>(GadgetWidget(gadget)); }
+
+}  // namespace
+
+void CreateEditor(int window, int gadget, Rect r, LinkDetector detector) {
+    JcEditor* editor = new JcEditor(window, gadget, WindowWidget(window), detector);
+    editor->setGeometry(r.x, r.y, r.width, r.height);
+    editor->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    editor->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    RegisterGadget(window, gadget, editor);
+}
+
+void SetEditorProcedure(int gadget, void (*procedure)(const EditorInput&)) {
+    if (JcEditor* editor = Editor(gadget)) editor->setProcedure(procedure);
+}
+
+void SetEditorText(int gadget, const std::string& bytes) {
+    if (JcEditor* editor = Editor(gadget)) editor->setRecordText(bytes);
+}
+
+std::string EditorText(int gadget) {
+    JcEditor* editor = Editor(gadget);
+    return editor ? QStringToRecord(editor->document()->toRawText()) : std::string();
+}
+
+void SetEditorReadOnly(int gadget, bool readOnly) {
+    if (JcEditor* editor = Editor(gadget)) editor->setReadOnly(readOnly);
+}
+
+bool IsEditorReadOnly(int gadget) {
+    JcEditor* editor = Editor(gadget);
+    return !editor || editor->isReadOnly();
+}
+
+void SetEditorSelection(int gadget, int start, int end) {
+    JcEditor* editor = Editor(gadget);
+    if (!editor) return;
+    QTextCursor cursor = editor->textCursor();
+    if (start < 0) {
+        cursor.clearSelection();
+    } else {
+        int last = editor->document()->characterCount() - 1;
+        cursor.setPosition(qBound(0, start, last));
+        cursor.setPosition(qBound(0, end < 0 ? last : end, last), QTextCursor::KeepAnchor);
+    }
+    editor->setTextCursor(cursor);
+}
+
+void EditorSelection(int gadget, int* start, int* end) {
+    JcEditor* editor = Editor(gadget);
+    QTextCursor cursor = editor ? editor->textCursor() : QTextCursor();
+    *start = cursor.selectionStart();
+    *end = cursor.selectionEnd();
+}
+
+std::string EditorSelectedText(int gadget) {
+    JcEditor* editor = Editor(gadget);
+    return editor ? QStringToRecord(editor->textCursor().selectedText()) : std::string();
+}
+
+void EditorCommand(int gadget, int command) {
+    if (JcEditor* editor = Editor(gadget)) editor->runCommand(command);
+}
+
+void SetEditorWrap(int gadget, bool wrap) {
+    if (JcEditor* editor = Editor(gadget))
+        editor->setLineWrapMode(wrap ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
+}
+
+void SetEditorFont(int gadget, const std::string& face, int points, int style) {
+    JcEditor* editor = Editor(gadget);
+    if (!editor) return;
+    QFont font(ToQString(face));
+    font.setPointSize(points > 0 ? points : 10);
+    font.setBold(style & 256);
+    font.setItalic(style & 512);
+    font.setUnderline(style & 4);
+    font.setStrikeOut(style & 8);
+    font.setStyleStrategy((style & 16) ? QFont::PreferQuality : QFont::PreferDefault);
+    editor->setBaseFont(font);
+}
+
+void SetEditorColours(int gadget, std::int32_t background, std::int32_t text) {
+    JcEditor* editor = Editor(gadget);
+    if (!editor) return;
+    auto colour = [](std::int32_t value) { return QColor(value & 0xFF, (value >> 8) & 0xFF, (value >> 16) & 0xFF); };
+    QPalette palette = editor->palette();
+    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        palette.setColor(group, QPalette::Base, colour(background));
+        palette.setColor(group, QPalette::Text, colour(text));
+    }
+    editor->setPalette(palette);
+}
+
+void SetEditorMargins(int gadget, int left, int right) {
+    if (JcEditor* editor = Editor(gadget)) editor->document()->setDocumentMargin(qMax(left, right));
+}
+
+bool SetEditorZoom(int gadget, int percent) {
+    JcEditor* editor = Editor(gadget);
+    return editor && editor->setZoom(percent);
+}
+
+int EditorZoom(int gadget) {
+    JcEditor* editor = Editor(gadget);
+    return editor ? editor->zoom() : 100;
+}

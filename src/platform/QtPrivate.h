@@ -1,0 +1,103 @@
+// Shared inside platform/ only: the registry of windows and gadgets by number, the private
+// widget classes, and the conversions between record bytes and Qt strings.
+#pragma once
+
+#include <QComboBox>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QRect>
+#include <QString>
+#include <QWidget>
+#include <string>
+
+#include "app/Numbers.h"
+#include "platform/Gui.h"
+
+QString ToQString(const std::string& utf8);
+std::string ToUtf8(const QString& text);
+// Record bytes (UTF-8, or Windows-1252 when not valid UTF-8) to editor text, any line end
+// becoming one line break; and back, line breaks as CR LF.
+QString RecordToQString(const std::string& bytes);
+std::string QStringToRecord(const QString& text);
+Rect ToRect(const QRect& r);
+
+QWidget* WindowWidget(int window);
+QWidget* GadgetWidget(int gadget);
+void RegisterGadget(int window, int gadget, QWidget* widget);
+void SendMessage(int window, const Message& message);
+
+// A top-level window of the program: its close box and sizes become events, TAB does not
+// move the focus, and user moves and sizes are reported.
+class JcWindow : public QWidget {
+public:
+    JcWindow(int number, QWidget* owner, Qt::WindowFlags flags);
+    int number() const { return number_; }
+    void placeOuter(const QRect& outer);
+    void setToolTipsActive(bool active) { toolTipsActive_ = active; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void notePlacement();
+    int number_;
+    QRect pendingOuter_;
+    QRect lastNormalFrame_;
+    bool toolTipsActive_ = true;
+};
+
+class JcEditor : public QPlainTextEdit {
+public:
+    JcEditor(int window, int gadget, QWidget* parent, LinkDetector detector);
+    void setProcedure(void (*procedure)(const EditorInput&)) { procedure_ = procedure; }
+    void setRecordText(const std::string& bytes);
+    void setBaseFont(const QFont& font);
+    bool setZoom(int percent);
+    int zoom() const { return zoom_; }
+    void runCommand(int command);
+    LinkDetector linkDetector() const { return detector_; }
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void insertFromMimeData(const QMimeData* source) override;
+    bool canInsertFromMimeData(const QMimeData* source) const override;
+
+private:
+    void tell(EditorInputKind kind, int x = 0, int y = 0);
+    QString linkAt(const QPoint& position) const;
+    QString fitting(const QString& insertion) const;
+    int window_;
+    LinkDetector detector_;
+    void (*procedure_)(const EditorInput&) = nullptr;
+    bool settingText_ = false;
+    int revision_ = 0;
+    QFont baseFont_;
+    int zoom_ = 100;
+};
+
+class JcSelector : public QComboBox {
+public:
+    JcSelector(int window, QWidget* parent);
+    void showPopup() override;
+    void hidePopup() override;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+
+private:
+    int window_;
+};
+
+// The record selector's entries: titles with their slot indexes.
+class SelectorModel;
+SelectorModel* ModelOf(JcSelector* selector);

@@ -1,0 +1,363 @@
+// Windows and gadgets by number, their keyboard shortcuts and menus. Window and gadget
+// numbers are unique across the program, so one registry serves all windows.
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QMenu>
+#include <QPushButton>
+#include <QShortcut>
+#include <QTimer>
+#include <QToolTip>
+#include <QWindow>
+#include <map>
+
+#include "platform/QtPrivate.h"
+
+namespace {
+
+struct WindowRecord {
+    QPointer<JcWindow> widget;
+    void (*callback)(const Message&) = nullptr;
+    std::multimap<int, QPointer<QShortcut>> shortcuts;
+    std::vector<MenuItem> tools;
+};
+
+std::map<int, WindowRecord> s_windows;
+std::map<int, QPointer<QWidget>> s_gadgets;
+std::map<int, std::vector<MenuItem>> s_menus;
+
+JcWindow* Window(int window) {
+    auto it = s_windows.find(window);
+    return it == s_windows.end() ? nullptr : it->second.widget.data();
+}
+
+// The window menu that ALT+SPACE opens, where the window manager's own cannot be extended.
+void ShowWindowMenu(int window) {
+    JcWindow* widget = Window(window);
+    if (!widget) return;
+    QMenu menu(widget);
+    QAction* restore = menu.addAction(QObject::tr("&Restore"));
+    QAction* move = menu.addAction(QObject::tr("&Move"));
+    QAction* size = menu.addAction(QObject::tr("&Size"));
+    QAction* minimise = menu.addAction(QObject::tr("Mi&nimise"));
+    QAction* maximise = menu.addAction(QObject::tr("Ma&ximise"));
+    menu.addSeparator();
+    QAction* close = menu.addAction(QObject::tr("&Close"));
+    bool normal = widget->windowState() == Qt::WindowNoState;
+    restore->setEnabled(!normal);
+    move->setEnabled(normal);
+    size->setEnabled(normal);
+    maximise->setEnabled(normal);
+    std::map<QAction*, int> tools;
+    const std::vector<MenuItem>& items = s_windows[window].tools;
+    if (!items.empty()) menu.addSeparator();
+    for (const MenuItem& item : items) tools[menu.addAction(ToQString(item.label))] = item.command;
+    QAction* chosen = menu.exec(widget->mapToGlobal(QPoint(0, 0)));
+    if (!chosen) return;
+    if (chosen == restore) widget->showNormal();
+    if (chosen == minimise) widget->showMinimized();
+    if (chosen == maximise) widget->showMaximized();
+    if (chosen == close) PostWindowEvent(Event{kEventClose, window, 0});
+    if (chosen == move && widget->windowHandle()) widget->windowHandle()->startSystemMove();
+    if (chosen == size && widget->windowHandle())
+        widget->windowHandle()->startSystemResize(Qt::RightEdge | Qt::BottomEdge);
+    if (tools.count(chosen)) SendMessage(window, Message{kMessageSystemTool, tools[chosen], std::string()});
+}
+
+}  // namespace
+
+JcWindow::JcWindow(int number, QWidget* owner, Qt::WindowFlags flags) : QWidget(owner, flags), number_(number) {
+    setAttribute(Qt::WA_DeleteOnClose, false);
+    qApp->installEventFilter(this);
+}
+
+void JcWindow::closeEvent(QCloseEvent* event) {
+    event->ignore();
+    PostWindowEvent(Event{kEventClose, number_, 0});
+}
+
+void JcWindow::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    PostWindowEvent(Event{kEventSize, number_, 0});
+    notePlacement();
+}
+
+void JcWindow::moveEvent(QMoveEvent* event) {
+    QWidget::moveEvent(event);
+    notePlacement();
+}
+
+// The frame's size is known only once the window manager has framed the window, so the
+// outer rectangle asked for is reached in a second step.
+void JcWindow::placeOuter(const QRect& outer) {
+    pendingOuter_ = outer;
+    QMargins frame(geometry().left() - frameGeometry().left(), geometry().top() - frameGeometry().top(),
+                   frameGeometry().right() - geometry().right(), frameGeometry().bottom() - geometry().bottom());
+    move(outer.topLeft());
+    resize(outer.width() - frame.left() - frame.right(), outer.height() - frame.top() - frame.bottom());
+    show();
+    QTimer::singleShot(1000, this, [this] {
+        pendingOuter_ = QRect();
+        lastNormalFrame_ = frameGeometry();
+    });
+}
+
+// Reports moves and sizes that the user made; placement by the program, maximising,
+// minimising and restoring to the earlier size are not.
+void JcWindow::notePlacement() {
+    if (!isVisible() || windowState() != Qt::WindowNoState) return;
+    QRect frame = frameGeometry();
+    if (pendingOuter_.isValid()) {
+        if (frame != geometry()) {
+            QRect wanted = pendingOuter_;
+            pendingOuter_ = QRect();
+            int width = wanted.width() - (frame.width() - geometry().width());
+            int height = wanted.height() - (frame.height() - geometry().height());
+            if (geometry().width() != qMax(width, minimumWidth()) || geometry().height() != qMax(height, minimumHeight()))
+                resize(width, height);
+        }
+        lastNormalFrame_ = frameGeometry();
+        return;
+    }
+    if (lastNormalFrame_.isValid() && frame != lastNormalFrame_)
+        SendMessage(number_, Message{kMessageMovingOrSizing, 0, std::string()});
+    lastNormalFrame_ = frame;
+}
+
+bool JcWindow::focusNextPrevChild(bool) { return false; }
+
+bool JcWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::ToolTip && !toolTipsActive_) {
+        QWidget* widget = qobject_cast<QWidget*>(watched);
+        if (widget && widget->window() == this) return true;
+    }
+    return false;
+}
+
+QWidget* WindowWidget(int window) { return Window(window); }
+
+QWidget* GadgetWidget(int gadget) {
+    auto it = s_gadgets.find(gadget);
+    return it == s_gadgets.end() ? nullptr : it->second.data();
+}
+
+void RegisterGadget(int window, int gadget, QWidget* widget) {
+    (void)window;
+    s_gadgets[gadget] = widget;
+}
+
+void SendMessage(int window, const Message& message) {
+    auto it = s_windows.find(window);
+    if (it != s_windows.end() && it->second.callback) it->second.callback(message);
+}
+
+void OpenWindow(int window, Rect placement, const std::string& title, unsigned style) {
+    Qt::WindowFlags flags = Qt::Window;
+    QWidget* owner = nullptr;
+    if (style & kStyleOwnedByMain) {
+        owner = Window(kWindowMain);
+        flags = Qt::Dialog;
+    }
+    if (!(style & kStyleSizable)) flags |= Qt::CustomizeWindowHint | Qt::WindowTitleHint;
+    if (style & kStyleCloseBox) flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+    JcWindow* widget = new JcWindow(window, owner, flags);
+    widget->setWindowTitle(ToQString(title));
+    widget->move(placement.x, placement.y);
+    if (style & kStyleSizable)
+        widget->resize(placement.width, placement.height);
+    else
+        widget->setFixedSize(placement.width, placement.height);
+    s_windows[window].widget = widget;
+}
+
+void CloseWindow(int window) {
+    JcWindow* widget = Window(window);
+    if (!widget) return;
+    for (auto it = s_gadgets.begin(); it != s_gadgets.end();)
+        it = (!it->second || it->second->window() == widget) ? s_gadgets.erase(it) : std::next(it);
+    s_windows.erase(window);
+    widget->hide();
+    widget->deleteLater();
+}
+
+bool WindowExists(int window) { return Window(window) != nullptr; }
+
+void ShowWindow(int window) {
+    if (JcWindow* widget = Window(window)) widget->show();
+}
+
+void HideWindow(int window) {
+    if (JcWindow* widget = Window(window)) widget->hide();
+}
+
+void SetWindowTitle(int window, const std::string& title) {
+    if (JcWindow* widget = Window(window)) widget->setWindowTitle(ToQString(title));
+}
+
+void SetMinimumClientSize(int window, int width, int height) {
+    if (JcWindow* widget = Window(window)) widget->setMinimumSize(width, height);
+}
+
+void ClientSize(int window, int* width, int* height) {
+    JcWindow* widget = Window(window);
+    *width = widget ? widget->width() : 0;
+    *height = widget ? widget->height() : 0;
+}
+
+void PlaceWindow(int window, Rect outer) {
+    if (JcWindow* widget = Window(window)) widget->placeOuter(QRect(outer.x, outer.y, outer.width, outer.height));
+}
+
+bool NormalOuterRect(int window, Rect* outer) {
+    JcWindow* widget = Window(window);
+    if (!widget || (widget->windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)))
+        return false;
+    *outer = ToRect(widget->frameGeometry());
+    return true;
+}
+
+void RestoreAndRaise(int window) {
+    JcWindow* widget = Window(window);
+    if (!widget) return;
+    widget->showNormal();
+    widget->raise();
+    widget->activateWindow();
+}
+
+void RaiseWindow(int window) {
+    if (JcWindow* widget = Window(window)) {
+        widget->raise();
+        widget->activateWindow();
+    }
+}
+
+void EnableWindow(int window, bool enabled) {
+    if (JcWindow* widget = Window(window)) widget->setEnabled(enabled);
+}
+
+void SetOnTop(int window, bool onTop) {
+    JcWindow* widget = Window(window);
+    if (!widget || widget->windowFlags().testFlag(Qt::WindowStaysOnTopHint) == onTop) return;
+    bool visible = widget->isVisible();
+    widget->setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
+    if (visible) widget->show();
+}
+
+void SetMessageCallback(int window, void (*callback)(const Message&)) { s_windows[window].callback = callback; }
+
+void CreateButton(int window, int gadget, Rect r, const std::string& label) {
+    QPushButton* button = new QPushButton(ToQString(label), Window(window));
+    button->setAutoDefault(false);
+    button->setGeometry(r.x, r.y, r.width, r.height);
+    QObject::connect(button, &QPushButton::clicked,
+                     [window, gadget] { PostWindowEvent(Event{kEventGadget, window, gadget}); });
+    RegisterGadget(window, gadget, button);
+}
+
+void CreateCheckbox(int window, int gadget, Rect r, const std::string& label) {
+    QCheckBox* box = new QCheckBox(ToQString(label), Window(window));
+    box->setGeometry(r.x, r.y, r.width, r.height);
+    QObject::connect(box, &QCheckBox::clicked, [window, gadget] { PostWindowEvent(Event{kEventGadget, window, gadget}); });
+    RegisterGadget(window, gadget, box);
+}
+
+void SetGadgetRect(int gadget, Rect r) {
+    if (QWidget* widget = GadgetWidget(gadget)) widget->setGeometry(r.x, r.y, r.width, r.height);
+}
+
+void SetToolTip(int gadget, const std::string& text) {
+    if (QWidget* widget = GadgetWidget(gadget)) widget->setToolTip(ToQString(text));
+}
+
+void SetToolTipsActive(int window, bool active) {
+    if (JcWindow* widget = Window(window)) widget->setToolTipsActive(active);
+    if (!active) QToolTip::hideText();
+}
+
+void DisableGadget(int gadget, bool disabled) {
+    if (QWidget* widget = GadgetWidget(gadget)) widget->setEnabled(!disabled);
+}
+
+bool IsGadgetEnabled(int gadget) {
+    QWidget* widget = GadgetWidget(gadget);
+    return widget && widget->isEnabled();
+}
+
+void FocusGadget(int gadget) {
+    if (QWidget* widget = GadgetWidget(gadget)) widget->setFocus(Qt::OtherFocusReason);
+}
+
+int FocusedGadget() {
+    QWidget* focus = QApplication::focusWidget();
+    for (const auto& [number, widget] : s_gadgets)
+        if (widget && (widget == focus || widget->isAncestorOf(focus))) return number;
+    return 0;
+}
+
+void PressGadget(int gadget) {
+    if (QAbstractButton* button = qobject_cast<QAbstractButton*>(GadgetWidget(gadget))) button->click();
+}
+
+bool IsChecked(int gadget) {
+    QAbstractButton* button = qobject_cast<QAbstractButton*>(GadgetWidget(gadget));
+    return button && button->isChecked();
+}
+
+void SetChecked(int gadget, bool checked) {
+    if (QAbstractButton* button = qobject_cast<QAbstractButton*>(GadgetWidget(gadget))) button->setChecked(checked);
+}
+
+void AddShortcut(int window, const std::string& keys, int command) {
+    JcWindow* widget = Window(window);
+    if (!widget) return;
+    QShortcut* shortcut = new QShortcut(QKeySequence(ToQString(keys)), widget);
+    shortcut->setContext(Qt::WindowShortcut);
+    shortcut->setAutoRepeat(false);
+    QObject::connect(shortcut, &QShortcut::activated,
+                     [window, command] { PostWindowEvent(Event{kEventMenu, window, command}); });
+    s_windows[window].shortcuts.emplace(command, shortcut);
+}
+
+void RemoveShortcut(int window, int command) {
+    auto& shortcuts = s_windows[window].shortcuts;
+    auto range = shortcuts.equal_range(command);
+    for (auto it = range.first; it != range.second; ++it) delete it->second.data();
+    shortcuts.erase(range.first, range.second);
+}
+
+void SetShortcutEnabled(int window, int command, bool enabled) {
+    auto range = s_windows[window].shortcuts.equal_range(command);
+    for (auto it = range.first; it != range.second; ++it)
+        if (it->second) it->second->setEnabled(enabled);
+}
+
+void SetContextMenu(int menu, const std::vector<MenuItem>& items) { s_menus[menu] = items; }
+
+void ShowContextMenu(int window, int menu, int x, int y) {
+    QMenu top(Window(window));
+    QMenu* current = &top;
+    std::map<QAction*, int> commands;
+    for (const MenuItem& item : s_menus[menu]) {
+        if (item.command == 0) {
+            current->addSeparator();
+        } else if (item.command == -1) {
+            current = top.addMenu(ToQString(item.label));
+        } else if (item.command == -2) {
+            current = &top;
+        } else {
+            commands[current->addAction(ToQString(item.label))] = item.command;
+        }
+    }
+    QAction* chosen = top.exec(QPoint(x, y));
+    if (chosen && commands.count(chosen)) PostWindowEvent(Event{kEventMenu, window, commands[chosen]});
+}
+
+void SetWindowMenuTools(int window, const std::vector<MenuItem>& tools) {
+    s_windows[window].tools = tools;
+    JcWindow* widget = Window(window);
+    if (!widget) return;
+    QShortcut* shortcut = new QShortcut(QKeySequence(QStringLiteral("Alt+Space")), widget);
+    shortcut->setContext(Qt::WindowShortcut);
+    QObject::connect(shortcut, &QShortcut::activated, [window] { ShowWindowMenu(window); });
+}

@@ -1,0 +1,16 @@
+// Loading the record selector from the data file: at start-up on the load worker, or on the
+// UI thread when the last record was deleted and the starter records come back.
+#pragma once
+
+#include <cstdint>
+
+enum LoadMode { kLoadReset = 0, kLoadStartup = 1 };
+
+constexpr int kLargeLoad = 101;
+
+void LoadRecords(int mode);
+void StartLoadWorker();
+void WaitForLoadWorker();
+// Reads the selected entry's slot into the editor and applies the zoom; never marks the
+// record edited.
+void LoadSelectedRecord();

@@ -1,0 +1,169 @@
+// Commands that touch the record store wait for the load to end: until then they are
+// ignored, as the buttons are disabled.
+#include "ui/Commands.h"
+
+#include <sstream>
+
+#include "app/AppState.h"
+#include "app/Numbers.h"
+#include "app/Shutdown.h"
+#include "app/StringTable.h"
+#include "editor/Editor.h"
+#include "platform/Files.h"
+#include "store/Records.h"
+#include "ui/HelpWindow.h"
+#include "ui/MainWindow.h"
+
+namespace {
+
+bool RunsBeforeLoad(int command) { return command == kGadgetHelp || command == kCmdHelp || command == kCmdFocusEditor; }
+
+void AddAndFocus() {
+    if (g_app.options.readOnly) return;
+    AddRecord();
+    FocusEditor();
+}
+
+void DeleteAndFocus() {
+    if (g_app.options.readOnly) return;
+    DeleteRecord();
+    FocusEditor();
+}
+
+void OpenOptionsAndFocus() { FocusEditor(); }
+
+void OpenFind(int mode) { (void)mode; }
+
+void Lookup(int command) { (void)command; }
+
+// The next enabled gadget in number order, wrapping to Add (to Options with Read Only on,
+// where Add and Delete are disabled).
+int NextFocusTarget(int focused, int first, int last, int wrapTo) {
+    int next = focused ? focused + 1 : 0;
+    for (int tries = 0; tries <= last - first + 1; ++tries, ++next) {
+        if (next < first || next > last) next = wrapTo;
+        if (IsGadgetEnabled(next)) return next;
+    }
+    return 0;
+}
+
+}  // namespace
+
+void RunCommand(int command) {
+    if (FindDialogOpen() && command != kCmdHelp) return;
+    if (!g_app.loaded && !RunsBeforeLoad(command)) return;
+    if (g_app.unsavedEdit) SaveRecord();
+    switch (command) {
+        case kGadgetAdd:
+        case kCmdAdd:
+            AddAndFocus();
+            break;
+        case kGadgetDelete:
+        case kCmdDelete:
+            DeleteAndFocus();
+            break;
+        case kGadgetOptions:
+        case kCmdOptions:
+            OpenOptionsAndFocus();
+            break;
+        case kGadgetHelp:
+        case kCmdHelp:
+            ShowHelp();
+            break;
+        case kCmdFocusSelector:
+            FocusGadget(kGadgetSelector);
+            break;
+        case kCmdFocusEditor:
+            FocusEditor();
+            break;
+        case kCmdFind:
+            OpenFind(0);
+            break;
+        case kCmdFindPrevious:
+            OpenFind(1);
+            break;
+        case kCmdFindNext:
+            OpenFind(2);
+            break;
+    }
+}
+
+void CycleFocus(int window) {
+    if (window != kWindowMain) return;
+    int wrapTo = g_app.options.readOnly ? kGadgetOptions : kGadgetAdd;
+    int next = NextFocusTarget(FocusedGadget(), kGadgetAdd, kGadgetEditor, wrapTo);
+    if (next == 0) return;
+    SetShortcutEnabled(kWindowMain, kCmdPressFocused, next != kGadgetEditor);
+    FocusGadget(next);
+}
+
+void PressFocused() { PressGadget(FocusedGadget()); }
+
+void OpenSystemTool(int command) {
+    std::string home = HomeFolder();
+    if (command == kCmdFileManager) {
+        StartProgram({Str(kStrFileManager), home}, std::string());
+    } else if (command == kCmdTerminal) {
+        StartProgram({Str(kStrTerminal)}, home);
+    } else if (command == kCmdCalculator) {
+        std::istringstream names(Str(kStrCalculators));
+        std::string name, path;
+        while (path.empty() && names >> name) path = FindProgram(name);
+        if (!path.empty()) StartProgram({path}, home);
+    }
+}
+
+void HandleMainWindow(const Event& event) {
+    switch (event.kind) {
+        case kEventGadget:
+            if (event.number >= kGadgetAdd && event.number <= kGadgetHelp) RunCommand(event.number);
+            break;
+        case kEventMenu:
+            switch (event.number) {
+                case kCmdSelectAll:
+                case kCmdCut:
+                case kCmdCopy:
+                case kCmdPaste:
+                case kCmdUndo:
+                case kCmdRedo:
+                    EditorCommand(kGadgetEditor, event.number);
+                    break;
+                case kCmdLookupFirst:
+                case kCmdLookupFirst + 1:
+                case kCmdLookupFirst + 2:
+                case kCmdLookupLast:
+                    Lookup(event.number);
+                    break;
+                case kCmdFind:
+                case kCmdAdd:
+                case kCmdDelete:
+                case kCmdOptions:
+                case kCmdHelp:
+                case kCmdFocusSelector:
+                case kCmdFocusEditor:
+                case kCmdFindPrevious:
+                case kCmdFindNext:
+                    RunCommand(event.number);
+                    break;
+                case kCmdNextControl:
+                    CycleFocus(kWindowMain);
+                    break;
+                case kCmdPressFocused:
+                    PressFocused();
+                    break;
+            }
+            break;
+        case kEventClose:
+            CloseMainWindow();
+            break;
+        case kEventSize:
+            LayoutMainWindow();
+            break;
+        case kEventNone:
+            break;
+    }
+}
+
+void HandleHelpWindow(const Event& event) {
+    if (event.kind == kEventClose) CloseWindow(kWindowHelp);
+}

@@ -1,0 +1,12 @@
+// The window handlers, the command routine that buttons and shortcuts pass, and focus
+// cycling with CTRL+TAB.
+#pragma once
+
+#include "platform/Gui.h"
+
+void HandleMainWindow(const Event& event);
+void HandleHelpWindow(const Event& event);
+void RunCommand(int command);
+void CycleFocus(int window);
+void PressFocused();
+void OpenSystemTool(int command);

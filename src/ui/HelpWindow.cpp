@@ -1,0 +1,56 @@
+// Window 103 is rebuilt from scratch at each opening, at its fixed place and size, with its
+// own font and colours whatever the user chose for the main editor.
+#include "ui/HelpWindow.h"
+
+#include "app/AppState.h"
+#include "app/Numbers.h"
+#include "app/StringTable.h"
+#include "platform/Gui.h"
+
+namespace {
+
+const char kManual[] =
+#include "ui/HelpText.inc"
+    ;
+
+constexpr std::int32_t kHelpBackground = 0xDFFFFF;
+constexpr std::int32_t kHelpText = 0x002335;
+
+char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// First occurrence from the second character on, ignoring case.
+std::size_t FindPlaceholder(const std::string& text, const std::string& placeholder) {
+    for (std::size_t at = 1; at + placeholder.size() <= text.size(); ++at) {
+        std::size_t i = 0;
+        while (i < placeholder.size() && Lower(text[at + i]) == Lower(placeholder[i])) ++i;
+        if (i == placeholder.size()) return at;
+    }
+    return std::string::npos;
+}
+
+}  // namespace
+
+std::string HelpText() {
+    std::string text = kManual;
+    const std::string& placeholder = Str(kStrHelpPlaceholder);
+    std::size_t at = FindPlaceholder(text, placeholder);
+    if (at != std::string::npos) text.replace(at, placeholder.size(), g_app.programTitle);
+    return text;
+}
+
+void ShowHelp() {
+    if (WindowExists(kWindowHelp)) {
+        RaiseWindow(kWindowHelp);
+        return;
+    }
+    OpenWindow(kWindowHelp, Rect{24, 24, 632, 428}, Str(kStrHelpTitle), kStyleCloseBox);
+    CreateEditor(kWindowHelp, kGadgetHelpEditor, Rect{6, 6, 620, 416}, nullptr);
+    SetEditorColours(kGadgetHelpEditor, kHelpBackground, kHelpText);
+    SetEditorText(kGadgetHelpEditor, std::string());
+    SetEditorReadOnly(kGadgetHelpEditor, true);
+    SetEditorFont(kGadgetHelpEditor, Str(kStrDefaultFontName), 10, 0);
+    SetEditorMargins(kGadgetHelpEditor, 8, 8);
+    SetEditorText(kGadgetHelpEditor, HelpText());
+    ShowWindow(kWindowHelp);
+    FocusGadget(kGadgetHelpEditor);
+}

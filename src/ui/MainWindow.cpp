@@ -1,0 +1,151 @@
+// Builds window 100 in the order that lets the settings file record the window as created,
+// and answers the notifications that must act before the toolkit does.
+#include "ui/MainWindow.h"
+
+#include "app/AppState.h"
+#include "app/Numbers.h"
+#include "app/StringTable.h"
+#include "editor/Editor.h"
+#include "editor/Links.h"
+#include "options/ApplyOptions.h"
+#include "options/Settings.h"
+#include "platform/Files.h"
+#include "platform/Gui.h"
+#include "store/Load.h"
+#include "store/Records.h"
+#include "ui/Commands.h"
+
+namespace {
+
+constexpr int kMinimumWidth = 474;
+constexpr int kMinimumHeight = 300;
+
+struct Shortcut {
+    const char* keys;
+    int command;
+};
+
+const Shortcut kShortcuts[] = {
+    {"Ctrl+Tab", kCmdNextControl},     {"Alt+A", kCmdAdd},         {"Alt+D", kCmdDelete},
+    {"Alt+O", kCmdOptions},            {"Alt+H", kCmdHelp},        {"F1", kCmdHelp},
+    {"Alt+R", kCmdFocusSelector},      {"Alt+E", kCmdFocusEditor}, {"Ctrl+F", kCmdFind},
+    {"F2", kCmdFindPrevious},          {"F3", kCmdFindNext},       {"Return", kCmdPressFocused},
+    {"Enter", kCmdPressFocused},
+};
+
+struct Control {
+    int gadget;
+    Rect rect;
+    StringId label;
+    StringId tip;
+};
+
+const Control kButtons[] = {
+    {kGadgetAdd, {6, 6, 60, 26}, kStrAddLabel, kStrAddTip},
+    {kGadgetDelete, {72, 6, 60, 26}, kStrDeleteLabel, kStrDeleteTip},
+    {kGadgetOptions, {138, 6, 60, 26}, kStrOptionsLabel, kStrOptionsTip},
+    {kGadgetHelp, {204, 6, 60, 26}, kStrHelpLabel, kStrHelpTip},
+};
+
+std::vector<MenuItem> ContextMenu() {
+    return {{kCmdCopy, Str(kStrMenuCopy)},
+            {kCmdCut, Str(kStrMenuCut)},
+            {kCmdPaste, Str(kStrMenuPaste)},
+            {0, ""},
+            {kCmdSelectAll, Str(kStrMenuSelectAll)},
+            {0, ""},
+            {kCmdUndo, Str(kStrMenuUndo)},
+            {kCmdRedo, Str(kStrMenuRedo)},
+            {0, ""},
+            {kCmdFind, Str(kStrMenuFind)},
+            {0, ""},
+            {-1, Str(kStrMenuOpen)},
+            {kCmdLookupFirst, Str(kStrMenuSearch)},
+            {kCmdLookupFirst + 1, Str(kStrMenuDictionary)},
+            {kCmdLookupFirst + 2, Str(kStrMenuThesaurus)},
+            {kCmdLookupLast, Str(kStrMenuEncyclopedia)},
+            {-2, ""}};
+}
+
+void SaveIfEdited() {
+    if (g_app.unsavedEdit) SaveRecord();
+}
+
+void MainMessageCallback(const Message& message) {
+    switch (message.kind) {
+        case kMessageLinkReleased:
+            OnLinkReleased(message.text);
+            break;
+        case kMessageSelectorChanged:
+            LoadSelectedRecord();
+            break;
+        case kMessageSelectorDropping:
+        case kMessageSelectorStepping:
+            SaveIfEdited();
+            break;
+        case kMessageSelectorClosed:
+            FocusEditor();
+            break;
+        case kMessageEditorFocused:
+            SetShortcutEnabled(kWindowMain, kCmdPressFocused, false);
+            break;
+        case kMessageSystemTool:
+            OpenSystemTool(message.number);
+            break;
+        case kMessageMovingOrSizing:
+            g_app.settingsChanged = 1;
+            break;
+        case kMessageFindReport:
+            break;
+    }
+}
+
+void WriteFreshSettingsIfNeeded() {
+    if (!SettingsFileNeedsFresh()) return;
+    Rect outer{0, 0, kMinimumWidth, kMinimumHeight};
+    NormalOuterRect(kWindowMain, &outer);
+    SaveSettings(true, &outer);
+}
+
+}  // namespace
+
+void BuildMainWindow() {
+    OpenWindow(kWindowMain, Rect{0, 0, 0, 0}, g_app.programTitle, kStyleSizable | kStyleCloseBox);
+    for (const Control& button : kButtons) CreateButton(kWindowMain, button.gadget, button.rect, Str(button.label));
+    CreateSelector(kWindowMain, kGadgetSelector, Rect{270, 7, 198, 24});
+    CreateEditor(kWindowMain, kGadgetEditor, Rect{6, 38, 462, 256}, FindLinks);
+    SetEditorText(kGadgetEditor, std::string());
+    SetEditorMargins(kGadgetEditor, 8, 8);
+    SetEditorProcedure(kGadgetEditor, EditorProcedure);
+    for (const Control& button : kButtons) SetToolTip(button.gadget, Str(button.tip));
+    SetToolTip(kGadgetSelector, Str(kStrSelectorTip));
+    SetContextMenu(kMenuContext, ContextMenu());
+    for (const Shortcut& shortcut : kShortcuts) AddShortcut(kWindowMain, shortcut.keys, shortcut.command);
+    SetShortcutEnabled(kWindowMain, kCmdPressFocused, false);
+    SetMinimumClientSize(kWindowMain, kMinimumWidth, kMinimumHeight);
+    SetMessageCallback(kWindowMain, MainMessageCallback);
+    WriteFreshSettingsIfNeeded();
+    LoadSettings(ScreenWorkArea());
+    ApplyOptions(false);
+    SetWindowMenuTools(kWindowMain, {{kCmdCalculator, Str(kStrMenuCalculator)},
+                                     {kCmdFileManager, Str(kStrMenuFileManager)},
+                                     {kCmdTerminal, Str(kStrMenuTerminal)}});
+    SetWindowTitle(kWindowMain, g_app.programTitle);
+    SetControlsDisabled(kGadgetAdd, kGadgetSelector, 1);
+    SetEditorReadOnly(kGadgetEditor, true);
+    FocusEditor();
+    const OptionSet& o = g_app.options;
+    PlaceWindow(kWindowMain, Rect{o.windowX, o.windowY, o.windowWidth, o.windowHeight});
+}
+
+void LayoutMainWindow() {
+    int width, height;
+    ClientSize(kWindowMain, &width, &height);
+    SetGadgetRect(kGadgetSelector, Rect{270, 7, width - 276, 24});
+    SetGadgetRect(kGadgetEditor, Rect{6, 38, width - 12, height - 44});
+}
+
+void FocusEditor() {
+    FocusGadget(kGadgetEditor);
+    SetEditorSelection(kGadgetEditor, 0, 0);
+}
