@@ -24,7 +24,7 @@ TEST(StringTable, FirstEntryIsEmptyAndTextsAreReadable) {
 TEST(StringTable, ProgramHoldsOnlyTheScrambledTexts) {
     std::string program = ReadFileBytes(JOTCRATE_BINARY);
     ASSERT_GT(program.size(), 10000u);
-    for (StringId id : {kStrDataFileErrorPrefix, kStrDumpFileName, kStrBringToFrontName})
+    for (StringId id : {kStrDataFileErrorPrefix, kStrDeleteQuestion, kStrBringToFrontName})
         EXPECT_EQ(std::string::npos, program.find(Str(id))) << Str(id);
 }
 
