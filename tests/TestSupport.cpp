@@ -181,10 +181,3 @@ std::string InstallProgramCopy(const std::string& folder) {
     chmod(target.c_str(), 0755);
     return target;
 }
-
-int main(int argc, char** argv) {
-    UnscrambleStrings();
-    ResetAppState();
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

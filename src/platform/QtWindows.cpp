@@ -88,15 +88,25 @@ void JcWindow::moveEvent(QMoveEvent* event) {
     notePlacement();
 }
 
-// The frame's size is known only once the window manager has framed the window, so the
-// outer rectangle asked for is reached in a second step.
+namespace {
+
+QSize FrameExtra(const QWidget* widget) { return widget->frameGeometry().size() - widget->geometry().size(); }
+
+}  // namespace
+
+// The outer rectangle asked for includes the frame, whose size is known only once the window
+// manager has framed the window; until then the client takes the whole rectangle, and the
+// first event with a frame corrects it.
 void JcWindow::placeOuter(const QRect& outer) {
-    pendingOuter_ = outer;
-    QMargins frame(geometry().left() - frameGeometry().left(), geometry().top() - frameGeometry().top(),
-                   frameGeometry().right() - geometry().right(), frameGeometry().bottom() - geometry().bottom());
     move(outer.topLeft());
-    resize(outer.width() - frame.left() - frame.right(), outer.height() - frame.top() - frame.bottom());
+    resize(outer.size() - FrameExtra(this));
     show();
+    if (!FrameExtra(this).isEmpty()) {
+        resize(outer.size() - FrameExtra(this));
+        lastNormalFrame_ = frameGeometry();
+        return;
+    }
+    pendingOuter_ = outer;
     QTimer::singleShot(1000, this, [this] {
         pendingOuter_ = QRect();
         lastNormalFrame_ = frameGeometry();
@@ -107,19 +117,17 @@ void JcWindow::placeOuter(const QRect& outer) {
 // minimising and restoring to the earlier size are not.
 void JcWindow::notePlacement() {
     if (!isVisible() || windowState() != Qt::WindowNoState) return;
-    QRect frame = frameGeometry();
     if (pendingOuter_.isValid()) {
-        if (frame != geometry()) {
-            QRect wanted = pendingOuter_;
-            pendingOuter_ = QRect();
-            int width = wanted.width() - (frame.width() - geometry().width());
-            int height = wanted.height() - (frame.height() - geometry().height());
-            if (geometry().width() != qMax(width, minimumWidth()) || geometry().height() != qMax(height, minimumHeight()))
-                resize(width, height);
-        }
+        if (FrameExtra(this).isEmpty()) return;
+        // Only a client still at the size placed is corrected; any other size was chosen since.
+        bool untouched = size() == pendingOuter_.size().expandedTo(minimumSize());
+        QSize client = pendingOuter_.size() - FrameExtra(this);
+        pendingOuter_ = QRect();
+        if (untouched) resize(client);
         lastNormalFrame_ = frameGeometry();
         return;
     }
+    QRect frame = frameGeometry();
     if (lastNormalFrame_.isValid() && frame != lastNormalFrame_)
         SendMessage(number_, Message{kMessageMovingOrSizing, 0, std::string()});
     lastNormalFrame_ = frame;

@@ -1,0 +1,12 @@
+// The test main of the toolkit-free tests: the string table and the state, prepared once.
+#include <gtest/gtest.h>
+
+#include "app/AppState.h"
+#include "app/StringTable.h"
+
+int main(int argc, char** argv) {
+    UnscrambleStrings();
+    ResetAppState();
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

@@ -1,0 +1,111 @@
+// The test main for window tests: the offscreen platform, the string table, one application.
+#include "ui/GuiTestSupport.h"
+
+#include <QApplication>
+#include <QTest>
+#include <chrono>
+#include <cstdlib>
+
+#include "app/AppState.h"
+#include "app/MainLoop.h"
+#include "app/Numbers.h"
+#include "app/StringTable.h"
+#include "platform/Gui.h"
+#include "platform/QtPrivate.h"
+#include "store/DataFile.h"
+#include "store/Load.h"
+#include "ui/MainWindow.h"
+
+void GuiTest::SetUp() {
+    folder = MakeTestFolder();
+    ArmMessageBoxAnswers({});
+    ClearMessageBoxTexts();
+}
+
+void GuiTest::TearDown() {
+    WaitForLoadWorker();
+    Pump();
+    for (int window : {kWindowHelp, kWindowOptions, kWindowMain}) CloseWindow(window);
+    QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    Event event;
+    while (PollWindowEvent(&event)) {
+    }
+    SetShellRecorder(nullptr);
+    RemoveTestFolder(folder);
+}
+
+void GuiTest::StartProgram() {
+    BuildMainWindow();
+    LoadRecords(kLoadStartup);
+    Pump();
+    QWidget* window = MainWindow();
+    window->activateWindow();
+    QApplication::setActiveWindow(window);
+    Pump();
+}
+
+void GuiTest::Pump() {
+    for (int round = 0; round < 3; ++round) {
+        QCoreApplication::processEvents();
+        Event event;
+        while (PollWindowEvent(&event)) Dispatch(event);
+    }
+}
+
+bool GuiTest::PumpUntil(const std::function<bool()>& condition, int timeoutMs) {
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        Pump();
+        QTest::qWait(1);
+    }
+    return true;
+}
+
+QWidget* GuiTest::Widget(int gadget) { return GadgetWidget(gadget); }
+QWidget* GuiTest::MainWindow() { return WindowWidget(kWindowMain); }
+
+void GuiTest::Key(int gadget, int key, Qt::KeyboardModifiers modifiers) {
+    QTest::keyClick(Widget(gadget), static_cast<Qt::Key>(key), modifiers);
+    Pump();
+}
+
+// Shortcuts go to whatever has the focus, as the keyboard would.
+void GuiTest::Shortcut(int key, Qt::KeyboardModifiers modifiers) {
+    QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : MainWindow();
+    QTest::keyClick(target, static_cast<Qt::Key>(key), modifiers);
+    Pump();
+}
+
+void GuiTest::Type(const std::string& text) {
+    QTest::keyClicks(Widget(kGadgetEditor), QString::fromStdString(text));
+    Pump();
+}
+
+std::vector<std::string> GuiTest::Titles() {
+    std::vector<std::string> titles;
+    for (int i = 0; i < SelectorCount(kGadgetSelector); ++i) titles.push_back(SelectorEntryAt(kGadgetSelector, i).title);
+    return titles;
+}
+
+std::vector<std::int64_t> GuiTest::SlotIndexes() {
+    std::vector<std::int64_t> indexes;
+    for (int i = 0; i < SelectorCount(kGadgetSelector); ++i) indexes.push_back(SelectorEntryAt(kGadgetSelector, i).slot);
+    return indexes;
+}
+
+std::string GuiTest::Record(std::int64_t slot) {
+    std::string bytes = ReadFileBytes(g_app.dataPath);
+    if (static_cast<std::int64_t>(bytes.size()) < (slot + 1) * kSlotSize) return "<no slot>";
+    return DecodeText(reinterpret_cast<const unsigned char*>(bytes.data()) + slot * kSlotSize);
+}
+
+int main(int argc, char** argv) {
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    UnscrambleStrings();
+    ResetAppState();
+    StartGui(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

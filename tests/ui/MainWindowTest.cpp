@@ -1,0 +1,101 @@
+// The main window as built: geometry and resizing, focus cycling with CTRL+TAB and the
+// RETURN key, the help window.
+#include <QApplication>
+#include <QTest>
+
+#include "app/AppState.h"
+#include "app/Numbers.h"
+#include "platform/Gui.h"
+#include "platform/QtPrivate.h"
+#include "ui/GuiTestSupport.h"
+#include "ui/HelpWindow.h"
+
+namespace {
+
+class MainWindowTest : public GuiTest {};
+
+TEST_F(MainWindowTest, ControlsFollowTheResizeRule) {
+    StartProgram();
+    QWidget* window = MainWindow();
+    EXPECT_EQ(QSize(474, 300), window->size());
+    EXPECT_EQ(QRect(270, 7, 198, 24), Widget(kGadgetSelector)->geometry());
+    EXPECT_EQ(QRect(6, 38, 462, 256), Widget(kGadgetEditor)->geometry());
+    window->resize(574, 350);
+    Pump();
+    EXPECT_EQ(QRect(270, 7, 298, 24), Widget(kGadgetSelector)->geometry());
+    EXPECT_EQ(QRect(6, 38, 562, 306), Widget(kGadgetEditor)->geometry());
+    EXPECT_EQ(QRect(6, 6, 60, 26), Widget(kGadgetAdd)->geometry());
+    window->resize(100, 100);
+    Pump();
+    EXPECT_EQ(QSize(474, 300), window->size());
+}
+
+TEST_F(MainWindowTest, CtrlTabCyclesAndReturnPressesTheFocusedButton) {
+    StartProgram();
+    FocusGadget(kGadgetEditor);
+    std::vector<int> order;
+    for (int i = 0; i < 7; ++i) {
+        Shortcut(Qt::Key_Tab, Qt::ControlModifier);
+        order.push_back(FocusedGadget());
+    }
+    EXPECT_EQ((std::vector<int>{200, 201, 202, 203, 204, 205, 200}), order);
+    Shortcut(Qt::Key_Tab, Qt::ControlModifier);  // Delete
+    ArmMessageBoxAnswers({false});
+    Shortcut(Qt::Key_Return);
+    ASSERT_EQ(1u, MessageBoxTexts().size());
+    EXPECT_EQ("Delete this record permanently?", MessageBoxTexts()[0]);
+    EXPECT_EQ(9, SelectorCount(kGadgetSelector));
+    // ALT+E puts the focus in the editor, where RETURN is a line break again.
+    Shortcut(Qt::Key_E, Qt::AltModifier);
+    Shortcut(Qt::Key_Return);
+    EXPECT_EQ("\r\nRecord 1\r\n", EditorText(kGadgetEditor));
+    EXPECT_EQ(1u, MessageBoxTexts().size());
+}
+
+TEST_F(MainWindowTest, ReadOnlyCyclesOverTheEnabledControlsOnly) {
+    WriteFileBytes(g_app.settingsPath, "[Options]\r\nRead Only=1\r\n");
+    StartProgram();
+    FocusGadget(kGadgetEditor);
+    Shortcut(Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_EQ(kGadgetOptions, FocusedGadget());
+    EXPECT_FALSE(Widget(kGadgetAdd)->isEnabled());
+    EXPECT_FALSE(Widget(kGadgetDelete)->isEnabled());
+    EXPECT_TRUE(IsEditorReadOnly(kGadgetEditor));
+    Shortcut(Qt::Key_A, Qt::AltModifier);
+    Shortcut(Qt::Key_D, Qt::AltModifier);
+    EXPECT_EQ(9, SelectorCount(kGadgetSelector));
+    EXPECT_TRUE(MessageBoxTexts().empty());
+    EXPECT_EQ(kGadgetOptions, FocusedGadget());  // refused commands do not even move the focus
+}
+
+TEST_F(MainWindowTest, AltRStepsThroughTheRecords) {
+    StartProgram();
+    Shortcut(Qt::Key_R, Qt::AltModifier);
+    EXPECT_EQ(kGadgetSelector, FocusedGadget());
+    Key(kGadgetSelector, Qt::Key_Down);
+    Key(kGadgetSelector, Qt::Key_Down);
+    EXPECT_EQ(2, SelectedEntry(kGadgetSelector));
+    EXPECT_EQ("Record 3\r\n", EditorText(kGadgetEditor));
+    Key(kGadgetSelector, Qt::Key_Up);
+    EXPECT_EQ("Record 2\r\n", EditorText(kGadgetEditor));
+}
+
+TEST_F(MainWindowTest, HelpOpensOnceAndStartsWithTheTitle) {
+    StartProgram();
+    Shortcut(Qt::Key_F1);
+    ASSERT_TRUE(WindowExists(kWindowHelp));
+    QWidget* help = WindowWidget(kWindowHelp);
+    Shortcut(Qt::Key_H, Qt::AltModifier);
+    EXPECT_EQ(help, WindowWidget(kWindowHelp));
+    EXPECT_EQ(QSize(632, 428), help->size());
+    EXPECT_EQ(0u, EditorText(kGadgetHelpEditor).find("\r\n\r\nJotcrate\r\n\r\n\r\n\r\nJotcrate is a minimal"));
+    EXPECT_TRUE(IsEditorReadOnly(kGadgetHelpEditor));
+    EXPECT_EQ(std::string::npos, HelpText().find("%PROGRAM%"));
+    QTest::keyClicks(Widget(kGadgetHelpEditor), "typed");
+    EXPECT_EQ(std::string::npos, EditorText(kGadgetHelpEditor).find("typed"));
+    PostWindowEvent(Event{kEventClose, kWindowHelp, 0});
+    Pump();
+    EXPECT_FALSE(WindowExists(kWindowHelp));
+}
+
+}  // namespace
