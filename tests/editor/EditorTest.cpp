@@ -1,0 +1,146 @@
+// The editor as the user meets it: what marks a record edited, CTRL+wheel zoom and its
+// persistence, the 32,000-byte limit, link clicks and wrapping.
+#include <QApplication>
+#include <QClipboard>
+#include <QPlainTextEdit>
+#include <QTest>
+#include <QScrollBar>
+#include <QWheelEvent>
+
+#include "app/AppState.h"
+#include "app/Numbers.h"
+#include "platform/Gui.h"
+#include "ui/GuiTestSupport.h"
+
+namespace {
+
+std::vector<std::vector<std::string>> s_started;
+
+void RecordStart(const std::vector<std::string>& argv) { s_started.push_back(argv); }
+
+class EditorTest : public GuiTest {
+protected:
+    void Wheel(Qt::KeyboardModifiers modifiers, int notches = 1) {
+        QWidget* viewport = static_cast<QPlainTextEdit*>(Widget(kGadgetEditor))->viewport();
+        QPointF at(20, 20);
+        QWheelEvent event(at, viewport->mapToGlobal(at), QPoint(), QPoint(0, 120 * notches), Qt::NoButton, modifiers,
+                          Qt::NoScrollPhase, false);
+        QApplication::sendEvent(viewport, &event);
+        Pump();
+    }
+    // Clicks at the middle of character position in the editor's first line.
+    void ClickCharacter(int position) {
+        QPlainTextEdit* editor = static_cast<QPlainTextEdit*>(Widget(kGadgetEditor));
+        QTextCursor cursor(editor->document());
+        cursor.setPosition(position);
+        QRect rect = editor->cursorRect(cursor);
+        QTest::mouseClick(editor->viewport(), Qt::LeftButton, Qt::NoModifier, rect.center() + QPoint(3, 0));
+        Pump();
+    }
+};
+
+TEST_F(EditorTest, EditingKeysMarkTheRecordEvenWithoutAChange) {
+    StartProgram();
+    EXPECT_EQ(0, g_app.unsavedEdit);  // loading is no edit
+    Key(kGadgetEditor, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(1, g_app.unsavedEdit);
+    EXPECT_EQ("Record 1\r\n", EditorText(kGadgetEditor));
+    for (int command : {kCmdUndo, kCmdRedo, kCmdCut, kCmdPaste}) {
+        g_app.unsavedEdit = 0;
+        PostWindowEvent(Event{kEventMenu, kWindowMain, command});
+        Pump();
+        EXPECT_EQ(1, g_app.unsavedEdit) << command;
+    }
+    g_app.unsavedEdit = 0;
+    PostWindowEvent(Event{kEventMenu, kWindowMain, kCmdCopy});
+    Pump();
+    EXPECT_EQ(0, g_app.unsavedEdit);
+    Key(kGadgetEditor, Qt::Key_Delete);  // no character, but a change
+    EXPECT_EQ(1, g_app.unsavedEdit);
+}
+
+TEST_F(EditorTest, CtrlWheelZoomsAndTheZoomSurvivesRecordChanges) {
+    StartProgram();
+    QFont before = Widget(kGadgetEditor)->font();
+    Wheel(Qt::ControlModifier);
+    EXPECT_EQ(110, g_app.options.zoom);
+    EXPECT_EQ(1, g_app.settingsChanged);
+    EXPECT_GT(Widget(kGadgetEditor)->font().pointSizeF(), before.pointSizeF());
+    Shortcut(Qt::Key_R, Qt::AltModifier);
+    Key(kGadgetSelector, Qt::Key_Down);
+    EXPECT_EQ(110, EditorZoom(kGadgetEditor));
+    g_app.settingsChanged = 0;
+    Wheel(Qt::ControlModifier | Qt::ShiftModifier);
+    Wheel(Qt::NoModifier, -1);
+    EXPECT_EQ(110, g_app.options.zoom);
+    EXPECT_EQ(0, g_app.settingsChanged);
+    for (int i = 0; i < 60; ++i) Wheel(Qt::ControlModifier, -1);
+    EXPECT_EQ(10, g_app.options.zoom);
+}
+
+TEST_F(EditorTest, StoredZoomIsAppliedAtStartAndAnUnsupportedOneLeavesTheEditorAlone) {
+    WriteFileBytes(g_app.settingsPath, "[Window]\r\nZoom=150\r\n");
+    StartProgram();
+    EXPECT_EQ(150, EditorZoom(kGadgetEditor));
+    CloseWindow(kWindowMain);
+    Pump();
+    WriteFileBytes(g_app.settingsPath, "[Window]\r\nZoom=100000\r\n");
+    StartProgram();
+    EXPECT_EQ(100, EditorZoom(kGadgetEditor));
+    EXPECT_EQ(100000, g_app.options.zoom);
+}
+
+TEST_F(EditorTest, TextBeyond32000BytesIsRefused) {
+    StartProgram();
+    QApplication::clipboard()->setText(QString(40000, QChar('z')));
+    Shortcut(Qt::Key_A, Qt::ControlModifier);
+    PostWindowEvent(Event{kEventMenu, kWindowMain, kCmdPaste});
+    Pump();
+    EXPECT_EQ(32000u, EditorText(kGadgetEditor).size());
+    Type("more");
+    EXPECT_EQ(std::string(32000, 'z'), EditorText(kGadgetEditor));
+    // Line breaks count as CR LF, and a character is never split.
+    Shortcut(Qt::Key_A, Qt::ControlModifier);
+    QApplication::clipboard()->setText(QString(31999, QChar('a')) + QString::fromUtf8("\xC3\xA9\n"));
+    PostWindowEvent(Event{kEventMenu, kWindowMain, kCmdPaste});
+    Pump();
+    EXPECT_EQ(std::string(31999, 'a'), EditorText(kGadgetEditor));
+}
+
+TEST_F(EditorTest, LinkClickOpensOnlyWithoutASelection) {
+    WriteDataFile(g_app.dataPath, {"see http://example.com/a?b=1. now"});
+    s_started.clear();
+    SetShellRecorder(RecordStart);
+    StartProgram();
+    ClickCharacter(8);
+    ASSERT_EQ(1u, s_started.size());
+    EXPECT_EQ((std::vector<std::string>{"xdg-open", "http://example.com/a?b=1"}), s_started[0]);
+    ClickCharacter(1);  // not on the link
+    EXPECT_EQ(1u, s_started.size());
+    SetEditorSelection(kGadgetEditor, 0, 3);
+    QPlainTextEdit* editor = static_cast<QPlainTextEdit*>(Widget(kGadgetEditor));
+    QTextCursor cursor(editor->document());
+    cursor.setPosition(8);
+    QTest::mouseRelease(editor->viewport(), Qt::LeftButton, Qt::NoModifier, editor->cursorRect(cursor).center());
+    Pump();
+    EXPECT_EQ(1u, s_started.size());
+    EXPECT_EQ(0, g_app.unsavedEdit);
+}
+
+TEST_F(EditorTest, WordwrapOption) {
+    WriteDataFile(g_app.dataPath, {std::string(500, 'w')});
+    WriteFileBytes(g_app.settingsPath, "[Options]\r\nWordwrap=0\r\n");
+    StartProgram();
+    QPlainTextEdit* editor = static_cast<QPlainTextEdit*>(Widget(kGadgetEditor));
+    EXPECT_EQ(QPlainTextEdit::NoWrap, editor->lineWrapMode());
+    EXPECT_GT(editor->horizontalScrollBar()->maximum(), 0);
+    CloseWindow(kWindowMain);
+    Pump();
+    WriteFileBytes(g_app.settingsPath, "[Options]\r\nWordwrap=1\r\nBackground=-1\r\nText Color=255\r\n");
+    StartProgram();
+    editor = static_cast<QPlainTextEdit*>(Widget(kGadgetEditor));
+    EXPECT_EQ(QPlainTextEdit::WidgetWidth, editor->lineWrapMode());
+    EXPECT_NE(QColor(255, 0, 0), editor->palette().color(QPalette::Text));  // no colours at all
+}
+
+}  // namespace

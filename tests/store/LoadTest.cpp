@@ -1,0 +1,156 @@
+// The start-up load on real files: starter file, restore from the backup, validation, the
+// record limit, the "Default" rule and what Read Only locks.
+#include <QTimer>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "app/AppState.h"
+#include "app/Numbers.h"
+#include "platform/Gui.h"
+#include "store/DataFile.h"
+#include "store/Load.h"
+#include "ui/GuiTestSupport.h"
+#include "ui/MainWindow.h"
+
+namespace {
+
+class LoadTest : public GuiTest {};
+
+TEST_F(LoadTest, NoDataFileAndNoBackupGivesTheStarterRecords) {
+    StartProgram();
+    EXPECT_EQ(9 * kSlotSize, DataFileSize(g_app.dataPath));
+    ASSERT_EQ(9u, Titles().size());
+    EXPECT_EQ("Record 1", Titles()[0]);
+    EXPECT_EQ("Record 9", Titles()[8]);
+    EXPECT_EQ((std::vector<std::int64_t>{0, 1, 2, 3, 4, 5, 6, 7, 8}), SlotIndexes());
+    EXPECT_EQ(0, SelectedEntry(kGadgetSelector));
+    EXPECT_EQ("Record 1\r\n", EditorText(kGadgetEditor));
+    for (int gadget = kGadgetAdd; gadget <= kGadgetSelector; ++gadget) EXPECT_TRUE(IsGadgetEnabled(gadget)) << gadget;
+    EXPECT_FALSE(IsEditorReadOnly(kGadgetEditor));
+    EXPECT_EQ(0, g_app.unsavedEdit);
+    EXPECT_FALSE(PathExists(g_app.backupPath));
+}
+
+TEST_F(LoadTest, MissingDataFileComesBackFromAGoodBackup) {
+    WriteDataFile(g_app.backupPath, {"one", "two", "three"});
+    StartProgram();
+    EXPECT_EQ((std::vector<std::string>{"one", "two", "three"}), Titles());
+    EXPECT_EQ(ReadFileBytes(g_app.backupPath), ReadFileBytes(g_app.dataPath));
+}
+
+TEST_F(LoadTest, BackupOfBadSizeIsNotRestoredNorTouched) {
+    for (std::size_t size : {0, 50000}) {
+        unlink(g_app.dataPath.c_str());
+        WriteFileBytes(g_app.backupPath, std::string(size, 'x'));
+        StartProgram();
+        EXPECT_EQ(9, SelectorCount(kGadgetSelector)) << size;
+        EXPECT_EQ(size, ReadFileBytes(g_app.backupPath).size());
+        CloseWindow(kWindowMain);
+        Pump();
+        g_app.loaded = false;
+    }
+}
+
+TEST_F(LoadTest, UnusableDataFileEndsTheProgram) {
+    struct Case {
+        const char* name;
+        std::function<void()> make;
+    } cases[] = {
+        {"empty", [] { WriteFileBytes(g_app.dataPath, ""); }},
+        {"ill-sized", [] { WriteFileBytes(g_app.dataPath, std::string(32000, 'x')); }},
+        {"read-only", [] {
+             WriteDataFile(g_app.dataPath, {"kept"});
+             chmod(g_app.dataPath.c_str(), 0444);
+         }},
+        {"folder", [] { mkdir(g_app.dataPath.c_str(), 0700); }},
+    };
+    for (const Case& c : cases) {
+        c.make();
+        ClearMessageBoxTexts();
+        ArmMessageBoxAnswers({true});
+        g_app.running = 1;
+        StartProgram();
+        EXPECT_EQ(0, g_app.running) << c.name;
+        ASSERT_EQ(1u, MessageBoxTexts().size()) << c.name;
+        EXPECT_EQ(0u, MessageBoxTexts()[0].find("The data file is missing, damaged or read-only:\n" + g_app.dataPath))
+            << MessageBoxTexts()[0];
+        EXPECT_EQ(0, SelectorCount(kGadgetSelector));
+        EXPECT_FALSE(IsGadgetEnabled(kGadgetAdd));
+        EXPECT_TRUE(IsEditorReadOnly(kGadgetEditor));
+        CloseWindow(kWindowMain);
+        Pump();
+        chmod(g_app.dataPath.c_str(), 0600);
+        unlink(g_app.dataPath.c_str());
+        rmdir(g_app.dataPath.c_str());
+    }
+}
+
+TEST_F(LoadTest, DefaultRuleTakesTheFirstMatchIgnoringCase) {
+    WriteDataFile(g_app.dataPath, {"Notes", "  DEFAULT\r\nfirst", "Default\r\nsecond"});
+    StartProgram();
+    EXPECT_EQ(1, SelectedEntry(kGadgetSelector));
+    EXPECT_EQ("  DEFAULT\r\nfirst", EditorText(kGadgetEditor));
+}
+
+TEST_F(LoadTest, MarkedSlotsAreListedAndTheLimitHolds) {
+    WriteFileBytes(g_app.dataPath, SlotBytes("live") + SlotBytes("marked", true));
+    StartProgram();
+    EXPECT_EQ((std::vector<std::string>{"live", "marked"}), Titles());
+    CloseWindow(kWindowMain);
+    Pump();
+    g_app.loaded = false;
+    WriteFileBytes(g_app.dataPath, "");
+    ASSERT_EQ(0, truncate(g_app.dataPath.c_str(), 40000 * kSlotSize));
+    StartProgram();
+    EXPECT_EQ(kRecordLimit, SelectorCount(kGadgetSelector));
+    EXPECT_EQ(kRecordLimit - 1, SelectorEntryAt(kGadgetSelector, kRecordLimit - 1).slot);
+    EXPECT_EQ("(untitled)", Titles().back());
+}
+
+TEST_F(LoadTest, ReadOnlyKeepsAddDeleteAndTheEditorLocked) {
+    WriteFileBytes(g_app.settingsPath, "[Options]\r\nRead Only=1\r\n");
+    StartProgram();
+    EXPECT_FALSE(IsGadgetEnabled(kGadgetAdd));
+    EXPECT_FALSE(IsGadgetEnabled(kGadgetDelete));
+    EXPECT_TRUE(IsGadgetEnabled(kGadgetOptions));
+    EXPECT_TRUE(IsGadgetEnabled(kGadgetSelector));
+    EXPECT_TRUE(IsEditorReadOnly(kGadgetEditor));
+    Type("x");
+    EXPECT_EQ(0, g_app.unsavedEdit);
+    EXPECT_EQ("Record 1\r\n", EditorText(kGadgetEditor));
+}
+
+// The worker fills 32,767 entries while the window keeps handling events and shows the notice.
+TEST_F(LoadTest, LargeLoadRunsBesideAResponsiveWindow) {
+    WriteFileBytes(g_app.dataPath, SlotBytes("first"));
+    ASSERT_EQ(0, truncate(g_app.dataPath.c_str(), kRecordLimit * kSlotSize));
+    BuildMainWindow();
+    int ticks = 0;
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&ticks] { ++ticks; });
+    timer.start(1);
+    bool sawNotice = false;
+    StartLoadWorker();
+    ASSERT_TRUE(PumpUntil([&] {
+        sawNotice = sawNotice || EditorText(kGadgetEditor) == "Loading 32767 records...";
+        return g_app.loaded;
+    }, 60000));
+    EXPECT_TRUE(sawNotice);
+    EXPECT_GT(ticks, 0);
+    EXPECT_EQ(kRecordLimit, SelectorCount(kGadgetSelector));
+    EXPECT_EQ("first", EditorText(kGadgetEditor));
+}
+
+TEST_F(LoadTest, HundredRecordsShowNoNotice) {
+    WriteDataFile(g_app.dataPath, std::vector<std::string>(100, "r"));
+    BuildMainWindow();
+    bool sawNotice = false;
+    StartLoadWorker();
+    ASSERT_TRUE(PumpUntil([&] {
+        sawNotice = sawNotice || EditorText(kGadgetEditor).find("Loading") == 0;
+        return g_app.loaded;
+    }));
+    EXPECT_FALSE(sawNotice);
+}
+
+}  // namespace

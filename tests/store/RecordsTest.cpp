@@ -1,0 +1,158 @@
+// Save points, Add and Delete on a real data file: titles, positions and slot indexes as the
+// selector shows them, and what reaches the disk.
+#include <QComboBox>
+#include <QTest>
+#include <unistd.h>
+
+#include "app/AppState.h"
+#include "app/Numbers.h"
+#include "platform/Gui.h"
+#include "store/DataFile.h"
+#include "store/Records.h"
+#include "ui/Commands.h"
+#include "ui/GuiTestSupport.h"
+#include "ui/MainWindow.h"
+
+namespace {
+
+class RecordsTest : public GuiTest {
+protected:
+    void DropList() {
+        static_cast<QComboBox*>(Widget(kGadgetSelector))->showPopup();
+        Pump();
+        static_cast<QComboBox*>(Widget(kGadgetSelector))->hidePopup();
+        Pump();
+    }
+};
+
+TEST_F(RecordsTest, TypingMarksTheRecordAndOpeningTheListSavesIt) {
+    StartProgram();
+    Type("Shopping");
+    Key(kGadgetEditor, Qt::Key_Return);
+    EXPECT_EQ(1, g_app.unsavedEdit);
+    EXPECT_EQ("Record 1\r\n", Record(0));  // nothing written while typing
+    DropList();
+    EXPECT_EQ(0, g_app.unsavedEdit);
+    EXPECT_EQ("Shopping\r\nRecord 1\r\n", Record(0));
+    EXPECT_EQ("Shopping", Titles()[0]);
+    EXPECT_EQ(0, SelectedEntry(kGadgetSelector));
+}
+
+TEST_F(RecordsTest, CommandsSaveFirst) {
+    StartProgram();
+    Type("Phones");
+    Shortcut(Qt::Key_O, Qt::AltModifier);
+    EXPECT_EQ("PhonesRecord 1", Titles()[0]);
+    EXPECT_EQ("PhonesRecord 1\r\n", Record(0));
+    Type("x");
+    Shortcut(Qt::Key_F3);
+    EXPECT_EQ("xPhonesRecord 1\r\n", Record(0));
+}
+
+TEST_F(RecordsTest, AnEmptiedRecordIsStoredAsANewRecord) {
+    StartProgram();
+    Shortcut(Qt::Key_A, Qt::ControlModifier);
+    Key(kGadgetEditor, Qt::Key_Backspace);
+    DropList();
+    EXPECT_EQ("New record", Record(0));
+    EXPECT_EQ("New record", EditorText(kGadgetEditor));
+    EXPECT_EQ("New record", Titles()[0]);
+}
+
+// Stepping with the keyboard saves the record being left into its own slot.
+TEST_F(RecordsTest, KeyboardSelectionChangeKeepsThePendingEdit) {
+    StartProgram();
+    Type("typed ");
+    Shortcut(Qt::Key_R, Qt::AltModifier);
+    Key(kGadgetSelector, Qt::Key_Down);
+    EXPECT_EQ("typed Record 1\r\n", Record(0));
+    EXPECT_EQ("Record 2\r\n", Record(1));
+    EXPECT_EQ("Record 2\r\n", EditorText(kGadgetEditor));
+    EXPECT_EQ(0, g_app.unsavedEdit);
+    EXPECT_EQ("typed Record 1", Titles()[0]);
+}
+
+TEST_F(RecordsTest, DeleteSelectsTheNeighbourAndAddGoesBehindMarkedSlots) {
+    WriteDataFile(g_app.dataPath, {"one", "two", "three"});
+    StartProgram();
+    ArmMessageBoxAnswers({true});
+    Shortcut(Qt::Key_D, Qt::AltModifier);
+    EXPECT_EQ((std::vector<std::string>{"two", "three"}), Titles());
+    EXPECT_EQ((std::vector<std::int64_t>{1, 2}), SlotIndexes());
+    EXPECT_EQ(0, SelectedEntry(kGadgetSelector));
+    EXPECT_EQ("two", EditorText(kGadgetEditor));
+    EXPECT_EQ(1, g_app.recordsDeleted);
+    EXPECT_EQ(SlotBytes("one", true), ReadFileBytes(g_app.dataPath).substr(0, kSlotSize));
+
+    Shortcut(Qt::Key_A, Qt::AltModifier);
+    EXPECT_EQ((std::vector<std::string>{"two", "three", "New record"}), Titles());
+    EXPECT_EQ((std::vector<std::int64_t>{1, 2, 3}), SlotIndexes());
+    EXPECT_EQ(2, SelectedEntry(kGadgetSelector));
+    EXPECT_EQ("New record", Record(3));
+    EXPECT_EQ(kGadgetEditor, FocusedGadget());
+
+    ArmMessageBoxAnswers({true});
+    Shortcut(Qt::Key_D, Qt::AltModifier);  // the last of three selects the one before
+    EXPECT_EQ(1, SelectedEntry(kGadgetSelector));
+    EXPECT_EQ("three", EditorText(kGadgetEditor));
+}
+
+TEST_F(RecordsTest, AnsweringNoDeletesNothing) {
+    StartProgram();
+    ArmMessageBoxAnswers({false});
+    Shortcut(Qt::Key_D, Qt::AltModifier);
+    EXPECT_EQ(9, SelectorCount(kGadgetSelector));
+    EXPECT_EQ(0, g_app.recordsDeleted);
+    EXPECT_EQ(9 * kSlotSize, DataFileSize(g_app.dataPath));
+}
+
+TEST_F(RecordsTest, DeletingTheOnlyRecordBringsBackTheStarterRecords) {
+    WriteFileBytes(g_app.dataPath, SlotBytes("only") + SlotBytes("marked earlier", true));
+    StartProgram();
+    ArmMessageBoxAnswers({true});
+    Shortcut(Qt::Key_R, Qt::AltModifier);
+    Key(kGadgetSelector, Qt::Key_Down);
+    Shortcut(Qt::Key_D, Qt::AltModifier);  // leaves one entry
+    ASSERT_EQ(1, SelectorCount(kGadgetSelector));
+    EXPECT_EQ(1, g_app.recordsDeleted);
+    Type("edit");
+    ArmMessageBoxAnswers({true});
+    Shortcut(Qt::Key_D, Qt::AltModifier);
+    EXPECT_EQ(9, SelectorCount(kGadgetSelector));
+    EXPECT_EQ(9 * kSlotSize, DataFileSize(g_app.dataPath));
+    EXPECT_EQ(0, g_app.recordsDeleted);
+    EXPECT_EQ(0, g_app.unsavedEdit);
+    EXPECT_EQ("Record 1\r\n", EditorText(kGadgetEditor));
+}
+
+TEST_F(RecordsTest, UnreadableRecordIsShownReadOnlyAndNeverSavedOver) {
+    WriteDataFile(g_app.dataPath, {"one", "two"});
+    StartProgram();
+    ASSERT_EQ(0, truncate(g_app.dataPath.c_str(), kSlotSize + 10));  // slot 1 is cut short
+    ArmMessageBoxAnswers({true});
+    Shortcut(Qt::Key_R, Qt::AltModifier);
+    Key(kGadgetSelector, Qt::Key_Down);
+    ASSERT_EQ(1u, MessageBoxTexts().size());
+    EXPECT_EQ(0u, MessageBoxTexts()[0].find("This record could not be read."));
+    EXPECT_TRUE(IsEditorReadOnly(kGadgetEditor));
+    EXPECT_EQ("", EditorText(kGadgetEditor));
+    g_app.unsavedEdit = 1;
+    EXPECT_FALSE(SaveRecord());
+    EXPECT_EQ(kSlotSize + 10, DataFileSize(g_app.dataPath));
+    Key(kGadgetSelector, Qt::Key_Up);
+    EXPECT_FALSE(IsEditorReadOnly(kGadgetEditor));
+    EXPECT_EQ("one", EditorText(kGadgetEditor));
+}
+
+TEST_F(RecordsTest, CommandsWaitForTheLoad) {
+    BuildMainWindow();
+    RunCommand(kCmdAdd);
+    RunCommand(kCmdDelete);
+    RunCommand(kCmdFocusSelector);
+    EXPECT_FALSE(PathExists(g_app.dataPath));
+    EXPECT_TRUE(MessageBoxTexts().empty());
+    RunCommand(kCmdHelp);
+    EXPECT_TRUE(WindowExists(kWindowHelp));
+}
+
+}  // namespace
