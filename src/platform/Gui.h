@@ -173,7 +173,9 @@ void OpenWithShell(const std::string& target);
 bool StartProgram(const std::vector<std::string>& argv, const std::string& folder);
 std::string HomeFolder();
 
-// For tests: answers for the next message boxes, and what they said.
+// For tests: answers for the next message boxes, and what they said. Unattended, a box with
+// no armed answer is never shown: a question gets No.
+void SetUnattended(bool unattended);
 void ArmMessageBoxAnswers(const std::vector<bool>& answers);
 const std::vector<std::string>& MessageBoxTexts();
 void ClearMessageBoxTexts();

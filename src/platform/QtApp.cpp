@@ -17,6 +17,7 @@
 namespace {
 
 std::deque<Event> s_events;
+bool s_unattended = false;
 std::vector<bool> s_armedAnswers;
 std::vector<std::string> s_boxTexts;
 void (*s_shellRecorder)(const std::vector<std::string>&) = nullptr;
@@ -38,7 +39,10 @@ void EnsureApplication() {
 // An armed answer stands in for the user; the text is kept for the test either way.
 bool TakeArmedAnswer(const std::string& text, bool* answer) {
     s_boxTexts.push_back(text);
-    if (s_armedAnswers.empty()) return false;
+    if (s_armedAnswers.empty()) {
+        *answer = false;
+        return s_unattended;
+    }
     *answer = s_armedAnswers.front();
     s_armedAnswers.erase(s_armedAnswers.begin());
     return true;
@@ -162,6 +166,7 @@ void OpenWithShell(const std::string& target) { StartProgram({"xdg-open", target
 
 std::string HomeFolder() { return ToUtf8(QDir::homePath()); }
 
+void SetUnattended(bool unattended) { s_unattended = unattended; }
 void ArmMessageBoxAnswers(const std::vector<bool>& answers) { s_armedAnswers = answers; }
 const std::vector<std::string>& MessageBoxTexts() { return s_boxTexts; }
 void ClearMessageBoxTexts() { s_boxTexts.clear(); }

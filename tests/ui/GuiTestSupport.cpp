@@ -106,6 +106,7 @@ int main(int argc, char** argv) {
     UnscrambleStrings();
     ResetAppState();
     StartGui(argc, argv);
+    SetUnattended(true);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

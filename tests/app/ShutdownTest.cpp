@@ -1,0 +1,119 @@
+// Closing the main window: which files change, with Auto Backup on and off, and nothing at
+// all after a run without changes.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "app/AppState.h"
+#include "app/Numbers.h"
+#include "app/Shutdown.h"
+#include "platform/Gui.h"
+#include "platform/QtPrivate.h"
+#include "store/DataFile.h"
+#include "store/Load.h"
+#include "ui/GuiTestSupport.h"
+#include "ui/MainWindow.h"
+
+namespace {
+
+class ShutdownTest : public GuiTest {
+protected:
+    void Close() {
+        PostWindowEvent(Event{kEventClose, kWindowMain, 0});
+        Pump();
+    }
+    void WriteSettings(const std::string& options) {
+        WriteFileBytes(g_app.settingsPath, "[Options]\r\n" + options + "\r\n[Window]\r\nX=24\r\nY=24\r\nWidth=470\r\nHeight=300\r\n");
+    }
+};
+
+TEST_F(ShutdownTest, UnsavedEditIsSavedAndRefreshesTheBackup) {
+    WriteSettings("Auto Backup=1");
+    WriteDataFile(g_app.dataPath, {"one", "two"});
+    WriteDataFile(g_app.backupPath, {"old"});
+    StartProgram();
+    Type("new ");
+    Close();
+    EXPECT_EQ(0, g_app.running);
+    EXPECT_FALSE(WindowWidget(kWindowMain)->isVisible());
+    EXPECT_EQ("new one", Record(0));
+    EXPECT_EQ(ReadFileBytes(g_app.dataPath), ReadFileBytes(g_app.backupPath));
+}
+
+TEST_F(ShutdownTest, WithAutoBackupOffTheBackupIsNeverTouched) {
+    WriteSettings("Auto Backup=0");
+    WriteDataFile(g_app.dataPath, {"one", "two"});
+    StartProgram();
+    Type("new ");
+    ArmMessageBoxAnswers({true});
+    Shortcut(Qt::Key_D, Qt::AltModifier);
+    Close();
+    EXPECT_FALSE(PathExists(g_app.backupPath));
+    EXPECT_EQ(SlotBytes("two"), ReadFileBytes(g_app.dataPath));  // compacted
+}
+
+TEST_F(ShutdownTest, DeleteCompactsAndRefreshesTheBackup) {
+    WriteSettings("Auto Backup=1");
+    WriteDataFile(g_app.dataPath, {"one", "two", "three"});
+    WriteDataFile(g_app.backupPath, {"old"});
+    StartProgram();
+    ArmMessageBoxAnswers({true});
+    Shortcut(Qt::Key_R, Qt::AltModifier);
+    Key(kGadgetSelector, Qt::Key_Down);
+    Shortcut(Qt::Key_D, Qt::AltModifier);
+    Close();
+    EXPECT_EQ(SlotBytes("one") + SlotBytes("three"), ReadFileBytes(g_app.dataPath));
+    EXPECT_EQ(ReadFileBytes(g_app.dataPath), ReadFileBytes(g_app.backupPath));
+    EXPECT_FALSE(PathExists(folder.path + "Jotcrate.cmp"));
+}
+
+TEST_F(ShutdownTest, ARunWithoutChangesWritesNothing) {
+    WriteSettings("Auto Backup=1");
+    WriteDataFile(g_app.dataPath, {"one"});
+    WriteDataFile(g_app.backupPath, {"old backup"});
+    std::string settings = ReadFileBytes(g_app.settingsPath);
+    StartProgram();
+    Shortcut(Qt::Key_A, Qt::AltModifier);  // an added record alone does not refresh the backup
+    Close();
+    EXPECT_EQ(settings, ReadFileBytes(g_app.settingsPath));
+    EXPECT_EQ(SlotBytes("old backup"), ReadFileBytes(g_app.backupPath));
+}
+
+TEST_F(ShutdownTest, MissingBackupIsCreatedAtTheEndOfAnyRun) {
+    WriteSettings("Auto Backup=1");
+    WriteDataFile(g_app.dataPath, {"one"});
+    StartProgram();
+    Close();
+    EXPECT_EQ(SlotBytes("one"), ReadFileBytes(g_app.backupPath));
+}
+
+TEST_F(ShutdownTest, MovedWindowAndZoomAreSaved) {
+    WriteSettings("Wordwrap=1");
+    StartProgram();
+    g_app.settingsChanged = 1;
+    g_app.options.zoom = 130;
+    Close();
+    std::string saved = ReadFileBytes(g_app.settingsPath);
+    EXPECT_NE(std::string::npos, saved.find("Zoom=130\r\n")) << saved;
+    EXPECT_NE(std::string::npos, saved.find("Width=")) << saved;
+}
+
+TEST_F(ShutdownTest, FirstStartWritesAFreshSettingsFileAtTheOrigin) {
+    StartProgram();
+    std::string saved = ReadFileBytes(g_app.settingsPath);
+    EXPECT_NE(std::string::npos, saved.find("[Window]\r\nX=0\r\nY=0\r\nWidth=474\r\nHeight=300\r\nZoom=100\r\n")) << saved;
+    EXPECT_EQ(0u, saved.find("[Options]\r\nWordwrap=1\r\n"));
+}
+
+TEST_F(ShutdownTest, ClosingDuringTheLoadWaitsAndKeepsADamagedFileFromTheBackup) {
+    WriteSettings("Auto Backup=1");
+    WriteFileBytes(g_app.dataPath, std::string(100, 'x'));
+    WriteDataFile(g_app.backupPath, {"good"});
+    BuildMainWindow();
+    StartLoadWorker();
+    Close();
+    EXPECT_EQ(SlotBytes("good"), ReadFileBytes(g_app.backupPath));
+    EXPECT_EQ(std::string(100, 'x'), ReadFileBytes(g_app.dataPath));
+    EXPECT_EQ(1u, MessageBoxTexts().size());  // the data-file error, once
+}
+
+}  // namespace
