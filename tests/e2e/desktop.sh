@@ -1,0 +1,88 @@
+#!/usr/bin/env bash
+# End-to-end tests of the real program on a virtual screen with a window manager:
+#   desktop.sh PROGRAM typing           type into a record, close, read it back with -d
+#   desktop.sh PROGRAM second-instance  a second start brings the minimised window back
+# Each run has its own folder, HOME and XDG_RUNTIME_DIR.
+set -euo pipefail
+program=$1
+scenario=$2
+for tool in Xvfb openbox xdotool xdpyinfo xprop; do
+  command -v "$tool" >/dev/null || { echo "missing $tool (scripts/install-deps --test)"; exit 1; }
+done
+
+root=$(mktemp -d /tmp/jotcrate-e2e-XXXXXX)
+mkdir -p "$root/home" "$root/run" "$root/app"
+chmod 700 "$root/run"
+cp "$program" "$root/app/jotcrate"
+pids=()
+cleanup() {
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  wait 2>/dev/null || true
+  rm -rf "$root"
+}
+trap cleanup EXIT
+
+for n in $(seq 30 99); do
+  [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || { display=":$n"; break; }
+done
+Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 & pids+=($!)
+export DISPLAY=$display HOME=$root/home XDG_RUNTIME_DIR=$root/run
+for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.05; done
+openbox >/dev/null 2>&1 & pids+=($!)
+sleep 0.5
+
+fail() { echo "FAIL: $*"; exit 1; }
+
+start_program() {
+  "$root/app/jotcrate" >"$root/out.txt" 2>&1 & app=$!
+  pids+=($app)
+  window=$(timeout 10 xdotool search --sync --onlyvisible --name '^Jotcrate$' | head -1) || fail "no window"
+  # The records are loaded once the editor shows the first one.
+  sleep 0.5
+  xdotool windowactivate --sync "$window"
+}
+
+wait_exit() {
+  for _ in $(seq 100); do kill -0 "$1" 2>/dev/null || { wait "$1"; return $?; }; sleep 0.1; done
+  fail "process $1 did not end"
+}
+
+dump() { env -u DISPLAY "$root/app/jotcrate" -d && cat "$root/app/record-dump.txt"; }
+
+case $scenario in
+  typing)
+    start_program
+    xdotool type --delay 15 'Hello from e2e'
+    xdotool key Return
+    xdotool key alt+F4
+    wait_exit "$app" || fail "exit status $?"
+    [ -f "$root/app/Jotcrate.ini" ] || fail "no settings file"
+    dump | grep -q $'^Hello from e2e\r$' || fail "typed text not stored: $(dump | head -5)"
+    dump | grep -q $'^Record 1\r$' || fail "the rest of the record was lost"
+    # A second run shows what the first stored, and adds a record with ALT+A.
+    start_program
+    xdotool key alt+a
+    xdotool type --delay 15 'Added '
+    xdotool key alt+F4
+    wait_exit "$app" || fail "exit status $?"
+    dump | grep -q 'Added New record' || fail "added record missing"
+    ;;
+  second-instance)
+    start_program
+    xdotool windowminimize --sync "$window"
+    timeout 5 "$root/app/jotcrate" || fail "second instance did not exit 0"
+    for _ in $(seq 50); do
+      xdotool search --onlyvisible --name '^Jotcrate$' >/dev/null 2>&1 && state=$(xprop -id "$window" _NET_WM_STATE) &&
+        [[ $state != *HIDDEN* ]] && break
+      sleep 0.1
+    done
+    [[ $(xprop -id "$window" _NET_WM_STATE) != *HIDDEN* ]] || fail "first instance stayed minimised"
+    kill -0 "$app" || fail "first instance ended"
+    timeout 5 "$root/app/jotcrate" -d || fail "second instance with -d did not exit 0"
+    [ ! -e "$root/app/record-dump.txt" ] || fail "a second instance dumped"
+    xdotool windowactivate --sync "$window" key alt+F4
+    wait_exit "$app" || fail "exit status $?"
+    ;;
+  *) fail "unknown scenario $scenario" ;;
+esac
+echo "PASS: $scenario"
