@@ -30,6 +30,23 @@ TEST_F(MainWindowTest, ControlsFollowTheResizeRule) {
     EXPECT_EQ(QSize(474, 300), window->size());
 }
 
+TEST_F(MainWindowTest, UserMovesMarkTheSettingsButMaximisingDoesNot) {
+    StartProgram();
+    QWidget* window = MainWindow();
+    window->showMaximized();
+    Pump();
+    window->showNormal();
+    Pump();
+    window->showMinimized();
+    Pump();
+    window->showNormal();
+    Pump();
+    EXPECT_EQ(0, g_app.settingsChanged);
+    window->move(window->pos() + QPoint(30, 20));
+    Pump();
+    EXPECT_EQ(1, g_app.settingsChanged);
+}
+
 TEST_F(MainWindowTest, CtrlTabCyclesAndReturnPressesTheFocusedButton) {
     StartProgram();
     FocusGadget(kGadgetEditor);
