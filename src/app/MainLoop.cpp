@@ -23,6 +23,9 @@ bool Dispatch(const Event& event) {
         case kWindowMain:
             HandleMainWindow(event);
             break;
+        case kWindowOptions:
+            HandleOptionsWindow(event);
+            break;
         case kWindowHelp:
             HandleHelpWindow(event);
             break;

@@ -46,7 +46,7 @@ void EditorProcedure(const EditorInput& input) {
     }
 }
 
-bool FindDialogOpen() { return false; }
+bool FindDialogOpen() { return FindDialogExists(); }
 
 std::string SelectedText(std::size_t limit) {
     std::string selection = EditorSelectedText(kGadgetEditor);

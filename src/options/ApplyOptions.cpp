@@ -4,6 +4,7 @@
 
 #include "app/AppState.h"
 #include "app/Numbers.h"
+#include "options/DesktopShortcut.h"
 #include "platform/Gui.h"
 
 void SetControlsDisabled(int first, int last, int disabled) {
@@ -19,6 +20,7 @@ void UpdateEditorReadOnly() {
 
 void ApplyOptions(bool withReadOnly) {
     const OptionSet& o = g_app.options;
+    SyncDesktopShortcut();
     SetToolTipsActive(kWindowMain, o.hideTooltips != 1);
     if (o.wordwrap == 0 || o.wordwrap == 1) SetEditorWrap(kGadgetEditor, o.wordwrap == 1);
     if (withReadOnly) {

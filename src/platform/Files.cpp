@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -243,6 +244,13 @@ std::string ExecutablePath() {
     ssize_t n = readlink("/proc/self/exe", buffer.data(), buffer.size() - 1);
     if (n <= 0) return std::string();
     return std::string(buffer.data(), static_cast<std::size_t>(n));
+}
+
+std::string HomeFolder() {
+    const char* home = std::getenv("HOME");
+    if (home && *home) return home;
+    struct passwd* entry = getpwuid(getuid());
+    return entry && entry->pw_dir ? entry->pw_dir : std::string();
 }
 
 std::string FindProgram(const std::string& name) {

@@ -49,6 +49,8 @@ bool ReadWholeFile(const std::string& path, std::string* bytes);
 bool DeleteFile(const std::string& path);
 
 std::string ExecutablePath();
+// The user's home folder, or empty.
+std::string HomeFolder();
 // The full path of a program found on PATH, or empty.
 std::string FindProgram(const std::string& name);
 const std::string& LastFileError();

@@ -164,6 +164,34 @@ void SetContextMenu(int menu, const std::vector<MenuItem>& items);
 void ShowContextMenu(int window, int menu, int x, int y);
 void SetWindowMenuTools(int window, const std::vector<MenuItem>& tools);
 
+// Requesters: modal, in front of every window of the program; false when cancelled.
+struct FontChoice {
+    std::string face;
+    int points;  // 0: no size preselected
+    int style;   // 256 bold, 512 italic, 4 underline, 8 strikeout
+    std::int32_t colour;
+};
+bool ChooseFont(FontChoice* choice);
+// The 16 custom colours persist for the run; the first is set to the preselected colour.
+bool ChooseColour(std::int32_t* colour);
+// Filter: label and pattern pairs separated by "|". No overwrite question, no extension added.
+bool ChooseSaveFile(const std::string& title, const std::string& folder, const std::string& name,
+                    const std::string& filter, std::string* path);
+
+// The modeless find dialog. Its Find Next and its closing reach the main window's message
+// callback as kMessageFindReport with the find flags; the term it holds is FindDialogTerm().
+constexpr int kFindDown = 1;
+constexpr int kFindWholeWord = 2;
+constexpr int kFindMatchCase = 4;
+constexpr int kFindNextFlag = 8;
+constexpr int kFindClosing = 64;
+constexpr int kFindTermLimit = 79;
+void OpenFindDialog(const std::string& term);
+bool FindDialogExists();
+std::string FindDialogTerm();
+// Searches the editor's text from a character position; the match's start and length, or -1.
+int FindInEditor(int gadget, const std::string& term, int from, int flags, int* length);
+
 // Message boxes: notices have no owner; questions are owned by a window, No preselected.
 void ShowNotice(const std::string& caption, const std::string& text);
 bool AskYesNo(int owner, const std::string& caption, const std::string& text);
@@ -171,7 +199,6 @@ bool AskYesNo(int owner, const std::string& caption, const std::string& text);
 // Shell: programs start detached with an argument list, never through a shell.
 void OpenWithShell(const std::string& target);
 bool StartProgram(const std::vector<std::string>& argv, const std::string& folder);
-std::string HomeFolder();
 
 // For tests: answers for the next message boxes, and what they said. Unattended, a box with
 // no armed answer is never shown: a question gets No.
@@ -180,3 +207,17 @@ void ArmMessageBoxAnswers(const std::vector<bool>& answers);
 const std::vector<std::string>& MessageBoxTexts();
 void ClearMessageBoxTexts();
 void SetShellRecorder(void (*recorder)(const std::vector<std::string>& argv));
+// For tests: answers for the next requesters (ok false: cancelled), and the last presets.
+struct RequesterAnswer {
+    bool ok;
+    FontChoice font;
+    std::int32_t colour;
+    std::string path;
+};
+void ArmRequesterAnswers(const std::vector<RequesterAnswer>& answers);
+struct RequesterPresets {
+    FontChoice font;
+    std::int32_t colour;
+    std::string file;
+};
+const RequesterPresets& LastRequesterPresets();

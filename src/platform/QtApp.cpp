@@ -164,7 +164,6 @@ bool StartProgram(const std::vector<std::string>& argv, const std::string& folde
 
 void OpenWithShell(const std::string& target) { StartProgram({"xdg-open", target}, std::string()); }
 
-std::string HomeFolder() { return ToUtf8(QDir::homePath()); }
 
 void SetUnattended(bool unattended) { s_unattended = unattended; }
 void ArmMessageBoxAnswers(const std::vector<bool>& answers) { s_armedAnswers = answers; }

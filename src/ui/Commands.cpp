@@ -9,6 +9,10 @@
 #include "app/Shutdown.h"
 #include "app/StringTable.h"
 #include "editor/Editor.h"
+#include "editor/Find.h"
+#include "editor/Lookup.h"
+#include "export/HtmlExport.h"
+#include "options/OptionsDialog.h"
 #include "platform/Files.h"
 #include "store/Records.h"
 #include "ui/HelpWindow.h"
@@ -29,12 +33,6 @@ void DeleteAndFocus() {
     DeleteRecord();
     FocusEditor();
 }
-
-void OpenOptionsAndFocus() { FocusEditor(); }
-
-void OpenFind(int mode) { (void)mode; }
-
-void Lookup(int command) { (void)command; }
 
 // The next enabled gadget in number order, wrapping to Add (to Options with Read Only on,
 // where Add and Delete are disabled).
@@ -64,7 +62,7 @@ void RunCommand(int command) {
             break;
         case kGadgetOptions:
         case kCmdOptions:
-            OpenOptionsAndFocus();
+            OpenOptionsDialog();
             break;
         case kGadgetHelp:
         case kCmdHelp:
@@ -89,7 +87,11 @@ void RunCommand(int command) {
 }
 
 void CycleFocus(int window) {
-    if (window != kWindowMain) return;
+    if (window == kWindowOptions) {
+        int next = NextFocusTarget(FocusedGadget(), kGadgetWordwrap, kGadgetCancel, kGadgetWordwrap);
+        if (next) FocusGadget(next);
+        return;
+    }
     int wrapTo = g_app.options.readOnly ? kGadgetOptions : kGadgetAdd;
     int next = NextFocusTarget(FocusedGadget(), kGadgetAdd, kGadgetEditor, wrapTo);
     if (next == 0) return;
@@ -159,6 +161,47 @@ void HandleMainWindow(const Event& event) {
         case kEventSize:
             LayoutMainWindow();
             break;
+        case kEventNone:
+            break;
+    }
+}
+
+void HandleOptionsWindow(const Event& event) {
+    switch (event.kind) {
+        case kEventGadget:
+            switch (event.number) {
+                case kGadgetFont:
+                    ChooseEditorFont();
+                    break;
+                case kGadgetColour:
+                    ChooseBackgroundColour();
+                    break;
+                case kGadgetExport:
+                    ExportHtml();
+                    break;
+                case kGadgetApply:
+                    ApplyOptionsDialog();
+                    break;
+                case kGadgetCancel:
+                    CloseOptionsDialog();
+                    break;
+            }
+            break;
+        case kEventMenu:
+            switch (event.number) {
+                case kCmdNextControl:
+                    CycleFocus(kWindowOptions);
+                    break;
+                case kCmdPressFocused:
+                    PressFocused();
+                    break;
+                case kCmdCloseDialog:
+                    CloseOptionsDialog();
+                    break;
+            }
+            break;
+        case kEventClose:
+        case kEventSize:
         case kEventNone:
             break;
     }

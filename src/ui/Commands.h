@@ -5,6 +5,7 @@
 #include "platform/Gui.h"
 
 void HandleMainWindow(const Event& event);
+void HandleOptionsWindow(const Event& event);
 void HandleHelpWindow(const Event& event);
 void RunCommand(int command);
 void CycleFocus(int window);

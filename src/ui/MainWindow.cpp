@@ -6,6 +6,7 @@
 #include "app/Numbers.h"
 #include "app/StringTable.h"
 #include "editor/Editor.h"
+#include "editor/Find.h"
 #include "editor/Links.h"
 #include "options/ApplyOptions.h"
 #include "options/Settings.h"
@@ -96,6 +97,7 @@ void MainMessageCallback(const Message& message) {
             g_app.settingsChanged = 1;
             break;
         case kMessageFindReport:
+            OnFindReport(message);
             break;
     }
 }

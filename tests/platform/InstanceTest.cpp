@@ -139,7 +139,8 @@ TEST_F(InstanceTest, ProgramStartedAgainWithDumpSwitchDoesNotDump) {
 
 TEST_F(InstanceTest, OfTwoProgramsStartedTogetherOneRunsAndOneExits) {
     std::string program = InstallProgramCopy(folder.path);
-    std::vector<std::string> gui = TestEnvironment({"XDG_RUNTIME_DIR=" + runtime, "QT_QPA_PLATFORM=offscreen"});
+    std::vector<std::string> gui =
+        TestEnvironment({"XDG_RUNTIME_DIR=" + runtime, "QT_QPA_PLATFORM=offscreen", "HOME=" + folder.path});
     int a = StartProcess({program}, gui);
     int b = StartProcess({program}, gui);
     running = {a, b};

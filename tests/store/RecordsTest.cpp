@@ -42,6 +42,9 @@ TEST_F(RecordsTest, CommandsSaveFirst) {
     StartProgram();
     Type("Phones");
     Shortcut(Qt::Key_O, Qt::AltModifier);
+    EXPECT_TRUE(WindowExists(kWindowOptions));
+    Key(kGadgetApply, Qt::Key_Escape);
+    EXPECT_FALSE(WindowExists(kWindowOptions));
     EXPECT_EQ("PhonesRecord 1", Titles()[0]);
     EXPECT_EQ("PhonesRecord 1\r\n", Record(0));
     Type("x");

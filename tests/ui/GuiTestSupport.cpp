@@ -1,6 +1,8 @@
 // The test main for window tests: the offscreen platform, the string table, one application.
 #include "ui/GuiTestSupport.h"
 
+#include <sys/stat.h>
+
 #include <QApplication>
 #include <QTest>
 #include <chrono>
@@ -18,6 +20,11 @@
 
 void GuiTest::SetUp() {
     folder = MakeTestFolder();
+    // The desktop shortcut follows its option at every start: keep it off the real desktop.
+    std::string home = folder.path + "home";
+    mkdir(home.c_str(), 0700);
+    mkdir((home + "/Desktop").c_str(), 0700);
+    setenv("HOME", home.c_str(), 1);
     ArmMessageBoxAnswers({});
     ClearMessageBoxTexts();
 }

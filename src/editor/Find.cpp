@@ -1,0 +1,45 @@
+// Every OpenFind takes the current selection as the search term, or forgets the old one.
+#include "editor/Find.h"
+
+#include "app/AppState.h"
+#include "app/Numbers.h"
+#include "app/StringTable.h"
+#include "editor/Editor.h"
+#include "options/ApplyOptions.h"
+
+namespace {
+
+constexpr std::size_t kSearchLimit = 80;
+
+}  // namespace
+
+void OpenFind(int mode) {
+    g_app.searchTerm = SelectedText(kSearchLimit);
+    int flags = mode == 1 ? kFindNextFlag : kFindNextFlag | kFindDown;
+    if (mode == 0) {
+        SetControlsDisabled(kGadgetAdd, kGadgetSelector, 1);
+        OpenFindDialog(g_app.searchTerm);
+        return;
+    }
+    if (!g_app.searchTerm.empty()) FindNext(flags);
+}
+
+void FindNext(int flags) {
+    if (flags & kFindClosing) {
+        SetControlsDisabled(kGadgetAdd, kGadgetSelector, 0);
+        return;
+    }
+    int start, end, length = 0;
+    EditorSelection(kGadgetEditor, &start, &end);
+    int found = FindInEditor(kGadgetEditor, g_app.searchTerm, (flags & kFindDown) ? end : start, flags, &length);
+    if (found < 0) {
+        ShowNotice(g_app.programTitle, Str(kStrNotFoundPrefix) + g_app.searchTerm);
+        return;
+    }
+    SetEditorSelection(kGadgetEditor, found, found + length);
+}
+
+void OnFindReport(const Message& message) {
+    if (!(message.number & kFindClosing)) g_app.searchTerm = message.text;
+    FindNext(message.number);
+}

@@ -1,0 +1,29 @@
+// Closes the options dialog as Cancel does, asks for the file, and writes the page in record
+// selector order. A page that could not be written is reported and nothing is opened.
+#include "export/HtmlExport.h"
+
+#include "app/AppState.h"
+#include "app/Numbers.h"
+#include "app/StringTable.h"
+#include "export/HtmlPage.h"
+#include "options/OptionsDialog.h"
+#include "platform/Files.h"
+#include "platform/Gui.h"
+
+void ExportHtml() {
+    CloseOptionsDialog();
+    std::string path;
+    if (!ChooseSaveFile(Str(kStrExportTitle), g_app.programFolder, Str(kStrExportBaseName) + Str(kStrExportExtension),
+                        Str(kStrExportFilter), &path))
+        return;
+    path = ExportFileName(path);
+    if (StatPath(path).kind == kFileRegular && !AskYesNo(kWindowMain, g_app.programTitle, Str(kStrExportOverwrite)))
+        return;
+    std::vector<SelectorEntry> entries;
+    for (int i = 0; i < SelectorCount(kGadgetSelector); ++i) entries.push_back(SelectorEntryAt(kGadgetSelector, i));
+    if (!WriteExportPage(path, entries)) {
+        ShowNotice(g_app.programTitle, Str(kStrExportFailed) + LastFileError());
+        return;
+    }
+    OpenWithShell(path);
+}

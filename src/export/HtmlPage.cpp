@@ -1,0 +1,137 @@
+// The page template's 26 lines, with the program title and the last record's index filled
+// in. Titles and bodies are escaped alike, so that no record text becomes markup.
+#include "export/HtmlPage.h"
+
+#include "app/AppState.h"
+#include "app/StringTable.h"
+#include "platform/Files.h"
+#include "store/DataFile.h"
+#include "store/RecordText.h"
+
+namespace {
+
+const char kPlusIcon[] =
+    "iVBORw0KGgoAAAANSUhEUgAAABMAAAATAgMAAAAPPt5fAAAADFBMVEX9/f3MzMz5+fn///+8AKc3AAAAKElEQVR42mOYGhoaGsHgwMDAwIKV"
+    "lMFOiobGAEn7+3+wq7HBahrYLgCu2Aw97r3fSgAAAABJRU5ErkJggg==";
+const char kMinusIcon[] =
+    "iVBORw0KGgoAAAANSUhEUgAAABMAAAATAgMAAAAPPt5fAAAADFBMVEX9/f3MzMz5+fn///+8AKc3AAAAIklEQVR42mOYGhoaGsHgwMDAwEIK"
+    "KRoaAyTt//8hRRfYLgCCmAtdGK1iOAAAAABJRU5ErkJggg==";
+
+void ReplaceFirst(std::string* text, const std::string& what, const std::string& with, std::size_t* from) {
+    std::size_t at = text->find(what, *from);
+    if (at == std::string::npos) return;
+    text->replace(at, what.size(), with);
+    *from = at + with.size();
+}
+
+}  // namespace
+
+std::string PageHead(const std::string& programTitle, int count) {
+    const std::string lines[] = {
+        "<html>",
+        "<head>",
+        "<title>~N</title>",
+        "<style>",
+        "body{font-family:sans-serif;font-size:14px;padding:5em 16em;min-width:600px;background-color:#FDFDFD;"
+        "color:#585858}",
+        "pre{font-family:monospace;font-size:14px;color:#585858}",
+        "a:link,a:visited{color:#21BCEA}",
+        "a:active,a:hover{color:#EE0000}",
+        "img{margin-top:-2px;float:right;cursor:pointer}",
+        "#header{font-size:16px;margin-bottom:2em;padding-bottom:0.2em;border-width:0 0 1px 0;border-style:solid;"
+        "border-color:#CCCCCC}",
+        "#blurb{font-size:11px;float:right;line-height:16px}",
+        ".title{margin-top:1em;padding:1em;border:1px solid #CCCCCC;border-radius:4px;background-color:#FBFBFB}",
+        ".record{display:none;overflow:auto;margin-bottom:-1em}",
+        "</style>",
+        "<script>",
+        std::string("var p='data:image/png;base64,") + kPlusIcon + "';",
+        std::string("var m='data:image/png;base64,") + kMinusIcon + "';",
+        "function toggle(n){",
+        "var x=document.getElementById('r'+n);",
+        "var y=(x.style.display=='block')?'none':'block';",
+        "x.style.display=y;",
+        "document.getElementById(n).src=(y=='block'?m:p)}",
+        "</script>",
+        "</head>",
+        "<body onload=(function(){for(x=0;x<=~C;x++)document.getElementById(x).src=p})()>",
+        "<div id='header'>~N<span id=blurb>" + Str(kStrExportBlurb) + "</span></div>",
+    };
+    std::string page;
+    for (const std::string& line : lines) page += line + "\r\n";
+    std::size_t from = 0;
+    ReplaceFirst(&page, "~N", programTitle, &from);
+    ReplaceFirst(&page, "~N", programTitle, &from);
+    from = 0;
+    ReplaceFirst(&page, "~C", std::to_string(count - 1), &from);
+    return page;
+}
+
+std::string EscapeHtml(std::string_view text) {
+    std::string out(text);
+    for (StringId pair : {kStrEscapeAmpersand, kStrEscapeLess, kStrEscapeGreater}) {
+        char c = Str(pair)[0];
+        std::string entity = Str(pair).substr(1);
+        std::string escaped;
+        escaped.reserve(out.size());
+        for (char b : out) escaped += b == c ? entity : std::string(1, b);
+        out.swap(escaped);
+    }
+    return out;
+}
+
+std::string ExportBody(std::string_view text, std::string_view title) {
+    std::size_t at = title.empty() ? std::string_view::npos : text.find(title);
+    if (at == std::string_view::npos) return std::string(TrimLeft(text));
+    std::size_t start = at + title.size();
+    // The one character after the title is skipped only when it ends the line: a title cut
+    // from a long first line is followed by text that belongs to the record.
+    if (start < text.size() && IsInTrimSet(text[start])) ++start;
+    return std::string(TrimLeft(text.substr(start < text.size() ? start : text.size())));
+}
+
+std::string RecordFragment(int position, std::string_view title, std::string_view body) {
+    std::string i = std::to_string(position);
+    return Str(kStrFragment1) + EscapeHtml(title) + Str(kStrFragment2) + i + Str(kStrFragment3) + i +
+           Str(kStrFragment4) + i + Str(kStrFragment5) + EscapeHtml(body) + Str(kStrFragment6);
+}
+
+std::string ExportFileName(const std::string& chosen) {
+    const std::string& extension = Str(kStrExportExtension);
+    std::string tail = chosen.size() >= extension.size() ? chosen.substr(chosen.size() - extension.size()) : chosen;
+    for (char& c : tail)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return tail == extension ? chosen : chosen + extension;
+}
+
+bool WriteExportPage(const std::string& path, const std::vector<SelectorEntry>& entries) {
+    FileHandle data;
+    if (!OpenFile(g_app.dataPath, kOpenRead, &data)) return false;
+    FileHandle page;
+    if (!CreateTempFile(path + ".tmp", path, &page)) {
+        CloseFile(&data);
+        return false;
+    }
+    std::string out = PageHead(g_app.programTitle, static_cast<int>(entries.size()));
+    std::int64_t written = 0;
+    bool ok = true;
+    for (std::size_t i = 0; ok && i < entries.size(); ++i) {
+        ok = ReadExactlyAt(data, entries[i].slot * kSlotSize, g_app.slotImage, kSlotSize);
+        if (!ok) break;
+        std::string text(Trim(DecodeText(g_app.slotImage)));
+        out += RecordFragment(static_cast<int>(i), entries[i].title, ExportBody(text, entries[i].title));
+        if (out.size() >= (1u << 20)) {
+            ok = WriteAt(page, written, out.data(), out.size());
+            written += static_cast<std::int64_t>(out.size());
+            out.clear();
+        }
+    }
+    out += Str(kStrPageFooter);
+    ok = ok && WriteAt(page, written, out.data(), out.size());
+    CloseFile(&data);
+    if (!ok) {
+        DiscardTempFile(&page);
+        return false;
+    }
+    return CommitTempFile(&page, path);
+}

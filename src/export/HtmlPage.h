@@ -1,0 +1,20 @@
+// The HTML export page: the fixed head with its icons and script, one fragment per record,
+// and the footer; and writing the page for a list of records.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/Gui.h"
+
+std::string PageHead(const std::string& programTitle, int count);
+// Replaces "&", "<" and ">" by their entities, in that order.
+std::string EscapeHtml(std::string_view text);
+// The body of a record: its trimmed text after the first occurrence of its title.
+std::string ExportBody(std::string_view text, std::string_view title);
+std::string RecordFragment(int position, std::string_view title, std::string_view body);
+// The chosen name, with the export extension added unless it already ends in it.
+std::string ExportFileName(const std::string& chosen);
+// Writes the page for the entries, in their order, through a temporary file.
+bool WriteExportPage(const std::string& path, const std::vector<SelectorEntry>& entries);

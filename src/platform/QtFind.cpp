@@ -1,0 +1,126 @@
+// The find dialog: modeless, owned by the main window, with the fields of the classic one
+// (text, whole word, match case, direction, Find Next, Cancel). And the search itself.
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTextDocument>
+#include <QVBoxLayout>
+
+#include "platform/QtPrivate.h"
+
+namespace {
+
+class FindDialog : public QWidget {
+public:
+    explicit FindDialog(QWidget* owner) : QWidget(owner, Qt::Dialog) {
+        setWindowTitle(tr("Find"));
+        setAttribute(Qt::WA_DeleteOnClose);
+        text_ = new QLineEdit(this);
+        text_->setMaxLength(kFindTermLimit);
+        QLabel* label = new QLabel(tr("Fi&nd what:"), this);
+        label->setBuddy(text_);
+        wholeWord_ = new QCheckBox(tr("Match &whole word only"), this);
+        matchCase_ = new QCheckBox(tr("Match &case"), this);
+        QGroupBox* direction = new QGroupBox(tr("Direction"), this);
+        up_ = new QRadioButton(tr("&Up"), direction);
+        down_ = new QRadioButton(tr("&Down"), direction);
+        down_->setChecked(true);
+        QHBoxLayout* directions = new QHBoxLayout(direction);
+        directions->addWidget(up_);
+        directions->addWidget(down_);
+        findNext_ = new QPushButton(tr("&Find Next"), this);
+        findNext_->setDefault(true);
+        QPushButton* cancel = new QPushButton(tr("Cancel"), this);
+        connect(findNext_, &QPushButton::clicked, this, [this] { report(kFindNextFlag | flags()); });
+        connect(cancel, &QPushButton::clicked, this, &QWidget::close);
+        connect(text_, &QLineEdit::textChanged, this, [this](const QString& text) { findNext_->setEnabled(!text.isEmpty()); });
+        connect(text_, &QLineEdit::returnPressed, findNext_, &QPushButton::click);
+        QHBoxLayout* row = new QHBoxLayout;
+        row->addWidget(label);
+        row->addWidget(text_);
+        QVBoxLayout* options = new QVBoxLayout;
+        options->addWidget(wholeWord_);
+        options->addWidget(matchCase_);
+        QHBoxLayout* lower = new QHBoxLayout;
+        lower->addLayout(options);
+        lower->addWidget(direction);
+        QVBoxLayout* left = new QVBoxLayout;
+        left->addLayout(row);
+        left->addLayout(lower);
+        QVBoxLayout* buttons = new QVBoxLayout;
+        buttons->addWidget(findNext_);
+        buttons->addWidget(cancel);
+        buttons->addStretch();
+        QHBoxLayout* layout = new QHBoxLayout(this);
+        layout->addLayout(left);
+        layout->addLayout(buttons);
+    }
+    void setTerm(const QString& term) {
+        text_->setText(term);
+        findNext_->setEnabled(!term.isEmpty());
+        text_->selectAll();
+    }
+    QString term() const { return text_->text(); }
+
+protected:
+    void closeEvent(QCloseEvent* event) override {
+        report(kFindClosing);
+        QWidget::closeEvent(event);
+    }
+    void keyPressEvent(QKeyEvent* event) override {
+        if (event->key() == Qt::Key_Escape) {
+            close();
+            return;
+        }
+        QWidget::keyPressEvent(event);
+    }
+
+private:
+    int flags() const {
+        return (down_->isChecked() ? kFindDown : 0) | (wholeWord_->isChecked() ? kFindWholeWord : 0) |
+               (matchCase_->isChecked() ? kFindMatchCase : 0);
+    }
+    void report(int flags) { SendMessage(kWindowMain, Message{kMessageFindReport, flags, ToUtf8(term())}); }
+
+    QLineEdit* text_;
+    QCheckBox* wholeWord_;
+    QCheckBox* matchCase_;
+    QRadioButton* up_;
+    QRadioButton* down_;
+    QPushButton* findNext_;
+};
+
+QPointer<FindDialog> s_dialog;
+
+}  // namespace
+
+void OpenFindDialog(const std::string& term) {
+    if (!s_dialog) s_dialog = new FindDialog(WindowWidget(kWindowMain));
+    s_dialog->setTerm(RecordToQString(term));
+    s_dialog->show();
+    s_dialog->raise();
+    s_dialog->activateWindow();
+}
+
+bool FindDialogExists() { return s_dialog && s_dialog->isVisible(); }
+
+std::string FindDialogTerm() { return s_dialog ? ToUtf8(s_dialog->term()) : std::string(); }
+
+int FindInEditor(int gadget, const std::string& term, int from, int flags, int* length) {
+    QPlainTextEdit* editor = dynamic_cast<QPlainTextEdit*>(GadgetWidget(gadget));
+    QString needle = RecordToQString(term);
+    if (!editor || needle.isEmpty()) return -1;
+    QTextDocument::FindFlags options;
+    if (!(flags & kFindDown)) options |= QTextDocument::FindBackward;
+    if (flags & kFindWholeWord) options |= QTextDocument::FindWholeWords;
+    if (flags & kFindMatchCase) options |= QTextDocument::FindCaseSensitively;
+    QTextCursor found = editor->document()->find(needle, from, options);
+    if (found.isNull()) return -1;
+    *length = static_cast<int>(needle.size());
+    return found.selectionStart();
+}

@@ -1,0 +1,207 @@
+// The requesters: a font requester with a text colour (face, style, size, underline,
+// strikeout and one of 16 colours), the colour requester and the save-file requester. Each is
+// modal for the program and shows in front of an On Top main window.
+#include <QApplication>
+#include <QCheckBox>
+#include <QColorDialog>
+#include <QComboBox>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QFontComboBox>
+#include <QFormLayout>
+#include <QLabel>
+#include <QVBoxLayout>
+#include <deque>
+
+#include "platform/QtPrivate.h"
+
+namespace {
+
+std::deque<RequesterAnswer> s_answers;
+RequesterPresets s_presets;
+
+// An armed answer stands in for the user.
+bool TakeAnswer(RequesterAnswer* answer) {
+    if (s_answers.empty()) return false;
+    *answer = s_answers.front();
+    s_answers.pop_front();
+    return true;
+}
+
+QColor ToColour(std::int32_t value) { return QColor(value & 0xFF, (value >> 8) & 0xFF, (value >> 16) & 0xFF); }
+std::int32_t FromColour(const QColor& c) { return c.red() | c.green() << 8 | c.blue() << 16; }
+
+// The requester's owner: the program's foreground window. Over an On Top window it stays on
+// top itself, so that it is never hidden behind it.
+QWidget* Owner() {
+    QWidget* owner = QApplication::activeWindow();
+    return owner ? owner : WindowWidget(kWindowMain);
+}
+
+void KeepInFront(QDialog* dialog) {
+    QWidget* main = WindowWidget(kWindowMain);
+    if (main && main->windowFlags().testFlag(Qt::WindowStaysOnTopHint))
+        dialog->setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    dialog->setWindowModality(Qt::ApplicationModal);
+}
+
+struct NamedColour {
+    const char* name;
+    std::int32_t value;
+};
+
+// The 16 colours of the classic font requester.
+const NamedColour kColours[] = {
+    {"Black", 0x000000},  {"Maroon", 0x000080}, {"Green", 0x008000},  {"Olive", 0x008080},
+    {"Navy", 0x800000},   {"Purple", 0x800080}, {"Teal", 0x808000},   {"Grey", 0x808080},
+    {"Silver", 0xC0C0C0}, {"Red", 0x0000FF},    {"Lime", 0x00FF00},   {"Yellow", 0x00FFFF},
+    {"Blue", 0xFF0000},   {"Fuchsia", 0xFF00FF}, {"Aqua", 0xFFFF00},  {"White", 0xFFFFFF},
+};
+
+const char* const kStyles[] = {"Regular", "Italic", "Bold", "Bold Italic"};
+
+bool RunFontDialog(FontChoice* choice) {
+    QDialog dialog(Owner());
+    dialog.setWindowTitle(QObject::tr("Font"));
+    KeepInFront(&dialog);
+    QFontComboBox* face = new QFontComboBox(&dialog);
+    face->setCurrentFont(QFont(ToQString(choice->face)));
+    QComboBox* style = new QComboBox(&dialog);
+    for (const char* name : kStyles) style->addItem(QObject::tr(name));
+    style->setCurrentIndex((choice->style & 512 ? 1 : 0) + (choice->style & 256 ? 2 : 0));
+    QComboBox* size = new QComboBox(&dialog);
+    size->setEditable(true);
+    for (int points : {8, 9, 10, 11, 12, 14, 16, 18, 20, 22, 24, 26, 28, 36, 48, 72}) size->addItem(QString::number(points));
+    size->setCurrentText(choice->points > 0 ? QString::number(choice->points) : QString());
+    QCheckBox* underline = new QCheckBox(QObject::tr("&Underline"), &dialog);
+    underline->setChecked(choice->style & 4);
+    QCheckBox* strikeout = new QCheckBox(QObject::tr("Stri&keout"), &dialog);
+    strikeout->setChecked(choice->style & 8);
+    QComboBox* colour = new QComboBox(&dialog);
+    for (const NamedColour& c : kColours) {
+        QPixmap swatch(16, 12);
+        swatch.fill(ToColour(c.value));
+        colour->addItem(QIcon(swatch), QObject::tr(c.name), c.value);
+    }
+    int preset = colour->findData(choice->colour & 0xFFFFFF);
+    if (preset < 0) {
+        QPixmap swatch(16, 12);
+        swatch.fill(ToColour(choice->colour));
+        colour->addItem(QIcon(swatch), QObject::tr("Custom"), choice->colour);
+        preset = colour->count() - 1;
+    }
+    colour->setCurrentIndex(preset);
+    QLabel* sample = new QLabel(QStringLiteral("AaBbYyZz 123"), &dialog);
+    sample->setMinimumHeight(48);
+    sample->setAlignment(Qt::AlignCenter);
+    sample->setFrameShape(QFrame::StyledPanel);
+    auto chosenStyle = [&] {
+        int s = style->currentIndex();
+        return (s & 1 ? 512 : 0) | (s & 2 ? 256 : 0) | (underline->isChecked() ? 4 : 0) | (strikeout->isChecked() ? 8 : 0);
+    };
+    auto update = [&] {
+        QFont font = face->currentFont();
+        int points = size->currentText().toInt();
+        if (points > 0) font.setPointSize(points);
+        int s = chosenStyle();
+        font.setBold(s & 256);
+        font.setItalic(s & 512);
+        font.setUnderline(s & 4);
+        font.setStrikeOut(s & 8);
+        sample->setFont(font);
+        QPalette palette = sample->palette();
+        palette.setColor(QPalette::WindowText, ToColour(colour->currentData().toInt()));
+        sample->setPalette(palette);
+    };
+    QObject::connect(face, &QFontComboBox::currentFontChanged, &dialog, update);
+    QObject::connect(style, qOverload<int>(&QComboBox::currentIndexChanged), &dialog, update);
+    QObject::connect(size, &QComboBox::currentTextChanged, &dialog, update);
+    QObject::connect(underline, &QCheckBox::toggled, &dialog, update);
+    QObject::connect(strikeout, &QCheckBox::toggled, &dialog, update);
+    QObject::connect(colour, qOverload<int>(&QComboBox::currentIndexChanged), &dialog, update);
+    update();
+    QFormLayout* form = new QFormLayout;
+    form->addRow(QObject::tr("&Font:"), face);
+    form->addRow(QObject::tr("Font st&yle:"), style);
+    form->addRow(QObject::tr("&Size:"), size);
+    form->addRow(QObject::tr("&Colour:"), colour);
+    form->addRow(QString(), underline);
+    form->addRow(QString(), strikeout);
+    QDialogButtonBox* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    QVBoxLayout* layout = new QVBoxLayout(&dialog);
+    layout->addLayout(form);
+    layout->addWidget(sample);
+    layout->addWidget(buttons);
+    if (dialog.exec() != QDialog::Accepted) return false;
+    choice->face = ToUtf8(face->currentFont().family());
+    choice->points = size->currentText().toInt();
+    choice->style = chosenStyle();
+    choice->colour = colour->currentData().toInt();
+    return true;
+}
+
+// "Label|pattern|Label|pattern" as Qt's "Label (pattern)" filters.
+QStringList Filters(const std::string& filter) {
+    QStringList parts = ToQString(filter).split(QChar('|'));
+    QStringList filters;
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        QString pattern = QString(parts[i + 1]).replace(QChar(';'), QChar(' '));
+        filters << (parts[i].contains(QChar('(')) ? parts[i] : parts[i] + QStringLiteral(" (") + pattern + QChar(')'));
+    }
+    return filters;
+}
+
+}  // namespace
+
+bool ChooseFont(FontChoice* choice) {
+    s_presets.font = *choice;
+    RequesterAnswer answer;
+    if (TakeAnswer(&answer)) {
+        if (answer.ok) *choice = answer.font;
+        return answer.ok;
+    }
+    return RunFontDialog(choice);
+}
+
+bool ChooseColour(std::int32_t* colour) {
+    s_presets.colour = *colour;
+    RequesterAnswer answer;
+    if (TakeAnswer(&answer)) {
+        if (answer.ok) *colour = answer.colour;
+        return answer.ok;
+    }
+    QColorDialog::setCustomColor(0, ToColour(*colour));
+    QColorDialog dialog(ToColour(*colour), Owner());
+    dialog.setOption(QColorDialog::DontUseNativeDialog);
+    KeepInFront(&dialog);
+    if (dialog.exec() != QDialog::Accepted) return false;
+    *colour = FromColour(dialog.selectedColor());
+    return true;
+}
+
+bool ChooseSaveFile(const std::string& title, const std::string& folder, const std::string& name,
+                    const std::string& filter, std::string* path) {
+    s_presets.file = folder + name;
+    RequesterAnswer answer;
+    if (TakeAnswer(&answer)) {
+        if (answer.ok) *path = answer.path;
+        return answer.ok;
+    }
+    QFileDialog dialog(Owner(), ToQString(title), ToQString(folder));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setOptions(QFileDialog::DontConfirmOverwrite | QFileDialog::DontUseNativeDialog);
+    dialog.setNameFilters(Filters(filter));
+    dialog.selectFile(ToQString(name));
+    KeepInFront(&dialog);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
+    *path = ToUtf8(dialog.selectedFiles().first());
+    return true;
+}
+
+void ArmRequesterAnswers(const std::vector<RequesterAnswer>& answers) { s_answers.assign(answers.begin(), answers.end()); }
+
+const RequesterPresets& LastRequesterPresets() { return s_presets; }
