@@ -59,7 +59,8 @@ void OpenOptionsDialog() {
     EnableWindow(kWindowMain, false);
     OpenWindow(kWindowOptions, CentredPlacement(), Str(kStrOptionsTitle), kStyleTitleOnly | kStyleOwnedByMain);
     for (const Box& box : kBoxes) {
-        CreateCheckbox(kWindowOptions, box.gadget, Rect{12, box.y, 112, 22}, Str(box.label));
+        // Wider than 112 pixels, so that "Desktop Shortcut" shows whole in the default font.
+        CreateCheckbox(kWindowOptions, box.gadget, Rect{12, box.y, 128, 22}, Str(box.label));
         SetChecked(box.gadget, g_app.options.*box.option != 0);
     }
     for (const Button& button : kButtons) CreateButton(kWindowOptions, button.gadget, button.rect, Str(button.label));

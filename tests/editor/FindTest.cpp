@@ -1,0 +1,121 @@
+// Find with F2, F3 and the find dialog, and the web look-ups, on a record of apples.
+#include <QApplication>
+
+#include "app/AppState.h"
+#include "app/Numbers.h"
+#include "platform/Gui.h"
+#include "editor/Find.h"
+#include "ui/Commands.h"
+#include "ui/GuiTestSupport.h"
+
+namespace {
+
+std::vector<std::vector<std::string>> s_started;
+void RecordStart(const std::vector<std::string>& argv) { s_started.push_back(argv); }
+
+const std::string kApples = "apple pie, Apple tart, pineapple, apple";
+
+class FindTest : public GuiTest {
+protected:
+    void SetUp() override {
+        GuiTest::SetUp();
+        WriteDataFile(g_app.dataPath, {kApples});
+        StartProgram();
+        s_started.clear();
+        SetShellRecorder(RecordStart);
+    }
+    std::pair<int, int> Selection() {
+        int start, end;
+        EditorSelection(kGadgetEditor, &start, &end);
+        return {start, end};
+    }
+};
+
+TEST_F(FindTest, F3WalksForwardWithoutWrapping) {
+    SetEditorSelection(kGadgetEditor, 0, 5);
+    std::vector<std::pair<int, int>> found;
+    for (int i = 0; i < 3; ++i) {
+        Shortcut(Qt::Key_F3);
+        found.push_back(Selection());
+    }
+    EXPECT_EQ((std::vector<std::pair<int, int>>{{11, 16}, {27, 32}, {34, 39}}), found);  // Apple, pineapple, apple
+    EXPECT_TRUE(MessageBoxTexts().empty());
+    Shortcut(Qt::Key_F3);
+    ASSERT_EQ(1u, MessageBoxTexts().size());
+    EXPECT_EQ("Cannot find apple", MessageBoxTexts()[0]);
+    EXPECT_EQ(std::make_pair(34, 39), Selection());
+}
+
+TEST_F(FindTest, F2WalksBackward) {
+    SetEditorSelection(kGadgetEditor, 34, 39);
+    Shortcut(Qt::Key_F2);
+    EXPECT_EQ(std::make_pair(27, 32), Selection());
+    SetEditorSelection(kGadgetEditor, 0, 5);
+    Shortcut(Qt::Key_F2);
+    EXPECT_EQ(1u, MessageBoxTexts().size());
+}
+
+TEST_F(FindTest, TheSelectionIsTrimmedAndCut) {
+    SetEditorSelection(kGadgetEditor, 10, 16);  // " Apple"
+    Shortcut(Qt::Key_F3);
+    EXPECT_EQ("Apple", g_app.searchTerm);
+    SetEditorSelection(kGadgetEditor, 0, 0);
+    Shortcut(Qt::Key_F3);
+    EXPECT_EQ("", g_app.searchTerm);
+    EXPECT_TRUE(MessageBoxTexts().empty());
+    SetEditorText(kGadgetEditor, std::string(100, 'q'));
+    SetEditorSelection(kGadgetEditor, 0, 100);
+    Shortcut(Qt::Key_F3);
+    EXPECT_EQ(std::string(80, 'q'), g_app.searchTerm);
+}
+
+TEST_F(FindTest, DialogSearchesWithItsOwnOptionsAndLocksTheCommands) {
+    SetEditorSelection(kGadgetEditor, 0, 5);
+    Shortcut(Qt::Key_F, Qt::ControlModifier);
+    ASSERT_TRUE(FindDialogExists());
+    EXPECT_EQ("apple", FindDialogTerm());
+    for (int gadget = kGadgetAdd; gadget <= kGadgetSelector; ++gadget) EXPECT_FALSE(IsGadgetEnabled(gadget));
+    QWidget* dialog = QApplication::activeWindow();
+    SetEditorSelection(kGadgetEditor, 0, 5);
+    RunCommand(kCmdAdd);
+    RunCommand(kCmdFindNext);
+    EXPECT_EQ(std::make_pair(0, 5), Selection());
+    EXPECT_EQ(1, SelectorCount(kGadgetSelector));
+    // Find Next with Match case: the "apple" inside pineapple is next, not "Apple".
+    OnFindReport(Message{kMessageFindReport, kFindNextFlag | kFindDown | kFindMatchCase, "apple"});
+    EXPECT_EQ(std::make_pair(27, 32), Selection());
+    OnFindReport(Message{kMessageFindReport, kFindNextFlag | kFindDown | kFindWholeWord, "apple"});
+    EXPECT_EQ(std::make_pair(34, 39), Selection());
+    OnFindReport(Message{kMessageFindReport, kFindNextFlag | kFindDown | kFindWholeWord, "apple"});
+    EXPECT_EQ(1u, MessageBoxTexts().size());
+    OnFindReport(Message{kMessageFindReport, kFindNextFlag | kFindWholeWord, "apple"});
+    EXPECT_EQ(std::make_pair(11, 16), Selection());  // upwards, pineapple is no whole word
+    dialog->close();
+    Pump();
+    EXPECT_FALSE(FindDialogExists());
+    EXPECT_TRUE(IsGadgetEnabled(kGadgetAdd));
+}
+
+TEST_F(FindTest, LookupsEncodeTheSelectionAfterTheirPrefix) {
+    SetEditorSelection(kGadgetEditor, 0, 10);  // "apple pie,"
+    for (int command = kCmdLookupFirst; command <= kCmdLookupLast; ++command) {
+        PostWindowEvent(Event{kEventMenu, kWindowMain, command});
+        Pump();
+    }
+    ASSERT_EQ(4u, s_started.size());
+    EXPECT_EQ("https://duckduckgo.com/?q=apple%20pie%2C", s_started[0][1]);
+    EXPECT_EQ("https://www.thesaurus.com/browse/apple%20pie%2C", s_started[2][1]);
+    SetEditorText(kGadgetEditor, " " + std::string(200, 'z') + " #&%");
+    SetEditorSelection(kGadgetEditor, 0, 205);
+    PostWindowEvent(Event{kEventMenu, kWindowMain, kCmdLookupFirst});
+    Pump();
+    EXPECT_EQ("https://duckduckgo.com/?q=" + std::string(128, 'z'), s_started.back()[1]);
+    SetEditorSelection(kGadgetEditor, 0, 1);  // only a blank
+    PostWindowEvent(Event{kEventMenu, kWindowMain, kCmdLookupLast});
+    Pump();
+    EXPECT_EQ(5u, s_started.size());
+    ASSERT_EQ(1u, MessageBoxTexts().size());
+    EXPECT_EQ("Select the text to look up first.", MessageBoxTexts()[0]);
+}
+
+}  // namespace

@@ -1,0 +1,77 @@
+// The desktop shortcut follows its option on disk: created, kept, replaced or deleted.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+
+#include "TestSupport.h"
+#include "app/AppState.h"
+#include "options/DesktopShortcut.h"
+
+namespace {
+
+class DesktopShortcutTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        folder = MakeTestFolder();
+        home = folder.path + "home";
+        mkdir(home.c_str(), 0700);
+        mkdir((home + "/Desktop").c_str(), 0700);
+        oldHome = std::getenv("HOME") ? std::getenv("HOME") : "";
+        setenv("HOME", home.c_str(), 1);
+        path = home + "/Desktop/Jotcrate.desktop";
+    }
+    void TearDown() override {
+        setenv("HOME", oldHome.c_str(), 1);
+        RemoveTestFolder(folder);
+    }
+    void Sync(int option) {
+        g_app.options.desktopShortcut = static_cast<std::int8_t>(option);
+        SyncDesktopShortcut();
+    }
+    TestFolder folder;
+    std::string home, oldHome, path;
+};
+
+TEST_F(DesktopShortcutTest, FollowsTheOption) {
+    EXPECT_EQ(home + "/Desktop/Jotcrate.desktop", ShortcutPath());
+    Sync(1);
+    std::string entry = ReadFileBytes(path);
+    EXPECT_EQ(0u, entry.find("[Desktop Entry]\nType=Application\nName=Jotcrate\n"));
+    EXPECT_NE(std::string::npos, entry.find("\nPath=" + folder.path + "\n"));
+    EXPECT_NE(std::string::npos, entry.find("\nTerminal=false\n"));
+    struct stat st;
+    ASSERT_EQ(0, stat(path.c_str(), &st));
+    EXPECT_EQ(0755u, st.st_mode & 0777);
+    WriteFileBytes(path, "mine");
+    Sync(1);
+    EXPECT_EQ("mine", ReadFileBytes(path));  // a non-empty file is never rewritten
+    Sync(2);
+    EXPECT_EQ("mine", ReadFileBytes(path));
+    Sync(0);
+    EXPECT_FALSE(PathExists(path));
+    WriteFileBytes(path, "");
+    Sync(1);
+    EXPECT_EQ(0u, ReadFileBytes(path).find("[Desktop Entry]"));
+    EXPECT_FALSE(PathExists(path + ".tmp"));
+}
+
+TEST_F(DesktopShortcutTest, FoldersAndReadOnlyFilesStay) {
+    ASSERT_EQ(0, mkdir(path.c_str(), 0700));
+    Sync(0);
+    Sync(1);
+    EXPECT_TRUE(FolderEntries(path).empty());
+    rmdir(path.c_str());
+    WriteFileBytes(path, "read-only");
+    chmod(path.c_str(), 0444);
+    Sync(0);
+    EXPECT_EQ("read-only", ReadFileBytes(path));
+}
+
+TEST_F(DesktopShortcutTest, ExecQuotesThePathAsLaunchersRequire) {
+    std::string entry = DesktopEntry("Jotcrate", "/home/a b/$x \"q\" 100%/jot\\crate", "/f", "", "d", "i");
+    EXPECT_NE(std::string::npos, entry.find("\nExec=\"/home/a b/\\\\$x \\\\\"q\\\\\" 100%%/jot\\\\\\\\crate\"\n")) << entry;
+}
+
+}  // namespace

@@ -1,0 +1,164 @@
+// The options dialog with real widgets: its controls and keys, Apply and Cancel, the
+// requesters storing at once, Read Only and Wordwrap taking effect, and Export.
+#include <QPlainTextEdit>
+
+#include "app/AppState.h"
+#include "app/Numbers.h"
+#include "platform/Gui.h"
+#include "platform/QtPrivate.h"
+#include "ui/GuiTestSupport.h"
+
+namespace {
+
+std::vector<std::vector<std::string>> s_started;
+void RecordStart(const std::vector<std::string>& argv) { s_started.push_back(argv); }
+
+class OptionsDialogTest : public GuiTest {
+protected:
+    void Open() {
+        StartProgram();
+        Shortcut(Qt::Key_O, Qt::AltModifier);
+        ASSERT_TRUE(WindowExists(kWindowOptions));
+    }
+    void Click(int gadget) {
+        PressGadget(gadget);
+        Pump();
+    }
+    double EditorPoints() { return Widget(kGadgetEditor)->font().pointSizeF(); }
+};
+
+TEST_F(OptionsDialogTest, ControlsAndKeys) {
+    Open();
+    QWidget* dialog = WindowWidget(kWindowOptions);
+    EXPECT_EQ(QSize(214, 224), dialog->size());
+    EXPECT_FALSE(MainWindow()->isEnabled());
+    EXPECT_EQ(QRect(142, 186, 60, 26), Widget(kGadgetCancel)->geometry());
+    EXPECT_EQ(QPoint(12, 138), Widget(kGadgetDesktopShortcut)->pos());
+    EXPECT_TRUE(IsChecked(kGadgetWordwrap));
+    EXPECT_FALSE(IsChecked(kGadgetReadOnly));
+    FocusGadget(kGadgetCancel);
+    Shortcut(Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_EQ(kGadgetWordwrap, FocusedGadget());
+    Shortcut(Qt::Key_Tab);  // TAB does not move the focus
+    EXPECT_EQ(kGadgetWordwrap, FocusedGadget());
+    Shortcut(Qt::Key_Return);
+    EXPECT_FALSE(IsChecked(kGadgetWordwrap));
+    PostWindowEvent(Event{kEventClose, kWindowOptions, 0});
+    Pump();
+    EXPECT_TRUE(WindowExists(kWindowOptions));  // its close event does nothing
+    Shortcut(Qt::Key_Escape);
+    EXPECT_FALSE(WindowExists(kWindowOptions));
+    EXPECT_TRUE(MainWindow()->isEnabled());
+    EXPECT_EQ(1, g_app.options.wordwrap);
+    EXPECT_EQ(0, g_app.settingsChanged);
+    EXPECT_EQ(kGadgetEditor, FocusedGadget());
+}
+
+TEST_F(OptionsDialogTest, ApplyTakesEffectAtOnce) {
+    Open();
+    SetChecked(kGadgetReadOnly, true);
+    SetChecked(kGadgetWordwrap, false);
+    FocusGadget(kGadgetApply);
+    Shortcut(Qt::Key_Return);
+    EXPECT_FALSE(WindowExists(kWindowOptions));
+    EXPECT_EQ(1, g_app.settingsChanged);
+    EXPECT_EQ(1, g_app.options.readOnly);
+    EXPECT_FALSE(IsGadgetEnabled(kGadgetAdd));
+    EXPECT_FALSE(IsGadgetEnabled(kGadgetDelete));
+    EXPECT_TRUE(IsEditorReadOnly(kGadgetEditor));
+    EXPECT_EQ(QPlainTextEdit::NoWrap, static_cast<QPlainTextEdit*>(Widget(kGadgetEditor))->lineWrapMode());
+    Shortcut(Qt::Key_O, Qt::AltModifier);
+    SetChecked(kGadgetReadOnly, false);
+    Click(kGadgetApply);
+    EXPECT_TRUE(IsGadgetEnabled(kGadgetAdd));
+    EXPECT_FALSE(IsEditorReadOnly(kGadgetEditor));
+}
+
+TEST_F(OptionsDialogTest, ApplyWithoutChangesStillMarksTheSettingsAndReloads) {
+    Open();
+    Click(kGadgetApply);
+    EXPECT_EQ(1, g_app.settingsChanged);
+    EXPECT_EQ("Record 1\r\n", EditorText(kGadgetEditor));
+    EXPECT_EQ(0, g_app.unsavedEdit);
+}
+
+TEST_F(OptionsDialogTest, ChosenFontWaitsForApplyAndResetsTheZoom) {
+    WriteFileBytes(g_app.settingsPath, "[Window]\r\nZoom=150\r\n");
+    Open();
+    double before = EditorPoints();
+    ArmRequesterAnswers({{true, {"DejaVu Serif", 20, 256 | 4, 0x0000FF}, 0, ""}});
+    Click(kGadgetFont);
+    EXPECT_EQ("DejaVu Serif", g_app.options.fontName);
+    EXPECT_EQ(20, g_app.options.fontSize);
+    EXPECT_EQ(256 | 4, g_app.options.fontStyle);
+    EXPECT_EQ(0x0000FF, g_app.options.textColour);
+    EXPECT_EQ(1, g_app.fontChanged);
+    Click(kGadgetCancel);
+    EXPECT_EQ(before, EditorPoints());  // not shown before Apply
+    EXPECT_EQ(1, g_app.fontChanged);
+    Shortcut(Qt::Key_O, Qt::AltModifier);
+    Click(kGadgetApply);
+    EXPECT_EQ(100, g_app.options.zoom);
+    EXPECT_EQ(100, EditorZoom(kGadgetEditor));
+    EXPECT_EQ(20, EditorPoints());
+    EXPECT_TRUE(Widget(kGadgetEditor)->font().bold());
+    EXPECT_EQ(0, g_app.fontChanged);
+    // The same font chosen again still resets the zoom.
+    g_app.options.zoom = 130;
+    Shortcut(Qt::Key_O, Qt::AltModifier);
+    ArmRequesterAnswers({{true, {"DejaVu Serif", 20, 256 | 4, 0x0000FF}, 0, ""}});
+    Click(kGadgetFont);
+    Click(kGadgetApply);
+    EXPECT_EQ(100, g_app.options.zoom);
+}
+
+TEST_F(OptionsDialogTest, CancelledRequestersChangeNothing) {
+    Open();
+    ArmRequesterAnswers({{false, {}, 0, ""}, {false, {}, 0, ""}});
+    Click(kGadgetFont);
+    Click(kGadgetColour);
+    EXPECT_EQ(0, g_app.fontChanged);
+    EXPECT_EQ(0xFFFFFF, g_app.options.backgroundColour);
+    EXPECT_EQ(0xFFFFFF, LastRequesterPresets().colour);
+    ArmRequesterAnswers({{true, {}, 0x00FFFF, ""}});
+    Click(kGadgetColour);
+    EXPECT_EQ(0x00FFFF, g_app.options.backgroundColour);
+}
+
+TEST_F(OptionsDialogTest, NoColoursPreselectsBlack) {
+    WriteFileBytes(g_app.settingsPath, "[Options]\r\nBackground=-1\r\n");
+    Open();
+    ArmRequesterAnswers({{false, {}, 0, ""}});
+    Click(kGadgetColour);
+    EXPECT_EQ(0, LastRequesterPresets().colour);
+    EXPECT_EQ(-1, g_app.options.backgroundColour);
+}
+
+TEST_F(OptionsDialogTest, ExportClosesWithoutApplyingAndWritesThePage) {
+    WriteDataFile(g_app.dataPath, {"One\r\nfirst", "Two\r\nsecond <b>"});
+    Open();
+    SetChecked(kGadgetReadOnly, true);
+    s_started.clear();
+    SetShellRecorder(RecordStart);
+    std::string chosen = folder.path + "mine";
+    ArmRequesterAnswers({{true, {}, 0, chosen}});
+    Click(kGadgetExport);
+    EXPECT_FALSE(WindowExists(kWindowOptions));
+    EXPECT_EQ(0, g_app.options.readOnly);
+    EXPECT_EQ(folder.path + "Jotcrate.html", LastRequesterPresets().file);
+    std::string page = ReadFileBytes(chosen + ".html");
+    EXPECT_NE(std::string::npos, page.find("<pre>second &lt;b&gt;</pre>"));
+    ASSERT_EQ(1u, s_started.size());
+    EXPECT_EQ((std::vector<std::string>{"xdg-open", chosen + ".html"}), s_started[0]);
+    // An existing page is replaced only after a Yes.
+    Shortcut(Qt::Key_O, Qt::AltModifier);
+    WriteFileBytes(chosen + ".html", "keep");
+    ArmRequesterAnswers({{true, {}, 0, chosen + ".HTML"}});
+    WriteFileBytes(chosen + ".HTML", "keep too");
+    ArmMessageBoxAnswers({false});
+    Click(kGadgetExport);
+    EXPECT_EQ("keep too", ReadFileBytes(chosen + ".HTML"));
+    EXPECT_EQ(1u, s_started.size());
+}
+
+}  // namespace
