@@ -1,0 +1,38 @@
+// Writes an export page as the program would after a run with a deleted and an added record:
+//   export_probe FOLDER   writes FOLDER/Jotcrate.jcd and FOLDER/page.html
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "app/AppState.h"
+#include "app/StringTable.h"
+#include "export/HtmlPage.h"
+#include "platform/Files.h"
+#include "store/DataFile.h"
+#include "store/Titles.h"
+
+int main(int argc, char** argv) {
+    if (argc < 2) return 2;
+    UnscrambleStrings();
+    ResetAppState();
+    ResolvePaths(std::string(argv[1]) + "/jotcrate");
+    const char* texts[] = {"Phone numbers\r\nAnn 555 1234\r\nBob 555 9876",
+                           "Deleted record\r\nthis one was deleted",
+                           "Recipes <b>\r\nflour & water\r\n",
+                           "Long lines\r\n" "this line is long and stays one line as written in the record, however wide",
+                           "New record"};
+    std::vector<SelectorEntry> entries;
+    for (int slot = 0; slot < 5; ++slot) {
+        EncodeText(texts[slot], g_app.slotImage);
+        if (slot == 1) g_app.slotImage[0] = 1;
+        if (!WriteSlot(slot)) return 1;
+        if (slot != 1) entries.push_back(SelectorEntry{LoadTitle(DecodeText(g_app.slotImage)), slot});
+    }
+    std::string page = std::string(argv[1]) + "/page.html";
+    if (!WriteExportPage(page, entries)) {
+        std::fprintf(stderr, "%s\n", LastFileError().c_str());
+        return 1;
+    }
+    std::printf("%s\n", page.c_str());
+    return 0;
+}
