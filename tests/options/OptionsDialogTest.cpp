@@ -1,5 +1,7 @@
 // The options dialog with real widgets: its controls and keys, Apply and Cancel, the
 // requesters storing at once, Read Only and Wordwrap taking effect, and Export.
+#include <QApplication>
+#include <QHelpEvent>
 #include <QPlainTextEdit>
 
 #include "app/AppState.h"
@@ -25,6 +27,21 @@ protected:
         Pump();
     }
     double EditorPoints() { return Widget(kGadgetEditor)->font().pointSizeF(); }
+    // Whether a tooltip request gets past the window's filter to the control.
+    bool ToolTipReaches(int gadget) {
+        struct Counter : QObject {
+            int tips = 0;
+            bool eventFilter(QObject*, QEvent* event) override {
+                tips += event->type() == QEvent::ToolTip;
+                return false;
+            }
+        } counter;
+        Widget(gadget)->installEventFilter(&counter);
+        QHelpEvent tip(QEvent::ToolTip, QPoint(5, 5), Widget(gadget)->mapToGlobal(QPoint(5, 5)));
+        QApplication::sendEvent(Widget(gadget), &tip);
+        Widget(gadget)->removeEventFilter(&counter);
+        return counter.tips > 0;
+    }
 };
 
 TEST_F(OptionsDialogTest, ControlsAndKeys) {
@@ -72,6 +89,22 @@ TEST_F(OptionsDialogTest, ApplyTakesEffectAtOnce) {
     Click(kGadgetApply);
     EXPECT_TRUE(IsGadgetEnabled(kGadgetAdd));
     EXPECT_FALSE(IsEditorReadOnly(kGadgetEditor));
+}
+
+TEST_F(OptionsDialogTest, OnTopAndTooltipsFollowTheirBoxes) {
+    Open();
+    SetChecked(kGadgetOnTop, true);
+    SetChecked(kGadgetHideTooltips, true);
+    SetChecked(kGadgetDesktopShortcut, true);
+    Click(kGadgetApply);
+    EXPECT_TRUE(MainWindow()->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_TRUE(MainWindow()->isVisible());
+    EXPECT_EQ(0u, ReadFileBytes(folder.path + "home/Desktop/Jotcrate.desktop").find("[Desktop Entry]"));
+    EXPECT_FALSE(ToolTipReaches(kGadgetAdd));
+    Shortcut(Qt::Key_O, Qt::AltModifier);
+    SetChecked(kGadgetHideTooltips, false);
+    Click(kGadgetApply);
+    EXPECT_TRUE(ToolTipReaches(kGadgetAdd));
 }
 
 TEST_F(OptionsDialogTest, ApplyWithoutChangesStillMarksTheSettingsAndReloads) {
