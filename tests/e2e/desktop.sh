@@ -47,6 +47,15 @@ wait_exit() {
   fail "process $1 did not end"
 }
 
+# ALT+F4 through the window manager; pressed again if the first press met the window
+# manager still busy with the window.
+close_window() {
+  for _ in 1 2 3; do
+    xdotool windowactivate --sync "$window" key alt+F4
+    for _ in $(seq 30); do kill -0 "$app" 2>/dev/null || return 0; sleep 0.1; done
+  done
+}
+
 dump() { env -u DISPLAY "$root/app/jotcrate" -d && cat "$root/app/record-dump.txt"; }
 
 case $scenario in
@@ -54,7 +63,7 @@ case $scenario in
     start_program
     xdotool type --delay 15 'Hello from e2e'
     xdotool key Return
-    xdotool key alt+F4
+    close_window
     wait_exit "$app" || fail "exit status $?"
     [ -f "$root/app/Jotcrate.ini" ] || fail "no settings file"
     dump | grep -q $'^Hello from e2e\r$' || fail "typed text not stored: $(dump | head -5)"
@@ -63,7 +72,7 @@ case $scenario in
     start_program
     xdotool key alt+a
     xdotool type --delay 15 'Added '
-    xdotool key alt+F4
+    close_window
     wait_exit "$app" || fail "exit status $?"
     dump | grep -q 'Added New record' || fail "added record missing"
     ;;
@@ -80,7 +89,7 @@ case $scenario in
     kill -0 "$app" || fail "first instance ended"
     timeout 5 "$root/app/jotcrate" -d || fail "second instance with -d did not exit 0"
     [ ! -e "$root/app/record-dump.txt" ] || fail "a second instance dumped"
-    xdotool windowactivate --sync "$window" key alt+F4
+    close_window
     wait_exit "$app" || fail "exit status $?"
     ;;
   *) fail "unknown scenario $scenario" ;;
