@@ -116,10 +116,10 @@ bool WriteExportPage(const std::string& path, const std::vector<SelectorEntry>& 
     std::int64_t written = 0;
     bool ok = true;
     for (std::size_t i = 0; ok && i < entries.size(); ++i) {
-        ok = ReadExactlyAt(data, entries[i].slot * kSlotSize, g_app.slotImage, kSlotSize);
+        std::string text;
+        ok = ReadSlotText(data, entries[i].slot, &text);
         if (!ok) break;
-        std::string text(Trim(DecodeText(g_app.slotImage)));
-        out += RecordFragment(static_cast<int>(i), entries[i].title, ExportBody(text, entries[i].title));
+        out += RecordFragment(static_cast<int>(i), entries[i].title, ExportBody(Trim(text), entries[i].title));
         if (out.size() >= (1u << 20)) {
             ok = WriteAt(page, written, out.data(), out.size());
             written += static_cast<std::int64_t>(out.size());

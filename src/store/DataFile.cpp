@@ -34,12 +34,30 @@ void EncodeText(std::string_view text, unsigned char* image) {
     std::memset(image + 1 + n, 0, kTextSize - n);
 }
 
-std::string DecodeText(const unsigned char* image) {
-    const void* end = std::memchr(image + 1, 0, kTextSize);
-    std::size_t n = end ? static_cast<std::size_t>(static_cast<const unsigned char*>(end) - (image + 1)) : kTextSize;
+std::string DecodeText(const unsigned char* image, std::size_t textBytes) {
+    const void* end = std::memchr(image + 1, 0, textBytes);
+    std::size_t n = end ? static_cast<std::size_t>(static_cast<const unsigned char*>(end) - (image + 1)) : textBytes;
     std::string text(reinterpret_cast<const char*>(image + 1), n);
     NegateBytes(reinterpret_cast<unsigned char*>(text.data()), n);
     return text;
+}
+
+bool ReadSlotText(const FileHandle& data, std::int64_t slot, std::string* text) {
+    // Most records are short: a first read of 4 KiB holds the whole text.
+    constexpr std::size_t kFirstRead = 4096;
+    unsigned char head[kFirstRead];
+    std::int64_t got = ReadAt(data, slot * kSlotSize, head, kFirstRead);
+    if (got < 1) return false;
+    const void* end = std::memchr(head + 1, 0, static_cast<std::size_t>(got) - 1);
+    if (end) {
+        std::size_t n = static_cast<std::size_t>(static_cast<const unsigned char*>(end) - (head + 1));
+        text->assign(reinterpret_cast<const char*>(head + 1), n);
+        NegateBytes(reinterpret_cast<unsigned char*>(text->data()), n);
+        return true;
+    }
+    if (!ReadExactlyAt(data, slot * kSlotSize, g_app.slotImage, kSlotSize)) return false;
+    *text = DecodeText(g_app.slotImage);
+    return true;
 }
 
 bool ReadSlot(std::int64_t slot) {

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/Files.h"
+
 constexpr std::int64_t kSlotSize = 32001;
 constexpr std::int64_t kTextSize = 32000;
 constexpr std::int64_t kRecordLimit = 32767;
@@ -22,12 +24,16 @@ std::int64_t SlotCount();
 // The slot image holds 32,001 bytes: the deleted mark, then the coded text area.
 void NegateBytes(unsigned char* bytes, std::size_t n);
 void EncodeText(std::string_view text, unsigned char* image);
-std::string DecodeText(const unsigned char* image);
+// The text area (after the deleted mark) up to its first zero byte, of at most textBytes.
+std::string DecodeText(const unsigned char* image, std::size_t textBytes = kTextSize);
 
 // A failed read leaves the slot image zeroed, never another record's bytes.
 bool ReadSlot(std::int64_t slot);
 bool WriteSlot(std::int64_t slot);
 bool MarkDeleted(std::int64_t slot);
+
+// Reads the text of one slot from an open data file, only as far as its first zero byte.
+bool ReadSlotText(const FileHandle& data, std::int64_t slot, std::string* text);
 
 bool CreateStarterFile();
 bool RestoreFromBackup();

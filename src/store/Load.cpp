@@ -51,35 +51,8 @@ bool ProvideDataFile(int mode, std::int64_t backupSize) {
     return CreateStarterFile();
 }
 
-bool IsDefaultTitle(std::string title) {
-    for (char& c : title)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return title == Str(kStrDefaultKeyword);
-}
-
-// Lists every slot up to the record limit; returns the position of the record to show.
-bool ListTitles(std::int64_t count, std::int64_t* selected) {
-    FileHandle data;
-    if (!OpenFile(g_app.dataPath, kOpenRead, &data)) return false;
-    std::memset(g_app.slotImage, 0, kSlotSize);
-    std::vector<SelectorEntry> batch;
-    *selected = -1;
-    unsigned char window[1 + kTitleLimit + 1];
-    for (std::int64_t i = 0; i < count; ++i) {
-        std::memset(window, 0, sizeof window);
-        std::string title = ReadExactlyAt(data, i * kSlotSize, window, 1 + kTitleLimit)
-                                ? LoadTitle(DecodeText(window))
-                                : Str(kStrDefaultTitle);
-        if (*selected < 0 && IsDefaultTitle(title)) *selected = i;
-        batch.push_back(SelectorEntry{std::move(title), i});
-        if (batch.size() == kEntryBatch || i == count - 1) {
-            RunOnUiThread([entries = std::move(batch)] { AddSelectorEntries(kGadgetSelector, entries); });
-            batch.clear();
-        }
-    }
-    CloseFile(&data);
-    if (*selected < 0) *selected = 0;
-    return true;
+void DeliverEntries(std::vector<SelectorEntry>&& batch, void*) {
+    RunOnUiThread([entries = std::move(batch)] { AddSelectorEntries(kGadgetSelector, entries); });
 }
 
 // Reads a slot and hands its text to the editor; a failed read shows an empty, read-only
@@ -115,8 +88,9 @@ void LoadRecords(int mode) {
         ShowEditorNotice(Str(kStrLargeLoadPrefix) + std::to_string(count) + Str(kStrLargeLoadSuffix));
         RunOnUiThread([count] { ReserveSelector(kGadgetSelector, static_cast<int>(count)); });
     }
+    std::memset(g_app.slotImage, 0, kSlotSize);
     std::int64_t selected = 0;
-    if (!ListTitles(count, &selected)) {
+    if (!ListTitles(g_app.dataPath, count, kEntryBatch, DeliverEntries, nullptr, &selected)) {
         FailLoad(DataFileErrorWithReason());
         return;
     }

@@ -1,11 +1,9 @@
 // Writes spacer, T0, separator, T1, ..., T(N-1), spacer (a single record ends with the
-// separator instead). The data file is only read, in blocks of slots; the dump goes to a
-// temporary file that replaces the old dump only when complete.
+// separator instead). The data file is only read, each slot as far as its text goes; the dump
+// goes to a temporary file that replaces the old dump only when complete.
 #include "store/RecordDump.h"
 
-#include <cstring>
 #include <string>
-#include <vector>
 
 #include "app/AppState.h"
 #include "app/StringTable.h"
@@ -15,7 +13,6 @@
 
 namespace {
 
-constexpr std::int64_t kSlotsPerBlock = 64;
 constexpr std::size_t kOutputFlushSize = 1 << 20;
 
 std::string SeparatorBlock() {
@@ -37,30 +34,16 @@ bool Flush(DumpWriter* out) {
     return true;
 }
 
-// Decodes the text area of one slot in place and returns it trimmed.
-std::string_view DecodeInPlace(unsigned char* slot) {
-    unsigned char* text = slot + 1;
-    const void* end = std::memchr(text, 0, kTextSize);
-    std::size_t n = end ? static_cast<std::size_t>(static_cast<const unsigned char*>(end) - text) : kTextSize;
-    NegateBytes(text, n);
-    return Trim(std::string_view(reinterpret_cast<const char*>(text), n));
-}
-
 bool DumpSlots(const FileHandle& data, std::int64_t count, DumpWriter* out) {
     const std::string separator = SeparatorBlock();
     const std::string& spacer = Str(kStrSpacer);
-    std::vector<unsigned char> block(static_cast<std::size_t>(kSlotsPerBlock * kSlotSize));
-    for (std::int64_t first = 0; first < count; first += kSlotsPerBlock) {
-        std::int64_t n = count - first < kSlotsPerBlock ? count - first : kSlotsPerBlock;
-        if (!ReadExactlyAt(data, first * kSlotSize, block.data(), static_cast<std::size_t>(n * kSlotSize)))
-            return false;
-        for (std::int64_t k = 0; k < n; ++k) {
-            std::int64_t i = first + k;
-            if (i == 0) out->pending += spacer;
-            out->pending += DecodeInPlace(block.data() + k * kSlotSize);
-            out->pending += (i == count - 1 && i != 0) ? spacer : separator;
-            if (out->pending.size() >= kOutputFlushSize && !Flush(out)) return false;
-        }
+    std::string text;
+    for (std::int64_t i = 0; i < count; ++i) {
+        if (!ReadSlotText(data, i, &text)) return false;
+        if (i == 0) out->pending += spacer;
+        out->pending += Trim(text);
+        out->pending += (i == count - 1 && i != 0) ? spacer : separator;
+        if (out->pending.size() >= kOutputFlushSize && !Flush(out)) return false;
     }
     return Flush(out);
 }

@@ -3,6 +3,8 @@
 #include "store/Titles.h"
 
 #include "app/StringTable.h"
+#include "platform/Files.h"
+#include "store/DataFile.h"
 #include "store/RecordText.h"
 
 std::string_view LineOf(std::string_view text, int j) {
@@ -34,4 +36,45 @@ std::string SaveTitle(std::string_view editorText) {
         if (!line.empty()) return std::string(line);
     }
     return Str(kStrDefaultTitle);
+}
+
+namespace {
+
+bool IsDefaultTitle(const std::string& title) {
+    const std::string& keyword = Str(kStrDefaultKeyword);
+    if (title.size() != keyword.size()) return false;
+    for (std::size_t i = 0; i < title.size(); ++i) {
+        char c = title[i] >= 'A' && title[i] <= 'Z' ? static_cast<char>(title[i] - 'A' + 'a') : title[i];
+        if (c != keyword[i]) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool ListTitles(const std::string& dataPath, std::int64_t count, std::size_t batchSize,
+                void (*deliver)(std::vector<SelectorEntry>&& batch, void* context), void* context,
+                std::int64_t* defaultPosition) {
+    FileHandle data;
+    if (!OpenFile(dataPath, kOpenRead, &data)) return false;
+    std::vector<SelectorEntry> batch;
+    batch.reserve(batchSize);
+    *defaultPosition = -1;
+    // Only the deleted mark and the 48 bytes of the title window are read.
+    unsigned char window[1 + kTitleLimit];
+    for (std::int64_t i = 0; i < count; ++i) {
+        std::string title = ReadExactlyAt(data, i * kSlotSize, window, sizeof window)
+                                ? LoadTitle(DecodeText(window, kTitleLimit))
+                                : Str(kStrDefaultTitle);
+        if (*defaultPosition < 0 && IsDefaultTitle(title)) *defaultPosition = i;
+        batch.push_back(SelectorEntry{std::move(title), i});
+        if (batch.size() == batchSize || i == count - 1) {
+            deliver(std::move(batch), context);
+            batch.clear();
+            batch.reserve(batchSize);
+        }
+    }
+    CloseFile(&data);
+    if (*defaultPosition < 0) *defaultPosition = 0;
+    return true;
 }
