@@ -1,0 +1,332 @@
+// The benchmarks: each figure with its baseline measured in the same run, medians over
+// repetitions, and one table of ratios against the targets.
+//   jotcrate_bench DATA_FOLDER [--smoke]    run everything (smoke: small data, no judging)
+//   jotcrate_bench --memory FOLDER          load FOLDER's data file and print the peak memory
+#include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "BenchData.h"
+#include "app/AppState.h"
+#include "app/MainLoop.h"
+#include "app/Numbers.h"
+#include "app/StringTable.h"
+#include "export/HtmlExport.h"
+#include "platform/Files.h"
+#include "platform/Gui.h"
+#include "platform/QtPrivate.h"
+#include "store/Compact.h"
+#include "store/DataFile.h"
+#include "store/Load.h"
+#include "store/RecordDump.h"
+#include "store/Records.h"
+#include "store/Titles.h"
+#include "ui/MainWindow.h"
+
+extern char** environ;
+
+namespace {
+
+struct Config {
+    std::string big;    // folder of the full data file
+    std::string small;  // folder of the 9-record data file
+    std::string work;   // folder for files the benchmarks write
+    std::int64_t count = kRecordLimit;
+    bool smoke = false;
+};
+Config s_config;
+
+void UseFolder(const std::string& folder) {
+    ResetAppState();
+    ResolvePaths(folder + "/jotcrate");
+}
+
+int Spawn(const std::vector<std::string>& argv, const char* output = "/dev/null") {
+    std::vector<char*> args;
+    for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, output, O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    pid_t pid;
+    int status = -1;
+    if (posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ) == 0) waitpid(pid, &status, 0);
+    posix_spawn_file_actions_destroy(&actions);
+    return status;
+}
+
+void Pump() {
+    QCoreApplication::processEvents();
+    Event event;
+    while (PollWindowEvent(&event)) Dispatch(event);
+}
+
+// The main window built over a folder's data file and loaded by the load worker.
+void StartWindow(const std::string& folder) {
+    UseFolder(folder);
+    BuildMainWindow();
+    StartLoadWorker();
+    while (!g_app.loaded) {
+        Pump();
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+    }
+    WaitForLoadWorker();
+}
+
+void StopWindow() {
+    CloseWindow(kWindowMain);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    Pump();
+}
+
+void Deliver(std::vector<SelectorEntry>&& batch, void* context) {
+    *static_cast<std::size_t*>(context) += batch.size();
+}
+
+void ListAllTitles(benchmark::State& state) {
+    UseFolder(s_config.big);
+    for (auto _ : state) {
+        std::size_t listed = 0;
+        std::int64_t selected;
+        ListTitles(g_app.dataPath, s_config.count, 2048, Deliver, &listed, &selected);
+        benchmark::DoNotOptimize(listed);
+    }
+}
+
+void ReadSlots(benchmark::State& state, std::size_t bytes) {
+    std::vector<unsigned char> buffer(kSlotSize);
+    for (auto _ : state) {
+        FileHandle data;
+        OpenFile(s_config.big + "/Jotcrate.jcd", kOpenRead, &data);
+        for (std::int64_t i = 0; i < s_config.count; ++i) ReadAt(data, i * kSlotSize, buffer.data(), bytes);
+        CloseFile(&data);
+        benchmark::DoNotOptimize(buffer.data());
+    }
+}
+
+void Startup(benchmark::State& state, const std::string* folder) {
+    for (auto _ : state) {
+        StartWindow(*folder);
+        state.PauseTiming();
+        StopWindow();
+        state.ResumeTiming();
+    }
+}
+
+void OpenList(benchmark::State& state, const std::string* folder) {
+    StartWindow(*folder);
+    QComboBox* selector = static_cast<QComboBox*>(GadgetWidget(kGadgetSelector));
+    for (auto _ : state) {
+        selector->showPopup();
+        QCoreApplication::processEvents();
+        state.PauseTiming();
+        selector->hidePopup();
+        Pump();
+        state.ResumeTiming();
+    }
+    StopWindow();
+}
+
+void Dump(benchmark::State& state) {
+    UseFolder(s_config.big);
+    for (auto _ : state) benchmark::DoNotOptimize(WriteRecordDump());
+}
+
+void Cat(benchmark::State& state) {
+    for (auto _ : state) Spawn({"cat", s_config.big + "/Jotcrate.jcd"});
+}
+
+void Export(benchmark::State& state) {
+    StartWindow(s_config.big);
+    SetShellRecorder([](const std::vector<std::string>&) {});
+    std::string page = s_config.work + "/export.html";
+    for (auto _ : state) {
+        state.PauseTiming();
+        DeleteFile(page);
+        ArmRequesterAnswers({{true, {}, 0, page}});
+        state.ResumeTiming();
+        ExportHtml();
+    }
+    StopWindow();
+}
+
+void Compact(benchmark::State& state) {
+    CopyFileReplacing(s_config.big + "/Jotcrate.jcd", s_config.work + "/Jotcrate.jcd");
+    UseFolder(s_config.work);
+    for (auto _ : state) {
+        state.PauseTiming();
+        MarkDeleted(SlotCount() / 2);
+        state.ResumeTiming();
+        CompactDataFile();
+    }
+}
+
+void Copy(benchmark::State& state) {
+    std::string copy = s_config.work + "/copy.jcd";
+    for (auto _ : state) {
+        Spawn({"cp", "--sparse=never", s_config.big + "/Jotcrate.jcd", copy});
+        state.PauseTiming();
+        DeleteFile(copy);
+        state.ResumeTiming();
+    }
+}
+
+void Save(benchmark::State& state) {
+    CopyFileReplacing(s_config.small + "/Jotcrate.jcd", s_config.work + "/small/Jotcrate.jcd");
+    StartWindow(s_config.work + "/small");
+    for (auto _ : state) {
+        state.PauseTiming();
+        SetEditorText(kGadgetEditor, "Edited\r\nsome text");
+        state.ResumeTiming();
+        SaveRecord();
+    }
+    StopWindow();
+}
+
+// Collects the median of every benchmark, in milliseconds.
+class MedianCollector : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        for (const Run& run : runs)
+            if (run.run_type == Run::RT_Aggregate ? run.aggregate_name == "median" : single_)
+                medians[run.run_name.function_name] = run.GetAdjustedRealTime();
+        ConsoleReporter::ReportRuns(runs);
+    }
+    bool single_ = false;
+    std::map<std::string, double> medians;
+};
+
+long PeakMemoryKb(const std::string& self, const std::string& folder) {
+    std::string output = s_config.work + "/memory.txt";
+    Spawn({self, "--memory", folder}, output.c_str());
+    std::string text;
+    ReadWholeFile(output, &text);
+    return std::atol(text.c_str());
+}
+
+int MeasureMemory(const std::string& folder, int argc, char** argv) {
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    StartGui(argc, argv);
+    SetUnattended(true);
+    StartWindow(folder);
+    rusage usage;
+    getrusage(RUSAGE_SELF, &usage);
+    std::printf("%ld\n", usage.ru_maxrss);
+    return 0;
+}
+
+struct Row {
+    const char* figure;
+    const char* figureRun;
+    const char* baseline;
+    const char* baselineRun;
+    double limit;  // the largest ratio figure / baseline that meets the target; 0: none
+    const char* target;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: jotcrate_bench DATA_FOLDER [--smoke] | --memory FOLDER\n");
+        return 2;
+    }
+    UnscrambleStrings();
+    ResetAppState();
+    if (std::string(argv[1]) == "--memory" && argc > 2) return MeasureMemory(argv[2], argc, argv);
+    s_config.smoke = argc > 2 && std::string(argv[2]) == "--smoke";
+    std::string root = argv[1];
+    s_config.count = s_config.smoke ? 200 : kRecordLimit;
+    s_config.big = root + (s_config.smoke ? "/smoke" : "/full");
+    s_config.small = root + "/nine";
+    s_config.work = root + "/work";
+    mkdir(root.c_str(), 0700);
+    mkdir(s_config.work.c_str(), 0700);
+    mkdir((s_config.work + "/small").c_str(), 0700);
+    std::printf("Making the bench data (once)...\n");
+    if (!MakeBenchData(s_config.big, s_config.count) || !MakeBenchData(s_config.small, 9)) {
+        std::fprintf(stderr, "could not make the bench data: %s\n", LastFileError().c_str());
+        return 2;
+    }
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    setenv("HOME", s_config.work.c_str(), 1);
+    StartGui(argc, argv);
+    SetUnattended(true);
+
+    int repetitions = s_config.smoke ? 1 : 5;
+    auto add = [&](const char* name, auto function, int iterations) {
+        benchmark::RegisterBenchmark(name, function)
+            ->Iterations(s_config.smoke ? 1 : iterations)
+            ->Repetitions(repetitions)
+            ->ReportAggregatesOnly(repetitions > 1)
+            ->Unit(benchmark::kMillisecond)
+            ->UseRealTime();
+    };
+    add("ListTitles", ListAllTitles, 5);
+    add("ReadFullSlots", [](benchmark::State& s) { ReadSlots(s, kSlotSize); }, 3);
+    add("Read49Bytes", [](benchmark::State& s) { ReadSlots(s, 49); }, 5);
+    add("StartupFull", [](benchmark::State& s) { Startup(s, &s_config.big); }, 5);
+    add("StartupNine", [](benchmark::State& s) { Startup(s, &s_config.small); }, 5);
+    add("OpenListFull", [](benchmark::State& s) { OpenList(s, &s_config.big); }, 10);
+    add("OpenListNine", [](benchmark::State& s) { OpenList(s, &s_config.small); }, 10);
+    add("Dump", Dump, 3);
+    add("Cat", Cat, 3);
+    add("Export", Export, 3);
+    add("Compact", Compact, 2);
+    add("CpSparseNever", Copy, 2);
+    add("SaveFlushed", Save, 20);
+
+    int benchArgc = 1;
+    benchmark::Initialize(&benchArgc, argv);
+    MedianCollector collector;
+    collector.single_ = repetitions == 1;
+    benchmark::RunSpecifiedBenchmarks(&collector);
+
+    long memoryFull = PeakMemoryKb(argv[0], s_config.big);
+    long memoryNine = PeakMemoryKb(argv[0], s_config.small);
+    std::map<std::string, double>& m = collector.medians;
+    std::string records = std::to_string(s_config.count);
+    const Row rows[] = {
+        {"listing all titles (store)", "ListTitles", "reading every full slot", "ReadFullSlots", 1.0 / 3.0, "at least 3x faster"},
+        {"listing all titles (store)", "ListTitles", "reads of 49 bytes", "Read49Bytes", 1.25, "at most 1.25x"},
+        {"start-up to the first record shown", "StartupFull", "the same with 9 records", "StartupNine", 1.4, "at most 1.4x"},
+        {"opening the record list", "OpenListFull", "the same with 9 entries", "OpenListNine", 3.0, "at most 3x"},
+        {"record dump", "Dump", "cat to /dev/null", "Cat", 1.0, "at most 1.0x"},
+        {"HTML export", "Export", "cat to /dev/null", "Cat", 1.5, "at most 1.5x"},
+        {"compaction, one deleted slot", "Compact", "cp --sparse=never", "CpSparseNever", 1.2, "at most 1.2x"},
+    };
+    std::printf("\n%s records\n\n", records.c_str());
+    std::printf("| Figure | ms | Baseline | ms | Ratio | Target | Met |\n|---|---|---|---|---|---|---|\n");
+    int met = 0, targets = 0;
+    for (const Row& row : rows) {
+        double figure = m[row.figureRun], baseline = m[row.baselineRun];
+        double ratio = baseline > 0 ? figure / baseline : 0;
+        bool ok = ratio <= row.limit;
+        ++targets;
+        met += ok;
+        std::printf("| %s | %.1f | %s | %.1f | %.2fx | %s | %s |\n", row.figure, figure, row.baseline, baseline, ratio,
+                    row.target, ok ? "yes" : "NO");
+    }
+    double extraMiB = (memoryFull - memoryNine) / 1024.0;
+    bool memoryOk = extraMiB <= 16.0;
+    ++targets;
+    met += memoryOk;
+    std::printf("| peak memory, records loaded | %.1f MiB | the same with 9 records | %.1f MiB | +%.1f MiB | at most +16 MiB | %s |\n",
+                memoryFull / 1024.0, memoryNine / 1024.0, extraMiB, memoryOk ? "yes" : "NO");
+    std::printf("| save of one record, flushed | %.2f | | | median | no target | |\n", m["SaveFlushed"]);
+    std::printf("\n%d of %d targets met\n", met, targets);
+    return s_config.smoke || met == targets ? 0 : 1;
+}
