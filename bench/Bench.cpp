@@ -2,6 +2,7 @@
 // repetitions, and one table of ratios against the targets.
 //   jotcrate_bench DATA_FOLDER [--smoke]    run everything (smoke: small data, no judging)
 //   jotcrate_bench --memory FOLDER          load FOLDER's data file and print the peak memory
+//   jotcrate_bench --startup FOLDER         start as the program does over FOLDER, then exit
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <spawn.h>
@@ -46,6 +47,7 @@ struct Config {
     std::string work;   // folder for files the benchmarks write
     std::int64_t count = kRecordLimit;
     bool smoke = false;
+    std::string self;  // this program, for the measurements that need a process of their own
 };
 Config s_config;
 
@@ -117,13 +119,9 @@ void ReadSlots(benchmark::State& state, std::size_t bytes) {
     }
 }
 
+// A whole start of a process, until the first record is shown and the controls are enabled.
 void Startup(benchmark::State& state, const std::string* folder) {
-    for (auto _ : state) {
-        StartWindow(*folder);
-        state.PauseTiming();
-        StopWindow();
-        state.ResumeTiming();
-    }
+    for (auto _ : state) Spawn({s_config.self, "--startup", *folder});
 }
 
 void OpenList(benchmark::State& state, const std::string* folder) {
@@ -217,11 +215,16 @@ long PeakMemoryKb(const std::string& self, const std::string& folder) {
     return std::atol(text.c_str());
 }
 
-int MeasureMemory(const std::string& folder, int argc, char** argv) {
+// Starts as the program does, over the folder's data file, until the records are shown.
+void StartAsTheProgram(const std::string& folder, int argc, char** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
     StartGui(argc, argv);
     SetUnattended(true);
     StartWindow(folder);
+}
+
+int MeasureMemory(const std::string& folder, int argc, char** argv) {
+    StartAsTheProgram(folder, argc, argv);
     rusage usage;
     getrusage(RUSAGE_SELF, &usage);
     std::printf("%ld\n", usage.ru_maxrss);
@@ -247,6 +250,12 @@ int main(int argc, char** argv) {
     UnscrambleStrings();
     ResetAppState();
     if (std::string(argv[1]) == "--memory" && argc > 2) return MeasureMemory(argv[2], argc, argv);
+    if (std::string(argv[1]) == "--startup" && argc > 2) {
+        StartAsTheProgram(argv[2], argc, argv);
+        std::fflush(stdout);
+        _exit(0);
+    }
+    s_config.self = argv[0];
     s_config.smoke = argc > 2 && std::string(argv[2]) == "--smoke";
     std::string root = argv[1];
     s_config.count = s_config.smoke ? 200 : kRecordLimit;
@@ -289,8 +298,12 @@ int main(int argc, char** argv) {
     add("CpSparseNever", Copy, 2);
     add("SaveFlushed", Save, 20);
 
-    int benchArgc = 1;
-    benchmark::Initialize(&benchArgc, argv);
+    // Flags after the data folder (--benchmark_filter=...) go to the benchmark library.
+    std::vector<char*> benchArgs = {argv[0]};
+    for (int i = 2; i < argc; ++i)
+        if (std::string(argv[i]).rfind("--benchmark", 0) == 0) benchArgs.push_back(argv[i]);
+    int benchArgc = static_cast<int>(benchArgs.size());
+    benchmark::Initialize(&benchArgc, benchArgs.data());
     MedianCollector collector;
     collector.single_ = repetitions == 1;
     benchmark::RunSpecifiedBenchmarks(&collector);

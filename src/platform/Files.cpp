@@ -10,6 +10,10 @@
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -140,6 +144,85 @@ bool WriteAt(const FileHandle& file, std::int64_t offset, const void* bytes, std
 
 bool FlushFile(const FileHandle& file) {
     return fdatasync(file.fd) == 0 || FailErrno("Flushing", file.path);
+}
+
+bool CopyRange(const FileHandle& from, std::int64_t fromOffset, const FileHandle& to, std::int64_t toOffset,
+               std::int64_t n) {
+    while (n > 0) {
+        loff_t in = fromOffset, out = toOffset;
+        ssize_t copied = copy_file_range(from.fd, &in, to.fd, &out, static_cast<std::size_t>(n), 0);
+        if (copied < 0 && errno == EINTR) continue;
+        if (copied <= 0) break;
+        fromOffset += copied;
+        toOffset += copied;
+        n -= copied;
+    }
+    // Where the kernel cannot copy between these files, the bytes go through a buffer.
+    std::vector<char> buffer(n > 0 ? 1 << 20 : 0);
+    while (n > 0) {
+        std::size_t chunk = n < static_cast<std::int64_t>(buffer.size()) ? static_cast<std::size_t>(n) : buffer.size();
+        if (!ReadExactlyAt(from, fromOffset, buffer.data(), chunk) || !WriteAt(to, toOffset, buffer.data(), chunk))
+            return false;
+        fromOffset += static_cast<std::int64_t>(chunk);
+        toOffset += static_cast<std::int64_t>(chunk);
+        n -= static_cast<std::int64_t>(chunk);
+    }
+    return true;
+}
+
+struct WriteBehind {
+    int fd;  // a duplicate, so that the writer may close its own at any time
+    std::mutex lock;
+    std::condition_variable wake;
+    std::deque<std::pair<std::int64_t, std::int64_t>> ranges;
+    bool ending = false;
+    std::thread thread;
+};
+
+namespace {
+
+void RunWriteBehind(WriteBehind* helper) {
+    std::unique_lock<std::mutex> hold(helper->lock);
+    for (;;) {
+        helper->wake.wait(hold, [helper] { return helper->ending || !helper->ranges.empty(); });
+        if (helper->ranges.empty()) return;
+        std::pair<std::int64_t, std::int64_t> range = helper->ranges.front();
+        helper->ranges.pop_front();
+        hold.unlock();
+        sync_file_range(helper->fd, range.first, range.second, SYNC_FILE_RANGE_WRITE);
+        hold.lock();
+    }
+}
+
+}  // namespace
+
+WriteBehind* BeginWriteBehind(const FileHandle& file) {
+    WriteBehind* helper = new WriteBehind;
+    helper->fd = fcntl(file.fd, F_DUPFD_CLOEXEC, 0);
+    helper->thread = std::thread(RunWriteBehind, helper);
+    return helper;
+}
+
+void QueueWriteBehind(WriteBehind* helper, std::int64_t offset, std::int64_t n) {
+    std::lock_guard<std::mutex> hold(helper->lock);
+    helper->ranges.emplace_back(offset, n);
+    helper->wake.notify_one();
+}
+
+void EndWriteBehind(WriteBehind* helper) {
+    {
+        std::lock_guard<std::mutex> hold(helper->lock);
+        helper->ending = true;
+        helper->wake.notify_one();
+    }
+    helper->thread.join();
+    if (helper->fd >= 0) close(helper->fd);
+    delete helper;
+}
+
+void CloseFileLater(FileHandle* file) {
+    if (file->fd >= 0) std::thread([fd = file->fd] { close(fd); }).detach();
+    file->fd = -1;
 }
 
 bool CreateTempFile(const std::string& tempPath, const std::string& target, FileHandle* file) {

@@ -36,6 +36,18 @@ std::int64_t ReadAt(const FileHandle& file, std::int64_t offset, void* buffer, s
 bool ReadExactlyAt(const FileHandle& file, std::int64_t offset, void* buffer, std::size_t n);
 bool WriteAt(const FileHandle& file, std::int64_t offset, const void* bytes, std::size_t n);
 bool FlushFile(const FileHandle& file);
+// Copies n bytes between two open files inside the kernel where it can, else through a buffer.
+bool CopyRange(const FileHandle& from, std::int64_t fromOffset, const FileHandle& to, std::int64_t toOffset,
+               std::int64_t n);
+// A helper thread that sends written ranges of a file on to the disk while the writer goes
+// on, so that the final flush finds little left to do. End waits for it.
+struct WriteBehind;
+WriteBehind* BeginWriteBehind(const FileHandle& file);
+void QueueWriteBehind(WriteBehind* helper, std::int64_t offset, std::int64_t n);
+void EndWriteBehind(WriteBehind* helper);
+// Closes the file on a thread of its own: the last close of a replaced file frees its blocks,
+// which can take long for a large file, and nobody needs to wait for that.
+void CloseFileLater(FileHandle* file);
 
 // A file that replaces another is written beside it under a temporary name, flushed, and
 // renamed over the target; DiscardTempFile removes it again after a failure.

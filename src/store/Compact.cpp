@@ -1,9 +1,6 @@
-// Copies the live slots in order into the compaction file, reading and writing in blocks of
-// whole slots, then renames it over the data file.
+// Copies the runs of live slots in order into the compaction file, inside the kernel and with
+// the disk writing behind the copy, then renames it over the data file.
 #include "store/Compact.h"
-
-#include <cstring>
-#include <vector>
 
 #include "app/AppState.h"
 #include "app/StringTable.h"
@@ -12,24 +9,38 @@
 
 namespace {
 
-constexpr std::int64_t kSlotsPerBlock = 64;
+// Copies of live runs go in pieces of this size, each sent on to the disk as soon as written.
+constexpr std::int64_t kCopyPiece = 64 << 20;
 
-// Appends the live slots of [first, first + count) to the compaction file at *written.
-bool CopyLiveSlots(const FileHandle& data, const FileHandle& out, std::int64_t first, std::int64_t count,
-                   std::vector<unsigned char>* block, std::int64_t* written) {
-    std::size_t bytes = static_cast<std::size_t>(count * kSlotSize);
-    if (!ReadExactlyAt(data, first * kSlotSize, block->data(), bytes)) return false;
-    std::size_t live = 0;
-    for (std::int64_t i = 0; i < count; ++i) {
-        unsigned char* slot = block->data() + i * kSlotSize;
-        if (slot[0] != 0) continue;
-        if (slot != block->data() + live) std::memmove(block->data() + live, slot, kSlotSize);
-        live += kSlotSize;
+// Appends slots [first, first + count) to the compaction file at *written.
+bool CopyRun(const FileHandle& data, const FileHandle& out, WriteBehind* disk, std::int64_t first,
+             std::int64_t count, std::int64_t* written) {
+    std::int64_t from = first * kSlotSize, left = count * kSlotSize;
+    while (left > 0) {
+        std::int64_t piece = left < kCopyPiece ? left : kCopyPiece;
+        if (!CopyRange(data, from, out, *written, piece)) return false;
+        QueueWriteBehind(disk, *written, piece);
+        from += piece;
+        *written += piece;
+        left -= piece;
     }
-    if (live == 0) return true;
-    if (!WriteAt(out, *written, block->data(), live)) return false;
-    *written += static_cast<std::int64_t>(live);
     return true;
+}
+
+// Copies the runs of live slots in order; only each slot's deleted mark is read here.
+bool CopyLiveSlots(const FileHandle& data, const FileHandle& out, std::int64_t count, std::int64_t* written) {
+    WriteBehind* disk = BeginWriteBehind(out);
+    bool ok = true;
+    std::int64_t runStart = 0;
+    for (std::int64_t i = 0; ok && i <= count; ++i) {
+        unsigned char mark = 0;
+        ok = i == count || ReadExactlyAt(data, i * kSlotSize, &mark, 1);
+        if (!ok || (i < count && mark == 0)) continue;
+        if (i > runStart) ok = CopyRun(data, out, disk, runStart, i - runStart, written);
+        runStart = i + 1;
+    }
+    EndWriteBehind(disk);
+    return ok;
 }
 
 }  // namespace
@@ -44,14 +55,8 @@ bool CompactDataFile() {
         return false;
     }
     std::int64_t size = SizeOfOpenFile(data);
-    std::int64_t count = size < 0 ? 0 : size / kSlotSize;
-    std::vector<unsigned char> block(static_cast<std::size_t>(kSlotsPerBlock * kSlotSize));
     std::int64_t written = 0;
-    bool ok = size >= 0;
-    for (std::int64_t first = 0; ok && first < count; first += kSlotsPerBlock) {
-        std::int64_t n = count - first < kSlotsPerBlock ? count - first : kSlotsPerBlock;
-        ok = CopyLiveSlots(data, out, first, n, &block, &written);
-    }
+    bool ok = size >= 0 && CopyLiveSlots(data, out, size / kSlotSize, &written);
     if (!ok) {
         DiscardTempFile(&out);
         CloseFile(&data);
@@ -65,6 +70,6 @@ bool CompactDataFile() {
         return CreateStarterFile();
     }
     ok = CommitTempFile(&out, g_app.dataPath);
-    CloseFile(&data);
+    CloseFileLater(&data);
     return ok;
 }

@@ -2,6 +2,8 @@
 // default title; they differ in where the 48-byte cut is made.
 #include "store/Titles.h"
 
+#include <cstring>
+
 #include "app/StringTable.h"
 #include "platform/Files.h"
 #include "store/DataFile.h"
@@ -60,12 +62,20 @@ bool ListTitles(const std::string& dataPath, std::int64_t count, std::size_t bat
     std::vector<SelectorEntry> batch;
     batch.reserve(batchSize);
     *defaultPosition = -1;
-    // Only the deleted mark and the 48 bytes of the title window are read.
-    unsigned char window[1 + kTitleLimit];
+    // Only the deleted mark, the 48 bytes of the title window and one byte more (which tells
+    // whether the window cut the text) are read, and decoded in place.
+    unsigned char window[1 + kTitleLimit + 1];
     for (std::int64_t i = 0; i < count; ++i) {
-        std::string title = ReadExactlyAt(data, i * kSlotSize, window, sizeof window)
-                                ? LoadTitle(DecodeText(window, kTitleLimit))
-                                : Str(kStrDefaultTitle);
+        std::string title;
+        if (ReadExactlyAt(data, i * kSlotSize, window, sizeof window)) {
+            const unsigned char* text = window + 1;
+            const void* end = std::memchr(text, 0, kTitleLimit + 1);
+            std::size_t n = end ? static_cast<std::size_t>(static_cast<const unsigned char*>(end) - text) : kTitleLimit + 1;
+            NegateBytes(window + 1, n);
+            title = LoadTitle(std::string_view(reinterpret_cast<const char*>(text), n));
+        } else {
+            title = Str(kStrDefaultTitle);
+        }
         if (*defaultPosition < 0 && IsDefaultTitle(title)) *defaultPosition = i;
         batch.push_back(SelectorEntry{std::move(title), i});
         if (batch.size() == batchSize || i == count - 1) {
