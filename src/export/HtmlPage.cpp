@@ -67,36 +67,66 @@ std::string PageHead(const std::string& programTitle, int count) {
     return page;
 }
 
-std::string EscapeHtml(std::string_view text) {
-    // One pass does what the three replacements in turn would: no entity is escaped again.
+namespace {
+
+// One pass does what the three replacements in turn would: no entity is escaped again.
+void AppendEscaped(std::string* out, std::string_view text) {
     const std::string& ampersand = Str(kStrEscapeAmpersand);
     const std::string& less = Str(kStrEscapeLess);
     const std::string& greater = Str(kStrEscapeGreater);
-    std::string out;
-    out.reserve(text.size() + text.size() / 8);
-    for (char c : text) {
-        if (c == ampersand[0]) out.append(ampersand, 1, std::string::npos);
-        else if (c == less[0]) out.append(less, 1, std::string::npos);
-        else if (c == greater[0]) out.append(greater, 1, std::string::npos);
-        else out += c;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const std::string* pair = text[i] == ampersand[0] ? &ampersand
+                                  : text[i] == less[0]    ? &less
+                                  : text[i] == greater[0] ? &greater
+                                                          : nullptr;
+        if (!pair) continue;
+        out->append(text, start, i - start);
+        out->append(*pair, 1, std::string::npos);
+        start = i + 1;
     }
-    return out;
+    out->append(text, start, std::string_view::npos);
 }
 
-std::string ExportBody(std::string_view text, std::string_view title) {
+std::string_view BodyOf(std::string_view text, std::string_view title) {
     std::size_t at = title.empty() ? std::string_view::npos : text.find(title);
-    if (at == std::string_view::npos) return std::string(TrimLeft(text));
+    if (at == std::string_view::npos) return TrimLeft(text);
     std::size_t start = at + title.size();
     // The one character after the title is skipped only when it ends the line: a title cut
     // from a long first line is followed by text that belongs to the record.
     if (start < text.size() && IsInTrimSet(text[start])) ++start;
-    return std::string(TrimLeft(text.substr(start < text.size() ? start : text.size())));
+    return TrimLeft(text.substr(start < text.size() ? start : text.size()));
 }
 
-std::string RecordFragment(int position, std::string_view title, std::string_view body) {
+void AppendFragment(std::string* out, int position, std::string_view title, std::string_view body) {
     std::string i = std::to_string(position);
-    return Str(kStrFragment1) + EscapeHtml(title) + Str(kStrFragment2) + i + Str(kStrFragment3) + i +
-           Str(kStrFragment4) + i + Str(kStrFragment5) + EscapeHtml(body) + Str(kStrFragment6);
+    *out += Str(kStrFragment1);
+    AppendEscaped(out, title);
+    *out += Str(kStrFragment2);
+    *out += i;
+    *out += Str(kStrFragment3);
+    *out += i;
+    *out += Str(kStrFragment4);
+    *out += i;
+    *out += Str(kStrFragment5);
+    AppendEscaped(out, body);
+    *out += Str(kStrFragment6);
+}
+
+}  // namespace
+
+std::string EscapeHtml(std::string_view text) {
+    std::string out;
+    AppendEscaped(&out, text);
+    return out;
+}
+
+std::string ExportBody(std::string_view text, std::string_view title) { return std::string(BodyOf(text, title)); }
+
+std::string RecordFragment(int position, std::string_view title, std::string_view body) {
+    std::string out;
+    AppendFragment(&out, position, title, body);
+    return out;
 }
 
 std::string ExportFileName(const std::string& chosen) {
@@ -115,26 +145,30 @@ bool WriteExportPage(const std::string& path, const std::vector<SelectorEntry>& 
         CloseFile(&data);
         return false;
     }
+    // The page is built in pieces that are written while the next is built.
+    constexpr std::size_t kChunk = 1 << 20;
+    ChunkWriter* writer = BeginChunkWriter(page, 0);
     std::string out = PageHead(g_app.programTitle, static_cast<int>(entries.size()));
-    std::int64_t written = 0;
-    bool ok = true;
-    for (std::size_t i = 0; ok && i < entries.size(); ++i) {
-        std::string text;
-        ok = ReadSlotText(data, entries[i].slot, &text);
-        if (!ok) break;
-        out += RecordFragment(static_cast<int>(i), entries[i].title, ExportBody(Trim(text), entries[i].title));
-        if (out.size() >= (1u << 20)) {
-            ok = WriteAt(page, written, out.data(), out.size());
-            written += static_cast<std::int64_t>(out.size());
-            out.clear();
+    std::string text;
+    bool read = true;
+    for (std::size_t i = 0; read && i < entries.size(); ++i) {
+        read = ReadSlotText(data, entries[i].slot, &text);
+        if (!read) break;
+        AppendFragment(&out, static_cast<int>(i), entries[i].title, BodyOf(Trim(text), entries[i].title));
+        if (out.size() >= kChunk) {
+            WriteChunk(writer, std::move(out));
+            out = std::string();
+            out.reserve(kChunk + 2 * kSlotSize);
         }
     }
     out += Str(kStrPageFooter);
-    ok = ok && WriteAt(page, written, out.data(), out.size());
+    WriteChunk(writer, std::move(out));
+    bool written = EndChunkWriter(writer);
     CloseFile(&data);
-    if (!ok) {
+    if (!read || !written) {
         DiscardTempFile(&page);
         return false;
     }
-    return CommitTempFile(&page, path);
+    // The page can be exported again from the data file, so it need not wait for the disk.
+    return CommitTempFile(&page, path, false);
 }

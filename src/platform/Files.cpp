@@ -220,6 +220,71 @@ void EndWriteBehind(WriteBehind* helper) {
     delete helper;
 }
 
+struct ChunkWriter {
+    FileHandle file;
+    std::int64_t offset;
+    std::mutex lock;
+    std::condition_variable changed;
+    std::deque<std::string> chunks;
+    bool ending = false;
+    bool failed = false;
+    std::string error;
+    std::thread thread;
+};
+
+namespace {
+
+constexpr std::size_t kChunksWaiting = 4;
+
+void RunChunkWriter(ChunkWriter* writer) {
+    std::unique_lock<std::mutex> hold(writer->lock);
+    for (;;) {
+        writer->changed.wait(hold, [writer] { return writer->ending || !writer->chunks.empty(); });
+        if (writer->chunks.empty()) return;
+        std::string chunk = std::move(writer->chunks.front());
+        writer->chunks.pop_front();
+        writer->changed.notify_all();
+        hold.unlock();
+        bool ok = writer->failed || WriteAt(writer->file, writer->offset, chunk.data(), chunk.size());
+        hold.lock();
+        if (!ok && !writer->failed) {
+            writer->failed = true;
+            writer->error = LastFileError();
+        }
+        writer->offset += static_cast<std::int64_t>(chunk.size());
+    }
+}
+
+}  // namespace
+
+ChunkWriter* BeginChunkWriter(const FileHandle& file, std::int64_t offset) {
+    ChunkWriter* writer = new ChunkWriter;
+    writer->file = file;
+    writer->offset = offset;
+    writer->thread = std::thread(RunChunkWriter, writer);
+    return writer;
+}
+
+void WriteChunk(ChunkWriter* writer, std::string&& chunk) {
+    std::unique_lock<std::mutex> hold(writer->lock);
+    writer->changed.wait(hold, [writer] { return writer->chunks.size() < kChunksWaiting; });
+    writer->chunks.push_back(std::move(chunk));
+    writer->changed.notify_all();
+}
+
+bool EndChunkWriter(ChunkWriter* writer) {
+    {
+        std::lock_guard<std::mutex> hold(writer->lock);
+        writer->ending = true;
+        writer->changed.notify_all();
+    }
+    writer->thread.join();
+    bool ok = !writer->failed;
+    if (!ok) t_lastError = writer->error;
+    delete writer;
+    return ok;
+}
+
 void CloseFileLater(FileHandle* file) {
     if (file->fd >= 0) std::thread([fd = file->fd] { close(fd); }).detach();
     file->fd = -1;
@@ -248,8 +313,8 @@ void DiscardTempFile(FileHandle* file) {
     unlink(file->path.c_str());
 }
 
-bool CommitTempFile(FileHandle* file, const std::string& target) {
-    if (!FlushFile(*file)) {
+bool CommitTempFile(FileHandle* file, const std::string& target, bool durable) {
+    if (durable && !FlushFile(*file)) {
         DiscardTempFile(file);
         return false;
     }
@@ -259,7 +324,7 @@ bool CommitTempFile(FileHandle* file, const std::string& target) {
         unlink(file->path.c_str());
         return Fail("Replacing", target, error);
     }
-    return FlushFolderOf(target);
+    return !durable || FlushFolderOf(target);
 }
 
 bool WriteFileReplacing(const std::string& target, std::string_view bytes) {

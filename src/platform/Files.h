@@ -45,6 +45,12 @@ struct WriteBehind;
 WriteBehind* BeginWriteBehind(const FileHandle& file);
 void QueueWriteBehind(WriteBehind* helper, std::int64_t offset, std::int64_t n);
 void EndWriteBehind(WriteBehind* helper);
+// Writes chunks to a file in order on a thread of its own, while the caller builds the next;
+// at most a few chunks wait at a time. End waits and says whether every write succeeded.
+struct ChunkWriter;
+ChunkWriter* BeginChunkWriter(const FileHandle& file, std::int64_t offset);
+void WriteChunk(ChunkWriter* writer, std::string&& chunk);
+bool EndChunkWriter(ChunkWriter* writer);
 // Closes the file on a thread of its own: the last close of a replaced file frees its blocks,
 // which can take long for a large file, and nobody needs to wait for that.
 void CloseFileLater(FileHandle* file);
@@ -52,7 +58,9 @@ void CloseFileLater(FileHandle* file);
 // A file that replaces another is written beside it under a temporary name, flushed, and
 // renamed over the target; DiscardTempFile removes it again after a failure.
 bool CreateTempFile(const std::string& tempPath, const std::string& target, FileHandle* file);
-bool CommitTempFile(FileHandle* file, const std::string& target);
+// Durable: the file is on disk before it replaces the target. A file that can be made again
+// (the record dump, an exported page) may skip the wait.
+bool CommitTempFile(FileHandle* file, const std::string& target, bool durable = true);
 void DiscardTempFile(FileHandle* file);
 bool WriteFileReplacing(const std::string& target, std::string_view bytes);
 bool CopyFileReplacing(const std::string& from, const std::string& to);

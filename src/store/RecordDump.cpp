@@ -13,7 +13,7 @@
 
 namespace {
 
-constexpr std::size_t kOutputFlushSize = 1 << 20;
+constexpr std::size_t kOutputChunk = 1 << 20;
 
 std::string SeparatorBlock() {
     const std::string& spacer = Str(kStrSpacer);
@@ -21,31 +21,23 @@ std::string SeparatorBlock() {
     return spacer + lineBreak + std::string(76, Str(kStrRuleChar)[0]) + spacer + lineBreak;
 }
 
-struct DumpWriter {
-    FileHandle file;
-    std::string pending;
-    std::int64_t written = 0;
-};
-
-bool Flush(DumpWriter* out) {
-    if (!WriteAt(out->file, out->written, out->pending.data(), out->pending.size())) return false;
-    out->written += static_cast<std::int64_t>(out->pending.size());
-    out->pending.clear();
-    return true;
-}
-
-bool DumpSlots(const FileHandle& data, std::int64_t count, DumpWriter* out) {
+bool DumpSlots(const FileHandle& data, std::int64_t count, ChunkWriter* out) {
     const std::string separator = SeparatorBlock();
     const std::string& spacer = Str(kStrSpacer);
-    std::string text;
+    std::string text, pending;
     for (std::int64_t i = 0; i < count; ++i) {
         if (!ReadSlotText(data, i, &text)) return false;
-        if (i == 0) out->pending += spacer;
-        out->pending += Trim(text);
-        out->pending += (i == count - 1 && i != 0) ? spacer : separator;
-        if (out->pending.size() >= kOutputFlushSize && !Flush(out)) return false;
+        if (i == 0) pending += spacer;
+        pending += Trim(text);
+        pending += (i == count - 1 && i != 0) ? spacer : separator;
+        if (pending.size() >= kOutputChunk) {
+            WriteChunk(out, std::move(pending));
+            pending = std::string();
+            pending.reserve(kOutputChunk + kSlotSize);
+        }
     }
-    return Flush(out);
+    WriteChunk(out, std::move(pending));
+    return true;
 }
 
 }  // namespace
@@ -56,16 +48,20 @@ DumpResult WriteRecordDump() {
     if (!OpenFile(g_app.dataPath, kOpenRead, &data)) return kDumpFailed;
     std::int64_t size = SizeOfOpenFile(data);
     std::string dumpPath = g_app.programFolder + Str(kStrDumpFileName);
-    DumpWriter out;
-    if (size < 0 || !CreateTempFile(dumpPath + ".tmp", dumpPath, &out.file)) {
+    FileHandle out;
+    if (size < 0 || !CreateTempFile(dumpPath + ".tmp", dumpPath, &out)) {
         CloseFile(&data);
         return kDumpFailed;
     }
-    bool ok = DumpSlots(data, size / kSlotSize, &out);
+    // Reading and decoding go on while the previous piece of the dump is being written.
+    ChunkWriter* writer = BeginChunkWriter(out, 0);
+    bool read = DumpSlots(data, size / kSlotSize, writer);
+    bool written = EndChunkWriter(writer);
     CloseFile(&data);
-    if (!ok) {
-        DiscardTempFile(&out.file);
+    if (!read || !written) {
+        DiscardTempFile(&out);
         return kDumpFailed;
     }
-    return CommitTempFile(&out.file, dumpPath) ? kDumpWritten : kDumpFailed;
+    // The dump can be made again from the data file, so it need not wait for the disk.
+    return CommitTempFile(&out, dumpPath, false) ? kDumpWritten : kDumpFailed;
 }
