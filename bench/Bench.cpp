@@ -79,8 +79,8 @@ void Pump() {
 // The main window built over a folder's data file and loaded by the load worker.
 void StartWindow(const std::string& folder) {
     UseFolder(folder);
-    BuildMainWindow();
     StartLoadWorker();
+    BuildMainWindow();
     while (!g_app.loaded) {
         Pump();
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);

@@ -35,9 +35,10 @@ bool Dispatch(const Event& event) {
 
 int RunMainLoop(int argc, char** argv) {
     StartGui(argc, argv);
+    // The records are read while the window is built; they reach it once it stands.
+    StartLoadWorker();
     BuildMainWindow();
     StartInstanceListener(Str(kStrInstanceName), OnInstanceMessage);
-    StartLoadWorker();
     while (Dispatch(WaitWindowEvent())) {
     }
     WaitForLoadWorker();

@@ -1,10 +1,14 @@
 // The load: restore or starter file when the data file is missing, validation, one title per
 // slot from its first 48 bytes, the "Default" rule, then the first record shown and the
-// controls enabled. On the worker, every control change is handed to the UI thread in order;
-// entries go over in batches.
+// controls enabled. At start-up the file work runs on the load worker while the main window is
+// being built; every control change is then handed to the UI thread, in order, once the
+// window exists. Entries go over in batches.
 #include "store/Load.h"
 
+#include <condition_variable>
 #include <cstring>
+#include <functional>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -22,13 +26,32 @@ namespace {
 
 constexpr std::size_t kEntryBatch = 2048;
 
+struct WindowGate {
+    std::mutex lock;
+    std::condition_variable opened;
+    bool built = false;
+};
+WindowGate s_gate;
+
+// Control changes wait until the main window exists.
+void ToUi(std::function<void()> step) {
+    {
+        std::unique_lock<std::mutex> hold(s_gate.lock);
+        s_gate.opened.wait(hold, [] { return s_gate.built; });
+    }
+    RunOnUiThread(std::move(step));
+}
+
 void ShowEditorNotice(const std::string& text) {
-    RunOnUiThread([text] { SetEditorText(kGadgetEditor, text); SetEditorSelection(kGadgetEditor, -1, -1); });
+    ToUi([text] {
+        SetEditorText(kGadgetEditor, text);
+        SetEditorSelection(kGadgetEditor, -1, -1);
+    });
 }
 
 void FailLoad(const std::string& text) {
     g_app.loadState = kLoadFailed;
-    RunOnUiThread([text] {
+    ToUi([text] {
         ShowNotice(g_app.programTitle, text);
         g_app.running = 0;
         PostWakeEvent();
@@ -51,26 +74,34 @@ bool ProvideDataFile(int mode, std::int64_t backupSize) {
     return CreateStarterFile();
 }
 
-void DeliverEntries(std::vector<SelectorEntry>&& batch, void*) {
-    RunOnUiThread([entries = std::move(batch)] { AddSelectorEntries(kGadgetSelector, entries); });
+void CollectEntries(std::vector<SelectorEntry>&& batch, void* context) {
+    static_cast<std::vector<std::vector<SelectorEntry>>*>(context)->push_back(std::move(batch));
 }
 
-// Reads a slot and hands its text to the editor; a failed read shows an empty, read-only
-// record and says so.
-void ShowSlot(std::int64_t slot) {
-    bool ok = ReadSlot(slot);
-    std::string text = DecodeText(g_app.slotImage);
-    std::string reason = ok ? std::string() : LastFileError();
-    RunOnUiThread([text, ok, reason] {
+// Hands a slot's text to the editor; a failed read shows an empty, read-only record and says
+// so.
+void ShowText(std::string text, bool read, std::string reason) {
+    ToUi([text = std::move(text), read, reason = std::move(reason)] {
         SetEditorText(kGadgetEditor, text);
         ApplyZoom();
-        g_app.shownRecordUnreadable = !ok;
+        g_app.shownRecordUnreadable = !read;
         if (g_app.loaded) UpdateEditorReadOnly();
-        if (!ok) ShowNotice(g_app.programTitle, Str(kStrReadFailed) + reason);
+        if (!read) ShowNotice(g_app.programTitle, Str(kStrReadFailed) + reason);
     });
 }
 
+void ShowSlot(std::int64_t slot) {
+    bool read = ReadSlot(slot);
+    ShowText(DecodeText(g_app.slotImage), read, read ? std::string() : LastFileError());
+}
+
 }  // namespace
+
+void MainWindowBuilt() {
+    std::lock_guard<std::mutex> hold(s_gate.lock);
+    s_gate.built = true;
+    s_gate.opened.notify_all();
+}
 
 void LoadRecords(int mode) {
     std::int64_t backupSize = DataFileSize(g_app.backupPath);
@@ -84,20 +115,24 @@ void LoadRecords(int mode) {
         return;
     }
     std::int64_t count = size / kSlotSize < kRecordLimit ? size / kSlotSize : kRecordLimit;
-    if (count >= kLargeLoad) {
-        ShowEditorNotice(Str(kStrLargeLoadPrefix) + std::to_string(count) + Str(kStrLargeLoadSuffix));
-        RunOnUiThread([count] { ReserveSelector(kGadgetSelector, static_cast<int>(count)); });
-    }
     std::memset(g_app.slotImage, 0, kSlotSize);
+    std::vector<std::vector<SelectorEntry>> batches;
     std::int64_t selected = 0;
-    if (!ListTitles(g_app.dataPath, count, kEntryBatch, DeliverEntries, nullptr, &selected)) {
+    if (!ListTitles(g_app.dataPath, count, kEntryBatch, CollectEntries, &batches, &selected)) {
         FailLoad(DataFileErrorWithReason());
         return;
     }
-    RunOnUiThread([selected] { SelectEntry(kGadgetSelector, static_cast<int>(selected)); });
+    // The notice goes up before the entries; the listing itself ran while the window was built.
+    if (count >= kLargeLoad) {
+        ShowEditorNotice(Str(kStrLargeLoadPrefix) + std::to_string(count) + Str(kStrLargeLoadSuffix));
+        ToUi([count] { ReserveSelector(kGadgetSelector, static_cast<int>(count)); });
+    }
+    for (std::vector<SelectorEntry>& batch : batches)
+        ToUi([entries = std::move(batch)] { AddSelectorEntries(kGadgetSelector, entries); });
+    ToUi([selected] { SelectEntry(kGadgetSelector, static_cast<int>(selected)); });
     ShowSlot(selected);
     g_app.loadState = kLoadSucceeded;
-    RunOnUiThread([] {
+    ToUi([] {
         g_app.loaded = true;
         SetControlsDisabled(kGadgetAdd, kGadgetSelector, 0);
         UpdateEditorReadOnly();

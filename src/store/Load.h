@@ -9,7 +9,10 @@ enum LoadMode { kLoadReset = 0, kLoadStartup = 1 };
 constexpr int kLargeLoad = 101;
 
 void LoadRecords(int mode);
+// The load worker may start before the main window exists; its control changes wait until
+// the window's build has called MainWindowBuilt().
 void StartLoadWorker();
+void MainWindowBuilt();
 void WaitForLoadWorker();
 // Reads the selected entry's slot into the editor and applies the zoom; never marks the
 // record edited.

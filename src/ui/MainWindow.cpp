@@ -138,6 +138,7 @@ void BuildMainWindow() {
     FocusEditor();
     const OptionSet& o = g_app.options;
     PlaceWindow(kWindowMain, Rect{o.windowX, o.windowY, o.windowWidth, o.windowHeight});
+    MainWindowBuilt();
 }
 
 void LayoutMainWindow() {

@@ -1,6 +1,8 @@
 // The start-up load on real files: starter file, restore from the backup, validation, the
 // record limit, the "Default" rule and what Read Only locks.
+#include <QPlainTextEdit>
 #include <QTimer>
+#include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -14,7 +16,17 @@
 
 namespace {
 
-class LoadTest : public GuiTest {};
+class LoadTest : public GuiTest {
+protected:
+    // Records every text the editor shows from now on.
+    void RecordEditorTexts() {
+        shownTexts = std::make_shared<std::vector<std::string>>();
+        auto texts = shownTexts;
+        QObject::connect(static_cast<QPlainTextEdit*>(Widget(kGadgetEditor)), &QPlainTextEdit::textChanged,
+                         [texts] { texts->push_back(EditorText(kGadgetEditor)); });
+    }
+    std::shared_ptr<std::vector<std::string>> shownTexts;
+};
 
 TEST_F(LoadTest, NoDataFileAndNoBackupGivesTheStarterRecords) {
     StartProgram();
@@ -129,13 +141,10 @@ TEST_F(LoadTest, LargeLoadRunsBesideAResponsiveWindow) {
     QTimer timer;
     QObject::connect(&timer, &QTimer::timeout, [&ticks] { ++ticks; });
     timer.start(1);
-    bool sawNotice = false;
+    RecordEditorTexts();
     StartLoadWorker();
-    ASSERT_TRUE(PumpUntil([&] {
-        sawNotice = sawNotice || EditorText(kGadgetEditor) == "Loading 32767 records...";
-        return g_app.loaded;
-    }, 60000));
-    EXPECT_TRUE(sawNotice);
+    ASSERT_TRUE(PumpUntil([&] { return g_app.loaded; }, 60000));
+    EXPECT_EQ((std::vector<std::string>{"Loading 32767 records...", "first"}), *shownTexts);
     EXPECT_GT(ticks, 0);
     EXPECT_EQ(kRecordLimit, SelectorCount(kGadgetSelector));
     EXPECT_EQ("first", EditorText(kGadgetEditor));
@@ -144,13 +153,10 @@ TEST_F(LoadTest, LargeLoadRunsBesideAResponsiveWindow) {
 TEST_F(LoadTest, HundredRecordsShowNoNotice) {
     WriteDataFile(g_app.dataPath, std::vector<std::string>(100, "r"));
     BuildMainWindow();
-    bool sawNotice = false;
+    RecordEditorTexts();
     StartLoadWorker();
-    ASSERT_TRUE(PumpUntil([&] {
-        sawNotice = sawNotice || EditorText(kGadgetEditor).find("Loading") == 0;
-        return g_app.loaded;
-    }));
-    EXPECT_FALSE(sawNotice);
+    ASSERT_TRUE(PumpUntil([&] { return g_app.loaded; }));
+    EXPECT_EQ(std::vector<std::string>{"r"}, *shownTexts);
 }
 
 }  // namespace
