@@ -76,16 +76,24 @@ void Pump() {
     while (PollWindowEvent(&event)) Dispatch(event);
 }
 
-// The main window built over a folder's data file and loaded by the load worker.
+// Waits for the end of the load, blocking between events as the program's main loop does;
+// a busy wait would take a core from the load worker.
+void WaitUntilLoaded() {
+    while (!g_app.loaded) {
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        Event event;
+        while (PollWindowEvent(&event)) Dispatch(event);
+    }
+    WaitForLoadWorker();
+}
+
+// The main window built over a folder's data file and loaded by the load worker, in the order
+// of the program's own start.
 void StartWindow(const std::string& folder) {
     UseFolder(folder);
     StartLoadWorker();
     BuildMainWindow();
-    while (!g_app.loaded) {
-        Pump();
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
-    }
-    WaitForLoadWorker();
+    WaitUntilLoaded();
 }
 
 void StopWindow() {
@@ -218,9 +226,12 @@ long PeakMemoryKb(const std::string& self, const std::string& folder) {
 // Starts as the program does, over the folder's data file, until the records are shown.
 void StartAsTheProgram(const std::string& folder, int argc, char** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    UseFolder(folder);
+    StartLoadWorker();
     StartGui(argc, argv);
     SetUnattended(true);
-    StartWindow(folder);
+    BuildMainWindow();
+    WaitUntilLoaded();
 }
 
 int MeasureMemory(const std::string& folder, int argc, char** argv) {

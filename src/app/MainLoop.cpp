@@ -34,9 +34,10 @@ bool Dispatch(const Event& event) {
 }
 
 int RunMainLoop(int argc, char** argv) {
-    StartGui(argc, argv);
-    // The records are read while the window is built; they reach it once it stands.
+    // The records are read while the toolkit starts and the window is built; they reach the
+    // window once it stands.
     StartLoadWorker();
+    StartGui(argc, argv);
     BuildMainWindow();
     StartInstanceListener(Str(kStrInstanceName), OnInstanceMessage);
     while (Dispatch(WaitWindowEvent())) {

@@ -128,7 +128,7 @@ void SetChecked(int gadget, bool checked);
 // Record selector
 void ClearSelector(int gadget);
 void ReserveSelector(int gadget, int count);
-void AddSelectorEntries(int gadget, const std::vector<SelectorEntry>& entries);
+void AddSelectorEntries(int gadget, std::vector<SelectorEntry>&& entries);
 void InsertSelectorEntry(int gadget, int position, const SelectorEntry& entry);
 void RemoveSelectorEntry(int gadget, int position);
 int SelectorCount(int gadget);

@@ -17,12 +17,12 @@ public:
         if (role == Qt::UserRole) return QVariant::fromValue<qint64>(slotIndexes[static_cast<std::size_t>(index.row())]);
         return QVariant();
     }
-    void append(const std::vector<SelectorEntry>& entries) {
+    void append(std::vector<SelectorEntry>&& entries) {
         if (entries.empty()) return;
         int first = static_cast<int>(titles.size());
         beginInsertRows(QModelIndex(), first, first + static_cast<int>(entries.size()) - 1);
-        for (const SelectorEntry& entry : entries) {
-            titles.push_back(entry.title);
+        for (SelectorEntry& entry : entries) {
+            titles.push_back(std::move(entry.title));
             slotIndexes.push_back(entry.slot);
         }
         endInsertRows();
@@ -131,8 +131,8 @@ void ReserveSelector(int gadget, int count) {
     }
 }
 
-void AddSelectorEntries(int gadget, const std::vector<SelectorEntry>& entries) {
-    if (JcSelector* selector = Selector(gadget)) ModelOf(selector)->append(entries);
+void AddSelectorEntries(int gadget, std::vector<SelectorEntry>&& entries) {
+    if (JcSelector* selector = Selector(gadget)) ModelOf(selector)->append(std::move(entries));
 }
 
 void InsertSelectorEntry(int gadget, int position, const SelectorEntry& entry) {

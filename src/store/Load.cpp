@@ -128,7 +128,7 @@ void LoadRecords(int mode) {
         ToUi([count] { ReserveSelector(kGadgetSelector, static_cast<int>(count)); });
     }
     for (std::vector<SelectorEntry>& batch : batches)
-        ToUi([entries = std::move(batch)] { AddSelectorEntries(kGadgetSelector, entries); });
+        ToUi([entries = std::move(batch)]() mutable { AddSelectorEntries(kGadgetSelector, std::move(entries)); });
     ToUi([selected] { SelectEntry(kGadgetSelector, static_cast<int>(selected)); });
     ShowSlot(selected);
     g_app.loadState = kLoadSucceeded;
