@@ -7,6 +7,7 @@
 #include "platform/Files.h"
 #include "platform/Gui.h"
 #include "platform/Instance.h"
+#include "store/DataFile.h"
 #include "store/RecordDump.h"
 
 namespace {
@@ -37,6 +38,7 @@ int main(int argc, char** argv) {
         SendToFirstInstance(Str(kStrInstanceName), g_app.bringToFrontMessage);
         return 0;
     }
+    RemoveStaleTemporaries();
     if (IsDumpSwitch(argc, argv)) return RunRecordDump();
     return RunMainLoop(argc, argv);
 }

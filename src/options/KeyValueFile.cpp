@@ -169,12 +169,15 @@ bool OpenKeyFile(KeyFile* file, const std::string& path) {
     return true;
 }
 
+// The new file reaches the disk at close, whole, in one replacement: a failure half-way
+// leaves no empty file behind.
 bool CreateKeyFile(KeyFile* file, const std::string& path) {
     *file = KeyFile();
-    if (!WriteFileReplacing(path, std::string_view())) return false;
+    if (StatPath(path).kind == kFileFolder) return false;
     file->path = path;
     file->open = true;
     file->writable = true;
+    file->modified = true;
     return true;
 }
 

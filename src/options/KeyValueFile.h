@@ -30,6 +30,7 @@ struct KeyFile {
 };
 
 bool OpenKeyFile(KeyFile* file, const std::string& path);
+// An empty file, written at close even if nothing is written to it.
 bool CreateKeyFile(KeyFile* file, const std::string& path);
 void SelectGroup(KeyFile* file, const std::string& name);
 std::int32_t ReadInteger(const KeyFile& file, const std::string& key, std::int32_t fallback);

@@ -65,8 +65,7 @@ bool LoadSettings(const Rect& workArea) {
 
 bool SaveSettings(bool fresh, const Rect* windowRect) {
     KeyFile file;
-    if (fresh && (!CreateKeyFile(&file, g_app.settingsPath) || !CloseKeyFile(&file))) return false;
-    if (!OpenKeyFile(&file, g_app.settingsPath)) return false;
+    if (fresh ? !CreateKeyFile(&file, g_app.settingsPath) : !OpenKeyFile(&file, g_app.settingsPath)) return false;
     const OptionSet& o = g_app.options;
     SelectGroup(&file, Str(kStrOptionsTitle));
     WriteInteger(&file, Str(kStrKeyWordwrap), o.wordwrap);

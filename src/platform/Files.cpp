@@ -10,15 +10,29 @@
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <condition_variable>
-#include <deque>
-#include <mutex>
-#include <thread>
+#include <atomic>
 #include <vector>
 
 namespace {
 
 thread_local std::string t_lastError;
+
+struct FaultPlan {
+    std::atomic<bool> counting;
+    std::atomic<int> seen[kFileSteps];
+    std::atomic<int> failAt[kFileSteps];
+    std::atomic<int> error[kFileSteps];
+};
+FaultPlan s_faults;
+
+// The seam for tests: whether this call of a step is the one armed to fail.
+bool Injected(FileStep step) {
+    if (!s_faults.counting.load(std::memory_order_relaxed)) return false;
+    int call = ++s_faults.seen[step];
+    if (s_faults.failAt[step] == 0 || call != s_faults.failAt[step]) return false;
+    errno = s_faults.error[step];
+    return true;
+}
 
 bool Fail(const char* doing, const std::string& path, int error) {
     t_lastError = std::string(doing) + " " + path + ": " + std::strerror(error);
@@ -36,6 +50,7 @@ std::string FolderOf(const std::string& path) {
 // A rename is durable only once the folder that holds the name is flushed too.
 bool FlushFolderOf(const std::string& path) {
     std::string folder = FolderOf(path);
+    if (Injected(kStepFlush)) return FailErrno("Flushing folder", folder);
     int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) return FailErrno("Opening folder", folder);
     bool ok = fsync(fd) == 0 || errno == EINVAL;
@@ -47,6 +62,24 @@ bool FlushFolderOf(const std::string& path) {
 }  // namespace
 
 const std::string& LastFileError() { return t_lastError; }
+
+void ArmFileFault(FileStep step, int n, int error) {
+    s_faults.counting = true;
+    s_faults.seen[step] = 0;
+    s_faults.failAt[step] = n;
+    s_faults.error[step] = error;
+}
+
+void DisarmFileFaults() {
+    for (int step = 0; step < kFileSteps; ++step) ArmFileFault(static_cast<FileStep>(step), 0, 0);
+    s_faults.counting = false;
+}
+
+int FileStepsSeen(FileStep step) { return s_faults.seen[step]; }
+
+bool FaultArmed(FileStep step) { return s_faults.failAt[step] != 0; }
+
+void SetFileError(const std::string& text) { t_lastError = text; }
 
 FileInfo StatPath(const std::string& path) {
     FileInfo info;
@@ -74,7 +107,7 @@ bool OpenFile(const std::string& path, OpenMode mode, FileHandle* file) {
     // ignore it.
     int flags = O_CLOEXEC | O_NONBLOCK | (mode == kOpenRead ? O_RDONLY : O_RDWR);
     if (mode == kOpenReadWriteCreate) flags |= O_CREAT;
-    int fd = open(path.c_str(), flags, 0600);
+    int fd = Injected(kStepOpen) ? -1 : open(path.c_str(), flags, 0600);
     if (fd < 0) return FailErrno("Opening", path);
     struct stat st;
     if (fstat(fd, &st) != 0) {
@@ -113,7 +146,7 @@ std::int64_t SizeOfOpenFile(const FileHandle& file) {
 std::int64_t ReadAt(const FileHandle& file, std::int64_t offset, void* buffer, std::size_t n) {
     std::size_t done = 0;
     while (done < n) {
-        ssize_t got = pread(file.fd, static_cast<char*>(buffer) + done, n - done, offset + done);
+        ssize_t got = Injected(kStepRead) ? -1 : pread(file.fd, static_cast<char*>(buffer) + done, n - done, offset + done);
         if (got < 0 && errno == EINTR) continue;
         if (got < 0) {
             FailErrno("Reading", file.path);
@@ -134,7 +167,7 @@ bool ReadExactlyAt(const FileHandle& file, std::int64_t offset, void* buffer, st
 bool WriteAt(const FileHandle& file, std::int64_t offset, const void* bytes, std::size_t n) {
     std::size_t done = 0;
     while (done < n) {
-        ssize_t put = pwrite(file.fd, static_cast<const char*>(bytes) + done, n - done, offset + done);
+        ssize_t put = Injected(kStepWrite) ? -1 : pwrite(file.fd, static_cast<const char*>(bytes) + done, n - done, offset + done);
         if (put < 0 && errno == EINTR) continue;
         if (put <= 0) return FailErrno("Writing", file.path);
         done += static_cast<std::size_t>(put);
@@ -143,158 +176,18 @@ bool WriteAt(const FileHandle& file, std::int64_t offset, const void* bytes, std
 }
 
 bool FlushFile(const FileHandle& file) {
-    return fdatasync(file.fd) == 0 || FailErrno("Flushing", file.path);
+    return (!Injected(kStepFlush) && fdatasync(file.fd) == 0) || FailErrno("Flushing", file.path);
 }
 
-bool CopyRange(const FileHandle& from, std::int64_t fromOffset, const FileHandle& to, std::int64_t toOffset,
-               std::int64_t n) {
-    while (n > 0) {
-        loff_t in = fromOffset, out = toOffset;
-        ssize_t copied = copy_file_range(from.fd, &in, to.fd, &out, static_cast<std::size_t>(n), 0);
-        if (copied < 0 && errno == EINTR) continue;
-        if (copied <= 0) break;
-        fromOffset += copied;
-        toOffset += copied;
-        n -= copied;
-    }
-    // Where the kernel cannot copy between these files, the bytes go through a buffer.
-    std::vector<char> buffer(n > 0 ? 1 << 20 : 0);
-    while (n > 0) {
-        std::size_t chunk = n < static_cast<std::int64_t>(buffer.size()) ? static_cast<std::size_t>(n) : buffer.size();
-        if (!ReadExactlyAt(from, fromOffset, buffer.data(), chunk) || !WriteAt(to, toOffset, buffer.data(), chunk))
-            return false;
-        fromOffset += static_cast<std::int64_t>(chunk);
-        toOffset += static_cast<std::int64_t>(chunk);
-        n -= static_cast<std::int64_t>(chunk);
-    }
-    return true;
-}
-
-struct WriteBehind {
-    int fd;  // a duplicate, so that the writer may close its own at any time
-    std::mutex lock;
-    std::condition_variable wake;
-    std::deque<std::pair<std::int64_t, std::int64_t>> ranges;
-    bool ending = false;
-    std::thread thread;
-};
-
-namespace {
-
-void RunWriteBehind(WriteBehind* helper) {
-    std::unique_lock<std::mutex> hold(helper->lock);
-    for (;;) {
-        helper->wake.wait(hold, [helper] { return helper->ending || !helper->ranges.empty(); });
-        if (helper->ranges.empty()) return;
-        std::pair<std::int64_t, std::int64_t> range = helper->ranges.front();
-        helper->ranges.pop_front();
-        hold.unlock();
-        sync_file_range(helper->fd, range.first, range.second, SYNC_FILE_RANGE_WRITE);
-        hold.lock();
-    }
-}
-
-}  // namespace
-
-WriteBehind* BeginWriteBehind(const FileHandle& file) {
-    WriteBehind* helper = new WriteBehind;
-    helper->fd = fcntl(file.fd, F_DUPFD_CLOEXEC, 0);
-    helper->thread = std::thread(RunWriteBehind, helper);
-    return helper;
-}
-
-void QueueWriteBehind(WriteBehind* helper, std::int64_t offset, std::int64_t n) {
-    std::lock_guard<std::mutex> hold(helper->lock);
-    helper->ranges.emplace_back(offset, n);
-    helper->wake.notify_one();
-}
-
-void EndWriteBehind(WriteBehind* helper) {
-    {
-        std::lock_guard<std::mutex> hold(helper->lock);
-        helper->ending = true;
-        helper->wake.notify_one();
-    }
-    helper->thread.join();
-    if (helper->fd >= 0) close(helper->fd);
-    delete helper;
-}
-
-struct ChunkWriter {
-    FileHandle file;
-    std::int64_t offset;
-    std::mutex lock;
-    std::condition_variable changed;
-    std::deque<std::string> chunks;
-    bool ending = false;
-    bool failed = false;
-    std::string error;
-    std::thread thread;
-};
-
-namespace {
-
-constexpr std::size_t kChunksWaiting = 4;
-
-void RunChunkWriter(ChunkWriter* writer) {
-    std::unique_lock<std::mutex> hold(writer->lock);
-    for (;;) {
-        writer->changed.wait(hold, [writer] { return writer->ending || !writer->chunks.empty(); });
-        if (writer->chunks.empty()) return;
-        std::string chunk = std::move(writer->chunks.front());
-        writer->chunks.pop_front();
-        writer->changed.notify_all();
-        hold.unlock();
-        bool ok = writer->failed || WriteAt(writer->file, writer->offset, chunk.data(), chunk.size());
-        hold.lock();
-        if (!ok && !writer->failed) {
-            writer->failed = true;
-            writer->error = LastFileError();
-        }
-        writer->offset += static_cast<std::int64_t>(chunk.size());
-    }
-}
-
-}  // namespace
-
-ChunkWriter* BeginChunkWriter(const FileHandle& file, std::int64_t offset) {
-    ChunkWriter* writer = new ChunkWriter;
-    writer->file = file;
-    writer->offset = offset;
-    writer->thread = std::thread(RunChunkWriter, writer);
-    return writer;
-}
-
-void WriteChunk(ChunkWriter* writer, std::string&& chunk) {
-    std::unique_lock<std::mutex> hold(writer->lock);
-    writer->changed.wait(hold, [writer] { return writer->chunks.size() < kChunksWaiting; });
-    writer->chunks.push_back(std::move(chunk));
-    writer->changed.notify_all();
-}
-
-bool EndChunkWriter(ChunkWriter* writer) {
-    {
-        std::lock_guard<std::mutex> hold(writer->lock);
-        writer->ending = true;
-        writer->changed.notify_all();
-    }
-    writer->thread.join();
-    bool ok = !writer->failed;
-    if (!ok) t_lastError = writer->error;
-    delete writer;
-    return ok;
-}
-
-void CloseFileLater(FileHandle* file) {
-    if (file->fd >= 0) std::thread([fd = file->fd] { close(fd); }).detach();
-    file->fd = -1;
+bool TruncateFile(const FileHandle& file, std::int64_t size) {
+    return ftruncate(file.fd, size) == 0 || FailErrno("Truncating", file.path);
 }
 
 bool CreateTempFile(const std::string& tempPath, const std::string& target, FileHandle* file) {
     // The replacement keeps the permissions of the file it replaces; new files are the user's.
     struct stat st;
     mode_t mode = stat(target.c_str(), &st) == 0 && S_ISREG(st.st_mode) ? (st.st_mode & 07777) : 0600;
-    int fd = open(tempPath.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600);
+    int fd = Injected(kStepOpen) ? -1 : open(tempPath.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd < 0) return FailErrno("Creating", tempPath);
     if (fchmod(fd, mode | S_IRUSR | S_IWUSR) != 0 || flock(fd, LOCK_EX | LOCK_NB) != 0) {
         int error = errno;
@@ -319,7 +212,7 @@ bool CommitTempFile(FileHandle* file, const std::string& target, bool durable) {
         return false;
     }
     CloseFile(file);
-    if (rename(file->path.c_str(), target.c_str()) != 0) {
+    if (Injected(kStepRename) || rename(file->path.c_str(), target.c_str()) != 0) {
         int error = errno;
         unlink(file->path.c_str());
         return Fail("Replacing", target, error);
@@ -384,6 +277,7 @@ bool ReadWholeFile(const std::string& path, std::string* bytes) {
 }
 
 bool DeleteFile(const std::string& path) {
+    if (Injected(kStepDelete)) return FailErrno("Deleting", path);
     return unlink(path.c_str()) == 0 || errno == ENOENT || FailErrno("Deleting", path);
 }
 

@@ -36,6 +36,7 @@ std::int64_t ReadAt(const FileHandle& file, std::int64_t offset, void* buffer, s
 bool ReadExactlyAt(const FileHandle& file, std::int64_t offset, void* buffer, std::size_t n);
 bool WriteAt(const FileHandle& file, std::int64_t offset, const void* bytes, std::size_t n);
 bool FlushFile(const FileHandle& file);
+bool TruncateFile(const FileHandle& file, std::int64_t size);
 // Copies n bytes between two open files inside the kernel where it can, else through a buffer.
 bool CopyRange(const FileHandle& from, std::int64_t fromOffset, const FileHandle& to, std::int64_t toOffset,
                std::int64_t n);
@@ -67,6 +68,17 @@ bool CopyFileReplacing(const std::string& from, const std::string& to);
 
 bool ReadWholeFile(const std::string& path, std::string* bytes);
 bool DeleteFile(const std::string& path);
+
+// For tests: the seam where a chosen call of a step fails with a chosen error. n counts the
+// calls since arming, from 1; 0 only counts them.
+enum FileStep { kStepOpen, kStepRead, kStepWrite, kStepFlush, kStepRename, kStepDelete, kFileSteps };
+void ArmFileFault(FileStep step, int n, int error);
+void DisarmFileFaults();
+int FileStepsSeen(FileStep step);
+// Whether a fault is armed for the step at all (the kernel copy then steps aside for the
+// writes that count).
+bool FaultArmed(FileStep step);
+void SetFileError(const std::string& text);
 
 std::string ExecutablePath();
 // The user's home folder, or empty.

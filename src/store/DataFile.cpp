@@ -71,8 +71,15 @@ bool ReadSlot(std::int64_t slot) {
 
 bool WriteSlot(std::int64_t slot) {
     FileHandle file;
-    bool ok = OpenFile(g_app.dataPath, kOpenReadWriteCreate, &file) &&
-              WriteAt(file, slot * kSlotSize, g_app.slotImage, kSlotSize) && FlushFile(file);
+    if (!OpenFile(g_app.dataPath, kOpenReadWriteCreate, &file)) return false;
+    std::int64_t size = SizeOfOpenFile(file);
+    bool ok = size >= 0 && WriteAt(file, slot * kSlotSize, g_app.slotImage, kSlotSize) && FlushFile(file);
+    // A slot appended only in part would leave a file that no start could load.
+    if (!ok && size >= 0 && slot * kSlotSize >= size) {
+        std::string reason = LastFileError();
+        TruncateFile(file, size);
+        SetFileError(reason);
+    }
     CloseFile(&file);
     return ok;
 }
@@ -87,6 +94,13 @@ bool MarkDeleted(std::int64_t slot) {
     }
     CloseFile(&file);
     return ok;
+}
+
+void RemoveStaleTemporaries() {
+    const std::string& folder = g_app.programFolder;
+    for (const std::string& path : {g_app.dataPath + ".tmp", g_app.backupPath + ".tmp", g_app.settingsPath + ".tmp",
+                                    folder + Str(kStrCompactFileName), folder + Str(kStrDumpFileName) + ".tmp"})
+        if (StatPath(path).kind == kFileRegular) DeleteFile(path);
 }
 
 bool CreateStarterFile() {

@@ -35,6 +35,9 @@ bool MarkDeleted(std::int64_t slot);
 // Reads the text of one slot from an open data file, only as far as its first zero byte.
 bool ReadSlotText(const FileHandle& data, std::int64_t slot, std::string* text);
 
+// Temporary files that a killed run may have left beside the program.
+void RemoveStaleTemporaries();
+
 bool CreateStarterFile();
 bool RestoreFromBackup();
 // Copies the data file over the backup when Auto Backup is 1 and the backup is stale.
