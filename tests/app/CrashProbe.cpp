@@ -1,0 +1,32 @@
+// A process for the crash tests to kill: runs one file-writing operation over FOLDER.
+//   crash_probe FOLDER compact|backup|settings
+#include <cstdio>
+#include <string>
+
+#include "app/AppState.h"
+#include "app/StringTable.h"
+#include "options/Settings.h"
+#include "store/Compact.h"
+#include "store/DataFile.h"
+
+int main(int argc, char** argv) {
+    if (argc < 3) return 2;
+    UnscrambleStrings();
+    ResetAppState();
+    ResolvePaths(std::string(argv[1]) + "/jotcrate");
+    std::string operation = argv[2];
+    bool ok = false;
+    if (operation == "compact") ok = CompactDataFile();
+    if (operation == "backup") {
+        g_app.options.autoBackup = 1;
+        ok = RefreshBackup(true);
+    }
+    if (operation == "settings") {
+        g_app.options.zoom = 170;
+        g_app.options.fontName = std::string(200, 'F');
+        Rect window{40, 50, 600, 420};
+        ok = SaveSettings(false, &window);
+    }
+    std::printf(ok ? "done\n" : "failed\n");
+    return ok ? 0 : 1;
+}
