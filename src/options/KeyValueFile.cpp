@@ -34,11 +34,13 @@ KeyLine ParseLine(std::string_view line) {
         return {kLineGroup, std::string(line.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1)),
                 std::string()};
     }
+    // A line without "=" reads as if it ended in one: its trailing blanks go, as they would
+    // before an "=", so that the rewritten line reads back as the same key.
     std::size_t equals = line.find('=');
-    if (equals == std::string_view::npos) return {kLineKey, std::string(line), std::string()};
+    if (equals == std::string_view::npos) equals = line.size();
     std::size_t keyEnd = equals;
     while (keyEnd > 0 && IsBlank(line[keyEnd - 1])) --keyEnd;
-    std::size_t valueStart = equals + 1;
+    std::size_t valueStart = equals < line.size() ? equals + 1 : line.size();
     while (valueStart < line.size() && IsBlank(line[valueStart])) ++valueStart;
     return {kLineKey, std::string(line.substr(0, keyEnd)), std::string(line.substr(valueStart))};
 }

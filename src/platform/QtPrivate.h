@@ -12,13 +12,8 @@
 
 #include "app/Numbers.h"
 #include "platform/Gui.h"
+#include "platform/QtText.h"
 
-QString ToQString(const std::string& utf8);
-std::string ToUtf8(const QString& text);
-// Record bytes (UTF-8, or Windows-1252 when not valid UTF-8) to editor text, any line end
-// becoming one line break; and back, line breaks as CR LF.
-QString RecordToQString(const std::string& bytes);
-std::string QStringToRecord(const QString& text);
 Rect ToRect(const QRect& r);
 
 QWidget* WindowWidget(int window);

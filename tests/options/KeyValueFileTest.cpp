@@ -36,6 +36,7 @@ TEST(KeyValueFile, RewriteForm) {
         {"k=v  \r\nk2=a=b\r\n", "k=v  \r\nk2=a=b\r\n"},
         {"top=1\r\n[G]\r\n", "top=1\r\n[G]\r\n"},
         {"=\r\n=value", "=\r\n=value\r\n"},
+        {"[A]\r\nalone \t\r\n", "[A]\r\nalone=\r\n"},  // reads back as the same key
         {bom + "[G]\r\nk=v", bom + "\r\n[G]\r\nk=v\r\n"},
         {bom, bom + "\r\n"},
         {"\xEF\xBB", "\xEF\xBB=\r\n"},  // too short to be a byte-order mark

@@ -1,0 +1,27 @@
+// Link detection: spans inside the line, in order, apart, each starting with a known scheme;
+// and a link's target never longer than its limit nor cut inside a character.
+#include <string>
+
+#include "FuzzSupport.h"
+#include "editor/Links.h"
+#include "store/RecordText.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t size) {
+    PrepareOnce();
+    std::u16string line;
+    for (std::size_t i = 0; i + 1 < size; i += 2) line += static_cast<char16_t>(data[i] | data[i + 1] << 8);
+    int end = 0;
+    for (const LinkSpan& span : FindLinks(line)) {
+        FUZZ_CHECK(span.start >= end && span.length > 0);
+        FUZZ_CHECK(static_cast<std::size_t>(span.start + span.length) <= line.size());
+        char16_t first = line[static_cast<std::size_t>(span.start)];
+        FUZZ_CHECK(first == u'h' || first == u'H' || first == u'm' || first == u'M' || first == u'f' || first == u'F' ||
+                   first == u'n' || first == u'N' || first == u't' || first == u'T' || first == u'w' || first == u'W');
+        end = span.start + span.length;
+    }
+    std::string link(reinterpret_cast<const char*>(data), size);
+    std::string target = LinkTarget(link);
+    FUZZ_CHECK(target.size() <= kLinkLimit + 7);
+    if (IsValidUtf8(link)) FUZZ_CHECK(IsValidUtf8(target));
+    return 0;
+}
