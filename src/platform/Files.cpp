@@ -19,6 +19,7 @@ thread_local std::string t_lastError;
 
 struct FaultPlan {
     std::atomic<bool> counting;
+    std::string path;  // when set, only calls on this file count
     std::atomic<int> seen[kFileSteps];
     std::atomic<int> failAt[kFileSteps];
     std::atomic<int> error[kFileSteps];
@@ -26,8 +27,9 @@ struct FaultPlan {
 FaultPlan s_faults;
 
 // The seam for tests: whether this call of a step is the one armed to fail.
-bool Injected(FileStep step) {
+bool Injected(FileStep step, const std::string& path) {
     if (!s_faults.counting.load(std::memory_order_relaxed)) return false;
+    if (!s_faults.path.empty() && path != s_faults.path) return false;
     int call = ++s_faults.seen[step];
     if (s_faults.failAt[step] == 0 || call != s_faults.failAt[step]) return false;
     errno = s_faults.error[step];
@@ -50,7 +52,7 @@ std::string FolderOf(const std::string& path) {
 // A rename is durable only once the folder that holds the name is flushed too.
 bool FlushFolderOf(const std::string& path) {
     std::string folder = FolderOf(path);
-    if (Injected(kStepFlush)) return FailErrno("Flushing folder", folder);
+    if (Injected(kStepFlush, folder)) return FailErrno("Flushing folder", folder);
     int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) return FailErrno("Opening folder", folder);
     bool ok = fsync(fd) == 0 || errno == EINVAL;
@@ -63,7 +65,8 @@ bool FlushFolderOf(const std::string& path) {
 
 const std::string& LastFileError() { return t_lastError; }
 
-void ArmFileFault(FileStep step, int n, int error) {
+void ArmFileFault(FileStep step, int n, int error, const std::string& path) {
+    s_faults.path = path;
     s_faults.counting = true;
     s_faults.seen[step] = 0;
     s_faults.failAt[step] = n;
@@ -71,13 +74,13 @@ void ArmFileFault(FileStep step, int n, int error) {
 }
 
 void DisarmFileFaults() {
-    for (int step = 0; step < kFileSteps; ++step) ArmFileFault(static_cast<FileStep>(step), 0, 0);
+    for (int step = 0; step < kFileSteps; ++step) ArmFileFault(static_cast<FileStep>(step), 0, 0, std::string());
     s_faults.counting = false;
 }
 
 int FileStepsSeen(FileStep step) { return s_faults.seen[step]; }
 
-bool FaultArmed(FileStep step) { return s_faults.failAt[step] != 0; }
+bool FaultArmed(FileStep step) { return s_faults.counting && (s_faults.failAt[step] != 0 || s_faults.seen[step] >= 0); }
 
 void SetFileError(const std::string& text) { t_lastError = text; }
 
@@ -107,7 +110,7 @@ bool OpenFile(const std::string& path, OpenMode mode, FileHandle* file) {
     // ignore it.
     int flags = O_CLOEXEC | O_NONBLOCK | (mode == kOpenRead ? O_RDONLY : O_RDWR);
     if (mode == kOpenReadWriteCreate) flags |= O_CREAT;
-    int fd = Injected(kStepOpen) ? -1 : open(path.c_str(), flags, 0600);
+    int fd = Injected(kStepOpen, path) ? -1 : open(path.c_str(), flags, 0600);
     if (fd < 0) return FailErrno("Opening", path);
     struct stat st;
     if (fstat(fd, &st) != 0) {
@@ -146,7 +149,7 @@ std::int64_t SizeOfOpenFile(const FileHandle& file) {
 std::int64_t ReadAt(const FileHandle& file, std::int64_t offset, void* buffer, std::size_t n) {
     std::size_t done = 0;
     while (done < n) {
-        ssize_t got = Injected(kStepRead) ? -1 : pread(file.fd, static_cast<char*>(buffer) + done, n - done, offset + done);
+        ssize_t got = Injected(kStepRead, file.path) ? -1 : pread(file.fd, static_cast<char*>(buffer) + done, n - done, offset + done);
         if (got < 0 && errno == EINTR) continue;
         if (got < 0) {
             FailErrno("Reading", file.path);
@@ -167,7 +170,7 @@ bool ReadExactlyAt(const FileHandle& file, std::int64_t offset, void* buffer, st
 bool WriteAt(const FileHandle& file, std::int64_t offset, const void* bytes, std::size_t n) {
     std::size_t done = 0;
     while (done < n) {
-        ssize_t put = Injected(kStepWrite) ? -1 : pwrite(file.fd, static_cast<const char*>(bytes) + done, n - done, offset + done);
+        ssize_t put = Injected(kStepWrite, file.path) ? -1 : pwrite(file.fd, static_cast<const char*>(bytes) + done, n - done, offset + done);
         if (put < 0 && errno == EINTR) continue;
         if (put <= 0) return FailErrno("Writing", file.path);
         done += static_cast<std::size_t>(put);
@@ -176,7 +179,7 @@ bool WriteAt(const FileHandle& file, std::int64_t offset, const void* bytes, std
 }
 
 bool FlushFile(const FileHandle& file) {
-    return (!Injected(kStepFlush) && fdatasync(file.fd) == 0) || FailErrno("Flushing", file.path);
+    return (!Injected(kStepFlush, file.path) && fdatasync(file.fd) == 0) || FailErrno("Flushing", file.path);
 }
 
 bool TruncateFile(const FileHandle& file, std::int64_t size) {
@@ -187,7 +190,7 @@ bool CreateTempFile(const std::string& tempPath, const std::string& target, File
     // The replacement keeps the permissions of the file it replaces; new files are the user's.
     struct stat st;
     mode_t mode = stat(target.c_str(), &st) == 0 && S_ISREG(st.st_mode) ? (st.st_mode & 07777) : 0600;
-    int fd = Injected(kStepOpen) ? -1 : open(tempPath.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600);
+    int fd = Injected(kStepOpen, tempPath) ? -1 : open(tempPath.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd < 0) return FailErrno("Creating", tempPath);
     if (fchmod(fd, mode | S_IRUSR | S_IWUSR) != 0 || flock(fd, LOCK_EX | LOCK_NB) != 0) {
         int error = errno;
@@ -212,7 +215,7 @@ bool CommitTempFile(FileHandle* file, const std::string& target, bool durable) {
         return false;
     }
     CloseFile(file);
-    if (Injected(kStepRename) || rename(file->path.c_str(), target.c_str()) != 0) {
+    if (Injected(kStepRename, target) || rename(file->path.c_str(), target.c_str()) != 0) {
         int error = errno;
         unlink(file->path.c_str());
         return Fail("Replacing", target, error);
@@ -277,7 +280,7 @@ bool ReadWholeFile(const std::string& path, std::string* bytes) {
 }
 
 bool DeleteFile(const std::string& path) {
-    if (Injected(kStepDelete)) return FailErrno("Deleting", path);
+    if (Injected(kStepDelete, path)) return FailErrno("Deleting", path);
     return unlink(path.c_str()) == 0 || errno == ENOENT || FailErrno("Deleting", path);
 }
 

@@ -70,13 +70,13 @@ bool ReadWholeFile(const std::string& path, std::string* bytes);
 bool DeleteFile(const std::string& path);
 
 // For tests: the seam where a chosen call of a step fails with a chosen error. n counts the
-// calls since arming, from 1; 0 only counts them.
+// calls since arming, from 1; 0 only counts them. With a path, only calls on that file count.
 enum FileStep { kStepOpen, kStepRead, kStepWrite, kStepFlush, kStepRename, kStepDelete, kFileSteps };
-void ArmFileFault(FileStep step, int n, int error);
+void ArmFileFault(FileStep step, int n, int error, const std::string& path = std::string());
 void DisarmFileFaults();
 int FileStepsSeen(FileStep step);
-// Whether a fault is armed for the step at all (the kernel copy then steps aside for the
-// writes that count).
+// Whether the seam counts or fails the step (the kernel copy then steps aside, so that its
+// writes count).
 bool FaultArmed(FileStep step);
 void SetFileError(const std::string& text);
 

@@ -1,0 +1,122 @@
+// Bad inputs met by the running program: odd things named like the data file, damaged
+// settings files, records written elsewhere, and text full of quotes and shell characters.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <random>
+
+#include "app/AppState.h"
+#include "app/Numbers.h"
+#include "platform/Files.h"
+#include "platform/Gui.h"
+#include "ui/GuiTestSupport.h"
+
+namespace {
+
+std::vector<std::vector<std::string>> s_started;
+void RecordStart(const std::vector<std::string>& argv) { s_started.push_back(argv); }
+
+class BadInputTest : public GuiTest {
+protected:
+    void TearDown() override {
+        DisarmFileFaults();
+        GuiTest::TearDown();
+    }
+    bool EndedWithDataFileError() {
+        return g_app.running == 0 && !MessageBoxTexts().empty() &&
+               MessageBoxTexts()[0].rfind("The data file is missing, damaged or read-only:\n" + g_app.dataPath, 0) == 0;
+    }
+};
+
+TEST_F(BadInputTest, DataFileOfOneByteOrUnreadableEndsTheProgram) {
+    WriteFileBytes(g_app.dataPath, "x");
+    StartProgram();
+    EXPECT_TRUE(EndedWithDataFileError());
+    CloseWindow(kWindowMain);
+    Pump();
+    ClearMessageBoxTexts();
+    g_app.running = 1;
+    WriteDataFile(g_app.dataPath, {"kept"});
+    ArmFileFault(kStepOpen, 1, EACCES, g_app.dataPath);
+    StartProgram();
+    DisarmFileFaults();
+    EXPECT_TRUE(EndedWithDataFileError());
+    EXPECT_NE(std::string::npos, MessageBoxTexts()[0].find("Permission denied"));
+    EXPECT_EQ(SlotBytes("kept"), ReadFileBytes(g_app.dataPath));
+}
+
+TEST_F(BadInputTest, DanglingLinkNamedLikeTheDataFileGivesWayToTheStarterRecords) {
+    ASSERT_EQ(0, symlink((folder.path + "nowhere/Jotcrate.jcd").c_str(), g_app.dataPath.c_str()));
+    StartProgram();
+    EXPECT_EQ(9, SelectorCount(kGadgetSelector));
+    struct stat st;
+    ASSERT_EQ(0, lstat(g_app.dataPath.c_str(), &st));
+    EXPECT_TRUE(S_ISREG(st.st_mode));
+    EXPECT_FALSE(PathExists(folder.path + "nowhere"));
+}
+
+TEST_F(BadInputTest, DamagedSettingsFilesFallBackToDefaults) {
+    std::mt19937 random(7);
+    std::string garbage(4096, '\0');
+    for (char& c : garbage) c = static_cast<char>(random());
+    const std::string files[] = {
+        garbage,
+        std::string("[Options]\0\0Wordwrap=\0 0\r\n", 26),
+        "[Options]\r\nFont Name=" + std::string(1 << 20, 'x') + "\r\n",
+        "\xEF\xBB\xBF",
+        "[Options\r\n=\r\nZoom=99999999999999999999\r\n[Window]\r\nWidth=-99999999999\r\n",
+    };
+    for (const std::string& bytes : files) {
+        WriteFileBytes(g_app.settingsPath, bytes);
+        ResetAppState();
+        ResolvePaths(folder.path + "jotcrate");
+        StartProgram();
+        EXPECT_TRUE(g_app.loaded);
+        EXPECT_LE(g_app.options.fontName.size(), 31u);
+        EXPECT_TRUE(MainWindow()->isVisible());
+        g_app.settingsChanged = 1;
+        PostWindowEvent(Event{kEventClose, kWindowMain, 0});
+        Pump();
+        EXPECT_EQ(0, g_app.running);
+        CloseWindow(kWindowMain);
+        Pump();
+    }
+}
+
+TEST_F(BadInputTest, RecordsWrittenElsewhereReadAndSaveCleanly) {
+    WriteDataFile(g_app.dataPath, {"caf\xE9 cr\xE8me\r\nna\xEFve", "one\rtwo\rthree", std::string(32000, 'q')});
+    StartProgram();
+    EXPECT_EQ("caf\xC3\xA9 cr\xC3\xA8me\r\nna\xC3\xAFve", EditorText(kGadgetEditor));  // Windows-1252 read as such
+    EXPECT_EQ("caf\xE9 cr\xE8me", Titles()[0]);  // the title keeps the record's own bytes
+    Type("x");
+    Shortcut(Qt::Key_R, Qt::AltModifier);
+    Key(kGadgetSelector, Qt::Key_Down);
+    EXPECT_EQ("xcaf\xC3\xA9 cr\xC3\xA8me\r\nna\xC3\xAFve", Record(0));
+    EXPECT_EQ("one\r\ntwo\r\nthree", EditorText(kGadgetEditor));  // lone CRs are line breaks
+    EXPECT_EQ("one\rtwo\rthree", Record(1));                       // and stay as they were until edited
+    Key(kGadgetSelector, Qt::Key_Down);
+    EXPECT_EQ(std::string(32000, 'q'), EditorText(kGadgetEditor));
+    Shortcut(Qt::Key_E, Qt::AltModifier);
+    Type("more");
+    EXPECT_EQ(32000u, EditorText(kGadgetEditor).size());
+}
+
+TEST_F(BadInputTest, QuotesAndShellCharactersReachTheShellAsOneArgument) {
+    const std::string nasty = "a \"b\" 'c' $(touch x) `id` ; | & > < % #";
+    WriteDataFile(g_app.dataPath, {nasty + " http://example.com/$(id)?q='1';x"});
+    s_started.clear();
+    SetShellRecorder(RecordStart);
+    StartProgram();
+    SetEditorSelection(kGadgetEditor, 0, static_cast<int>(nasty.size()));
+    PostWindowEvent(Event{kEventMenu, kWindowMain, kCmdLookupFirst});
+    Pump();
+    ASSERT_EQ(1u, s_started.size());
+    ASSERT_EQ(2u, s_started[0].size());
+    EXPECT_EQ("https://duckduckgo.com/?q=a%20%22b%22%20%27c%27%20%24%28touch%20x%29%20%60id%60%20%3B%20%7C%20%26%20%3E%20"
+              "%3C%20%25%20%23",
+              s_started[0][1]);
+    EXPECT_FALSE(PathExists(folder.path + "x"));
+}
+
+}  // namespace
