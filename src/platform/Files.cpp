@@ -80,7 +80,7 @@ void DisarmFileFaults() {
 
 int FileStepsSeen(FileStep step) { return s_faults.seen[step]; }
 
-bool FaultArmed(FileStep step) { return s_faults.counting && (s_faults.failAt[step] != 0 || s_faults.seen[step] >= 0); }
+bool FaultSeamActive() { return s_faults.counting; }
 
 void SetFileError(const std::string& text) { t_lastError = text; }
 

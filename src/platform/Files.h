@@ -75,9 +75,9 @@ enum FileStep { kStepOpen, kStepRead, kStepWrite, kStepFlush, kStepRename, kStep
 void ArmFileFault(FileStep step, int n, int error, const std::string& path = std::string());
 void DisarmFileFaults();
 int FileStepsSeen(FileStep step);
-// Whether the seam counts or fails the step (the kernel copy then steps aside, so that its
+// Whether the seam counts or fails steps (the kernel copy then steps aside, so that its
 // writes count).
-bool FaultArmed(FileStep step);
+bool FaultSeamActive();
 void SetFileError(const std::string& text);
 
 std::string ExecutablePath();
