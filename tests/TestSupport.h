@@ -2,6 +2,8 @@
 // built from texts, and running real processes.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -13,6 +15,14 @@ struct TestFolder {
 // Creates a fresh folder and points the program folder and every path of g_app into it.
 TestFolder MakeTestFolder();
 void RemoveTestFolder(const TestFolder& folder);
+
+// A test with a fresh program folder of its own.
+class FolderTest : public ::testing::Test {
+protected:
+    void SetUp() override { folder = MakeTestFolder(); }
+    void TearDown() override { RemoveTestFolder(folder); }
+    TestFolder folder;
+};
 
 std::string ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::string& bytes);

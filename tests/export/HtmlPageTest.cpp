@@ -62,12 +62,7 @@ TEST(HtmlPage, ExtensionIsAddedUnlessPresentInAnyCase) {
     EXPECT_EQ(".html", ExportFileName(""));
 }
 
-class ExportFileTest : public ::testing::Test {
-protected:
-    void SetUp() override { folder = MakeTestFolder(); }
-    void TearDown() override { RemoveTestFolder(folder); }
-    TestFolder folder;
-};
+class ExportFileTest : public FolderTest {};
 
 TEST_F(ExportFileTest, RecordsAppearInSelectorOrder) {
     WriteFileBytes(g_app.dataPath, SlotBytes("First\r\none") + SlotBytes("Gone\r\nx", true) +

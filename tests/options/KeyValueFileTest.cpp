@@ -106,14 +106,12 @@ TEST(KeyValueFile, Utf8ModeConvertsToAndFromLatin1) {
     EXPECT_EQ("?", Utf8ToLatin1("\xC1\x81"));  // overlong
 }
 
-class KeyFileOnDisk : public ::testing::Test {
+class KeyFileOnDisk : public FolderTest {
 protected:
     void SetUp() override {
-        folder = MakeTestFolder();
+        FolderTest::SetUp();
         path = folder.path + "test.ini";
     }
-    void TearDown() override { RemoveTestFolder(folder); }
-    TestFolder folder;
     std::string path;
 };
 

@@ -12,12 +12,9 @@ namespace {
 
 const Rect kWorkArea{0, 0, 1280, 800};
 
-class SettingsTest : public ::testing::Test {
+class SettingsTest : public FolderTest {
 protected:
-    void SetUp() override { folder = MakeTestFolder(); }
-    void TearDown() override { RemoveTestFolder(folder); }
     std::string Saved() { return ReadFileBytes(g_app.settingsPath); }
-    TestFolder folder;
 };
 
 TEST_F(SettingsTest, FreshFileHoldsBothGroupsAndAllSixteenKeys) {

@@ -9,12 +9,7 @@
 
 namespace {
 
-class FilesTest : public ::testing::Test {
-protected:
-    void SetUp() override { folder = MakeTestFolder(); }
-    void TearDown() override { RemoveTestFolder(folder); }
-    TestFolder folder;
-};
+class FilesTest : public FolderTest {};
 
 TEST_F(FilesTest, WriterExcludesEveryOtherOpener) {
     std::string path = folder.path + "data";

@@ -11,12 +11,7 @@
 
 namespace {
 
-class CompactTest : public ::testing::Test {
-protected:
-    void SetUp() override { folder = MakeTestFolder(); }
-    void TearDown() override { RemoveTestFolder(folder); }
-    TestFolder folder;
-};
+class CompactTest : public FolderTest {};
 
 TEST_F(CompactTest, DropsMarkedSlotsAndKeepsOrder) {
     WriteFileBytes(g_app.dataPath, SlotBytes("one") + SlotBytes("two", true) + SlotBytes("three"));

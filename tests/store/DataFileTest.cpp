@@ -13,12 +13,7 @@
 
 namespace {
 
-class DataFileTest : public ::testing::Test {
-protected:
-    void SetUp() override { folder = MakeTestFolder(); }
-    void TearDown() override { RemoveTestFolder(folder); }
-    TestFolder folder;
-};
+class DataFileTest : public FolderTest {};
 
 TEST(SlotCoding, NegatesEveryByteAndKeepsLength) {
     unsigned char image[kSlotSize];

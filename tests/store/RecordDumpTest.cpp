@@ -24,14 +24,12 @@ std::string ExpectedDump(const std::vector<std::string>& texts) {
     return out;
 }
 
-class RecordDumpTest : public ::testing::Test {
+class RecordDumpTest : public FolderTest {
 protected:
     void SetUp() override {
-        folder = MakeTestFolder();
+        FolderTest::SetUp();
         dumpPath = folder.path + "record-dump.txt";
     }
-    void TearDown() override { RemoveTestFolder(folder); }
-    TestFolder folder;
     std::string dumpPath;
 };
 
