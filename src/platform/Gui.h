@@ -157,7 +157,6 @@ int EditorZoom(int gadget);
 
 // Keyboard shortcuts and menus
 void AddShortcut(int window, const std::string& keys, int command);
-void RemoveShortcut(int window, int command);
 void SetShortcutEnabled(int window, int command, bool enabled);
 void SetContextMenu(int menu, const std::vector<MenuItem>& items);
 // Shows the menu at a screen position; a chosen item arrives as a menu event of window.

@@ -69,6 +69,8 @@ void ShowWindowMenu(int window) {
 
 JcWindow::JcWindow(int number, QWidget* owner, Qt::WindowFlags flags) : QWidget(owner, flags), number_(number) {
     setAttribute(Qt::WA_DeleteOnClose, false);
+    // Tips show over an inactive window too, as the classic tooltip control does.
+    setAttribute(Qt::WA_AlwaysShowToolTips, true);
     qApp->installEventFilter(this);
 }
 
@@ -325,13 +327,6 @@ void AddShortcut(int window, const std::string& keys, int command) {
     QObject::connect(shortcut, &QShortcut::activated,
                      [window, command] { PostWindowEvent(Event{kEventMenu, window, command}); });
     s_windows[window].shortcuts.emplace(command, shortcut);
-}
-
-void RemoveShortcut(int window, int command) {
-    auto& shortcuts = s_windows[window].shortcuts;
-    auto range = shortcuts.equal_range(command);
-    for (auto it = range.first; it != range.second; ++it) delete it->second.data();
-    shortcuts.erase(range.first, range.second);
 }
 
 void SetShortcutEnabled(int window, int command, bool enabled) {
