@@ -29,7 +29,11 @@ Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 & pids+=($!)
 export DISPLAY=$display HOME=$root/home XDG_RUNTIME_DIR=$root/run
 for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.05; done
 openbox >/dev/null 2>&1 & pids+=($!)
-sleep 0.5
+# The window manager is ready once it announces itself on the root window.
+for _ in $(seq 200); do
+  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+  sleep 0.05
+done
 
 fail() { echo "FAIL: $*"; exit 1; }
 
