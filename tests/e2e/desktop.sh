@@ -41,8 +41,8 @@ start_program() {
   "$root/app/jotcrate" >"$root/out.txt" 2>&1 & app=$!
   pids+=($app)
   window=$(timeout 10 xdotool search --sync --onlyvisible --name '^Jotcrate$' | head -1) || fail "no window"
-  # The records are loaded once the editor shows the first one.
-  sleep 0.5
+  # The load runs beside the window; typing before it ends would meet a read-only editor.
+  sleep 1
   xdotool windowactivate --sync "$window"
 }
 
