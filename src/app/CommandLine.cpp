@@ -1,11 +1,5 @@
 #include "app/CommandLine.h"
 
-#include <string>
+#include "store/RecordText.h"
 
-bool IsDumpSwitch(int argc, const char* const* argv) {
-    if (argc < 2 || !argv[1]) return false;
-    std::string first = argv[1];
-    for (char& c : first)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return first == "-d";
-}
+bool IsDumpSwitch(int argc, const char* const* argv) { return argc >= 2 && argv[1] && SameIgnoringCase(argv[1], "-d"); }

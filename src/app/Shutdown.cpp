@@ -7,26 +7,19 @@
 #include "app/Numbers.h"
 #include "app/StringTable.h"
 #include "options/Settings.h"
-#include "platform/Files.h"
 #include "platform/Gui.h"
 #include "store/Compact.h"
 #include "store/DataFile.h"
 #include "store/Load.h"
 #include "store/Records.h"
 
-namespace {
-
-void Report(StringId what) { ShowNotice(g_app.programTitle, Str(what) + LastFileError()); }
-
-}  // namespace
-
 void CloseMainWindow() {
     HideWindow(kWindowMain);
     WaitForLoadWorker();
     bool hadUnsavedEdit = g_app.loaded && g_app.unsavedEdit;
     if (hadUnsavedEdit) SaveRecord();
-    if (g_app.loaded && g_app.recordsDeleted && !CompactDataFile()) Report(kStrCompactFailed);
-    if (g_app.loadState == kLoadSucceeded && !RefreshBackup(hadUnsavedEdit)) Report(kStrBackupFailed);
+    if (g_app.loaded && g_app.recordsDeleted && !CompactDataFile()) ReportFileFailure(kStrCompactFailed);
+    if (g_app.loadState == kLoadSucceeded && !RefreshBackup(hadUnsavedEdit)) ReportFileFailure(kStrBackupFailed);
     if (g_app.settingsChanged) {
         Rect outer;
         SaveSettings(false, NormalOuterRect(kWindowMain, &outer) ? &outer : nullptr);

@@ -131,10 +131,9 @@ std::string RecordFragment(int position, std::string_view title, std::string_vie
 
 std::string ExportFileName(const std::string& chosen) {
     const std::string& extension = Str(kStrExportExtension);
-    std::string tail = chosen.size() >= extension.size() ? chosen.substr(chosen.size() - extension.size()) : chosen;
-    for (char& c : tail)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return tail == extension ? chosen : chosen + extension;
+    bool present = chosen.size() >= extension.size() &&
+                   SameIgnoringCase(std::string_view(chosen).substr(chosen.size() - extension.size()), extension);
+    return present ? chosen : chosen + extension;
 }
 
 bool WriteExportPage(const std::string& path, const std::vector<SelectorEntry>& entries) {

@@ -3,6 +3,7 @@
 #include "options/KeyValueFile.h"
 
 #include "platform/Files.h"
+#include "store/RecordText.h"
 
 namespace {
 
@@ -10,15 +11,6 @@ const char kByteOrderMark[] = "\xEF\xBB\xBF";
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 bool IsLineEnd(char c) { return c == '\r' || c == '\n'; }
-
-char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool SameName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
-    return true;
-}
 
 KeyLine ParseLine(std::string_view line) {
     std::size_t start = 0;
@@ -62,7 +54,7 @@ const KeyLine* FindKey(const KeyFile& file, const std::string& key) {
     std::string name = InFileForm(file, key);
     std::size_t end = GroupEnd(file);
     for (std::size_t i = static_cast<std::size_t>(file.group + 1); i < end; ++i)
-        if (file.lines[i].kind == kLineKey && SameName(file.lines[i].name, name)) return &file.lines[i];
+        if (file.lines[i].kind == kLineKey && SameIgnoringCase(file.lines[i].name, name)) return &file.lines[i];
     return nullptr;
 }
 
@@ -186,7 +178,7 @@ bool CreateKeyFile(KeyFile* file, const std::string& path) {
 void SelectGroup(KeyFile* file, const std::string& name) {
     std::string inFile = InFileForm(*file, name);
     for (std::size_t i = 0; i < file->lines.size(); ++i) {
-        if (file->lines[i].kind == kLineGroup && SameName(file->lines[i].name, inFile)) {
+        if (file->lines[i].kind == kLineGroup && SameIgnoringCase(file->lines[i].name, inFile)) {
             file->group = static_cast<int>(i);
             file->groupPending = false;
             return;
@@ -226,7 +218,7 @@ void WriteText(KeyFile* file, const std::string& key, const std::string& value) 
     std::size_t end = GroupEnd(*file);
     for (std::size_t i = static_cast<std::size_t>(file->group + 1); i < end; ++i) {
         KeyLine& line = file->lines[i];
-        if (line.kind == kLineKey && SameName(line.name, name)) {
+        if (line.kind == kLineKey && SameIgnoringCase(line.name, name)) {
             line.name = name;
             line.value = text;
             return;

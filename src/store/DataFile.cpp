@@ -48,11 +48,8 @@ bool ReadSlotText(const FileHandle& data, std::int64_t slot, std::string* text) 
     unsigned char head[kFirstRead];
     std::int64_t got = ReadAt(data, slot * kSlotSize, head, kFirstRead);
     if (got < 1) return false;
-    const void* end = std::memchr(head + 1, 0, static_cast<std::size_t>(got) - 1);
-    if (end) {
-        std::size_t n = static_cast<std::size_t>(static_cast<const unsigned char*>(end) - (head + 1));
-        text->assign(reinterpret_cast<const char*>(head + 1), n);
-        NegateBytes(reinterpret_cast<unsigned char*>(text->data()), n);
+    if (std::memchr(head + 1, 0, static_cast<std::size_t>(got) - 1)) {
+        *text = DecodeText(head, static_cast<std::size_t>(got) - 1);
         return true;
     }
     if (!ReadExactlyAt(data, slot * kSlotSize, g_app.slotImage, kSlotSize)) return false;

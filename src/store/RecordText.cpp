@@ -19,6 +19,15 @@ std::string_view Trim(std::string_view s) {
     return s.substr(0, end);
 }
 
+char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool SameIgnoringCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
+    return true;
+}
+
 namespace {
 
 // Length of the sequence that a lead byte starts, or 0 for a byte that cannot start one.

@@ -8,6 +8,10 @@ bool IsInTrimSet(char c);
 std::string_view Trim(std::string_view s);
 std::string_view TrimLeft(std::string_view s);
 
+char LowerAscii(char c);
+// Equal when compared without regard to ASCII letter case.
+bool SameIgnoringCase(std::string_view a, std::string_view b);
+
 bool IsValidUtf8(std::string_view s);
 // Drops a trailing incomplete UTF-8 sequence left by a byte cut. Text that is not UTF-8
 // before that tail (a record written in Windows-1252) is left as it is.

@@ -12,11 +12,7 @@
 #include "store/Load.h"
 #include "store/Titles.h"
 
-namespace {
-
-void Report(StringId what) { ShowNotice(g_app.programTitle, Str(what) + LastFileError()); }
-
-}  // namespace
+void ReportFileFailure(StringId what) { ShowNotice(g_app.programTitle, Str(what) + LastFileError()); }
 
 bool SaveRecord() {
     int position = SelectedEntry(kGadgetSelector);
@@ -30,7 +26,7 @@ bool SaveRecord() {
     std::string title = SaveTitle(text);
     EncodeText(text, g_app.slotImage);
     if (!WriteSlot(slot)) {
-        Report(kStrSaveFailed);
+        ReportFileFailure(kStrSaveFailed);
         return false;
     }
     RemoveSelectorEntry(kGadgetSelector, position);
@@ -45,7 +41,7 @@ void AddRecord() {
     std::int64_t slot = SlotCount();
     EncodeText(Str(kStrNewRecordText), g_app.slotImage);
     if (!WriteSlot(slot)) {
-        Report(kStrAddFailed);
+        ReportFileFailure(kStrAddFailed);
         return;
     }
     InsertSelectorEntry(kGadgetSelector, position, SelectorEntry{Str(kStrNewRecordText), slot});
@@ -64,7 +60,7 @@ void DeleteRecord() {
     }
     int position = SelectedEntry(kGadgetSelector);
     if (!MarkDeleted(SelectorEntryAt(kGadgetSelector, position).slot)) {
-        Report(kStrDeleteFailed);
+        ReportFileFailure(kStrDeleteFailed);
         return;
     }
     RemoveSelectorEntry(kGadgetSelector, position);

@@ -45,15 +45,7 @@ std::string SaveTitle(std::string_view editorText) {
 
 namespace {
 
-bool IsDefaultTitle(const std::string& title) {
-    const std::string& keyword = Str(kStrDefaultKeyword);
-    if (title.size() != keyword.size()) return false;
-    for (std::size_t i = 0; i < title.size(); ++i) {
-        char c = title[i] >= 'A' && title[i] <= 'Z' ? static_cast<char>(title[i] - 'A' + 'a') : title[i];
-        if (c != keyword[i]) return false;
-    }
-    return true;
-}
+bool IsDefaultTitle(const std::string& title) { return SameIgnoringCase(title, Str(kStrDefaultKeyword)); }
 
 }  // namespace
 

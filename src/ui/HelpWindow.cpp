@@ -6,6 +6,7 @@
 #include "app/Numbers.h"
 #include "app/StringTable.h"
 #include "platform/Gui.h"
+#include "store/RecordText.h"
 
 namespace {
 
@@ -16,14 +17,10 @@ const char kManual[] =
 constexpr std::int32_t kHelpBackground = 0xDFFFFF;
 constexpr std::int32_t kHelpText = 0x002335;
 
-char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
 // First occurrence from the second character on, ignoring case.
 std::size_t FindPlaceholder(const std::string& text, const std::string& placeholder) {
     for (std::size_t at = 1; at + placeholder.size() <= text.size(); ++at) {
-        std::size_t i = 0;
-        while (i < placeholder.size() && Lower(text[at + i]) == Lower(placeholder[i])) ++i;
-        if (i == placeholder.size()) return at;
+        if (SameIgnoringCase(std::string_view(text).substr(at, placeholder.size()), placeholder)) return at;
     }
     return std::string::npos;
 }
