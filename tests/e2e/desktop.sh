@@ -42,6 +42,8 @@ start_program() {
   pids+=($app)
   window=$(timeout 10 xdotool search --sync --onlyvisible --name '^Jotcrate$' | head -1) || fail "no window"
   # The load runs beside the window; typing before it ends would meet a read-only editor.
+  # It has done its file work once the data file is there, and shows the records just after.
+  for _ in $(seq 200); do [ -s "$root/app/Jotcrate.jcd" ] && break; sleep 0.05; done
   sleep 1
   xdotool windowactivate --sync "$window"
 }
