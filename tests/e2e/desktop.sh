@@ -6,7 +6,7 @@
 set -euo pipefail
 program=$1
 scenario=$2
-for tool in Xvfb openbox xdotool xdpyinfo xprop; do
+for tool in Xvfb openbox xdotool xprop; do
   command -v "$tool" >/dev/null || { echo "missing $tool (scripts/install-deps --test)"; exit 1; }
 done
 
@@ -15,6 +15,7 @@ mkdir -p "$root/home" "$root/run" "$root/app"
 chmod 700 "$root/run"
 cp "$program" "$root/app/jotcrate"
 pids=()
+fail() { echo "FAIL: $*"; exit 1; }
 cleanup() {
   for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
   wait 2>/dev/null || true
@@ -22,20 +23,19 @@ cleanup() {
 }
 trap cleanup EXIT
 
-for n in $(seq 30 99); do
-  [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || { display=":$n"; break; }
-done
-Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 & pids+=($!)
+# Xvfb picks a free display itself, so runs side by side never share one; without -noreset
+# it resets when its last client leaves, and the next one (the window manager) cannot connect.
+Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp -noreset 3>"$root/display" >/dev/null 2>&1 & pids+=($!)
+for _ in $(seq 200); do [ -s "$root/display" ] && break; sleep 0.05; done
+display=":$(head -1 "$root/display")"
+[ "$display" != ":" ] || fail "Xvfb did not start"
 export DISPLAY=$display HOME=$root/home XDG_RUNTIME_DIR=$root/run
-for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.05; done
 openbox >/dev/null 2>&1 & pids+=($!)
-# The window manager is ready once it announces itself on the root window.
+# The window manager is ready once it lists window activation among what it supports.
 for _ in $(seq 200); do
-  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+  xprop -root _NET_SUPPORTED 2>/dev/null | grep -q _NET_ACTIVE_WINDOW && break
   sleep 0.05
 done
-
-fail() { echo "FAIL: $*"; exit 1; }
 
 start_program() {
   "$root/app/jotcrate" >"$root/out.txt" 2>&1 & app=$!
