@@ -162,7 +162,10 @@ void Export(benchmark::State& state) {
     for (auto _ : state) {
         state.PauseTiming();
         DeleteFile(page);
-        ArmRequesterAnswers({{true, {}, 0, page}});
+        RequesterAnswer save{};
+        save.ok = true;
+        save.path = page;
+        ArmRequesterAnswers({save});
         state.ResumeTiming();
         ExportHtml();
     }
@@ -180,10 +183,13 @@ void Compact(benchmark::State& state) {
     }
 }
 
-void Copy(benchmark::State& state) {
+// The copy alone, or made durable as the compaction must be: the second is the floor that the
+// disk's write speed sets.
+void Copy(benchmark::State& state, bool flushed) {
     std::string copy = s_config.work + "/copy.jcd";
     for (auto _ : state) {
         Spawn({"cp", "--sparse=never", s_config.big + "/Jotcrate.jcd", copy});
+        if (flushed) Spawn({"sync", "--data", copy});
         state.PauseTiming();
         DeleteFile(copy);
         state.ResumeTiming();
@@ -306,7 +312,8 @@ int main(int argc, char** argv) {
     add("Cat", Cat, 3);
     add("Export", Export, 3);
     add("Compact", Compact, 2);
-    add("CpSparseNever", Copy, 2);
+    add("CpSparseNever", [](benchmark::State& s) { Copy(s, false); }, 2);
+    add("CpFlushed", [](benchmark::State& s) { Copy(s, true); }, 2);
     add("SaveFlushed", Save, 20);
 
     // Flags after the data folder (--benchmark_filter=...) go to the benchmark library.
@@ -331,6 +338,7 @@ int main(int argc, char** argv) {
         {"record dump", "Dump", "cat to /dev/null", "Cat", 1.0, "at most 1.0x"},
         {"HTML export", "Export", "cat to /dev/null", "Cat", 1.5, "at most 1.5x"},
         {"compaction, one deleted slot", "Compact", "cp --sparse=never", "CpSparseNever", 1.2, "at most 1.2x"},
+        {"compaction, one deleted slot", "Compact", "the same cp, then sync --data", "CpFlushed", 0, "context"},
     };
     std::printf("\n%s records\n\n", records.c_str());
     std::printf("| Figure | ms | Baseline | ms | Ratio | Target | Met |\n|---|---|---|---|---|---|---|\n");
@@ -339,10 +347,10 @@ int main(int argc, char** argv) {
         double figure = m[row.figureRun], baseline = m[row.baselineRun];
         double ratio = baseline > 0 ? figure / baseline : 0;
         bool ok = ratio <= row.limit;
-        ++targets;
-        met += ok;
+        targets += row.limit > 0;
+        met += row.limit > 0 && ok;
         std::printf("| %s | %.1f | %s | %.1f | %.2fx | %s | %s |\n", row.figure, figure, row.baseline, baseline, ratio,
-                    row.target, ok ? "yes" : "NO");
+                    row.target, row.limit == 0 ? "" : ok ? "yes" : "NO");
     }
     double extraMiB = (memoryFull - memoryNine) / 1024.0;
     bool memoryOk = extraMiB <= 16.0;
