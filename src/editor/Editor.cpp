@@ -14,8 +14,12 @@ void MarkEdited() {
     if (g_app.options.readOnly == 0 && !IsEditorReadOnly(kGadgetEditor)) g_app.unsavedEdit = 1;
 }
 
+// The editing entries are greyed when they would do nothing, as in other editors' menus; the
+// look-ups stay enabled, since without a selection they say why.
 void ShowEditorMenu(int x, int y) {
     if (FindDialogOpen()) return;
+    for (int command : {kCmdSelectAll, kCmdCut, kCmdCopy, kCmdPaste, kCmdUndo, kCmdRedo})
+        EnableMenuItem(kMenuContext, command, EditorCanRun(kGadgetEditor, command));
     RaiseWindow(kWindowMain);
     ShowContextMenu(kWindowMain, kMenuContext, x - 1, y - 1);
 }

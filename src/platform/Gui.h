@@ -71,6 +71,7 @@ using LinkDetector = std::vector<LinkSpan> (*)(std::u16string_view line);
 struct MenuItem {
     int command;  // 0: separator; -1: starts a sub-menu named label; -2: ends it
     std::string label;
+    bool enabled = true;
 };
 
 // Application and events
@@ -147,6 +148,7 @@ void SetEditorSelection(int gadget, int start, int end);
 void EditorSelection(int gadget, int* start, int* end);
 std::string EditorSelectedText(int gadget);
 void EditorCommand(int gadget, int command);  // select all, cut, copy, paste, undo, redo
+bool EditorCanRun(int gadget, int command);   // whether that command would do anything now
 void SetEditorWrap(int gadget, bool wrap);
 void SetEditorFont(int gadget, const std::string& face, int points, int style);
 void SetEditorColours(int gadget, std::int32_t background, std::int32_t text);
@@ -159,6 +161,7 @@ int EditorZoom(int gadget);
 void AddShortcut(int window, const std::string& keys, int command);
 void SetShortcutEnabled(int window, int command, bool enabled);
 void SetContextMenu(int menu, const std::vector<MenuItem>& items);
+void EnableMenuItem(int menu, int command, bool enabled);
 // Shows the menu at a screen position; a chosen item arrives as a menu event of window.
 void ShowContextMenu(int window, int menu, int x, int y);
 void SetWindowMenuTools(int window, const std::vector<MenuItem>& tools);

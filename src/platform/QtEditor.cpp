@@ -134,6 +134,19 @@ void JcEditor::runCommand(int command) {
     }
 }
 
+bool JcEditor::canRun(int command) const {
+    bool selection = textCursor().hasSelection();
+    switch (command) {
+        case kCmdSelectAll: return !document()->isEmpty();
+        case kCmdCut: return selection && !isReadOnly();
+        case kCmdCopy: return selection;
+        case kCmdPaste: return canPaste();
+        case kCmdUndo: return !isReadOnly() && document()->isUndoAvailable();
+        case kCmdRedo: return !isReadOnly() && document()->isRedoAvailable();
+    }
+    return false;
+}
+
 void JcEditor::keyPressEvent(QKeyEvent* event) {
     if (ProducesCharacter(event)) tell(kInputCharacter);
     QString inserted = InsertedBy(event);
@@ -302,6 +315,11 @@ std::string EditorSelectedText(int gadget) {
 
 void EditorCommand(int gadget, int command) {
     if (JcEditor* editor = Editor(gadget)) editor->runCommand(command);
+}
+
+bool EditorCanRun(int gadget, int command) {
+    JcEditor* editor = Editor(gadget);
+    return editor && editor->canRun(command);
 }
 
 void SetEditorWrap(int gadget, bool wrap) {

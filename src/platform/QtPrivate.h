@@ -54,6 +54,7 @@ public:
     bool setZoom(int percent);
     int zoom() const { return zoom_; }
     void runCommand(int command);
+    bool canRun(int command) const;
     LinkDetector linkDetector() const { return detector_; }
 
 protected:

@@ -337,6 +337,11 @@ void SetShortcutEnabled(int window, int command, bool enabled) {
 
 void SetContextMenu(int menu, const std::vector<MenuItem>& items) { s_menus[menu] = items; }
 
+void EnableMenuItem(int menu, int command, bool enabled) {
+    for (MenuItem& item : s_menus[menu])
+        if (item.command == command) item.enabled = enabled;
+}
+
 void ShowContextMenu(int window, int menu, int x, int y) {
     QMenu top(Window(window));
     QMenu* current = &top;
@@ -349,7 +354,9 @@ void ShowContextMenu(int window, int menu, int x, int y) {
         } else if (item.command == -2) {
             current = &top;
         } else {
-            commands[current->addAction(ToQString(item.label))] = item.command;
+            QAction* action = current->addAction(ToQString(item.label));
+            action->setEnabled(item.enabled);
+            commands[action] = item.command;
         }
     }
     QAction* chosen = top.exec(QPoint(x, y));

@@ -1,11 +1,15 @@
-// The editor as the user meets it: what marks a record edited, CTRL+wheel zoom and its
-// persistence, the 32,000-byte limit, link clicks and wrapping.
+// The editor as the user meets it: what marks a record edited, the context menu, CTRL+wheel
+// zoom and its persistence, the 32,000-byte limit, link clicks and wrapping.
+#include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QTest>
 #include <QScrollBar>
+#include <QTimer>
 #include <QWheelEvent>
+#include <map>
 
 #include "app/AppState.h"
 #include "app/Numbers.h"
@@ -37,7 +41,51 @@ protected:
         QTest::mouseClick(editor->viewport(), Qt::LeftButton, Qt::NoModifier, rect.center() + QPoint(3, 0));
         Pump();
     }
+    // Right-clicks the editor and reads which entries of the menu that opens are enabled.
+    std::map<std::string, bool> MenuEntries() {
+        std::map<std::string, bool> entries;
+        QTimer::singleShot(0, [&entries] {
+            QMenu* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            if (!menu) return;
+            for (QAction* action : menu->actions())
+                if (!action->isSeparator()) entries[action->text().remove(QChar('&')).toStdString()] = action->isEnabled();
+            menu->close();
+        });
+        QWidget* viewport = static_cast<QPlainTextEdit*>(Widget(kGadgetEditor))->viewport();
+        QTest::mousePress(viewport, Qt::RightButton, Qt::NoModifier, QPoint(20, 10));
+        QTest::mouseRelease(viewport, Qt::RightButton, Qt::NoModifier, QPoint(20, 10));
+        Pump();
+        return entries;
+    }
 };
+
+TEST_F(EditorTest, ContextMenuGreysWhatWouldDoNothing) {
+    StartProgram();
+    QApplication::clipboard()->setText("pasted");
+    std::map<std::string, bool> menu = MenuEntries();
+    ASSERT_FALSE(menu.empty());
+    EXPECT_TRUE(menu["Select All"]);
+    EXPECT_TRUE(menu["Paste"]);
+    EXPECT_FALSE(menu["Copy"]);   // no selection
+    EXPECT_FALSE(menu["Cut"]);
+    EXPECT_FALSE(menu["Undo"]);  // a loaded record has nothing to undo
+    EXPECT_FALSE(menu["Redo"]);
+    EXPECT_TRUE(menu["Find..."]);
+
+    Type("x");
+    SetEditorSelection(kGadgetEditor, 0, 3);
+    menu = MenuEntries();
+    EXPECT_TRUE(menu["Copy"]);
+    EXPECT_TRUE(menu["Cut"]);
+    EXPECT_TRUE(menu["Undo"]);
+
+    SetEditorReadOnly(kGadgetEditor, true);
+    menu = MenuEntries();
+    EXPECT_TRUE(menu["Copy"]);
+    EXPECT_FALSE(menu["Cut"]);
+    EXPECT_FALSE(menu["Paste"]);
+    EXPECT_FALSE(menu["Undo"]);
+}
 
 TEST_F(EditorTest, EditingKeysMarkTheRecordEvenWithoutAChange) {
     StartProgram();
