@@ -11,24 +11,29 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <atomic>
+#include <mutex>
 #include <vector>
 
 namespace {
 
 thread_local std::string t_lastError;
 
+// Armed by tests while the program's own threads may be doing file work, so everything but the
+// fast "is anything armed" check is read and written under the lock.
 struct FaultPlan {
-    std::atomic<bool> counting;
+    std::atomic<bool> counting{false};
+    std::mutex lock;
     std::string path;  // when set, only calls on this file count
-    std::atomic<int> seen[kFileSteps];
-    std::atomic<int> failAt[kFileSteps];
-    std::atomic<int> error[kFileSteps];
+    int seen[kFileSteps] = {};
+    int failAt[kFileSteps] = {};
+    int error[kFileSteps] = {};
 };
 FaultPlan s_faults;
 
 // The seam for tests: whether this call of a step is the one armed to fail.
 bool Injected(FileStep step, const std::string& path) {
-    if (!s_faults.counting.load(std::memory_order_relaxed)) return false;
+    if (!s_faults.counting.load(std::memory_order_acquire)) return false;
+    std::lock_guard<std::mutex> hold(s_faults.lock);
     if (!s_faults.path.empty() && path != s_faults.path) return false;
     int call = ++s_faults.seen[step];
     if (s_faults.failAt[step] == 0 || call != s_faults.failAt[step]) return false;
@@ -66,21 +71,27 @@ bool FlushFolderOf(const std::string& path) {
 const std::string& LastFileError() { return t_lastError; }
 
 void ArmFileFault(FileStep step, int n, int error, const std::string& path) {
+    std::lock_guard<std::mutex> hold(s_faults.lock);
     s_faults.path = path;
-    s_faults.counting = true;
     s_faults.seen[step] = 0;
     s_faults.failAt[step] = n;
     s_faults.error[step] = error;
+    s_faults.counting.store(true, std::memory_order_release);
 }
 
 void DisarmFileFaults() {
-    for (int step = 0; step < kFileSteps; ++step) ArmFileFault(static_cast<FileStep>(step), 0, 0, std::string());
-    s_faults.counting = false;
+    std::lock_guard<std::mutex> hold(s_faults.lock);
+    s_faults.counting.store(false, std::memory_order_release);
+    s_faults.path.clear();
+    for (int step = 0; step < kFileSteps; ++step) s_faults.seen[step] = s_faults.failAt[step] = s_faults.error[step] = 0;
 }
 
-int FileStepsSeen(FileStep step) { return s_faults.seen[step]; }
+int FileStepsSeen(FileStep step) {
+    std::lock_guard<std::mutex> hold(s_faults.lock);
+    return s_faults.seen[step];
+}
 
-bool FaultSeamActive() { return s_faults.counting; }
+bool FaultSeamActive() { return s_faults.counting.load(std::memory_order_acquire); }
 
 void SetFileError(const std::string& text) { t_lastError = text; }
 
