@@ -75,7 +75,6 @@ struct MenuItem {
 };
 
 // Application and events
-bool HasDisplay();
 bool StartGui(int argc, char** argv);
 Event WaitWindowEvent();
 bool PollWindowEvent(Event* event);
@@ -85,7 +84,6 @@ void PostWakeEvent();
 // From any thread: runs step on the UI thread, in the order of the calls; on the UI thread
 // it runs at once.
 void RunOnUiThread(std::function<void()> step);
-bool IsUiThread();
 
 // Windows. OpenWindow takes the outer position and the client size; the window stays hidden
 // until shown or placed.

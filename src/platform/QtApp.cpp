@@ -47,11 +47,13 @@ bool TakeArmedAnswer(const std::string& text, bool* answer) {
     return true;
 }
 
+bool HasDisplay() { return IsSet("DISPLAY") || IsSet("WAYLAND_DISPLAY") || IsSet("QT_QPA_PLATFORM"); }
+
+bool IsUiThread() { return QCoreApplication::instance() && QThread::currentThread() == qApp->thread(); }
+
 }  // namespace
 
 Rect ToRect(const QRect& r) { return Rect{r.x(), r.y(), r.width(), r.height()}; }
-
-bool HasDisplay() { return IsSet("DISPLAY") || IsSet("WAYLAND_DISPLAY") || IsSet("QT_QPA_PLATFORM"); }
 
 bool StartGui(int argc, char** argv) {
     static int s_argc = argc;
@@ -78,8 +80,6 @@ void PostWindowEvent(Event event) { s_events.push_back(event); }
 void PostWakeEvent() {
     RunOnUiThread([] { PostWindowEvent(Event{kEventNone, 0, 0}); });
 }
-
-bool IsUiThread() { return QCoreApplication::instance() && QThread::currentThread() == qApp->thread(); }
 
 void RunOnUiThread(std::function<void()> step) {
     if (IsUiThread()) {

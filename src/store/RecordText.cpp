@@ -19,7 +19,11 @@ std::string_view Trim(std::string_view s) {
     return s.substr(0, end);
 }
 
+namespace {
+
 char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+}  // namespace
 
 bool SameIgnoringCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;

@@ -8,7 +8,6 @@ bool IsInTrimSet(char c);
 std::string_view Trim(std::string_view s);
 std::string_view TrimLeft(std::string_view s);
 
-char LowerAscii(char c);
 // Equal when compared without regard to ASCII letter case.
 bool SameIgnoringCase(std::string_view a, std::string_view b);
 

@@ -47,10 +47,6 @@ namespace {
 
 bool IsDefaultTitle(const std::string& title) { return SameIgnoringCase(title, Str(kStrDefaultKeyword)); }
 
-}  // namespace
-
-namespace {
-
 // Lists slots [first, last) of an open data file into entries; the position of the first
 // "Default" among them, or -1.
 void ListRange(const FileHandle& data, std::int64_t first, std::int64_t last, std::vector<SelectorEntry>* entries,
