@@ -35,6 +35,8 @@ void ResetAppState() {
     g_app.loadState = kLoadRunning;
     g_app.loaded = false;
     g_app.shownRecordUnreadable = false;
+    g_app.shownPosition = -1;
+    g_app.fullTipShown = false;
     g_app.searchTerm.clear();
     g_app.programTitle = Str(kStrProgramTitle);
     g_app.programFolder.clear();

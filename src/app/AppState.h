@@ -47,6 +47,8 @@ struct AppState {
     std::atomic<std::uint8_t> loadState;  // kLoadRunning, kLoadSucceeded or kLoadFailed
     bool loaded;                          // UI thread: the records are listed and shown
     bool shownRecordUnreadable;           // the editor's record failed to read: never saved over
+    int shownPosition;                    // the selector entry whose record the editor holds, or -1
+    bool fullTipShown;                    // the record-full tip goes up once a run
     std::string searchTerm;
     std::string programTitle;
     std::string programFolder;

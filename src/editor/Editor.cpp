@@ -4,6 +4,7 @@
 
 #include "app/AppState.h"
 #include "app/Numbers.h"
+#include "app/StringTable.h"
 #include "editor/Links.h"
 #include "store/RecordText.h"
 
@@ -22,6 +23,14 @@ void ShowEditorMenu(int x, int y) {
         EnableMenuItem(kMenuContext, command, EditorCanRun(kGadgetEditor, command));
     RaiseWindow(kWindowMain);
     ShowContextMenu(kWindowMain, kMenuContext, x - 1, y - 1);
+}
+
+// Refused input is noticed: a beep each time, and the first time in a run a word of why.
+void NoteRecordFull() {
+    Beep();
+    if (g_app.fullTipShown) return;
+    g_app.fullTipShown = true;
+    ShowEditorTip(kGadgetEditor, Str(kStrRecordFull));
 }
 
 void NoteZoom() {
@@ -46,6 +55,9 @@ void EditorProcedure(const EditorInput& input) {
             break;
         case kInputZoomed:
             NoteZoom();
+            break;
+        case kInputRefused:
+            NoteRecordFull();
             break;
     }
 }

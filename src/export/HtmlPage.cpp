@@ -7,6 +7,7 @@
 #include "platform/Files.h"
 #include "store/DataFile.h"
 #include "store/RecordText.h"
+#include "store/TextCoding.h"
 
 namespace {
 
@@ -153,6 +154,8 @@ bool WriteExportPage(const std::string& path, const std::vector<SelectorEntry>& 
     for (std::size_t i = 0; read && i < entries.size(); ++i) {
         read = ReadSlotText(data, entries[i].slot, &text);
         if (!read) break;
+        // Titles are UTF-8, so the body is too: the title is found in it, and the page is one text.
+        if (RecordEncoding(text) == kEncodingWindows1252) text = RecordBytesToUtf8(text, kEncodingWindows1252);
         AppendFragment(&out, static_cast<int>(i), entries[i].title, BodyOf(Trim(text), entries[i].title));
         if (out.size() >= kChunk) {
             WriteChunk(writer, std::move(out));

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/AppState.h"
+#include "store/TextCoding.h"
 
 enum EventKind { kEventNone, kEventGadget, kEventMenu, kEventClose, kEventSize };
 
@@ -24,9 +25,8 @@ struct Event {
 // window's message callback at once.
 enum MessageKind {
     kMessageLinkReleased,    // text: the link
-    kMessageSelectorChanged,
+    kMessageSelectorChanged,  // by the user, whatever the route: list, key, wheel, letters
     kMessageSelectorDropping,
-    kMessageSelectorStepping,  // the selection is about to change from the keyboard or wheel
     kMessageSelectorClosed,
     kMessageEditorFocused,
     kMessageMovingOrSizing,
@@ -41,8 +41,9 @@ struct Message {
 };
 
 // What reaches the editor procedure before the editor acts on it.
+// kInputRefused: input that the record cannot hold was turned away, whole or in part.
 enum EditorInputKind { kInputCharacter, kInputCut, kInputPaste, kInputUndo, kInputRedo, kInputChanged,
-                       kInputRightButton, kInputZoomed };
+                       kInputRightButton, kInputZoomed, kInputRefused };
 
 struct EditorInput {
     EditorInputKind kind;
@@ -133,18 +134,27 @@ void RemoveSelectorEntry(int gadget, int position);
 int SelectorCount(int gadget);
 int SelectedEntry(int gadget);
 void SelectEntry(int gadget, int position);
+void SetSelectorTitle(int gadget, int position, const std::string& title);
 SelectorEntry SelectorEntryAt(int gadget, int position);
 
 // Editor
 void SetEditorProcedure(int gadget, void (*procedure)(const EditorInput&));
-void SetEditorText(int gadget, const std::string& bytes);  // never reported as an edit
-std::string EditorText(int gadget);
+// Record bytes in, UTF-8 or Windows-1252; never reported as an edit. Everything that enters
+// the editor later (typing, paste, drop, input methods) is refused beyond what a save can
+// store in 32,000 bytes, counted by EncodeRecordText in the encoding the text was set in.
+void SetEditorText(int gadget, const std::string& bytes);
+// The bytes a save writes, uncut, and their encoding.
+std::string EditorText(int gadget, TextEncoding* encoding = nullptr);
+// Whether the text differs from what SetEditorText put there.
+bool IsEditorTextChanged(int gadget);
+// A short note at the editor's caret.
+void ShowEditorTip(int gadget, const std::string& text);
 void SetEditorReadOnly(int gadget, bool readOnly);
 bool IsEditorReadOnly(int gadget);
 // Character positions, counted as the editor counts them; -1, -1 removes the selection.
 void SetEditorSelection(int gadget, int start, int end);
 void EditorSelection(int gadget, int* start, int* end);
-std::string EditorSelectedText(int gadget);
+std::string EditorSelectedText(int gadget);  // UTF-8, line breaks CR LF
 void EditorCommand(int gadget, int command);  // select all, cut, copy, paste, undo, redo
 bool EditorCanRun(int gadget, int command);   // whether that command would do anything now
 void SetEditorWrap(int gadget, bool wrap);
@@ -192,6 +202,8 @@ std::string FindDialogTerm();
 // Searches the editor's text from a character position; the match's start and length, or -1.
 int FindInEditor(int gadget, const std::string& term, int from, int flags, int* length);
 
+void Beep();
+
 // Message boxes: notices have no owner; questions are owned by a window, No preselected.
 void ShowNotice(const std::string& caption, const std::string& text);
 bool AskYesNo(int owner, const std::string& caption, const std::string& text);
@@ -206,6 +218,7 @@ void SetUnattended(bool unattended);
 void ArmMessageBoxAnswers(const std::vector<bool>& answers);
 const std::vector<std::string>& MessageBoxTexts();
 void ClearMessageBoxTexts();
+int BeepsSoFar();
 void SetShellRecorder(void (*recorder)(const std::vector<std::string>& argv));
 // For tests: answers for the next requesters (ok false: cancelled), and the last presets.
 struct RequesterAnswer {

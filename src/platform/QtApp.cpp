@@ -20,6 +20,7 @@ bool s_unattended = false;
 std::vector<bool> s_armedAnswers;
 std::vector<std::string> s_boxTexts;
 void (*s_shellRecorder)(const std::vector<std::string>&) = nullptr;
+int s_beeps = 0;
 
 bool IsSet(const char* name) {
     const char* value = std::getenv(name);
@@ -130,8 +131,13 @@ bool StartProgram(const std::vector<std::string>& argv, const std::string& folde
 
 void OpenWithShell(const std::string& target) { StartProgram({"xdg-open", target}, std::string()); }
 
+void Beep() {
+    ++s_beeps;
+    if (!s_unattended) QApplication::beep();
+}
 
 void SetUnattended(bool unattended) { s_unattended = unattended; }
+int BeepsSoFar() { return s_beeps; }
 void ArmMessageBoxAnswers(const std::vector<bool>& answers) { s_armedAnswers = answers; }
 const std::vector<std::string>& MessageBoxTexts() { return s_boxTexts; }
 void ClearMessageBoxTexts() { s_boxTexts.clear(); }

@@ -1,24 +1,22 @@
 // The editor: a plain-text edit that tells the editor procedure about typing, cutting,
 // pasting, undo, redo, the right button and CTRL+wheel before acting; zooms by scaling its
-// font; shows links found by the program's detector; and refuses text beyond 32,000 bytes.
+// font; shows links found by the program's detector; and refuses, by every route, text that
+// a save could not store in 32,000 bytes.
 #include <QAbstractTextDocumentLayout>
 #include <QMimeData>
 #include <QScrollBar>
 #include <QSyntaxHighlighter>
 #include <QTextBlock>
+#include <QToolTip>
 
 #include "platform/QtPrivate.h"
 
 namespace {
 
-constexpr int kStoredLimit = 32000;
+constexpr std::size_t kStoredLimit = 32000;
 constexpr int kZoomStep = 10;
 constexpr int kZoomMin = 10;
 constexpr int kZoomMax = 500;
-
-std::u16string_view View(const QString& text) {
-    return std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()), static_cast<std::size_t>(text.size()));
-}
 
 class LinkHighlighter : public QSyntaxHighlighter {
 public:
@@ -37,29 +35,34 @@ private:
     QTextCharFormat format_;
 };
 
+bool IsEnter(const QKeyEvent* event) { return event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter; }
+
 // Whether a key press is one that produces a character in a classic edit control: printable
 // text, RETURN, TAB, BACKSPACE, ESC, and the control characters of CTRL+letter.
 bool ProducesCharacter(const QKeyEvent* event) {
     if (!event->text().isEmpty()) return true;
     int key = event->key();
-    if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Tab || key == Qt::Key_Backspace ||
-        key == Qt::Key_Escape)
-        return true;
+    if (IsEnter(event) || key == Qt::Key_Tab || key == Qt::Key_Backspace || key == Qt::Key_Escape) return true;
     Qt::KeyboardModifiers modifiers = event->modifiers();
     return (modifiers & Qt::ControlModifier) && !(modifiers & Qt::AltModifier) && key >= Qt::Key_A && key <= Qt::Key_Z;
 }
 
-// The text a key press inserts, or empty.
-QString InsertedBy(const QKeyEvent* event) {
-    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) return QStringLiteral("\n");
+// The text a key press inserts, or empty: the test of the toolkit's own text input, so
+// that every key it types passes the byte limit first.
+QString TypedText(const QKeyEvent* event) {
+    if (IsEnter(event)) return QStringLiteral("\n");
     QString text = event->text();
-    if (text.isEmpty() || (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) return QString();
-    for (QChar c : text)
-        if (!c.isPrint() && c != QChar('\t')) return QString();
-    return text;
+    if (text.isEmpty()) return QString();
+    QChar c = text.at(0);
+    if (c.category() == QChar::Other_Format) return text;
+    Qt::KeyboardModifiers modifiers = event->modifiers();
+    if (modifiers == Qt::ControlModifier || modifiers == (Qt::ShiftModifier | Qt::ControlModifier)) return QString();
+    bool typed = c.isPrint() || c.category() == QChar::Other_PrivateUse || c == QChar('\t') ||
+                 (c.isHighSurrogate() && text.size() > 1 && text.at(1).isLowSurrogate());
+    return typed ? text : QString();
 }
 
-int StoredSize(const QString& text) { return static_cast<int>(QStringToRecord(text).size()); }
+QString Cleaned(const QString& text) { return FromView(CleanEditorText(View(text))); }
 
 }  // namespace
 
@@ -85,9 +88,15 @@ void JcEditor::tell(EditorInputKind kind, int x, int y) {
 }
 
 void JcEditor::setRecordText(const std::string& bytes) {
+    encoding_ = RecordEncoding(bytes);
     settingText_ = true;
-    setPlainText(RecordToQString(bytes));
+    setPlainText(FromView(DecodeRecordText(bytes)));
+    document()->setModified(false);
     settingText_ = false;
+}
+
+TextEncoding JcEditor::storedText(std::string* bytes) const {
+    return EncodeRecordText(View(document()->toRawText()), encoding_, bytes);
 }
 
 void JcEditor::setBaseFont(const QFont& font) {
@@ -149,41 +158,90 @@ bool JcEditor::canRun(int command) const {
 
 void JcEditor::keyPressEvent(QKeyEvent* event) {
     if (ProducesCharacter(event)) tell(kInputCharacter);
-    QString inserted = InsertedBy(event);
-    if (!inserted.isEmpty() && !isReadOnly() && fitting(inserted).size() < inserted.size()) {
-        event->accept();
+    // SHIFT+ENTER makes the same line break as ENTER; the line separator that the editor
+    // would put there is no line of a record.
+    if (IsEnter(event) && (event->modifiers() & Qt::ShiftModifier)) {
+        QKeyEvent plain(event->type(), event->key(), event->modifiers() & ~Qt::ShiftModifier, event->text(),
+                        event->isAutoRepeat(), event->count());
+        typeKey(&plain);
+        event->setAccepted(plain.isAccepted());
         return;
+    }
+    typeKey(event);
+}
+
+void JcEditor::typeKey(QKeyEvent* event) {
+    QString typed = TypedText(event);
+    if (!typed.isEmpty() && !isReadOnly()) {
+        QString clean = Cleaned(typed);
+        if (fitting(clean).size() < clean.size()) {
+            tell(kInputRefused);
+            event->accept();
+            return;
+        }
+        if (clean != typed) {
+            textCursor().insertText(clean);
+            ensureCursorVisible();
+            event->accept();
+            return;
+        }
     }
     QPlainTextEdit::keyPressEvent(event);
 }
 
-// What of an insertion fits beside the text that stays, cut so that no character and no
-// line break is split.
+// What of an insertion fits beside the text that stays, counted as a save would store the
+// result; cut so that no character is split.
 QString JcEditor::fitting(const QString& insertion) const {
-    QString kept = toPlainText();
+    QString text = document()->toRawText();
     QTextCursor cursor = textCursor();
-    kept.remove(cursor.selectionStart(), cursor.selectionEnd() - cursor.selectionStart());
-    int room = kStoredLimit - StoredSize(kept);
-    if (StoredSize(insertion) <= room) return insertion;
-    int low = 0, high = static_cast<int>(insertion.size());
+    std::u16string_view all = View(text), inserted = View(insertion);
+    std::u16string_view before = all.substr(0, static_cast<std::size_t>(cursor.selectionStart()));
+    std::u16string_view after = all.substr(static_cast<std::size_t>(cursor.selectionEnd()));
+    std::u16string candidate;
+    auto fits = [&](std::size_t n) {
+        candidate.assign(before).append(inserted.substr(0, n)).append(after);
+        return StoredSize(candidate, encoding_) <= kStoredLimit;
+    };
+    if (fits(inserted.size())) return insertion;
+    std::size_t low = 0, high = inserted.size();
     while (low < high) {
-        int middle = (low + high + 1) / 2;
-        if (StoredSize(insertion.left(middle)) <= room) low = middle;
+        std::size_t middle = (low + high + 1) / 2;
+        if (fits(middle)) low = middle;
         else high = middle - 1;
     }
-    if (low > 0 && insertion[low - 1].isHighSurrogate()) --low;
-    return insertion.left(low);
+    if (low > 0 && insertion[static_cast<qsizetype>(low) - 1].isHighSurrogate()) --low;
+    return insertion.left(static_cast<qsizetype>(low));
 }
 
-bool JcEditor::canInsertFromMimeData(const QMimeData* source) const { return source->hasText(); }
+// Paste, drops and the middle button all arrive here.
+bool JcEditor::canInsertFromMimeData(const QMimeData* source) const { return source->hasText() && !isReadOnly(); }
 
 void JcEditor::insertFromMimeData(const QMimeData* source) {
-    if (!source->hasText()) return;
-    QString text = source->text();
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    text.replace(QChar('\r'), QChar('\n'));
-    textCursor().insertText(fitting(text));
+    if (!source->hasText() || isReadOnly()) return;
+    QString text = Cleaned(source->text());
+    QString fitted = fitting(text);
+    if (fitted.size() < text.size()) tell(kInputRefused);
+    if (fitted.isEmpty()) return;
+    textCursor().insertText(fitted);
     ensureCursorVisible();
+}
+
+void JcEditor::inputMethodEvent(QInputMethodEvent* event) {
+    if (isReadOnly()) {
+        event->accept();
+        return;
+    }
+    QString commit = event->commitString();
+    QString fitted = commit.isEmpty() ? commit : fitting(Cleaned(commit));
+    if (fitted == commit) {
+        QPlainTextEdit::inputMethodEvent(event);
+        return;
+    }
+    if (fitted.size() < Cleaned(commit).size()) tell(kInputRefused);
+    QInputMethodEvent changed(event->preeditString(), event->attributes());
+    changed.setCommitString(fitted, event->replacementStart(), event->replacementLength());
+    QPlainTextEdit::inputMethodEvent(&changed);
+    event->setAccepted(changed.isAccepted());
 }
 
 void JcEditor::mousePressEvent(QMouseEvent* event) {
@@ -273,9 +331,24 @@ void SetEditorText(int gadget, const std::string& bytes) {
     if (JcEditor* editor = Editor(gadget)) editor->setRecordText(bytes);
 }
 
-std::string EditorText(int gadget) {
+std::string EditorText(int gadget, TextEncoding* encoding) {
     JcEditor* editor = Editor(gadget);
-    return editor ? QStringToRecord(editor->document()->toRawText()) : std::string();
+    std::string bytes;
+    TextEncoding written = editor ? editor->storedText(&bytes) : kEncodingUtf8;
+    if (encoding) *encoding = written;
+    return bytes;
+}
+
+bool IsEditorTextChanged(int gadget) {
+    JcEditor* editor = Editor(gadget);
+    return editor && editor->document()->isModified();
+}
+
+void ShowEditorTip(int gadget, const std::string& text) {
+    JcEditor* editor = Editor(gadget);
+    if (!editor) return;
+    QPoint at = editor->viewport()->mapToGlobal(editor->cursorRect().bottomLeft());
+    QToolTip::showText(at, ToQString(text), editor);
 }
 
 void SetEditorReadOnly(int gadget, bool readOnly) {
@@ -310,7 +383,9 @@ void EditorSelection(int gadget, int* start, int* end) {
 
 std::string EditorSelectedText(int gadget) {
     JcEditor* editor = Editor(gadget);
-    return editor ? QStringToRecord(editor->textCursor().selectedText()) : std::string();
+    std::string bytes;
+    if (editor) EncodeRecordText(View(editor->textCursor().selectedText()), kEncodingUtf8, &bytes);
+    return bytes;
 }
 
 void EditorCommand(int gadget, int command) {

@@ -101,7 +101,7 @@ QPointer<FindDialog> s_dialog;
 
 void OpenFindDialog(const std::string& term) {
     if (!s_dialog) s_dialog = new FindDialog(WindowWidget(kWindowMain));
-    s_dialog->setTerm(RecordToQString(term));
+    s_dialog->setTerm(ToQString(term));
     s_dialog->show();
     s_dialog->raise();
     s_dialog->activateWindow();
@@ -113,7 +113,7 @@ std::string FindDialogTerm() { return s_dialog ? ToUtf8(s_dialog->term()) : std:
 
 int FindInEditor(int gadget, const std::string& term, int from, int flags, int* length) {
     QPlainTextEdit* editor = dynamic_cast<QPlainTextEdit*>(GadgetWidget(gadget));
-    QString needle = RecordToQString(term);
+    QString needle = ToQString(term);
     if (!editor || needle.isEmpty()) return -1;
     QTextDocument::FindFlags options;
     if (!(flags & kFindDown)) options |= QTextDocument::FindBackward;

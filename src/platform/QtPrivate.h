@@ -50,6 +50,7 @@ public:
     JcEditor(int window, int gadget, QWidget* parent, LinkDetector detector);
     void setProcedure(void (*procedure)(const EditorInput&)) { procedure_ = procedure; }
     void setRecordText(const std::string& bytes);
+    TextEncoding storedText(std::string* bytes) const;
     void setBaseFont(const QFont& font);
     bool setZoom(int percent);
     int zoom() const { return zoom_; }
@@ -66,8 +67,10 @@ protected:
     void focusInEvent(QFocusEvent* event) override;
     void insertFromMimeData(const QMimeData* source) override;
     bool canInsertFromMimeData(const QMimeData* source) const override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
 
 private:
+    void typeKey(QKeyEvent* event);
     void tell(EditorInputKind kind, int x = 0, int y = 0);
     QString linkAt(const QPoint& position) const;
     QString fitting(const QString& insertion) const;
@@ -76,6 +79,7 @@ private:
     void (*procedure_)(const EditorInput&) = nullptr;
     bool settingText_ = false;
     int revision_ = 0;
+    TextEncoding encoding_ = kEncodingUtf8;  // of the text as it was set
     QFont baseFont_;
     int zoom_ = 100;
 };
@@ -85,10 +89,6 @@ public:
     JcSelector(int window, QWidget* parent);
     void showPopup() override;
     void hidePopup() override;
-
-protected:
-    void keyPressEvent(QKeyEvent* event) override;
-    void wheelEvent(QWheelEvent* event) override;
 
 private:
     int window_;

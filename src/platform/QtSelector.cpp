@@ -1,6 +1,6 @@
 // The record selector: a drop-down list over a model of titles and slot indexes, with
 // uniform item sizes so that 32,767 entries drop down at once. It reports the drop-down
-// before it happens and keyboard or wheel steps before the selection moves.
+// before it happens, and every change of the selection by the user, by any route.
 #include <QAbstractListModel>
 #include <QKeyEvent>
 #include <QListView>
@@ -33,6 +33,11 @@ public:
         slotIndexes.insert(slotIndexes.begin() + position, entry.slot);
         endInsertRows();
     }
+    void setTitle(int position, const std::string& title) {
+        titles[static_cast<std::size_t>(position)] = title;
+        QModelIndex at = index(position);
+        emit dataChanged(at, at, {Qt::DisplayRole});
+    }
     void remove(int position) {
         beginRemoveRows(QModelIndex(), position, position);
         titles.erase(titles.begin() + position);
@@ -45,13 +50,14 @@ public:
         slotIndexes.clear();
         endResetModel();
     }
-    std::vector<std::string> titles;  // record bytes, shown converted
+    std::vector<std::string> titles;  // UTF-8
     std::vector<std::int64_t> slotIndexes;
 
 private:
     // A title is one line: any line end left in it shows as a blank.
-    static QString Title(const std::string& bytes) {
-        QString title = RecordToQString(bytes);
+    static QString Title(const std::string& utf8) {
+        QString title = ToQString(utf8);
+        title.replace(QChar('\r'), QChar(' '));
         title.replace(QChar('\n'), QChar(' '));
         return title;
     }
@@ -85,28 +91,6 @@ void JcSelector::hidePopup() {
     SendMessage(window_, Message{kMessageSelectorClosed, 0, std::string()});
 }
 
-void JcSelector::keyPressEvent(QKeyEvent* event) {
-    switch (event->key()) {
-        case Qt::Key_Up:
-        case Qt::Key_Down:
-        case Qt::Key_PageUp:
-        case Qt::Key_PageDown:
-        case Qt::Key_Home:
-        case Qt::Key_End:
-            if (!(event->modifiers() & Qt::AltModifier))
-                SendMessage(window_, Message{kMessageSelectorStepping, 0, std::string()});
-            break;
-        default:
-            if (!event->text().isEmpty() && event->text()[0].isPrint())
-                SendMessage(window_, Message{kMessageSelectorStepping, 0, std::string()});
-    }
-    QComboBox::keyPressEvent(event);
-}
-
-void JcSelector::wheelEvent(QWheelEvent* event) {
-    SendMessage(window_, Message{kMessageSelectorStepping, 0, std::string()});
-    QComboBox::wheelEvent(event);
-}
 
 namespace {
 
@@ -156,6 +140,11 @@ int SelectedEntry(int gadget) {
 
 void SelectEntry(int gadget, int position) {
     if (JcSelector* selector = Selector(gadget)) selector->setCurrentIndex(position);
+}
+
+void SetSelectorTitle(int gadget, int position, const std::string& title) {
+    JcSelector* selector = Selector(gadget);
+    if (selector && position >= 0 && position < selector->count()) ModelOf(selector)->setTitle(position, title);
 }
 
 SelectorEntry SelectorEntryAt(int gadget, int position) {

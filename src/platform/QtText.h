@@ -1,12 +1,13 @@
-// Record bytes and Qt strings: the conversions of the editor and every label.
+// UTF-8 and record bytes as Qt strings: the conversions of the editor and every label.
 #pragma once
 
 #include <QString>
 #include <string>
+#include <string_view>
+
+#include "store/TextCoding.h"
 
 QString ToQString(const std::string& utf8);
 std::string ToUtf8(const QString& text);
-// Record bytes (UTF-8, or Windows-1252 when not valid UTF-8) to editor text, any line end
-// becoming one line break; and back, line breaks as CR LF and no NUL.
-QString RecordToQString(const std::string& bytes);
-std::string QStringToRecord(const QString& text);
+std::u16string_view View(const QString& text);
+QString FromView(std::u16string_view text);

@@ -78,11 +78,12 @@ void CollectEntries(std::vector<SelectorEntry>&& batch, void* context) {
     static_cast<std::vector<std::vector<SelectorEntry>>*>(context)->push_back(std::move(batch));
 }
 
-// Hands a slot's text to the editor; a failed read shows an empty, read-only record and says
-// so.
-void ShowText(std::string text, bool read, std::string reason) {
-    ToUi([text = std::move(text), read, reason = std::move(reason)] {
+// Hands the text of the entry at position to the editor; a failed read shows an empty,
+// read-only record and says so.
+void ShowText(int position, std::string text, bool read, std::string reason) {
+    ToUi([position, text = std::move(text), read, reason = std::move(reason)] {
         SetEditorText(kGadgetEditor, text);
+        g_app.shownPosition = position;
         ApplyZoom();
         g_app.shownRecordUnreadable = !read;
         if (g_app.loaded) UpdateEditorReadOnly();
@@ -90,9 +91,9 @@ void ShowText(std::string text, bool read, std::string reason) {
     });
 }
 
-void ShowSlot(std::int64_t slot) {
+void ShowSlot(int position, std::int64_t slot) {
     bool read = ReadSlot(slot);
-    ShowText(DecodeText(g_app.slotImage), read, read ? std::string() : LastFileError());
+    ShowText(position, DecodeText(g_app.slotImage), read, read ? std::string() : LastFileError());
 }
 
 }  // namespace
@@ -130,7 +131,7 @@ void LoadRecords(int mode) {
     for (std::vector<SelectorEntry>& batch : batches)
         ToUi([entries = std::move(batch)]() mutable { AddSelectorEntries(kGadgetSelector, std::move(entries)); });
     ToUi([selected] { SelectEntry(kGadgetSelector, static_cast<int>(selected)); });
-    ShowSlot(selected);
+    ShowSlot(static_cast<int>(selected), selected);
     g_app.loadState = kLoadSucceeded;
     ToUi([] {
         g_app.loaded = true;
@@ -147,5 +148,5 @@ void WaitForLoadWorker() {
 
 void LoadSelectedRecord() {
     int position = SelectedEntry(kGadgetSelector);
-    if (position >= 0) ShowSlot(SelectorEntryAt(kGadgetSelector, position).slot);
+    if (position >= 0) ShowSlot(position, SelectorEntryAt(kGadgetSelector, position).slot);
 }

@@ -1,6 +1,7 @@
 // Save writes the editor's text into the selected entry's slot; Add appends a slot behind
 // every other, marked ones included; Delete only marks a slot, or brings back the starter
-// records when the last one goes. A failed write is reported and changes no entry.
+// records when the last one goes. A failed write is reported and changes no entry, and a
+// save that failed keeps the record and its text on screen.
 #include "store/Records.h"
 
 #include "app/AppState.h"
@@ -15,25 +16,48 @@
 void ReportFileFailure(StringId what) { ShowNotice(g_app.programTitle, Str(what) + LastFileError()); }
 
 bool SaveRecord() {
-    int position = SelectedEntry(kGadgetSelector);
-    if (position < 0 || g_app.shownRecordUnreadable) return false;
+    int position = g_app.shownPosition;
+    if (position < 0 || position >= SelectorCount(kGadgetSelector)) return false;
+    // An unreadable record is shown read-only: nothing typed, and nothing ever written over it.
+    if (g_app.shownRecordUnreadable) {
+        g_app.unsavedEdit = 0;
+        return true;
+    }
     std::int64_t slot = SelectorEntryAt(kGadgetSelector, position).slot;
-    std::string text = EditorText(kGadgetEditor);
+    TextEncoding encoding;
+    std::string text = EditorText(kGadgetEditor, &encoding);
     if (text.empty()) {
         text = Str(kStrNewRecordText);
         SetEditorText(kGadgetEditor, text);
+        encoding = kEncodingUtf8;
     }
-    std::string title = SaveTitle(text);
+    if (text.size() > static_cast<std::size_t>(kTextSize)) {
+        // Only a record read with lone CRs or LFs, each stored as CR LF again, grows by itself;
+        // untouched, it stays in its slot as it is.
+        if (!IsEditorTextChanged(kGadgetEditor)) {
+            g_app.unsavedEdit = 0;
+            return true;
+        }
+        ShowNotice(g_app.programTitle, Str(kStrTooLongPrefix) + std::to_string(text.size()) + Str(kStrTooLongSuffix));
+        return false;
+    }
+    std::string title = SaveTitle(text, encoding);
     EncodeText(text, g_app.slotImage);
     if (!WriteSlot(slot)) {
         ReportFileFailure(kStrSaveFailed);
         return false;
     }
-    RemoveSelectorEntry(kGadgetSelector, position);
-    InsertSelectorEntry(kGadgetSelector, position, SelectorEntry{title, slot});
-    SelectEntry(kGadgetSelector, position);
+    SetSelectorTitle(kGadgetSelector, position, title);
     g_app.unsavedEdit = 0;
     return true;
+}
+
+void ShowSelectedRecord() {
+    if (g_app.unsavedEdit && !SaveRecord()) {
+        SelectEntry(kGadgetSelector, g_app.shownPosition);
+        return;
+    }
+    LoadSelectedRecord();
 }
 
 void AddRecord() {

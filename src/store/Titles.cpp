@@ -11,6 +11,7 @@
 #include "platform/Files.h"
 #include "store/DataFile.h"
 #include "store/RecordText.h"
+#include "store/TextCoding.h"
 
 std::string_view LineOf(std::string_view text, int j) {
     const std::string& lineBreak = Str(kStrLineBreak);
@@ -24,26 +25,16 @@ std::string_view LineOf(std::string_view text, int j) {
     return text.substr(begin, end == std::string_view::npos ? std::string_view::npos : end - begin);
 }
 
-std::string LoadTitle(std::string_view decodedText) {
-    std::string_view window = decodedText.substr(0, kTitleLimit);
-    if (decodedText.size() > kTitleLimit) window = DropIncompleteUtf8Tail(window);
-    for (int j = 1; j <= 3; ++j) {
-        std::string_view line = Trim(LineOf(window, j));
-        if (!line.empty()) return std::string(line);
-    }
-    return Str(kStrDefaultTitle);
-}
-
-std::string SaveTitle(std::string_view editorText) {
-    for (int j = 1; j <= 3; ++j) {
-        std::string_view line = Trim(LineOf(editorText, j));
-        if (line.size() > kTitleLimit) line = DropIncompleteUtf8Tail(line.substr(0, kTitleLimit));
-        if (!line.empty()) return std::string(line);
-    }
-    return Str(kStrDefaultTitle);
-}
-
 namespace {
+
+// A cut at 48 bytes drops the part of a UTF-8 character it split; a Windows-1252 byte is a
+// whole character.
+std::string_view CutTitle(std::string_view text, TextEncoding encoding) {
+    std::string_view cut = text.substr(0, kTitleLimit);
+    return encoding == kEncodingUtf8 && text.size() > kTitleLimit ? DropIncompleteUtf8Tail(cut) : cut;
+}
+
+constexpr std::size_t kTitleLookAhead = 15;
 
 bool IsDefaultTitle(const std::string& title) { return SameIgnoringCase(title, Str(kStrDefaultKeyword)); }
 
@@ -51,19 +42,21 @@ bool IsDefaultTitle(const std::string& title) { return SameIgnoringCase(title, S
 // "Default" among them, or -1.
 void ListRange(const FileHandle& data, std::int64_t first, std::int64_t last, std::vector<SelectorEntry>* entries,
                std::int64_t* defaultPosition) {
-    // Only the deleted mark, the 48 bytes of the title window and one byte more (which tells
-    // whether the window cut the text) are read, and decoded in place.
-    unsigned char window[1 + kTitleLimit + 1];
+    // Only the deleted mark, the 48 bytes of the title window and a few bytes more are read,
+    // and decoded in place: the bytes after the window tell whether it cut the text and
+    // whether a character it split is UTF-8 at all.
+    unsigned char window[1 + kTitleLimit + kTitleLookAhead];
     *defaultPosition = -1;
     entries->reserve(entries->size() + static_cast<std::size_t>(last - first));
     for (std::int64_t i = first; i < last; ++i) {
         std::string title = Str(kStrDefaultTitle);
         if (ReadExactlyAt(data, i * kSlotSize, window, sizeof window)) {
             unsigned char* text = window + 1;
-            const void* end = std::memchr(text, 0, kTitleLimit + 1);
-            std::size_t n = end ? static_cast<std::size_t>(static_cast<const unsigned char*>(end) - text) : kTitleLimit + 1;
+            const void* end = std::memchr(text, 0, sizeof window - 1);
+            std::size_t n = end ? static_cast<std::size_t>(static_cast<const unsigned char*>(end) - text) : sizeof window - 1;
             NegateBytes(text, n);
-            title = LoadTitle(std::string_view(reinterpret_cast<const char*>(text), n));
+            std::string_view start(reinterpret_cast<const char*>(text), n);
+            title = LoadTitle(start, RecordEncodingOfStart(start, n == sizeof window - 1));
         }
         if (*defaultPosition < 0 && IsDefaultTitle(title)) *defaultPosition = i;
         entries->push_back(SelectorEntry{std::move(title), i});
@@ -81,6 +74,23 @@ void DeliverInBatches(std::vector<SelectorEntry>&& entries, std::size_t batchSiz
 }
 
 }  // namespace
+
+std::string LoadTitle(std::string_view text, TextEncoding encoding) {
+    std::string_view window = CutTitle(text, encoding);
+    for (int j = 1; j <= 3; ++j) {
+        std::string_view line = Trim(LineOf(window, j));
+        if (!line.empty()) return RecordBytesToUtf8(line, encoding);
+    }
+    return Str(kStrDefaultTitle);
+}
+
+std::string SaveTitle(std::string_view text, TextEncoding encoding) {
+    for (int j = 1; j <= 3; ++j) {
+        std::string_view line = CutTitle(Trim(LineOf(text, j)), encoding);
+        if (!line.empty()) return RecordBytesToUtf8(line, encoding);
+    }
+    return Str(kStrDefaultTitle);
+}
 
 bool ListTitles(const std::string& dataPath, std::int64_t count, std::size_t batchSize,
                 void (*deliver)(std::vector<SelectorEntry>&& batch, void* context), void* context,

@@ -50,7 +50,8 @@ int NextFocusTarget(int focused, int first, int last, int wrapTo) {
 void RunCommand(int command) {
     if (FindDialogOpen() && command != kCmdHelp) return;
     if (!g_app.loaded && !RunsBeforeLoad(command)) return;
-    if (g_app.unsavedEdit) SaveRecord();
+    // A failed save stops the command, so that nothing replaces the text it could not store.
+    if (g_app.unsavedEdit && !SaveRecord()) return;
     switch (command) {
         case kGadgetAdd:
         case kCmdAdd:

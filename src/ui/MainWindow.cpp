@@ -78,10 +78,9 @@ void MainMessageCallback(const Message& message) {
             OnLinkReleased(message.text);
             break;
         case kMessageSelectorChanged:
-            LoadSelectedRecord();
+            ShowSelectedRecord();
             break;
         case kMessageSelectorDropping:
-        case kMessageSelectorStepping:
             SaveIfEdited();
             break;
         case kMessageSelectorClosed:

@@ -87,12 +87,15 @@ TEST_F(BadInputTest, DamagedSettingsFilesFallBackToDefaults) {
 TEST_F(BadInputTest, RecordsWrittenElsewhereReadAndSaveCleanly) {
     WriteDataFile(g_app.dataPath, {"caf\xE9 cr\xE8me\r\nna\xEFve", "one\rtwo\rthree", std::string(32000, 'q')});
     StartProgram();
-    EXPECT_EQ("caf\xC3\xA9 cr\xC3\xA8me\r\nna\xC3\xAFve", EditorText(kGadgetEditor));  // Windows-1252 read as such
-    EXPECT_EQ("caf\xE9 cr\xE8me", Titles()[0]);  // the title keeps the record's own bytes
+    TextEncoding encoding;
+    EXPECT_EQ("caf\xE9 cr\xE8me\r\nna\xEFve", EditorText(kGadgetEditor, &encoding));  // Windows-1252 read as such
+    EXPECT_EQ(kEncodingWindows1252, encoding);
+    EXPECT_EQ("caf\xC3\xA9 cr\xC3\xA8me", Titles()[0]);  // titles are UTF-8
     Type("x");
     Shortcut(Qt::Key_R, Qt::AltModifier);
     Key(kGadgetSelector, Qt::Key_Down);
-    EXPECT_EQ("xcaf\xC3\xA9 cr\xC3\xA8me\r\nna\xC3\xAFve", Record(0));
+    EXPECT_EQ("xcaf\xE9 cr\xE8me\r\nna\xEFve", Record(0));  // and stays Windows-1252
+    EXPECT_EQ("xcaf\xC3\xA9 cr\xC3\xA8me", Titles()[0]);
     EXPECT_EQ("one\r\ntwo\r\nthree", EditorText(kGadgetEditor));  // lone CRs are line breaks
     EXPECT_EQ("one\rtwo\rthree", Record(1));                       // and stay as they were until edited
     Key(kGadgetSelector, Qt::Key_Down);

@@ -26,7 +26,7 @@ int main(int argc, char** argv) {
         EncodeText(texts[slot], g_app.slotImage);
         if (slot == 1) g_app.slotImage[0] = 1;
         if (!WriteSlot(slot)) return 1;
-        if (slot != 1) entries.push_back(SelectorEntry{LoadTitle(DecodeText(g_app.slotImage)), slot});
+        if (slot != 1) entries.push_back(SelectorEntry{LoadTitle(texts[slot], kEncodingUtf8), slot});
     }
     std::string page = std::string(argv[1]) + "/page.html";
     if (!WriteExportPage(page, entries)) {

@@ -1,11 +1,21 @@
 // Titles by both derivations, including the texts where they differ, and cuts that would
-// split a UTF-8 character.
+// split a character, in either encoding, from the text and from the listing of a data file.
 #include <gtest/gtest.h>
 
+#include "TestSupport.h"
+#include "app/AppState.h"
 #include "store/RecordText.h"
 #include "store/Titles.h"
 
 namespace {
+
+class TitlesOnDisk : public FolderTest {
+protected:
+    static void Collect(std::vector<SelectorEntry>&& batch, void* context) {
+        auto* entries = static_cast<std::vector<SelectorEntry>*>(context);
+        for (SelectorEntry& entry : batch) entries->push_back(std::move(entry));
+    }
+};
 
 const std::string kDefault = "(untitled)";
 const std::string kBlanks50(50, ' ');
@@ -44,23 +54,46 @@ TEST(Titles, BothDerivations) {
         {"\r\n" + std::string(45, ' ') + "\r\nthird", kDefault, "third"},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(c.loadTitle, LoadTitle(c.text)) << '"' << c.text << '"';
-        EXPECT_EQ(c.saveTitle, SaveTitle(c.text)) << '"' << c.text << '"';
+        EXPECT_EQ(c.loadTitle, LoadTitle(c.text, kEncodingUtf8)) << '"' << c.text << '"';
+        EXPECT_EQ(c.saveTitle, SaveTitle(c.text, kEncodingUtf8)) << '"' << c.text << '"';
     }
 }
 
-TEST(Titles, CutNeverSplitsAUtf8Character) {
+TEST(Titles, CutNeverSplitsACharacterOfTheRecordsEncoding) {
     const std::string e = "\xC3\xA9";  // é
     const std::string euro = "\xE2\x82\xAC";
-    EXPECT_EQ(std::string(47, 'a'), LoadTitle(std::string(47, 'a') + e + "tail"));
-    EXPECT_EQ(std::string(47, 'a'), SaveTitle(std::string(47, 'a') + e + "tail"));
-    EXPECT_EQ(std::string(46, 'a') + e, LoadTitle(std::string(46, 'a') + e + "tail"));
-    EXPECT_EQ(std::string(46, 'a'), SaveTitle(std::string(46, 'a') + euro + "tail"));
-    EXPECT_EQ(std::string(45, 'a') + euro, SaveTitle(std::string(45, 'a') + euro + "tail"));
-    // A record that is not UTF-8 (Windows-1252) keeps its bytes.
-    std::string latin = "\xE9" + std::string(46, 'x') + e + "more";
-    EXPECT_EQ(latin.substr(0, 48), LoadTitle(latin));
-    EXPECT_EQ(latin.substr(0, 48), SaveTitle(latin));
+    EXPECT_EQ(std::string(47, 'a'), LoadTitle(std::string(47, 'a') + e + "tail", kEncodingUtf8));
+    EXPECT_EQ(std::string(47, 'a'), SaveTitle(std::string(47, 'a') + e + "tail", kEncodingUtf8));
+    EXPECT_EQ(std::string(46, 'a') + e, LoadTitle(std::string(46, 'a') + e + "tail", kEncodingUtf8));
+    EXPECT_EQ(std::string(46, 'a'), SaveTitle(std::string(46, 'a') + euro + "tail", kEncodingUtf8));
+    EXPECT_EQ(std::string(45, 'a') + euro, SaveTitle(std::string(45, 'a') + euro + "tail", kEncodingUtf8));
+    // In Windows-1252 every byte is a character: the 48th is kept, and the title is UTF-8.
+    const std::string latin = "\xE9" + std::string(46, 'x') + "\xC9" + "more";
+    const std::string shown = e + std::string(46, 'x') + "\xC3\x89";
+    EXPECT_EQ(shown, LoadTitle(latin, kEncodingWindows1252));
+    EXPECT_EQ(shown, SaveTitle(latin, kEncodingWindows1252));
+}
+
+// The start-up listing reads only a record's first bytes, and still tells its encoding where
+// the cut falls.
+TEST_F(TitlesOnDisk, ListingCutsInTheRecordsOwnEncoding) {
+    const std::string ascii47(47, 'a');
+    WriteDataFile(g_app.dataPath, {
+        ascii47 + "\xC9tude",                 // Windows-1252 É as the 48th byte
+        ascii47 + "\xC3\xA9tude",             // UTF-8 é split by the cut
+        ascii47 + "\xC9\x92" + "a\xE9",       // looks like UTF-8 at the cut, but is not
+        "caf\xE9\r\nsecond",                  // Windows-1252 title
+        "caf\xC3\xA9\r\nsecond",
+    });
+    std::vector<SelectorEntry> entries;
+    std::int64_t selected = -1;
+    ASSERT_TRUE(ListTitles(g_app.dataPath, 5, 2, Collect, &entries, &selected));
+    ASSERT_EQ(5u, entries.size());
+    EXPECT_EQ(ascii47 + "\xC3\x89", entries[0].title);
+    EXPECT_EQ(ascii47, entries[1].title);
+    EXPECT_EQ(ascii47 + "\xC3\x89", entries[2].title);
+    EXPECT_EQ("caf\xC3\xA9", entries[3].title);
+    EXPECT_EQ("caf\xC3\xA9", entries[4].title);
 }
 
 TEST(RecordText, TrimDropsTrimSetBytesAtBothEnds) {
