@@ -91,8 +91,9 @@ bool EncodeWindows1252(std::u16string_view text, std::string* bytes) {
             bytes->push_back(static_cast<char>(b));
         }
     }
-    // Bytes that are valid UTF-8 would be read back as UTF-8, and so as other text.
-    return !HasHighByte(*bytes) || !IsValidUtf8(*bytes);
+    // Bytes that are valid UTF-8 would be read back as UTF-8, and so as other text; ASCII is
+    // the same in both and counts as UTF-8.
+    return HasHighByte(*bytes) && !IsValidUtf8(*bytes);
 }
 
 void EncodeUtf8(std::u16string_view text, std::string* bytes) {
