@@ -368,8 +368,12 @@ void SetEditorSelection(int gadget, int start, int end) {
         cursor.clearSelection();
     } else {
         int last = editor->document()->characterCount() - 1;
-        cursor.setPosition(qBound(0, start, last));
-        cursor.setPosition(qBound(0, end < 0 ? last : end, last), QTextCursor::KeepAnchor);
+        // A position between the halves of a character would let the next input split it.
+        auto whole = [editor](int position) {
+            return editor->document()->characterAt(position).isLowSurrogate() ? position - 1 : position;
+        };
+        cursor.setPosition(whole(qBound(0, start, last)));
+        cursor.setPosition(whole(qBound(0, end < 0 ? last : end, last)), QTextCursor::KeepAnchor);
     }
     editor->setTextCursor(cursor);
 }

@@ -166,6 +166,18 @@ TEST_F(TextBoundaryTest, AReadOnlyEditorRefusesInputByEveryRoute) {
     EXPECT_EQ(0, g_app.unsavedEdit);
 }
 
+// Found by the generated tests: a selection ending between the halves of a character let the
+// next input leave half of it behind.
+TEST_F(TextBoundaryTest, ASelectionNeverSplitsACharacter) {
+    WriteDataFile(g_app.dataPath, {"a\xF0\x9F\x98\x80" "b"});
+    StartProgram();
+    SetEditorSelection(kGadgetEditor, 0, 2);
+    Type("c");
+    SaveByCommand();
+    EXPECT_EQ(QString::fromUtf16(u"c😀b"), Shown());
+    EXPECT_EQ("c\xF0\x9F\x98\x80" "b", Record(0));
+}
+
 TEST_F(TextBoundaryTest, RefusedInputBeepsEachTimeAndSaysWhyOnce) {
     WriteDataFile(g_app.dataPath, {std::string(32000, 'f')});
     StartProgram();
