@@ -37,6 +37,9 @@ void ResetAppState() {
     g_app.shownRecordUnreadable = false;
     g_app.shownPosition = -1;
     g_app.fullTipShown = false;
+    g_app.dataWriteFailed = false;
+    g_app.closePending = false;
+    g_app.deletedSlots.clear();
     g_app.searchTerm.clear();
     g_app.programTitle = Str(kStrProgramTitle);
     g_app.programFolder.clear();

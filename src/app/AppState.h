@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "store/DataFile.h"
 
@@ -49,6 +50,9 @@ struct AppState {
     bool shownRecordUnreadable;           // the editor's record failed to read: never saved over
     int shownPosition;                    // the selector entry whose record the editor holds, or -1
     bool fullTipShown;                    // the record-full tip goes up once a run
+    bool dataWriteFailed;                 // the last write to the data file failed: no backup of it
+    bool closePending;                    // the window was closed while the options dialog was open
+    std::vector<std::int64_t> deletedSlots;  // sorted: the slots this run marked, which compaction drops
     std::string searchTerm;
     std::string programTitle;
     std::string programFolder;

@@ -1,6 +1,7 @@
 // Hide at once, then make the records safe: save, compact, back up; then the settings. The
-// record-store steps wait for a running load and are skipped when the load failed, so a
-// damaged data file never reaches the backup.
+// record-store steps wait for a running load; when the load failed, its error is shown and
+// nothing at all is written. The close cannot be cancelled, so text that could not be saved
+// goes to a file of its own; and it waits while the options dialog is open.
 #include "app/Shutdown.h"
 
 #include "app/AppState.h"
@@ -13,11 +14,36 @@
 #include "store/Load.h"
 #include "store/Records.h"
 
+namespace {
+
+void KeepUnsavedText() {
+    TextEncoding encoding;
+    std::string bytes = EditorText(kGadgetEditor, &encoding);
+    std::string path;
+    if (WriteRecoveryFile(RecordBytesToUtf8(bytes, encoding), &path))
+        ShowNotice(g_app.programTitle, Str(kStrKeptUnsavedPrefix) + path);
+    else
+        ReportFileFailure(kStrKeepFailed);
+}
+
+}  // namespace
+
 void CloseMainWindow() {
+    if (WindowExists(kWindowOptions)) {
+        g_app.closePending = true;
+        RaiseWindow(kWindowOptions);
+        return;
+    }
+    g_app.closePending = false;
     HideWindow(kWindowMain);
     WaitForLoadWorker();
+    if (g_app.loadState == kLoadFailed) {
+        RunPendingUiSteps();
+        g_app.running = 0;
+        return;
+    }
     bool hadUnsavedEdit = g_app.loaded && g_app.unsavedEdit;
-    if (hadUnsavedEdit) SaveRecord();
+    if (hadUnsavedEdit && !SaveRecord()) KeepUnsavedText();
     if (g_app.loaded && g_app.recordsDeleted && !CompactDataFile()) ReportFileFailure(kStrCompactFailed);
     if (g_app.loadState == kLoadSucceeded && !RefreshBackup(hadUnsavedEdit)) ReportFileFailure(kStrBackupFailed);
     if (g_app.settingsChanged) {

@@ -78,6 +78,8 @@ void CloseOptionsDialog() {
     EnableWindow(kWindowMain, true);
     RaiseWindow(kWindowMain);
     FocusEditor();
+    // A close of the main window waited for the dialog.
+    if (g_app.closePending) PostWindowEvent(Event{kEventClose, kWindowMain, 0});
 }
 
 void ApplyOptionsDialog() {

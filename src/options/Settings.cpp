@@ -23,9 +23,11 @@ bool FitsWorkArea(const OptionSet& o, const Rect& workArea) {
 
 }  // namespace
 
+// A settings file that cannot be looked up, or an empty one the user made read-only, is left
+// alone: the defaults serve.
 bool SettingsFileNeedsFresh() {
     FileInfo info = StatPath(g_app.settingsPath);
-    return info.kind != kFileRegular || info.size < 1;
+    return info.kind == kFileMissing || (info.kind == kFileRegular && info.size < 1 && IsWritableFile(g_app.settingsPath));
 }
 
 bool LoadSettings(const Rect& workArea) {

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <fcntl.h>
 #include <pwd.h>
 #include <sys/file.h>
@@ -98,7 +99,13 @@ void SetFileError(const std::string& text) { t_lastError = text; }
 FileInfo StatPath(const std::string& path) {
     FileInfo info;
     struct stat st;
-    if (stat(path.c_str(), &st) != 0) return info;
+    if (Injected(kStepStat, path) || stat(path.c_str(), &st) != 0) {
+        if (errno != ENOENT) {
+            info.kind = kFileUnknown;
+            FailErrno("Looking up", path);
+        }
+        return info;
+    }
     if (S_ISREG(st.st_mode)) {
         info.kind = kFileRegular;
         info.size = st.st_size;
@@ -234,7 +241,19 @@ bool CommitTempFile(FileHandle* file, const std::string& target, bool durable) {
     return !durable || FlushFolderOf(target);
 }
 
-bool WriteFileReplacing(const std::string& target, std::string_view bytes) {
+std::string ReplacementTarget(const std::string& path) {
+    struct stat st;
+    if (lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
+    // A dangling link is replaced by the file itself: there is nothing it points to to keep.
+    char* resolved = realpath(path.c_str(), nullptr);
+    if (!resolved) return path;
+    std::string target = resolved;
+    std::free(resolved);
+    return target;
+}
+
+bool WriteFileReplacing(const std::string& path, std::string_view bytes) {
+    std::string target = ReplacementTarget(path);
     FileHandle temp;
     if (!CreateTempFile(target + ".tmp", target, &temp)) return false;
     if (!WriteAt(temp, 0, bytes.data(), bytes.size())) {
@@ -244,7 +263,8 @@ bool WriteFileReplacing(const std::string& target, std::string_view bytes) {
     return CommitTempFile(&temp, target);
 }
 
-bool CopyFileReplacing(const std::string& from, const std::string& to) {
+bool CopyFileReplacing(const std::string& from, const std::string& path) {
+    std::string to = ReplacementTarget(path);
     FileHandle source;
     if (!OpenFile(from, kOpenRead, &source)) return false;
     FileHandle temp;
@@ -275,6 +295,26 @@ bool CopyFileReplacing(const std::string& from, const std::string& to) {
     return CommitTempFile(&temp, to);
 }
 
+bool WriteNewFile(const std::string& path, std::string_view bytes) {
+    int fd = Injected(kStepOpen, path) ? -1 : open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0) return FailErrno("Creating", path);
+    FileHandle file{fd, path};
+    bool ok = WriteAt(file, 0, bytes.data(), bytes.size()) && FlushFile(file);
+    CloseFile(&file);
+    if (!ok) {
+        std::string reason = LastFileError();
+        unlink(path.c_str());
+        SetFileError(reason);
+        return false;
+    }
+    return FlushFolderOf(path);
+}
+
+bool RenameFile(const std::string& from, const std::string& to) {
+    if (Injected(kStepRename, to) || rename(from.c_str(), to.c_str()) != 0) return FailErrno("Renaming", from);
+    return FlushFolderOf(to);
+}
+
 bool ReadWholeFile(const std::string& path, std::string* bytes) {
     FileHandle file;
     if (!OpenFile(path, kOpenRead, &file)) return false;
@@ -293,6 +333,15 @@ bool ReadWholeFile(const std::string& path, std::string* bytes) {
 bool DeleteFile(const std::string& path) {
     if (Injected(kStepDelete, path)) return FailErrno("Deleting", path);
     return unlink(path.c_str()) == 0 || errno == ENOENT || FailErrno("Deleting", path);
+}
+
+std::string TimeStamp() {
+    std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y%m%d-%H%M%S", &local);
+    return text;
 }
 
 std::string ExecutablePath() {

@@ -8,7 +8,9 @@
 #include <string>
 #include <string_view>
 
-enum FileKind { kFileMissing, kFileRegular, kFileFolder, kFileOther };
+// kFileMissing only when the path does not exist; a look-up that failed otherwise (an I/O
+// error, a permission) is kFileUnknown, with the reason in LastFileError().
+enum FileKind { kFileMissing, kFileRegular, kFileFolder, kFileOther, kFileUnknown };
 
 struct FileInfo {
     FileKind kind = kFileMissing;
@@ -57,21 +59,26 @@ bool EndChunkWriter(ChunkWriter* writer);
 void CloseFileLater(FileHandle* file);
 
 // A file that replaces another is written beside it under a temporary name, flushed, and
-// renamed over the target; DiscardTempFile removes it again after a failure.
+// renamed over the target; DiscardTempFile removes it again after a failure. A target that is
+// a symbolic link is replaced where it points (ReplacementTarget), so that the link stays.
+std::string ReplacementTarget(const std::string& path);
 bool CreateTempFile(const std::string& tempPath, const std::string& target, FileHandle* file);
 // Durable: the file is on disk before it replaces the target. A file that can be made again
 // (the record dump, an exported page) may skip the wait.
 bool CommitTempFile(FileHandle* file, const std::string& target, bool durable = true);
 void DiscardTempFile(FileHandle* file);
-bool WriteFileReplacing(const std::string& target, std::string_view bytes);
-bool CopyFileReplacing(const std::string& from, const std::string& to);
+bool WriteFileReplacing(const std::string& path, std::string_view bytes);
+bool CopyFileReplacing(const std::string& from, const std::string& path);
+// Writes a file that must not exist yet; false when it does.
+bool WriteNewFile(const std::string& path, std::string_view bytes);
+bool RenameFile(const std::string& from, const std::string& to);
 
 bool ReadWholeFile(const std::string& path, std::string* bytes);
 bool DeleteFile(const std::string& path);
 
 // For tests: the seam where a chosen call of a step fails with a chosen error. n counts the
 // calls since arming, from 1; 0 only counts them. With a path, only calls on that file count.
-enum FileStep { kStepOpen, kStepRead, kStepWrite, kStepFlush, kStepRename, kStepDelete, kFileSteps };
+enum FileStep { kStepOpen, kStepRead, kStepWrite, kStepFlush, kStepRename, kStepDelete, kStepStat, kFileSteps };
 void ArmFileFault(FileStep step, int n, int error, const std::string& path = std::string());
 void DisarmFileFaults();
 int FileStepsSeen(FileStep step);
@@ -80,6 +87,8 @@ int FileStepsSeen(FileStep step);
 bool FaultSeamActive();
 void SetFileError(const std::string& text);
 
+// The local time as YYYYMMDD-HHMMSS, for names of files that must not replace another.
+std::string TimeStamp();
 std::string ExecutablePath();
 // The user's home folder, or empty.
 std::string HomeFolder();

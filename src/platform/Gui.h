@@ -85,6 +85,8 @@ void PostWakeEvent();
 // From any thread: runs step on the UI thread, in the order of the calls; on the UI thread
 // it runs at once.
 void RunOnUiThread(std::function<void()> step);
+// Runs the steps handed over so far, on the UI thread.
+void RunPendingUiSteps();
 
 // Windows. OpenWindow takes the outer position and the client size; the window stays hidden
 // until shown or placed.

@@ -90,6 +90,8 @@ void RunOnUiThread(std::function<void()> step) {
     QMetaObject::invokeMethod(qApp, std::move(step), Qt::QueuedConnection);
 }
 
+void RunPendingUiSteps() { QCoreApplication::processEvents(); }
+
 Rect ScreenWorkArea() {
     QScreen* screen = QGuiApplication::primaryScreen();
     return screen ? ToRect(screen->availableGeometry()) : Rect{0, 0, 1024, 768};

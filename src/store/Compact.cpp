@@ -1,6 +1,11 @@
-// Copies the runs of live slots in order into the compaction file, inside the kernel and with
-// the disk writing behind the copy, then renames it over the data file.
+// Copies the runs of kept slots in order into the compaction file, inside the kernel and with
+// the disk writing behind the copy, then renames it over the data file. Only the slots this
+// run deleted are dropped: a mark left by a run that ended before its compaction belongs to a
+// record the user saw listed again, so it is cleared instead.
 #include "store/Compact.h"
+
+#include <algorithm>
+#include <vector>
 
 #include "app/AppState.h"
 #include "app/StringTable.h"
@@ -27,36 +32,48 @@ bool CopyRun(const FileHandle& data, const FileHandle& out, WriteBehind* disk, s
     return true;
 }
 
-// Copies the runs of live slots in order; only each slot's deleted mark is read here.
-bool CopyLiveSlots(const FileHandle& data, const FileHandle& out, std::int64_t count, std::int64_t* written) {
+bool IsDeletedThisRun(std::int64_t slot) {
+    return std::binary_search(g_app.deletedSlots.begin(), g_app.deletedSlots.end(), slot);
+}
+
+// Copies the runs of kept slots in order, then clears the old marks among them; only each
+// slot's deleted mark is read here.
+bool CopyKeptSlots(const FileHandle& data, const FileHandle& out, std::int64_t count, std::int64_t* written) {
     WriteBehind* disk = BeginWriteBehind(out);
     bool ok = true;
     std::int64_t runStart = 0;
+    std::vector<std::int64_t> oldMarks;  // offsets in the compaction file
     for (std::int64_t i = 0; ok && i <= count; ++i) {
-        unsigned char mark = 0;
-        ok = i == count || ReadExactlyAt(data, i * kSlotSize, &mark, 1);
-        if (!ok || (i < count && mark == 0)) continue;
+        bool dropped = i == count || IsDeletedThisRun(i);
+        if (!dropped) {
+            unsigned char mark = 0;
+            ok = ReadExactlyAt(data, i * kSlotSize, &mark, 1);
+            if (ok && mark != 0) oldMarks.push_back(*written + (i - runStart) * kSlotSize);
+            continue;
+        }
         if (i > runStart) ok = CopyRun(data, out, disk, runStart, i - runStart, written);
         runStart = i + 1;
     }
     EndWriteBehind(disk);
+    const unsigned char live = 0;
+    for (std::size_t k = 0; ok && k < oldMarks.size(); ++k) ok = WriteAt(out, oldMarks[k], &live, 1);
     return ok;
 }
 
 }  // namespace
 
 bool CompactDataFile() {
-    std::string compactPath = g_app.programFolder + Str(kStrCompactFileName);
+    std::string target = ReplacementTarget(g_app.dataPath);
     FileHandle data;
-    if (!OpenFile(g_app.dataPath, kOpenReadWrite, &data)) return false;
+    if (!OpenFile(target, kOpenReadWrite, &data)) return false;
     FileHandle out;
-    if (!CreateTempFile(compactPath, g_app.dataPath, &out)) {
+    if (!CreateTempFile(CompactionPath(), target, &out)) {
         CloseFile(&data);
         return false;
     }
     std::int64_t size = SizeOfOpenFile(data);
     std::int64_t written = 0;
-    bool ok = size >= 0 && CopyLiveSlots(data, out, size / kSlotSize, &written);
+    bool ok = size >= 0 && CopyKeptSlots(data, out, size / kSlotSize, &written);
     if (!ok) {
         DiscardTempFile(&out);
         CloseFile(&data);
@@ -69,7 +86,8 @@ bool CompactDataFile() {
         CloseFile(&data);
         return CreateStarterFile();
     }
-    ok = CommitTempFile(&out, g_app.dataPath);
+    ok = CommitTempFile(&out, target);
     CloseFileLater(&data);
+    if (ok) g_app.deletedSlots.clear();
     return ok;
 }

@@ -2,6 +2,7 @@
 // and closes it again, so no file stays open while the program is idle.
 #include "store/DataFile.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "app/AppState.h"
@@ -78,6 +79,7 @@ bool WriteSlot(std::int64_t slot) {
         SetFileError(reason);
     }
     CloseFile(&file);
+    g_app.dataWriteFailed = !ok;
     return ok;
 }
 
@@ -88,21 +90,33 @@ bool MarkDeleted(std::int64_t slot) {
     if (ok) {
         g_app.slotImage[0] = 1;
         ok = WriteAt(file, slot * kSlotSize, g_app.slotImage, kSlotSize) && FlushFile(file);
+        g_app.dataWriteFailed = !ok;
     }
     CloseFile(&file);
+    if (ok) {
+        std::vector<std::int64_t>& deleted = g_app.deletedSlots;
+        auto at = std::lower_bound(deleted.begin(), deleted.end(), slot);
+        if (at == deleted.end() || *at != slot) deleted.insert(at, slot);
+    }
     return ok;
 }
 
+std::string CompactionPath() {
+    std::string data = ReplacementTarget(g_app.dataPath);
+    return data.substr(0, data.find_last_of('/') + 1) + Str(kStrCompactFileName);
+}
+
 void RemoveStaleTemporaries() {
-    const std::string& folder = g_app.programFolder;
-    for (const std::string& path : {g_app.dataPath + ".tmp", g_app.backupPath + ".tmp", g_app.settingsPath + ".tmp",
-                                    folder + Str(kStrCompactFileName), folder + Str(kStrDumpFileName) + ".tmp"})
+    for (const std::string& path :
+         {ReplacementTarget(g_app.dataPath) + ".tmp", ReplacementTarget(g_app.backupPath) + ".tmp",
+          ReplacementTarget(g_app.settingsPath) + ".tmp", CompactionPath(), g_app.programFolder + Str(kStrDumpFileName) + ".tmp"})
         if (StatPath(path).kind == kFileRegular) DeleteFile(path);
 }
 
 bool CreateStarterFile() {
+    std::string target = ReplacementTarget(g_app.dataPath);
     FileHandle temp;
-    if (!CreateTempFile(g_app.dataPath + ".tmp", g_app.dataPath, &temp)) return false;
+    if (!CreateTempFile(target + ".tmp", target, &temp)) return false;
     for (int n = 1; n <= kStarterRecords; ++n) {
         std::string text = Str(kStrStarterPrefix) + static_cast<char>('0' + n) + Str(kStrSpacer);
         EncodeText(text, g_app.slotImage);
@@ -111,7 +125,8 @@ bool CreateStarterFile() {
             return false;
         }
     }
-    return CommitTempFile(&temp, g_app.dataPath);
+    g_app.deletedSlots.clear();
+    return CommitTempFile(&temp, target);
 }
 
 bool RestoreFromBackup() { return CopyFileReplacing(g_app.backupPath, g_app.dataPath); }
@@ -124,7 +139,38 @@ bool BackupIsDue(bool hadUnsavedEdit) {
 
 bool RefreshBackup(bool hadUnsavedEdit) {
     if (!BackupIsDue(hadUnsavedEdit)) return true;
-    // A damaged data file must never replace a good backup.
-    if (!IsWellFormedSize(DataFileSize(g_app.dataPath))) return false;
+    // Neither a data file that a failed write may have left half-changed nor a damaged one
+    // ever replaces a good backup.
+    if (g_app.dataWriteFailed) {
+        SetFileError(Str(kStrLastWriteFailed));
+        return false;
+    }
+    if (!IsWellFormedSize(DataFileSize(g_app.dataPath))) {
+        SetFileError(Str(kStrDataFileDamaged));
+        return false;
+    }
     return CopyFileReplacing(g_app.dataPath, g_app.backupPath);
+}
+
+namespace {
+
+// A name in the program folder that no file has yet: prefix, time stamp, a number if
+// needed, suffix.
+std::string FreshName(StringId prefix, StringId suffix) {
+    std::string stem = g_app.programFolder + Str(prefix) + TimeStamp();
+    std::string path = stem + Str(suffix);
+    for (int n = 2; StatPath(path).kind != kFileMissing && n < 1000; ++n) path = stem + "-" + std::to_string(n) + Str(suffix);
+    return path;
+}
+
+}  // namespace
+
+bool SetAsideDamagedBackup(std::string* keptAs) {
+    *keptAs = FreshName(kStrDamagedBackupPrefix, kStrDamagedBackupSuffix);
+    return RenameFile(ReplacementTarget(g_app.backupPath), *keptAs);
+}
+
+bool WriteRecoveryFile(std::string_view utf8Text, std::string* path) {
+    *path = FreshName(kStrUnsavedPrefix, kStrUnsavedSuffix);
+    return WriteNewFile(*path, utf8Text);
 }

@@ -35,11 +35,19 @@ bool MarkDeleted(std::int64_t slot);
 // Reads the text of one slot from an open data file, only as far as its first zero byte.
 bool ReadSlotText(const FileHandle& data, std::int64_t slot, std::string* text);
 
-// Temporary files that a killed run may have left beside the program.
+// Temporary files that a killed run may have left beside the program; the compaction file
+// is written beside the data file's real place.
 void RemoveStaleTemporaries();
+std::string CompactionPath();
 
 bool CreateStarterFile();
 bool RestoreFromBackup();
-// Copies the data file over the backup when Auto Backup is 1 and the backup is stale.
+// Copies the data file over the backup when Auto Backup is 1 and the backup is stale; never
+// from a damaged data file or one whose last write failed.
 bool RefreshBackup(bool hadUnsavedEdit);
 bool BackupIsDue(bool hadUnsavedEdit);
+// A backup that could not be restored is renamed, bytes unchanged, out of the way of the
+// next refresh.
+bool SetAsideDamagedBackup(std::string* keptAs);
+// Text that could not be saved, in a new file of the program folder; its path in *path.
+bool WriteRecoveryFile(std::string_view utf8Text, std::string* path);

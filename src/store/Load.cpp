@@ -63,15 +63,35 @@ std::string DataFileErrorWithReason() {
     return reason.empty() ? DataFileErrorText() : DataFileErrorText() + "\n" + reason;
 }
 
-// A missing data file comes back from a backup of good size, or as the starter file.
-bool ProvideDataFile(int mode, std::int64_t backupSize) {
-    if (mode == kLoadReset) return CreateStarterFile();
-    if (StatPath(g_app.dataPath).kind != kFileMissing) return true;
-    if (IsWellFormedSize(backupSize)) {
-        ShowEditorNotice(Str(kStrRestoreNotice));
-        return RestoreFromBackup();
+// A missing data file comes back from a backup of good size, or as the starter file; a
+// damaged backup is first set aside, so that no refresh can ever write over it. Only a data
+// file that does not exist is missing: a look-up that fails otherwise writes nothing.
+bool ProvideDataFile(int mode, std::string* failure) {
+    if (mode == kLoadStartup) {
+        FileInfo data = StatPath(g_app.dataPath);
+        if (data.kind != kFileMissing) {
+            if (data.kind != kFileUnknown) return true;
+            *failure = DataFileErrorWithReason();
+            return false;
+        }
+        std::int64_t backupSize = DataFileSize(g_app.backupPath);
+        if (IsWellFormedSize(backupSize)) {
+            ShowEditorNotice(Str(kStrRestoreNotice));
+            if (RestoreFromBackup()) return true;
+            *failure = Str(kStrRestoreFailed) + LastFileError();
+            return false;
+        }
+        std::string keptAs;
+        if (backupSize > 0 && !SetAsideDamagedBackup(&keptAs)) {
+            *failure = Str(kStrRestoreFailed) + LastFileError();
+            return false;
+        }
+        if (!keptAs.empty())
+            ToUi([keptAs] { ShowNotice(g_app.programTitle, Str(kStrBackupSetAsidePrefix) + keptAs + Str(kStrBackupSetAsideSuffix)); });
     }
-    return CreateStarterFile();
+    if (CreateStarterFile()) return true;
+    *failure = DataFileErrorWithReason();
+    return false;
 }
 
 void CollectEntries(std::vector<SelectorEntry>&& batch, void* context) {
@@ -105,9 +125,9 @@ void MainWindowBuilt() {
 }
 
 void LoadRecords(int mode) {
-    std::int64_t backupSize = DataFileSize(g_app.backupPath);
-    if (!ProvideDataFile(mode, backupSize)) {
-        FailLoad(DataFileErrorWithReason());
+    std::string failure;
+    if (!ProvideDataFile(mode, &failure)) {
+        FailLoad(failure);
         return;
     }
     std::int64_t size = DataFileSize(g_app.dataPath);

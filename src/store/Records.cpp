@@ -63,6 +63,11 @@ void ShowSelectedRecord() {
 void AddRecord() {
     int position = SelectorCount(kGadgetSelector);
     std::int64_t slot = SlotCount();
+    // The next start lists the first 32,767 slots that the compaction leaves.
+    if (slot - static_cast<std::int64_t>(g_app.deletedSlots.size()) >= kRecordLimit) {
+        ShowNotice(g_app.programTitle, Str(kStrRecordLimit));
+        return;
+    }
     EncodeText(Str(kStrNewRecordText), g_app.slotImage);
     if (!WriteSlot(slot)) {
         ReportFileFailure(kStrAddFailed);

@@ -16,7 +16,12 @@ int main(int argc, char** argv) {
     ResolvePaths(std::string(argv[1]) + "/jotcrate");
     std::string operation = argv[2];
     bool ok = false;
-    if (operation == "compact") ok = CompactDataFile();
+    if (operation == "compact") {
+        // The marked slots count as deleted by this run, which the compaction drops.
+        for (std::int64_t slot = 0; slot < SlotCount(); ++slot)
+            if (ReadSlot(slot) && g_app.slotImage[0] != 0) g_app.deletedSlots.push_back(slot);
+        ok = CompactDataFile();
+    }
     if (operation == "backup") {
         g_app.options.autoBackup = 1;
         ok = RefreshBackup(true);

@@ -34,12 +34,16 @@ TEST_F(SettingsTest, FreshFileHoldsBothGroupsAndAllSixteenKeys) {
     EXPECT_EQ(474, g_app.options.windowWidth);
 }
 
-TEST_F(SettingsTest, EmptyFileOrFolderNeedsAFreshOne) {
+TEST_F(SettingsTest, AMissingOrEmptyFileNeedsAFreshOneUnlessReadOnly) {
+    EXPECT_TRUE(SettingsFileNeedsFresh());
     WriteFileBytes(g_app.settingsPath, "");
     EXPECT_TRUE(SettingsFileNeedsFresh());
+    // Made read-only by its user, an empty file stays as it is and the defaults serve.
+    chmod(g_app.settingsPath.c_str(), 0444);
+    EXPECT_FALSE(SettingsFileNeedsFresh());
     unlink(g_app.settingsPath.c_str());
     ASSERT_EQ(0, mkdir(g_app.settingsPath.c_str(), 0700));
-    EXPECT_TRUE(SettingsFileNeedsFresh());
+    EXPECT_FALSE(SettingsFileNeedsFresh());
     Rect window{0, 0, 474, 300};
     EXPECT_FALSE(SaveSettings(true, &window));
     g_app.options.zoom = 150;

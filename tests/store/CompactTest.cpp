@@ -1,5 +1,5 @@
-// Compaction keeps the live slots in order and replaces the data file only when the result
-// is complete.
+// Compaction drops the slots this run deleted, keeps the others in order with their old marks
+// cleared, and replaces the data file only when the result is complete.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -14,18 +14,23 @@ namespace {
 class CompactTest : public FolderTest {};
 
 TEST_F(CompactTest, DropsMarkedSlotsAndKeepsOrder) {
-    WriteFileBytes(g_app.dataPath, SlotBytes("one") + SlotBytes("two", true) + SlotBytes("three"));
+    WriteFileBytes(g_app.dataPath, SlotBytes("one") + SlotBytes("two") + SlotBytes("three"));
+    ASSERT_TRUE(MarkDeleted(1));
     ASSERT_TRUE(CompactDataFile());
     EXPECT_EQ(SlotBytes("one") + SlotBytes("three"), ReadFileBytes(g_app.dataPath));
     EXPECT_EQ(std::vector<std::string>{"Jotcrate.jcd"}, FolderEntries(folder.path));
 }
 
-TEST_F(CompactTest, AnyNonZeroMarkCountsAsDeleted) {
-    std::string marked = SlotBytes("odd mark");
-    marked[0] = '\x7F';
-    WriteFileBytes(g_app.dataPath, SlotBytes("keep") + marked);
+// A run that ended before its compaction left marks on records that the next start listed
+// again and the user saw: they stay, unmarked.
+TEST_F(CompactTest, MarksOfEarlierRunsAreClearedNotDropped) {
+    std::string oddMark = SlotBytes("odd mark");
+    oddMark[0] = '\x7F';
+    WriteFileBytes(g_app.dataPath, SlotBytes("keep") + oddMark + SlotBytes("old mark", true) + SlotBytes("deleted now"));
+    ASSERT_TRUE(MarkDeleted(3));
     ASSERT_TRUE(CompactDataFile());
-    EXPECT_EQ(SlotBytes("keep"), ReadFileBytes(g_app.dataPath));
+    EXPECT_EQ(SlotBytes("keep") + SlotBytes("odd mark") + SlotBytes("old mark"), ReadFileBytes(g_app.dataPath));
+    EXPECT_TRUE(g_app.deletedSlots.empty());
 }
 
 TEST_F(CompactTest, CopiesAcrossBlockBoundariesAndBeyondTheRecordLimit) {
@@ -35,6 +40,7 @@ TEST_F(CompactTest, CopiesAcrossBlockBoundariesAndBeyondTheRecordLimit) {
         std::string slot = SlotBytes("record " + std::to_string(i), i % 3 == 1);
         bytes += slot;
         if (i % 3 != 1) expected += slot;
+        if (i % 3 == 1) g_app.deletedSlots.push_back(i);
     }
     WriteFileBytes(g_app.dataPath, bytes);
     ASSERT_TRUE(CompactDataFile());
@@ -43,6 +49,7 @@ TEST_F(CompactTest, CopiesAcrossBlockBoundariesAndBeyondTheRecordLimit) {
 
 TEST_F(CompactTest, NoLiveSlotBringsBackTheStarterRecords) {
     WriteFileBytes(g_app.dataPath, SlotBytes("a", true) + SlotBytes("b", true));
+    g_app.deletedSlots = {0, 1};
     ASSERT_TRUE(CompactDataFile());
     EXPECT_EQ(9 * kSlotSize, DataFileSize(g_app.dataPath));
     EXPECT_EQ(std::vector<std::string>{"Jotcrate.jcd"}, FolderEntries(folder.path));
@@ -51,6 +58,7 @@ TEST_F(CompactTest, NoLiveSlotBringsBackTheStarterRecords) {
 TEST_F(CompactTest, FailureLeavesTheDataFileAsItWas) {
     std::string original = SlotBytes("one") + SlotBytes("two", true);
     WriteFileBytes(g_app.dataPath, original);
+    g_app.deletedSlots = {1};
     // The compaction file cannot be created where a folder has its name.
     std::string compactPath = folder.path + "Jotcrate.cmp";
     ASSERT_EQ(0, mkdir(compactPath.c_str(), 0700));

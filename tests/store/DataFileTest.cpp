@@ -4,11 +4,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 
 #include "TestSupport.h"
 #include "app/AppState.h"
+#include "store/Compact.h"
 #include "store/DataFile.h"
 
 namespace {
@@ -159,8 +161,36 @@ TEST_F(DataFileTest, DamagedDataFileNeverReplacesTheBackup) {
     WriteDataFile(g_app.backupPath, {"good"});
     WriteFileBytes(g_app.dataPath, std::string(100, 'x'));
     g_app.options.autoBackup = 1;
+    SetFileError("a stale reason");
     EXPECT_FALSE(RefreshBackup(true));
     EXPECT_EQ(SlotBytes("good"), ReadFileBytes(g_app.backupPath));
+    EXPECT_EQ(0u, LastFileError().find("The data file's size is not a whole number of records"));
+}
+
+// Data file, backup and settings linked into a synced folder stay links: every write goes
+// to where they point.
+TEST_F(DataFileTest, LinkedFilesAreReplacedWhereTheyPoint) {
+    std::string synced = folder.path + "synced/";
+    ASSERT_EQ(0, mkdir(synced.c_str(), 0700));
+    WriteDataFile(synced + "data", {"one", "two", "three"});
+    WriteDataFile(synced + "backup", {"old"});
+    ASSERT_EQ(0, symlink((synced + "data").c_str(), g_app.dataPath.c_str()));
+    ASSERT_EQ(0, symlink((synced + "backup").c_str(), g_app.backupPath.c_str()));
+    g_app.options.autoBackup = 1;
+    ASSERT_TRUE(MarkDeleted(1));
+    ASSERT_TRUE(CompactDataFile());
+    ASSERT_TRUE(RefreshBackup(true));
+    ASSERT_TRUE(CreateStarterFile());
+    for (const std::string& path : {g_app.dataPath, g_app.backupPath}) {
+        struct stat st;
+        ASSERT_EQ(0, lstat(path.c_str(), &st));
+        EXPECT_TRUE(S_ISLNK(st.st_mode)) << path;
+    }
+    EXPECT_EQ(9 * kSlotSize, DataFileSize(synced + "data"));
+    EXPECT_EQ(SlotBytes("one") + SlotBytes("three"), ReadFileBytes(synced + "backup"));
+    std::vector<std::string> names = FolderEntries(synced);
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ((std::vector<std::string>{"backup", "data"}), names);  // nothing left beside them
 }
 
 TEST_F(DataFileTest, RestoreCopiesTheBackupWhole) {

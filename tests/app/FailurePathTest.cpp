@@ -1,0 +1,177 @@
+// The paths that run when something is missing, damaged or failing: nothing the user gave the
+// program is lost on any of them, and each one says what happened.
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "app/AppState.h"
+#include "app/Numbers.h"
+#include "app/Shutdown.h"
+#include "platform/Files.h"
+#include "platform/Gui.h"
+#include "store/DataFile.h"
+#include "store/Load.h"
+#include "ui/Commands.h"
+#include "ui/GuiTestSupport.h"
+#include "ui/MainWindow.h"
+
+namespace {
+
+class FailurePathTest : public GuiTest {
+protected:
+    void TearDown() override {
+        DisarmFileFaults();
+        if (lockFd >= 0) close(lockFd);
+        GuiTest::TearDown();
+    }
+    void Close() {
+        PostWindowEvent(Event{kEventClose, kWindowMain, 0});
+        Pump();
+    }
+    // Another program holds the data file: every open of it fails until released.
+    void HoldDataFile() {
+        lockFd = open(g_app.dataPath.c_str(), O_RDONLY);
+        ASSERT_EQ(0, flock(lockFd, LOCK_EX));
+    }
+    std::string Told(const std::string& start) {
+        for (const std::string& text : MessageBoxTexts())
+            if (text.rfind(start, 0) == 0) return text;
+        return std::string();
+    }
+    std::vector<std::string> FilesStartingWith(const std::string& prefix) {
+        std::vector<std::string> names;
+        for (const std::string& name : FolderEntries(folder.path))
+            if (name.rfind(prefix, 0) == 0) names.push_back(name);
+        return names;
+    }
+    int lockFd = -1;
+};
+
+TEST_F(FailurePathTest, ALookUpErrorIsNoMissingDataFile) {
+    WriteDataFile(g_app.dataPath, {"mine", "also mine"});
+    WriteDataFile(g_app.backupPath, {"older"});
+    const std::string data = ReadFileBytes(g_app.dataPath);
+    ArmFileFault(kStepStat, 1, EIO, g_app.dataPath);
+    StartProgram();
+    DisarmFileFaults();
+    EXPECT_EQ(0, g_app.running);
+    EXPECT_NE("", Told("The data file is missing, damaged or read-only:"));
+    EXPECT_EQ(data, ReadFileBytes(g_app.dataPath));
+    EXPECT_EQ(SlotBytes("older"), ReadFileBytes(g_app.backupPath));
+}
+
+TEST_F(FailurePathTest, ADamagedBackupIsSetAsideNeverOverwritten) {
+    const std::string damaged(50000, 'b');
+    WriteFileBytes(g_app.backupPath, damaged);
+    WriteFileBytes(g_app.settingsPath, "[Options]\r\nAuto Backup=1\r\n");
+    StartProgram();
+    EXPECT_EQ(9, SelectorCount(kGadgetSelector));
+    std::vector<std::string> kept = FilesStartingWith("Jotcrate-damaged-backup-");
+    ASSERT_EQ(1u, kept.size());
+    EXPECT_EQ(damaged, ReadFileBytes(folder.path + kept[0]));
+    EXPECT_NE(std::string::npos, Told("The data file was missing and its backup is damaged").find(kept[0]));
+    Close();
+    EXPECT_EQ(ReadFileBytes(g_app.dataPath), ReadFileBytes(g_app.backupPath));  // a fresh backup beside it
+    EXPECT_EQ(damaged, ReadFileBytes(folder.path + kept[0]));
+}
+
+TEST_F(FailurePathTest, ARestoreThatFailsSaysSoAndWritesNothing) {
+    WriteDataFile(g_app.backupPath, {"backed up"});
+    ArmFileFault(kStepRead, 1, EIO, g_app.backupPath);
+    StartProgram();
+    DisarmFileFaults();
+    EXPECT_EQ(0, g_app.running);
+    EXPECT_NE(std::string::npos, Told("The data file could not be restored from its backup.").find("Input/output error"));
+    EXPECT_FALSE(PathExists(g_app.dataPath));
+    EXPECT_EQ(SlotBytes("backed up"), ReadFileBytes(g_app.backupPath));
+}
+
+TEST_F(FailurePathTest, TextThatCannotBeSavedAtCloseGoesToARecoveryFile) {
+    WriteFileBytes(g_app.settingsPath, "[Options]\r\nAuto Backup=1\r\n");
+    WriteDataFile(g_app.dataPath, {"caf\xE9"});  // Windows-1252: the recovery file is UTF-8
+    WriteDataFile(g_app.backupPath, {"old backup"});
+    StartProgram();
+    Type("Line one");
+    Key(kGadgetEditor, Qt::Key_Return);
+    ArmFileFault(kStepWrite, 1, EIO, g_app.dataPath);
+    Close();
+    DisarmFileFaults();
+    EXPECT_EQ(0, g_app.running);
+    std::vector<std::string> kept = FilesStartingWith("Jotcrate-unsaved-");
+    ASSERT_EQ(1u, kept.size());
+    EXPECT_EQ("Line one\r\ncaf\xC3\xA9", ReadFileBytes(folder.path + kept[0]));
+    EXPECT_NE(std::string::npos, Told("The text of the record was kept in the file").find(folder.path + kept[0]));
+    // The data file's last write failed: the backup is not refreshed from it.
+    EXPECT_EQ(SlotBytes("old backup"), ReadFileBytes(g_app.backupPath));
+    EXPECT_NE("", Told("The backup could not be refreshed.\nThe last write to the data file failed"));
+}
+
+TEST_F(FailurePathTest, AFailedSaveStopsTheCommandAndKeepsTheText) {
+    WriteDataFile(g_app.dataPath, {"one", "two"});
+    StartProgram();
+    Type("typed ");
+    HoldDataFile();
+    ArmMessageBoxAnswers({true});
+    for (int key : {Qt::Key_A, Qt::Key_D, Qt::Key_O}) Shortcut(key, Qt::AltModifier);
+    EXPECT_FALSE(WindowExists(kWindowOptions));
+    EXPECT_EQ(2, SelectorCount(kGadgetSelector));
+    EXPECT_EQ("typed one", EditorText(kGadgetEditor));
+    FocusGadget(kGadgetSelector);
+    Key(kGadgetSelector, Qt::Key_Down);
+    EXPECT_EQ(0, SelectedEntry(kGadgetSelector));
+    EXPECT_EQ("typed one", EditorText(kGadgetEditor));
+    close(lockFd);
+    lockFd = -1;
+    Key(kGadgetSelector, Qt::Key_Down);
+    EXPECT_EQ("typed one", Record(0));
+    EXPECT_EQ("two", EditorText(kGadgetEditor));
+}
+
+TEST_F(FailurePathTest, CloseWaitsForTheOptionsDialog) {
+    StartProgram();
+    Type("x");
+    Shortcut(Qt::Key_O, Qt::AltModifier);
+    ASSERT_TRUE(WindowExists(kWindowOptions));
+    Close();
+    EXPECT_EQ(1, g_app.running);
+    EXPECT_TRUE(WindowExists(kWindowOptions));
+    PostWindowEvent(Event{kEventGadget, kWindowOptions, kGadgetCancel});
+    Pump();
+    EXPECT_EQ(0, g_app.running);
+    EXPECT_EQ("xRecord 1\r\n", Record(0));
+}
+
+TEST_F(FailurePathTest, ACloseBeforeAFailedLoadEndsShowsItsErrorAndWritesNothing) {
+    WriteFileBytes(g_app.dataPath, std::string(100, 'x'));
+    WriteFileBytes(g_app.settingsPath, "[Options]\r\nAuto Backup=1\r\n");
+    BuildMainWindow();
+    const std::string settings = ReadFileBytes(g_app.settingsPath);
+    g_app.settingsChanged = 1;
+    StartLoadWorker();
+    CloseMainWindow();  // before any of the load's steps reached the window
+    EXPECT_EQ(0, g_app.running);
+    EXPECT_NE("", Told("The data file is missing, damaged or read-only:"));
+    EXPECT_EQ(settings, ReadFileBytes(g_app.settingsPath));
+    EXPECT_FALSE(PathExists(g_app.backupPath));
+}
+
+TEST_F(FailurePathTest, AddStopsAtTheRecordLimit) {
+    WriteFileBytes(g_app.dataPath, "");
+    ASSERT_EQ(0, truncate(g_app.dataPath.c_str(), kRecordLimit * kSlotSize));
+    StartProgram();
+    Shortcut(Qt::Key_A, Qt::AltModifier);
+    EXPECT_NE("", Told("Jotcrate lists at most 32,767 records"));
+    EXPECT_EQ(kRecordLimit * kSlotSize, DataFileSize(g_app.dataPath));
+    EXPECT_EQ(kRecordLimit, SelectorCount(kGadgetSelector));
+    // A record deleted in this run makes room: the compaction at exit removes its slot.
+    ArmMessageBoxAnswers({true});
+    Shortcut(Qt::Key_D, Qt::AltModifier);
+    Shortcut(Qt::Key_A, Qt::AltModifier);
+    EXPECT_EQ((kRecordLimit + 1) * kSlotSize, DataFileSize(g_app.dataPath));
+    EXPECT_EQ(kRecordLimit, SelectorCount(kGadgetSelector));
+}
+
+}  // namespace
