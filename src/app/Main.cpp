@@ -19,6 +19,9 @@ int RunRecordDump() {
         case kDumpDataFileError:
             ShowNotice(g_app.programTitle, DataFileErrorText());
             return 1;
+        case kDumpDamaged:
+            ShowNotice(g_app.programTitle, DamagedDataFileText(DataFileSize(g_app.dataPath)) + Str(kStrDumpedWholeRecords));
+            return 1;
         case kDumpFailed:
             ShowNotice(g_app.programTitle, Str(kStrDumpFailed) + "\n" + LastFileError());
             return 1;

@@ -310,6 +310,12 @@ bool WriteNewFile(const std::string& path, std::string_view bytes) {
     return FlushFolderOf(path);
 }
 
+bool LinkOrCopyFile(const std::string& from, const std::string& to) {
+    if (!Injected(kStepRename, to) && link(from.c_str(), to.c_str()) == 0) return FlushFolderOf(to);
+    if (StatPath(to).kind != kFileMissing) return Fail("Naming", to, EEXIST);
+    return CopyFileReplacing(from, to);
+}
+
 bool RenameFile(const std::string& from, const std::string& to) {
     if (Injected(kStepRename, to) || rename(from.c_str(), to.c_str()) != 0) return FailErrno("Renaming", from);
     return FlushFolderOf(to);

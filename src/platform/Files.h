@@ -72,6 +72,8 @@ bool CopyFileReplacing(const std::string& from, const std::string& path);
 // Writes a file that must not exist yet; false when it does.
 bool WriteNewFile(const std::string& path, std::string_view bytes);
 bool RenameFile(const std::string& from, const std::string& to);
+// Gives a file a second name (a hard link; a copy where the file system has none).
+bool LinkOrCopyFile(const std::string& from, const std::string& to);
 
 bool ReadWholeFile(const std::string& path, std::string* bytes);
 bool DeleteFile(const std::string& path);

@@ -170,6 +170,35 @@ bool SetAsideDamagedBackup(std::string* keptAs) {
     return RenameFile(ReplacementTarget(g_app.backupPath), *keptAs);
 }
 
+std::string DamagedDataFileText(std::int64_t size) {
+    return Str(kStrDamagedPrefix) + std::to_string(size % kSlotSize) + Str(kStrDamagedMiddle) +
+           std::to_string(size / kSlotSize) + Str(kStrDamagedSuffix);
+}
+
+bool SalvageDataFile(std::string* keptAs) {
+    std::string target = ReplacementTarget(g_app.dataPath);
+    *keptAs = FreshName(kStrDamagedDataPrefix, kStrDamagedDataSuffix);
+    // The damaged file gets its second name first, so that at every moment both of its
+    // names hold something whole.
+    if (!LinkOrCopyFile(target, *keptAs)) return false;
+    FileHandle data, temp;
+    bool ok = OpenFile(target, kOpenRead, &data);
+    std::int64_t whole = ok ? SizeOfOpenFile(data) / kSlotSize * kSlotSize : 0;
+    ok = ok && whole > 0 && CreateTempFile(target + ".tmp", target, &temp);
+    if (ok && !CopyRange(data, 0, temp, 0, whole)) {
+        DiscardTempFile(&temp);
+        ok = false;
+    }
+    ok = ok && CommitTempFile(&temp, target);
+    CloseFile(&data);
+    if (!ok) {
+        std::string reason = LastFileError();
+        DeleteFile(*keptAs);
+        SetFileError(reason);
+    }
+    return ok;
+}
+
 bool WriteRecoveryFile(std::string_view utf8Text, std::string* path) {
     *path = FreshName(kStrUnsavedPrefix, kStrUnsavedSuffix);
     return WriteNewFile(*path, utf8Text);

@@ -49,5 +49,10 @@ bool BackupIsDue(bool hadUnsavedEdit);
 // A backup that could not be restored is renamed, bytes unchanged, out of the way of the
 // next refresh.
 bool SetAsideDamagedBackup(std::string* keptAs);
+// What is wrong with a data file of that size, and what whole records it holds.
+std::string DamagedDataFileText(std::int64_t size);
+// A data file that ends in part of a slot: the damaged file is kept under a new name, bytes
+// unchanged, and the data file becomes its whole slots.
+bool SalvageDataFile(std::string* keptAs);
 // Text that could not be saved, in a new file of the program folder; its path in *path.
 bool WriteRecoveryFile(std::string_view utf8Text, std::string* path);

@@ -8,6 +8,7 @@
 #include <condition_variable>
 #include <cstring>
 #include <functional>
+#include <future>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -94,6 +95,28 @@ bool ProvideDataFile(int mode, std::string* failure) {
     return false;
 }
 
+// From the load worker: a question answered on the UI thread, which the worker waits for.
+bool AskOnUi(const std::string& text) {
+    std::promise<bool> answer;
+    std::future<bool> answered = answer.get_future();
+    ToUi([&answer, text] { answer.set_value(AskYesNo(kWindowMain, g_app.programTitle, text)); });
+    return answered.get();
+}
+
+// A data file that ends in part of a slot (a cut copy, a full disk) is salvaged when the user
+// agrees; otherwise it ends the program as any damaged data file does.
+bool SalvageOnRequest(std::int64_t size, std::string* failure) {
+    *failure = DataFileErrorText();
+    if (!AskOnUi(DamagedDataFileText(size) + Str(kStrSalvageQuestion))) return false;
+    std::string keptAs;
+    if (!SalvageDataFile(&keptAs)) {
+        *failure = DataFileErrorWithReason();
+        return false;
+    }
+    ToUi([keptAs] { ShowNotice(g_app.programTitle, Str(kStrSalvagedPrefix) + keptAs); });
+    return true;
+}
+
 void CollectEntries(std::vector<SelectorEntry>&& batch, void* context) {
     static_cast<std::vector<std::vector<SelectorEntry>>*>(context)->push_back(std::move(batch));
 }
@@ -131,6 +154,13 @@ void LoadRecords(int mode) {
         return;
     }
     std::int64_t size = DataFileSize(g_app.dataPath);
+    if (size > kSlotSize && !IsWellFormedSize(size) && IsWritableFile(g_app.dataPath)) {
+        if (!SalvageOnRequest(size, &failure)) {
+            FailLoad(failure);
+            return;
+        }
+        size = DataFileSize(g_app.dataPath);
+    }
     if (!IsWellFormedSize(size) || !IsWritableFile(g_app.dataPath)) {
         FailLoad(DataFileErrorText());
         return;

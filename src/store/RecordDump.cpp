@@ -43,7 +43,7 @@ bool DumpSlots(const FileHandle& data, std::int64_t count, ChunkWriter* out) {
 }  // namespace
 
 DumpResult WriteRecordDump() {
-    if (!IsWellFormedSize(DataFileSize(g_app.dataPath))) return kDumpDataFileError;
+    if (DataFileSize(g_app.dataPath) < kSlotSize) return kDumpDataFileError;
     FileHandle data;
     if (!OpenFile(g_app.dataPath, kOpenRead, &data)) return kDumpFailed;
     std::int64_t size = SizeOfOpenFile(data);
@@ -63,5 +63,6 @@ DumpResult WriteRecordDump() {
         return kDumpFailed;
     }
     // The dump can be made again from the data file, so it need not wait for the disk.
-    return CommitTempFile(&out, dumpPath, false) ? kDumpWritten : kDumpFailed;
+    if (!CommitTempFile(&out, dumpPath, false)) return kDumpFailed;
+    return IsWellFormedSize(size) ? kDumpWritten : kDumpDamaged;
 }

@@ -3,7 +3,8 @@
 
 enum DumpResult {
     kDumpWritten,
-    kDumpDataFileError,  // missing, empty or ill-sized data file: no dump file is made
+    kDumpDataFileError,  // missing, empty or shorter than one slot: no dump file is made
+    kDumpDamaged,        // not a whole number of slots: the whole ones were dumped
     kDumpFailed,         // reading or writing failed: LastFileError() says why
 };
 

@@ -158,6 +158,30 @@ TEST_F(FailurePathTest, ACloseBeforeAFailedLoadEndsShowsItsErrorAndWritesNothing
     EXPECT_FALSE(PathExists(g_app.backupPath));
 }
 
+TEST_F(FailurePathTest, ACutDataFileIsSalvagedWhenTheUserAgrees) {
+    const std::string cut = SlotBytes("one") + SlotBytes("two") + std::string(700, '\x05');
+    WriteFileBytes(g_app.dataPath, cut);
+    StartProgram();  // unattended, the question gets No
+    EXPECT_EQ(0, g_app.running);
+    EXPECT_NE("", Told("The data file's size is not a whole number of records: its last 700 bytes"));
+    EXPECT_EQ(cut, ReadFileBytes(g_app.dataPath));
+    EXPECT_TRUE(FilesStartingWith("Jotcrate-damaged-").empty());
+
+    CloseWindow(kWindowMain);
+    Pump();
+    g_app.running = 1;
+    ClearMessageBoxTexts();
+    ArmMessageBoxAnswers({true});
+    StartProgram();
+    EXPECT_EQ(1, g_app.running);
+    EXPECT_EQ((std::vector<std::string>{"one", "two"}), Titles());
+    EXPECT_EQ(SlotBytes("one") + SlotBytes("two"), ReadFileBytes(g_app.dataPath));
+    std::vector<std::string> kept = FilesStartingWith("Jotcrate-damaged-");
+    ASSERT_EQ(1u, kept.size());
+    EXPECT_EQ(cut, ReadFileBytes(folder.path + kept[0]));
+    EXPECT_NE(std::string::npos, Told("The data file was salvaged.").find(kept[0]));
+}
+
 TEST_F(FailurePathTest, AddStopsAtTheRecordLimit) {
     WriteFileBytes(g_app.dataPath, "");
     ASSERT_EQ(0, truncate(g_app.dataPath.c_str(), kRecordLimit * kSlotSize));

@@ -2,6 +2,7 @@
 # End-to-end tests of the real program on a virtual screen with a window manager:
 #   desktop.sh PROGRAM typing           type into a record, close, read it back with -d
 #   desktop.sh PROGRAM second-instance  a second start brings the minimised window back
+#   desktop.sh PROGRAM salvage          a cut data file is salvaged on Yes, the cut one kept
 # Each run has its own folder, HOME and XDG_RUNTIME_DIR.
 set -euo pipefail
 program=$1
@@ -64,6 +65,15 @@ close_window() {
 
 dump() { env -u DISPLAY "$root/app/jotcrate" -d && cat "$root/app/record-dump.txt"; }
 
+# Waits until the program shows n windows of its title (the main window, and a message box).
+wait_windows() {
+  for _ in $(seq 100); do
+    [ "$(xdotool search --onlyvisible --name '^Jotcrate$' 2>/dev/null | wc -l)" -eq "$1" ] && return 0
+    sleep 0.1
+  done
+  fail "expected $1 windows"
+}
+
 case $scenario in
   typing)
     start_program
@@ -97,6 +107,29 @@ case $scenario in
     [ ! -e "$root/app/record-dump.txt" ] || fail "a second instance dumped"
     close_window
     wait_exit "$app" || fail "exit status $?"
+    ;;
+  salvage)
+    start_program
+    close_window
+    wait_exit "$app" || fail "exit status $?"
+    truncate -s +300 "$root/app/Jotcrate.jcd"
+    cp "$root/app/Jotcrate.jcd" "$root/cut.jcd"
+    "$root/app/jotcrate" >"$root/out.txt" 2>&1 & app=$!
+    pids+=($app)
+    wait_windows 2  # the question, over the main window; it has the focus
+    xdotool key alt+y
+    for _ in $(seq 100); do compgen -G "$root/app/Jotcrate-damaged-*.jcd" >/dev/null && break; sleep 0.1; done
+    wait_windows 2  # the notice of where the cut file went
+    xdotool key Return
+    wait_windows 1
+    window=$(xdotool search --onlyvisible --name '^Jotcrate$' | head -1)
+    close_window
+    wait_exit "$app" || fail "exit status $?"
+    kept=("$root"/app/Jotcrate-damaged-*.jcd)
+    [ -f "${kept[0]}" ] || fail "the cut file was not kept"
+    cmp -s "${kept[0]}" "$root/cut.jcd" || fail "the kept file differs from the cut one"
+    [ "$(stat -c %s "$root/app/Jotcrate.jcd")" -eq $((9 * 32001)) ] || fail "the data file is not its whole slots"
+    dump | grep -q $'^Record 9\r$' || fail "a salvaged record is missing"
     ;;
   *) fail "unknown scenario $scenario" ;;
 esac

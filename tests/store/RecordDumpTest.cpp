@@ -75,10 +75,10 @@ TEST_F(RecordDumpTest, FilesBeyondTheRecordLimitAreDumpedWhole) {
     EXPECT_EQ(ExpectedDump(texts), ReadFileBytes(dumpPath));
 }
 
-TEST_F(RecordDumpTest, IllSizedDataFileGivesNoDump) {
+TEST_F(RecordDumpTest, NoWholeSlotGivesNoDump) {
     WriteFileBytes(dumpPath, "old dump");
     EXPECT_EQ(kDumpDataFileError, WriteRecordDump());  // missing
-    for (std::size_t size : {0, 32000, 32002, 64003}) {
+    for (std::size_t size : {0, 32000}) {
         WriteFileBytes(g_app.dataPath, std::string(size, '\x01'));
         EXPECT_EQ(kDumpDataFileError, WriteRecordDump()) << size;
     }
@@ -86,6 +86,13 @@ TEST_F(RecordDumpTest, IllSizedDataFileGivesNoDump) {
     ASSERT_EQ(0, mkdir(g_app.dataPath.c_str(), 0700));
     EXPECT_EQ(kDumpDataFileError, WriteRecordDump());
     EXPECT_EQ("old dump", ReadFileBytes(dumpPath));
+}
+
+// A cut data file still gives up its whole records.
+TEST_F(RecordDumpTest, ACutDataFileDumpsItsWholeSlots) {
+    WriteFileBytes(g_app.dataPath, SlotBytes("A") + SlotBytes("B") + std::string(100, '\x01'));
+    EXPECT_EQ(kDumpDamaged, WriteRecordDump());
+    EXPECT_EQ("\r\nA\r\n\r\n" + std::string(76, '-') + "\r\n\r\nB\r\n", ReadFileBytes(dumpPath));
 }
 
 TEST_F(RecordDumpTest, ReadOnlyDataFileIsDumpedWhole) {
@@ -139,9 +146,16 @@ TEST_F(DumpCommandTest, FailuresAreReportedWithNonZeroExit) {
     EXPECT_NE(std::string::npos, missing.standardError.find(folder.path + "Jotcrate.jcd")) << missing.standardError;
     EXPECT_FALSE(PathExists(dumpPath));
 
-    WriteFileBytes(folder.path + "Jotcrate.jcd", std::string(32002, 'x'));
+    WriteFileBytes(folder.path + "Jotcrate.jcd", std::string(32000, 'x'));
     EXPECT_NE(0, RunProcess({program, "-d"}, env).exitCode);
     EXPECT_FALSE(PathExists(dumpPath));
+
+    WriteFileBytes(folder.path + "Jotcrate.jcd", SlotBytes("A") + std::string(5, 'x'));
+    ProcessResult cut = RunProcess({program, "-d"}, env);
+    EXPECT_NE(0, cut.exitCode);
+    EXPECT_NE(std::string::npos, cut.standardError.find("its last 5 bytes are no whole record")) << cut.standardError;
+    EXPECT_TRUE(PathExists(dumpPath));
+    unlink(dumpPath.c_str());
 
     WriteDataFile(folder.path + "Jotcrate.jcd", {"A"});
     ASSERT_EQ(0, mkdir(dumpPath.c_str(), 0700));
