@@ -1,0 +1,118 @@
+// Every save point crossed with every way the data file can fail under it: afterwards each
+// record is as it was or holds the typed text, and the typed text is somewhere: stored, still
+// on screen, or in a recovery file.
+#include <QApplication>
+#include <QComboBox>
+#include <QTest>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <functional>
+
+#include "app/AppState.h"
+#include "app/Numbers.h"
+#include "platform/Files.h"
+#include "platform/Gui.h"
+#include "ui/GuiTestSupport.h"
+
+namespace {
+
+const std::vector<std::string> kRecords = {"Apple\r\npie", "Banana", "Cherry"};
+const std::string kTyped = "typed ";
+
+struct Failure {
+    const char* name;
+    FileStep step;  // kFileSteps: another program holds a lock on the data file
+    int error;
+};
+const Failure kFailures[] = {{"read", kStepRead, EIO},     {"write", kStepWrite, ENOSPC}, {"flush", kStepFlush, EIO},
+                             {"rename", kStepRename, EIO}, {"lock held", kFileSteps, 0}};
+
+class SavePointMatrixTest : public GuiTest {
+protected:
+    QComboBox* Selector() { return static_cast<QComboBox*>(Widget(kGadgetSelector)); }
+    void SelectorKey(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        FocusGadget(kGadgetSelector);
+        Key(kGadgetSelector, key, modifiers);
+    }
+    // Whether the typed text survived anywhere the user can find it.
+    bool TypedTextKept() {
+        if (Record(0) == kTyped + kRecords[0]) return true;
+        if (g_app.running && EditorText(kGadgetEditor).find(kTyped) != std::string::npos) return true;
+        for (const std::string& name : FolderEntries(folder.path))
+            if (name.rfind("Jotcrate-unsaved-", 0) == 0 && ReadFileBytes(folder.path + name) == kTyped + kRecords[0])
+                return true;
+        return false;
+    }
+};
+
+TEST_F(SavePointMatrixTest, NoFailureUnderAnySavePointLosesARecordOrTheTypedText) {
+    const std::vector<std::pair<const char*, std::function<void()>>> savePoints = {
+        {"ALT+A", [&] { Shortcut(Qt::Key_A, Qt::AltModifier); }},
+        {"ALT+D", [&] { Shortcut(Qt::Key_D, Qt::AltModifier); }},
+        {"ALT+O, Apply", [&] {
+             Shortcut(Qt::Key_O, Qt::AltModifier);
+             if (WindowExists(kWindowOptions)) PostWindowEvent(Event{kEventGadget, kWindowOptions, kGadgetApply});
+             Pump();
+         }},
+        {"F1", [&] { Shortcut(Qt::Key_F1); }},
+        {"ALT+R", [&] { Shortcut(Qt::Key_R, Qt::AltModifier); }},
+        {"ALT+E", [&] { Shortcut(Qt::Key_E, Qt::AltModifier); }},
+        {"CTRL+F", [&] { Shortcut(Qt::Key_F, Qt::ControlModifier); }},
+        {"F3", [&] { Shortcut(Qt::Key_F3); }},
+        {"the list", [&] {
+             Selector()->showPopup();
+             Pump();
+             Selector()->hidePopup();
+             Pump();
+         }},
+        {"DOWN", [&] { SelectorKey(Qt::Key_Down); }},
+        {"ALT+END", [&] { SelectorKey(Qt::Key_End, Qt::AltModifier); }},
+        {"a letter", [&] { SelectorKey(Qt::Key_C); }},
+        {"the wheel", [&] {
+             QPointF at(5, 5);
+             QWheelEvent wheel(at, Selector()->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton,
+                               Qt::NoModifier, Qt::NoScrollPhase, false);
+             QApplication::sendEvent(Selector(), &wheel);
+             Pump();
+         }},
+        {"close", [&] {
+             PostWindowEvent(Event{kEventClose, kWindowMain, 0});
+             Pump();
+         }},
+    };
+    for (const auto& [point, run] : savePoints) {
+        for (const Failure& failure : kFailures) {
+            const std::string where = std::string(point) + " / " + failure.name;
+            RemoveTestFolder(folder);
+            folder = MakeTestFolder();
+            WriteDataFile(g_app.dataPath, kRecords);
+            WriteFileBytes(g_app.settingsPath, "[Options]\r\nAuto Backup=1\r\n");
+            StartProgram();
+            ASSERT_EQ(0, SelectedEntry(kGadgetSelector)) << where;
+            Type(kTyped);
+            int lock = -1;
+            if (failure.step == kFileSteps) {
+                lock = open(g_app.dataPath.c_str(), O_RDONLY);
+                flock(lock, LOCK_EX);
+            } else {
+                ArmFileFault(failure.step, 1, failure.error, g_app.dataPath);
+            }
+            ArmMessageBoxAnswers({false});  // keep every record: No to the delete question
+            run();
+            DisarmFileFaults();
+            if (lock >= 0) close(lock);
+            for (int slot = 1; slot < 3; ++slot) EXPECT_EQ(kRecords[slot], Record(slot)) << where;
+            EXPECT_TRUE(Record(0) == kRecords[0] || Record(0) == kTyped + kRecords[0]) << where << ": " << Record(0);
+            EXPECT_TRUE(TypedTextKept()) << where;
+            for (int window : {kWindowHelp, kWindowOptions, kWindowMain}) CloseWindow(window);
+            Pump();
+            g_app.running = 1;
+            ClearMessageBoxTexts();
+        }
+    }
+}
+
+}  // namespace
