@@ -180,9 +180,9 @@ bool SalvageDataFile(std::string* keptAs) {
     *keptAs = FreshName(kStrDamagedDataPrefix, kStrDamagedDataSuffix);
     // The damaged file gets its second name first, so that at every moment both of its
     // names hold something whole.
-    if (!LinkOrCopyFile(target, *keptAs)) return false;
+    bool ok = LinkOrCopyFile(target, *keptAs);
     FileHandle data, temp;
-    bool ok = OpenFile(target, kOpenRead, &data);
+    ok = ok && OpenFile(target, kOpenRead, &data);
     std::int64_t whole = ok ? SizeOfOpenFile(data) / kSlotSize * kSlotSize : 0;
     ok = ok && whole > 0 && CreateTempFile(target + ".tmp", target, &temp);
     if (ok && !CopyRange(data, 0, temp, 0, whole)) {
@@ -191,7 +191,9 @@ bool SalvageDataFile(std::string* keptAs) {
     }
     ok = ok && CommitTempFile(&temp, target);
     CloseFile(&data);
-    if (!ok) {
+    // The second name goes again only while the first still holds the damaged file: a
+    // replacement that failed after its rename has already put the whole slots in its place.
+    if (!ok && !IsWellFormedSize(DataFileSize(target))) {
         std::string reason = LastFileError();
         DeleteFile(*keptAs);
         SetFileError(reason);

@@ -1,8 +1,13 @@
 // The file layer's promises: locks between openers, no hang on odd file kinds, replacement
-// that keeps permissions, and messages that say what failed.
+// that keeps permissions, messages that say what failed, and no half-made file after one.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <functional>
 
 #include "TestSupport.h"
 #include "platform/Files.h"
@@ -75,3 +80,101 @@ TEST_F(FilesTest, ReadOnlyMeansTheOwnersWriteBit) {
 }
 
 }  // namespace
+
+// Each primitive, failed at its steps, says what it was doing and leaves no half-made file.
+TEST_F(FilesTest, EveryPrimitiveReportsItsFailure) {
+    const std::string a = folder.path + "a", b = folder.path + "b";
+    struct Case {
+        const char* name;
+        FileStep step;  // kFileSteps: no fault
+        int call;
+        std::function<bool()> run;
+        std::vector<std::string> leftAfter;  // the files of the folder afterwards
+        const char* aAfter = "old";
+    } cases[] = {
+        {"new file, open", kStepOpen, 1, [&] { return WriteNewFile(b, "x"); }, {"a"}},
+        {"new file, write", kStepWrite, 1, [&] { return WriteNewFile(b, "x"); }, {"a"}},
+        {"new file, flush", kStepFlush, 1, [&] { return WriteNewFile(b, "x"); }, {"a"}},
+        {"new file, folder flush", kStepFlush, 2, [&] { return WriteNewFile(b, "x"); }, {"a", "b"}},
+        {"new file over one", kFileSteps, 0, [&] { return WriteNewFile(a, "x"); }, {"a"}},
+        {"second name over one", kFileSteps, 0, [&] { return LinkOrCopyFile(a, a); }, {"a"}},
+        {"rename", kStepRename, 1, [&] { return RenameFile(a, b); }, {"a"}},
+        {"delete", kStepDelete, 1, [&] { return DeleteFile(a); }, {"a"}},
+        // Renamed, but not known to be on disk: new bytes, and a failure all the same.
+        {"replace, folder flush", kStepFlush, 2, [&] { return WriteFileReplacing(a, "new"); }, {"a"}, "new"},
+        {"copy, read", kStepRead, 1, [&] { return CopyFileReplacing(a, b); }, {"a"}},
+        {"copy, write", kStepWrite, 1, [&] { return CopyFileReplacing(a, b); }, {"a"}},
+    };
+    for (const Case& c : cases) {
+        for (const std::string& name : FolderEntries(folder.path)) unlink((folder.path + name).c_str());
+        WriteFileBytes(a, "old");
+        SetFileError(std::string());
+        if (c.step != kFileSteps) ArmFileFault(c.step, c.call, EIO);
+        EXPECT_FALSE(c.run()) << c.name;
+        DisarmFileFaults();
+        EXPECT_FALSE(LastFileError().empty()) << c.name;
+        std::vector<std::string> left = FolderEntries(folder.path);
+        std::sort(left.begin(), left.end());
+        EXPECT_EQ(c.leftAfter, left) << c.name;
+        EXPECT_EQ(c.aAfter, ReadFileBytes(a)) << c.name;
+    }
+}
+
+TEST_F(FilesTest, LookUpsTellMissingFromFailed) {
+    std::string fifo = folder.path + "pipe", link = folder.path + "link";
+    ASSERT_EQ(0, mkfifo(fifo.c_str(), 0600));
+    EXPECT_EQ(kFileOther, StatPath(fifo).kind);
+    EXPECT_EQ(kFileFolder, StatPath(folder.path).kind);
+    EXPECT_EQ(kFileMissing, StatPath(folder.path + "none").kind);
+    ArmFileFault(kStepStat, 1, EACCES);
+    EXPECT_EQ(kFileUnknown, StatPath(fifo).kind);
+    DisarmFileFaults();
+    EXPECT_NE(std::string::npos, LastFileError().find("Looking up " + fifo + ": Permission denied"));
+    // A dangling link is replaced by a file of its own; a link to a file, where it points.
+    ASSERT_EQ(0, symlink((folder.path + "nowhere").c_str(), link.c_str()));
+    EXPECT_EQ(link, ReplacementTarget(link));
+    EXPECT_EQ(fifo, ReplacementTarget(fifo));
+    FileHandle closed;
+    EXPECT_EQ(-1, SizeOfOpenFile(closed));
+}
+
+TEST_F(FilesTest, SecondNamesAndLateWork) {
+    const std::string a = folder.path + "a", b = folder.path + "b", c = folder.path + "c";
+    WriteFileBytes(a, "bytes");
+    ASSERT_TRUE(LinkOrCopyFile(a, b));
+    ArmFileFault(kStepRename, 1, EXDEV);  // no hard link here: a copy instead
+    ASSERT_TRUE(LinkOrCopyFile(a, c));
+    DisarmFileFaults();
+    EXPECT_EQ("bytes", ReadFileBytes(b));
+    EXPECT_EQ("bytes", ReadFileBytes(c));
+    // Writes that fail in the chunk writer reach whoever ends it.
+    FileHandle file;
+    ASSERT_TRUE(OpenFile(a, kOpenReadWrite, &file));
+    ArmFileFault(kStepWrite, 1, ENOSPC);
+    ChunkWriter* writer = BeginChunkWriter(file, 0);
+    WriteChunk(writer, "one");
+    WriteChunk(writer, "two");
+    EXPECT_FALSE(EndChunkWriter(writer));
+    DisarmFileFaults();
+    EXPECT_NE(std::string::npos, LastFileError().find("No space left")) << LastFileError();
+    EXPECT_FALSE(TruncateFile(FileHandle{}, 0));
+    CloseFileLater(&file);
+    CloseFileLater(&file);  // a second time is nothing
+}
+
+TEST_F(FilesTest, ProgramsAndTheHomeFolderAreFoundWithoutTheEnvironment) {
+    std::string home = std::getenv("HOME") ? std::getenv("HOME") : "", path = std::getenv("PATH") ? std::getenv("PATH") : "";
+    unsetenv("HOME");
+    EXPECT_FALSE(HomeFolder().empty());
+    setenv("HOME", "", 1);
+    EXPECT_FALSE(HomeFolder().empty());
+    setenv("HOME", home.c_str(), 1);
+    setenv("PATH", "::/nonexistent:/bin", 1);
+    EXPECT_EQ("/bin/sh", FindProgram("sh"));
+    EXPECT_EQ("", FindProgram("no-such-program-here"));
+    unsetenv("PATH");
+    EXPECT_EQ("/usr/bin/env", FindProgram("env"));
+    setenv("PATH", path.c_str(), 1);
+    EXPECT_FALSE(ExecutablePath().empty());
+    EXPECT_EQ(15u, TimeStamp().size());
+}

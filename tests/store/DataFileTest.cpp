@@ -5,11 +5,13 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <fstream>
 
 #include "TestSupport.h"
 #include "app/AppState.h"
+#include "platform/Files.h"
 #include "store/Compact.h"
 #include "store/DataFile.h"
 
@@ -207,6 +209,74 @@ TEST_F(DataFileTest, FailedBackupRefreshKeepsTheOldBackup) {
     ASSERT_EQ(0, mkdir((g_app.backupPath + ".tmp").c_str(), 0700));
     EXPECT_FALSE(RefreshBackup(true));
     EXPECT_EQ(SlotBytes("old"), ReadFileBytes(g_app.backupPath));
+}
+
+// A salvage failed at any of its file steps leaves the cut data file as it was and no second
+// name for it; one that succeeds leaves the whole slots and the cut file under a new name.
+TEST_F(DataFileTest, SalvageFailedAtAnyStepChangesNothing) {
+    const std::string cut = SlotBytes("one") + SlotBytes("two") + std::string(10, 'z');
+    WriteFileBytes(g_app.dataPath, cut);
+    std::string keptAs;
+    ArmFileFault(kStepOpen, 0, 0);
+    ASSERT_TRUE(SalvageDataFile(&keptAs));
+    int steps[kFileSteps];
+    for (int step = 0; step < kFileSteps; ++step) steps[step] = FileStepsSeen(static_cast<FileStep>(step));
+    DisarmFileFaults();
+    EXPECT_EQ(cut, ReadFileBytes(keptAs));
+    EXPECT_EQ(SlotBytes("one") + SlotBytes("two"), ReadFileBytes(g_app.dataPath));
+    for (int step = 0; step < kFileSteps; ++step) {
+        for (int n = 1; n <= steps[step]; ++n) {
+            for (const std::string& name : FolderEntries(folder.path)) unlink((folder.path + name).c_str());
+            WriteFileBytes(g_app.dataPath, cut);
+            ArmFileFault(static_cast<FileStep>(step), n, EIO);
+            bool ok = SalvageDataFile(&keptAs);
+            DisarmFileFaults();
+            std::string where = "step " + std::to_string(step) + " call " + std::to_string(n);
+            bool salvaged = ReadFileBytes(g_app.dataPath) == SlotBytes("one") + SlotBytes("two");
+            EXPECT_TRUE(salvaged || ReadFileBytes(g_app.dataPath) == cut) << where;
+            if (salvaged) {
+                EXPECT_TRUE(ReadFileBytes(keptAs) == cut) << where;  // never lost
+            } else {
+                std::vector<std::string> names = FolderEntries(folder.path);
+                EXPECT_EQ(1u, names.size()) << where << ": " << (names.size() > 1 ? names[0] + " " + names[1] : "");
+            }
+            if (!ok) {
+                EXPECT_FALSE(LastFileError().empty()) << where;
+            }
+        }
+    }
+}
+
+TEST_F(DataFileTest, SlotWritesKeepTheFileWhole) {
+    WriteDataFile(g_app.dataPath, {"one", "two"});
+    ASSERT_TRUE(MarkDeleted(1));
+    ASSERT_TRUE(MarkDeleted(1));
+    EXPECT_EQ(std::vector<std::int64_t>{1}, g_app.deletedSlots);
+    // An overwrite that fails keeps the file's size; the failure is remembered for the backup.
+    EncodeText("changed", g_app.slotImage);
+    ArmFileFault(kStepWrite, 1, EIO);
+    EXPECT_FALSE(WriteSlot(0));
+    DisarmFileFaults();
+    EXPECT_TRUE(g_app.dataWriteFailed);
+    EXPECT_EQ(2 * kSlotSize, DataFileSize(g_app.dataPath));
+    ASSERT_TRUE(WriteSlot(0));
+    EXPECT_FALSE(g_app.dataWriteFailed);
+}
+
+TEST_F(DataFileTest, StaleTemporariesGoAndNewNamesNeverReplaceAFile) {
+    for (const std::string& path : {g_app.dataPath + ".tmp", g_app.backupPath + ".tmp", folder.path + "Jotcrate.cmp"})
+        WriteFileBytes(path, "stale");
+    ASSERT_EQ(0, mkdir((g_app.settingsPath + ".tmp").c_str(), 0700));  // not a file: left alone
+    RemoveStaleTemporaries();
+    EXPECT_EQ(std::vector<std::string>{"Jotcrate.ini.tmp"}, FolderEntries(folder.path));
+    std::string stamp = TimeStamp();
+    WriteFileBytes(folder.path + "Jotcrate-unsaved-" + stamp + ".txt", "first");
+    WriteFileBytes(folder.path + "Jotcrate-unsaved-" + stamp + "-2.txt", "second");
+    std::string path;
+    ASSERT_TRUE(WriteRecoveryFile("third", &path));
+    EXPECT_EQ(4u, FolderEntries(folder.path).size());
+    EXPECT_EQ("third", ReadFileBytes(path));
+    EXPECT_EQ("first", ReadFileBytes(folder.path + "Jotcrate-unsaved-" + stamp + ".txt"));
 }
 
 }  // namespace
