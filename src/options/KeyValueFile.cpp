@@ -122,9 +122,11 @@ void ParseKeyLines(std::string_view bytes, KeyFile* file) {
             ++pos;
             continue;
         }
-        std::size_t end = pos;
+        std::size_t end = pos, text = pos;
         while (end < bytes.size() && !IsLineEnd(bytes[end])) ++end;
-        file->lines.push_back(ParseLine(bytes.substr(pos, end - pos)));
+        while (text < end && IsBlank(bytes[text])) ++text;
+        // A line of blanks is layout, as an empty one is, not a key without a name.
+        if (text < end) file->lines.push_back(ParseLine(bytes.substr(pos, end - pos)));
         pos = end;
     }
 }

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <functional>
 
 #include "app/AppState.h"
 #include "app/Numbers.h"
@@ -180,6 +181,48 @@ TEST_F(FailurePathTest, ACutDataFileIsSalvagedWhenTheUserAgrees) {
     ASSERT_EQ(1u, kept.size());
     EXPECT_EQ(cut, ReadFileBytes(folder.path + kept[0]));
     EXPECT_NE(std::string::npos, Told("The data file was salvaged.").find(kept[0]));
+}
+
+// Whatever fails while the data file is being provided ends the start with a message that
+// says what, and leaves every file as it was.
+TEST_F(FailurePathTest, EveryFailureWhileProvidingTheDataFileEndsTheStartCleanly) {
+    struct Case {
+        const char* name;
+        std::function<void()> prepare;
+        FileStep step;
+        const char* told;
+    } cases[] = {
+        {"backup cannot be set aside", [] { WriteFileBytes(g_app.backupPath, std::string(50000, 'b')); }, kStepRename,
+         "The data file could not be restored from its backup."},
+        {"starter file cannot be written", [] {}, kStepOpen, "The data file is missing, damaged or read-only:"},
+        {"a cut file cannot be salvaged", [] { WriteFileBytes(g_app.dataPath, SlotBytes("one") + "cut"); }, kStepRead,
+         "The data file is missing, damaged or read-only:"},
+    };
+    for (const Case& c : cases) {
+        RemoveTestFolder(folder);
+        folder = MakeTestFolder();
+        ClearMessageBoxTexts();
+        c.prepare();
+        ArmMessageBoxAnswers({true});
+        ArmFileFault(c.step, 1, EIO);
+        StartProgram();
+        DisarmFileFaults();
+        EXPECT_EQ(0, g_app.running) << c.name;
+        EXPECT_NE("", Told(c.told)) << c.name;
+        EXPECT_TRUE(FilesStartingWith("Jotcrate-damaged").empty()) << c.name;
+        CloseWindow(kWindowMain);
+        Pump();
+        g_app.running = 1;
+    }
+    // A cut file that is read-only is not offered for salvage.
+    RemoveTestFolder(folder);
+    folder = MakeTestFolder();
+    WriteFileBytes(g_app.dataPath, SlotBytes("one") + "cut");
+    chmod(g_app.dataPath.c_str(), 0444);
+    ClearMessageBoxTexts();
+    StartProgram();
+    EXPECT_EQ(0, g_app.running);
+    EXPECT_EQ(1u, MessageBoxTexts().size());
 }
 
 TEST_F(FailurePathTest, AddStopsAtTheRecordLimit) {

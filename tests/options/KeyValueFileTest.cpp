@@ -40,6 +40,7 @@ TEST(KeyValueFile, RewriteForm) {
         {bom + "[G]\r\nk=v", bom + "\r\n[G]\r\nk=v\r\n"},
         {bom, bom + "\r\n"},
         {"\xEF\xBB", "\xEF\xBB=\r\n"},  // too short to be a byte-order mark
+        {";\r\n   \r\n[", "; \r\n[]\r\n"},  // an empty comment, a blank line, a bare bracket
     };
     for (const Case& c : cases) EXPECT_EQ(c.out, Rewrite(c.in)) << c.in;
 }
@@ -104,6 +105,19 @@ TEST(KeyValueFile, Utf8ModeConvertsToAndFromLatin1) {
     EXPECT_EQ("\xEF\xBB\xBF\r\n[G]\r\nname=na\xC3\xAFve\r\neuro=\xE2\x82\xAC\r\nbad=\xC3(\r\n", FormatKeyLines(file));
     EXPECT_EQ("\xC3\xA9", Latin1ToUtf8("\xE9"));
     EXPECT_EQ("?", Utf8ToLatin1("\xC1\x81"));  // overlong
+}
+
+TEST(KeyValueFile, Utf8ToLatin1KeepsWhatLatin1HasAndMarksTheRest) {
+    struct Case {
+        std::string in;
+        std::string out;
+    } cases[] = {
+        {"plain", "plain"},        {"\xC3\xA9", "\xE9"},         {"\xC2\xA0", "\xA0"},
+        {"\xC3", "?"},            {"\xC3(", "?("},               {"\xE2\x82\xAC", "?"},  // beyond Latin-1
+        {"\xE0\x80\x80", "?"},    {"\xF0\x80\x80\x80", "?"},    {"\xC0\x80", "?"},  // overlong
+        {"\xF0\x9F\x98\x80", "?"}, {"\xF8\x88", "??"},             {"\xE2\x82", "??"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(c.out, Utf8ToLatin1(c.in)) << c.in;
 }
 
 class KeyFileOnDisk : public FolderTest {
