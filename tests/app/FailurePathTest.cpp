@@ -190,21 +190,24 @@ TEST_F(FailurePathTest, EveryFailureWhileProvidingTheDataFileEndsTheStartCleanly
         const char* name;
         std::function<void()> prepare;
         FileStep step;
+        std::string file;  // the name of the failing step's file; empty: the first such step of all
         const char* told;
     } cases[] = {
         {"backup cannot be set aside", [] { WriteFileBytes(g_app.backupPath, std::string(50000, 'b')); }, kStepRename,
-         "The data file could not be restored from its backup."},
-        {"starter file cannot be written", [] {}, kStepOpen, "The data file is missing, damaged or read-only:"},
-        {"a cut file cannot be salvaged", [] { WriteFileBytes(g_app.dataPath, SlotBytes("one") + "cut"); }, kStepRead,
+         "", "The data file could not be restored from its backup."},
+        {"starter file cannot be written", [] {}, kStepOpen, "Jotcrate.jcd.tmp",
          "The data file is missing, damaged or read-only:"},
+        {"a cut file cannot be salvaged", [] { WriteFileBytes(g_app.dataPath, SlotBytes("one") + "cut"); }, kStepRead,
+         "Jotcrate.jcd", "The data file is missing, damaged or read-only:"},
     };
     for (const Case& c : cases) {
         RemoveTestFolder(folder);
         folder = MakeTestFolder();
         ClearMessageBoxTexts();
+        WriteFileBytes(g_app.settingsPath, "[Options]\r\n");
         c.prepare();
         ArmMessageBoxAnswers({true});
-        ArmFileFault(c.step, 1, EIO);
+        ArmFileFault(c.step, 1, EIO, c.file.empty() ? std::string() : folder.path + c.file);
         StartProgram();
         DisarmFileFaults();
         EXPECT_EQ(0, g_app.running) << c.name;
