@@ -1,6 +1,8 @@
 // The file layer's promises: locks between openers, no hang on odd file kinds, replacement
 // that keeps permissions, messages that say what failed, and no half-made file after one.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -177,4 +179,28 @@ TEST_F(FilesTest, ProgramsAndTheHomeFolderAreFoundWithoutTheEnvironment) {
     setenv("PATH", path.c_str(), 1);
     EXPECT_FALSE(ExecutablePath().empty());
     EXPECT_EQ(15u, TimeStamp().size());
+}
+
+TEST_F(FilesTest, ReplacementsThatCannotStartLeaveEverythingAsItWas) {
+    const std::string target = folder.path + "data";
+    WriteFileBytes(target, "old");
+    // Another program holds the temporary name: the replacement does not start.
+    WriteFileBytes(target + ".tmp", "theirs");
+    int held = open((target + ".tmp").c_str(), O_RDONLY);
+    ASSERT_EQ(0, flock(held, LOCK_EX));
+    EXPECT_FALSE(WriteFileReplacing(target, "new"));
+    EXPECT_NE(std::string::npos, LastFileError().find("Creating " + target + ".tmp")) << LastFileError();
+    close(held);
+    EXPECT_EQ("old", ReadFileBytes(target));
+    FileHandle none;
+    DiscardTempFile(&none);
+    EXPECT_FALSE(DeleteFile(folder.path));  // a folder is no file to delete
+    EXPECT_TRUE(DeleteFile(folder.path + "never-was"));
+    // A bare name is replaced in the current folder.
+    char here[4096];
+    ASSERT_NE(nullptr, getcwd(here, sizeof here));
+    ASSERT_EQ(0, chdir(folder.path.c_str()));
+    EXPECT_TRUE(WriteFileReplacing("bare", "text"));
+    ASSERT_EQ(0, chdir(here));
+    EXPECT_EQ("text", ReadFileBytes(folder.path + "bare"));
 }
