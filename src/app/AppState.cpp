@@ -40,6 +40,9 @@ void ResetAppState() {
     g_app.dataWriteFailed = false;
     g_app.closePending = false;
     g_app.deletedSlots.clear();
+    g_app.dataVersion = FileVersion();
+    g_app.dataVersionKnown = false;
+    g_app.dataChangedElsewhere = false;
     g_app.searchTerm.clear();
     g_app.programTitle = Str(kStrProgramTitle);
     g_app.programFolder.clear();

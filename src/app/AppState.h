@@ -53,6 +53,9 @@ struct AppState {
     bool dataWriteFailed;                 // the last write to the data file failed: no backup of it
     bool closePending;                    // the window was closed while the options dialog was open
     std::vector<std::int64_t> deletedSlots;  // sorted: the slots this run marked, which compaction drops
+    FileVersion dataVersion;              // the data file as this program last read or wrote it
+    bool dataVersionKnown;
+    bool dataChangedElsewhere;            // a write found another program's data file in its place
     std::string searchTerm;
     std::string programTitle;
     std::string programFolder;

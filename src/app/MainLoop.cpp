@@ -38,6 +38,7 @@ int RunMainLoop(int argc, char** argv) {
     // window once it stands.
     StartLoadWorker();
     StartGui(argc, argv);
+    SetEventDispatcher(Dispatch);
     BuildMainWindow();
     StartInstanceListener(Str(kStrInstanceName), OnInstanceMessage);
     while (Dispatch(WaitWindowEvent())) {

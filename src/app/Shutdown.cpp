@@ -14,20 +14,6 @@
 #include "store/Load.h"
 #include "store/Records.h"
 
-namespace {
-
-void KeepUnsavedText() {
-    TextEncoding encoding;
-    std::string bytes = EditorText(kGadgetEditor, &encoding);
-    std::string path;
-    if (WriteRecoveryFile(RecordBytesToUtf8(bytes, encoding), &path))
-        ShowNotice(g_app.programTitle, Str(kStrKeptUnsavedPrefix) + path);
-    else
-        ReportFileFailure(kStrKeepFailed);
-}
-
-}  // namespace
-
 void CloseMainWindow() {
     if (WindowExists(kWindowOptions)) {
         g_app.closePending = true;
@@ -43,7 +29,15 @@ void CloseMainWindow() {
         return;
     }
     bool hadUnsavedEdit = g_app.loaded && g_app.unsavedEdit;
-    if (hadUnsavedEdit && !SaveRecord()) KeepUnsavedText();
+    // A save that failed leaves the edit pending; one that met another program's data file
+    // has kept the text already.
+    std::string kept;
+    if (hadUnsavedEdit && !SaveRecord() && g_app.unsavedEdit) {
+        if (KeepUnsavedText(&kept))
+            ShowNotice(g_app.programTitle, Str(kStrKeptUnsavedPrefix) + kept);
+        else
+            ReportFileFailure(kStrKeepFailed);
+    }
     if (g_app.loaded && g_app.recordsDeleted && !CompactDataFile()) ReportFileFailure(kStrCompactFailed);
     if (g_app.loadState == kLoadSucceeded && !RefreshBackup(hadUnsavedEdit)) ReportFileFailure(kStrBackupFailed);
     if (g_app.settingsChanged) {

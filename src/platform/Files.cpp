@@ -115,6 +115,37 @@ FileInfo StatPath(const std::string& path) {
     return info;
 }
 
+namespace {
+
+void FillVersion(const struct stat& st, FileVersion* version) {
+    version->device = st.st_dev;
+    version->inode = st.st_ino;
+    version->size = st.st_size;
+    version->modified = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    version->changed = static_cast<std::int64_t>(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec;
+}
+
+}  // namespace
+
+bool VersionOfFile(const std::string& path, FileVersion* version) {
+    struct stat st;
+    if (Injected(kStepStat, path) || stat(path.c_str(), &st) != 0) return FailErrno("Looking up", path);
+    FillVersion(st, version);
+    return true;
+}
+
+bool VersionOfOpenFile(const FileHandle& file, FileVersion* version) {
+    struct stat st;
+    if (fstat(file.fd, &st) != 0) return FailErrno("Looking up", file.path);
+    FillVersion(st, version);
+    return true;
+}
+
+bool SameVersion(const FileVersion& a, const FileVersion& b) {
+    return a.device == b.device && a.inode == b.inode && a.size == b.size && a.modified == b.modified &&
+           a.changed == b.changed;
+}
+
 // A file without its owner's write bit counts as read-only even where the user (root) could
 // write it anyway: that bit is how a user marks a file read-only.
 bool IsWritableFile(const std::string& path) {

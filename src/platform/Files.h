@@ -27,6 +27,19 @@ struct FileHandle {
 };
 
 FileInfo StatPath(const std::string& path);
+
+// What tells one version of a file from another: which file it is, and its size and times.
+// Another program's rename brings another file; a rewrite in place, another size or time.
+struct FileVersion {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    std::int64_t size = -1;
+    std::int64_t modified = 0;  // nanoseconds
+    std::int64_t changed = 0;
+};
+bool VersionOfFile(const std::string& path, FileVersion* version);
+bool VersionOfOpenFile(const FileHandle& file, FileVersion* version);
+bool SameVersion(const FileVersion& a, const FileVersion& b);
 bool IsWritableFile(const std::string& path);
 
 bool OpenFile(const std::string& path, OpenMode mode, FileHandle* file);

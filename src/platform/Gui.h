@@ -32,6 +32,7 @@ enum MessageKind {
     kMessageMovingOrSizing,
     kMessageSystemTool,  // number: the command
     kMessageFindReport,  // number: the find flags
+    kMessageFileChanged,  // a watched file, or the folder that holds it, changed
 };
 
 struct Message {
@@ -80,6 +81,10 @@ bool StartGui(int argc, char** argv);
 Event WaitWindowEvent();
 bool PollWindowEvent(Event* event);
 void PostWindowEvent(Event event);
+// With a dispatcher, buttons, shortcuts and menu commands are dispatched at once, before any
+// input that came after them (keys typed right after ALT+A belong to the new record);
+// without one, they are queued like every other event.
+void SetEventDispatcher(bool (*dispatch)(const Event& event));
 // From any thread: wakes WaitWindowEvent with an event of no window.
 void PostWakeEvent();
 // From any thread: runs step on the UI thread, in the order of the calls; on the UI thread
@@ -87,6 +92,9 @@ void PostWakeEvent();
 void RunOnUiThread(std::function<void()> step);
 // Runs the steps handed over so far, on the UI thread.
 void RunPendingUiSteps();
+// Tells the window's message callback whenever the file, or the folder that holds it, changes
+// (inotify on Linux): a rename over it, a rewrite in place, a file of that name appearing.
+void WatchFile(int window, const std::string& path);
 
 // Windows. OpenWindow takes the outer position and the client size; the window stays hidden
 // until shown or placed.

@@ -1,6 +1,8 @@
 // The application object, the event queue that the main loop waits on, hand-over from the
 // load worker, message boxes and the shell.
 #include <QApplication>
+#include <QFileInfo>
+#include <QFileSystemWatcher>
 #include <QDir>
 #include <QGuiApplication>
 #include <QMessageBox>
@@ -21,6 +23,7 @@ std::vector<bool> s_armedAnswers;
 std::vector<std::string> s_boxTexts;
 void (*s_shellRecorder)(const std::vector<std::string>&) = nullptr;
 int s_beeps = 0;
+bool (*s_dispatcher)(const Event&) = nullptr;
 
 bool IsSet(const char* name) {
     const char* value = std::getenv(name);
@@ -78,6 +81,17 @@ Event WaitWindowEvent() {
 
 void PostWindowEvent(Event event) { s_events.push_back(event); }
 
+void SetEventDispatcher(bool (*dispatch)(const Event& event)) { s_dispatcher = dispatch; }
+
+void DeliverWindowEvent(Event event) {
+    if (!s_dispatcher) {
+        PostWindowEvent(event);
+        return;
+    }
+    // A command that ended the run wakes the main loop, so that it sees.
+    if (!s_dispatcher(event)) PostWindowEvent(Event{kEventNone, 0, 0});
+}
+
 void PostWakeEvent() {
     RunOnUiThread([] { PostWindowEvent(Event{kEventNone, 0, 0}); });
 }
@@ -91,6 +105,23 @@ void RunOnUiThread(std::function<void()> step) {
 }
 
 void RunPendingUiSteps() { QCoreApplication::processEvents(); }
+
+void WatchFile(int window, const std::string& path) {
+    static QFileSystemWatcher* watcher = nullptr;
+    QString file = ToQString(path);
+    if (!watcher) {
+        watcher = new QFileSystemWatcher(qApp);
+        // A file replaced by rename is another file: its watch goes, so it is watched anew.
+        auto changed = [window, file] {
+            if (!watcher->files().contains(file)) watcher->addPath(file);
+            SendMessage(window, Message{kMessageFileChanged, 0, std::string()});
+        };
+        QObject::connect(watcher, &QFileSystemWatcher::fileChanged, changed);
+        QObject::connect(watcher, &QFileSystemWatcher::directoryChanged, changed);
+    }
+    watcher->addPath(file);
+    watcher->addPath(QFileInfo(file).absolutePath());
+}
 
 Rect ScreenWorkArea() {
     QScreen* screen = QGuiApplication::primaryScreen();

@@ -261,14 +261,14 @@ void CreateButton(int window, int gadget, Rect r, const std::string& label) {
     button->setAutoDefault(false);
     button->setGeometry(r.x, r.y, r.width, r.height);
     QObject::connect(button, &QPushButton::clicked,
-                     [window, gadget] { PostWindowEvent(Event{kEventGadget, window, gadget}); });
+                     [window, gadget] { DeliverWindowEvent(Event{kEventGadget, window, gadget}); });
     RegisterGadget(window, gadget, button);
 }
 
 void CreateCheckbox(int window, int gadget, Rect r, const std::string& label) {
     QCheckBox* box = new QCheckBox(ToQString(label), Window(window));
     box->setGeometry(r.x, r.y, r.width, r.height);
-    QObject::connect(box, &QCheckBox::clicked, [window, gadget] { PostWindowEvent(Event{kEventGadget, window, gadget}); });
+    QObject::connect(box, &QCheckBox::clicked, [window, gadget] { DeliverWindowEvent(Event{kEventGadget, window, gadget}); });
     RegisterGadget(window, gadget, box);
 }
 
@@ -325,7 +325,7 @@ void AddShortcut(int window, const std::string& keys, int command) {
     shortcut->setContext(Qt::WindowShortcut);
     shortcut->setAutoRepeat(false);
     QObject::connect(shortcut, &QShortcut::activated,
-                     [window, command] { PostWindowEvent(Event{kEventMenu, window, command}); });
+                     [window, command] { DeliverWindowEvent(Event{kEventMenu, window, command}); });
     s_windows[window].shortcuts.emplace(command, shortcut);
 }
 
@@ -360,7 +360,7 @@ void ShowContextMenu(int window, int menu, int x, int y) {
         }
     }
     QAction* chosen = top.exec(QPoint(x, y));
-    if (chosen && commands.count(chosen)) PostWindowEvent(Event{kEventMenu, window, commands[chosen]});
+    if (chosen && commands.count(chosen)) DeliverWindowEvent(Event{kEventMenu, window, commands[chosen]});
 }
 
 void SetWindowMenuTools(int window, const std::vector<MenuItem>& tools) {

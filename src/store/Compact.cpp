@@ -65,7 +65,12 @@ bool CopyKeptSlots(const FileHandle& data, const FileHandle& out, std::int64_t c
 bool CompactDataFile() {
     std::string target = ReplacementTarget(g_app.dataPath);
     FileHandle data;
-    if (!OpenFile(target, kOpenReadWrite, &data)) return false;
+    if (!IsDataFileAsLeft() || !OpenFile(target, kOpenReadWrite, &data)) return false;
+    // The slots deleted in this run are slots of the file this run read, and of no other.
+    if (!IsOpenDataFileAsLeft(data)) {
+        CloseFile(&data);
+        return false;
+    }
     FileHandle out;
     if (!CreateTempFile(CompactionPath(), target, &out)) {
         CloseFile(&data);
@@ -88,6 +93,7 @@ bool CompactDataFile() {
     }
     ok = CommitTempFile(&out, target);
     CloseFileLater(&data);
+    NoteDataFileVersion();
     if (ok) g_app.deletedSlots.clear();
     return ok;
 }

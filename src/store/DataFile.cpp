@@ -58,6 +58,42 @@ bool ReadSlotText(const FileHandle& data, std::int64_t slot, std::string* text) 
     return true;
 }
 
+void NoteDataFileVersion() { g_app.dataVersionKnown = VersionOfFile(g_app.dataPath, &g_app.dataVersion); }
+
+namespace {
+
+bool Changed(bool same) {
+    if (same) return false;
+    g_app.dataChangedElsewhere = true;
+    SetFileError(Str(kStrChangedElsewhere));
+    return true;
+}
+
+// A write of this program's own is no change by another.
+void NoteOpenDataFile(const FileHandle& file) {
+    if (g_app.dataVersionKnown) g_app.dataVersionKnown = VersionOfOpenFile(file, &g_app.dataVersion);
+}
+
+// Opens the data file for a write, only if it is the one this program left.
+bool OpenDataFileToWrite(OpenMode mode, FileHandle* file) {
+    if (!IsDataFileAsLeft() || !OpenFile(g_app.dataPath, mode, file)) return false;
+    if (IsOpenDataFileAsLeft(*file)) return true;
+    CloseFile(file);
+    return false;
+}
+
+}  // namespace
+
+bool IsDataFileAsLeft() {
+    FileVersion now;
+    return !g_app.dataVersionKnown || !Changed(VersionOfFile(g_app.dataPath, &now) && SameVersion(now, g_app.dataVersion));
+}
+
+bool IsOpenDataFileAsLeft(const FileHandle& file) {
+    FileVersion now;
+    return !g_app.dataVersionKnown || !Changed(VersionOfOpenFile(file, &now) && SameVersion(now, g_app.dataVersion));
+}
+
 bool ReadSlot(std::int64_t slot) {
     FileHandle file;
     bool ok = OpenFile(g_app.dataPath, kOpenRead, &file) &&
@@ -69,7 +105,7 @@ bool ReadSlot(std::int64_t slot) {
 
 bool WriteSlot(std::int64_t slot) {
     FileHandle file;
-    if (!OpenFile(g_app.dataPath, kOpenReadWriteCreate, &file)) return false;
+    if (!OpenDataFileToWrite(kOpenReadWriteCreate, &file)) return false;
     std::int64_t size = SizeOfOpenFile(file);
     bool ok = size >= 0 && WriteAt(file, slot * kSlotSize, g_app.slotImage, kSlotSize) && FlushFile(file);
     // A slot appended only in part would leave a file that no start could load.
@@ -78,6 +114,7 @@ bool WriteSlot(std::int64_t slot) {
         TruncateFile(file, size);
         SetFileError(reason);
     }
+    NoteOpenDataFile(file);
     CloseFile(&file);
     g_app.dataWriteFailed = !ok;
     return ok;
@@ -85,12 +122,13 @@ bool WriteSlot(std::int64_t slot) {
 
 bool MarkDeleted(std::int64_t slot) {
     FileHandle file;
-    bool ok = OpenFile(g_app.dataPath, kOpenReadWrite, &file) &&
+    bool ok = OpenDataFileToWrite(kOpenReadWrite, &file) &&
               ReadExactlyAt(file, slot * kSlotSize, g_app.slotImage, kSlotSize);
     if (ok) {
         g_app.slotImage[0] = 1;
         ok = WriteAt(file, slot * kSlotSize, g_app.slotImage, kSlotSize) && FlushFile(file);
         g_app.dataWriteFailed = !ok;
+        NoteOpenDataFile(file);
     }
     CloseFile(&file);
     if (ok) {
@@ -126,7 +164,9 @@ bool CreateStarterFile() {
         }
     }
     g_app.deletedSlots.clear();
-    return CommitTempFile(&temp, target);
+    bool ok = CommitTempFile(&temp, target);
+    NoteDataFileVersion();
+    return ok;
 }
 
 bool RestoreFromBackup() { return CopyFileReplacing(g_app.backupPath, g_app.dataPath); }
@@ -149,7 +189,8 @@ bool RefreshBackup(bool hadUnsavedEdit) {
         SetFileError(Str(kStrDataFileDamaged));
         return false;
     }
-    return CopyFileReplacing(g_app.dataPath, g_app.backupPath);
+    // Another program's data file is no copy of what this run did.
+    return IsDataFileAsLeft() && CopyFileReplacing(g_app.dataPath, g_app.backupPath);
 }
 
 namespace {

@@ -27,6 +27,13 @@ void EncodeText(std::string_view text, unsigned char* image);
 // The text area (after the deleted mark) up to its first zero byte, of at most textBytes.
 std::string DecodeText(const unsigned char* image, std::size_t textBytes = kTextSize);
 
+// The data file as this program last read or wrote it. Every write first checks that the
+// file is still that one; a file another program replaced or rewrote gets nothing written,
+// g_app.dataChangedElsewhere is set and the reason says so.
+void NoteDataFileVersion();
+bool IsDataFileAsLeft();
+bool IsOpenDataFileAsLeft(const FileHandle& file);
+
 // A failed read leaves the slot image zeroed, never another record's bytes.
 bool ReadSlot(std::int64_t slot);
 bool WriteSlot(std::int64_t slot);

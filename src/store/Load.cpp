@@ -165,6 +165,7 @@ void LoadRecords(int mode) {
         FailLoad(DataFileErrorText());
         return;
     }
+    NoteDataFileVersion();
     std::int64_t count = size / kSlotSize < kRecordLimit ? size / kSlotSize : kRecordLimit;
     std::memset(g_app.slotImage, 0, kSlotSize);
     std::vector<std::vector<SelectorEntry>> batches;
@@ -187,7 +188,38 @@ void LoadRecords(int mode) {
         g_app.loaded = true;
         SetControlsDisabled(kGadgetAdd, kGadgetSelector, 0);
         UpdateEditorReadOnly();
+        WatchFile(kWindowMain, g_app.dataPath);
     });
+}
+
+bool ReloadRecords() {
+    // A file another program is still writing is no version to show; its next change comes.
+    std::int64_t size = DataFileSize(g_app.dataPath);
+    if (!IsWellFormedSize(size)) return false;
+    std::string shownTitle = g_app.shownPosition >= 0 ? SelectorEntryAt(kGadgetSelector, g_app.shownPosition).title : "";
+    NoteDataFileVersion();
+    std::int64_t count = size / kSlotSize < kRecordLimit ? size / kSlotSize : kRecordLimit;
+    std::vector<std::vector<SelectorEntry>> batches;
+    std::int64_t selected = 0;
+    if (!ListTitles(g_app.dataPath, count, kEntryBatch, CollectEntries, &batches, &selected)) return false;
+    // Deletions and edits of this run were of the file that is gone.
+    g_app.deletedSlots.clear();
+    g_app.recordsDeleted = 0;
+    g_app.unsavedEdit = 0;
+    g_app.dataChangedElsewhere = false;
+    ClearSelector(kGadgetSelector);
+    std::int64_t position = 0, sameTitle = -1;
+    for (std::vector<SelectorEntry>& batch : batches) {
+        for (const SelectorEntry& entry : batch) {
+            if (sameTitle < 0 && !shownTitle.empty() && entry.title == shownTitle) sameTitle = position;
+            ++position;
+        }
+        AddSelectorEntries(kGadgetSelector, std::move(batch));
+    }
+    if (sameTitle >= 0) selected = sameTitle;
+    SelectEntry(kGadgetSelector, static_cast<int>(selected));
+    ShowSlot(static_cast<int>(selected), selected);
+    return true;
 }
 
 void StartLoadWorker() { g_app.loadWorker = std::thread(LoadRecords, kLoadStartup); }

@@ -9,6 +9,10 @@ enum LoadMode { kLoadReset = 0, kLoadStartup = 1 };
 constexpr int kLargeLoad = 101;
 
 void LoadRecords(int mode);
+// On the UI thread: the records read again from a data file that another program changed,
+// the record of the same title shown where there is one. False when the file is no whole
+// number of slots yet (another program still writing it): nothing changes.
+bool ReloadRecords();
 // The load worker may start before the main window exists; its control changes wait until
 // the window's build has called MainWindowBuilt().
 void StartLoadWorker();

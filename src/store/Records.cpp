@@ -44,12 +44,39 @@ bool SaveRecord() {
     std::string title = SaveTitle(text, encoding);
     EncodeText(text, g_app.slotImage);
     if (!WriteSlot(slot)) {
-        ReportFileFailure(kStrSaveFailed);
+        if (g_app.dataChangedElsewhere)
+            TakeChangedDataFile();
+        else
+            ReportFileFailure(kStrSaveFailed);
         return false;
     }
     SetSelectorTitle(kGadgetSelector, position, title);
     g_app.unsavedEdit = 0;
     return true;
+}
+
+bool KeepUnsavedText(std::string* path) {
+    TextEncoding encoding;
+    std::string bytes = EditorText(kGadgetEditor, &encoding);
+    return WriteRecoveryFile(RecordBytesToUtf8(bytes, encoding), path);
+}
+
+void TakeChangedDataFile() {
+    std::string message = Str(kStrReloadedPrefix);
+    if (g_app.unsavedEdit) {
+        std::string path;
+        message += KeepUnsavedText(&path) ? Str(kStrReloadedKeptPrefix) + path : "\n" + Str(kStrKeepFailed) + LastFileError();
+    }
+    ReloadRecords();
+    ShowNotice(g_app.programTitle, message);
+}
+
+void OnDataFileChanged() {
+    if (!g_app.loaded || !IsWellFormedSize(DataFileSize(g_app.dataPath)) || IsDataFileAsLeft()) return;
+    if (g_app.unsavedEdit)
+        TakeChangedDataFile();
+    else
+        ReloadRecords();
 }
 
 void ShowSelectedRecord() {
@@ -70,7 +97,10 @@ void AddRecord() {
     }
     EncodeText(Str(kStrNewRecordText), g_app.slotImage);
     if (!WriteSlot(slot)) {
-        ReportFileFailure(kStrAddFailed);
+        if (g_app.dataChangedElsewhere)
+            TakeChangedDataFile();
+        else
+            ReportFileFailure(kStrAddFailed);
         return;
     }
     InsertSelectorEntry(kGadgetSelector, position, SelectorEntry{Str(kStrNewRecordText), slot});
@@ -89,7 +119,10 @@ void DeleteRecord() {
     }
     int position = SelectedEntry(kGadgetSelector);
     if (!MarkDeleted(SelectorEntryAt(kGadgetSelector, position).slot)) {
-        ReportFileFailure(kStrDeleteFailed);
+        if (g_app.dataChangedElsewhere)
+            TakeChangedDataFile();
+        else
+            ReportFileFailure(kStrDeleteFailed);
         return;
     }
     RemoveSelectorEntry(kGadgetSelector, position);

@@ -1,6 +1,8 @@
 // The current record's save, and the Add and Delete commands.
 #pragma once
 
+#include <string>
+
 #include "app/StringTable.h"
 
 // Writes the editor's text into the shown record's slot and refreshes its title. False when
@@ -12,5 +14,13 @@ bool SaveRecord();
 void ShowSelectedRecord();
 // Tells the user what failed and the system's reason.
 void ReportFileFailure(StringId what);
+// Text that could not be saved, to a recovery file; false when even that failed.
+bool KeepUnsavedText(std::string* path);
+// Another program changed the data file: nothing was written into it; the typed text goes
+// to a recovery file and the records are read again from the new file.
+void TakeChangedDataFile();
+// The watcher saw the data file or its folder change: a new version, from another program,
+// is taken at once; a file not whole yet is waited for.
+void OnDataFileChanged();
 void AddRecord();
 void DeleteRecord();

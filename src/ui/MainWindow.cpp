@@ -98,6 +98,9 @@ void MainMessageCallback(const Message& message) {
         case kMessageFindReport:
             OnFindReport(message);
             break;
+        case kMessageFileChanged:
+            OnDataFileChanged();
+            break;
     }
 }
 

@@ -11,6 +11,7 @@
 #include <QToolTip>
 
 #include "app/AppState.h"
+#include "app/MainLoop.h"
 #include "app/Numbers.h"
 #include "platform/Gui.h"
 #include "store/Load.h"
@@ -134,6 +135,23 @@ TEST_F(TextBoundaryTest, EveryRouteToAnotherRecordSavesTheOneLeftFirst) {
         EXPECT_EQ("x" + before, Record(left)) << name;
         EXPECT_EQ(0, g_app.unsavedEdit) << name;
     }
+}
+
+// Keys typed right after a command belong to what the command made: the new record after
+// ALT+A, the list after ALT+R; never to the record left behind.
+TEST_F(TextBoundaryTest, KeysTypedRightAfterACommandGoWhereTheCommandLeftTheFocus) {
+    WriteDataFile(g_app.dataPath, {"Alpha", "Delta"});
+    StartProgram();
+    SetEventDispatcher(Dispatch);
+    QTest::keyClick(Editor(), Qt::Key_A, Qt::AltModifier);  // no pumping in between
+    QTest::keyClicks(QApplication::focusWidget(), "Hello");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_R, Qt::AltModifier);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_D);
+    SetEventDispatcher(nullptr);
+    Pump();
+    EXPECT_EQ("Alpha", Record(0));
+    EXPECT_EQ("HelloNew record", Record(2));
+    EXPECT_EQ(1, SelectedEntry(kGadgetSelector));  // "Delta", by its first letter
 }
 
 TEST_F(TextBoundaryTest, InputMethodsPasteAndDropAreLimitedAsTyping) {
