@@ -30,13 +30,14 @@ void CloseMainWindow() {
     }
     bool hadUnsavedEdit = g_app.loaded && g_app.unsavedEdit;
     // A save that failed leaves the edit pending; one that met another program's data file
-    // has kept the text already.
-    std::string kept;
-    if (hadUnsavedEdit && !SaveRecord() && g_app.unsavedEdit) {
-        if (KeepUnsavedText(&kept))
+    // has kept the text already. Either way the edit is no reason for a backup of the file.
+    if (hadUnsavedEdit && !SaveRecord()) {
+        std::string kept;
+        if (g_app.unsavedEdit && KeepUnsavedText(&kept))
             ShowNotice(g_app.programTitle, Str(kStrKeptUnsavedPrefix) + kept);
-        else
+        else if (g_app.unsavedEdit)
             ReportFileFailure(kStrKeepFailed);
+        hadUnsavedEdit = false;
     }
     if (g_app.loaded && g_app.recordsDeleted && !CompactDataFile()) ReportFileFailure(kStrCompactFailed);
     if (g_app.loadState == kLoadSucceeded && !RefreshBackup(hadUnsavedEdit)) ReportFileFailure(kStrBackupFailed);

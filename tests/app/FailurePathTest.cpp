@@ -93,7 +93,7 @@ TEST_F(FailurePathTest, ARestoreThatFailsSaysSoAndWritesNothing) {
 TEST_F(FailurePathTest, TextThatCannotBeSavedAtCloseGoesToARecoveryFile) {
     WriteFileBytes(g_app.settingsPath, "[Options]\r\nAuto Backup=1\r\n");
     WriteDataFile(g_app.dataPath, {"caf\xE9"});  // Windows-1252: the recovery file is UTF-8
-    WriteDataFile(g_app.backupPath, {"old backup"});
+    WriteFileBytes(g_app.backupPath, std::string(50000, 'b'));  // stale: a refresh is due
     StartProgram();
     Type("Line one");
     Key(kGadgetEditor, Qt::Key_Return);
@@ -106,7 +106,7 @@ TEST_F(FailurePathTest, TextThatCannotBeSavedAtCloseGoesToARecoveryFile) {
     EXPECT_EQ("Line one\r\ncaf\xC3\xA9", ReadFileBytes(folder.path + kept[0]));
     EXPECT_NE(std::string::npos, Told("The text of the record was kept in the file").find(folder.path + kept[0]));
     // The data file's last write failed: the backup is not refreshed from it.
-    EXPECT_EQ(SlotBytes("old backup"), ReadFileBytes(g_app.backupPath));
+    EXPECT_EQ(std::string(50000, 'b'), ReadFileBytes(g_app.backupPath));
     EXPECT_NE("", Told("The backup could not be refreshed.\nThe last write to the data file failed"));
 }
 

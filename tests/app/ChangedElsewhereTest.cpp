@@ -1,0 +1,146 @@
+// The data file replaced or rewritten by another program (a sync tool) while the program runs:
+// nothing is written into the new file, typed text goes to a recovery file, and the records
+// shown are the new file's; the program's own writes never count as such a change.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+
+#include "app/AppState.h"
+#include "app/Numbers.h"
+#include "platform/Gui.h"
+#include "store/Compact.h"
+#include "store/DataFile.h"
+#include "ui/GuiTestSupport.h"
+
+namespace {
+
+const std::vector<std::string> kMine = {"Alpha", "Bravo", "Charlie"};
+const std::vector<std::string> kTheirs = {"New from elsewhere", "Alpha\r\nchanged elsewhere", "Bravo", "Charlie"};
+
+class ChangedElsewhereTest : public GuiTest {
+protected:
+    // As sync tools do: a new file written beside, then renamed over the data file.
+    void ReplaceByRename(const std::vector<std::string>& records) {
+        std::string incoming = folder.path + ".incoming";
+        WriteDataFile(incoming, records);
+        ASSERT_EQ(0, std::rename(incoming.c_str(), g_app.dataPath.c_str()));
+    }
+    // Or the same file written over in place.
+    void RewriteInPlace(const std::vector<std::string>& records) {
+        std::string bytes;
+        for (const std::string& text : records) bytes += SlotBytes(text);
+        WriteFileBytes(g_app.dataPath, bytes);
+    }
+    std::string TheirFile() {
+        std::string bytes;
+        for (const std::string& text : kTheirs) bytes += SlotBytes(text);
+        return bytes;
+    }
+    std::vector<std::string> RecoveryTexts() {
+        std::vector<std::string> texts;
+        for (const std::string& name : FolderEntries(folder.path))
+            if (name.rfind("Jotcrate-unsaved-", 0) == 0) texts.push_back(ReadFileBytes(folder.path + name));
+        return texts;
+    }
+    std::vector<std::string> TheirTitles() { return {"New from elsewhere", "Alpha", "Bravo", "Charlie"}; }
+};
+
+TEST_F(ChangedElsewhereTest, APendingEditNeverOverwritesAnotherProgramsFile) {
+    for (bool byRename : {true, false}) {
+        RemoveTestFolder(folder);
+        folder = MakeTestFolder();
+        WriteDataFile(g_app.dataPath, kMine);
+        StartProgram();
+        Type("typed ");
+        if (byRename) ReplaceByRename(kTheirs);
+        else RewriteInPlace(kTheirs);
+        Shortcut(Qt::Key_R, Qt::AltModifier);  // a save point, if the watcher was not first
+        ASSERT_TRUE(PumpUntil([this] { return Titles() == TheirTitles(); })) << byRename;
+        EXPECT_EQ(TheirFile(), ReadFileBytes(g_app.dataPath)) << byRename;
+        EXPECT_EQ(std::vector<std::string>{"typed Alpha"}, RecoveryTexts()) << byRename;
+        ASSERT_FALSE(MessageBoxTexts().empty());
+        EXPECT_NE(std::string::npos, MessageBoxTexts().back().find("Another program changed the data file"));
+        EXPECT_EQ("Alpha\r\nchanged elsewhere", EditorText(kGadgetEditor));  // the same record, as it is now
+        EXPECT_EQ(0, g_app.unsavedEdit);
+        // What is typed now goes into the new file, and only into its own record.
+        Type("then ");
+        Shortcut(Qt::Key_R, Qt::AltModifier);
+        EXPECT_EQ("then Alpha\r\nchanged elsewhere", Record(1));
+        EXPECT_EQ("New from elsewhere", Record(0));
+        CloseWindow(kWindowMain);
+        Pump();
+        ClearMessageBoxTexts();
+    }
+}
+
+TEST_F(ChangedElsewhereTest, WithoutAnEditTheNewRecordsAreShownAtOnce) {
+    WriteDataFile(g_app.dataPath, kMine);
+    StartProgram();
+    ReplaceByRename(kTheirs);
+    ASSERT_TRUE(PumpUntil([this] { return Titles() == TheirTitles(); }));
+    EXPECT_TRUE(MessageBoxTexts().empty());
+    EXPECT_TRUE(RecoveryTexts().empty());
+    EXPECT_EQ(TheirFile(), ReadFileBytes(g_app.dataPath));
+}
+
+TEST_F(ChangedElsewhereTest, OwnWritesAreNoChangeByOthers) {
+    WriteDataFile(g_app.dataPath, kMine);
+    WriteFileBytes(g_app.settingsPath, "[Options]\r\nAuto Backup=1\r\n");
+    StartProgram();
+    for (int i = 0; i < 3; ++i) {
+        Type("x");
+        Shortcut(Qt::Key_R, Qt::AltModifier);
+        Shortcut(Qt::Key_E, Qt::AltModifier);
+    }
+    Shortcut(Qt::Key_A, Qt::AltModifier);
+    ArmMessageBoxAnswers({true});
+    Shortcut(Qt::Key_D, Qt::AltModifier);
+    Pump();
+    EXPECT_TRUE(MessageBoxTexts().size() == 1u) << MessageBoxTexts().back();  // the delete question only
+    EXPECT_EQ("xxxAlpha", Record(0));
+    EXPECT_TRUE(RecoveryTexts().empty());
+    PostWindowEvent(Event{kEventClose, kWindowMain, 0});
+    Pump();
+    EXPECT_EQ(3 * kSlotSize, DataFileSize(g_app.dataPath));  // compacted
+    EXPECT_EQ(ReadFileBytes(g_app.dataPath), ReadFileBytes(g_app.backupPath));
+}
+
+// At close the slots this run deleted belong to a file that is gone: nothing is compacted and
+// no backup is made from the other program's file.
+TEST_F(ChangedElsewhereTest, TheCloseNeverCompactsOrBacksUpAnotherProgramsFile) {
+    WriteDataFile(g_app.dataPath, kMine);
+    WriteDataFile(g_app.backupPath, {"old backup"});
+    WriteFileBytes(g_app.settingsPath, "[Options]\r\nAuto Backup=1\r\n");
+    StartProgram();
+    ArmMessageBoxAnswers({true});
+    Shortcut(Qt::Key_D, Qt::AltModifier);
+    Type("typed ");
+    ReplaceByRename(kTheirs);
+    PostWindowEvent(Event{kEventClose, kWindowMain, 0});  // before the watcher is heard
+    Pump();
+    EXPECT_EQ(0, g_app.running);
+    EXPECT_EQ(TheirFile(), ReadFileBytes(g_app.dataPath));
+    EXPECT_EQ(SlotBytes("old backup"), ReadFileBytes(g_app.backupPath));
+    EXPECT_EQ(std::vector<std::string>{"typed Bravo"}, RecoveryTexts());
+}
+
+TEST_F(ChangedElsewhereTest, SlotWritesCheckTheFileTheyWriteInto) {
+    WriteDataFile(g_app.dataPath, kMine);
+    NoteDataFileVersion();
+    EncodeText("mine", g_app.slotImage);
+    ASSERT_TRUE(WriteSlot(0));
+    ASSERT_TRUE(MarkDeleted(2));
+    EXPECT_TRUE(IsDataFileAsLeft());
+    ReplaceByRename(kTheirs);
+    EXPECT_FALSE(WriteSlot(0));
+    EXPECT_FALSE(MarkDeleted(1));
+    EXPECT_FALSE(CompactDataFile());
+    EXPECT_TRUE(g_app.dataChangedElsewhere);
+    EXPECT_EQ(TheirFile(), ReadFileBytes(g_app.dataPath));
+    unlink(g_app.dataPath.c_str());
+    EXPECT_FALSE(WriteSlot(0));
+    EXPECT_FALSE(PathExists(g_app.dataPath));  // a vanished file is not made anew by a save
+}
+
+}  // namespace
