@@ -145,6 +145,8 @@ int SelectorCount(int gadget);
 int SelectedEntry(int gadget);
 void SelectEntry(int gadget, int position);
 void SetSelectorTitle(int gadget, int position, const std::string& title);
+// From the drop-down notice: the list stays closed this time.
+void KeepSelectorClosed(int gadget);
 SelectorEntry SelectorEntryAt(int gadget, int position);
 
 // Editor

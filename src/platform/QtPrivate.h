@@ -91,9 +91,11 @@ public:
     JcSelector(int window, QWidget* parent);
     void showPopup() override;
     void hidePopup() override;
+    void keepClosed() { keepClosed_ = true; }
 
 private:
     int window_;
+    bool keepClosed_ = false;
 };
 
 // The record selector's entries: titles with their slot indexes.

@@ -82,8 +82,9 @@ JcSelector::JcSelector(int window, QWidget* parent) : QComboBox(parent), window_
 }
 
 void JcSelector::showPopup() {
+    keepClosed_ = false;
     SendMessage(window_, Message{kMessageSelectorDropping, 0, std::string()});
-    QComboBox::showPopup();
+    if (!keepClosed_) QComboBox::showPopup();
 }
 
 void JcSelector::hidePopup() {
@@ -145,6 +146,10 @@ void SelectEntry(int gadget, int position) {
 void SetSelectorTitle(int gadget, int position, const std::string& title) {
     JcSelector* selector = Selector(gadget);
     if (selector && position >= 0 && position < selector->count()) ModelOf(selector)->setTitle(position, title);
+}
+
+void KeepSelectorClosed(int gadget) {
+    if (JcSelector* selector = Selector(gadget)) selector->keepClosed();
 }
 
 SelectorEntry SelectorEntryAt(int gadget, int position) {

@@ -68,8 +68,9 @@ std::vector<MenuItem> ContextMenu() {
             {-2, ""}};
 }
 
-void SaveIfEdited() {
-    if (g_app.unsavedEdit) SaveRecord();
+// A list opened over a record that could not be saved would only offer to leave it.
+void KeepListClosedIfUnsaved() {
+    if (g_app.unsavedEdit && !SaveRecord()) KeepSelectorClosed(kGadgetSelector);
 }
 
 void MainMessageCallback(const Message& message) {
@@ -81,7 +82,7 @@ void MainMessageCallback(const Message& message) {
             ShowSelectedRecord();
             break;
         case kMessageSelectorDropping:
-            SaveIfEdited();
+            KeepListClosedIfUnsaved();
             break;
         case kMessageSelectorClosed:
             FocusEditor();

@@ -3,6 +3,8 @@
 #   desktop.sh PROGRAM typing           type into a record, close, read it back with -d
 #   desktop.sh PROGRAM second-instance  a second start brings the minimised window back
 #   desktop.sh PROGRAM salvage          a cut data file is salvaged on Yes, the cut one kept
+#   desktop.sh PROGRAM changed-elsewhere  the data file replaced by rename or rewritten in place
+#                                       while the program runs, with and without an edit pending
 # Each run has its own folder, HOME and XDG_RUNTIME_DIR.
 set -euo pipefail
 program=$1
@@ -64,6 +66,17 @@ close_window() {
 }
 
 dump() { env -u DISPLAY "$root/app/jotcrate" -d && cat "$root/app/record-dump.txt"; }
+
+# One slot of ASCII text, as the data file stores it: a mark, each byte negated, zeros.
+slot() {
+  local text=$1 i code
+  printf '\0'
+  for ((i = 0; i < ${#text}; i++)); do
+    code=$(printf '%d' "'${text:i:1}")
+    printf "\\$(printf '%03o' $(((256 - code) % 256)))"
+  done
+  head -c $((32000 - ${#text})) /dev/zero
+}
 
 # Waits until the program shows n windows of its title (the main window, and a message box).
 wait_windows() {
@@ -130,6 +143,40 @@ case $scenario in
     cmp -s "${kept[0]}" "$root/cut.jcd" || fail "the kept file differs from the cut one"
     [ "$(stat -c %s "$root/app/Jotcrate.jcd")" -eq $((9 * 32001)) ] || fail "the data file is not its whole slots"
     dump | grep -q $'^Record 9\r$' || fail "a salvaged record is missing"
+    ;;
+  changed-elsewhere)
+    start_program
+    close_window
+    wait_exit "$app" || fail "exit status $?"
+    cp "$root/app/Jotcrate.jcd" "$root/mine.jcd"
+    { slot "Theirs"; cat "$root/mine.jcd"; } >"$root/theirs.jcd"
+    for how in rename in-place; do
+      for edit in yes no; do
+        cp "$root/mine.jcd" "$root/app/Jotcrate.jcd"
+        rm -f "$root"/app/Jotcrate-unsaved-*.txt
+        start_program
+        [ $edit = no ] || xdotool type --delay 15 'Typed here'
+        if [ $how = rename ]; then
+          cp "$root/theirs.jcd" "$root/app/incoming" && mv -f "$root/app/incoming" "$root/app/Jotcrate.jcd"
+        else
+          cat "$root/theirs.jcd" >"$root/app/Jotcrate.jcd"
+        fi
+        if [ $edit = yes ]; then
+          xdotool key alt+r
+          wait_windows 2  # the notice: another program changed the file, the text kept
+          xdotool key Return
+          wait_windows 1
+        fi
+        close_window
+        wait_exit "$app" || fail "exit status $? ($how, edit $edit)"
+        cmp -s "$root/theirs.jcd" "$root/app/Jotcrate.jcd" || fail "the other program's file was written into ($how, edit $edit)"
+        if [ $edit = yes ]; then
+          grep -q 'Typed here' "$root"/app/Jotcrate-unsaved-*.txt || fail "typed text not kept ($how)"
+        else
+          ! compgen -G "$root/app/Jotcrate-unsaved-*.txt" >/dev/null || fail "a recovery file without an edit ($how)"
+        fi
+      done
+    done
     ;;
   *) fail "unknown scenario $scenario" ;;
 esac
