@@ -39,6 +39,7 @@ void ResetAppState() {
     g_app.fullTipShown = false;
     g_app.dataWriteFailed = false;
     g_app.closePending = false;
+    g_app.settingsUnread = false;
     g_app.deletedSlots.clear();
     g_app.dataVersion = FileVersion();
     g_app.dataVersionKnown = false;

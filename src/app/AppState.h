@@ -52,6 +52,7 @@ struct AppState {
     bool fullTipShown;                    // the record-full tip goes up once a run
     bool dataWriteFailed;                 // the last write to the data file failed: no backup of it
     bool closePending;                    // the window was closed while the options dialog was open
+    bool settingsUnread;                  // the settings file exists but could not be read
     std::vector<std::int64_t> deletedSlots;  // sorted: the slots this run marked, which compaction drops
     FileVersion dataVersion;              // the data file as this program last read or wrote it
     bool dataVersionKnown;

@@ -36,7 +36,7 @@ void CloseMainWindow() {
         if (g_app.unsavedEdit && KeepUnsavedText(&kept))
             ShowNotice(g_app.programTitle, Str(kStrKeptUnsavedPrefix) + kept);
         else if (g_app.unsavedEdit)
-            ReportFileFailure(kStrKeepFailed);
+            ReportFileFailure(kStrLostAtClose);
         hadUnsavedEdit = false;
     }
     // A file another program put in place since is taken as it is: the deletions and edits
@@ -44,9 +44,11 @@ void CloseMainWindow() {
     if (g_app.loaded && !IsDataFileAsLeft()) ReloadRecords();
     if (g_app.loaded && g_app.recordsDeleted && !CompactDataFile()) ReportFileFailure(kStrCompactFailed);
     if (g_app.loadState == kLoadSucceeded && !RefreshBackup(hadUnsavedEdit)) ReportFileFailure(kStrBackupFailed);
-    if (g_app.settingsChanged) {
+    // Settings that could not be read at start are not written over with defaults.
+    if (g_app.settingsChanged && !g_app.settingsUnread) {
         Rect outer;
-        SaveSettings(false, NormalOuterRect(kWindowMain, &outer) ? &outer : nullptr);
+        if (!SaveSettings(false, NormalOuterRect(kWindowMain, &outer) ? &outer : nullptr))
+            ReportFileFailure(kStrSettingsFailed);
     }
     g_app.running = 0;
 }

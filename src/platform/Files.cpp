@@ -122,7 +122,6 @@ void FillVersion(const struct stat& st, FileVersion* version) {
     version->inode = st.st_ino;
     version->size = st.st_size;
     version->modified = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
-    version->changed = static_cast<std::int64_t>(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec;
 }
 
 }  // namespace
@@ -141,9 +140,10 @@ bool VersionOfOpenFile(const FileHandle& file, FileVersion* version) {
     return true;
 }
 
+// The change time moves with a chmod or a backup tool's attributes too: only the file, its
+// size and the time of its contents count.
 bool SameVersion(const FileVersion& a, const FileVersion& b) {
-    return a.device == b.device && a.inode == b.inode && a.size == b.size && a.modified == b.modified &&
-           a.changed == b.changed;
+    return a.device == b.device && a.inode == b.inode && a.size == b.size && a.modified == b.modified;
 }
 
 // A file without its owner's write bit counts as read-only even where the user (root) could

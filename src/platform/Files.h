@@ -28,14 +28,14 @@ struct FileHandle {
 
 FileInfo StatPath(const std::string& path);
 
-// What tells one version of a file from another: which file it is, and its size and times.
+// What tells one version of a file from another: which file it is, its size and the time of
+// its contents.
 // Another program's rename brings another file; a rewrite in place, another size or time.
 struct FileVersion {
     std::uint64_t device = 0;
     std::uint64_t inode = 0;
     std::int64_t size = -1;
     std::int64_t modified = 0;  // nanoseconds
-    std::int64_t changed = 0;
 };
 bool VersionOfFile(const std::string& path, FileVersion* version);
 bool VersionOfOpenFile(const FileHandle& file, FileVersion* version);

@@ -144,10 +144,12 @@ std::string CompactionPath() {
     return data.substr(0, data.find_last_of('/') + 1) + Str(kStrCompactFileName);
 }
 
+// Only the program folder's own: beside a linked file's target, a file of that name may be
+// the user's.
 void RemoveStaleTemporaries() {
-    for (const std::string& path :
-         {ReplacementTarget(g_app.dataPath) + ".tmp", ReplacementTarget(g_app.backupPath) + ".tmp",
-          ReplacementTarget(g_app.settingsPath) + ".tmp", CompactionPath(), g_app.programFolder + Str(kStrDumpFileName) + ".tmp"})
+    const std::string& folder = g_app.programFolder;
+    for (const std::string& path : {g_app.dataPath + ".tmp", g_app.backupPath + ".tmp", g_app.settingsPath + ".tmp",
+                                    folder + Str(kStrCompactFileName), folder + Str(kStrDumpFileName) + ".tmp"})
         if (StatPath(path).kind == kFileRegular) DeleteFile(path);
 }
 
@@ -195,10 +197,9 @@ bool RefreshBackup(bool hadUnsavedEdit) {
 
 namespace {
 
-// A name in the program folder that no file has yet: prefix, time stamp, a number if
-// needed, suffix.
-std::string FreshName(StringId prefix, StringId suffix) {
-    std::string stem = g_app.programFolder + Str(prefix) + TimeStamp();
+// A name in the folder that no file has yet: prefix, time stamp, a number if needed, suffix.
+std::string FreshName(const std::string& folder, StringId prefix, StringId suffix) {
+    std::string stem = folder + Str(prefix) + TimeStamp();
     std::string path = stem + Str(suffix);
     for (int n = 2; StatPath(path).kind != kFileMissing && n < 1000; ++n) path = stem + "-" + std::to_string(n) + Str(suffix);
     return path;
@@ -207,7 +208,7 @@ std::string FreshName(StringId prefix, StringId suffix) {
 }  // namespace
 
 bool SetAsideDamagedBackup(std::string* keptAs) {
-    *keptAs = FreshName(kStrDamagedBackupPrefix, kStrDamagedBackupSuffix);
+    *keptAs = FreshName(g_app.programFolder, kStrDamagedBackupPrefix, kStrDamagedBackupSuffix);
     return RenameFile(ReplacementTarget(g_app.backupPath), *keptAs);
 }
 
@@ -218,7 +219,7 @@ std::string DamagedDataFileText(std::int64_t size) {
 
 bool SalvageDataFile(std::string* keptAs) {
     std::string target = ReplacementTarget(g_app.dataPath);
-    *keptAs = FreshName(kStrDamagedDataPrefix, kStrDamagedDataSuffix);
+    *keptAs = FreshName(g_app.programFolder, kStrDamagedDataPrefix, kStrDamagedDataSuffix);
     // The damaged file gets its second name first, so that at every moment both of its
     // names hold something whole.
     bool ok = LinkOrCopyFile(target, *keptAs);
@@ -243,6 +244,14 @@ bool SalvageDataFile(std::string* keptAs) {
 }
 
 bool WriteRecoveryFile(std::string_view utf8Text, std::string* path) {
-    *path = FreshName(kStrUnsavedPrefix, kStrUnsavedSuffix);
-    return WriteNewFile(*path, utf8Text);
+    *path = FreshName(g_app.programFolder, kStrUnsavedPrefix, kStrUnsavedSuffix);
+    if (WriteNewFile(*path, utf8Text)) return true;
+    // A full or read-only program folder: the home folder is the next place a user looks.
+    std::string reason = LastFileError(), home = HomeFolder();
+    if (!home.empty()) {
+        *path = FreshName(home + "/", kStrUnsavedPrefix, kStrUnsavedSuffix);
+        if (WriteNewFile(*path, utf8Text)) return true;
+    }
+    SetFileError(reason);
+    return false;
 }

@@ -61,5 +61,6 @@ std::string DamagedDataFileText(std::int64_t size);
 // A data file that ends in part of a slot: the damaged file is kept under a new name, bytes
 // unchanged, and the data file becomes its whole slots.
 bool SalvageDataFile(std::string* keptAs);
-// Text that could not be saved, in a new file of the program folder; its path in *path.
+// Text that could not be saved, in a new file of the program folder (of the home folder when
+// that fails); its path in *path.
 bool WriteRecoveryFile(std::string_view utf8Text, std::string* path);

@@ -62,12 +62,18 @@ bool KeepUnsavedText(std::string* path) {
 }
 
 void TakeChangedDataFile() {
-    std::string message = Str(kStrReloadedPrefix);
+    std::string kept;
     if (g_app.unsavedEdit) {
-        std::string path;
-        message += KeepUnsavedText(&path) ? Str(kStrReloadedKeptPrefix) + path : "\n" + Str(kStrKeepFailed) + LastFileError();
+        // Text that cannot be kept stays on screen, and every save point tries again.
+        if (!KeepUnsavedText(&kept)) {
+            ShowNotice(g_app.programTitle, Str(kStrChangedElsewhere) + "\n" + Str(kStrKeepFailed) + LastFileError());
+            return;
+        }
+        g_app.unsavedEdit = 0;
     }
-    ReloadRecords();
+    // A file not yet whole (still being written) stays unread until its next change.
+    std::string message = ReloadRecords() ? Str(kStrReloadedPrefix) : Str(kStrChangedElsewhere);
+    if (!kept.empty()) message += Str(kStrReloadedKeptPrefix) + kept;
     ShowNotice(g_app.programTitle, message);
 }
 
@@ -111,6 +117,11 @@ void AddRecord() {
 void DeleteRecord() {
     if (!AskYesNo(kWindowMain, g_app.programTitle, Str(kStrDeleteQuestion))) return;
     if (SelectorCount(kGadgetSelector) == 1) {
+        // The starter records must be there before the last record goes from the list.
+        if (!CreateStarterFile()) {
+            ReportFileFailure(kStrDeleteFailed);
+            return;
+        }
         ClearSelector(kGadgetSelector);
         LoadRecords(kLoadReset);
         g_app.unsavedEdit = 0;

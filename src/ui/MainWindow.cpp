@@ -130,7 +130,7 @@ void BuildMainWindow() {
     SetMinimumClientSize(kWindowMain, kMinimumWidth, kMinimumHeight);
     SetMessageCallback(kWindowMain, MainMessageCallback);
     WriteFreshSettingsIfNeeded();
-    LoadSettings(ScreenWorkArea());
+    g_app.settingsUnread = !LoadSettings(ScreenWorkArea()) && StatPath(g_app.settingsPath).kind != kFileMissing;
     ApplyOptions(false);
     SetWindowMenuTools(kWindowMain, {{kCmdCalculator, Str(kStrMenuCalculator)},
                                      {kCmdFileManager, Str(kStrMenuFileManager)},

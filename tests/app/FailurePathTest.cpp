@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <functional>
 
 #include "app/AppState.h"
@@ -15,6 +16,7 @@
 #include "platform/Gui.h"
 #include "store/DataFile.h"
 #include "store/Load.h"
+#include "store/Records.h"
 #include "ui/Commands.h"
 #include "ui/GuiTestSupport.h"
 #include "ui/MainWindow.h"
@@ -32,11 +34,12 @@ protected:
         PostWindowEvent(Event{kEventClose, kWindowMain, 0});
         Pump();
     }
-    // Another program holds the data file: every open of it fails until released.
-    void HoldDataFile() {
-        lockFd = open(g_app.dataPath.c_str(), O_RDONLY);
+    // Another program holds the file: every open of it fails until released.
+    void HoldFile(const std::string& path) {
+        lockFd = open(path.c_str(), O_RDONLY);
         ASSERT_EQ(0, flock(lockFd, LOCK_EX));
     }
+    void HoldDataFile() { HoldFile(g_app.dataPath); }
     std::string Told(const std::string& start) {
         for (const std::string& text : MessageBoxTexts())
             if (text.rfind(start, 0) == 0) return text;
@@ -226,6 +229,73 @@ TEST_F(FailurePathTest, EveryFailureWhileProvidingTheDataFileEndsTheStartCleanly
     StartProgram();
     EXPECT_EQ(0, g_app.running);
     EXPECT_EQ(1u, MessageBoxTexts().size());
+}
+
+TEST_F(FailurePathTest, TextThatCannotBeKeptStaysOnScreenAndTheHomeFolderIsTheSecondPlace) {
+    WriteDataFile(g_app.dataPath, {"mine"});
+    StartProgram();
+    Type("typed ");
+    WriteDataFile(g_app.dataPath, {"theirs", "more"});  // another program's version
+    std::string home = std::getenv("HOME");
+    setenv("HOME", (folder.path + "nowhere").c_str(), 1);
+    ArmFileFault(kStepOpen, 1, ENOSPC);  // the recovery file in the program folder
+    TakeChangedDataFile();
+    DisarmFileFaults();
+    EXPECT_NE(std::string::npos, Told("Another program changed the data file").find("could not be kept in a file"));
+    EXPECT_EQ("typed mine", EditorText(kGadgetEditor));
+    EXPECT_EQ(1, g_app.unsavedEdit);
+    EXPECT_EQ(SlotBytes("theirs") + SlotBytes("more"), ReadFileBytes(g_app.dataPath));
+    // With the program folder still refusing, the home folder takes it.
+    setenv("HOME", home.c_str(), 1);
+    ArmFileFault(kStepOpen, 1, ENOSPC);
+    TakeChangedDataFile();
+    DisarmFileFaults();
+    Pump();
+    std::vector<std::string> kept;
+    for (const std::string& name : FolderEntries(home + "/"))
+        if (name.rfind("Jotcrate-unsaved-", 0) == 0) kept.push_back(name);
+    ASSERT_EQ(1u, kept.size());
+    EXPECT_EQ("typed mine", ReadFileBytes(home + "/" + kept[0]));
+    EXPECT_EQ((std::vector<std::string>{"theirs", "more"}), Titles());
+    // A chmod by another program changes no record: it is no new version.
+    chmod(g_app.dataPath.c_str(), 0640);
+    Type("x");
+    Shortcut(Qt::Key_R, Qt::AltModifier);
+    EXPECT_EQ("xtheirs", Record(0));
+}
+
+TEST_F(FailurePathTest, SettingsThatCouldNotBeReadAreNotWrittenOverAndFailedWritesAreTold) {
+    const std::string mine = "[Options]\r\nWordwrap=0\r\nAuto Backup=1\r\n\r\n[Window]\r\nZoom=150\r\n";
+    WriteFileBytes(g_app.settingsPath, mine);
+    HoldFile(g_app.settingsPath);
+    StartProgram();
+    close(lockFd);
+    lockFd = -1;
+    g_app.settingsChanged = 1;
+    Close();
+    EXPECT_EQ(mine, ReadFileBytes(g_app.settingsPath));
+
+    g_app.running = 1;
+    ClearMessageBoxTexts();
+    StartProgram();
+    g_app.settingsChanged = 1;
+    ArmFileFault(kStepRename, 1, ENOSPC, g_app.settingsPath);
+    Close();
+    DisarmFileFaults();
+    EXPECT_NE("", Told("The settings could not be saved."));
+}
+
+TEST_F(FailurePathTest, TheLastRecordStaysWhenTheStarterRecordsCannotBeWritten) {
+    WriteDataFile(g_app.dataPath, {"only"});
+    StartProgram();
+    ArmMessageBoxAnswers({true});
+    ArmFileFault(kStepOpen, 1, EACCES, g_app.dataPath + ".tmp");
+    Shortcut(Qt::Key_D, Qt::AltModifier);
+    DisarmFileFaults();
+    EXPECT_EQ(1, g_app.running);
+    EXPECT_NE("", Told("The record could not be deleted."));
+    EXPECT_EQ(std::vector<std::string>{"only"}, Titles());
+    EXPECT_EQ(SlotBytes("only"), ReadFileBytes(g_app.dataPath));
 }
 
 TEST_F(FailurePathTest, AddStopsAtTheRecordLimit) {

@@ -190,6 +190,11 @@ TEST_F(DataFileTest, LinkedFilesAreReplacedWhereTheyPoint) {
     }
     EXPECT_EQ(9 * kSlotSize, DataFileSize(synced + "data"));
     EXPECT_EQ(SlotBytes("one") + SlotBytes("three"), ReadFileBytes(synced + "backup"));
+    // What lies beside a link's target is the user's: no start removes it as stale.
+    WriteFileBytes(synced + "data.tmp", "the user's own");
+    RemoveStaleTemporaries();
+    EXPECT_EQ("the user's own", ReadFileBytes(synced + "data.tmp"));
+    unlink((synced + "data.tmp").c_str());
     std::vector<std::string> names = FolderEntries(synced);
     std::sort(names.begin(), names.end());
     EXPECT_EQ((std::vector<std::string>{"backup", "data"}), names);  // nothing left beside them
