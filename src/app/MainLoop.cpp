@@ -41,6 +41,7 @@ int RunMainLoop(int argc, char** argv) {
     SetEventDispatcher(Dispatch);
     BuildMainWindow();
     StartInstanceListener(Str(kStrInstanceName), OnInstanceMessage);
+    CloseOnTermination(kWindowMain);
     while (Dispatch(WaitWindowEvent())) {
     }
     WaitForLoadWorker();

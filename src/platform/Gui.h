@@ -90,6 +90,9 @@ void PostWakeEvent();
 // From any thread: runs step on the UI thread, in the order of the calls; on the UI thread
 // it runs at once.
 void RunOnUiThread(std::function<void()> step);
+// SIGTERM and SIGHUP (a logout, a shutdown) close the window as the user would, so that what
+// was typed is saved.
+void CloseOnTermination(int window);
 // Runs the steps handed over so far, on the UI thread.
 void RunPendingUiSteps();
 // Tells the window's message callback whenever the file, or the folder that holds it, changes

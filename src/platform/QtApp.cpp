@@ -1,6 +1,11 @@
 // The application object, the event queue that the main loop waits on, hand-over from the
-// load worker, message boxes and the shell.
+// load worker, the data file's watcher, the end of a session, message boxes and the shell.
+#include <fcntl.h>
+#include <signal.h>
+#include <unistd.h>
+
 #include <QApplication>
+#include <QSocketNotifier>
 #include <QFileInfo>
 #include <QFileSystemWatcher>
 #include <QDir>
@@ -105,6 +110,35 @@ void RunOnUiThread(std::function<void()> step) {
 }
 
 void RunPendingUiSteps() { QCoreApplication::processEvents(); }
+
+namespace {
+
+int s_signalPipe[2] = {-1, -1};
+
+// Only a write is safe in a signal handler; the window hears of it through the pipe.
+void OnTermination(int) {
+    char byte = 1;
+    if (write(s_signalPipe[1], &byte, 1) < 0) return;
+}
+
+}  // namespace
+
+void CloseOnTermination(int window) {
+    if (s_signalPipe[0] >= 0 || pipe2(s_signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) return;
+    QSocketNotifier* notifier = new QSocketNotifier(s_signalPipe[0], QSocketNotifier::Read, qApp);
+    QObject::connect(notifier, &QSocketNotifier::activated, [window] {
+        char byte;
+        while (read(s_signalPipe[0], &byte, 1) > 0) {
+        }
+        PostWindowEvent(Event{kEventClose, window, 0});
+    });
+    struct sigaction action = {};
+    action.sa_handler = OnTermination;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGHUP, &action, nullptr);
+}
 
 void WatchFile(int window, const std::string& path) {
     static QFileSystemWatcher* watcher = nullptr;

@@ -104,6 +104,12 @@ case $scenario in
     close_window
     wait_exit "$app" || fail "exit status $?"
     dump | grep -q 'Added New record' || fail "added record missing"
+    # A logout ends the program with SIGTERM: what was typed is saved as at a close.
+    start_program
+    xdotool type --delay 15 'Before logout '
+    kill -TERM "$app"
+    wait_exit "$app" || fail "exit status $? after SIGTERM"
+    dump | grep -q 'Before logout' || fail "text typed before SIGTERM lost"
     ;;
   second-instance)
     start_program
