@@ -44,6 +44,8 @@ void ResetAppState() {
     g_app.dataVersion = FileVersion();
     g_app.dataVersionKnown = false;
     g_app.dataChangedElsewhere = false;
+    g_app.shownSlot.clear();
+    g_app.reloads = 0;
     g_app.searchTerm.clear();
     g_app.programTitle = Str(kStrProgramTitle);
     g_app.programFolder.clear();

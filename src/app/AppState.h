@@ -57,6 +57,8 @@ struct AppState {
     FileVersion dataVersion;              // the data file as this program last read or wrote it
     bool dataVersionKnown;
     bool dataChangedElsewhere;            // a write found another program's data file in its place
+    std::vector<unsigned char> shownSlot;  // the shown record's slot as last read or written
+    std::uint32_t reloads;                // how often the records were read again from a changed file
     std::string searchTerm;
     std::string programTitle;
     std::string programFolder;

@@ -275,12 +275,19 @@ bool CommitTempFile(FileHandle* file, const std::string& target, bool durable) {
 std::string ReplacementTarget(const std::string& path) {
     struct stat st;
     if (lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
-    // A dangling link is replaced by the file itself: there is nothing it points to to keep.
     char* resolved = realpath(path.c_str(), nullptr);
-    if (!resolved) return path;
-    std::string target = resolved;
-    std::free(resolved);
-    return target;
+    if (resolved) {
+        std::string target = resolved;
+        std::free(resolved);
+        return target;
+    }
+    // A link to nothing (a drive not mounted) is written where it points too, or not at all:
+    // a local copy beside the link would part from the user's file without a word.
+    std::vector<char> buffer(4096);
+    ssize_t n = readlink(path.c_str(), buffer.data(), buffer.size() - 1);
+    if (n <= 0) return path;
+    std::string target(buffer.data(), static_cast<std::size_t>(n));
+    return target[0] == '/' ? target : FolderOf(path) + "/" + target;
 }
 
 bool WriteFileReplacing(const std::string& path, std::string_view bytes) {

@@ -94,6 +94,15 @@ bool IsOpenDataFileAsLeft(const FileHandle& file) {
     return !g_app.dataVersionKnown || !Changed(VersionOfOpenFile(file, &now) && SameVersion(now, g_app.dataVersion));
 }
 
+bool IsSlotAsShown(std::int64_t slot) {
+    if (g_app.shownSlot.size() != static_cast<std::size_t>(kSlotSize)) return true;
+    std::vector<unsigned char> now(kSlotSize);
+    FileHandle file;
+    bool read = OpenFile(g_app.dataPath, kOpenRead, &file) && ReadExactlyAt(file, slot * kSlotSize, now.data(), now.size());
+    CloseFile(&file);
+    return read && !Changed(now == g_app.shownSlot);
+}
+
 bool ReadSlot(std::int64_t slot) {
     FileHandle file;
     bool ok = OpenFile(g_app.dataPath, kOpenRead, &file) &&

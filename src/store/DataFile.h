@@ -33,6 +33,9 @@ std::string DecodeText(const unsigned char* image, std::size_t textBytes = kText
 void NoteDataFileVersion();
 bool IsDataFileAsLeft();
 bool IsOpenDataFileAsLeft(const FileHandle& file);
+// Whether the slot on disk still holds what the shown record was read or saved as: a rewrite
+// in place of the same size within one tick of the file's clock shows here.
+bool IsSlotAsShown(std::int64_t slot);
 
 // A failed read leaves the slot image zeroed, never another record's bytes.
 bool ReadSlot(std::int64_t slot);

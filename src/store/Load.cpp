@@ -124,9 +124,12 @@ void CollectEntries(std::vector<SelectorEntry>&& batch, void* context) {
 // Hands the text of the entry at position to the editor; a failed read shows an empty,
 // read-only record and says so.
 void ShowText(int position, std::string text, bool read, std::string reason) {
-    ToUi([position, text = std::move(text), read, reason = std::move(reason)] {
+    std::vector<unsigned char> slot;
+    if (read) slot.assign(g_app.slotImage, g_app.slotImage + kSlotSize);
+    ToUi([position, text = std::move(text), read, reason = std::move(reason), slot = std::move(slot)]() mutable {
         SetEditorText(kGadgetEditor, text);
         g_app.shownPosition = position;
+        g_app.shownSlot = std::move(slot);
         ApplyZoom();
         g_app.shownRecordUnreadable = !read;
         if (g_app.loaded) UpdateEditorReadOnly();
@@ -207,6 +210,7 @@ bool ReloadRecords() {
     g_app.recordsDeleted = 0;
     g_app.unsavedEdit = 0;
     g_app.dataChangedElsewhere = false;
+    ++g_app.reloads;
     ClearSelector(kGadgetSelector);
     std::int64_t position = 0, sameTitle = -1;
     for (std::vector<SelectorEntry>& batch : batches) {

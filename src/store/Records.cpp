@@ -43,7 +43,7 @@ bool SaveRecord() {
     }
     std::string title = SaveTitle(text, encoding);
     EncodeText(text, g_app.slotImage);
-    if (!WriteSlot(slot)) {
+    if (!IsSlotAsShown(slot) || !WriteSlot(slot)) {
         if (g_app.dataChangedElsewhere)
             TakeChangedDataFile();
         else
@@ -51,6 +51,7 @@ bool SaveRecord() {
         return false;
     }
     SetSelectorTitle(kGadgetSelector, position, title);
+    g_app.shownSlot.assign(g_app.slotImage, g_app.slotImage + kSlotSize);
     g_app.unsavedEdit = 0;
     return true;
 }
@@ -115,7 +116,19 @@ void AddRecord() {
 }
 
 void DeleteRecord() {
+    std::uint32_t reloads = g_app.reloads;
     if (!AskYesNo(kWindowMain, g_app.programTitle, Str(kStrDeleteQuestion))) return;
+    // The records read again while the question was open are not the ones it asked about.
+    if (g_app.reloads != reloads) return;
+    int position = SelectedEntry(kGadgetSelector);
+    std::int64_t slot = SelectorEntryAt(kGadgetSelector, position).slot;
+    if (!IsDataFileAsLeft() || !IsSlotAsShown(slot)) {
+        if (g_app.dataChangedElsewhere)
+            TakeChangedDataFile();
+        else
+            ReportFileFailure(kStrDeleteFailed);
+        return;
+    }
     if (SelectorCount(kGadgetSelector) == 1) {
         // The starter records must be there before the last record goes from the list.
         if (!CreateStarterFile()) {
@@ -128,8 +141,7 @@ void DeleteRecord() {
         g_app.recordsDeleted = 0;
         return;
     }
-    int position = SelectedEntry(kGadgetSelector);
-    if (!MarkDeleted(SelectorEntryAt(kGadgetSelector, position).slot)) {
+    if (!MarkDeleted(slot)) {
         if (g_app.dataChangedElsewhere)
             TakeChangedDataFile();
         else

@@ -46,14 +46,23 @@ TEST_F(BadInputTest, DataFileOfOneByteOrUnreadableEndsTheProgram) {
     EXPECT_EQ(SlotBytes("kept"), ReadFileBytes(g_app.dataPath));
 }
 
-TEST_F(BadInputTest, DanglingLinkNamedLikeTheDataFileGivesWayToTheStarterRecords) {
-    ASSERT_EQ(0, symlink((folder.path + "nowhere/Jotcrate.jcd").c_str(), g_app.dataPath.c_str()));
+// A link to nothing stays a link: the starter records go where it points, and where that
+// folder is not there (a drive not mounted), the start ends without a local copy.
+TEST_F(BadInputTest, ALinkToNothingNamedLikeTheDataFileStaysALink) {
+    ASSERT_EQ(0, symlink("elsewhere/Jotcrate.jcd", g_app.dataPath.c_str()));
+    StartProgram();
+    EXPECT_EQ(0, g_app.running);
+    EXPECT_FALSE(PathExists(folder.path + "elsewhere"));
+    CloseWindow(kWindowMain);
+    Pump();
+    g_app.running = 1;
+    ASSERT_EQ(0, mkdir((folder.path + "elsewhere").c_str(), 0700));
     StartProgram();
     EXPECT_EQ(9, SelectorCount(kGadgetSelector));
     struct stat st;
     ASSERT_EQ(0, lstat(g_app.dataPath.c_str(), &st));
-    EXPECT_TRUE(S_ISREG(st.st_mode));
-    EXPECT_FALSE(PathExists(folder.path + "nowhere"));
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    EXPECT_EQ(9 * kSlotSize, DataFileSize(folder.path + "elsewhere/Jotcrate.jcd"));
 }
 
 TEST_F(BadInputTest, DamagedSettingsFilesFallBackToDefaults) {

@@ -1,16 +1,21 @@
 // The data file replaced or rewritten by another program (a sync tool) while the program runs:
 // nothing is written into the new file, typed text goes to a recovery file, and the records
 // shown are the new file's; the program's own writes never count as such a change.
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 
 #include "app/AppState.h"
+#include "app/MainLoop.h"
 #include "app/Numbers.h"
+#include "platform/Files.h"
 #include "platform/Gui.h"
 #include "store/Compact.h"
 #include "store/DataFile.h"
+#include "store/Records.h"
 #include "ui/GuiTestSupport.h"
 
 namespace {
@@ -18,8 +23,18 @@ namespace {
 const std::vector<std::string> kMine = {"Alpha", "Bravo", "Charlie"};
 const std::vector<std::string> kTheirs = {"New from elsewhere", "Alpha\r\nchanged elsewhere", "Bravo", "Charlie"};
 
+// Commands run when their key is pressed, as in the program, not after the watcher is heard.
 class ChangedElsewhereTest : public GuiTest {
 protected:
+    void SetUp() override {
+        GuiTest::SetUp();
+        SetEventDispatcher(Dispatch);
+    }
+    void TearDown() override {
+        SetEventDispatcher(nullptr);
+        DisarmFileFaults();
+        GuiTest::TearDown();
+    }
     // As sync tools do: a new file written beside, then renamed over the data file.
     void ReplaceByRename(const std::vector<std::string>& records) {
         std::string incoming = folder.path + ".incoming";
@@ -125,6 +140,94 @@ TEST_F(ChangedElsewhereTest, TheCloseNeverCompactsOrBacksUpAnotherProgramsFile) 
     EXPECT_EQ(std::vector<std::string>{"typed Bravo"}, RecoveryTexts());
 }
 
+// A rewrite in place of the same size within one tick of the file's clock leaves the file's
+// version as it was: the record's own bytes show it.
+TEST_F(ChangedElsewhereTest, ASameSizeRewriteInTheSameTickIsSeenByTheRecordsOwnBytes) {
+    WriteDataFile(g_app.dataPath, {"Alpha", "Bravo"});
+    StartProgram();
+    Type("typed ");
+    struct stat before;
+    ASSERT_EQ(0, stat(g_app.dataPath.c_str(), &before));
+    RewriteInPlace({"Theirs A", "Theirs B"});
+    const struct timespec times[2] = {before.st_atim, before.st_mtim};
+    ASSERT_EQ(0, utimensat(AT_FDCWD, g_app.dataPath.c_str(), times, 0));
+    Shortcut(Qt::Key_R, Qt::AltModifier);
+    EXPECT_EQ("Theirs A", Record(0));
+    EXPECT_EQ(std::vector<std::string>{"typed Alpha"}, RecoveryTexts());
+}
+
+TEST_F(ChangedElsewhereTest, DeletingTheLastRecordNeverWritesOverAnotherProgramsFile) {
+    WriteDataFile(g_app.dataPath, {"Only"});
+    StartProgram();
+    ReplaceByRename(kTheirs);
+    ArmMessageBoxAnswers({true});
+    Shortcut(Qt::Key_D, Qt::AltModifier);
+    EXPECT_EQ(TheirFile(), ReadFileBytes(g_app.dataPath));
+    EXPECT_EQ(TheirTitles(), Titles());
+}
+
+// A file still being written (not whole slots) is not read; once whole, it is.
+TEST_F(ChangedElsewhereTest, AFileStillBeingWrittenIsWaitedFor) {
+    WriteDataFile(g_app.dataPath, kMine);
+    StartProgram();
+    Type("typed ");
+    WriteFileBytes(g_app.dataPath, TheirFile().substr(0, 40000));
+    Pump();
+    Shortcut(Qt::Key_R, Qt::AltModifier);
+    EXPECT_EQ(std::vector<std::string>{"typed Alpha"}, RecoveryTexts());
+    EXPECT_EQ(0u, MessageBoxTexts().back().find("Another program changed the data file, so Jotcrate wrote nothing"));
+    EXPECT_EQ((std::vector<std::string>{"Alpha", "Bravo", "Charlie"}), Titles());  // not read yet
+    RewriteInPlace(kTheirs);
+    ASSERT_TRUE(PumpUntil([this] { return Titles() == TheirTitles(); }));
+    OnDataFileChanged();  // heard again: the same version is nothing new
+    EXPECT_EQ(TheirTitles(), Titles());
+}
+
+TEST_F(ChangedElsewhereTest, AddAndDeleteMeetAChangedFileAndWriteNothing) {
+    WriteDataFile(g_app.dataPath, {"Mine only", "Mine too"});
+    StartProgram();
+    ReplaceByRename(kTheirs);
+    Shortcut(Qt::Key_A, Qt::AltModifier);
+    EXPECT_EQ(TheirFile(), ReadFileBytes(g_app.dataPath));
+    EXPECT_EQ(TheirTitles(), Titles());
+    EXPECT_EQ(0, SelectedEntry(kGadgetSelector));  // no record of the old title: the first
+    RewriteInPlace({"Third version", "more"});
+    ArmMessageBoxAnswers({true});
+    Shortcut(Qt::Key_D, Qt::AltModifier);
+    EXPECT_EQ(SlotBytes("Third version") + SlotBytes("more"), ReadFileBytes(g_app.dataPath));
+    EXPECT_EQ((std::vector<std::string>{"Third version", "more"}), Titles());
+    EXPECT_TRUE(RecoveryTexts().empty());
+}
+
+TEST_F(ChangedElsewhereTest, ASlotThatCannotBeReadBeforeASaveIsAFailureToSave) {
+    WriteDataFile(g_app.dataPath, kMine);
+    StartProgram();
+    Type("typed ");
+    ArmFileFault(kStepRead, 1, EIO, g_app.dataPath);
+    Shortcut(Qt::Key_R, Qt::AltModifier);
+    DisarmFileFaults();
+    ASSERT_FALSE(MessageBoxTexts().empty());
+    EXPECT_EQ(0u, MessageBoxTexts().back().find("The record could not be saved."));
+    EXPECT_EQ("typed Alpha", EditorText(kGadgetEditor));
+    EXPECT_EQ("Alpha", Record(0));
+    OnDataFileChanged();  // nothing changed: nothing happens
+    EXPECT_EQ(1, g_app.unsavedEdit);
+}
+
+// A data file that cannot even be looked up is no file to write into either: the save writes
+// nothing and the text is kept.
+TEST_F(ChangedElsewhereTest, ALookUpThatFailsBeforeASaveWritesNothing) {
+    WriteDataFile(g_app.dataPath, kMine);
+    StartProgram();
+    Type("typed ");
+    ArmFileFault(kStepStat, 1, EIO, g_app.dataPath);
+    Shortcut(Qt::Key_R, Qt::AltModifier);
+    DisarmFileFaults();
+    EXPECT_EQ("Alpha", Record(0));
+    EXPECT_EQ(std::vector<std::string>{"typed Alpha"}, RecoveryTexts());
+    EXPECT_EQ(kMine.size(), Titles().size());
+}
+
 TEST_F(ChangedElsewhereTest, SlotWritesCheckTheFileTheyWriteInto) {
     WriteDataFile(g_app.dataPath, kMine);
     NoteDataFileVersion();
@@ -136,6 +239,9 @@ TEST_F(ChangedElsewhereTest, SlotWritesCheckTheFileTheyWriteInto) {
     EXPECT_FALSE(WriteSlot(0));
     EXPECT_FALSE(MarkDeleted(1));
     EXPECT_FALSE(CompactDataFile());
+    g_app.options.autoBackup = 1;
+    EXPECT_FALSE(RefreshBackup(true));
+    EXPECT_EQ(0u, LastFileError().find("Another program changed the data file"));
     EXPECT_TRUE(g_app.dataChangedElsewhere);
     EXPECT_EQ(TheirFile(), ReadFileBytes(g_app.dataPath));
     unlink(g_app.dataPath.c_str());
