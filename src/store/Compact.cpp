@@ -65,12 +65,8 @@ bool CopyKeptSlots(const FileHandle& data, const FileHandle& out, std::int64_t c
 bool CompactDataFile() {
     std::string target = ReplacementTarget(g_app.dataPath);
     FileHandle data;
-    if (!IsDataFileAsLeft() || !OpenFile(target, kOpenReadWrite, &data)) return false;
     // The slots deleted in this run are slots of the file this run read, and of no other.
-    if (!IsOpenDataFileAsLeft(data)) {
-        CloseFile(&data);
-        return false;
-    }
+    if (!OpenDataFileToWrite(kOpenReadWrite, &data)) return false;
     FileHandle out;
     if (!CreateTempFile(CompactionPath(), target, &out)) {
         CloseFile(&data);

@@ -74,7 +74,13 @@ void NoteOpenDataFile(const FileHandle& file) {
     if (g_app.dataVersionKnown) g_app.dataVersionKnown = VersionOfOpenFile(file, &g_app.dataVersion);
 }
 
-// Opens the data file for a write, only if it is the one this program left.
+bool IsOpenDataFileAsLeft(const FileHandle& file) {
+    FileVersion now;
+    return !g_app.dataVersionKnown || !Changed(VersionOfOpenFile(file, &now) && SameVersion(now, g_app.dataVersion));
+}
+
+}  // namespace
+
 bool OpenDataFileToWrite(OpenMode mode, FileHandle* file) {
     if (!IsDataFileAsLeft() || !OpenFile(g_app.dataPath, mode, file)) return false;
     if (IsOpenDataFileAsLeft(*file)) return true;
@@ -82,16 +88,9 @@ bool OpenDataFileToWrite(OpenMode mode, FileHandle* file) {
     return false;
 }
 
-}  // namespace
-
 bool IsDataFileAsLeft() {
     FileVersion now;
     return !g_app.dataVersionKnown || !Changed(VersionOfFile(g_app.dataPath, &now) && SameVersion(now, g_app.dataVersion));
-}
-
-bool IsOpenDataFileAsLeft(const FileHandle& file) {
-    FileVersion now;
-    return !g_app.dataVersionKnown || !Changed(VersionOfOpenFile(file, &now) && SameVersion(now, g_app.dataVersion));
 }
 
 bool IsSlotAsShown(std::int64_t slot) {

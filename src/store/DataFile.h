@@ -32,7 +32,8 @@ std::string DecodeText(const unsigned char* image, std::size_t textBytes = kText
 // g_app.dataChangedElsewhere is set and the reason says so.
 void NoteDataFileVersion();
 bool IsDataFileAsLeft();
-bool IsOpenDataFileAsLeft(const FileHandle& file);
+// Opens the data file for a write, only if it is the one this program left.
+bool OpenDataFileToWrite(OpenMode mode, FileHandle* file);
 // Whether the slot on disk still holds what the shown record was read or saved as: a rewrite
 // in place of the same size within one tick of the file's clock shows here.
 bool IsSlotAsShown(std::int64_t slot);

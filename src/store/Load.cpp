@@ -68,28 +68,27 @@ std::string DataFileErrorWithReason() {
 // damaged backup is first set aside, so that no refresh can ever write over it. Only a data
 // file that does not exist is missing: a look-up that fails otherwise writes nothing.
 bool ProvideDataFile(int mode, std::string* failure) {
-    if (mode == kLoadStartup) {
-        FileInfo data = StatPath(g_app.dataPath);
-        if (data.kind != kFileMissing) {
-            if (data.kind != kFileUnknown) return true;
-            *failure = DataFileErrorWithReason();
-            return false;
-        }
-        std::int64_t backupSize = DataFileSize(g_app.backupPath);
-        if (IsWellFormedSize(backupSize)) {
-            ShowEditorNotice(Str(kStrRestoreNotice));
-            if (RestoreFromBackup()) return true;
-            *failure = Str(kStrRestoreFailed) + LastFileError();
-            return false;
-        }
-        std::string keptAs;
-        if (backupSize > 0 && !SetAsideDamagedBackup(&keptAs)) {
-            *failure = Str(kStrRestoreFailed) + LastFileError();
-            return false;
-        }
-        if (!keptAs.empty())
-            ToUi([keptAs] { ShowNotice(g_app.programTitle, Str(kStrBackupSetAsidePrefix) + keptAs + Str(kStrBackupSetAsideSuffix)); });
+    if (mode == kLoadReset) return true;  // the caller wrote the starter file
+    FileInfo data = StatPath(g_app.dataPath);
+    if (data.kind != kFileMissing) {
+        if (data.kind != kFileUnknown) return true;
+        *failure = DataFileErrorWithReason();
+        return false;
     }
+    std::int64_t backupSize = DataFileSize(g_app.backupPath);
+    if (IsWellFormedSize(backupSize)) {
+        ShowEditorNotice(Str(kStrRestoreNotice));
+        if (RestoreFromBackup()) return true;
+        *failure = Str(kStrRestoreFailed) + LastFileError();
+        return false;
+    }
+    std::string keptAs;
+    if (backupSize > 0 && !SetAsideDamagedBackup(&keptAs)) {
+        *failure = Str(kStrRestoreFailed) + LastFileError();
+        return false;
+    }
+    if (!keptAs.empty())
+        ToUi([keptAs] { ShowNotice(g_app.programTitle, Str(kStrBackupSetAsidePrefix) + keptAs + Str(kStrBackupSetAsideSuffix)); });
     if (CreateStarterFile()) return true;
     *failure = DataFileErrorWithReason();
     return false;

@@ -1,5 +1,5 @@
 // Loading the record selector from the data file: at start-up on the load worker, or on the
-// UI thread when the last record was deleted and the starter records come back.
+// UI thread when the last record was deleted and the caller wrote the starter records.
 #pragma once
 
 #include <cstdint>

@@ -58,6 +58,15 @@ protected:
             if (name.rfind("Jotcrate-unsaved-", 0) == 0) texts.push_back(ReadFileBytes(folder.path + name));
         return texts;
     }
+    // Alpha edited, then saved with ALT+R while the first such step on the data file fails.
+    void TypeAndSaveWhileFailing(FileStep step) {
+        WriteDataFile(g_app.dataPath, kMine);
+        StartProgram();
+        Type("typed ");
+        ArmFileFault(step, 1, EIO, g_app.dataPath);
+        Shortcut(Qt::Key_R, Qt::AltModifier);
+        DisarmFileFaults();
+    }
     std::vector<std::string> TheirTitles() { return {"New from elsewhere", "Alpha", "Bravo", "Charlie"}; }
 };
 
@@ -200,12 +209,7 @@ TEST_F(ChangedElsewhereTest, AddAndDeleteMeetAChangedFileAndWriteNothing) {
 }
 
 TEST_F(ChangedElsewhereTest, ASlotThatCannotBeReadBeforeASaveIsAFailureToSave) {
-    WriteDataFile(g_app.dataPath, kMine);
-    StartProgram();
-    Type("typed ");
-    ArmFileFault(kStepRead, 1, EIO, g_app.dataPath);
-    Shortcut(Qt::Key_R, Qt::AltModifier);
-    DisarmFileFaults();
+    TypeAndSaveWhileFailing(kStepRead);
     ASSERT_FALSE(MessageBoxTexts().empty());
     EXPECT_EQ(0u, MessageBoxTexts().back().find("The record could not be saved."));
     EXPECT_EQ("typed Alpha", EditorText(kGadgetEditor));
@@ -217,12 +221,7 @@ TEST_F(ChangedElsewhereTest, ASlotThatCannotBeReadBeforeASaveIsAFailureToSave) {
 // A data file that cannot even be looked up is no file to write into either: the save writes
 // nothing and the text is kept.
 TEST_F(ChangedElsewhereTest, ALookUpThatFailsBeforeASaveWritesNothing) {
-    WriteDataFile(g_app.dataPath, kMine);
-    StartProgram();
-    Type("typed ");
-    ArmFileFault(kStepStat, 1, EIO, g_app.dataPath);
-    Shortcut(Qt::Key_R, Qt::AltModifier);
-    DisarmFileFaults();
+    TypeAndSaveWhileFailing(kStepStat);
     EXPECT_EQ("Alpha", Record(0));
     EXPECT_EQ(std::vector<std::string>{"typed Alpha"}, RecoveryTexts());
     EXPECT_EQ(kMine.size(), Titles().size());
