@@ -60,8 +60,9 @@ void FailLoad(const std::string& text) {
 }
 
 std::string DataFileErrorWithReason() {
-    std::string reason = LastFileError();
-    return reason.empty() ? DataFileErrorText() : DataFileErrorText() + "\n" + reason;
+    std::string text = DataFileErrorText(), reason = LastFileError();
+    if (!reason.empty()) text += "\n" + reason;
+    return text;
 }
 
 // A missing data file comes back from a backup of good size, or as the starter file; a
@@ -198,12 +199,21 @@ bool ReloadRecords() {
     // A file another program is still writing is no version to show; its next change comes.
     std::int64_t size = DataFileSize(g_app.dataPath);
     if (!IsWellFormedSize(size)) return false;
-    std::string shownTitle = g_app.shownPosition >= 0 ? SelectorEntryAt(kGadgetSelector, g_app.shownPosition).title : "";
+    std::string shownTitle;
+    if (g_app.shownPosition >= 0) shownTitle = SelectorEntryAt(kGadgetSelector, g_app.shownPosition).title;
+    // The version is taken before the read, so that a change during it is heard again; a read
+    // that fails leaves the file still counted as changed, since its records were never shown.
+    FileVersion before = g_app.dataVersion;
+    bool beforeKnown = g_app.dataVersionKnown;
     NoteDataFileVersion();
     std::int64_t count = size / kSlotSize < kRecordLimit ? size / kSlotSize : kRecordLimit;
     std::vector<std::vector<SelectorEntry>> batches;
     std::int64_t selected = 0;
-    if (!ListTitles(g_app.dataPath, count, kEntryBatch, CollectEntries, &batches, &selected)) return false;
+    if (!ListTitles(g_app.dataPath, count, kEntryBatch, CollectEntries, &batches, &selected)) {
+        g_app.dataVersion = before;
+        g_app.dataVersionKnown = beforeKnown;
+        return false;
+    }
     // Deletions and edits of this run were of the file that is gone.
     g_app.deletedSlots.clear();
     g_app.recordsDeleted = 0;

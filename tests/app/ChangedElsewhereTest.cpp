@@ -8,6 +8,11 @@
 #include <cerrno>
 #include <cstdio>
 
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+
 #include "app/AppState.h"
 #include "app/MainLoop.h"
 #include "app/Numbers.h"
@@ -15,6 +20,7 @@
 #include "platform/Gui.h"
 #include "store/Compact.h"
 #include "store/DataFile.h"
+#include "store/Load.h"
 #include "store/Records.h"
 #include "ui/GuiTestSupport.h"
 
@@ -246,6 +252,57 @@ TEST_F(ChangedElsewhereTest, SlotWritesCheckTheFileTheyWriteInto) {
     unlink(g_app.dataPath.c_str());
     EXPECT_FALSE(WriteSlot(0));
     EXPECT_FALSE(PathExists(g_app.dataPath));  // a vanished file is not made anew by a save
+}
+
+// A reload that cannot read the new file shows what it showed and still counts the file as
+// changed: nothing is written into it, and the next save point reads it again.
+TEST_F(ChangedElsewhereTest, AReloadThatCannotReadTheNewFileTriesAgain) {
+    WriteDataFile(g_app.dataPath, kMine);
+    StartProgram();
+    ReplaceByRename(kTheirs);
+    ArmFileFault(kStepOpen, 1, EIO, g_app.dataPath);
+    EXPECT_FALSE(ReloadRecords());
+    DisarmFileFaults();
+    EXPECT_EQ(kMine, Titles());
+    EXPECT_FALSE(IsDataFileAsLeft());
+    ASSERT_TRUE(PumpUntil([this] { return Titles() == TheirTitles(); }));
+    EXPECT_EQ(TheirFile(), ReadFileBytes(g_app.dataPath));
+}
+
+TEST_F(ChangedElsewhereTest, ADeleteAnsweredAfterTheRecordsWereReadAgainDoesNothing) {
+    WriteDataFile(g_app.dataPath, kMine);
+    StartProgram();
+    // Once the question is up, another program replaces the file and the watcher is heard.
+    QTimer whileAsked;
+    QObject::connect(&whileAsked, &QTimer::timeout, [this, &whileAsked] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box) return;
+        whileAsked.stop();
+        ReplaceByRename(kTheirs);
+        OnDataFileChanged();
+        box->button(QMessageBox::Yes)->click();
+    });
+    whileAsked.start(1);
+    SetUnattended(false);
+    Shortcut(Qt::Key_D, Qt::AltModifier);
+    SetUnattended(true);
+    ASSERT_FALSE(whileAsked.isActive());
+    EXPECT_EQ(TheirFile(), ReadFileBytes(g_app.dataPath));
+    EXPECT_EQ(TheirTitles(), Titles());
+}
+
+// A record whose slot cannot be read back is not known to be the one shown: no delete.
+TEST_F(ChangedElsewhereTest, ADeleteThatCannotCheckTheSlotDeletesNothing) {
+    WriteDataFile(g_app.dataPath, kMine);
+    StartProgram();
+    ArmMessageBoxAnswers({true});
+    ArmFileFault(kStepRead, 1, EIO, g_app.dataPath);
+    Shortcut(Qt::Key_D, Qt::AltModifier);
+    DisarmFileFaults();
+    ASSERT_FALSE(MessageBoxTexts().empty());
+    EXPECT_NE(std::string::npos, MessageBoxTexts().back().find("Input/output error")) << MessageBoxTexts().back();
+    EXPECT_EQ(kMine, Titles());
+    EXPECT_EQ(ReadFileBytes(g_app.dataPath).substr(0, 1), std::string(1, '\0'));
 }
 
 }  // namespace

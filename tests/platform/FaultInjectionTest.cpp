@@ -63,6 +63,8 @@ protected:
         mkdir(home.c_str(), 0700);
         mkdir((home + "Desktop").c_str(), 0700);
         op.prepare();
+        // The files were just written anew: the run's own last write is not what it finds.
+        g_app.dataVersionKnown = false;
     }
     Snapshot Files() {
         Snapshot files;
@@ -86,8 +88,10 @@ protected:
                 Reset(op);
                 ArmFileFault(static_cast<FileStep>(step), n, errors[runs % 3]);
                 bool ok = op.run();
+                int reached = FileStepsSeen(static_cast<FileStep>(step));
                 DisarmFileFaults();
                 std::string where = std::string(op.name) + ", step " + std::to_string(step) + " call " + std::to_string(n);
+                EXPECT_GE(reached, n) << where << ": the armed call was never made";
                 if (op.reportsFailure && !ok) {
                     EXPECT_FALSE(LastFileError().empty()) << where;
                 }

@@ -79,6 +79,7 @@ TEST_F(FilesTest, ReadOnlyMeansTheOwnersWriteBit) {
     ASSERT_EQ(0, chmod(path.c_str(), 0444));
     EXPECT_FALSE(IsWritableFile(path));
     EXPECT_FALSE(IsWritableFile(folder.path));
+    EXPECT_FALSE(IsWritableFile(folder.path + "none"));
 }
 
 }  // namespace
@@ -136,8 +137,25 @@ TEST_F(FilesTest, LookUpsTellMissingFromFailed) {
     ASSERT_EQ(0, symlink((folder.path + "nowhere").c_str(), link.c_str()));
     EXPECT_EQ(folder.path + "nowhere", ReplacementTarget(link));
     EXPECT_EQ(fifo, ReplacementTarget(fifo));
+    EXPECT_EQ(folder.path + "none", ReplacementTarget(folder.path + "none"));
+    ASSERT_EQ(0, symlink("elsewhere/nowhere", (link + "2").c_str()));
+    EXPECT_EQ(folder.path + "elsewhere/nowhere", ReplacementTarget(link + "2"));
     FileHandle closed;
     EXPECT_EQ(-1, SizeOfOpenFile(closed));
+}
+
+// Any one of the four marks of a version, changed alone, makes another version.
+TEST_F(FilesTest, VersionsDifferInAnyOneMark) {
+    const FileVersion base{1, 2, 3, 4};
+    EXPECT_TRUE(SameVersion(base, base));
+    for (int mark = 0; mark < 4; ++mark) {
+        FileVersion other = base;
+        if (mark == 0) other.device = 9;
+        if (mark == 1) other.inode = 9;
+        if (mark == 2) other.size = 9;
+        if (mark == 3) other.modified = 9;
+        EXPECT_FALSE(SameVersion(base, other)) << mark;
+    }
 }
 
 TEST_F(FilesTest, SecondNamesAndLateWork) {
@@ -196,6 +214,8 @@ TEST_F(FilesTest, ReplacementsThatCannotStartLeaveEverythingAsItWas) {
     DiscardTempFile(&none);
     EXPECT_FALSE(DeleteFile(folder.path));  // a folder is no file to delete
     EXPECT_TRUE(DeleteFile(folder.path + "never-was"));
+    EXPECT_FALSE(RenameFile(folder.path + "never-was", target));
+    EXPECT_EQ("old", ReadFileBytes(target));
     // A bare name is replaced in the current folder.
     char here[4096];
     ASSERT_NE(nullptr, getcwd(here, sizeof here));

@@ -284,4 +284,13 @@ TEST_F(DataFileTest, StaleTemporariesGoAndNewNamesNeverReplaceAFile) {
     EXPECT_EQ("first", ReadFileBytes(folder.path + "Jotcrate-unsaved-" + stamp + ".txt"));
 }
 
+// Less than one whole slot is nothing to salvage: the file stays as it was, under one name.
+TEST_F(DataFileTest, APieceOfASlotIsNotSalvaged) {
+    WriteFileBytes(g_app.dataPath, std::string(100, 'z'));
+    std::string keptAs;
+    EXPECT_FALSE(SalvageDataFile(&keptAs));
+    EXPECT_EQ(std::string(100, 'z'), ReadFileBytes(g_app.dataPath));
+    EXPECT_EQ(std::vector<std::string>{"Jotcrate.jcd"}, FolderEntries(folder.path));
+}
+
 }  // namespace
