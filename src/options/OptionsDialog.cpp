@@ -47,7 +47,7 @@ const Button kButtons[] = {
 // Centred over the main window, never beyond the screen's top or left edge.
 Rect CentredPlacement() {
     Rect main{0, 0, kDialogWidth, kDialogHeight};
-    NormalOuterRect(kWindowMain, &main);
+    OuterRectOnScreen(kWindowMain, &main);
     int x = main.x + (main.width - kDialogWidth) / 2;
     int y = main.y + (main.height - kDialogHeight) / 2;
     return Rect{x < 0 ? 0 : x, y < 0 ? 0 : y, kDialogWidth, kDialogHeight};

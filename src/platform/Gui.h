@@ -113,6 +113,8 @@ void ClientSize(int window, int* width, int* height);
 void PlaceWindow(int window, Rect outer);
 // The outer rectangle, or false while the window is minimised or maximised.
 bool NormalOuterRect(int window, Rect* outer);
+// The outer rectangle as it is on screen, maximised or not.
+bool OuterRectOnScreen(int window, Rect* outer);
 void RestoreAndRaise(int window);
 void RaiseWindow(int window);
 void EnableWindow(int window, bool enabled);

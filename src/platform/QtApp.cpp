@@ -13,6 +13,7 @@
 #include <QMessageBox>
 #include <QProcess>
 #include <QScreen>
+#include <QSettings>
 #include <QThread>
 #include <cstdio>
 #include <cstdlib>
@@ -36,12 +37,22 @@ bool IsSet(const char* name) {
 }
 
 // A notice raised before the main loop (the record dump) needs an application of its own.
+// The toolkit's requesters keep their state (custom colours, the file dialog's history) in a
+// settings file of the toolkit's in the home folder. The program writes no file but its own,
+// so that state goes to a place no file can be made in, and lasts for the run.
+void NewApplication(int* argc, char** argv) {
+    const QString nowhere = QStringLiteral("/dev/null/jotcrate");
+    for (QSettings::Format format : {QSettings::NativeFormat, QSettings::IniFormat})
+        for (QSettings::Scope scope : {QSettings::UserScope, QSettings::SystemScope}) QSettings::setPath(format, scope, nowhere);
+    new QApplication(*argc, argv);
+}
+
 void EnsureApplication() {
     if (QApplication::instance()) return;
     static int argc = 1;
     static char name[] = "jotcrate";
     static char* argv[] = {name, nullptr};
-    new QApplication(argc, argv);
+    NewApplication(&argc, argv);
 }
 
 // An armed answer stands in for the user; the text is kept for the test either way.
@@ -66,7 +77,7 @@ Rect ToRect(const QRect& r) { return Rect{r.x(), r.y(), r.width(), r.height()}; 
 
 bool StartGui(int argc, char** argv) {
     static int s_argc = argc;
-    new QApplication(s_argc, argv);
+    NewApplication(&s_argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     return true;
 }

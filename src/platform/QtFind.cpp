@@ -111,16 +111,39 @@ bool FindDialogExists() { return s_dialog && s_dialog->isVisible(); }
 
 std::string FindDialogTerm() { return s_dialog ? ToUtf8(s_dialog->term()) : std::string(); }
 
+namespace {
+
+bool IsWordCharacter(QChar c) { return c.isLetterOrNumber() || c == u'_'; }
+
+bool IsWholeWordAt(const QString& text, qsizetype at, qsizetype length) {
+    return (at == 0 || !IsWordCharacter(text[at - 1])) &&
+           (at + length == text.size() || !IsWordCharacter(text[at + length]));
+}
+
+}  // namespace
+
+// The document's own search stops at each line break, so a term of several lines is searched
+// for in the raw text, where a line break is one character as it is in the document.
+// Backward, only matches that end at or before the selection's start count, so a term that
+// overlaps itself ("aa" in "aaaa") steps by whole occurrences.
 int FindInEditor(int gadget, const std::string& term, int from, int flags, int* length) {
     QPlainTextEdit* editor = dynamic_cast<QPlainTextEdit*>(GadgetWidget(gadget));
     QString needle = ToQString(term);
+    needle.replace(QStringLiteral("\r\n"), QChar(QChar::ParagraphSeparator));
+    needle.replace(u'\n', QChar(QChar::ParagraphSeparator));
     if (!editor || needle.isEmpty()) return -1;
-    QTextDocument::FindFlags options;
-    if (!(flags & kFindDown)) options |= QTextDocument::FindBackward;
-    if (flags & kFindWholeWord) options |= QTextDocument::FindWholeWords;
-    if (flags & kFindMatchCase) options |= QTextDocument::FindCaseSensitively;
-    QTextCursor found = editor->document()->find(needle, from, options);
-    if (found.isNull()) return -1;
-    *length = static_cast<int>(needle.size());
-    return found.selectionStart();
+    const QString text = editor->document()->toRawText();
+    Qt::CaseSensitivity sensitivity = (flags & kFindMatchCase) ? Qt::CaseSensitive : Qt::CaseInsensitive;
+    bool down = flags & kFindDown;
+    qsizetype at = down ? from : from - needle.size();
+    while (at >= 0 && at <= text.size()) {
+        at = down ? text.indexOf(needle, at, sensitivity) : text.lastIndexOf(needle, at, sensitivity);
+        if (at < 0) break;
+        if (!(flags & kFindWholeWord) || IsWholeWordAt(text, at, needle.size())) {
+            *length = static_cast<int>(needle.size());
+            return static_cast<int>(at);
+        }
+        at += down ? 1 : -1;
+    }
+    return -1;
 }

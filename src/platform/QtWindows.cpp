@@ -227,6 +227,13 @@ bool NormalOuterRect(int window, Rect* outer) {
     return true;
 }
 
+bool OuterRectOnScreen(int window, Rect* outer) {
+    JcWindow* widget = Window(window);
+    if (!widget) return false;
+    *outer = ToRect(widget->frameGeometry());
+    return true;
+}
+
 void RestoreAndRaise(int window) {
     JcWindow* widget = Window(window);
     if (!widget) return;

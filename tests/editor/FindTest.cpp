@@ -55,6 +55,39 @@ TEST_F(FindTest, F2WalksBackward) {
     EXPECT_EQ(1u, MessageBoxTexts().size());
 }
 
+TEST_F(FindTest, TermsOfSeveralLinesAndTermsThatOverlapThemselves) {
+    SetEditorText(kGadgetEditor, "one\r\ntwo\r\none\r\ntwo");
+    SetEditorSelection(kGadgetEditor, 0, 7);
+    Shortcut(Qt::Key_F3);
+    EXPECT_EQ(std::make_pair(8, 15), Selection());
+    Shortcut(Qt::Key_F2);
+    EXPECT_EQ(std::make_pair(0, 7), Selection());
+    EXPECT_TRUE(MessageBoxTexts().empty());
+    // Backward, a match never overlaps the selection it starts from.
+    SetEditorText(kGadgetEditor, "aaaa");
+    SetEditorSelection(kGadgetEditor, 2, 4);
+    Shortcut(Qt::Key_F2);
+    EXPECT_EQ(std::make_pair(0, 2), Selection());
+    SetEditorSelection(kGadgetEditor, 1, 3);
+    Shortcut(Qt::Key_F2);
+    EXPECT_EQ(1u, MessageBoxTexts().size());
+    EXPECT_EQ(std::make_pair(1, 3), Selection());
+    SetEditorSelection(kGadgetEditor, 0, 2);
+    Shortcut(Qt::Key_F3);
+    EXPECT_EQ(std::make_pair(2, 4), Selection());
+}
+
+TEST_F(FindTest, WholeWordsSkipWordsThatHoldTheTerm) {
+    SetEditorSelection(kGadgetEditor, 0, 5);
+    g_app.searchTerm = "apple";
+    FindNext(kFindNextFlag | kFindDown | kFindWholeWord);
+    EXPECT_EQ(std::make_pair(11, 16), Selection());
+    FindNext(kFindNextFlag | kFindDown | kFindWholeWord);
+    EXPECT_EQ(std::make_pair(34, 39), Selection());  // not the one in pineapple
+    FindNext(kFindNextFlag | kFindWholeWord | kFindMatchCase);
+    EXPECT_EQ(std::make_pair(0, 5), Selection());
+}
+
 TEST_F(FindTest, TheSelectionIsTrimmedAndCut) {
     SetEditorSelection(kGadgetEditor, 10, 16);  // " Apple"
     Shortcut(Qt::Key_F3);

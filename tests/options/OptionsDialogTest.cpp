@@ -3,6 +3,9 @@
 #include <QApplication>
 #include <QHelpEvent>
 #include <QPlainTextEdit>
+#include <QSettings>
+#include <QTimer>
+#include <cstdlib>
 
 #include "app/AppState.h"
 #include "app/Numbers.h"
@@ -156,6 +159,38 @@ TEST_F(OptionsDialogTest, CancelledRequestersChangeNothing) {
     ArmRequesterAnswers({{true, {}, 0x00FFFF, ""}});
     Click(kGadgetColour);
     EXPECT_EQ(0x00FFFF, g_app.options.backgroundColour);
+}
+
+// The toolkit's requesters would keep custom colours and a file history in the home folder.
+TEST_F(OptionsDialogTest, RequestersLeaveNothingInTheHomeFolder) {
+    StartProgram();
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [] {
+        if (QWidget* dialog = QApplication::activeModalWidget()) dialog->close();
+    });
+    closer.start(1);
+    std::int32_t colour = 0x123456;
+    SetUnattended(false);
+    EXPECT_FALSE(ChooseColour(&colour));
+    std::string path;
+    EXPECT_FALSE(ChooseSaveFile("Export", folder.path, "page.html", "Web pages (*.html)", &path));
+    SetUnattended(true);
+    QSettings toolkit(QSettings::UserScope, QStringLiteral("QtProject"));
+    toolkit.setValue(QStringLiteral("probe"), 1);
+    toolkit.sync();
+    EXPECT_EQ(std::vector<std::string>{"Desktop"}, FolderEntries(folder.path + "home/"));
+    EXPECT_EQ(0, toolkit.fileName().indexOf(QStringLiteral("/dev/null/"))) << ToUtf8(toolkit.fileName());
+}
+
+TEST_F(OptionsDialogTest, OpensCentredOverAMaximisedWindow) {
+    StartProgram();
+    MainWindow()->showMaximized();
+    ASSERT_TRUE(PumpUntil([this] { return MainWindow()->isMaximized(); }));
+    Shortcut(Qt::Key_O, Qt::AltModifier);
+    ASSERT_TRUE(WindowExists(kWindowOptions));
+    QRect main = MainWindow()->frameGeometry(), dialog = QApplication::activeWindow()->frameGeometry();
+    EXPECT_LE(std::abs(main.center().x() - dialog.center().x()), 2) << main.center().x() << " " << dialog.center().x();
+    EXPECT_LE(std::abs(main.center().y() - dialog.center().y()), 2) << main.center().y() << " " << dialog.center().y();
 }
 
 TEST_F(OptionsDialogTest, NoColoursPreselectsBlack) {
