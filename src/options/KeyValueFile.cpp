@@ -37,11 +37,6 @@ KeyLine ParseLine(std::string_view line) {
     return {kLineKey, std::string(line.substr(0, keyEnd)), std::string(line.substr(valueStart))};
 }
 
-// The program's names and values as the file spells them.
-std::string InFileForm(const KeyFile& file, const std::string& text) {
-    return file.utf8 ? Latin1ToUtf8(text) : text;
-}
-
 // Index of the line after the current group's last line.
 std::size_t GroupEnd(const KeyFile& file) {
     std::size_t i = static_cast<std::size_t>(file.group + 1);
@@ -51,54 +46,14 @@ std::size_t GroupEnd(const KeyFile& file) {
 
 const KeyLine* FindKey(const KeyFile& file, const std::string& key) {
     if (file.group < 0 || file.groupPending) return nullptr;
-    std::string name = InFileForm(file, key);
     std::size_t end = GroupEnd(file);
     for (std::size_t i = static_cast<std::size_t>(file.group + 1); i < end; ++i)
-        if (file.lines[i].kind == kLineKey && SameIgnoringCase(file.lines[i].name, name)) return &file.lines[i];
+        if (file.lines[i].kind == kLineKey && SameIgnoringCase(file.lines[i].name, key)) return &file.lines[i];
     return nullptr;
 }
 
 }  // namespace
 
-std::string Latin1ToUtf8(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (char c : text) {
-        unsigned char b = static_cast<unsigned char>(c);
-        if (b < 0x80) {
-            out += c;
-        } else {
-            out += static_cast<char>(0xC0 | (b >> 6));
-            out += static_cast<char>(0x80 | (b & 0x3F));
-        }
-    }
-    return out;
-}
-
-std::string Utf8ToLatin1(std::string_view text) {
-    std::string out;
-    std::size_t i = 0;
-    while (i < text.size()) {
-        unsigned char b = static_cast<unsigned char>(text[i]);
-        std::size_t length = b < 0x80 ? 1 : (b & 0xE0) == 0xC0 ? 2 : (b & 0xF0) == 0xE0 ? 3 : (b & 0xF8) == 0xF0 ? 4 : 0;
-        bool complete = length != 0 && i + length <= text.size();
-        std::uint32_t code = length == 1 ? b : length == 2 ? (b & 0x1Fu) : length == 3 ? (b & 0x0Fu) : (b & 0x07u);
-        for (std::size_t k = 1; complete && k < length; ++k) {
-            unsigned char c = static_cast<unsigned char>(text[i + k]);
-            complete = (c & 0xC0) == 0x80;
-            code = (code << 6) | (c & 0x3Fu);
-        }
-        if (!complete) {
-            out += '?';
-            ++i;
-            continue;
-        }
-        bool overlong = (length == 2 && code < 0x80) || (length == 3 && code < 0x800) || (length == 4 && code < 0x10000);
-        out += (code <= 0xFF && !overlong) ? static_cast<char>(code) : '?';
-        i += length;
-    }
-    return out;
-}
 
 std::int32_t ParseInteger(std::string_view text) {
     std::size_t i = 0;
@@ -178,16 +133,15 @@ bool CreateKeyFile(KeyFile* file, const std::string& path) {
 }
 
 void SelectGroup(KeyFile* file, const std::string& name) {
-    std::string inFile = InFileForm(*file, name);
     for (std::size_t i = 0; i < file->lines.size(); ++i) {
-        if (file->lines[i].kind == kLineGroup && SameIgnoringCase(file->lines[i].name, inFile)) {
+        if (file->lines[i].kind == kLineGroup && SameIgnoringCase(file->lines[i].name, name)) {
             file->group = static_cast<int>(i);
             file->groupPending = false;
             return;
         }
     }
     file->groupPending = true;
-    file->pendingGroup = inFile;
+    file->pendingGroup = name;
 }
 
 std::int32_t ReadInteger(const KeyFile& file, const std::string& key, std::int32_t fallback) {
@@ -201,7 +155,7 @@ std::string ReadText(const KeyFile& file, const std::string& key, const std::str
     std::string_view value = line->value;
     while (!value.empty() && IsBlank(value.front())) value.remove_prefix(1);
     while (!value.empty() && IsBlank(value.back())) value.remove_suffix(1);
-    return file.utf8 ? Utf8ToLatin1(value) : std::string(value);
+    return std::string(value);
 }
 
 void WriteInteger(KeyFile* file, const std::string& key, std::int32_t value) {
@@ -214,19 +168,17 @@ void WriteText(KeyFile* file, const std::string& key, const std::string& value) 
         file->group = static_cast<int>(file->lines.size()) - 1;
         file->groupPending = false;
     }
-    std::string name = InFileForm(*file, key);
-    std::string text = InFileForm(*file, value);
     file->modified = true;
     std::size_t end = GroupEnd(*file);
     for (std::size_t i = static_cast<std::size_t>(file->group + 1); i < end; ++i) {
         KeyLine& line = file->lines[i];
-        if (line.kind == kLineKey && SameIgnoringCase(line.name, name)) {
-            line.name = name;
-            line.value = text;
+        if (line.kind == kLineKey && SameIgnoringCase(line.name, key)) {
+            line.name = key;
+            line.value = value;
             return;
         }
     }
-    file->lines.insert(file->lines.begin() + static_cast<std::ptrdiff_t>(end), {kLineKey, name, text});
+    file->lines.insert(file->lines.begin() + static_cast<std::ptrdiff_t>(end), {kLineKey, key, value});
 }
 
 bool CloseKeyFile(KeyFile* file) {

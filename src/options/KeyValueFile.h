@@ -22,7 +22,7 @@ struct KeyFile {
     bool open = false;
     bool writable = false;
     bool modified = false;
-    bool utf8 = false;  // began with a byte-order mark: the program's text is taken as Latin-1
+    bool utf8 = false;  // began with a byte-order mark, which a rewrite keeps
     std::vector<KeyLine> lines;
     int group = -1;  // index of the current group line
     bool groupPending = false;
@@ -43,5 +43,3 @@ bool CloseKeyFile(KeyFile* file);
 void ParseKeyLines(std::string_view bytes, KeyFile* file);
 std::string FormatKeyLines(const KeyFile& file);
 std::int32_t ParseInteger(std::string_view text);
-std::string Latin1ToUtf8(std::string_view text);
-std::string Utf8ToLatin1(std::string_view text);

@@ -99,7 +99,7 @@ void ChooseEditorFont() {
     FontChoice choice{o.fontName, o.fontSize, o.fontStyle, o.textColour};
     if (!ChooseFont(&choice)) return;
     g_app.fontChanged = 1;
-    g_app.options.fontName = choice.face.substr(0, kFontNameLimit);
+    g_app.options.fontName = choice.face;
     g_app.options.fontSize = choice.points;
     g_app.options.fontStyle = choice.style & (256 | 512 | 4 | 8);
     g_app.options.textColour = choice.colour;

@@ -4,7 +4,6 @@
 #include "app/StringTable.h"
 #include "options/KeyValueFile.h"
 #include "platform/Files.h"
-#include "store/RecordText.h"
 
 namespace {
 
@@ -45,10 +44,7 @@ bool LoadSettings(const Rect& workArea) {
     o.fontSize = ReadInteger(file, Str(kStrKeyFontSize), 10);
     o.textColour = ReadInteger(file, Str(kStrKeyTextColour), 0);
     o.fontStyle = ReadInteger(file, Str(kStrKeyFontStyle), 0);
-    std::string fontName = ReadText(file, Str(kStrKeyFontName), Str(kStrDefaultFontName));
-    // The font requester holds at most 31 bytes of a face name.
-    if (fontName.size() > kFontNameLimit) fontName = std::string(DropIncompleteUtf8Tail(fontName.substr(0, kFontNameLimit)));
-    o.fontName = fontName;
+    o.fontName = ReadText(file, Str(kStrKeyFontName), Str(kStrDefaultFontName));
     SelectGroup(&file, Str(kStrWindowGroup));
     o.windowX = ReadInteger(file, Str(kStrKeyWindowX), 24);
     o.windowY = ReadInteger(file, Str(kStrKeyWindowY), 24);

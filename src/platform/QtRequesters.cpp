@@ -11,7 +11,9 @@
 #include <QFontComboBox>
 #include <QFormLayout>
 #include <QLabel>
+#include <QLocale>
 #include <QVBoxLayout>
+#include <cmath>
 #include <deque>
 
 #include "platform/QtPrivate.h"
@@ -61,6 +63,15 @@ const NamedColour kColours[] = {
 
 const char* const kStyles[] = {"Regular", "Italic", "Bold", "Bold Italic"};
 
+// A typed size may have a fraction ("10.5", or "10,5" where that is the decimal sign); the
+// size kept is whole points, rounded.
+int TypedPoints(const QString& text) {
+    bool ok = false;
+    double points = QLocale().toDouble(text.trimmed(), &ok);
+    if (!ok) points = QLocale::c().toDouble(text.trimmed(), &ok);
+    return ok && points > 0 && points < 10000 ? static_cast<int>(std::lround(points)) : 0;
+}
+
 bool RunFontDialog(FontChoice* choice) {
     QDialog dialog(Owner());
     dialog.setWindowTitle(QObject::tr("Font"));
@@ -102,7 +113,7 @@ bool RunFontDialog(FontChoice* choice) {
     };
     auto update = [&] {
         QFont font = face->currentFont();
-        int points = size->currentText().toInt();
+        int points = TypedPoints(size->currentText());
         if (points > 0) font.setPointSize(points);
         int s = chosenStyle();
         font.setBold(s & 256);
@@ -137,7 +148,7 @@ bool RunFontDialog(FontChoice* choice) {
     layout->addWidget(buttons);
     if (dialog.exec() != QDialog::Accepted) return false;
     choice->face = ToUtf8(face->currentFont().family());
-    choice->points = size->currentText().toInt();
+    choice->points = TypedPoints(size->currentText());
     choice->style = chosenStyle();
     choice->colour = colour->currentData().toInt();
     return true;

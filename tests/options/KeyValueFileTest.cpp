@@ -95,29 +95,13 @@ TEST(KeyValueFile, TextValuesLoseOuterBlanks) {
     EXPECT_EQ("fallback", ReadText(file, "missing", "fallback"));
 }
 
-TEST(KeyValueFile, Utf8ModeConvertsToAndFromLatin1) {
-    KeyFile file = Parsed("\xEF\xBB\xBF[G]\r\nname=caf\xC3\xA9\r\neuro=\xE2\x82\xAC\r\nbad=\xC3(\r\n");
-    SelectGroup(&file, "G");
-    EXPECT_EQ("caf\xE9", ReadText(file, "name", ""));
-    EXPECT_EQ("?", ReadText(file, "euro", ""));
-    EXPECT_EQ("?(", ReadText(file, "bad", ""));
-    WriteText(&file, "name", "na\xEFve");
-    EXPECT_EQ("\xEF\xBB\xBF\r\n[G]\r\nname=na\xC3\xAFve\r\neuro=\xE2\x82\xAC\r\nbad=\xC3(\r\n", FormatKeyLines(file));
-    EXPECT_EQ("\xC3\xA9", Latin1ToUtf8("\xE9"));
-    EXPECT_EQ("?", Utf8ToLatin1("\xC1\x81"));  // overlong
-}
-
-TEST(KeyValueFile, Utf8ToLatin1KeepsWhatLatin1HasAndMarksTheRest) {
-    struct Case {
-        std::string in;
-        std::string out;
-    } cases[] = {
-        {"plain", "plain"},        {"\xC3\xA9", "\xE9"},         {"\xC2\xA0", "\xA0"},
-        {"\xC3", "?"},            {"\xC3(", "?("},               {"\xE2\x82\xAC", "?"},  // beyond Latin-1
-        {"\xE0\x80\x80", "?"},    {"\xF0\x80\x80\x80", "?"},    {"\xC0\x80", "?"},  // overlong
-        {"\xF0\x9F\x98\x80", "?"}, {"\xF8\x88", "??"},             {"\xE2\x82", "??"},
-    };
-    for (const Case& c : cases) EXPECT_EQ(c.out, Utf8ToLatin1(c.in)) << c.in;
+TEST(KeyValueFile, Utf8ModeKeepsTextAsItIs) {
+    KeyFile file = Parsed("\xEF\xBB\xBF[G\xC3\xA9]\r\nname=caf\xC3\xA9\r\nbad=\xC3(\r\n");
+    SelectGroup(&file, "G\xC3\xA9");
+    EXPECT_EQ("caf\xC3\xA9", ReadText(file, "name", ""));
+    EXPECT_EQ("\xC3(", ReadText(file, "bad", ""));
+    WriteText(&file, "name", "na\xC3\xAFve");
+    EXPECT_EQ("\xEF\xBB\xBF\r\n[G\xC3\xA9]\r\nname=na\xC3\xAFve\r\nbad=\xC3(\r\n", FormatKeyLines(file));
 }
 
 class KeyFileOnDisk : public FolderTest {

@@ -1,6 +1,9 @@
 // The options dialog with real widgets: its controls and keys, Apply and Cancel, the
 // requesters storing at once, Read Only and Wordwrap taking effect, and Export.
 #include <QApplication>
+#include <QComboBox>
+#include <QDialog>
+#include <QFontComboBox>
 #include <QHelpEvent>
 #include <QPlainTextEdit>
 #include <QSettings>
@@ -191,6 +194,25 @@ TEST_F(OptionsDialogTest, OpensCentredOverAMaximisedWindow) {
     QRect main = MainWindow()->frameGeometry(), dialog = QApplication::activeWindow()->frameGeometry();
     EXPECT_LE(std::abs(main.center().x() - dialog.center().x()), 2) << main.center().x() << " " << dialog.center().x();
     EXPECT_LE(std::abs(main.center().y() - dialog.center().y()), 2) << main.center().y() << " " << dialog.center().y();
+}
+
+TEST_F(OptionsDialogTest, ATypedFontSizeWithAFractionIsRounded) {
+    StartProgram();
+    QTimer typist;
+    QObject::connect(&typist, &QTimer::timeout, [&typist] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (!dialog) return;
+        typist.stop();
+        for (QComboBox* box : dialog->findChildren<QComboBox*>())
+            if (box->isEditable() && !qobject_cast<QFontComboBox*>(box)) box->setCurrentText(QStringLiteral("10.5"));
+        dialog->accept();
+    });
+    typist.start(1);
+    FontChoice choice{"DejaVu Sans", 10, 0, 0};
+    SetUnattended(false);
+    EXPECT_TRUE(ChooseFont(&choice));
+    SetUnattended(true);
+    EXPECT_EQ(11, choice.points);
 }
 
 TEST_F(OptionsDialogTest, NoColoursPreselectsBlack) {

@@ -118,13 +118,13 @@ TEST_F(SettingsTest, WindowRectangleMustFitTheWorkArea) {
 
 TEST_F(SettingsTest, OnOffOptionsKeepTheirLowEightBits) {
     WriteFileBytes(g_app.settingsPath, "[Options]\r\nWordwrap=257\r\nOn Top=255\r\nRead Only=-1\r\nAuto Backup=x\r\n"
-                                       "Font Name=" + std::string(40, 'F') + "\r\n");
+                                       "Font Name=Noto Sans Inscriptional Parthian\r\n");
     ASSERT_TRUE(LoadSettings(kWorkArea));
     EXPECT_EQ(1, g_app.options.wordwrap);
     EXPECT_EQ(-1, g_app.options.onTop);
     EXPECT_EQ(-1, g_app.options.readOnly);
     EXPECT_EQ(0, g_app.options.autoBackup);
-    EXPECT_EQ(std::string(31, 'F'), g_app.options.fontName);
+    EXPECT_EQ("Noto Sans Inscriptional Parthian", g_app.options.fontName);  // a long name whole
 }
 
 TEST_F(SettingsTest, ReadOnlyOrVanishedFileIsLeftAlone) {
@@ -140,14 +140,21 @@ TEST_F(SettingsTest, ReadOnlyOrVanishedFileIsLeftAlone) {
     EXPECT_FALSE(PathExists(g_app.settingsPath));
 }
 
-TEST_F(SettingsTest, ByteOrderMarkIsKept) {
-    WriteFileBytes(g_app.settingsPath, "\xEF\xBB\xBF[Options]\r\nFont Name=Caf\xC3\xA9\r\n");
-    ASSERT_TRUE(LoadSettings(kWorkArea));
-    EXPECT_EQ("Caf\xE9", g_app.options.fontName);
-    ASSERT_TRUE(SaveSettings(false, nullptr));
-    std::string saved = Saved();
-    EXPECT_EQ(0u, saved.find("\xEF\xBB\xBF\r\n[Options]\r\n"));
-    EXPECT_NE(std::string::npos, saved.find("Font Name=Caf\xC3\xA9\r\n"));
+// The program's text is UTF-8, and so is a file that says it is; one that does not say so
+// is kept byte for byte as well.
+TEST_F(SettingsTest, FontNamesComeBackAsTheyWereWithOrWithoutAByteOrderMark) {
+    for (std::string mark : {"\xEF\xBB\xBF", ""}) {
+        WriteFileBytes(g_app.settingsPath, mark + "[Options]\r\nFont Name=Caf\xC3\xA9\r\n");
+        ASSERT_TRUE(LoadSettings(kWorkArea));
+        EXPECT_EQ("Caf\xC3\xA9", g_app.options.fontName);
+        g_app.options.fontName = "Noto Sans Inscriptional Parthian \xE2\x82\xAC";
+        ASSERT_TRUE(SaveSettings(false, nullptr));
+        std::string saved = Saved();
+        EXPECT_EQ(0u, saved.find(mark.empty() ? "[Options]\r\n" : mark + "\r\n[Options]\r\n"));
+        EXPECT_NE(std::string::npos, saved.find("Font Name=Noto Sans Inscriptional Parthian \xE2\x82\xAC\r\n"));
+        ASSERT_TRUE(LoadSettings(kWorkArea));
+        EXPECT_EQ("Noto Sans Inscriptional Parthian \xE2\x82\xAC", g_app.options.fontName);
+    }
 }
 
 }  // namespace
