@@ -1,5 +1,6 @@
-// The page template's 26 lines, with the program title and the last record's index filled
-// in. Titles and bodies are escaped alike, so that no record text becomes markup.
+// The page template's 27 lines, with the program title and the last record's index filled
+// in. Titles and bodies are escaped alike, so that no record text becomes markup; the page is
+// UTF-8 whatever each record's own encoding.
 #include "export/HtmlPage.h"
 
 #include "app/AppState.h"
@@ -8,6 +9,7 @@
 #include "store/DataFile.h"
 #include "store/RecordText.h"
 #include "store/TextCoding.h"
+#include "store/Titles.h"
 
 namespace {
 
@@ -31,6 +33,7 @@ std::string PageHead(const std::string& programTitle, int count) {
     const std::string lines[] = {
         "<html>",
         "<head>",
+        "<meta charset=\"utf-8\">",
         "<title>~N</title>",
         "<style>",
         "body{font-family:sans-serif;font-size:14px;padding:5em 16em;min-width:600px;background-color:#FDFDFD;"
@@ -89,14 +92,13 @@ void AppendEscaped(std::string* out, std::string_view text) {
     out->append(text, start, std::string_view::npos);
 }
 
-std::string_view BodyOf(std::string_view text, std::string_view title) {
-    std::size_t at = title.empty() ? std::string_view::npos : text.find(title);
-    if (at == std::string_view::npos) return TrimLeft(text);
-    std::size_t start = at + title.size();
-    // The one character after the title is skipped only when it ends the line: a title cut
-    // from a long first line is followed by text that belongs to the record.
-    if (start < text.size() && IsInTrimSet(text[start])) ++start;
-    return TrimLeft(text.substr(start < text.size() ? start : text.size()));
+// The body follows the title where the record's lines put it, not where its words first
+// occur: an untitled record may hold the default title's words. A title cut from a long line
+// is followed by the rest of that line.
+std::string BodyOf(std::string_view text, const std::string& title) {
+    TextEncoding encoding = RecordEncoding(text);
+    std::string_view body = Trim(text.substr(TitleEnd(text, encoding, title)));
+    return encoding == kEncodingUtf8 ? std::string(body) : RecordBytesToUtf8(body, encoding);
 }
 
 void AppendFragment(std::string* out, int position, std::string_view title, std::string_view body) {
@@ -122,7 +124,7 @@ std::string EscapeHtml(std::string_view text) {
     return out;
 }
 
-std::string ExportBody(std::string_view text, std::string_view title) { return std::string(BodyOf(text, title)); }
+std::string ExportBody(std::string_view text, const std::string& title) { return BodyOf(text, title); }
 
 std::string RecordFragment(int position, std::string_view title, std::string_view body) {
     std::string out;
@@ -154,9 +156,7 @@ bool WriteExportPage(const std::string& path, const std::vector<SelectorEntry>& 
     for (std::size_t i = 0; read && i < entries.size(); ++i) {
         read = ReadSlotText(data, entries[i].slot, &text);
         if (!read) break;
-        // Titles are UTF-8, so the body is too: the title is found in it, and the page is one text.
-        if (RecordEncoding(text) == kEncodingWindows1252) text = RecordBytesToUtf8(text, kEncodingWindows1252);
-        AppendFragment(&out, static_cast<int>(i), entries[i].title, BodyOf(Trim(text), entries[i].title));
+        AppendFragment(&out, static_cast<int>(i), entries[i].title, BodyOf(text, entries[i].title));
         if (out.size() >= kChunk) {
             WriteChunk(writer, std::move(out));
             out = std::string();

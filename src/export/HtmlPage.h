@@ -11,8 +11,8 @@
 std::string PageHead(const std::string& programTitle, int count);
 // Replaces "&", "<" and ">" by their entities, in that order.
 std::string EscapeHtml(std::string_view text);
-// The body of a record: its trimmed text after the first occurrence of its title.
-std::string ExportBody(std::string_view text, std::string_view title);
+// The body of a record, as UTF-8: its trimmed text after the title the selector shows.
+std::string ExportBody(std::string_view text, const std::string& title);
 std::string RecordFragment(int position, std::string_view title, std::string_view body);
 // The chosen name, with the export extension added unless it already ends in it.
 std::string ExportFileName(const std::string& chosen);

@@ -75,21 +75,45 @@ void DeliverInBatches(std::vector<SelectorEntry>&& entries, std::size_t batchSiz
 
 }  // namespace
 
-std::string LoadTitle(std::string_view text, TextEncoding encoding) {
+namespace {
+
+// The bytes of the text that each derivation takes as the title; empty for the default title.
+std::string_view LoadTitleBytes(std::string_view text, TextEncoding encoding) {
     std::string_view window = CutTitle(text, encoding);
     for (int j = 1; j <= 3; ++j) {
         std::string_view line = Trim(LineOf(window, j));
-        if (!line.empty()) return RecordBytesToUtf8(line, encoding);
+        if (!line.empty()) return line;
     }
-    return Str(kStrDefaultTitle);
+    return std::string_view();
+}
+
+std::string_view SaveTitleBytes(std::string_view text, TextEncoding encoding) {
+    for (int j = 1; j <= 3; ++j) {
+        std::string_view line = CutTitle(Trim(LineOf(text, j)), encoding);
+        if (!line.empty()) return line;
+    }
+    return std::string_view();
+}
+
+std::string TitleFrom(std::string_view bytes, TextEncoding encoding) {
+    return bytes.empty() ? Str(kStrDefaultTitle) : RecordBytesToUtf8(bytes, encoding);
+}
+
+}  // namespace
+
+std::string LoadTitle(std::string_view text, TextEncoding encoding) {
+    return TitleFrom(LoadTitleBytes(text, encoding), encoding);
 }
 
 std::string SaveTitle(std::string_view text, TextEncoding encoding) {
-    for (int j = 1; j <= 3; ++j) {
-        std::string_view line = CutTitle(Trim(LineOf(text, j)), encoding);
-        if (!line.empty()) return RecordBytesToUtf8(line, encoding);
-    }
-    return Str(kStrDefaultTitle);
+    return TitleFrom(SaveTitleBytes(text, encoding), encoding);
+}
+
+std::size_t TitleEnd(std::string_view text, TextEncoding encoding, const std::string& title) {
+    for (std::string_view bytes : {LoadTitleBytes(text, encoding), SaveTitleBytes(text, encoding)})
+        if (!bytes.empty() && RecordBytesToUtf8(bytes, encoding) == title)
+            return static_cast<std::size_t>(bytes.data() - text.data()) + bytes.size();
+    return 0;
 }
 
 bool ListTitles(const std::string& dataPath, std::int64_t count, std::size_t batchSize,

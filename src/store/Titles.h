@@ -25,3 +25,6 @@ bool ListTitles(const std::string& dataPath, std::int64_t count, std::size_t bat
                 std::int64_t* defaultPosition);
 // Of the bytes a save writes.
 std::string SaveTitle(std::string_view text, TextEncoding encoding);
+// Where the given title, derived from the text by either derivation, ends in the text; 0 for
+// the default title or one the text no longer gives.
+std::size_t TitleEnd(std::string_view text, TextEncoding encoding, const std::string& title);

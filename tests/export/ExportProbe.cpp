@@ -1,4 +1,5 @@
-// Writes an export page as the program would after a run with a deleted and an added record:
+// Writes an export page as the program would after a run with a deleted and an added record,
+// beside a record in Windows-1252 and one in UTF-8:
 //   export_probe FOLDER   writes FOLDER/Jotcrate.jcd and FOLDER/page.html
 #include <cstdio>
 #include <string>
@@ -20,13 +21,15 @@ int main(int argc, char** argv) {
                            "Deleted record\r\nthis one was deleted",
                            "Recipes <b>\r\nflour & water\r\n",
                            "Long lines\r\n" "this line is long and stays one line as written in the record, however wide",
-                           "New record"};
+                           "New record",
+                           "Caf\xE9 list\r\nna\xEFve cr\xE8me",
+                           "\xC3\x9C" "bung\r\n\xE2\x82\xAC 5 \xE2\x80\x94 fertig"};
     std::vector<SelectorEntry> entries;
-    for (int slot = 0; slot < 5; ++slot) {
+    for (int slot = 0; slot < 7; ++slot) {
         EncodeText(texts[slot], g_app.slotImage);
         if (slot == 1) g_app.slotImage[0] = 1;
         if (!WriteSlot(slot)) return 1;
-        if (slot != 1) entries.push_back(SelectorEntry{LoadTitle(texts[slot], kEncodingUtf8), slot});
+        if (slot != 1) entries.push_back(SelectorEntry{LoadTitle(texts[slot], RecordEncoding(texts[slot])), slot});
     }
     std::string page = std::string(argv[1]) + "/page.html";
     if (!WriteExportPage(page, entries)) {

@@ -19,10 +19,12 @@ std::vector<std::string> Lines(const std::string& text) {
     return lines;
 }
 
-TEST(HtmlPage, HeadHasItsTwentySixLines) {
+TEST(HtmlPage, HeadHasItsTwentySevenLines) {
     std::vector<std::string> lines = Lines(PageHead("Jotcrate", 1));
-    ASSERT_EQ(26u, lines.size());
+    ASSERT_EQ(27u, lines.size());
     EXPECT_EQ("<html>", lines[0]);
+    EXPECT_EQ("<meta charset=\"utf-8\">", lines[2]);
+    lines.erase(lines.begin() + 2);
     EXPECT_EQ("<title>Jotcrate</title>", lines[2]);
     EXPECT_EQ("body{font-family:sans-serif;font-size:14px;padding:5em 16em;min-width:600px;background-color:#FDFDFD;"
               "color:#585858}",
@@ -34,7 +36,7 @@ TEST(HtmlPage, HeadHasItsTwentySixLines) {
     EXPECT_EQ("<body onload=(function(){for(x=0;x<=0;x++)document.getElementById(x).src=p})()>", lines[24]);
     EXPECT_EQ(0u, lines[25].find("<div id='header'>Jotcrate<span id=blurb>"));
     EXPECT_EQ("</span></div>", lines[25].substr(lines[25].size() - 13));
-    EXPECT_NE(std::string::npos, Lines(PageHead("Jotcrate", 32767))[24].find("x<=32766;"));
+    EXPECT_NE(std::string::npos, Lines(PageHead("Jotcrate", 32767))[25].find("x<=32766;"));
 }
 
 TEST(HtmlPage, EscapingAndTheBodyRule) {
@@ -48,6 +50,11 @@ TEST(HtmlPage, EscapingAndTheBodyRule) {
         {"\r\n\r\n\r\nfourth line", "(untitled)", "fourth line"},
         {"Title only", "Title only", ""},
         {"Same\r\nSame again", "Same", "Same again"},
+        // The body follows from the lines, not from the first place the title's words occur.
+        {"\r\n\r\n\r\nsee (untitled) below", "(untitled)", "see (untitled) below"},
+        {"  \r\nab\r\nab cd", "ab", "ab cd"},
+        {"Shopping\r\nmilk", "Renamed since", "Shopping\r\nmilk"},
+        {"Caf\xE9\r\nna\xEFve", "Caf\xC3\xA9", "na\xC3\xAFve"},  // Windows-1252, written as UTF-8
     };
     for (const Case& c : cases) EXPECT_EQ(c.body, ExportBody(c.text, c.title)) << c.text;
     EXPECT_EQ("<div class='title'>a&lt;b<img id='7' alt='' onclick='toggle(7)'><div class='record' id='r7'><pre>"

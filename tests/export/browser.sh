@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Opens an exported page in headless Chromium and checks it works as a page: one box per
-# record in selector order, and a click on a plus icon unfolds its record.
+# record in selector order, records of either encoding shown as written, and a click on a plus
+# icon unfolds its record.
 #   browser.sh EXPORT_PROBE [SCREENSHOT.png]
 # Exits 77 (skipped) when Chromium is not installed (scripts/install-deps --browser).
 set -euo pipefail
@@ -20,6 +21,8 @@ cat >> "$root/check.html" <<'JS'
 window.addEventListener('load', function () {
   var titles = Array.prototype.map.call(document.querySelectorAll('.title'),
       function (t) { return t.firstChild.textContent; });
+  var bodies = Array.prototype.map.call(document.querySelectorAll('.record'),
+      function (r) { return r.textContent; });
   var icon = document.getElementById(0);
   var plusBefore = icon.src === p;
   var foldedBefore = getComputedStyle(document.getElementById('r0')).display === 'none';
@@ -32,7 +35,7 @@ window.addEventListener('load', function () {
   var result = document.createElement('div');
   result.id = 'check';
   result.textContent = JSON.stringify({titles: titles, plusBefore: plusBefore, foldedBefore: foldedBefore,
-      unfolded: unfolded, minusAfter: minusAfter, foldedAgain: foldedAgain, body: body,
+      unfolded: unfolded, minusAfter: minusAfter, foldedAgain: foldedAgain, body: body, bodies: bodies,
       allIcons: document.querySelectorAll('img').length});
   document.body.appendChild(result);
 });
@@ -43,7 +46,7 @@ flags=(--headless --no-sandbox --disable-gpu --disable-quic --no-first-run --dis
 dom=$("$chromium" "${flags[@]}" --dump-dom "file://$root/check.html" 2>/dev/null)
 result=$(printf '%s' "$dom" | sed -n 's/.*<div id="check">\(.*\)<\/div>.*/\1/p' | sed 's/&quot;/"/g; s/&lt;/</g; s/&gt;/>/g; s/&amp;/\&/g')
 echo "$result"
-expected='{"titles":["Phone numbers","Recipes <b>","Long lines","New record"],"plusBefore":true,"foldedBefore":true,"unfolded":true,"minusAfter":true,"foldedAgain":true,"body":"Ann 555 1234\nBob 555 9876","allIcons":4}'
+expected='{"titles":["Phone numbers","Recipes <b>","Long lines","New record","Café list","Übung"],"plusBefore":true,"foldedBefore":true,"unfolded":true,"minusAfter":true,"foldedAgain":true,"body":"Ann 555 1234\nBob 555 9876","bodies":["Ann 555 1234\nBob 555 9876","flour & water","this line is long and stays one line as written in the record, however wide","","naïve crème","€ 5 — fertig"],"allIcons":6}'
 if [ -n "$shot" ]; then
   "$chromium" "${flags[@]}" --window-size=1200,700 --screenshot="$shot" "file://$page" >/dev/null 2>&1 || true
 fi
