@@ -5,7 +5,19 @@
 #include "app/AppState.h"
 #include "app/Numbers.h"
 #include "options/DesktopShortcut.h"
+#include "platform/Files.h"
 #include "platform/Gui.h"
+
+namespace {
+
+// Desktops that keep a trust mark (GNOME's file manager) start a new launcher on its first
+// double-click only with the mark set; the tool is given its arguments as a list, never a shell.
+void TrustLauncher(const std::string& path) {
+    std::string gio = FindProgram("gio");
+    if (!gio.empty()) StartProgram({gio, "set", path, "metadata::trusted", "true"}, std::string());
+}
+
+}  // namespace
 
 void SetControlsDisabled(int first, int last, int disabled) {
     for (int gadget = first; gadget <= last; ++gadget) {
@@ -20,7 +32,8 @@ void UpdateEditorReadOnly() {
 
 void ApplyOptions(bool withReadOnly) {
     const OptionSet& o = g_app.options;
-    SyncDesktopShortcut();
+    std::string launcher = SyncDesktopShortcut();
+    if (!launcher.empty()) TrustLauncher(launcher);
     SetToolTipsActive(kWindowMain, o.hideTooltips != 1);
     if (o.wordwrap == 0 || o.wordwrap == 1) SetEditorWrap(kGadgetEditor, o.wordwrap == 1);
     if (withReadOnly) {

@@ -1,13 +1,16 @@
 // The launcher runs the program by its full path, quoted as launchers require, in the program
 // folder. It is written through a temporary file and made executable, as desktops ask of
-// launchers they trust.
+// launchers they trust, into the desktop folder the user's settings name.
 #include "options/DesktopShortcut.h"
 
 #include <sys/stat.h>
 
+#include <cstdlib>
+
 #include "app/AppState.h"
 #include "app/StringTable.h"
 #include "platform/Files.h"
+#include "store/RecordText.h"
 
 namespace {
 
@@ -40,12 +43,50 @@ bool IsReadOnly(const std::string& path) {
     return stat(path.c_str(), &st) == 0 && !(st.st_mode & S_IWUSR);
 }
 
+// The folder of an XDG_DESKTOP_DIR line: "$HOME/..." or an absolute path, in double quotes,
+// with backslash escapes; empty for any other form.
+std::string DesktopDirValue(std::string_view line, const std::string& home) {
+    if (line.size() < 2 || line.front() != '"' || line.back() != '"') return std::string();
+    std::string value;
+    for (std::size_t i = 1; i + 1 < line.size(); ++i) {
+        if (line[i] == '\\' && i + 2 < line.size()) ++i;
+        value += line[i];
+    }
+    const std::string homeMark = "$HOME";
+    if (value.compare(0, homeMark.size(), homeMark) == 0 && (value.size() == homeMark.size() || value[homeMark.size()] == '/'))
+        return home + value.substr(homeMark.size());
+    return !value.empty() && value[0] == '/' ? value : std::string();
+}
+
 }  // namespace
 
-std::string ShortcutPath() {
+std::string DesktopFolder() {
     std::string home = HomeFolder();
-    if (!home.empty() && home.back() != '/') home += '/';
-    return home + Str(kStrShortcutPath);
+    while (home.size() > 1 && home.back() == '/') home.pop_back();
+    const char* config = std::getenv("XDG_CONFIG_HOME");
+    std::string dirs = (config && config[0] == '/' ? std::string(config) : home + "/.config") + "/" + Str(kStrUserDirsFile);
+    std::string bytes;
+    if (ReadWholeFile(dirs, &bytes)) {
+        const std::string& key = Str(kStrDesktopDirKey);
+        std::size_t begin = 0;
+        while (begin < bytes.size()) {
+            std::size_t end = bytes.find('\n', begin);
+            if (end == std::string::npos) end = bytes.size();
+            std::string_view line = Trim(std::string_view(bytes).substr(begin, end - begin));
+            if (line.compare(0, key.size(), key) == 0) {
+                std::string folder = DesktopDirValue(line.substr(key.size()), home);
+                if (!folder.empty()) return folder;
+            }
+            begin = end + 1;
+        }
+    }
+    return home + "/" + Str(kStrShortcutFolder);
+}
+
+std::string ShortcutPath() {
+    std::string folder = DesktopFolder();
+    if (folder.back() != '/') folder += '/';
+    return folder + Str(kStrShortcutName);
 }
 
 std::string DesktopEntry(const std::string& name, const std::string& target, const std::string& folder,
@@ -62,25 +103,25 @@ std::string DesktopEntry(const std::string& name, const std::string& target, con
            "Terminal=false\n";
 }
 
-int CreateShortcutFile(const std::string& target, const std::string& shortcutPath, const std::string& folder,
-                       const std::string& arguments, const std::string& description, const std::string& iconFile,
-                       int iconIndex) {
+bool CreateShortcutFile(const std::string& target, const std::string& shortcutPath, const std::string& folder,
+                        const std::string& arguments, const std::string& description, const std::string& iconFile,
+                        int iconIndex) {
     (void)iconIndex;
     std::string entry = DesktopEntry(g_app.programTitle, target, folder, arguments, description, iconFile);
-    if (WriteFileReplacing(shortcutPath, entry)) chmod(shortcutPath.c_str(), 0755);
-    return 1;
+    return WriteFileReplacing(shortcutPath, entry) && chmod(shortcutPath.c_str(), 0755) == 0;
 }
 
-void SyncDesktopShortcut() {
+std::string SyncDesktopShortcut() {
     std::string path = ShortcutPath();
     FileInfo info = StatPath(path);
     if (g_app.options.desktopShortcut == 0) {
         if (info.kind == kFileRegular && !IsReadOnly(path)) DeleteFile(path);
-        return;
+        return std::string();
     }
-    if (g_app.options.desktopShortcut != 1) return;
-    if (info.kind == kFileRegular && info.size > 0) return;
+    if (g_app.options.desktopShortcut != 1) return std::string();
+    if (info.kind == kFileRegular && info.size > 0) return std::string();
     std::string program = ExecutablePath();
-    CreateShortcutFile(program, path, g_app.programFolder, std::string(), Str(kStrShortcutDescription),
-                       Str(kStrShortcutIcon), 0);
+    bool written = CreateShortcutFile(program, path, g_app.programFolder, std::string(), Str(kStrShortcutDescription),
+                                      Str(kStrShortcutIcon), 0);
+    return written ? path : std::string();
 }

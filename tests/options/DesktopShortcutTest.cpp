@@ -20,6 +20,7 @@ protected:
         mkdir((home + "/Desktop").c_str(), 0700);
         oldHome = std::getenv("HOME") ? std::getenv("HOME") : "";
         setenv("HOME", home.c_str(), 1);
+        unsetenv("XDG_CONFIG_HOME");
         path = home + "/Desktop/Jotcrate.desktop";
     }
     void TearDown() override {
@@ -67,6 +68,40 @@ TEST_F(DesktopShortcutTest, FoldersAndReadOnlyFilesStay) {
     chmod(path.c_str(), 0444);
     Sync(0);
     EXPECT_EQ("read-only", ReadFileBytes(path));
+}
+
+// The desktop folder is the one the user's settings name, in any of the forms they may take.
+TEST_F(DesktopShortcutTest, GoesToTheDesktopFolderTheUsersSettingsName) {
+    std::string config = home + "/.config";
+    ASSERT_EQ(0, mkdir(config.c_str(), 0700));
+    unsetenv("XDG_CONFIG_HOME");
+    struct Case {
+        std::string dirs, folder;
+    } cases[] = {
+        {"# written by xdg-user-dirs-update\nXDG_DOCUMENTS_DIR=\"$HOME/Dokumente\"\nXDG_DESKTOP_DIR=\"$HOME/Schreibtisch\"\n",
+         home + "/Schreibtisch"},
+        {"XDG_DESKTOP_DIR=\"/srv/desk top\"", "/srv/desk top"},
+        {"  XDG_DESKTOP_DIR=\"$HOME/Bureau \\\"x\\\"\"\n", home + "/Bureau \"x\""},
+        {"XDG_DESKTOP_DIR=\"$HOME\"\n", home},
+        {"XDG_DESKTOP_DIR=\"relative/path\"\n", home + "/Desktop"},
+        {"XDG_DESKTOP_DIR=$HOME/unquoted\n", home + "/Desktop"},
+        {"XDG_DESKTOP_DIR=\"$HOMEWORK\"\n", home + "/Desktop"},
+        {"", home + "/Desktop"},
+    };
+    for (const Case& c : cases) {
+        WriteFileBytes(config + "/user-dirs.dirs", c.dirs);
+        EXPECT_EQ(c.folder, DesktopFolder()) << c.dirs;
+    }
+    // XDG_CONFIG_HOME moves the settings file.
+    std::string elsewhere = folder.path + "config";
+    ASSERT_EQ(0, mkdir(elsewhere.c_str(), 0700));
+    WriteFileBytes(elsewhere + "/user-dirs.dirs", "XDG_DESKTOP_DIR=\"$HOME/Escritorio\"\n");
+    setenv("XDG_CONFIG_HOME", elsewhere.c_str(), 1);
+    EXPECT_EQ(home + "/Escritorio/Jotcrate.desktop", ShortcutPath());
+    ASSERT_EQ(0, mkdir((home + "/Escritorio").c_str(), 0700));
+    Sync(1);
+    EXPECT_EQ(0u, ReadFileBytes(home + "/Escritorio/Jotcrate.desktop").find("[Desktop Entry]"));
+    unsetenv("XDG_CONFIG_HOME");
 }
 
 TEST_F(DesktopShortcutTest, ExecQuotesThePathAsLaunchersRequire) {

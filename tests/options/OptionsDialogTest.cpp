@@ -1,5 +1,7 @@
 // The options dialog with real widgets: its controls and keys, Apply and Cancel, the
 // requesters storing at once, Read Only and Wordwrap taking effect, and Export.
+#include <sys/stat.h>
+
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
@@ -102,10 +104,21 @@ TEST_F(OptionsDialogTest, OnTopAndTooltipsFollowTheirBoxes) {
     SetChecked(kGadgetOnTop, true);
     SetChecked(kGadgetHideTooltips, true);
     SetChecked(kGadgetDesktopShortcut, true);
+    // Where the gio tool is, the new launcher is marked trusted.
+    std::string gio = folder.path + "gio", path = std::getenv("PATH") ? std::getenv("PATH") : "";
+    WriteFileBytes(gio, "#!/bin/sh\n");
+    chmod(gio.c_str(), 0755);
+    setenv("PATH", folder.path.substr(0, folder.path.size() - 1).c_str(), 1);
+    s_started.clear();
+    SetShellRecorder(RecordStart);
     Click(kGadgetApply);
+    SetShellRecorder(nullptr);
+    setenv("PATH", path.c_str(), 1);
+    std::string launcher = folder.path + "home/Desktop/Jotcrate.desktop";
+    EXPECT_EQ((std::vector<std::vector<std::string>>{{gio, "set", launcher, "metadata::trusted", "true"}}), s_started);
     EXPECT_TRUE(MainWindow()->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     EXPECT_TRUE(MainWindow()->isVisible());
-    EXPECT_EQ(0u, ReadFileBytes(folder.path + "home/Desktop/Jotcrate.desktop").find("[Desktop Entry]"));
+    EXPECT_EQ(0u, ReadFileBytes(launcher).find("[Desktop Entry]"));
     EXPECT_FALSE(ToolTipReaches(kGadgetAdd));
     Shortcut(Qt::Key_O, Qt::AltModifier);
     SetChecked(kGadgetHideTooltips, false);

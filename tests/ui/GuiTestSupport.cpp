@@ -25,6 +25,7 @@ void GuiTest::SetUp() {
     mkdir(home.c_str(), 0700);
     mkdir((home + "/Desktop").c_str(), 0700);
     setenv("HOME", home.c_str(), 1);
+    unsetenv("XDG_CONFIG_HOME");  // the user's own might name another desktop folder
     ArmMessageBoxAnswers({});
     ClearMessageBoxTexts();
 }
