@@ -157,6 +157,7 @@ bool JcEditor::canRun(int command) const {
 }
 
 void JcEditor::keyPressEvent(QKeyEvent* event) {
+    if (zoomByKey(event)) return;
     if (ProducesCharacter(event)) tell(kInputCharacter);
     // SHIFT+ENTER makes the same line break as ENTER; the line separator that the editor
     // would put there is no line of a record.
@@ -287,13 +288,42 @@ QString JcEditor::linkAt(const QPoint& position) const {
     return QString();
 }
 
+void JcEditor::zoomTo(int percent) {
+    setZoom(qBound(kZoomMin, percent, kZoomMax));
+    tell(kInputZoomed);
+}
+
+// CTRL+PLUS (or CTRL+=, where plus needs SHIFT), CTRL+MINUS and CTRL+0, as in other editors.
+bool JcEditor::zoomByKey(QKeyEvent* event) {
+    if ((event->modifiers() & ~(Qt::KeypadModifier | Qt::ShiftModifier)) != Qt::ControlModifier) return false;
+    switch (event->key()) {
+        case Qt::Key_Plus:
+        case Qt::Key_Equal:
+            zoomTo(zoom_ + kZoomStep);
+            break;
+        case Qt::Key_Minus:
+            zoomTo(zoom_ - kZoomStep);
+            break;
+        case Qt::Key_0:
+            zoomTo(100);
+            break;
+        default:
+            return false;
+    }
+    event->accept();
+    return true;
+}
+
 void JcEditor::wheelEvent(QWheelEvent* event) {
     if (event->modifiers() == Qt::ControlModifier && event->buttons() == Qt::NoButton) {
-        int notches = event->angleDelta().y() / 120;
-        if (notches != 0) {
-            setZoom(qBound(kZoomMin, zoom_ + notches * kZoomStep, kZoomMax));
-            tell(kInputZoomed);
-        }
+        // Touchpads and smooth wheels send parts of a step: they add up to whole steps, and a
+        // turn the other way starts afresh.
+        int delta = event->angleDelta().y();
+        if ((delta > 0 && wheelParts_ < 0) || (delta < 0 && wheelParts_ > 0)) wheelParts_ = 0;
+        wheelParts_ += delta;
+        int notches = wheelParts_ / 120;
+        wheelParts_ -= notches * 120;
+        if (notches != 0) zoomTo(zoom_ + notches * kZoomStep);
         event->accept();
         return;
     }

@@ -36,6 +36,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
     bool focusNextPrevChild(bool next) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -73,6 +74,8 @@ protected:
 
 private:
     void typeKey(QKeyEvent* event);
+    bool zoomByKey(QKeyEvent* event);
+    void zoomTo(int percent);
     void tell(EditorInputKind kind, int x = 0, int y = 0);
     QString linkAt(const QPoint& position) const;
     QString fitting(const QString& insertion) const;
@@ -84,6 +87,7 @@ private:
     TextEncoding encoding_ = kEncodingUtf8;  // of the text as it was set
     QFont baseFont_;
     int zoom_ = 100;
+    int wheelParts_ = 0;  // of a CTRL+wheel step, from touchpads and smooth wheels
 };
 
 class JcSelector : public QComboBox {

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QContextMenuEvent>
 #include <QMenu>
 #include <QPushButton>
 #include <QShortcut>
@@ -32,8 +33,10 @@ JcWindow* Window(int window) {
     return it == s_windows.end() ? nullptr : it->second.widget.data();
 }
 
-// The window menu that ALT+SPACE opens, where the window manager's own cannot be extended.
-void ShowWindowMenu(int window) {
+// The window menu, where the window manager's own cannot be extended. Most desktops keep
+// ALT+SPACE for their own menu, so ALT+MINUS and a right-click on the window's background (or
+// its buttons) open this one too.
+void ShowWindowMenu(int window, QPoint at) {
     JcWindow* widget = Window(window);
     if (!widget) return;
     QMenu menu(widget);
@@ -53,7 +56,7 @@ void ShowWindowMenu(int window) {
     const std::vector<MenuItem>& items = s_windows[window].tools;
     if (!items.empty()) menu.addSeparator();
     for (const MenuItem& item : items) tools[menu.addAction(ToQString(item.label))] = item.command;
-    QAction* chosen = menu.exec(widget->mapToGlobal(QPoint(0, 0)));
+    QAction* chosen = menu.exec(at);
     if (!chosen) return;
     if (chosen == restore) widget->showNormal();
     if (chosen == minimise) widget->showMinimized();
@@ -72,6 +75,11 @@ JcWindow::JcWindow(int number, QWidget* owner, Qt::WindowFlags flags) : QWidget(
     // Tips show over an inactive window too, as the classic tooltip control does.
     setAttribute(Qt::WA_AlwaysShowToolTips, true);
     qApp->installEventFilter(this);
+}
+
+void JcWindow::contextMenuEvent(QContextMenuEvent* event) {
+    if (s_windows[number_].tools.empty()) return QWidget::contextMenuEvent(event);
+    ShowWindowMenu(number_, event->globalPos());
 }
 
 void JcWindow::closeEvent(QCloseEvent* event) {
@@ -374,7 +382,9 @@ void SetWindowMenuTools(int window, const std::vector<MenuItem>& tools) {
     s_windows[window].tools = tools;
     JcWindow* widget = Window(window);
     if (!widget) return;
-    QShortcut* shortcut = new QShortcut(QKeySequence(QStringLiteral("Alt+Space")), widget);
-    shortcut->setContext(Qt::WindowShortcut);
-    QObject::connect(shortcut, &QShortcut::activated, [window] { ShowWindowMenu(window); });
+    for (const char* keys : {"Alt+Space", "Alt+-"}) {
+        QShortcut* shortcut = new QShortcut(QKeySequence(QString::fromLatin1(keys)), widget);
+        shortcut->setContext(Qt::WindowShortcut);
+        QObject::connect(shortcut, &QShortcut::activated, [window, widget] { ShowWindowMenu(window, widget->mapToGlobal(QPoint(0, 0))); });
+    }
 }

@@ -24,10 +24,11 @@ void RecordStart(const std::vector<std::string>& argv) { s_started.push_back(arg
 
 class EditorTest : public GuiTest {
 protected:
-    void Wheel(Qt::KeyboardModifiers modifiers, int notches = 1) {
+    // A wheel turn of angle eighths of a degree; 120 is one notch of a classic wheel.
+    void Wheel(Qt::KeyboardModifiers modifiers, int angle = 120) {
         QWidget* viewport = static_cast<QPlainTextEdit*>(Widget(kGadgetEditor))->viewport();
         QPointF at(20, 20);
-        QWheelEvent event(at, viewport->mapToGlobal(at), QPoint(), QPoint(0, 120 * notches), Qt::NoButton, modifiers,
+        QWheelEvent event(at, viewport->mapToGlobal(at), QPoint(), QPoint(0, angle), Qt::NoButton, modifiers,
                           Qt::NoScrollPhase, false);
         QApplication::sendEvent(viewport, &event);
         Pump();
@@ -119,11 +120,34 @@ TEST_F(EditorTest, CtrlWheelZoomsAndTheZoomSurvivesRecordChanges) {
     EXPECT_EQ(110, EditorZoom(kGadgetEditor));
     g_app.settingsChanged = 0;
     Wheel(Qt::ControlModifier | Qt::ShiftModifier);
-    Wheel(Qt::NoModifier, -1);
+    Wheel(Qt::NoModifier, -120);
     EXPECT_EQ(110, g_app.options.zoom);
     EXPECT_EQ(0, g_app.settingsChanged);
-    for (int i = 0; i < 60; ++i) Wheel(Qt::ControlModifier, -1);
+    for (int i = 0; i < 60; ++i) Wheel(Qt::ControlModifier, -120);
     EXPECT_EQ(10, g_app.options.zoom);
+}
+
+TEST_F(EditorTest, PartsOfWheelStepsAddUpAndZoomKeysStepAndReset) {
+    StartProgram();
+    for (int i = 0; i < 4; ++i) Wheel(Qt::ControlModifier, 30);  // a touchpad's quarter steps
+    EXPECT_EQ(110, g_app.options.zoom);
+    Wheel(Qt::ControlModifier, 60);
+    Wheel(Qt::ControlModifier, -60);  // half a step and back: no step either way
+    EXPECT_EQ(110, g_app.options.zoom);
+    std::string text = EditorText(kGadgetEditor);
+    g_app.settingsChanged = 0;
+    struct Step {
+        int key;
+        int zoom;
+    } steps[] = {{Qt::Key_Plus, 120}, {Qt::Key_Equal, 130}, {Qt::Key_Minus, 120}, {Qt::Key_0, 100}};
+    for (const Step& step : steps) {
+        Key(kGadgetEditor, step.key, Qt::ControlModifier);
+        EXPECT_EQ(step.zoom, g_app.options.zoom) << step.key;
+        EXPECT_EQ(step.zoom, EditorZoom(kGadgetEditor)) << step.key;
+    }
+    EXPECT_EQ(1, g_app.settingsChanged);
+    EXPECT_EQ(text, EditorText(kGadgetEditor));
+    EXPECT_EQ(0, g_app.unsavedEdit);
 }
 
 TEST_F(EditorTest, StoredZoomIsAppliedAtStartAndAnUnsupportedOneLeavesTheEditorAlone) {

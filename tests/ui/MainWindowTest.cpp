@@ -1,7 +1,11 @@
 // The main window as built: geometry and resizing, focus cycling with CTRL+TAB and the
 // RETURN key, the help window.
 #include <QApplication>
+#include <QContextMenuEvent>
+#include <QMenu>
 #include <QTest>
+#include <QTimer>
+#include <functional>
 
 #include "app/AppState.h"
 #include "app/Numbers.h"
@@ -13,6 +17,9 @@
 namespace {
 
 class MainWindowTest : public GuiTest {};
+
+std::vector<std::vector<std::string>> s_started;
+void RecordStart(const std::vector<std::string>& argv) { s_started.push_back(argv); }
 
 TEST_F(MainWindowTest, ControlsFollowTheResizeRule) {
     StartProgram();
@@ -113,6 +120,43 @@ TEST_F(MainWindowTest, HelpOpensOnceAndStartsWithTheTitle) {
     PostWindowEvent(Event{kEventClose, kWindowHelp, 0});
     Pump();
     EXPECT_FALSE(WindowExists(kWindowHelp));
+}
+
+// Most desktops keep ALT+SPACE for their own window menu: ALT+MINUS and a right-click on the
+// window's background or on a button open the program's, with the three tools.
+TEST_F(MainWindowTest, TheWindowMenuHasRoutesTheDesktopLeavesFree) {
+    StartProgram();
+    SetShellRecorder(RecordStart);
+    auto rightClick = [](QWidget* widget, QPoint at) {
+        QContextMenuEvent event(QContextMenuEvent::Mouse, at, widget->mapToGlobal(at));
+        QApplication::sendEvent(widget, &event);
+    };
+    const std::pair<const char*, std::function<void()>> routes[] = {
+        {"ALT+SPACE", [this] { Shortcut(Qt::Key_Space, Qt::AltModifier); }},
+        {"ALT+MINUS", [this] { Shortcut(Qt::Key_Minus, Qt::AltModifier); }},
+        {"background", [&] { rightClick(MainWindow(), QPoint(264, 20)); }},
+        {"button", [&] { rightClick(Widget(kGadgetAdd), QPoint(5, 5)); }},
+    };
+    for (const auto& [name, open] : routes) {
+        s_started.clear();
+        QStringList items;
+        QTimer chooser;
+        QObject::connect(&chooser, &QTimer::timeout, [&] {
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            if (!menu) return;
+            chooser.stop();
+            for (QAction* action : menu->actions()) items << action->text();
+            QTest::keyClick(menu, Qt::Key_E);
+        });
+        chooser.start(1);
+        open();
+        Pump();
+        EXPECT_FALSE(chooser.isActive()) << name;
+        EXPECT_TRUE(items.contains(QStringLiteral("Calc&ulator"))) << name;
+        ASSERT_EQ(1u, s_started.size()) << name;
+        EXPECT_EQ(folder.path + "home", s_started[0].back()) << name;  // the file manager, at home
+    }
+    SetShellRecorder(nullptr);
 }
 
 }  // namespace
