@@ -73,6 +73,8 @@ enum LoadState : std::uint8_t { kLoadRunning, kLoadSucceeded, kLoadFailed };
 
 extern AppState g_app;
 
+constexpr std::size_t kFontNameLimit = 255;
+
 // Zeroes the state, then writes the option defaults and the initial flags (needs the
 // unscrambled string table). The bring-to-front message, registered before, is kept.
 void ResetAppState();

@@ -4,6 +4,7 @@
 #include "app/StringTable.h"
 #include "options/KeyValueFile.h"
 #include "platform/Files.h"
+#include "store/RecordText.h"
 
 namespace {
 
@@ -44,7 +45,10 @@ bool LoadSettings(const Rect& workArea) {
     o.fontSize = ReadInteger(file, Str(kStrKeyFontSize), 10);
     o.textColour = ReadInteger(file, Str(kStrKeyTextColour), 0);
     o.fontStyle = ReadInteger(file, Str(kStrKeyFontStyle), 0);
-    o.fontName = ReadText(file, Str(kStrKeyFontName), Str(kStrDefaultFontName));
+    // No family has a name near this long; a damaged file's megabyte of text is no name.
+    std::string fontName = ReadText(file, Str(kStrKeyFontName), Str(kStrDefaultFontName));
+    if (fontName.size() > kFontNameLimit) fontName = std::string(DropIncompleteUtf8Tail(fontName.substr(0, kFontNameLimit)));
+    o.fontName = fontName;
     SelectGroup(&file, Str(kStrWindowGroup));
     o.windowX = ReadInteger(file, Str(kStrKeyWindowX), 24);
     o.windowY = ReadInteger(file, Str(kStrKeyWindowY), 24);

@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
+#include <QGuiApplication>
 #include <QMenu>
 #include <QPushButton>
 #include <QShortcut>
@@ -34,8 +35,8 @@ JcWindow* Window(int window) {
 }
 
 // The window menu, where the window manager's own cannot be extended. Most desktops keep
-// ALT+SPACE for their own menu, so ALT+MINUS and a right-click on the window's background (or
-// its buttons) open this one too.
+// ALT+SPACE for their own menu, so ALT+MINUS and a right-click on the window's background or
+// its buttons open this one too.
 void ShowWindowMenu(int window, QPoint at) {
     JcWindow* widget = Window(window);
     if (!widget) return;
@@ -58,6 +59,10 @@ void ShowWindowMenu(int window, QPoint at) {
     for (const MenuItem& item : items) tools[menu.addAction(ToQString(item.label))] = item.command;
     QAction* chosen = menu.exec(at);
     if (!chosen) return;
+    // The focus comes back from the menu through the window system; taken after a state change,
+    // it undoes a Minimise (seen with a button focused).
+    QGuiApplication::sync();
+    QCoreApplication::processEvents();
     if (chosen == restore) widget->showNormal();
     if (chosen == minimise) widget->showMinimized();
     if (chosen == maximise) widget->showMaximized();

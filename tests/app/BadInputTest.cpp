@@ -82,7 +82,7 @@ TEST_F(BadInputTest, DamagedSettingsFilesFallBackToDefaults) {
         ResolvePaths(folder.path + "jotcrate");
         StartProgram();
         EXPECT_TRUE(g_app.loaded);
-        EXPECT_LE(g_app.options.fontName.size(), 31u);
+        EXPECT_LE(g_app.options.fontName.size(), 255u);
         EXPECT_TRUE(MainWindow()->isVisible());
         g_app.settingsChanged = 1;
         PostWindowEvent(Event{kEventClose, kWindowMain, 0});

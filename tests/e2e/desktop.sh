@@ -5,6 +5,8 @@
 #   desktop.sh PROGRAM salvage          a cut data file is salvaged on Yes, the cut one kept
 #   desktop.sh PROGRAM changed-elsewhere  the data file replaced by rename or rewritten in place
 #                                       while the program runs, with and without an edit pending
+#   desktop.sh PROGRAM window-menu      the program's window menu by ALT+MINUS and by a right-click,
+#                                       where the window manager keeps ALT+SPACE
 # Each run has its own folder, HOME and XDG_RUNTIME_DIR.
 set -euo pipefail
 program=$1
@@ -183,6 +185,34 @@ case $scenario in
         fi
       done
     done
+    ;;
+  window-menu)
+    # A tooltip would be a window of the program too; with tips off, a new one is the menu.
+    printf '[Options]\r\nHide Tooltips=1\r\n' >"$root/app/Jotcrate.ini"
+    start_program
+    state() { xprop -id "$window" _NET_WM_STATE; }
+    windows() { xdotool search --onlyvisible --class jotcrate 2>/dev/null | wc -l; }
+    # Opens the menu by the given route, waits for it, and picks an item by its mnemonic.
+    pick() {
+      local before
+      before=$(windows)
+      "$@"
+      for _ in $(seq 50); do [ "$(windows)" -gt "$before" ] && break; sleep 0.1; done
+      [ "$(windows)" -gt "$before" ] || fail "no menu after: $*"
+      xdotool key "$item"
+    }
+    item=x pick xdotool key alt+minus
+    for _ in $(seq 50); do [[ $(state) == *MAXIMIZED_VERT* ]] && break; sleep 0.1; done
+    [[ $(state) == *MAXIMIZED_VERT* ]] || fail "ALT+MINUS, X did not maximise"
+    item=r pick xdotool mousemove --window "$window" 264 20 click 3
+    for _ in $(seq 50); do [[ $(state) != *MAXIMIZED_VERT* ]] && break; sleep 0.1; done
+    [[ $(state) != *MAXIMIZED_VERT* ]] || fail "a right-click, R did not restore"
+    item=n pick xdotool mousemove --window "$window" 20 20 click 3
+    for _ in $(seq 50); do [[ $(state) == *HIDDEN* ]] && break; sleep 0.1; done
+    [[ $(state) == *HIDDEN* ]] || fail "a right-click on a button, N did not minimise"
+    xdotool windowactivate --sync "$window"
+    close_window
+    wait_exit "$app" || fail "exit status $?"
     ;;
   *) fail "unknown scenario $scenario" ;;
 esac
