@@ -56,3 +56,4 @@ constexpr int kCmdFocusSelector = 507;
 constexpr int kCmdFocusEditor = 508;
 constexpr int kCmdFindPrevious = 510;
 constexpr int kCmdFindNext = 511;
+constexpr int kCmdUndelete = 512;

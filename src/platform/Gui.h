@@ -204,6 +204,9 @@ bool ChooseColour(std::int32_t* colour);
 // Filter: label and pattern pairs separated by "|". No overwrite question, no extension added.
 bool ChooseSaveFile(const std::string& title, const std::string& folder, const std::string& name,
                     const std::string& filter, std::string* path);
+// One of the items, by its index; the first is preselected.
+bool ChooseListItem(const std::string& caption, const std::string& prompt, const std::vector<std::string>& items,
+                    int* chosen);
 
 // The modeless find dialog. Its Find Next and its closing reach the main window's message
 // callback as kMessageFindReport with the find flags; the term it holds is FindDialogTerm().
@@ -243,6 +246,7 @@ struct RequesterAnswer {
     FontChoice font;
     std::int32_t colour;
     std::string path;
+    int item = 0;
 };
 void ArmRequesterAnswers(const std::vector<RequesterAnswer>& answers);
 struct RequesterPresets {

@@ -10,6 +10,7 @@
 #include <QFileDialog>
 #include <QFontComboBox>
 #include <QFormLayout>
+#include <QListWidget>
 #include <QLabel>
 #include <QLocale>
 #include <QVBoxLayout>
@@ -216,3 +217,34 @@ bool ChooseSaveFile(const std::string& title, const std::string& folder, const s
 void ArmRequesterAnswers(const std::vector<RequesterAnswer>& answers) { s_answers.assign(answers.begin(), answers.end()); }
 
 const RequesterPresets& LastRequesterPresets() { return s_presets; }
+
+bool ChooseListItem(const std::string& caption, const std::string& prompt, const std::vector<std::string>& items,
+                    int* chosen) {
+    RequesterAnswer answer;
+    if (TakeAnswer(&answer)) {
+        if (answer.ok) *chosen = answer.item;
+        return answer.ok;
+    }
+    // A list of its own rather than the toolkit's item requester, which answers with the text:
+    // two records may have the same title.
+    QDialog dialog(Owner());
+    dialog.setWindowTitle(ToQString(caption));
+    QLabel* label = new QLabel(ToQString(prompt), &dialog);
+    label->setWordWrap(true);
+    QListWidget* list = new QListWidget(&dialog);
+    for (const std::string& item : items) list->addItem(ToQString(item));
+    list->setCurrentRow(0);
+    label->setBuddy(list);
+    QDialogButtonBox* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    QObject::connect(list, &QListWidget::itemActivated, &dialog, &QDialog::accept);
+    QVBoxLayout* layout = new QVBoxLayout(&dialog);
+    layout->addWidget(label);
+    layout->addWidget(list);
+    layout->addWidget(buttons);
+    KeepInFront(&dialog);
+    if (dialog.exec() != QDialog::Accepted || list->currentRow() < 0) return false;
+    *chosen = list->currentRow();
+    return true;
+}

@@ -8,6 +8,8 @@
 #include "app/AppState.h"
 #include "app/StringTable.h"
 #include "platform/Files.h"
+#include "store/TextCoding.h"
+#include "store/Titles.h"
 
 bool IsWellFormedSize(std::int64_t size) { return size > 0 && size % kSlotSize == 0; }
 
@@ -128,23 +130,45 @@ bool WriteSlot(std::int64_t slot) {
     return ok;
 }
 
-bool MarkDeleted(std::int64_t slot) {
+namespace {
+
+bool WriteDeletedMark(std::int64_t slot, unsigned char mark) {
     FileHandle file;
     bool ok = OpenDataFileToWrite(kOpenReadWrite, &file) &&
               ReadExactlyAt(file, slot * kSlotSize, g_app.slotImage, kSlotSize);
     if (ok) {
-        g_app.slotImage[0] = 1;
+        g_app.slotImage[0] = mark;
         ok = WriteAt(file, slot * kSlotSize, g_app.slotImage, kSlotSize) && FlushFile(file);
         g_app.dataWriteFailed = !ok;
         NoteOpenDataFile(file);
     }
     CloseFile(&file);
-    if (ok) {
-        std::vector<std::int64_t>& deleted = g_app.deletedSlots;
-        auto at = std::lower_bound(deleted.begin(), deleted.end(), slot);
-        if (at == deleted.end() || *at != slot) deleted.insert(at, slot);
-    }
     return ok;
+}
+
+}  // namespace
+
+bool MarkDeleted(std::int64_t slot) {
+    if (!WriteDeletedMark(slot, 1)) return false;
+    std::vector<std::int64_t>& deleted = g_app.deletedSlots;
+    auto at = std::lower_bound(deleted.begin(), deleted.end(), slot);
+    if (at == deleted.end() || *at != slot) deleted.insert(at, slot);
+    return true;
+}
+
+bool UnmarkDeleted(std::int64_t slot) {
+    if (!WriteDeletedMark(slot, 0)) return false;
+    std::vector<std::int64_t>& deleted = g_app.deletedSlots;
+    deleted.erase(std::remove(deleted.begin(), deleted.end(), slot), deleted.end());
+    return true;
+}
+
+std::string DeletedRecordTitle(std::int64_t slot) {
+    FileHandle data;
+    std::string text;
+    bool read = OpenFile(g_app.dataPath, kOpenRead, &data) && ReadSlotText(data, slot, &text);
+    CloseFile(&data);
+    return read ? LoadTitle(text, RecordEncoding(text)) : Str(kStrDefaultTitle);
 }
 
 std::string CompactionPath() {

@@ -42,6 +42,9 @@ bool IsSlotAsShown(std::int64_t slot);
 bool ReadSlot(std::int64_t slot);
 bool WriteSlot(std::int64_t slot);
 bool MarkDeleted(std::int64_t slot);
+// Clears a mark this run set, so that the compaction keeps the slot.
+bool UnmarkDeleted(std::int64_t slot);
+std::string DeletedRecordTitle(std::int64_t slot);
 
 // Reads the text of one slot from an open data file, only as far as its first zero byte.
 bool ReadSlotText(const FileHandle& data, std::int64_t slot, std::string* text);

@@ -153,3 +153,33 @@ void DeleteRecord() {
     SelectEntry(kGadgetSelector, position == 0 ? 0 : position - 1);
     LoadSelectedRecord();
 }
+
+// A record deleted in this run keeps its slot, marked, until the compaction at exit: clearing
+// the mark brings it back where it was in the list.
+void UndeleteRecord() {
+    if (g_app.deletedSlots.empty()) {
+        ShowNotice(g_app.programTitle, Str(kStrNothingDeleted));
+        return;
+    }
+    std::vector<std::int64_t> slots = g_app.deletedSlots;
+    std::vector<std::string> titles;
+    for (std::int64_t slot : slots) titles.push_back(DeletedRecordTitle(slot));
+    std::uint32_t reloads = g_app.reloads;
+    int chosen = 0;
+    if (!ChooseListItem(g_app.programTitle, Str(kStrUndeletePrompt), titles, &chosen)) return;
+    if (g_app.reloads != reloads) return;
+    std::int64_t slot = slots[static_cast<std::size_t>(chosen)];
+    if (!UnmarkDeleted(slot)) {
+        if (g_app.dataChangedElsewhere)
+            TakeChangedDataFile();
+        else
+            ReportFileFailure(kStrUndeleteFailed);
+        return;
+    }
+    // The list is in slot order.
+    int position = 0;
+    while (position < SelectorCount(kGadgetSelector) && SelectorEntryAt(kGadgetSelector, position).slot < slot) ++position;
+    InsertSelectorEntry(kGadgetSelector, position, SelectorEntry{titles[static_cast<std::size_t>(chosen)], slot});
+    SelectEntry(kGadgetSelector, position);
+    LoadSelectedRecord();
+}

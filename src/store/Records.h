@@ -24,3 +24,4 @@ void TakeChangedDataFile();
 void OnDataFileChanged();
 void AddRecord();
 void DeleteRecord();
+void UndeleteRecord();

@@ -34,6 +34,12 @@ void DeleteAndFocus() {
     FocusEditor();
 }
 
+void UndeleteAndFocus() {
+    if (g_app.options.readOnly) return;
+    UndeleteRecord();
+    FocusEditor();
+}
+
 // The next enabled gadget in number order, wrapping to Add (to Options with Read Only on,
 // where Add and Delete are disabled).
 int NextFocusTarget(int focused, int first, int last, int wrapTo) {
@@ -83,6 +89,9 @@ void RunCommand(int command) {
             break;
         case kCmdFindNext:
             OpenFind(2);
+            break;
+        case kCmdUndelete:
+            UndeleteAndFocus();
             break;
     }
 }
@@ -146,6 +155,7 @@ void HandleMainWindow(const Event& event) {
                 case kCmdFocusEditor:
                 case kCmdFindPrevious:
                 case kCmdFindNext:
+                case kCmdUndelete:
                     RunCommand(event.number);
                     break;
                 case kCmdNextControl:

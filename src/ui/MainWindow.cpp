@@ -31,7 +31,7 @@ const Shortcut kShortcuts[] = {
     {"Alt+O", kCmdOptions},            {"Alt+H", kCmdHelp},        {"F1", kCmdHelp},
     {"Alt+R", kCmdFocusSelector},      {"Alt+E", kCmdFocusEditor}, {"Ctrl+F", kCmdFind},
     {"F2", kCmdFindPrevious},          {"F3", kCmdFindNext},       {"Return", kCmdPressFocused},
-    {"Enter", kCmdPressFocused},
+    {"Enter", kCmdPressFocused},       {"Alt+U", kCmdUndelete},
 };
 
 struct Control {

@@ -158,4 +158,70 @@ TEST_F(RecordsTest, CommandsWaitForTheLoad) {
     EXPECT_TRUE(WindowExists(kWindowHelp));
 }
 
+// Records deleted in this run come back in their places, whichever slot they had; the close
+// then keeps them.
+TEST_F(RecordsTest, UndeleteBringsBackTheFirstAMiddleAndTheLastRecord) {
+    const std::vector<std::string> records = {"Alpha", "Bravo", "Charlie", "Delta"};
+    const std::vector<std::string> titles = {"Alpha", "Bravo", "Charlie", "Delta"};
+    for (int victim : {0, 2, 3}) {
+        RemoveTestFolder(folder);
+        folder = MakeTestFolder();
+        WriteDataFile(g_app.dataPath, records);
+        StartProgram();
+        SelectEntry(kGadgetSelector, victim);
+        ShowSelectedRecord();
+        ArmMessageBoxAnswers({true});
+        Shortcut(Qt::Key_D, Qt::AltModifier);
+        ASSERT_EQ(3u, Titles().size()) << victim;
+        ArmRequesterAnswers({{true, {}, 0, "", 0}});
+        Shortcut(Qt::Key_U, Qt::AltModifier);
+        EXPECT_EQ(titles, Titles()) << victim;
+        EXPECT_EQ(victim, SelectedEntry(kGadgetSelector)) << victim;
+        EXPECT_EQ(records[static_cast<std::size_t>(victim)], EditorText(kGadgetEditor)) << victim;
+        EXPECT_TRUE(g_app.deletedSlots.empty());
+        PostWindowEvent(Event{kEventClose, kWindowMain, 0});
+        Pump();
+        EXPECT_EQ(4 * kSlotSize, DataFileSize(g_app.dataPath)) << victim;
+        EXPECT_EQ(records[static_cast<std::size_t>(victim)], Record(victim)) << victim;
+        EXPECT_EQ('\0', ReadFileBytes(g_app.dataPath)[static_cast<std::size_t>(victim) * kSlotSize]) << victim;
+        CloseWindow(kWindowMain);
+        Pump();
+    }
+}
+
+// The chosen one of several comes back, even where titles are alike; nothing deleted, a
+// cancelled choice, Read Only and a failed write change nothing.
+TEST_F(RecordsTest, UndeleteTakesTheChosenRecordAndRefusesQuietly) {
+    WriteDataFile(g_app.dataPath, {"Same", "Same\r\nsecond", "Other"});
+    StartProgram();
+    Shortcut(Qt::Key_U, Qt::AltModifier);
+    ASSERT_EQ(1u, MessageBoxTexts().size());
+    EXPECT_EQ(0u, MessageBoxTexts()[0].find("No record was deleted"));
+    for (int i = 0; i < 2; ++i) {
+        ArmMessageBoxAnswers({true});
+        Shortcut(Qt::Key_D, Qt::AltModifier);
+    }
+    EXPECT_EQ(std::vector<std::string>{"Other"}, Titles());
+    ArmRequesterAnswers({{false, {}, 0, "", 1}});
+    Shortcut(Qt::Key_U, Qt::AltModifier);
+    EXPECT_EQ(std::vector<std::string>{"Other"}, Titles());
+    ArmFileFault(kStepWrite, 1, EIO, g_app.dataPath);
+    ArmRequesterAnswers({{true, {}, 0, "", 1}});
+    Shortcut(Qt::Key_U, Qt::AltModifier);
+    DisarmFileFaults();
+    EXPECT_EQ(0u, MessageBoxTexts().back().find("The record could not be undeleted."));
+    EXPECT_EQ(std::vector<std::string>{"Other"}, Titles());
+    EXPECT_EQ((std::vector<std::int64_t>{0, 1}), g_app.deletedSlots);
+    ArmRequesterAnswers({{true, {}, 0, "", 1}});
+    Shortcut(Qt::Key_U, Qt::AltModifier);
+    EXPECT_EQ((std::vector<std::string>{"Same", "Other"}), Titles());
+    EXPECT_EQ("Same\r\nsecond", EditorText(kGadgetEditor));
+    EXPECT_EQ(std::vector<std::int64_t>{0}, g_app.deletedSlots);
+    g_app.options.readOnly = 1;
+    ArmRequesterAnswers({{true, {}, 0, "", 0}});
+    Shortcut(Qt::Key_U, Qt::AltModifier);
+    EXPECT_EQ(std::vector<std::int64_t>{0}, g_app.deletedSlots);
+    ArmRequesterAnswers({});
+}
+
 }  // namespace
