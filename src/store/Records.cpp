@@ -15,6 +15,19 @@
 
 void ReportFileFailure(StringId what) { ShowNotice(g_app.programTitle, Str(what) + LastFileError()); }
 
+namespace {
+
+// A write refused because another program changed the data file takes that file in; any
+// other failure is told.
+void ReportWriteFailure(StringId what) {
+    if (g_app.dataChangedElsewhere)
+        TakeChangedDataFile();
+    else
+        ReportFileFailure(what);
+}
+
+}  // namespace
+
 bool SaveRecord() {
     int position = g_app.shownPosition;
     if (position < 0 || position >= SelectorCount(kGadgetSelector)) return false;
@@ -44,10 +57,7 @@ bool SaveRecord() {
     std::string title = SaveTitle(text, encoding);
     EncodeText(text, g_app.slotImage);
     if (!IsSlotAsShown(slot) || !WriteSlot(slot)) {
-        if (g_app.dataChangedElsewhere)
-            TakeChangedDataFile();
-        else
-            ReportFileFailure(kStrSaveFailed);
+        ReportWriteFailure(kStrSaveFailed);
         return false;
     }
     SetSelectorTitle(kGadgetSelector, position, title);
@@ -104,10 +114,7 @@ void AddRecord() {
     }
     EncodeText(Str(kStrNewRecordText), g_app.slotImage);
     if (!WriteSlot(slot)) {
-        if (g_app.dataChangedElsewhere)
-            TakeChangedDataFile();
-        else
-            ReportFileFailure(kStrAddFailed);
+        ReportWriteFailure(kStrAddFailed);
         return;
     }
     InsertSelectorEntry(kGadgetSelector, position, SelectorEntry{Str(kStrNewRecordText), slot});
@@ -123,10 +130,7 @@ void DeleteRecord() {
     int position = SelectedEntry(kGadgetSelector);
     std::int64_t slot = SelectorEntryAt(kGadgetSelector, position).slot;
     if (!IsDataFileAsLeft() || !IsSlotAsShown(slot)) {
-        if (g_app.dataChangedElsewhere)
-            TakeChangedDataFile();
-        else
-            ReportFileFailure(kStrDeleteFailed);
+        ReportWriteFailure(kStrDeleteFailed);
         return;
     }
     if (SelectorCount(kGadgetSelector) == 1) {
@@ -142,10 +146,7 @@ void DeleteRecord() {
         return;
     }
     if (!MarkDeleted(slot)) {
-        if (g_app.dataChangedElsewhere)
-            TakeChangedDataFile();
-        else
-            ReportFileFailure(kStrDeleteFailed);
+        ReportWriteFailure(kStrDeleteFailed);
         return;
     }
     RemoveSelectorEntry(kGadgetSelector, position);
@@ -170,10 +171,7 @@ void UndeleteRecord() {
     if (g_app.reloads != reloads) return;
     std::int64_t slot = slots[static_cast<std::size_t>(chosen)];
     if (!UnmarkDeleted(slot)) {
-        if (g_app.dataChangedElsewhere)
-            TakeChangedDataFile();
-        else
-            ReportFileFailure(kStrUndeleteFailed);
+        ReportWriteFailure(kStrUndeleteFailed);
         return;
     }
     // The list is in slot order.
