@@ -47,6 +47,11 @@ void ResetAppState() {
     g_app.shownSlot.clear();
     g_app.reloads = 0;
     g_app.searchTerm.clear();
+    g_app.findAll.rowSlots.clear();
+    g_app.findAll.records = 0;
+    g_app.findAll.matches = 0;
+    g_app.findAll.term.clear();
+    g_app.findAll.flags = 0;
     g_app.programTitle = Str(kStrProgramTitle);
     g_app.programFolder.clear();
     g_app.settingsPath.clear();

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -37,6 +38,18 @@ struct OptionSet {
     std::string fontName;
 };
 
+// The search of "Find in All Records": its worker, and the records of the rows it has shown.
+struct FindAllState {
+    std::thread worker;
+    std::shared_ptr<std::atomic<bool>> stop;
+    std::uint32_t search;             // which search the rows shown belong to
+    std::vector<std::int64_t> rowSlots;  // the record of each row
+    int records;
+    int matches;
+    std::string term;
+    int flags;
+};
+
 struct AppState {
     std::uint32_t bringToFrontMessage;
     std::uint8_t fontChanged;
@@ -60,6 +73,7 @@ struct AppState {
     std::vector<unsigned char> shownSlot;  // the shown record's slot as last read or written
     std::uint32_t reloads;                // how often the records were read again from a changed file
     std::string searchTerm;
+    FindAllState findAll;
     std::string programTitle;
     std::string programFolder;
     std::string settingsPath;

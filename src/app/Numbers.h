@@ -57,3 +57,4 @@ constexpr int kCmdFocusEditor = 508;
 constexpr int kCmdFindPrevious = 510;
 constexpr int kCmdFindNext = 511;
 constexpr int kCmdUndelete = 512;
+constexpr int kCmdFindAll = 513;

@@ -7,6 +7,7 @@
 #include "app/AppState.h"
 #include "app/Numbers.h"
 #include "app/StringTable.h"
+#include "editor/FindAll.h"
 #include "options/Settings.h"
 #include "platform/Gui.h"
 #include "store/Compact.h"
@@ -22,6 +23,7 @@ void CloseMainWindow() {
     }
     g_app.closePending = false;
     HideWindow(kWindowMain);
+    StopFindAll();
     WaitForLoadWorker();
     if (g_app.loadState == kLoadFailed) {
         RunPendingUiSteps();

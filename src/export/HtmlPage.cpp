@@ -139,7 +139,9 @@ std::string ExportFileName(const std::string& chosen) {
     return present ? chosen : chosen + extension;
 }
 
-bool WriteExportPage(const std::string& path, const std::vector<SelectorEntry>& entries) {
+bool WriteExportPage(const std::string& chosen, const std::vector<SelectorEntry>& entries) {
+    // A page chosen through a link is written where the link points, and the link stays.
+    std::string path = ReplacementTarget(chosen);
     FileHandle data;
     if (!OpenFile(g_app.dataPath, kOpenRead, &data)) return false;
     FileHandle page;

@@ -239,16 +239,24 @@ bool CreateTempFile(const std::string& tempPath, const std::string& target, File
     // The replacement keeps the permissions of the file it replaces; new files are the user's.
     struct stat st;
     mode_t mode = stat(target.c_str(), &st) == 0 && S_ISREG(st.st_mode) ? (st.st_mode & 07777) : 0600;
-    int fd = Injected(kStepOpen, tempPath) ? -1 : open(tempPath.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600);
-    if (fd < 0) return FailErrno("Creating", tempPath);
-    if (fchmod(fd, mode | S_IRUSR | S_IWUSR) != 0 || flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    // A file that has the name already is somebody's (a start removes the program's own
+    // leftovers): it is never emptied or replaced, and the next free name is taken instead.
+    std::string path = tempPath;
+    int fd = -1;
+    for (int n = 1; fd < 0 && n <= 100; ++n) {
+        fd = Injected(kStepOpen, path) ? -1 : open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd < 0 && errno != EEXIST) return FailErrno("Creating", path);
+        if (fd < 0) path = tempPath + "." + std::to_string(n);
+    }
+    if (fd < 0) return Fail("Creating", tempPath, EEXIST);
+    if (fchmod(fd, mode | S_IRUSR | S_IWUSR) != 0) {
         int error = errno;
         close(fd);
-        unlink(tempPath.c_str());
-        return Fail("Creating", tempPath, error);
+        unlink(path.c_str());
+        return Fail("Creating", path, error);
     }
     file->fd = fd;
-    file->path = tempPath;
+    file->path = path;
     return true;
 }
 

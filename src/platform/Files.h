@@ -75,6 +75,7 @@ void CloseFileLater(FileHandle* file);
 // renamed over the target; DiscardTempFile removes it again after a failure. A target that is
 // a symbolic link is replaced where it points (ReplacementTarget), so that the link stays.
 std::string ReplacementTarget(const std::string& path);
+// The temporary name is tempPath, or tempPath.1, .2, ... where a file has it already.
 bool CreateTempFile(const std::string& tempPath, const std::string& target, FileHandle* file);
 // Durable: the file is on disk before it replaces the target. A file that can be made again
 // (the record dump, an exported page) may skip the wait.

@@ -33,6 +33,9 @@ enum MessageKind {
     kMessageSystemTool,  // number: the command
     kMessageFindReport,  // number: the find flags
     kMessageFileChanged,  // a watched file, or the folder that holds it, changed
+    kMessageFindAllTerm,     // text: the term, after a pause in typing; number: the find flags
+    kMessageFindAllChosen,   // number: the result row
+    kMessageFindAllClosed,
 };
 
 struct Message {
@@ -221,6 +224,22 @@ bool FindDialogExists();
 std::string FindDialogTerm();
 // Searches the editor's text from a character position; the match's start and length, or -1.
 int FindInEditor(int gadget, const std::string& term, int from, int flags, int* length);
+
+// The modeless "Find in All Records" window: a term field, Match Case and Whole Word, the
+// result rows and a status line. It reports to the main window's message callback.
+struct FindAllRow {
+    std::string title;
+    std::string before;  // the matching line: before, the match, after
+    std::string match;
+    std::string after;
+};
+void OpenFindAllWindow();
+bool FindAllWindowExists();
+void AddFindAllRows(const std::vector<FindAllRow>& rows);
+void ClearFindAllRows();
+void SetFindAllStatus(const std::string& text);
+// Unicode case folding, from any thread; keeps the length in UTF-16 units.
+std::u16string FoldCase(std::u16string_view text);
 
 void Beep();
 

@@ -39,7 +39,6 @@ public:
         connect(findNext_, &QPushButton::clicked, this, [this] { report(kFindNextFlag | flags()); });
         connect(cancel, &QPushButton::clicked, this, &QWidget::close);
         connect(text_, &QLineEdit::textChanged, this, [this](const QString& text) { findNext_->setEnabled(!text.isEmpty()); });
-        connect(text_, &QLineEdit::returnPressed, findNext_, &QPushButton::click);
         QHBoxLayout* row = new QHBoxLayout;
         row->addWidget(label);
         row->addWidget(text_);
@@ -72,9 +71,17 @@ protected:
         report(kFindClosing);
         QWidget::closeEvent(event);
     }
+    // ENTER presses the focused button, else Find Next, from every control of the dialog, as
+    // in a dialog with a default button.
     void keyPressEvent(QKeyEvent* event) override {
         if (event->key() == Qt::Key_Escape) {
             close();
+            return;
+        }
+        if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+            QPushButton* focused = qobject_cast<QPushButton*>(focusWidget());
+            QPushButton* button = focused ? focused : findNext_;
+            if (button->isEnabled()) button->click();
             return;
         }
         QWidget::keyPressEvent(event);

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "app/AppState.h"
 #include "app/StringTable.h"
@@ -55,8 +56,10 @@ bool ReadSlotText(const FileHandle& data, std::int64_t slot, std::string* text) 
         *text = DecodeText(head, static_cast<std::size_t>(got) - 1);
         return true;
     }
-    if (!ReadExactlyAt(data, slot * kSlotSize, g_app.slotImage, kSlotSize)) return false;
-    *text = DecodeText(g_app.slotImage);
+    // A buffer of its own: the search reads beside the UI thread, which owns the slot image.
+    std::vector<unsigned char> image(kSlotSize);
+    if (!ReadExactlyAt(data, slot * kSlotSize, image.data(), kSlotSize)) return false;
+    *text = DecodeText(image.data());
     return true;
 }
 

@@ -10,6 +10,7 @@
 #include "app/StringTable.h"
 #include "editor/Editor.h"
 #include "editor/Find.h"
+#include "editor/FindAll.h"
 #include "editor/Lookup.h"
 #include "export/HtmlExport.h"
 #include "options/OptionsDialog.h"
@@ -93,6 +94,9 @@ void RunCommand(int command) {
         case kCmdUndelete:
             UndeleteAndFocus();
             break;
+        case kCmdFindAll:
+            OpenFindAll();
+            break;
     }
 }
 
@@ -156,6 +160,7 @@ void HandleMainWindow(const Event& event) {
                 case kCmdFindPrevious:
                 case kCmdFindNext:
                 case kCmdUndelete:
+                case kCmdFindAll:
                     RunCommand(event.number);
                     break;
                 case kCmdNextControl:

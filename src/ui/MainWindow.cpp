@@ -7,6 +7,7 @@
 #include "app/StringTable.h"
 #include "editor/Editor.h"
 #include "editor/Find.h"
+#include "editor/FindAll.h"
 #include "editor/Links.h"
 #include "options/ApplyOptions.h"
 #include "options/Settings.h"
@@ -32,6 +33,7 @@ const Shortcut kShortcuts[] = {
     {"Alt+R", kCmdFocusSelector},      {"Alt+E", kCmdFocusEditor}, {"Ctrl+F", kCmdFind},
     {"F2", kCmdFindPrevious},          {"F3", kCmdFindNext},       {"Return", kCmdPressFocused},
     {"Enter", kCmdPressFocused},       {"Alt+U", kCmdUndelete},
+    {"Ctrl+Shift+F", kCmdFindAll},
 };
 
 struct Control {
@@ -101,6 +103,15 @@ void MainMessageCallback(const Message& message) {
             break;
         case kMessageFileChanged:
             OnDataFileChanged();
+            break;
+        case kMessageFindAllTerm:
+            OnFindAllTerm(message);
+            break;
+        case kMessageFindAllChosen:
+            OnFindAllChosen(message.number);
+            break;
+        case kMessageFindAllClosed:
+            StopFindAll();
             break;
     }
 }

@@ -1,5 +1,8 @@
 // Find with F2, F3 and the find dialog, and the web look-ups, on a record of apples.
 #include <QApplication>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QTest>
 
 #include "app/AppState.h"
 #include "app/Numbers.h"
@@ -100,6 +103,30 @@ TEST_F(FindTest, TheSelectionIsTrimmedAndCut) {
     SetEditorSelection(kGadgetEditor, 0, 100);
     Shortcut(Qt::Key_F3);
     EXPECT_EQ(std::string(80, 'q'), g_app.searchTerm);
+}
+
+// ENTER searches from every control of the dialog, as the default button of a dialog does.
+TEST_F(FindTest, EnterInTheDialogFindsNextFromAnyControl) {
+    SetEditorSelection(kGadgetEditor, 0, 5);
+    Shortcut(Qt::Key_F, Qt::ControlModifier);
+    QWidget* dialog = QApplication::activeWindow();
+    ASSERT_TRUE(dialog && FindDialogExists());
+    SetEditorSelection(kGadgetEditor, 0, 5);
+    QTest::keyClick(dialog->findChild<QLineEdit*>(), Qt::Key_Return);
+    Pump();
+    EXPECT_EQ(std::make_pair(11, 16), Selection());
+    QCheckBox* matchCase = nullptr;
+    for (QCheckBox* box : dialog->findChildren<QCheckBox*>())
+        if (box->text().contains(QStringLiteral("case"))) matchCase = box;
+    ASSERT_NE(nullptr, matchCase);
+    matchCase->setChecked(true);
+    matchCase->setFocus();
+    QTest::keyClick(matchCase, Qt::Key_Return);
+    Pump();
+    EXPECT_EQ(std::make_pair(27, 32), Selection());
+    EXPECT_TRUE(MessageBoxTexts().empty());
+    dialog->close();
+    Pump();
 }
 
 TEST_F(FindTest, DialogSearchesWithItsOwnOptionsAndLocksTheCommands) {

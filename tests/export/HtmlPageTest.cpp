@@ -2,6 +2,7 @@
 // page for records whose slots are out of selector order.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "TestSupport.h"
 #include "app/AppState.h"
@@ -84,6 +85,22 @@ TEST_F(ExportFileTest, RecordsAppearInSelectorOrder) {
     EXPECT_NE(std::string::npos, page.find("Third &lt;b&gt;<img"));
     EXPECT_NE(std::string::npos, page.find("<pre>&amp; three</pre>"));
     EXPECT_FALSE(PathExists(path + ".tmp"));
+}
+
+// Exporting over a link writes where it points; a file that has the temporary name is left be.
+TEST_F(ExportFileTest, ALinkStaysAndAFileOfTheTemporaryNameIsKept) {
+    WriteDataFile(g_app.dataPath, {"one"});
+    ASSERT_EQ(0, mkdir((folder.path + "elsewhere").c_str(), 0700));
+    std::string target = folder.path + "elsewhere/target.html", link = folder.path + "out.html";
+    WriteFileBytes(target, "old target");
+    WriteFileBytes(target + ".tmp", "my precious notes");
+    ASSERT_EQ(0, symlink(target.c_str(), link.c_str()));
+    ASSERT_TRUE(WriteExportPage(link, {{"one", 0}}));
+    struct stat st;
+    ASSERT_EQ(0, lstat(link.c_str(), &st));
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    EXPECT_EQ(0u, ReadFileBytes(target).find("<html>"));
+    EXPECT_EQ("my precious notes", ReadFileBytes(target + ".tmp"));
 }
 
 TEST_F(ExportFileTest, FailureLeavesNoPage) {

@@ -202,14 +202,17 @@ TEST_F(FilesTest, ProgramsAndTheHomeFolderAreFoundWithoutTheEnvironment) {
 TEST_F(FilesTest, ReplacementsThatCannotStartLeaveEverythingAsItWas) {
     const std::string target = folder.path + "data";
     WriteFileBytes(target, "old");
-    // Another program holds the temporary name: the replacement does not start.
+    // A file of the temporary name is somebody's: it stays as it is, and the next name serves.
     WriteFileBytes(target + ".tmp", "theirs");
-    int held = open((target + ".tmp").c_str(), O_RDONLY);
-    ASSERT_EQ(0, flock(held, LOCK_EX));
-    EXPECT_FALSE(WriteFileReplacing(target, "new"));
-    EXPECT_NE(std::string::npos, LastFileError().find("Creating " + target + ".tmp")) << LastFileError();
-    close(held);
-    EXPECT_EQ("old", ReadFileBytes(target));
+    ASSERT_EQ(0, symlink((folder.path + "nowhere").c_str(), (target + ".tmp.1").c_str()));
+    EXPECT_TRUE(WriteFileReplacing(target, "new"));
+    EXPECT_EQ("new", ReadFileBytes(target));
+    EXPECT_EQ("theirs", ReadFileBytes(target + ".tmp"));
+    EXPECT_FALSE(PathExists(folder.path + "nowhere"));
+    EXPECT_FALSE(PathExists(target + ".tmp.2"));
+    unlink((target + ".tmp").c_str());
+    unlink((target + ".tmp.1").c_str());
+    WriteFileBytes(target, "old");
     FileHandle none;
     DiscardTempFile(&none);
     EXPECT_FALSE(DeleteFile(folder.path));  // a folder is no file to delete

@@ -1,0 +1,116 @@
+// Each term starts a new search and stops the one before; rows that arrive from an older
+// search are dropped by its number. The worker reads the data file through a handle of its
+// own and touches nothing of the application state.
+#include "editor/FindAll.h"
+
+#include "app/AppState.h"
+#include "app/Numbers.h"
+#include "app/StringTable.h"
+#include "platform/Files.h"
+#include "store/Records.h"
+#include "store/SearchRecords.h"
+#include "store/TextCoding.h"
+
+namespace {
+
+std::string StatusText(bool searching) {
+    const FindAllState& f = g_app.findAll;
+    return (searching ? Str(kStrSearchingPrefix) : std::string()) + std::to_string(f.records) +
+           Str(f.records == 1 ? kStrOneRecord : kStrRecords) + std::to_string(f.matches) +
+           Str(f.matches == 1 ? kStrOneMatch : kStrMatches);
+}
+
+void ShowFound(std::uint32_t search, const std::vector<FoundRecord>& found, bool searching) {
+    FindAllState& f = g_app.findAll;
+    if (search != f.search) return;
+    std::vector<FindAllRow> rows;
+    for (const FoundRecord& record : found) {
+        f.rowSlots.push_back(record.slot);
+        ++f.records;
+        f.matches += record.matches;
+        rows.push_back(FindAllRow{record.title, record.before, record.match, record.after});
+    }
+    AddFindAllRows(rows);
+    SetFindAllStatus(StatusText(searching));
+}
+
+struct SearchRun {
+    std::uint32_t search;
+    std::size_t total;
+};
+
+void DeliverToUi(std::vector<FoundRecord>&& found, std::size_t searched, void* context) {
+    const SearchRun* run = static_cast<const SearchRun*>(context);
+    RunOnUiThread([search = run->search, found = std::move(found), searching = searched < run->total] {
+        ShowFound(search, found, searching);
+    });
+}
+
+void RunSearch(std::string dataPath, std::vector<SelectorEntry> entries, SearchTerm term,
+               std::shared_ptr<std::atomic<bool>> stop, std::uint32_t search) {
+    SearchRun run{search, entries.size()};
+    if (SearchRecords(dataPath, entries, term, FoldCase, *stop, DeliverToUi, &run)) return;
+    std::string reason = Str(kStrSearchUnreadable) + LastFileError();
+    RunOnUiThread([search, reason] {
+        if (search == g_app.findAll.search) SetFindAllStatus(reason);
+    });
+}
+
+int PositionOfSlot(std::int64_t slot) {
+    for (int position = 0; position < SelectorCount(kGadgetSelector); ++position)
+        if (SelectorEntryAt(kGadgetSelector, position).slot == slot) return position;
+    return -1;
+}
+
+}  // namespace
+
+void OpenFindAll() { OpenFindAllWindow(); }
+
+void StopFindAll() {
+    FindAllState& f = g_app.findAll;
+    if (f.stop) f.stop->store(true);
+    if (f.worker.joinable()) f.worker.join();
+    ++f.search;
+}
+
+void OnFindAllTerm(const Message& message) {
+    StopFindAll();
+    FindAllState& f = g_app.findAll;
+    ClearFindAllRows();
+    f.rowSlots.clear();
+    f.records = 0;
+    f.matches = 0;
+    f.term = message.text;
+    f.flags = message.number;
+    if (f.term.empty()) {
+        SetFindAllStatus(std::string());
+        return;
+    }
+    std::vector<SelectorEntry> entries;
+    for (int position = 0; position < SelectorCount(kGadgetSelector); ++position)
+        entries.push_back(SelectorEntryAt(kGadgetSelector, position));
+    SearchTerm term{DecodeRecordText(f.term), (f.flags & kFindMatchCase) != 0, (f.flags & kFindWholeWord) != 0};
+    SetFindAllStatus(StatusText(true));
+    f.stop = std::make_shared<std::atomic<bool>>(false);
+    f.worker = std::thread(RunSearch, g_app.dataPath, std::move(entries), std::move(term), f.stop, f.search);
+}
+
+void OnFindAllChosen(int row) {
+    FindAllState& f = g_app.findAll;
+    if (row < 0 || static_cast<std::size_t>(row) >= f.rowSlots.size()) return;
+    int position = PositionOfSlot(f.rowSlots[static_cast<std::size_t>(row)]);
+    if (position < 0) {
+        SetFindAllStatus(Str(kStrNoLongerListed));
+        return;
+    }
+    if (position != g_app.shownPosition) {
+        SelectEntry(kGadgetSelector, position);
+        ShowSelectedRecord();
+        if (position != g_app.shownPosition) return;  // the edit could not be saved: it stays
+    }
+    RaiseWindow(kWindowMain);
+    FocusGadget(kGadgetEditor);
+    int length = 0;
+    int at = FindInEditor(kGadgetEditor, f.term, 0, kFindDown | f.flags, &length);
+    if (at >= 0) SetEditorSelection(kGadgetEditor, at, at + length);
+}

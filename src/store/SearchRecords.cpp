@@ -1,0 +1,97 @@
+// The search reads each listed record once, in list order, from one open handle: only the
+// bytes the text takes (most records fit the first read). Text is matched as the editor holds
+// it (UTF-16, one LF per line break), so a record's encoding makes no difference.
+#include "store/SearchRecords.h"
+
+#include "platform/Files.h"
+#include "store/DataFile.h"
+#include "store/TextCoding.h"
+
+namespace {
+
+// Records searched between deliveries, so that results stream in while the search goes on.
+constexpr std::size_t kBatchRecords = 256;
+// Of the matching line, at most this much is shown before and after the match.
+constexpr std::size_t kContextBefore = 40;
+constexpr std::size_t kContextAfter = 160;
+
+bool IsWordUnit(char16_t c) {
+    if (c < 0x80) return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_';
+    // Beyond ASCII, spaces and the general punctuation block part words; letters do not.
+    return c != 0x00A0 && !(c >= 0x2000 && c <= 0x206F) && c != 0x3000 && c != 0xFEFF;
+}
+
+bool IsWholeWordAt(std::u16string_view text, std::size_t at, std::size_t length) {
+    return (at == 0 || !IsWordUnit(text[at - 1])) && (at + length == text.size() || !IsWordUnit(text[at + length]));
+}
+
+std::string Utf8(std::u16string_view text) {
+    std::string bytes;
+    EncodeRecordText(text, kEncodingUtf8, &bytes);
+    return bytes;
+}
+
+// The line of the text that holds [at, at + length), cut around it.
+void TakeLine(std::u16string_view text, std::size_t at, std::size_t length, FoundRecord* found) {
+    std::size_t lineStart = at == 0 ? std::u16string_view::npos : text.rfind(u'\n', at - 1);
+    lineStart = lineStart == std::u16string_view::npos ? 0 : lineStart + 1;
+    std::size_t lineEnd = text.find(u'\n', at + length);
+    if (lineEnd == std::u16string_view::npos) lineEnd = text.size();
+    std::size_t from = at - lineStart > kContextBefore ? at - kContextBefore : lineStart;
+    std::size_t to = lineEnd - (at + length) > kContextAfter ? at + length + kContextAfter : lineEnd;
+    found->before = (from > lineStart ? "\xE2\x80\xA6" : "") + Utf8(text.substr(from, at - from));
+    found->match = Utf8(text.substr(at, length));
+    found->after = Utf8(text.substr(at + length, to - at - length)) + (to < lineEnd ? "\xE2\x80\xA6" : "");
+}
+
+}  // namespace
+
+std::ptrdiff_t FindInText(std::u16string_view text, std::u16string_view term, bool wholeWord, int* count) {
+    *count = 0;
+    std::ptrdiff_t first = -1;
+    if (term.empty()) return -1;
+    for (std::size_t at = text.find(term); at != std::u16string_view::npos; at = text.find(term, at)) {
+        if (wholeWord && !IsWholeWordAt(text, at, term.size())) {
+            ++at;
+            continue;
+        }
+        if (first < 0) first = static_cast<std::ptrdiff_t>(at);
+        ++*count;
+        at += term.size();
+    }
+    return first;
+}
+
+bool SearchRecords(const std::string& dataPath, const std::vector<SelectorEntry>& entries, const SearchTerm& term,
+                   CaseFolder fold, const std::atomic<bool>& stop, DeliverFound deliver, void* context) {
+    FileHandle data;
+    if (!OpenFile(dataPath, kOpenRead, &data)) return false;
+    std::u16string wanted = term.matchCase ? term.text : fold(term.text);
+    std::vector<FoundRecord> found;
+    std::string bytes;
+    bool read = true;
+    for (std::size_t i = 0; i < entries.size() && !stop.load(std::memory_order_relaxed); ++i) {
+        read = ReadSlotText(data, entries[i].slot, &bytes);
+        if (!read) break;
+        std::u16string text = DecodeRecordText(bytes);
+        std::u16string folded = term.matchCase ? std::u16string() : fold(text);
+        // Folding that changed the length would move every position: match the folded text
+        // and show it then.
+        const std::u16string& searched = term.matchCase ? text : folded;
+        const std::u16string& shown = folded.size() == text.size() || term.matchCase ? text : folded;
+        int count = 0;
+        std::ptrdiff_t at = FindInText(searched, wanted, term.wholeWord, &count);
+        if (at >= 0) {
+            FoundRecord record{entries[i].slot, entries[i].title, {}, {}, {}, count};
+            TakeLine(shown, static_cast<std::size_t>(at), wanted.size(), &record);
+            found.push_back(std::move(record));
+        }
+        if ((i + 1) % kBatchRecords == 0) {
+            deliver(std::move(found), i + 1, context);
+            found.clear();
+        }
+    }
+    CloseFile(&data);
+    if (read && !stop.load(std::memory_order_relaxed)) deliver(std::move(found), entries.size(), context);
+    return read;
+}

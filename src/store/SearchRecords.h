@@ -1,0 +1,41 @@
+// Finding a term in every listed record: the text of each, decoded as the editor shows it, in
+// list order, on whichever thread calls; what is found is handed over in batches.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/Gui.h"
+
+struct SearchTerm {
+    std::u16string text;
+    bool matchCase;
+    bool wholeWord;
+};
+
+// A record with the term: its first matching line, cut around the first match, in three
+// UTF-8 pieces, and how often the term occurs in the record.
+struct FoundRecord {
+    std::int64_t slot;
+    std::string title;
+    std::string before;
+    std::string match;
+    std::string after;
+    int matches;
+};
+
+// Case folding of the platform's (full Unicode); it must keep the length in UTF-16 units.
+using CaseFolder = std::u16string (*)(std::u16string_view text);
+using DeliverFound = void (*)(std::vector<FoundRecord>&& found, std::size_t searched, void* context);
+
+// Searches the records of the entries in order and hands on what it found every few records
+// and at the end (searched: how many entries are done). Stops early, without a last
+// delivery, once stop is set. False when the data file could not be read.
+bool SearchRecords(const std::string& dataPath, const std::vector<SelectorEntry>& entries, const SearchTerm& term,
+                   CaseFolder fold, const std::atomic<bool>& stop, DeliverFound deliver, void* context);
+
+// The matches of the term in a text, as the search counts them: the first one's position, or
+// -1, and their number.
+std::ptrdiff_t FindInText(std::u16string_view text, std::u16string_view term, bool wholeWord, int* count);

@@ -1,0 +1,120 @@
+// "Find in All Records" on the real windows: results in list order, case folding beyond ASCII,
+// records of either encoding, a new term replacing the search under way, and a row opening
+// its record at the first match.
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QTest>
+
+#include "app/AppState.h"
+#include "app/Numbers.h"
+#include "editor/FindAll.h"
+#include "store/Records.h"
+#include "platform/Gui.h"
+#include "ui/GuiTestSupport.h"
+
+namespace {
+
+class FindAllTest : public GuiTest {
+protected:
+    void Open() {
+        Shortcut(Qt::Key_F, Qt::ControlModifier | Qt::ShiftModifier);
+        ASSERT_TRUE(FindAllWindowExists());
+        window = QApplication::activeWindow();
+        ASSERT_NE(nullptr, window);
+        field = window->findChild<QLineEdit*>();
+        rows = window->findChild<QListWidget*>();
+        ASSERT_NE(nullptr, field);
+        ASSERT_NE(nullptr, rows);
+    }
+    // Types the term and waits for its search to end.
+    void Search(const QString& term) {
+        field->setText(term);
+        ASSERT_TRUE(PumpUntil([this, term] {
+            return g_app.findAll.term == term.toStdString() && Status().find("Searching") == std::string::npos;
+        }));
+    }
+    std::string Status() {
+        for (QLabel* label : window->findChildren<QLabel*>())
+            if (label->buddy() == nullptr) return label->text().toStdString();
+        return std::string();
+    }
+    std::vector<std::string> RowTitles() {
+        std::vector<std::string> titles;
+        for (int i = 0; i < rows->count(); ++i) titles.push_back(rows->item(i)->data(Qt::UserRole).toString().toStdString());
+        return titles;
+    }
+    std::pair<int, int> Selection() {
+        int start, end;
+        EditorSelection(kGadgetEditor, &start, &end);
+        return {start, end};
+    }
+    QWidget* window = nullptr;
+    QLineEdit* field = nullptr;
+    QListWidget* rows = nullptr;
+};
+
+TEST_F(FindAllTest, FindsInEveryRecordWithCaseFoldingAndEitherEncoding) {
+    WriteDataFile(g_app.dataPath, {"Groceries\r\nbread, \xC3\x84pfel, milk\r\nmore \xC3\xA4pfel", "Nothing here",
+                                   "Alte Liste\r\n\xC4pfel von gestern",  // Windows-1252
+                                   "Gone\r\n\xC3\xA4pfel"});
+    StartProgram();
+    SelectEntry(kGadgetSelector, 3);
+    ShowSelectedRecord();
+    ArmMessageBoxAnswers({true});
+    Shortcut(Qt::Key_D, Qt::AltModifier);  // deleted records are not found
+    Open();
+    Search(QStringLiteral("\u00E4PFEL"));
+    EXPECT_EQ((std::vector<std::string>{"Groceries", "Alte Liste"}), RowTitles());
+    EXPECT_EQ("2 records, 3 matches", Status());
+    EXPECT_EQ("\xC3\x84pfel", rows->item(0)->data(Qt::UserRole + 2).toString().toStdString());
+    // Match Case and Whole Word narrow it.
+    window->findChildren<QCheckBox*>()[0]->setChecked(true);
+    Search(QStringLiteral("\u00C4pfel"));
+    EXPECT_EQ((std::vector<std::string>{"Groceries", "Alte Liste"}), RowTitles());
+    EXPECT_EQ("2 records, 2 matches", Status());
+    window->findChildren<QCheckBox*>()[0]->setChecked(false);
+    window->findChildren<QCheckBox*>()[1]->setChecked(true);
+    Search(QStringLiteral("pfel"));
+    EXPECT_EQ("0 records, 0 matches", Status());
+    EXPECT_EQ(0, rows->count());
+}
+
+TEST_F(FindAllTest, ARowOpensItsRecordAtTheFirstMatchAndF3GoesOn) {
+    WriteDataFile(g_app.dataPath, {"First\r\nnothing", "Second\r\nan apple, another apple", "Third apple"});
+    StartProgram();
+    Type("typed ");  // a pending edit is saved when a row is opened
+    Open();
+    Search(QStringLiteral("APPLE"));
+    ASSERT_EQ(2, rows->count());
+    rows->setFocus();
+    rows->setCurrentRow(0);
+    QTest::keyClick(rows, Qt::Key_Return);
+    Pump();
+    EXPECT_EQ(1, SelectedEntry(kGadgetSelector));
+    EXPECT_EQ("typed First\r\nnothing", Record(0));
+    EXPECT_EQ(std::make_pair(10, 15), Selection());
+    Shortcut(Qt::Key_F3);
+    EXPECT_EQ(std::make_pair(25, 30), Selection());
+}
+
+TEST_F(FindAllTest, ANewTermReplacesTheSearchUnderWay) {
+    std::vector<std::string> records;
+    for (int i = 0; i < 3000; ++i) records.push_back("Record " + std::to_string(i) + (i % 2 ? "\r\nodd" : "\r\neven"));
+    WriteDataFile(g_app.dataPath, records);
+    StartProgram();
+    Open();
+    field->setText(QStringLiteral("odd"));
+    ASSERT_TRUE(PumpUntil([this] { return !Status().empty(); }));
+    Search(QStringLiteral("even"));
+    EXPECT_EQ("1500 records, 1500 matches", Status());
+    EXPECT_EQ(1500, rows->count());
+    EXPECT_EQ("Record 0", RowTitles()[0]);
+    QTest::keyClick(field, Qt::Key_Escape);
+    Pump();
+    EXPECT_FALSE(FindAllWindowExists());
+}
+
+}  // namespace
