@@ -59,12 +59,11 @@ TEST_F(CompactTest, FailureLeavesTheDataFileAsItWas) {
     std::string original = SlotBytes("one") + SlotBytes("two", true);
     WriteFileBytes(g_app.dataPath, original);
     g_app.deletedSlots = {1};
-    // The compaction file cannot be created where a folder has its name.
-    std::string compactPath = folder.path + "Jotcrate.cmp";
-    ASSERT_EQ(0, mkdir(compactPath.c_str(), 0700));
+    // The compaction file cannot be created.
+    ArmFileFault(kStepOpen, 1, EACCES, folder.path + "Jotcrate.cmp");
     EXPECT_FALSE(CompactDataFile());
+    DisarmFileFaults();
     EXPECT_EQ(original, ReadFileBytes(g_app.dataPath));
-    rmdir(compactPath.c_str());
     // A missing data file is not replaced by anything.
     unlink(g_app.dataPath.c_str());
     EXPECT_FALSE(CompactDataFile());

@@ -109,8 +109,9 @@ TEST_F(DataFileTest, StarterFileReplacesWhateverWasThere) {
 
 TEST_F(DataFileTest, StarterFileThatCannotBeWrittenLeavesTheOldFile) {
     WriteDataFile(g_app.dataPath, {"keep me"});
-    ASSERT_EQ(0, mkdir((g_app.dataPath + ".tmp").c_str(), 0700));
+    ArmFileFault(kStepOpen, 1, EACCES, g_app.dataPath + ".tmp");
     EXPECT_FALSE(CreateStarterFile());
+    DisarmFileFaults();
     EXPECT_EQ(SlotBytes("keep me"), ReadFileBytes(g_app.dataPath));
 }
 
@@ -211,8 +212,9 @@ TEST_F(DataFileTest, FailedBackupRefreshKeepsTheOldBackup) {
     WriteDataFile(g_app.dataPath, {"new"});
     WriteDataFile(g_app.backupPath, {"old"});
     g_app.options.autoBackup = 1;
-    ASSERT_EQ(0, mkdir((g_app.backupPath + ".tmp").c_str(), 0700));
+    ArmFileFault(kStepOpen, 1, EACCES, g_app.backupPath + ".tmp");
     EXPECT_FALSE(RefreshBackup(true));
+    DisarmFileFaults();
     EXPECT_EQ(SlotBytes("old"), ReadFileBytes(g_app.backupPath));
 }
 

@@ -105,10 +105,10 @@ TEST_F(RecordDumpTest, ReadOnlyDataFileIsDumpedWhole) {
 TEST_F(RecordDumpTest, UnwritableDumpKeepsTheOldOneAndLeavesNoTemporary) {
     WriteDataFile(g_app.dataPath, {"A"});
     WriteFileBytes(dumpPath, "old dump");
-    ASSERT_EQ(0, mkdir((dumpPath + ".tmp").c_str(), 0700));
+    ArmFileFault(kStepOpen, 1, EACCES, dumpPath + ".tmp");
     EXPECT_EQ(kDumpFailed, WriteRecordDump());
+    DisarmFileFaults();
     EXPECT_EQ("old dump", ReadFileBytes(dumpPath));
-    rmdir((dumpPath + ".tmp").c_str());
     // A dump file name taken by a folder cannot be replaced.
     unlink(dumpPath.c_str());
     ASSERT_EQ(0, mkdir(dumpPath.c_str(), 0700));

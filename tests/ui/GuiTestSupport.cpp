@@ -12,6 +12,7 @@
 #include "app/MainLoop.h"
 #include "app/Numbers.h"
 #include "app/StringTable.h"
+#include "editor/FindAll.h"
 #include "platform/Gui.h"
 #include "platform/QtPrivate.h"
 #include "store/DataFile.h"
@@ -31,6 +32,7 @@ void GuiTest::SetUp() {
 }
 
 void GuiTest::TearDown() {
+    StopFindAll();
     WaitForLoadWorker();
     Pump();
     for (int window : {kWindowHelp, kWindowOptions, kWindowMain}) CloseWindow(window);

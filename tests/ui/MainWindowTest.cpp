@@ -138,6 +138,9 @@ TEST_F(MainWindowTest, TheWindowMenuHasRoutesTheDesktopLeavesFree) {
         {"button", [&] { rightClick(Widget(kGadgetAdd), QPoint(5, 5)); }},
     };
     for (const auto& [name, open] : routes) {
+        // The menu just closed gives the activation back in its own time.
+        MainWindow()->activateWindow();
+        ASSERT_TRUE(PumpUntil([this] { return MainWindow()->isActiveWindow(); })) << name;
         s_started.clear();
         QStringList items;
         QTimer chooser;
