@@ -216,7 +216,9 @@ void HandleOptionsWindow(const Event& event) {
                     break;
             }
             break;
-        case kEventClose:
+        case kEventClose:  // a close box that the window manager draws anyway acts as Cancel
+            CloseOptionsDialog();
+            break;
         case kEventSize:
         case kEventNone:
             break;
