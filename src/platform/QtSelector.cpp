@@ -87,9 +87,12 @@ void JcSelector::showPopup() {
     if (!keepClosed_) QComboBox::showPopup();
 }
 
+// The list closes by itself too when the selector is disabled (the find dialog opening): only
+// a list that was open reports its closing, which moves the focus to the editor.
 void JcSelector::hidePopup() {
+    bool wasOpen = view() && view()->isVisible();
     QComboBox::hidePopup();
-    SendMessage(window_, Message{kMessageSelectorClosed, 0, std::string()});
+    if (wasOpen) SendMessage(window_, Message{kMessageSelectorClosed, 0, std::string()});
 }
 
 
