@@ -2,6 +2,7 @@
 // repetitions, and one table of ratios against the targets.
 //   jotcrate_bench DATA_FOLDER [--smoke]    run everything (smoke: small data, no judging)
 //   jotcrate_bench --memory FOLDER          load FOLDER's data file and print the peak memory
+//   jotcrate_bench --search-memory FOLDER   the same, then search every record
 //   jotcrate_bench --startup FOLDER         start as the program does over FOLDER, then exit
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
@@ -275,9 +276,9 @@ public:
     std::map<std::string, double> medians;
 };
 
-long PeakMemoryKb(const std::string& self, const std::string& folder) {
+long PeakMemoryKb(const std::string& self, const char* mode, const std::string& folder) {
     std::string output = s_config.work + "/memory.txt";
-    Spawn({self, "--memory", folder}, output.c_str());
+    Spawn({self, mode, folder}, output.c_str());
     std::string text;
     ReadWholeFile(output, &text);
     return std::atol(text.c_str());
@@ -294,8 +295,17 @@ void StartAsTheProgram(const std::string& folder, int argc, char** argv) {
     WaitUntilLoaded();
 }
 
-int MeasureMemory(const std::string& folder, int argc, char** argv) {
+int MeasureMemory(const std::string& folder, bool search, int argc, char** argv) {
     StartAsTheProgram(folder, argc, argv);
+    if (search) {
+        std::vector<SelectorEntry> entries;
+        for (int position = 0; position < SelectorCount(kGadgetSelector); ++position)
+            entries.push_back(SelectorEntryAt(kGadgetSelector, position));
+        std::atomic<bool> stop{false};
+        std::size_t found = 0;
+        std::u16string term(kRareTerm, kRareTerm + std::char_traits<char>::length(kRareTerm));
+        SearchRecords(g_app.dataPath, entries, SearchTerm{term, false, false}, FoldCase, stop, CountFound, &found);
+    }
     rusage usage;
     getrusage(RUSAGE_SELF, &usage);
     std::printf("%ld\n", usage.ru_maxrss);
@@ -315,12 +325,13 @@ struct Row {
 
 int main(int argc, char** argv) {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: jotcrate_bench DATA_FOLDER [--smoke] | --memory FOLDER\n");
+        std::fprintf(stderr, "usage: jotcrate_bench DATA_FOLDER [--smoke] | --memory FOLDER | --search-memory FOLDER\n");
         return 2;
     }
     UnscrambleStrings();
     ResetAppState();
-    if (std::string(argv[1]) == "--memory" && argc > 2) return MeasureMemory(argv[2], argc, argv);
+    if (std::string(argv[1]) == "--memory" && argc > 2) return MeasureMemory(argv[2], false, argc, argv);
+    if (std::string(argv[1]) == "--search-memory" && argc > 2) return MeasureMemory(argv[2], true, argc, argv);
     if (std::string(argv[1]) == "--startup" && argc > 2) {
         StartAsTheProgram(argv[2], argc, argv);
         std::fflush(stdout);
@@ -385,8 +396,10 @@ int main(int argc, char** argv) {
     collector.single_ = repetitions == 1;
     benchmark::RunSpecifiedBenchmarks(&collector);
 
-    long memoryFull = PeakMemoryKb(argv[0], s_config.big);
-    long memoryNine = PeakMemoryKb(argv[0], s_config.small);
+    long memoryFull = PeakMemoryKb(argv[0], "--memory", s_config.big);
+    long memoryNine = PeakMemoryKb(argv[0], "--memory", s_config.small);
+    long searchFull = PeakMemoryKb(argv[0], "--search-memory", s_config.big);
+    long searchNine = PeakMemoryKb(argv[0], "--search-memory", s_config.small);
     std::map<std::string, double>& m = collector.medians;
     std::string records = std::to_string(s_config.count);
     const Row rows[] = {
@@ -419,6 +432,12 @@ int main(int argc, char** argv) {
     met += memoryOk;
     std::printf("| peak memory, records loaded | %.1f MiB | the same with 9 records | %.1f MiB | +%.1f MiB | at most +16 MiB | %s |\n",
                 memoryFull / 1024.0, memoryNine / 1024.0, extraMiB, memoryOk ? "yes" : "NO");
+    double searchExtraMiB = (searchFull - searchNine) / 1024.0;
+    bool searchMemoryOk = searchExtraMiB <= 16.0;
+    ++targets;
+    met += searchMemoryOk;
+    std::printf("| peak memory, a search of every record | %.1f MiB | the same with 9 records | %.1f MiB | +%.1f MiB | at most +16 MiB | %s |\n",
+                searchFull / 1024.0, searchNine / 1024.0, searchExtraMiB, searchMemoryOk ? "yes" : "NO");
     std::printf("| save of one record, flushed | %.2f | | | median | no target | |\n", m["SaveFlushed"]);
     bool keystrokeOk = m["Keystroke"] <= 1.0;
     ++targets;

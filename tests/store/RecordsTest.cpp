@@ -224,4 +224,36 @@ TEST_F(RecordsTest, UndeleteTakesTheChosenRecordAndRefusesQuietly) {
     ArmRequesterAnswers({});
 }
 
+// A compaction that failed at the close leaves the deleted record in the file: the next start
+// lists it again, and deleted once more it can still come back.
+TEST_F(RecordsTest, UndeleteAfterAFailedCompaction) {
+    WriteDataFile(g_app.dataPath, {"Alpha", "Bravo", "Charlie"});
+    StartProgram();
+    SelectEntry(kGadgetSelector, 1);
+    ShowSelectedRecord();
+    ArmMessageBoxAnswers({true});
+    Shortcut(Qt::Key_D, Qt::AltModifier);
+    ArmFileFault(kStepOpen, 1, EACCES, folder.path + "Jotcrate.cmp");
+    PostWindowEvent(Event{kEventClose, kWindowMain, 0});
+    Pump();
+    DisarmFileFaults();
+    EXPECT_EQ(3 * kSlotSize, DataFileSize(g_app.dataPath));
+    CloseWindow(kWindowMain);
+    Pump();
+    ResetAppState();
+    ResolvePaths(folder.path + "jotcrate");
+    StartProgram();
+    EXPECT_EQ((std::vector<std::string>{"Alpha", "Bravo", "Charlie"}), Titles());
+    SelectEntry(kGadgetSelector, 1);
+    ShowSelectedRecord();
+    ArmMessageBoxAnswers({true});
+    Shortcut(Qt::Key_D, Qt::AltModifier);
+    ArmRequesterAnswers({{true, {}, 0, "", 0}});
+    Shortcut(Qt::Key_U, Qt::AltModifier);
+    EXPECT_EQ((std::vector<std::string>{"Alpha", "Bravo", "Charlie"}), Titles());
+    PostWindowEvent(Event{kEventClose, kWindowMain, 0});
+    Pump();
+    EXPECT_EQ(SlotBytes("Alpha") + SlotBytes("Bravo") + SlotBytes("Charlie"), ReadFileBytes(g_app.dataPath));
+}
+
 }  // namespace
