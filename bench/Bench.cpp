@@ -203,7 +203,7 @@ void FindAll(benchmark::State& state, const char* term) {
     std::u16string text(term, term + std::char_traits<char>::length(term));
     std::atomic<bool> stop{false};
     std::size_t found = 0;
-    for (auto _ : state) SearchRecords(g_app.dataPath, entries, SearchTerm{text, false, false}, FoldCase, stop, CountFound, &found);
+    for (auto _ : state) SearchRecords(g_app.dataPath, entries, SearchTerm{text, false, false}, TextRules{FoldCase, IsWordPart}, stop, CountFound, &found);
     state.counters["records"] = static_cast<double>(found) / static_cast<double>(state.iterations());
 }
 
@@ -304,7 +304,7 @@ int MeasureMemory(const std::string& folder, bool search, int argc, char** argv)
         std::atomic<bool> stop{false};
         std::size_t found = 0;
         std::u16string term(kRareTerm, kRareTerm + std::char_traits<char>::length(kRareTerm));
-        SearchRecords(g_app.dataPath, entries, SearchTerm{term, false, false}, FoldCase, stop, CountFound, &found);
+        SearchRecords(g_app.dataPath, entries, SearchTerm{term, false, false}, TextRules{FoldCase, IsWordPart}, stop, CountFound, &found);
     }
     rusage usage;
     getrusage(RUSAGE_SELF, &usage);

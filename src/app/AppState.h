@@ -48,6 +48,7 @@ struct FindAllState {
     int matches;
     std::string term;
     int flags;
+    std::uint32_t listing;  // g_app.reloads when the search began: the rows' slots are of that list
 };
 
 struct AppState {
@@ -71,7 +72,7 @@ struct AppState {
     bool dataVersionKnown;
     bool dataChangedElsewhere;            // a write found another program's data file in its place
     std::vector<unsigned char> shownSlot;  // the shown record's slot as last read or written
-    std::uint32_t reloads;                // how often the records were read again from a changed file
+    std::uint32_t reloads;                // how often the records were listed anew (a changed file, a reset)
     std::string searchTerm;
     FindAllState findAll;
     std::string programTitle;

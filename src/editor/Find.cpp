@@ -5,6 +5,7 @@
 #include "app/Numbers.h"
 #include "app/StringTable.h"
 #include "editor/Editor.h"
+#include "editor/FindAll.h"
 #include "options/ApplyOptions.h"
 
 namespace {
@@ -16,6 +17,7 @@ constexpr std::size_t kSearchLimit = 80;
 void OpenFind(int mode) {
     g_app.searchTerm = SelectedText(kSearchLimit);
     int flags = mode == 1 ? kFindNextFlag : kFindNextFlag | kFindDown;
+    if (mode != 0) flags |= FindAllOptionsFor(g_app.searchTerm);
     if (mode == 0) {
         SetControlsDisabled(kGadgetAdd, kGadgetSelector, 1);
         OpenFindDialog(g_app.searchTerm);

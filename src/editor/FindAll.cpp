@@ -49,7 +49,7 @@ void DeliverToUi(std::vector<FoundRecord>&& found, std::size_t searched, void* c
 void RunSearch(std::string dataPath, std::vector<SelectorEntry> entries, SearchTerm term,
                std::shared_ptr<std::atomic<bool>> stop, std::uint32_t search) {
     SearchRun run{search, entries.size()};
-    if (SearchRecords(dataPath, entries, term, FoldCase, *stop, DeliverToUi, &run)) return;
+    if (SearchRecords(dataPath, entries, term, TextRules{FoldCase, IsWordPart}, *stop, DeliverToUi, &run)) return;
     std::string reason = Str(kStrSearchUnreadable) + LastFileError();
     RunOnUiThread([search, reason] {
         if (search == g_app.findAll.search) SetFindAllStatus(reason);
@@ -65,6 +65,13 @@ int PositionOfSlot(std::int64_t slot) {
 }  // namespace
 
 void OpenFindAll() { OpenFindAllWindow(); }
+
+int FindAllOptionsFor(const std::string& term) {
+    const FindAllState& f = g_app.findAll;
+    if (!FindAllWindowExists() || f.term.empty() || FoldCase(DecodeRecordText(term)) != FoldCase(DecodeRecordText(f.term)))
+        return 0;
+    return f.flags & (kFindMatchCase | kFindWholeWord);
+}
 
 void StopFindAll() {
     FindAllState& f = g_app.findAll;
@@ -91,13 +98,19 @@ void OnFindAllTerm(const Message& message) {
         entries.push_back(SelectorEntryAt(kGadgetSelector, position));
     SearchTerm term{DecodeRecordText(f.term), (f.flags & kFindMatchCase) != 0, (f.flags & kFindWholeWord) != 0};
     SetFindAllStatus(StatusText(true));
+    f.listing = g_app.reloads;
     f.stop = std::make_shared<std::atomic<bool>>(false);
     f.worker = std::thread(RunSearch, g_app.dataPath, std::move(entries), std::move(term), f.stop, f.search);
 }
 
 void OnFindAllChosen(int row) {
     FindAllState& f = g_app.findAll;
-    if (row < 0 || static_cast<std::size_t>(row) >= f.rowSlots.size()) return;
+    if (FindDialogExists() || row < 0 || static_cast<std::size_t>(row) >= f.rowSlots.size()) return;
+    // Rows of a list that was read anew since name slots of another file: search again.
+    if (f.listing != g_app.reloads) {
+        OnFindAllTerm(Message{kMessageFindAllTerm, f.flags, f.term});
+        return;
+    }
     int position = PositionOfSlot(f.rowSlots[static_cast<std::size_t>(row)]);
     if (position < 0) {
         SetFindAllStatus(Str(kStrNoLongerListed));

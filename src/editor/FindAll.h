@@ -5,6 +5,8 @@
 #include "platform/Gui.h"
 
 void OpenFindAll();
+// Match Case and Whole Word of the window, for F2 and F3 on its term while it is open.
+int FindAllOptionsFor(const std::string& term);
 void OnFindAllTerm(const Message& message);
 void OnFindAllChosen(int row);
 // Ends the search under way, if any; the window closing, a new term and the close call it.

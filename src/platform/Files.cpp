@@ -157,7 +157,8 @@ bool IsWritableFile(const std::string& path) {
 bool OpenFile(const std::string& path, OpenMode mode, FileHandle* file) {
     // O_NONBLOCK keeps a pipe named like the file from hanging the open; regular files
     // ignore it.
-    int flags = O_CLOEXEC | O_NONBLOCK | (mode == kOpenRead ? O_RDONLY : O_RDWR);
+    bool reading = mode == kOpenRead || mode == kOpenReadBeside;
+    int flags = O_CLOEXEC | O_NONBLOCK | (reading ? O_RDONLY : O_RDWR);
     if (mode == kOpenReadWriteCreate) flags |= O_CREAT;
     int fd = Injected(kStepOpen, path) ? -1 : open(path.c_str(), flags, 0600);
     if (fd < 0) return FailErrno("Opening", path);
@@ -171,7 +172,7 @@ bool OpenFile(const std::string& path, OpenMode mode, FileHandle* file) {
         close(fd);
         return Fail("Opening", path, S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
     }
-    if (flock(fd, (mode == kOpenRead ? LOCK_SH : LOCK_EX) | LOCK_NB) != 0) {
+    if (mode != kOpenReadBeside && flock(fd, (reading ? LOCK_SH : LOCK_EX) | LOCK_NB) != 0) {
         int error = errno;
         close(fd);
         return Fail("Locking", path, error);

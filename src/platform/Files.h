@@ -19,7 +19,9 @@ struct FileInfo {
 
 // Open modes. Writers take an exclusive lock, readers a shared one; a file locked by another
 // process does not open.
-enum OpenMode { kOpenRead, kOpenReadWrite, kOpenReadWriteCreate };
+// kOpenReadBeside reads without the shared lock, beside the program's own writes: for work
+// that runs long and whose reads a write may overtake harmlessly (the search).
+enum OpenMode { kOpenRead, kOpenReadWrite, kOpenReadWriteCreate, kOpenReadBeside };
 
 struct FileHandle {
     int fd = -1;

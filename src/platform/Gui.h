@@ -240,6 +240,8 @@ void ClearFindAllRows();
 void SetFindAllStatus(const std::string& text);
 // Unicode case folding, from any thread; keeps the length in UTF-16 units.
 std::u16string FoldCase(std::u16string_view text);
+// A letter, digit or underscore: what whole-word matching takes for part of a word.
+bool IsWordPart(char16_t c);
 
 void Beep();
 

@@ -143,11 +143,9 @@ std::string FindDialogTerm() { return s_dialog ? ToUtf8(s_dialog->term()) : std:
 
 namespace {
 
-bool IsWordCharacter(QChar c) { return c.isLetterOrNumber() || c == u'_'; }
-
 bool IsWholeWordAt(const QString& text, qsizetype at, qsizetype length) {
-    return (at == 0 || !IsWordCharacter(text[at - 1])) &&
-           (at + length == text.size() || !IsWordCharacter(text[at + length]));
+    return (at == 0 || !IsWordPart(text[at - 1].unicode())) &&
+           (at + length == text.size() || !IsWordPart(text[at + length].unicode()));
 }
 
 }  // namespace

@@ -175,6 +175,8 @@ void SetFindAllStatus(const std::string& text) {
     if (s_window) s_window->setStatus(ToQString(text));
 }
 
+bool IsWordPart(char16_t c) { return QChar(c).isLetterOrNumber() || c == u'_'; }
+
 std::u16string FoldCase(std::u16string_view text) {
     QString folded = FromView(text).toCaseFolded();
     return std::u16string(View(folded));

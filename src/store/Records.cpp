@@ -140,6 +140,7 @@ void DeleteRecord() {
             return;
         }
         ClearSelector(kGadgetSelector);
+        ++g_app.reloads;
         LoadRecords(kLoadReset);
         g_app.unsavedEdit = 0;
         g_app.recordsDeleted = 0;
@@ -162,6 +163,11 @@ void UndeleteRecord() {
         ShowNotice(g_app.programTitle, Str(kStrNothingDeleted));
         return;
     }
+    // As for Add: the next start lists the first 32,767 slots that the compaction leaves.
+    if (SlotCount() - static_cast<std::int64_t>(g_app.deletedSlots.size()) >= kRecordLimit) {
+        ShowNotice(g_app.programTitle, Str(kStrRecordLimit));
+        return;
+    }
     std::vector<std::int64_t> slots = g_app.deletedSlots;
     std::vector<std::string> titles;
     for (std::int64_t slot : slots) titles.push_back(DeletedRecordTitle(slot));
@@ -174,6 +180,7 @@ void UndeleteRecord() {
         ReportWriteFailure(kStrUndeleteFailed);
         return;
     }
+    g_app.recordsDeleted = !g_app.deletedSlots.empty();
     // The list is in slot order.
     int position = 0;
     while (position < SelectorCount(kGadgetSelector) && SelectorEntryAt(kGadgetSelector, position).slot < slot) ++position;

@@ -15,14 +15,13 @@ constexpr std::size_t kBatchRecords = 256;
 constexpr std::size_t kContextBefore = 40;
 constexpr std::size_t kContextAfter = 160;
 
-bool IsWordUnit(char16_t c) {
-    if (c < 0x80) return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_';
-    // Beyond ASCII, spaces and the general punctuation block part words; letters do not.
-    return c != 0x00A0 && !(c >= 0x2000 && c <= 0x206F) && c != 0x3000 && c != 0xFEFF;
+bool IsWholeWordAt(std::u16string_view text, std::size_t at, std::size_t length, bool (*isWord)(char16_t)) {
+    return (at == 0 || !isWord(text[at - 1])) && (at + length == text.size() || !isWord(text[at + length]));
 }
 
-bool IsWholeWordAt(std::u16string_view text, std::size_t at, std::size_t length) {
-    return (at == 0 || !IsWordUnit(text[at - 1])) && (at + length == text.size() || !IsWordUnit(text[at + length]));
+// A cut of the context keeps surrogate pairs whole.
+std::size_t BackToCharacter(std::u16string_view text, std::size_t at) {
+    return at > 0 && at < text.size() && text[at] >= 0xDC00 && text[at] <= 0xDFFF ? at - 1 : at;
 }
 
 std::string Utf8(std::u16string_view text) {
@@ -37,8 +36,8 @@ void TakeLine(std::u16string_view text, std::size_t at, std::size_t length, Foun
     lineStart = lineStart == std::u16string_view::npos ? 0 : lineStart + 1;
     std::size_t lineEnd = text.find(u'\n', at + length);
     if (lineEnd == std::u16string_view::npos) lineEnd = text.size();
-    std::size_t from = at - lineStart > kContextBefore ? at - kContextBefore : lineStart;
-    std::size_t to = lineEnd - (at + length) > kContextAfter ? at + length + kContextAfter : lineEnd;
+    std::size_t from = at - lineStart > kContextBefore ? BackToCharacter(text, at - kContextBefore) : lineStart;
+    std::size_t to = lineEnd - (at + length) > kContextAfter ? BackToCharacter(text, at + length + kContextAfter) : lineEnd;
     found->before = (from > lineStart ? "\xE2\x80\xA6" : "") + Utf8(text.substr(from, at - from));
     found->match = Utf8(text.substr(at, length));
     found->after = Utf8(text.substr(at + length, to - at - length)) + (to < lineEnd ? "\xE2\x80\xA6" : "");
@@ -46,12 +45,13 @@ void TakeLine(std::u16string_view text, std::size_t at, std::size_t length, Foun
 
 }  // namespace
 
-std::ptrdiff_t FindInText(std::u16string_view text, std::u16string_view term, bool wholeWord, int* count) {
+std::ptrdiff_t FindInText(std::u16string_view text, std::u16string_view term, bool wholeWord,
+                          bool (*isWordCharacter)(char16_t), int* count) {
     *count = 0;
     std::ptrdiff_t first = -1;
     if (term.empty()) return -1;
     for (std::size_t at = text.find(term); at != std::u16string_view::npos; at = text.find(term, at)) {
-        if (wholeWord && !IsWholeWordAt(text, at, term.size())) {
+        if (wholeWord && !IsWholeWordAt(text, at, term.size(), isWordCharacter)) {
             ++at;
             continue;
         }
@@ -63,10 +63,11 @@ std::ptrdiff_t FindInText(std::u16string_view text, std::u16string_view term, bo
 }
 
 bool SearchRecords(const std::string& dataPath, const std::vector<SelectorEntry>& entries, const SearchTerm& term,
-                   CaseFolder fold, const std::atomic<bool>& stop, DeliverFound deliver, void* context) {
+                   const TextRules& rules, const std::atomic<bool>& stop, DeliverFound deliver, void* context) {
     FileHandle data;
-    if (!OpenFile(dataPath, kOpenRead, &data)) return false;
-    std::u16string wanted = term.matchCase ? term.text : fold(term.text);
+    // A search runs for seconds on a full file: a shared lock would refuse every save meanwhile.
+    if (!OpenFile(dataPath, kOpenReadBeside, &data)) return false;
+    std::u16string wanted = term.matchCase ? term.text : rules.fold(term.text);
     std::vector<FoundRecord> found;
     std::string bytes;
     bool read = true;
@@ -74,13 +75,13 @@ bool SearchRecords(const std::string& dataPath, const std::vector<SelectorEntry>
         read = ReadSlotText(data, entries[i].slot, &bytes);
         if (!read) break;
         std::u16string text = DecodeRecordText(bytes);
-        std::u16string folded = term.matchCase ? std::u16string() : fold(text);
+        std::u16string folded = term.matchCase ? std::u16string() : rules.fold(text);
         // Folding that changed the length would move every position: match the folded text
         // and show it then.
         const std::u16string& searched = term.matchCase ? text : folded;
         const std::u16string& shown = folded.size() == text.size() || term.matchCase ? text : folded;
         int count = 0;
-        std::ptrdiff_t at = FindInText(searched, wanted, term.wholeWord, &count);
+        std::ptrdiff_t at = FindInText(searched, wanted, term.wholeWord, rules.isWordCharacter, &count);
         if (at >= 0) {
             FoundRecord record{entries[i].slot, entries[i].title, {}, {}, {}, count};
             TakeLine(shown, static_cast<std::size_t>(at), wanted.size(), &record);

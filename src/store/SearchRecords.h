@@ -26,16 +26,21 @@ struct FoundRecord {
     int matches;
 };
 
-// Case folding of the platform's (full Unicode); it must keep the length in UTF-16 units.
-using CaseFolder = std::u16string (*)(std::u16string_view text);
+// The platform's rules for text, as its editor's own find applies them: Unicode case folding
+// (which keeps the length in UTF-16 units) and what makes a word.
+struct TextRules {
+    std::u16string (*fold)(std::u16string_view text);
+    bool (*isWordCharacter)(char16_t c);
+};
 using DeliverFound = void (*)(std::vector<FoundRecord>&& found, std::size_t searched, void* context);
 
 // Searches the records of the entries in order and hands on what it found every few records
 // and at the end (searched: how many entries are done). Stops early, without a last
 // delivery, once stop is set. False when the data file could not be read.
 bool SearchRecords(const std::string& dataPath, const std::vector<SelectorEntry>& entries, const SearchTerm& term,
-                   CaseFolder fold, const std::atomic<bool>& stop, DeliverFound deliver, void* context);
+                   const TextRules& rules, const std::atomic<bool>& stop, DeliverFound deliver, void* context);
 
 // The matches of the term in a text, as the search counts them: the first one's position, or
 // -1, and their number.
-std::ptrdiff_t FindInText(std::u16string_view text, std::u16string_view term, bool wholeWord, int* count);
+std::ptrdiff_t FindInText(std::u16string_view text, std::u16string_view term, bool wholeWord,
+                          bool (*isWordCharacter)(char16_t), int* count);

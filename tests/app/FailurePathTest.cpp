@@ -312,6 +312,14 @@ TEST_F(FailurePathTest, AddStopsAtTheRecordLimit) {
     Shortcut(Qt::Key_A, Qt::AltModifier);
     EXPECT_EQ((kRecordLimit + 1) * kSlotSize, DataFileSize(g_app.dataPath));
     EXPECT_EQ(kRecordLimit, SelectorCount(kGadgetSelector));
+    // That room is taken: the deleted record cannot come back.
+    ClearMessageBoxTexts();
+    ArmRequesterAnswers({{true, {}, 0, "", 0}});
+    Shortcut(Qt::Key_U, Qt::AltModifier);
+    EXPECT_NE("", Told("Jotcrate lists at most 32,767 records"));
+    EXPECT_EQ(kRecordLimit, SelectorCount(kGadgetSelector));
+    EXPECT_EQ(1u, g_app.deletedSlots.size());
+    ArmRequesterAnswers({});
 }
 
 }  // namespace

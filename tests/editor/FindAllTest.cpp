@@ -11,7 +11,9 @@
 #include "app/AppState.h"
 #include "app/Numbers.h"
 #include "editor/FindAll.h"
+#include "store/Load.h"
 #include "store/Records.h"
+#include "ui/Commands.h"
 #include "platform/Gui.h"
 #include "ui/GuiTestSupport.h"
 
@@ -121,6 +123,40 @@ TEST_F(FindAllTest, ANewTermReplacesTheSearchUnderWay) {
     QTest::keyClick(field, Qt::Key_Escape);
     Pump();
     EXPECT_FALSE(FindAllWindowExists());
+}
+
+// F3 after a row keeps the window's Match Case and Whole Word while the window is open.
+TEST_F(FindAllTest, F3AfterARowKeepsTheWindowsOptions) {
+    WriteDataFile(g_app.dataPath, {"Fruit\r\nan apple, APPLE, pineapple, \u00ABapple\u00BB"});
+    StartProgram();
+    Open();
+    for (QCheckBox* box : window->findChildren<QCheckBox*>()) box->setChecked(true);
+    Search(QStringLiteral("apple"));
+    ASSERT_EQ(1, rows->count());
+    EXPECT_EQ("1 record, 2 matches", Status());
+    OnFindAllChosen(0);
+    EXPECT_EQ(std::make_pair(9, 14), Selection());
+    RunCommand(kCmdFindNext);
+    EXPECT_EQ(std::make_pair(35, 40), Selection());  // not APPLE, not pineapple
+    EXPECT_TRUE(MessageBoxTexts().empty());
+}
+
+// Rows of a list that was read anew since do not open what now has their slots: the search
+// runs again.
+TEST_F(FindAllTest, RowsOfAnOlderListingSearchAgain) {
+    WriteDataFile(g_app.dataPath, {"First", "Second apple"});
+    StartProgram();
+    Open();
+    Search(QStringLiteral("apple"));
+    ASSERT_EQ(1, rows->count());
+    WriteDataFile(g_app.dataPath, {"Other", "Another", "Third apple"});
+    ASSERT_TRUE(ReloadRecords());
+    OnFindAllChosen(0);
+    EXPECT_EQ(0, SelectedEntry(kGadgetSelector));
+    ASSERT_TRUE(PumpUntil([this] { return Status() == "1 record, 1 match" && rows->count() == 1; }));
+    EXPECT_EQ(std::vector<std::string>{"Third apple"}, RowTitles());
+    OnFindAllChosen(0);
+    EXPECT_EQ(2, SelectedEntry(kGadgetSelector));
 }
 
 }  // namespace

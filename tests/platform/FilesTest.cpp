@@ -25,6 +25,8 @@ TEST_F(FilesTest, WriterExcludesEveryOtherOpener) {
     EXPECT_FALSE(OpenFile(path, kOpenReadWrite, &other));
     EXPECT_NE(std::string::npos, LastFileError().find("Locking " + path)) << LastFileError();
     EXPECT_FALSE(OpenFile(path, kOpenRead, &other));
+    ASSERT_TRUE(OpenFile(path, kOpenReadBeside, &other));  // the search reads beside any writer
+    CloseFile(&other);
     CloseFile(&writer);
     ASSERT_TRUE(OpenFile(path, kOpenRead, &writer));
     EXPECT_TRUE(OpenFile(path, kOpenRead, &other));  // readers share

@@ -179,6 +179,7 @@ TEST_F(RecordsTest, UndeleteBringsBackTheFirstAMiddleAndTheLastRecord) {
         EXPECT_EQ(victim, SelectedEntry(kGadgetSelector)) << victim;
         EXPECT_EQ(records[static_cast<std::size_t>(victim)], EditorText(kGadgetEditor)) << victim;
         EXPECT_TRUE(g_app.deletedSlots.empty());
+        EXPECT_EQ(0, g_app.recordsDeleted);  // nothing left for the compaction to do
         PostWindowEvent(Event{kEventClose, kWindowMain, 0});
         Pump();
         EXPECT_EQ(4 * kSlotSize, DataFileSize(g_app.dataPath)) << victim;
