@@ -212,8 +212,13 @@ TEST_F(FilesTest, ReplacementsThatCannotStartLeaveEverythingAsItWas) {
     EXPECT_EQ("theirs", ReadFileBytes(target + ".tmp"));
     EXPECT_FALSE(PathExists(folder.path + "nowhere"));
     EXPECT_FALSE(PathExists(target + ".tmp.2"));
+    // With every name taken, nothing is replaced.
+    for (int n = 2; n < 100; ++n) WriteFileBytes(target + ".tmp." + std::to_string(n), "theirs");
+    EXPECT_FALSE(WriteFileReplacing(target, "newer"));
+    EXPECT_NE(std::string::npos, LastFileError().find("File exists")) << LastFileError();
+    EXPECT_EQ("new", ReadFileBytes(target));
+    for (int n = 1; n < 100; ++n) unlink((target + ".tmp." + std::to_string(n)).c_str());
     unlink((target + ".tmp").c_str());
-    unlink((target + ".tmp.1").c_str());
     WriteFileBytes(target, "old");
     FileHandle none;
     DiscardTempFile(&none);

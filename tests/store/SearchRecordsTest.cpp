@@ -80,6 +80,20 @@ TEST_F(SearchRecordsFile, FindsInListOrderAndShowsTheLineAroundTheFirstMatch) {
     EXPECT_EQ(2u, collected.found.size());
 }
 
+// A cut of the line around the match never splits a character of two UTF-16 units.
+TEST_F(SearchRecordsFile, TheLineIsCutBetweenCharacters) {
+    std::string smiles;
+    for (int i = 0; i < 100; ++i) smiles += "\xF0\x9F\x98\x80";
+    WriteDataFile(g_app.dataPath, {smiles.substr(0, 120) + " needle " + smiles});
+    std::atomic<bool> stop{false};
+    Collected collected;
+    ASSERT_TRUE(SearchRecords(g_app.dataPath, {{"t", 0}}, SearchTerm{u"needle", false, false}, kAscii, stop, Collect,
+                              &collected));
+    ASSERT_EQ(1u, collected.found.size());
+    EXPECT_EQ("\xE2\x80\xA6" + smiles.substr(0, 80) + " ", collected.found[0].before);
+    EXPECT_EQ(" " + smiles.substr(0, 316) + "\xE2\x80\xA6", collected.found[0].after);
+}
+
 TEST_F(SearchRecordsFile, StreamsInBatchesStopsWhenToldAndReportsAnUnreadableFile) {
     std::vector<std::string> texts;
     std::vector<SelectorEntry> entries;
