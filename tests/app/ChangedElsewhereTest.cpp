@@ -9,6 +9,7 @@
 #include <cstdio>
 
 #include <QApplication>
+#include <QDialog>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
@@ -303,6 +304,28 @@ TEST_F(ChangedElsewhereTest, ADeleteThatCannotCheckTheSlotDeletesNothing) {
     EXPECT_NE(std::string::npos, MessageBoxTexts().back().find("Input/output error")) << MessageBoxTexts().back();
     EXPECT_EQ(kMine, Titles());
     EXPECT_EQ(ReadFileBytes(g_app.dataPath).substr(0, 1), std::string(1, '\0'));
+}
+
+// The list of deleted records was of the file that is gone once the records are read again.
+TEST_F(ChangedElsewhereTest, AnUndeleteChosenAfterTheRecordsWereReadAgainDoesNothing) {
+    WriteDataFile(g_app.dataPath, kMine);
+    StartProgram();
+    ArmMessageBoxAnswers({true});
+    Shortcut(Qt::Key_D, Qt::AltModifier);
+    QTimer whileChoosing;
+    QObject::connect(&whileChoosing, &QTimer::timeout, [this, &whileChoosing] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (!dialog) return;
+        whileChoosing.stop();
+        ReplaceByRename(kTheirs);
+        OnDataFileChanged();
+        dialog->accept();
+    });
+    whileChoosing.start(1);
+    Shortcut(Qt::Key_U, Qt::AltModifier);
+    ASSERT_FALSE(whileChoosing.isActive());
+    EXPECT_EQ(TheirFile(), ReadFileBytes(g_app.dataPath));
+    EXPECT_EQ(TheirTitles(), Titles());
 }
 
 }  // namespace
