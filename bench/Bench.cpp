@@ -426,18 +426,16 @@ int main(int argc, char** argv) {
         std::printf("| %s | %.1f | %s | %.1f | %.2fx | %s | %s |\n", row.figure, figure, row.baseline, baseline, ratio,
                     row.target, row.limit == 0 ? "" : ok ? "yes" : "NO");
     }
-    double extraMiB = (memoryFull - memoryNine) / 1024.0;
-    bool memoryOk = extraMiB <= 16.0;
-    ++targets;
-    met += memoryOk;
-    std::printf("| peak memory, records loaded | %.1f MiB | the same with 9 records | %.1f MiB | +%.1f MiB | at most +16 MiB | %s |\n",
-                memoryFull / 1024.0, memoryNine / 1024.0, extraMiB, memoryOk ? "yes" : "NO");
-    double searchExtraMiB = (searchFull - searchNine) / 1024.0;
-    bool searchMemoryOk = searchExtraMiB <= 16.0;
-    ++targets;
-    met += searchMemoryOk;
-    std::printf("| peak memory, a search of every record | %.1f MiB | the same with 9 records | %.1f MiB | +%.1f MiB | at most +16 MiB | %s |\n",
-                searchFull / 1024.0, searchNine / 1024.0, searchExtraMiB, searchMemoryOk ? "yes" : "NO");
+    auto memoryRow = [&](const char* figure, long full, long nine) {
+        double extraMiB = (full - nine) / 1024.0;
+        bool ok = extraMiB <= 16.0;
+        ++targets;
+        met += ok;
+        std::printf("| %s | %.1f MiB | the same with 9 records | %.1f MiB | +%.1f MiB | at most +16 MiB | %s |\n", figure,
+                    full / 1024.0, nine / 1024.0, extraMiB, ok ? "yes" : "NO");
+    };
+    memoryRow("peak memory, records loaded", memoryFull, memoryNine);
+    memoryRow("peak memory, a search of every record", searchFull, searchNine);
     std::printf("| save of one record, flushed | %.2f | | | median | no target | |\n", m["SaveFlushed"]);
     bool keystrokeOk = m["Keystroke"] <= 1.0;
     ++targets;
