@@ -64,8 +64,6 @@ int PositionOfSlot(std::int64_t slot) {
 
 }  // namespace
 
-void OpenFindAll() { OpenFindAllWindow(); }
-
 int FindAllOptionsFor(const std::string& term) {
     const FindAllState& f = g_app.findAll;
     if (!FindAllWindowExists() || f.term.empty() || FoldCase(DecodeRecordText(term)) != FoldCase(DecodeRecordText(f.term)))

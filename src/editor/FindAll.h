@@ -4,7 +4,6 @@
 
 #include "platform/Gui.h"
 
-void OpenFindAll();
 // Match Case and Whole Word of the window, for F2 and F3 on its term while it is open.
 int FindAllOptionsFor(const std::string& term);
 void OnFindAllTerm(const Message& message);

@@ -166,12 +166,17 @@ bool UnmarkDeleted(std::int64_t slot) {
     return true;
 }
 
-std::string DeletedRecordTitle(std::int64_t slot) {
+std::vector<std::string> DeletedRecordTitles() {
     FileHandle data;
+    bool open = OpenFile(g_app.dataPath, kOpenRead, &data);
+    std::vector<std::string> titles;
     std::string text;
-    bool read = OpenFile(g_app.dataPath, kOpenRead, &data) && ReadSlotText(data, slot, &text);
+    for (std::int64_t slot : g_app.deletedSlots) {
+        bool read = open && ReadSlotText(data, slot, &text);
+        titles.push_back(read ? LoadTitle(text, RecordEncoding(text)) : Str(kStrDefaultTitle));
+    }
     CloseFile(&data);
-    return read ? LoadTitle(text, RecordEncoding(text)) : Str(kStrDefaultTitle);
+    return titles;
 }
 
 std::string CompactionPath() {

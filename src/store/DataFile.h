@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 #include <string_view>
 
 #include "platform/Files.h"
@@ -44,7 +45,8 @@ bool WriteSlot(std::int64_t slot);
 bool MarkDeleted(std::int64_t slot);
 // Clears a mark this run set, so that the compaction keeps the slot.
 bool UnmarkDeleted(std::int64_t slot);
-std::string DeletedRecordTitle(std::int64_t slot);
+// The titles of the slots this run deleted, in their order.
+std::vector<std::string> DeletedRecordTitles();
 
 // Reads the text of one slot from an open data file, only as far as its first zero byte.
 bool ReadSlotText(const FileHandle& data, std::int64_t slot, std::string* text);

@@ -169,8 +169,7 @@ void UndeleteRecord() {
         return;
     }
     std::vector<std::int64_t> slots = g_app.deletedSlots;
-    std::vector<std::string> titles;
-    for (std::int64_t slot : slots) titles.push_back(DeletedRecordTitle(slot));
+    std::vector<std::string> titles = DeletedRecordTitles();
     std::uint32_t reloads = g_app.reloads;
     int chosen = 0;
     if (!ChooseListItem(g_app.programTitle, Str(kStrUndeletePrompt), titles, &chosen)) return;

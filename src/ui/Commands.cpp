@@ -95,7 +95,7 @@ void RunCommand(int command) {
             UndeleteAndFocus();
             break;
         case kCmdFindAll:
-            OpenFindAll();
+            OpenFindAllWindow();
             break;
     }
 }

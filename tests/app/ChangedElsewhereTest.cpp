@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <functional>
 
 #include <QApplication>
 #include <QDialog>
@@ -75,6 +76,24 @@ protected:
         DisarmFileFaults();
     }
     std::vector<std::string> TheirTitles() { return {"New from elsewhere", "Alpha", "Bravo", "Charlie"}; }
+    // Presses the key; once it has a modal window up, another program replaces the file, the
+    // watcher is heard, and then the window is answered.
+    void KeyWhileReplaced(int key, const std::function<void(QWidget*)>& answer) {
+        QTimer whileUp;
+        QObject::connect(&whileUp, &QTimer::timeout, [this, &whileUp, &answer] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (!modal) return;
+            whileUp.stop();
+            ReplaceByRename(kTheirs);
+            OnDataFileChanged();
+            answer(modal);
+        });
+        whileUp.start(1);
+        SetUnattended(false);
+        Shortcut(key, Qt::AltModifier);
+        SetUnattended(true);
+        ASSERT_FALSE(whileUp.isActive());
+    }
 };
 
 TEST_F(ChangedElsewhereTest, APendingEditNeverOverwritesAnotherProgramsFile) {
@@ -273,21 +292,7 @@ TEST_F(ChangedElsewhereTest, AReloadThatCannotReadTheNewFileTriesAgain) {
 TEST_F(ChangedElsewhereTest, ADeleteAnsweredAfterTheRecordsWereReadAgainDoesNothing) {
     WriteDataFile(g_app.dataPath, kMine);
     StartProgram();
-    // Once the question is up, another program replaces the file and the watcher is heard.
-    QTimer whileAsked;
-    QObject::connect(&whileAsked, &QTimer::timeout, [this, &whileAsked] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (!box) return;
-        whileAsked.stop();
-        ReplaceByRename(kTheirs);
-        OnDataFileChanged();
-        box->button(QMessageBox::Yes)->click();
-    });
-    whileAsked.start(1);
-    SetUnattended(false);
-    Shortcut(Qt::Key_D, Qt::AltModifier);
-    SetUnattended(true);
-    ASSERT_FALSE(whileAsked.isActive());
+    KeyWhileReplaced(Qt::Key_D, [](QWidget* box) { static_cast<QMessageBox*>(box)->button(QMessageBox::Yes)->click(); });
     EXPECT_EQ(TheirFile(), ReadFileBytes(g_app.dataPath));
     EXPECT_EQ(TheirTitles(), Titles());
 }
@@ -312,18 +317,7 @@ TEST_F(ChangedElsewhereTest, AnUndeleteChosenAfterTheRecordsWereReadAgainDoesNot
     StartProgram();
     ArmMessageBoxAnswers({true});
     Shortcut(Qt::Key_D, Qt::AltModifier);
-    QTimer whileChoosing;
-    QObject::connect(&whileChoosing, &QTimer::timeout, [this, &whileChoosing] {
-        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        if (!dialog) return;
-        whileChoosing.stop();
-        ReplaceByRename(kTheirs);
-        OnDataFileChanged();
-        dialog->accept();
-    });
-    whileChoosing.start(1);
-    Shortcut(Qt::Key_U, Qt::AltModifier);
-    ASSERT_FALSE(whileChoosing.isActive());
+    KeyWhileReplaced(Qt::Key_U, [](QWidget* dialog) { static_cast<QDialog*>(dialog)->accept(); });
     EXPECT_EQ(TheirFile(), ReadFileBytes(g_app.dataPath));
     EXPECT_EQ(TheirTitles(), Titles());
 }
