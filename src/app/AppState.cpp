@@ -53,6 +53,7 @@ void ResetAppState() {
     g_app.findAll.term.clear();
     g_app.findAll.flags = 0;
     g_app.findAll.listing = 0;
+    ForgetSearchIndex(&g_app.searchIndex);
     g_app.programTitle = Str(kStrProgramTitle);
     g_app.programFolder.clear();
     g_app.settingsPath.clear();

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "store/DataFile.h"
+#include "store/SearchIndex.h"
 
 // A screen rectangle: position and size in pixels.
 struct Rect {
@@ -75,6 +76,7 @@ struct AppState {
     std::uint32_t reloads;                // how often the records were listed anew (a changed file, a reset)
     std::string searchTerm;
     FindAllState findAll;
+    SearchIndex searchIndex;
     std::string programTitle;
     std::string programFolder;
     std::string settingsPath;

@@ -1,6 +1,7 @@
 // Each term starts a new search and stops the one before; rows that arrive from an older
 // search are dropped by its number. The worker reads the data file through a handle of its
-// own and touches nothing of the application state.
+// own and touches nothing of the application state but the search index, which only the
+// one running search uses.
 #include "editor/FindAll.h"
 
 #include "app/AppState.h"
@@ -46,10 +47,10 @@ void DeliverToUi(std::vector<FoundRecord>&& found, std::size_t searched, void* c
     });
 }
 
-void RunSearch(std::string dataPath, std::vector<SelectorEntry> entries, SearchTerm term,
+void RunSearch(SearchedFile file, std::vector<SelectorEntry> entries, SearchTerm term,
                std::shared_ptr<std::atomic<bool>> stop, std::uint32_t search) {
     SearchRun run{search, entries.size()};
-    if (SearchRecords(dataPath, entries, term, TextRules{FoldCase, IsWordPart}, *stop, DeliverToUi, &run)) return;
+    if (SearchRecords(file, entries, term, TextRules{FoldCase, IsWordPart}, *stop, DeliverToUi, &run)) return;
     std::string reason = Str(kStrSearchUnreadable) + LastFileError();
     RunOnUiThread([search, reason] {
         if (search == g_app.findAll.search) SetFindAllStatus(reason);
@@ -98,7 +99,8 @@ void OnFindAllTerm(const Message& message) {
     SetFindAllStatus(StatusText(true));
     f.listing = g_app.reloads;
     f.stop = std::make_shared<std::atomic<bool>>(false);
-    f.worker = std::thread(RunSearch, g_app.dataPath, std::move(entries), std::move(term), f.stop, f.search);
+    SearchedFile file{g_app.dataPath, g_app.dataVersion, g_app.dataVersionKnown, &g_app.searchIndex};
+    f.worker = std::thread(RunSearch, std::move(file), std::move(entries), std::move(term), f.stop, f.search);
 }
 
 void OnFindAllChosen(int row) {

@@ -63,7 +63,11 @@ bool ReadSlotText(const FileHandle& data, std::int64_t slot, std::string* text) 
     return true;
 }
 
-void NoteDataFileVersion() { g_app.dataVersionKnown = VersionOfFile(g_app.dataPath, &g_app.dataVersion); }
+// The file is taken up as a whole: what searches learnt of the one before is void.
+void NoteDataFileVersion() {
+    g_app.dataVersionKnown = VersionOfFile(g_app.dataPath, &g_app.dataVersion);
+    ForgetSearchIndex(&g_app.searchIndex);
+}
 
 namespace {
 
@@ -129,6 +133,7 @@ bool WriteSlot(std::int64_t slot) {
     }
     NoteOpenDataFile(file);
     CloseFile(&file);
+    NoteSlotWritten(&g_app.searchIndex, slot);
     g_app.dataWriteFailed = !ok;
     return ok;
 }
@@ -144,6 +149,7 @@ bool WriteDeletedMark(std::int64_t slot, unsigned char mark) {
         ok = WriteAt(file, slot * kSlotSize, g_app.slotImage, kSlotSize) && FlushFile(file);
         g_app.dataWriteFailed = !ok;
         NoteOpenDataFile(file);
+        NoteSlotWritten(&g_app.searchIndex, slot);
     }
     CloseFile(&file);
     return ok;

@@ -1,9 +1,12 @@
-// The search reads each listed record once, in list order, from one open handle: only the
-// bytes the text takes (most records fit the first read). Text is matched as the editor holds
-// it (UTF-16, one LF per line break), so a record's encoding makes no difference.
+// The search reads the listed records in list order, a full file in two halves at once, from
+// one open handle: only the bytes each text takes (most fit the first read). Text is matched
+// as the editor holds it (UTF-16, one LF per line break), so a record's encoding makes no
+// difference. What each read teaches goes into the search index, and a later search skips
+// the slots whose bits show that the term cannot be there.
 #include "store/SearchRecords.h"
 
 #include <algorithm>
+#include <thread>
 
 #include "platform/Files.h"
 #include "store/DataFile.h"
@@ -17,8 +20,29 @@ constexpr std::size_t kBatchRecords = 256;
 constexpr std::size_t kContextBefore = 40;
 constexpr std::size_t kContextAfter = 160;
 
-bool IsWholeWordAt(std::u16string_view text, std::size_t at, std::size_t length, bool (*isWord)(char16_t)) {
-    return (at == 0 || !isWord(text[at - 1])) && (at + length == text.size() || !isWord(text[at + length]));
+// Text as the editor holds it, or the stored bytes of an ASCII record.
+template <typename Char>
+bool IsWholeWordAt(std::basic_string_view<Char> text, std::size_t at, std::size_t length, bool (*isWord)(char16_t)) {
+    auto word = [&](std::size_t i) { return isWord(static_cast<char16_t>(static_cast<std::make_unsigned_t<Char>>(text[i]))); };
+    return (at == 0 || !word(at - 1)) && (at + length == text.size() || !word(at + length));
+}
+
+template <typename Char>
+std::ptrdiff_t FindMatches(std::basic_string_view<Char> text, std::basic_string_view<Char> term, bool wholeWord,
+                           bool (*isWordCharacter)(char16_t), int* count) {
+    *count = 0;
+    std::ptrdiff_t first = -1;
+    if (term.empty()) return -1;
+    for (std::size_t at = text.find(term); at != text.npos; at = text.find(term, at)) {
+        if (wholeWord && !IsWholeWordAt(text, at, term.size(), isWordCharacter)) {
+            ++at;
+            continue;
+        }
+        if (first < 0) first = static_cast<std::ptrdiff_t>(at);
+        ++*count;
+        at += term.size();
+    }
+    return first;
 }
 
 // A cut of the context keeps surrogate pairs whole.
@@ -56,75 +80,146 @@ void LowerAscii(std::string* bytes) {
         if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + ('a' - 'A'));
 }
 
-// Most records and terms are ASCII, where case folding is ASCII lowercasing: such a record is
-// searched in its stored bytes, and decoded only when the term is there.
-bool MayHoldAsciiTerm(std::string_view bytes, const std::string& asciiTerm, bool matchCase, std::string* lowered) {
-    if (asciiTerm.empty() || !IsAscii(bytes)) return true;
-    if (matchCase) return bytes.find(asciiTerm) != std::string_view::npos;
-    lowered->assign(bytes);
-    LowerAscii(lowered);
-    return lowered->find(asciiTerm) != std::string::npos;
-}
-
 // The first match of a record: its row, or nothing.
-void MatchRecord(const SelectorEntry& entry, std::string_view bytes, const std::u16string& wanted, const SearchTerm& term,
-                 const TextRules& rules, std::vector<FoundRecord>* found) {
+// lowered: the record's bytes lowered when they are ASCII, whose folding that is.
+void MatchRecord(const SelectorEntry& entry, std::string_view bytes, const std::string* lowered, const std::u16string& wanted,
+                 const SearchTerm& term, const TextRules& rules, std::vector<FoundRecord>* found) {
     std::u16string text = DecodeRecordText(bytes);
-    std::u16string folded = term.matchCase ? std::u16string() : rules.fold(text);
+    std::u16string folded = term.matchCase ? std::u16string() : lowered ? DecodeRecordText(*lowered) : rules.fold(text);
     // Folding that changed the length would move every position: match the folded text and
     // show it then.
     const std::u16string& searched = term.matchCase ? text : folded;
     const std::u16string& shown = folded.size() == text.size() || term.matchCase ? text : folded;
     int count = 0;
-    std::ptrdiff_t at = FindInText(searched, wanted, term.wholeWord, rules.isWordCharacter, &count);
+    std::ptrdiff_t at = FindMatches<char16_t>(searched, wanted, term.wholeWord, rules.isWordCharacter, &count);
     if (at < 0) return;
     FoundRecord record{entry.slot, entry.title, {}, {}, {}, count};
     TakeLine(shown, static_cast<std::size_t>(at), wanted.size(), &record);
     found->push_back(std::move(record));
 }
 
+// An ASCII record and term, matched in the stored bytes (where a line break is CR LF, CR or LF,
+// none of them in the term): only the line of the first match is decoded.
+void MatchAsciiRecord(const SelectorEntry& entry, std::string_view bytes, std::string_view searched,
+                      std::string_view term, bool wholeWord, bool (*isWord)(char16_t), std::vector<FoundRecord>* found) {
+    int count = 0;
+    std::ptrdiff_t first = FindMatches(searched, term, wholeWord, isWord, &count);
+    if (first < 0) return;
+    std::size_t at = static_cast<std::size_t>(first);
+    std::size_t lineStart = at == 0 ? bytes.npos : bytes.find_last_of("\r\n", at - 1);
+    lineStart = lineStart == bytes.npos ? 0 : lineStart + 1;
+    std::size_t lineEnd = std::min(bytes.find_first_of("\r\n", at + term.size()), bytes.size());
+    std::u16string line(bytes.begin() + static_cast<std::ptrdiff_t>(lineStart), bytes.begin() + static_cast<std::ptrdiff_t>(lineEnd));
+    FoundRecord record{entry.slot, entry.title, {}, {}, {}, count};
+    TakeLine(line, at - lineStart, term.size(), &record);
+    found->push_back(std::move(record));
+}
+
+// What both halves of a search share. Each half writes the index entries of its own slots only.
+struct Search {
+    const std::vector<SelectorEntry>& entries;
+    const SearchTerm& term;
+    const TextRules& rules;
+    const std::atomic<bool>& stop;
+    std::u16string wanted;
+    std::string asciiTerm;            // the term as stored bytes, when it is ASCII on one line
+    std::vector<std::uint32_t> runs;  // the bits of its lowered runs of three bytes
+    SearchIndex* index;               // or none
+};
+
+struct Batch {
+    std::vector<FoundRecord> found;
+    std::size_t searched;
+};
+
+void HoldBatch(std::vector<FoundRecord>&& found, std::size_t searched, void* context) {
+    static_cast<std::vector<Batch>*>(context)->push_back(Batch{std::move(found), searched});
+}
+
+SearchIndex* PrepareIndex(SearchIndex* index, const std::vector<SelectorEntry>& entries, const std::string& asciiTerm,
+                          std::vector<std::uint32_t>* runs) {
+    std::int64_t last = -1;
+    for (const SelectorEntry& entry : entries) last = std::max(last, entry.slot);
+    SizeSearchIndex(index, static_cast<std::size_t>(last + 1));
+    std::string lowered = asciiTerm;
+    LowerAscii(&lowered);
+    *runs = TermRuns(lowered);
+    return index;
+}
+
+// Searches entries [from, to), handing on what was found every kBatchRecords entries of the
+// whole list; the rest is left in *found. False when a read failed.
+bool SearchRange(const Search& search, const FileHandle& data, std::size_t from, std::size_t to, DeliverFound deliver,
+                 void* context, std::vector<FoundRecord>* found) {
+    std::string bytes, lowered;
+    SearchIndex* index = search.index;
+    for (std::size_t i = from; i < to && !search.stop.load(std::memory_order_relaxed); ++i) {
+        std::int64_t slot = search.entries[i].slot;
+        bool indexed = index && IsIndexed(*index, slot);
+        bool learnt = indexed && IsLearnt(*index, slot);
+        if (!learnt || search.runs.empty() || MayHoldRuns(*index, slot, search.runs)) {
+            // Counted before the read: a write meanwhile leaves the bits unlearnt.
+            std::uint32_t writes = indexed ? index->writes[static_cast<std::size_t>(slot)].load() : 0;
+            if (!ReadSlotText(data, slot, &bytes)) return false;
+            bool ascii = IsAscii(bytes);
+            if (ascii && (!learnt || !search.term.matchCase)) {
+                lowered.assign(bytes);
+                LowerAscii(&lowered);
+            }
+            if (indexed && !learnt) LearnSlot(index, slot, ascii ? &lowered : nullptr, writes);
+            if (ascii && !search.asciiTerm.empty())
+                MatchAsciiRecord(search.entries[i], bytes, search.term.matchCase ? bytes : lowered, search.asciiTerm,
+                                 search.term.wholeWord, search.rules.isWordCharacter, found);
+            else
+                MatchRecord(search.entries[i], bytes, ascii && !search.term.matchCase ? &lowered : nullptr, search.wanted,
+                            search.term, search.rules, found);
+        }
+        if ((i + 1) % kBatchRecords == 0) {
+            deliver(std::move(*found), i + 1, context);
+            found->clear();
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
 std::ptrdiff_t FindInText(std::u16string_view text, std::u16string_view term, bool wholeWord,
                           bool (*isWordCharacter)(char16_t), int* count) {
-    *count = 0;
-    std::ptrdiff_t first = -1;
-    if (term.empty()) return -1;
-    for (std::size_t at = text.find(term); at != std::u16string_view::npos; at = text.find(term, at)) {
-        if (wholeWord && !IsWholeWordAt(text, at, term.size(), isWordCharacter)) {
-            ++at;
-            continue;
-        }
-        if (first < 0) first = static_cast<std::ptrdiff_t>(at);
-        ++*count;
-        at += term.size();
-    }
-    return first;
+    return FindMatches(text, term, wholeWord, isWordCharacter, count);
 }
 
-bool SearchRecords(const std::string& dataPath, const std::vector<SelectorEntry>& entries, const SearchTerm& term,
+bool SearchRecords(const SearchedFile& file, const std::vector<SelectorEntry>& entries, const SearchTerm& term,
                    const TextRules& rules, const std::atomic<bool>& stop, DeliverFound deliver, void* context) {
     FileHandle data;
     // A search runs for seconds on a full file: a shared lock would refuse every save meanwhile.
-    if (!OpenFile(dataPath, kOpenReadBeside, &data)) return false;
-    std::u16string wanted = term.matchCase ? term.text : rules.fold(term.text);
-    std::string asciiTerm;
-    if (std::all_of(wanted.begin(), wanted.end(), [](char16_t c) { return c < 0x80; }))
-        for (char16_t c : wanted) asciiTerm += static_cast<char>(c);
-    std::vector<FoundRecord> found;
-    std::string bytes, lowered;
-    bool read = true;
-    for (std::size_t i = 0; i < entries.size() && !stop.load(std::memory_order_relaxed); ++i) {
-        read = ReadSlotText(data, entries[i].slot, &bytes);
-        if (!read) break;
-        if (MayHoldAsciiTerm(bytes, asciiTerm, term.matchCase, &lowered))
-            MatchRecord(entries[i], bytes, wanted, term, rules, &found);
-        if ((i + 1) % kBatchRecords == 0) {
-            deliver(std::move(found), i + 1, context);
-            found.clear();
-        }
-    }
+    if (!OpenFile(file.path, kOpenReadBeside, &data)) return false;
+    Search search{entries, term, rules, stop, term.matchCase ? term.text : rules.fold(term.text), {}, {}, nullptr};
+    if (std::all_of(search.wanted.begin(), search.wanted.end(), [](char16_t c) { return c < 0x80 && c != u'\n' && c != u'\r'; }))
+        for (char16_t c : search.wanted) search.asciiTerm += static_cast<char>(c);
+    FileVersion now;
+    if (file.index && file.versionKnown && VersionOfOpenFile(data, &now) && SameVersion(now, file.version))
+        search.index = PrepareIndex(file.index, entries, search.asciiTerm, &search.runs);
+    // A full file is searched in two halves at once, the second's rows held back until the
+    // first is delivered, so that they still arrive in list order.
+    std::size_t half = entries.size() >= 4096 && std::thread::hardware_concurrency() > 1
+                           ? entries.size() / 2 / kBatchRecords * kBatchRecords
+                           : entries.size();
+    std::vector<FoundRecord> found, secondFound;
+    std::vector<Batch> secondBatches;
+    bool secondRead = true;
+    std::thread helper;
+    if (half < entries.size())
+        helper = std::thread([&] {
+            secondRead = SearchRange(search, data, half, entries.size(), HoldBatch, &secondBatches, &secondFound);
+        });
+    bool read = SearchRange(search, data, 0, half, deliver, context, &found);
+    if (helper.joinable()) helper.join();
     CloseFile(&data);
-    if (read && !stop.load(std::memory_order_relaxed)) deliver(std::move(found), entries.size(), context);
-    return read;
+    read = read && secondRead;
+    if (!read || stop.load()) return read;
+    for (Batch& batch : secondBatches) deliver(std::move(batch.found), batch.searched, context);
+    if (half < entries.size()) found = std::move(secondFound);
+    deliver(std::move(found), entries.size(), context);
+    return true;
 }

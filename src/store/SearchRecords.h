@@ -7,7 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/Files.h"
 #include "platform/Gui.h"
+#include "store/SearchIndex.h"
 
 struct SearchTerm {
     std::u16string text;
@@ -32,12 +34,21 @@ struct TextRules {
     std::u16string (*fold)(std::u16string_view text);
     bool (*isWordCharacter)(char16_t c);
 };
+// The data file as the caller last read or wrote it. Nothing learnt is used or kept without
+// a known version, or when the file opened is another by then.
+struct SearchedFile {
+    std::string path;
+    FileVersion version;
+    bool versionKnown;
+    SearchIndex* index;
+};
+
 using DeliverFound = void (*)(std::vector<FoundRecord>&& found, std::size_t searched, void* context);
 
 // Searches the records of the entries in order and hands on what it found every few records
 // and at the end (searched: how many entries are done). Stops early, without a last
 // delivery, once stop is set. False when the data file could not be read.
-bool SearchRecords(const std::string& dataPath, const std::vector<SelectorEntry>& entries, const SearchTerm& term,
+bool SearchRecords(const SearchedFile& file, const std::vector<SelectorEntry>& entries, const SearchTerm& term,
                    const TextRules& rules, const std::atomic<bool>& stop, DeliverFound deliver, void* context);
 
 // The matches of the term in a text, as the search counts them: the first one's position, or

@@ -1,10 +1,13 @@
 // The search under the window: matches counted as the editor would find them, the line shown
-// around the first one, batches in list order, and a stop that ends the search early.
+// around the first one, batches in list order, a stop that ends the search early, and the
+// index that lets a search skip records: it must never make one miss a record.
 #include <gtest/gtest.h>
+#include <rapidcheck.h>
 
 #include "TestSupport.h"
 #include "app/AppState.h"
 #include "store/SearchRecords.h"
+#include "store/TextCoding.h"
 
 namespace {
 
@@ -18,6 +21,8 @@ std::u16string AsciiFold(std::u16string_view text) {
 bool AsciiWord(char16_t c) { return (c >= u'0' && c <= u'9') || ((c | 32) >= u'a' && (c | 32) <= u'z') || c == u'_'; }
 
 const TextRules kAscii{AsciiFold, AsciiWord};
+
+SearchedFile Unindexed(const std::string& path) { return SearchedFile{path, FileVersion(), false, nullptr}; }
 
 struct Collected {
     std::vector<FoundRecord> found;
@@ -61,7 +66,7 @@ TEST_F(SearchRecordsFile, FindsInListOrderAndShowsTheLineAroundTheFirstMatch) {
     std::vector<SelectorEntry> entries = {{"Three", 2}, {"Two", 1}, {"One", 0}, {"caf\xC3\xA9", 3}};
     std::atomic<bool> stop{false};
     Collected collected;
-    ASSERT_TRUE(SearchRecords(g_app.dataPath, entries, SearchTerm{u"needle", false, false}, kAscii, stop, Collect,
+    ASSERT_TRUE(SearchRecords(Unindexed(g_app.dataPath), entries, SearchTerm{u"needle", false, false}, kAscii, stop, Collect,
                               &collected));
     ASSERT_EQ(3u, collected.found.size());
     EXPECT_EQ(2, collected.found[0].slot);
@@ -75,9 +80,14 @@ TEST_F(SearchRecordsFile, FindsInListOrderAndShowsTheLineAroundTheFirstMatch) {
     EXPECT_EQ("caf\xC3\xA9 ", collected.found[2].before);  // Windows-1252, shown as UTF-8
     EXPECT_EQ(std::vector<std::size_t>{4}, collected.searched);
     collected = Collected();
-    ASSERT_TRUE(SearchRecords(g_app.dataPath, entries, SearchTerm{u"needle", true, false}, kAscii, stop, Collect,
+    ASSERT_TRUE(SearchRecords(Unindexed(g_app.dataPath), entries, SearchTerm{u"needle", true, false}, kAscii, stop, Collect,
                               &collected));
     EXPECT_EQ(2u, collected.found.size());
+    collected = Collected();
+    ASSERT_TRUE(SearchRecords(Unindexed(g_app.dataPath), entries, SearchTerm{u"one\nno", false, false}, kAscii, stop, Collect,
+                              &collected));
+    ASSERT_EQ(1u, collected.found.size());
+    EXPECT_EQ("One\r\nno", collected.found[0].match);
 }
 
 // A cut of the line around the match never splits a character of two UTF-16 units.
@@ -87,7 +97,7 @@ TEST_F(SearchRecordsFile, TheLineIsCutBetweenCharacters) {
     WriteDataFile(g_app.dataPath, {smiles.substr(0, 120) + " needle " + smiles});
     std::atomic<bool> stop{false};
     Collected collected;
-    ASSERT_TRUE(SearchRecords(g_app.dataPath, {{"t", 0}}, SearchTerm{u"needle", false, false}, kAscii, stop, Collect,
+    ASSERT_TRUE(SearchRecords(Unindexed(g_app.dataPath), {{"t", 0}}, SearchTerm{u"needle", false, false}, kAscii, stop, Collect,
                               &collected));
     ASSERT_EQ(1u, collected.found.size());
     EXPECT_EQ("\xE2\x80\xA6" + smiles.substr(0, 80) + " ", collected.found[0].before);
@@ -104,21 +114,151 @@ TEST_F(SearchRecordsFile, StreamsInBatchesStopsWhenToldAndReportsAnUnreadableFil
     WriteDataFile(g_app.dataPath, texts);
     std::atomic<bool> stop{false};
     Collected collected;
-    ASSERT_TRUE(SearchRecords(g_app.dataPath, entries, SearchTerm{u"record", false, false}, kAscii, stop, Collect,
+    ASSERT_TRUE(SearchRecords(Unindexed(g_app.dataPath), entries, SearchTerm{u"record", false, false}, kAscii, stop, Collect,
                               &collected));
     EXPECT_EQ((std::vector<std::size_t>{256, 512, 600}), collected.searched);
     EXPECT_EQ(600u, collected.found.size());
     stop = true;
     collected = Collected();
-    ASSERT_TRUE(SearchRecords(g_app.dataPath, entries, SearchTerm{u"record", false, false}, kAscii, stop, Collect,
+    ASSERT_TRUE(SearchRecords(Unindexed(g_app.dataPath), entries, SearchTerm{u"record", false, false}, kAscii, stop, Collect,
                               &collected));
     EXPECT_TRUE(collected.searched.empty());
     stop = false;
     entries.push_back({"beyond the end", 700});
-    EXPECT_FALSE(SearchRecords(g_app.dataPath, entries, SearchTerm{u"record", false, false}, kAscii, stop, Collect,
+    EXPECT_FALSE(SearchRecords(Unindexed(g_app.dataPath), entries, SearchTerm{u"record", false, false}, kAscii, stop, Collect,
                                &collected));
-    EXPECT_FALSE(SearchRecords(folder.path + "missing", entries, SearchTerm{u"record", false, false}, kAscii, stop,
+    EXPECT_FALSE(SearchRecords(Unindexed(folder.path + "missing"), entries, SearchTerm{u"record", false, false}, kAscii, stop,
                                Collect, &collected));
+}
+
+std::vector<FoundRecord> Search(const SearchedFile& file, const std::vector<SelectorEntry>& entries, const SearchTerm& term) {
+    std::atomic<bool> stop{false};
+    Collected collected;
+    EXPECT_TRUE(SearchRecords(file, entries, term, kAscii, stop, Collect, &collected));
+    return collected.found;
+}
+
+std::vector<std::int64_t> SlotsOf(const std::vector<FoundRecord>& found) {
+    std::vector<std::int64_t> slots;
+    for (const FoundRecord& record : found) slots.push_back(record.slot);
+    return slots;
+}
+
+SearchedFile Indexed(SearchIndex* index) { return SearchedFile{g_app.dataPath, g_app.dataVersion, g_app.dataVersionKnown, index}; }
+
+// From one to most pieces.
+std::string PickPieces(const std::vector<std::string>& pieces, int most) {
+    // Sized to the whole range: inRange alone narrows with the size of the case.
+    auto pick = rc::gen::resize(100, rc::gen::inRange<std::size_t>(0, pieces.size()));
+    std::string text;
+    for (std::size_t p : *rc::gen::container<std::vector<std::size_t>>(*rc::gen::inRange(1, most + 1), pick))
+        text += pieces[p];
+    return text;
+}
+
+// Records of ASCII, Windows-1252 and UTF-8 text with every kind of line break; terms of ASCII
+// (also across a line break, and shorter than the index's runs) and not.
+TEST_F(SearchRecordsFile, WhatASearchSkipsByTheIndexHoldsNoMatchAndTheRestIsFoundAsTheTextHoldsIt) {
+    std::string path = g_app.dataPath;
+    EXPECT_TRUE(rc::check([path] {
+        std::vector<std::string> texts(*rc::gen::inRange(1, 12));
+        for (std::string& text : texts)
+            text = PickPieces({"needle", "NEEDLE", "Nee", "dle", " ", "_", "9", "\r\n", "\r", "\n", "\xE9", "\xC3\xA9"}, 40);
+        std::u16string term = DecodeRecordText(PickPieces({"needle", "nee", "EDL", "e n", "9", "le\r\nne", "_n", "\xC3\xA9", "x"}, 3));
+        bool matchCase = *rc::gen::arbitrary<bool>();
+        bool wholeWord = *rc::gen::arbitrary<bool>();
+        std::u16string before = DecodeRecordText(PickPieces({"needle", "dle", "zz"}, 2));
+        WriteDataFile(path, texts);
+        NoteDataFileVersion();
+        std::vector<SelectorEntry> entries;
+        for (std::size_t slot = 0; slot < texts.size(); ++slot) entries.push_back({"t", static_cast<std::int64_t>(slot)});
+        SearchTerm search{term, matchCase, wholeWord};
+        std::vector<FoundRecord> read = Search(Unindexed(path), entries, search);
+        auto index = std::make_unique<SearchIndex>();
+        Search(Indexed(index.get()), entries, SearchTerm{before, false, false});
+        std::vector<FoundRecord> skipped = Search(Indexed(index.get()), entries, search);
+        RC_ASSERT(SlotsOf(skipped) == SlotsOf(read));
+        std::u16string wanted = matchCase ? term : AsciiFold(term);
+        for (std::size_t i = 0, f = 0; i < texts.size(); ++i) {
+            std::u16string text = DecodeRecordText(texts[i]);
+            int count = 0;
+            std::ptrdiff_t at = FindInText(matchCase ? text : AsciiFold(text), wanted, wholeWord, AsciiWord, &count);
+            if (at < 0) continue;
+            RC_ASSERT(f < read.size());
+            RC_ASSERT(read[f].slot == static_cast<std::int64_t>(i));
+            RC_ASSERT(read[f].matches == count);
+            RC_ASSERT(skipped[f].matches == count);
+            std::string shown;
+            EncodeRecordText(text.substr(static_cast<std::size_t>(at), wanted.size()), kEncodingUtf8, &shown);
+            RC_ASSERT(read[f].match == shown);
+            // The line around the match: of the text, and no further than its line breaks.
+            std::string line = read[f].before + read[f].match + read[f].after, ellipsis = "\xE2\x80\xA6";
+            if (line.rfind(ellipsis, 0) == 0) line.erase(0, ellipsis.size());
+            if (line.size() >= ellipsis.size() && line.compare(line.size() - ellipsis.size(), ellipsis.size(), ellipsis) == 0)
+                line.erase(line.size() - ellipsis.size());
+            std::string utf8;
+            EncodeRecordText(text, kEncodingUtf8, &utf8);
+            RC_ASSERT((read[f].before + read[f].after).find_first_of("\r\n") == std::string::npos);
+            RC_ASSERT(utf8.find(line) != std::string::npos);
+            RC_ASSERT(read[f].before == skipped[f].before && read[f].after == skipped[f].after);
+            ++f;
+        }
+    }));
+}
+
+// What the index learnt stops counting for a slot this program writes, for a file taken up
+// anew, and for a file that another program changed before the search opened it.
+TEST_F(SearchRecordsFile, TheIndexIsNotTrustedForAChangedSlotOrFile) {
+    WriteDataFile(g_app.dataPath, {"alpha", "beta", "gamma"});
+    NoteDataFileVersion();
+    std::vector<SelectorEntry> entries = {{"alpha", 0}, {"beta", 1}, {"gamma", 2}};
+    SearchIndex& index = g_app.searchIndex;
+    EXPECT_TRUE(Search(Indexed(&index), entries, SearchTerm{u"delta", false, false}).empty());
+    EncodeText("beta delta", g_app.slotImage);
+    ASSERT_TRUE(WriteSlot(1));
+    EXPECT_EQ(std::vector<std::int64_t>{1}, SlotsOf(Search(Indexed(&index), entries, SearchTerm{u"delta", false, false})));
+    WriteDataFile(g_app.dataPath, {"delta, by another program", "beta", "gamma"});
+    EXPECT_EQ(std::vector<std::int64_t>{0}, SlotsOf(Search(Indexed(&index), entries, SearchTerm{u"delta", false, false})));
+    WriteDataFile(g_app.dataPath, {"alpha", "beta", "gamma and epsilon"});
+    NoteDataFileVersion();
+    EXPECT_EQ(std::vector<std::int64_t>{2}, SlotsOf(Search(Indexed(&index), entries, SearchTerm{u"epsilon", false, false})));
+}
+
+// A list long enough to be searched in two halves at once still arrives in list order, and a
+// stop during the first half ends the deliveries.
+TEST_F(SearchRecordsFile, TwoHalvesDeliverInListOrderAndStopTogether) {
+    constexpr std::int64_t kSlots = 4200;
+    WriteDataFile(g_app.dataPath, {"needle first"});
+    FileHandle file;
+    ASSERT_TRUE(OpenFile(g_app.dataPath, kOpenReadWrite, &file));
+    ASSERT_TRUE(TruncateFile(file, kSlots * kSlotSize));  // empty records, and no disk for them
+    CloseFile(&file);
+    for (std::int64_t slot : {std::int64_t(2100), kSlots - 1}) {
+        EncodeText("needle " + std::to_string(slot), g_app.slotImage);
+        ASSERT_TRUE(WriteSlot(slot));
+    }
+    std::vector<SelectorEntry> entries;
+    for (std::int64_t slot = 0; slot < kSlots; ++slot) entries.push_back({"t", slot});
+    std::atomic<bool> stop{false};
+    Collected collected;
+    ASSERT_TRUE(SearchRecords(Unindexed(g_app.dataPath), entries, SearchTerm{u"needle", false, false}, kAscii, stop,
+                              Collect, &collected));
+    EXPECT_EQ((std::vector<std::int64_t>{0, 2100, kSlots - 1}), SlotsOf(collected.found));
+    ASSERT_FALSE(collected.searched.empty());
+    EXPECT_TRUE(std::is_sorted(collected.searched.begin(), collected.searched.end()));
+    EXPECT_EQ(static_cast<std::size_t>(kSlots), collected.searched.back());
+    struct Stopping {
+        std::atomic<bool> stop{false};
+        int deliveries = 0;
+    } stopping;
+    ASSERT_TRUE(SearchRecords(Unindexed(g_app.dataPath), entries, SearchTerm{u"needle", false, false}, kAscii, stopping.stop,
+                              [](std::vector<FoundRecord>&&, std::size_t, void* context) {
+                                  Stopping* s = static_cast<Stopping*>(context);
+                                  ++s->deliveries;
+                                  s->stop = true;
+                              },
+                              &stopping));
+    EXPECT_EQ(1, stopping.deliveries);
 }
 
 }  // namespace
