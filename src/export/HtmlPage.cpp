@@ -3,6 +3,9 @@
 // UTF-8 whatever each record's own encoding.
 #include "export/HtmlPage.h"
 
+#include <algorithm>
+#include <vector>
+
 #include "app/AppState.h"
 #include "app/StringTable.h"
 #include "platform/Files.h"
@@ -153,18 +156,26 @@ bool WriteExportPage(const std::string& chosen, const std::vector<SelectorEntry>
     constexpr std::size_t kChunk = 1 << 20;
     ChunkWriter* writer = BeginChunkWriter(page, 0);
     std::string out = PageHead(g_app.programTitle, static_cast<int>(entries.size()));
-    std::string text;
+    // The first reads of this many records go to the system in one batch.
+    constexpr std::size_t kReadGroup = 64;
+    std::vector<std::int64_t> slots;
+    std::vector<std::string> texts;
+    PieceReader* reader = BeginPieceReads(data);
     bool read = true;
-    for (std::size_t i = 0; read && i < entries.size(); ++i) {
-        read = ReadSlotText(data, entries[i].slot, &text);
-        if (!read) break;
-        AppendFragment(&out, static_cast<int>(i), entries[i].title, BodyOf(text, entries[i].title));
+    for (std::size_t group = 0; read && group < entries.size(); group += kReadGroup) {
+        std::size_t end = std::min(entries.size(), group + kReadGroup);
+        slots.clear();
+        for (std::size_t i = group; i < end; ++i) slots.push_back(entries[i].slot);
+        read = ReadSlotTexts(reader, data, slots.data(), slots.size(), &texts);
+        for (std::size_t i = group; read && i < end; ++i)
+            AppendFragment(&out, static_cast<int>(i), entries[i].title, BodyOf(texts[i - group], entries[i].title));
         if (out.size() >= kChunk) {
             WriteChunk(writer, std::move(out));
             out = std::string();
-            out.reserve(kChunk + 2 * kSlotSize);
+            out.reserve(kChunk + 2 * kReadGroup * kSlotSize);
         }
     }
+    EndPieceReads(reader);
     out += Str(kStrPageFooter);
     WriteChunk(writer, std::move(out));
     bool written = EndChunkWriter(writer);

@@ -69,6 +69,21 @@ struct ChunkWriter;
 ChunkWriter* BeginChunkWriter(const FileHandle& file, std::int64_t offset);
 void WriteChunk(ChunkWriter* writer, std::string&& chunk);
 bool EndChunkWriter(ChunkWriter* writer);
+// Many reads of one file at once. Where the system takes a batch of reads in one call
+// (io_uring), the calls into the kernel, which cost more than copying a few KiB, go from one a
+// read to one a batch; elsewhere, and while a test's fault seam is armed, one after another.
+// A reader belongs to one thread at a time.
+struct ReadPiece {
+    std::int64_t offset;
+    void* buffer;
+    std::size_t size;
+    std::int64_t got;  // set by ReadPieces: the bytes read (fewer only at the end of the file), or -1
+};
+struct PieceReader;
+PieceReader* BeginPieceReads(const FileHandle& file);
+// Reads every piece; false, with the reason in LastFileError(), when a read failed.
+bool ReadPieces(PieceReader* reader, ReadPiece* pieces, std::size_t n);
+void EndPieceReads(PieceReader* reader);
 // Closes the file on a thread of its own: the last close of a replaced file frees its blocks,
 // which can take long for a large file, and nobody needs to wait for that.
 void CloseFileLater(FileHandle* file);

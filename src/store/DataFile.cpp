@@ -46,11 +46,14 @@ std::string DecodeText(const unsigned char* image, std::size_t textBytes) {
     return text;
 }
 
-bool ReadSlotText(const FileHandle& data, std::int64_t slot, std::string* text) {
-    // Most records are short: a first read of 4 KiB holds the whole text.
-    constexpr std::size_t kFirstRead = 4096;
-    unsigned char head[kFirstRead];
-    std::int64_t got = ReadAt(data, slot * kSlotSize, head, kFirstRead);
+namespace {
+
+// Most records are short: a first read of 4 KiB holds the whole text.
+constexpr std::size_t kFirstRead = 4096;
+
+// The text from the first read of a slot, which got bytes; a longer text is read whole.
+bool FinishSlotText(const FileHandle& data, std::int64_t slot, const unsigned char* head, std::int64_t got,
+                    std::string* text) {
     if (got < 1) return false;
     if (std::memchr(head + 1, 0, static_cast<std::size_t>(got) - 1)) {
         *text = DecodeText(head, static_cast<std::size_t>(got) - 1);
@@ -60,6 +63,27 @@ bool ReadSlotText(const FileHandle& data, std::int64_t slot, std::string* text) 
     std::vector<unsigned char> image(kSlotSize);
     if (!ReadExactlyAt(data, slot * kSlotSize, image.data(), kSlotSize)) return false;
     *text = DecodeText(image.data());
+    return true;
+}
+
+}  // namespace
+
+bool ReadSlotText(const FileHandle& data, std::int64_t slot, std::string* text) {
+    unsigned char head[kFirstRead];
+    return FinishSlotText(data, slot, head, ReadAt(data, slot * kSlotSize, head, kFirstRead), text);
+}
+
+bool ReadSlotTexts(PieceReader* reader, const FileHandle& data, const std::int64_t* slots, std::size_t n,
+                   std::vector<std::string>* texts) {
+    thread_local std::vector<unsigned char> heads;
+    thread_local std::vector<ReadPiece> pieces;
+    heads.resize(n * kFirstRead);
+    pieces.resize(n);
+    texts->resize(n);
+    for (std::size_t i = 0; i < n; ++i) pieces[i] = ReadPiece{slots[i] * kSlotSize, &heads[i * kFirstRead], kFirstRead, 0};
+    if (!ReadPieces(reader, pieces.data(), n)) return false;
+    for (std::size_t i = 0; i < n; ++i)
+        if (!FinishSlotText(data, slots[i], &heads[i * kFirstRead], pieces[i].got, &(*texts)[i])) return false;
     return true;
 }
 

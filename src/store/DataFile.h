@@ -50,6 +50,9 @@ std::vector<std::string> DeletedRecordTitles();
 
 // Reads the text of one slot from an open data file, only as far as its first zero byte.
 bool ReadSlotText(const FileHandle& data, std::int64_t slot, std::string* text);
+// The same for many slots, the first reads of all in one batch: (*texts)[i] is slots[i]'s.
+bool ReadSlotTexts(PieceReader* reader, const FileHandle& data, const std::int64_t* slots, std::size_t n,
+                   std::vector<std::string>* texts);
 
 // Temporary files that a killed run may have left beside the program; the compaction file
 // is written beside the data file's real place.

@@ -4,6 +4,7 @@
 #include "store/RecordDump.h"
 
 #include <string>
+#include <vector>
 
 #include "app/AppState.h"
 #include "app/StringTable.h"
@@ -14,6 +15,8 @@
 namespace {
 
 constexpr std::size_t kOutputChunk = 1 << 20;
+// Slots whose first reads go to the system in one batch.
+constexpr std::int64_t kReadGroup = 64;
 
 std::string SeparatorBlock() {
     const std::string& spacer = Str(kStrSpacer);
@@ -24,20 +27,28 @@ std::string SeparatorBlock() {
 bool DumpSlots(const FileHandle& data, std::int64_t count, ChunkWriter* out) {
     const std::string separator = SeparatorBlock();
     const std::string& spacer = Str(kStrSpacer);
-    std::string text, pending;
-    for (std::int64_t i = 0; i < count; ++i) {
-        if (!ReadSlotText(data, i, &text)) return false;
-        if (i == 0) pending += spacer;
-        pending += Trim(text);
-        pending += (i == count - 1 && i != 0) ? spacer : separator;
+    std::string pending = spacer;
+    std::vector<std::int64_t> slots;
+    std::vector<std::string> texts;
+    PieceReader* reader = BeginPieceReads(data);
+    bool read = true;
+    for (std::int64_t group = 0; read && group < count; group += kReadGroup) {
+        slots.clear();
+        for (std::int64_t i = group; i < count && i < group + kReadGroup; ++i) slots.push_back(i);
+        read = ReadSlotTexts(reader, data, slots.data(), slots.size(), &texts);
+        for (std::size_t k = 0; read && k < slots.size(); ++k) {
+            pending += Trim(texts[k]);
+            pending += (slots[k] == count - 1 && slots[k] != 0) ? spacer : separator;
+        }
         if (pending.size() >= kOutputChunk) {
             WriteChunk(out, std::move(pending));
             pending = std::string();
-            pending.reserve(kOutputChunk + kSlotSize);
+            pending.reserve(kOutputChunk + kReadGroup * kSlotSize);
         }
     }
-    WriteChunk(out, std::move(pending));
-    return true;
+    EndPieceReads(reader);
+    if (read) WriteChunk(out, std::move(pending));
+    return read;
 }
 
 }  // namespace

@@ -147,39 +147,68 @@ SearchIndex* PrepareIndex(SearchIndex* index, const std::vector<SelectorEntry>& 
     return index;
 }
 
+// One record's text as read: learnt into the index where it is not yet, and matched.
+void SearchText(const Search& search, std::size_t i, bool learnt, std::uint32_t writes, const std::string& bytes,
+                std::string* lowered, std::vector<FoundRecord>* found) {
+    std::int64_t slot = search.entries[i].slot;
+    bool ascii = IsAscii(bytes);
+    if (ascii && (!learnt || !search.term.matchCase)) {
+        lowered->assign(bytes);
+        LowerAscii(lowered);
+    }
+    if (search.index && IsIndexed(*search.index, slot) && !learnt) LearnSlot(search.index, slot, ascii ? lowered : nullptr, writes);
+    if (ascii && !search.asciiTerm.empty())
+        MatchAsciiRecord(search.entries[i], bytes, search.term.matchCase ? bytes : *lowered, search.asciiTerm,
+                         search.term.wholeWord, search.rules.isWordCharacter, found);
+    else
+        MatchRecord(search.entries[i], bytes, ascii && !search.term.matchCase ? lowered : nullptr, search.wanted,
+                    search.term, search.rules, found);
+}
+
 // Searches entries [from, to), handing on what was found every kBatchRecords entries of the
-// whole list; the rest is left in *found. False when a read failed.
+// whole list; the rest is left in *found. The records to read are read kReadGroup at a time.
+// False when a read failed.
 bool SearchRange(const Search& search, const FileHandle& data, std::size_t from, std::size_t to, DeliverFound deliver,
                  void* context, std::vector<FoundRecord>* found) {
-    std::string bytes, lowered;
+    constexpr std::size_t kReadGroup = 64;
+    static_assert(kBatchRecords % kReadGroup == 0);
+    PieceReader* reader = BeginPieceReads(data);
+    std::vector<std::size_t> positions;
+    std::vector<std::int64_t> slots;
+    std::vector<std::uint32_t> writes;
+    std::vector<bool> learnt;
+    std::vector<std::string> texts;
+    std::string lowered;
     SearchIndex* index = search.index;
-    for (std::size_t i = from; i < to && !search.stop.load(std::memory_order_relaxed); ++i) {
-        std::int64_t slot = search.entries[i].slot;
-        bool indexed = index && IsIndexed(*index, slot);
-        bool learnt = indexed && IsLearnt(*index, slot);
-        if (!learnt || search.runs.empty() || MayHoldRuns(*index, slot, search.runs)) {
+    bool read = true;
+    for (std::size_t group = from; read && group < to && !search.stop.load(std::memory_order_relaxed);) {
+        std::size_t end = std::min(to, (group / kReadGroup + 1) * kReadGroup);
+        positions.clear();
+        slots.clear();
+        writes.clear();
+        learnt.clear();
+        for (std::size_t i = group; i < end; ++i) {
+            std::int64_t slot = search.entries[i].slot;
+            bool indexed = index && IsIndexed(*index, slot);
+            bool known = indexed && IsLearnt(*index, slot);
+            if (known && !search.runs.empty() && !MayHoldRuns(*index, slot, search.runs)) continue;
+            positions.push_back(i);
+            slots.push_back(slot);
             // Counted before the read: a write meanwhile leaves the bits unlearnt.
-            std::uint32_t writes = indexed ? index->writes[static_cast<std::size_t>(slot)].load() : 0;
-            if (!ReadSlotText(data, slot, &bytes)) return false;
-            bool ascii = IsAscii(bytes);
-            if (ascii && (!learnt || !search.term.matchCase)) {
-                lowered.assign(bytes);
-                LowerAscii(&lowered);
-            }
-            if (indexed && !learnt) LearnSlot(index, slot, ascii ? &lowered : nullptr, writes);
-            if (ascii && !search.asciiTerm.empty())
-                MatchAsciiRecord(search.entries[i], bytes, search.term.matchCase ? bytes : lowered, search.asciiTerm,
-                                 search.term.wholeWord, search.rules.isWordCharacter, found);
-            else
-                MatchRecord(search.entries[i], bytes, ascii && !search.term.matchCase ? &lowered : nullptr, search.wanted,
-                            search.term, search.rules, found);
+            writes.push_back(indexed ? index->writes[static_cast<std::size_t>(slot)].load() : 0);
+            learnt.push_back(known);
         }
-        if ((i + 1) % kBatchRecords == 0) {
-            deliver(std::move(*found), i + 1, context);
+        read = ReadSlotTexts(reader, data, slots.data(), slots.size(), &texts);
+        for (std::size_t k = 0; read && k < positions.size(); ++k)
+            SearchText(search, positions[k], learnt[k], writes[k], texts[k], &lowered, found);
+        if (read && end % kBatchRecords == 0) {
+            deliver(std::move(*found), end, context);
             found->clear();
         }
+        group = end;
     }
-    return true;
+    EndPieceReads(reader);
+    return read;
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // default title; they differ in where the 48-byte cut is made.
 #include "store/Titles.h"
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
 #include <iterator>
@@ -45,22 +46,34 @@ void ListRange(const FileHandle& data, std::int64_t first, std::int64_t last, st
     // Only the deleted mark, the 48 bytes of the title window and a few bytes more are read,
     // and decoded in place: the bytes after the window tell whether it cut the text and
     // whether a character it split is UTF-8 at all.
-    unsigned char window[1 + kTitleLimit + kTitleLookAhead];
+    // The reads of a group of slots go to the system in one batch.
+    constexpr std::int64_t kReadGroup = 64;
+    constexpr std::size_t kWindow = 1 + kTitleLimit + kTitleLookAhead;
+    unsigned char windows[kReadGroup][kWindow];
+    ReadPiece pieces[kReadGroup];
+    PieceReader* reader = BeginPieceReads(data);
     *defaultPosition = -1;
     entries->reserve(entries->size() + static_cast<std::size_t>(last - first));
-    for (std::int64_t i = first; i < last; ++i) {
-        std::string title = Str(kStrDefaultTitle);
-        if (ReadExactlyAt(data, i * kSlotSize, window, sizeof window)) {
-            unsigned char* text = window + 1;
-            const void* end = std::memchr(text, 0, sizeof window - 1);
-            std::size_t n = end ? static_cast<std::size_t>(static_cast<const unsigned char*>(end) - text) : sizeof window - 1;
-            NegateBytes(text, n);
-            std::string_view start(reinterpret_cast<const char*>(text), n);
-            title = LoadTitle(start, RecordEncodingOfStart(start, n == sizeof window - 1));
+    for (std::int64_t group = first; group < last; group += kReadGroup) {
+        std::int64_t n = std::min(kReadGroup, last - group);
+        for (std::int64_t k = 0; k < n; ++k) pieces[k] = ReadPiece{(group + k) * kSlotSize, windows[k], kWindow, 0};
+        // A slot that cannot be read whole is listed under the default title, as an empty one.
+        ReadPieces(reader, pieces, static_cast<std::size_t>(n));
+        for (std::int64_t k = 0; k < n; ++k) {
+            std::string title = Str(kStrDefaultTitle);
+            if (pieces[k].got == static_cast<std::int64_t>(kWindow)) {
+                unsigned char* text = windows[k] + 1;
+                const void* end = std::memchr(text, 0, kWindow - 1);
+                std::size_t size = end ? static_cast<std::size_t>(static_cast<const unsigned char*>(end) - text) : kWindow - 1;
+                NegateBytes(text, size);
+                std::string_view start(reinterpret_cast<const char*>(text), size);
+                title = LoadTitle(start, RecordEncodingOfStart(start, size == kWindow - 1));
+            }
+            if (*defaultPosition < 0 && IsDefaultTitle(title)) *defaultPosition = group + k;
+            entries->push_back(SelectorEntry{std::move(title), group + k});
         }
-        if (*defaultPosition < 0 && IsDefaultTitle(title)) *defaultPosition = i;
-        entries->push_back(SelectorEntry{std::move(title), i});
     }
+    EndPieceReads(reader);
 }
 
 void DeliverInBatches(std::vector<SelectorEntry>&& entries, std::size_t batchSize,
