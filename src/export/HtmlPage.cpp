@@ -4,12 +4,15 @@
 #include "export/HtmlPage.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 #include <vector>
 
 #include "app/AppState.h"
 #include "app/StringTable.h"
 #include "platform/Files.h"
 #include "store/DataFile.h"
+#include "store/OrderedPieces.h"
 #include "store/RecordText.h"
 #include "store/TextCoding.h"
 #include "store/Titles.h"
@@ -77,17 +80,28 @@ std::string PageHead(const std::string& programTitle, int count) {
 namespace {
 
 // One pass does what the three replacements in turn would: no entity is escaped again.
+bool HasByte(std::uint64_t eight, char c) {
+    std::uint64_t x = eight ^ (0x0101010101010101u * static_cast<unsigned char>(c));
+    return ((x - 0x0101010101010101u) & ~x & 0x8080808080808080u) != 0;
+}
+
 void AppendEscaped(std::string* out, std::string_view text) {
     const std::string& ampersand = Str(kStrEscapeAmpersand);
     const std::string& less = Str(kStrEscapeLess);
     const std::string& greater = Str(kStrEscapeGreater);
+    // Held apart from the strings, which the appends could otherwise be changing.
+    const char a = ampersand[0], l = less[0], g = greater[0];
     std::size_t start = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
-        const std::string* pair = text[i] == ampersand[0] ? &ampersand
-                                  : text[i] == less[0]    ? &less
-                                  : text[i] == greater[0] ? &greater
-                                                          : nullptr;
-        if (!pair) continue;
+        // Eight bytes at a time while none of them is to be escaped.
+        std::uint64_t eight;
+        while (i + 8 <= text.size() && (std::memcpy(&eight, text.data() + i, 8), !HasByte(eight, a) && !HasByte(eight, l) &&
+                                                                               !HasByte(eight, g)))
+            i += 8;
+        if (i == text.size()) break;
+        char c = text[i];
+        if (c != a && c != l && c != g) continue;
+        const std::string* pair = c == a ? &ampersand : c == l ? &less : &greater;
         out->append(text, start, i - start);
         out->append(*pair, 1, std::string::npos);
         start = i + 1;
@@ -142,6 +156,20 @@ std::string ExportFileName(const std::string& chosen) {
     return present ? chosen : chosen + extension;
 }
 
+namespace {
+
+void MakePagePiece(std::size_t first, const std::vector<std::string>& texts, std::string* piece, const void* context) {
+    const std::vector<SelectorEntry>& entries = *static_cast<const std::vector<SelectorEntry>*>(context);
+    for (std::size_t k = 0; k < texts.size(); ++k) {
+        const SelectorEntry& entry = entries[first + k];
+        AppendFragment(piece, static_cast<int>(first + k), entry.title, BodyOf(texts[k], entry.title));
+    }
+}
+
+void WritePagePiece(std::string&& piece, void* writer) { WriteChunk(static_cast<ChunkWriter*>(writer), std::move(piece)); }
+
+}  // namespace
+
 bool WriteExportPage(const std::string& chosen, const std::vector<SelectorEntry>& entries) {
     // A page chosen through a link is written where the link points, and the link stays.
     std::string path = ReplacementTarget(chosen);
@@ -152,32 +180,13 @@ bool WriteExportPage(const std::string& chosen, const std::vector<SelectorEntry>
         CloseFile(&data);
         return false;
     }
-    // The page is built in pieces that are written while the next is built.
-    constexpr std::size_t kChunk = 1 << 20;
+    // The page is built in pieces that are written while the next are built.
     ChunkWriter* writer = BeginChunkWriter(page, 0);
-    std::string out = PageHead(g_app.programTitle, static_cast<int>(entries.size()));
-    // The first reads of this many records go to the system in one batch.
-    constexpr std::size_t kReadGroup = 64;
+    WriteChunk(writer, PageHead(g_app.programTitle, static_cast<int>(entries.size())));
     std::vector<std::int64_t> slots;
-    std::vector<std::string> texts;
-    PieceReader* reader = BeginPieceReads(data);
-    bool read = true;
-    for (std::size_t group = 0; read && group < entries.size(); group += kReadGroup) {
-        std::size_t end = std::min(entries.size(), group + kReadGroup);
-        slots.clear();
-        for (std::size_t i = group; i < end; ++i) slots.push_back(entries[i].slot);
-        read = ReadSlotTexts(reader, data, slots.data(), slots.size(), &texts);
-        for (std::size_t i = group; read && i < end; ++i)
-            AppendFragment(&out, static_cast<int>(i), entries[i].title, BodyOf(texts[i - group], entries[i].title));
-        if (out.size() >= kChunk) {
-            WriteChunk(writer, std::move(out));
-            out = std::string();
-            out.reserve(kChunk + 2 * kReadGroup * kSlotSize);
-        }
-    }
-    EndPieceReads(reader);
-    out += Str(kStrPageFooter);
-    WriteChunk(writer, std::move(out));
+    for (const SelectorEntry& entry : entries) slots.push_back(entry.slot);
+    bool read = MakePiecesInOrder(data, slots, MakePagePiece, &entries, WritePagePiece, writer);
+    if (read) WriteChunk(writer, std::string(Str(kStrPageFooter)));
     bool written = EndChunkWriter(writer);
     CloseFile(&data);
     if (!read || !written) {

@@ -48,10 +48,11 @@ std::string DecodeText(const unsigned char* image, std::size_t textBytes) {
 
 namespace {
 
-// Most records are short: a first read of 4 KiB holds the whole text.
-constexpr std::size_t kFirstRead = 4096;
+// Most records are short: a first read of 2 KiB holds the whole text.
+constexpr std::size_t kFirstRead = 2048;
 
-// The text from the first read of a slot, which got bytes; a longer text is read whole.
+// The text from the first read of a slot, which got bytes; the rest of a longer one is read
+// after it.
 bool FinishSlotText(const FileHandle& data, std::int64_t slot, const unsigned char* head, std::int64_t got,
                     std::string* text) {
     if (got < 1) return false;
@@ -61,7 +62,9 @@ bool FinishSlotText(const FileHandle& data, std::int64_t slot, const unsigned ch
     }
     // A buffer of its own: the search reads beside the UI thread, which owns the slot image.
     std::vector<unsigned char> image(kSlotSize);
-    if (!ReadExactlyAt(data, slot * kSlotSize, image.data(), kSlotSize)) return false;
+    std::memcpy(image.data(), head, static_cast<std::size_t>(got));
+    if (!ReadExactlyAt(data, slot * kSlotSize + got, image.data() + got, image.size() - static_cast<std::size_t>(got)))
+        return false;
     *text = DecodeText(image.data());
     return true;
 }

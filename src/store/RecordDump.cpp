@@ -10,13 +10,11 @@
 #include "app/StringTable.h"
 #include "platform/Files.h"
 #include "store/DataFile.h"
+#include "store/OrderedPieces.h"
 #include "store/RecordText.h"
 
 namespace {
 
-constexpr std::size_t kOutputChunk = 1 << 20;
-// Slots whose first reads go to the system in one batch.
-constexpr std::int64_t kReadGroup = 64;
 
 std::string SeparatorBlock() {
     const std::string& spacer = Str(kStrSpacer);
@@ -24,32 +22,23 @@ std::string SeparatorBlock() {
     return spacer + lineBreak + std::string(76, Str(kStrRuleChar)[0]) + spacer + lineBreak;
 }
 
-bool DumpSlots(const FileHandle& data, std::int64_t count, ChunkWriter* out) {
-    const std::string separator = SeparatorBlock();
-    const std::string& spacer = Str(kStrSpacer);
-    std::string pending = spacer;
-    std::vector<std::int64_t> slots;
-    std::vector<std::string> texts;
-    PieceReader* reader = BeginPieceReads(data);
-    bool read = true;
-    for (std::int64_t group = 0; read && group < count; group += kReadGroup) {
-        slots.clear();
-        for (std::int64_t i = group; i < count && i < group + kReadGroup; ++i) slots.push_back(i);
-        read = ReadSlotTexts(reader, data, slots.data(), slots.size(), &texts);
-        for (std::size_t k = 0; read && k < slots.size(); ++k) {
-            pending += Trim(texts[k]);
-            pending += (slots[k] == count - 1 && slots[k] != 0) ? spacer : separator;
-        }
-        if (pending.size() >= kOutputChunk) {
-            WriteChunk(out, std::move(pending));
-            pending = std::string();
-            pending.reserve(kOutputChunk + kReadGroup * kSlotSize);
-        }
+struct DumpParts {
+    std::int64_t count;
+    std::string separator;
+    const std::string* spacer;
+};
+
+void MakeDumpPiece(std::size_t first, const std::vector<std::string>& texts, std::string* piece, const void* context) {
+    const DumpParts* parts = static_cast<const DumpParts*>(context);
+    for (std::size_t k = 0; k < texts.size(); ++k) {
+        std::int64_t i = static_cast<std::int64_t>(first + k);
+        if (i == 0) *piece += *parts->spacer;
+        *piece += Trim(texts[k]);
+        *piece += (i == parts->count - 1 && i != 0) ? *parts->spacer : parts->separator;
     }
-    EndPieceReads(reader);
-    if (read) WriteChunk(out, std::move(pending));
-    return read;
 }
+
+void WriteDumpPiece(std::string&& piece, void* writer) { WriteChunk(static_cast<ChunkWriter*>(writer), std::move(piece)); }
 
 }  // namespace
 
@@ -64,9 +53,12 @@ DumpResult WriteRecordDump() {
         CloseFile(&data);
         return kDumpFailed;
     }
-    // Reading and decoding go on while the previous piece of the dump is being written.
+    // Reading and decoding go on while the pieces before are being written.
     ChunkWriter* writer = BeginChunkWriter(out, 0);
-    bool read = DumpSlots(data, size / kSlotSize, writer);
+    DumpParts parts{size / kSlotSize, SeparatorBlock(), &Str(kStrSpacer)};
+    std::vector<std::int64_t> slots(static_cast<std::size_t>(parts.count));
+    for (std::size_t i = 0; i < slots.size(); ++i) slots[i] = static_cast<std::int64_t>(i);
+    bool read = MakePiecesInOrder(data, slots, MakeDumpPiece, &parts, WriteDumpPiece, writer);
     bool written = EndChunkWriter(writer);
     CloseFile(&data);
     if (!read || !written) {

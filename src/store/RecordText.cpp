@@ -2,6 +2,9 @@
 // that string.
 #include "store/RecordText.h"
 
+#include <cstdint>
+#include <cstring>
+
 #include "app/StringTable.h"
 
 bool IsInTrimSet(char c) { return Str(kStrTrimSet).find(c) != std::string::npos; }
@@ -69,6 +72,12 @@ bool IsValidUtf8(std::string_view s) {
     const unsigned char* p = reinterpret_cast<const unsigned char*>(s.data());
     std::size_t n = s.size();
     for (std::size_t i = 0; i < n;) {
+        // Runs of ASCII, most of most texts, are passed over eight bytes at a time.
+        std::uint64_t eight;
+        if (i + 8 <= n && (std::memcpy(&eight, p + i, 8), (eight & 0x8080808080808080u) == 0)) {
+            i += 8;
+            continue;
+        }
         if (p[i] < 0x80) {
             ++i;
             continue;

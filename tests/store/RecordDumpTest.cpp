@@ -116,6 +116,24 @@ TEST_F(RecordDumpTest, UnwritableDumpKeepsTheOldOneAndLeavesNoTemporary) {
     EXPECT_FALSE(PathExists(dumpPath + ".tmp"));
 }
 
+// Slots are read by two threads at once: a read that fails on either ends the dump.
+TEST_F(RecordDumpTest, AFailedReadAnywhereGivesNoDumpAndKeepsTheOldOne) {
+    std::vector<std::string> texts;
+    for (int i = 0; i < 400; ++i) texts.push_back("record " + std::to_string(i) + std::string(i % 7 == 0 ? 3000 : 10, 'x'));
+    WriteDataFile(g_app.dataPath, texts);
+    WriteFileBytes(dumpPath, "old dump");
+    for (int failing : {1, 100, 250, 457}) {
+        ArmFileFault(kStepRead, failing, EIO, g_app.dataPath);
+        EXPECT_EQ(kDumpFailed, WriteRecordDump()) << failing;
+        DisarmFileFaults();
+        EXPECT_NE(std::string::npos, LastFileError().find("Input/output error")) << failing;
+        EXPECT_EQ("old dump", ReadFileBytes(dumpPath));
+        EXPECT_FALSE(PathExists(dumpPath + ".tmp"));
+    }
+    ASSERT_EQ(kDumpWritten, WriteRecordDump());
+    EXPECT_EQ(ExpectedDump(texts), ReadFileBytes(dumpPath));
+}
+
 // The real program, started with -d and no display at all.
 class DumpCommandTest : public RecordDumpTest {
 protected:
