@@ -221,7 +221,7 @@ std::ptrdiff_t FindInText(std::u16string_view text, std::u16string_view term, bo
 bool SearchRecords(const SearchedFile& file, const std::vector<SelectorEntry>& entries, const SearchTerm& term,
                    const TextRules& rules, const std::atomic<bool>& stop, DeliverFound deliver, void* context) {
     FileHandle data;
-    // A search runs for seconds on a full file: a shared lock would refuse every save meanwhile.
+    // A search runs beside the saves: a shared lock would refuse every one of them meanwhile.
     if (!OpenFile(file.path, kOpenReadBeside, &data)) return false;
     Search search{entries, term, rules, stop, term.matchCase ? term.text : rules.fold(term.text), {}, {}, nullptr};
     if (std::all_of(search.wanted.begin(), search.wanted.end(), [](char16_t c) { return c < 0x80 && c != u'\n' && c != u'\r'; }))
@@ -237,14 +237,17 @@ bool SearchRecords(const SearchedFile& file, const std::vector<SelectorEntry>& e
     std::vector<FoundRecord> found, secondFound;
     std::vector<Batch> secondBatches;
     bool secondRead = true;
+    std::string secondFailure;  // the reason is the helper thread's own
     std::thread helper;
     if (half < entries.size())
         helper = std::thread([&] {
             secondRead = SearchRange(search, data, half, entries.size(), HoldBatch, &secondBatches, &secondFound);
+            if (!secondRead) secondFailure = LastFileError();
         });
     bool read = SearchRange(search, data, 0, half, deliver, context, &found);
     if (helper.joinable()) helper.join();
     CloseFile(&data);
+    if (read && !secondRead) SetFileError(secondFailure);
     read = read && secondRead;
     if (!read || stop.load()) return read;
     for (Batch& batch : secondBatches) deliver(std::move(batch.found), batch.searched, context);

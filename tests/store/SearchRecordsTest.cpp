@@ -259,6 +259,15 @@ TEST_F(SearchRecordsFile, TwoHalvesDeliverInListOrderAndStopTogether) {
                               },
                               &stopping));
     EXPECT_EQ(1, stopping.deliveries);
+    // A failed read on either thread fails the search, with its reason.
+    for (int failing : {1, 3000, 4200}) {
+        SetFileError(std::string());
+        ArmFileFault(kStepRead, failing, EIO, g_app.dataPath);
+        EXPECT_FALSE(SearchRecords(Unindexed(g_app.dataPath), entries, SearchTerm{u"needle", false, false}, kAscii, stop,
+                                   Collect, &collected));
+        DisarmFileFaults();
+        EXPECT_NE(std::string::npos, LastFileError().find("Input/output error")) << failing;
+    }
 }
 
 }  // namespace
