@@ -5,6 +5,7 @@
 #include "store/Compact.h"
 
 #include <algorithm>
+#include <thread>
 #include <vector>
 
 #include "app/AppState.h"
@@ -36,27 +37,50 @@ bool IsDeletedThisRun(std::int64_t slot) {
     return std::binary_search(g_app.deletedSlots.begin(), g_app.deletedSlots.end(), slot);
 }
 
-// Copies the runs of kept slots in order, then clears the old marks among them; only each
-// slot's deleted mark is read here.
+// Each slot's deleted mark, read in batches.
+bool ReadMarks(const FileHandle& data, std::int64_t count, std::vector<unsigned char>* marks) {
+    marks->assign(static_cast<std::size_t>(count), 0);
+    std::vector<ReadPiece> pieces(static_cast<std::size_t>(count));
+    for (std::size_t i = 0; i < pieces.size(); ++i)
+        pieces[i] = ReadPiece{static_cast<std::int64_t>(i) * kSlotSize, &(*marks)[i], 1, 0};
+    PieceReader* reader = BeginPieceReads(data);
+    bool ok = ReadPieces(reader, pieces.data(), pieces.size());
+    EndPieceReads(reader);
+    for (std::size_t i = 0; ok && i < pieces.size(); ++i)
+        if (pieces[i].got != 1) ok = ReadExactlyAt(data, pieces[i].offset, &(*marks)[i], 1);
+    return ok;
+}
+
+// Copies the runs of kept slots in order, then clears the old marks among them. The marks are
+// read on a thread of their own while the kernel copies.
 bool CopyKeptSlots(const FileHandle& data, const FileHandle& out, std::int64_t count, std::int64_t* written) {
+    std::vector<unsigned char> marks;
+    bool marksRead = false;
+    std::string marksFailure;  // the reason is the reading thread's own
+    std::thread markReader([&] {
+        marksRead = ReadMarks(data, count, &marks);
+        if (!marksRead) marksFailure = LastFileError();
+    });
     WriteBehind* disk = BeginWriteBehind(out);
     bool ok = true;
     std::int64_t runStart = 0;
-    std::vector<std::int64_t> oldMarks;  // offsets in the compaction file
     for (std::int64_t i = 0; ok && i <= count; ++i) {
-        bool dropped = i == count || IsDeletedThisRun(i);
-        if (!dropped) {
-            unsigned char mark = 0;
-            ok = ReadExactlyAt(data, i * kSlotSize, &mark, 1);
-            if (ok && mark != 0) oldMarks.push_back(*written + (i - runStart) * kSlotSize);
-            continue;
-        }
+        if (i < count && !IsDeletedThisRun(i)) continue;
         if (i > runStart) ok = CopyRun(data, out, disk, runStart, i - runStart, written);
         runStart = i + 1;
     }
     EndWriteBehind(disk);
+    markReader.join();
+    if (ok && !marksRead) {
+        SetFileError(marksFailure);
+        ok = false;
+    }
     const unsigned char live = 0;
-    for (std::size_t k = 0; ok && k < oldMarks.size(); ++k) ok = WriteAt(out, oldMarks[k], &live, 1);
+    for (std::int64_t i = 0, kept = 0; ok && i < count; ++i) {
+        if (IsDeletedThisRun(i)) continue;
+        if (marks[static_cast<std::size_t>(i)] != 0) ok = WriteAt(out, kept * kSlotSize, &live, 1);
+        ++kept;
+    }
     return ok;
 }
 
