@@ -26,8 +26,8 @@ TEST_F(CompactTest, DropsMarkedSlotsAndKeepsOrder) {
 TEST_F(CompactTest, MarksOfEarlierRunsAreClearedNotDropped) {
     std::string oddMark = SlotBytes("odd mark");
     oddMark[0] = '\x7F';
-    WriteFileBytes(g_app.dataPath, SlotBytes("keep") + oddMark + SlotBytes("old mark", true) + SlotBytes("deleted now"));
-    ASSERT_TRUE(MarkDeleted(3));
+    WriteFileBytes(g_app.dataPath, SlotBytes("keep") + SlotBytes("deleted now") + oddMark + SlotBytes("old mark", true));
+    ASSERT_TRUE(MarkDeleted(1));
     ASSERT_TRUE(CompactDataFile());
     EXPECT_EQ(SlotBytes("keep") + SlotBytes("odd mark") + SlotBytes("old mark"), ReadFileBytes(g_app.dataPath));
     EXPECT_TRUE(g_app.deletedSlots.empty());
