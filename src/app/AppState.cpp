@@ -46,6 +46,7 @@ void ResetAppState() {
     g_app.dataChangedElsewhere = false;
     g_app.shownSlot.clear();
     g_app.reloads = 0;
+    g_app.listChanges = 0;
     g_app.searchTerm.clear();
     g_app.findAll.rowSlots.clear();
     g_app.findAll.records = 0;

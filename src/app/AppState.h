@@ -49,7 +49,7 @@ struct FindAllState {
     int matches;
     std::string term;
     int flags;
-    std::uint32_t listing;  // g_app.reloads when the search began: the rows' slots are of that list
+    std::uint32_t listing;  // g_app.listChanges when the search began: the rows are of that list
 };
 
 struct AppState {
@@ -74,6 +74,7 @@ struct AppState {
     bool dataChangedElsewhere;            // a write found another program's data file in its place
     std::vector<unsigned char> shownSlot;  // the shown record's slot as last read or written
     std::uint32_t reloads;                // how often the records were listed anew (a changed file, a reset)
+    std::uint32_t listChanges;            // how often the list changed: those, and records added, deleted, brought back
     std::string searchTerm;
     FindAllState findAll;
     SearchIndex searchIndex;

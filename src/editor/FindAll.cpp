@@ -47,10 +47,19 @@ void DeliverToUi(std::vector<FoundRecord>&& found, std::size_t searched, void* c
     });
 }
 
+// The toolkit folds one character to one; full folding also makes ß (and capital ẞ) "ss", so
+// that "Straße" and "STRASSE" find each other.
+std::u16string FoldForSearch(std::u16string_view text) {
+    std::u16string folded = FoldCase(text);
+    for (std::size_t at = folded.find(u'\u00DF'); at != std::u16string::npos; at = folded.find(u'\u00DF', at + 2))
+        folded.replace(at, 1, u"ss");
+    return folded;
+}
+
 void RunSearch(SearchedFile file, std::vector<SelectorEntry> entries, SearchTerm term,
                std::shared_ptr<std::atomic<bool>> stop, std::uint32_t search) {
     SearchRun run{search, entries.size()};
-    if (SearchRecords(file, entries, term, TextRules{FoldCase, IsWordPart}, *stop, DeliverToUi, &run)) return;
+    if (SearchRecords(file, entries, term, TextRules{FoldForSearch, IsWordPart}, *stop, DeliverToUi, &run)) return;
     std::string reason = Str(kStrSearchUnreadable) + LastFileError();
     RunOnUiThread([search, reason] {
         if (search == g_app.findAll.search) SetFindAllStatus(reason);
@@ -97,18 +106,24 @@ void OnFindAllTerm(const Message& message) {
         entries.push_back(SelectorEntryAt(kGadgetSelector, position));
     SearchTerm term{DecodeRecordText(f.term), (f.flags & kFindMatchCase) != 0, (f.flags & kFindWholeWord) != 0};
     SetFindAllStatus(StatusText(true));
-    f.listing = g_app.reloads;
+    f.listing = g_app.listChanges;
     f.stop = std::make_shared<std::atomic<bool>>(false);
     SearchedFile file{g_app.dataPath, g_app.dataVersion, g_app.dataVersionKnown, &g_app.searchIndex};
     f.worker = std::thread(RunSearch, std::move(file), std::move(entries), std::move(term), f.stop, f.search);
 }
 
+void RefreshFindAll() {
+    const FindAllState& f = g_app.findAll;
+    if (FindAllWindowExists() && !f.term.empty() && f.listing != g_app.listChanges)
+        OnFindAllTerm(Message{kMessageFindAllTerm, f.flags, f.term});
+}
+
 void OnFindAllChosen(int row) {
     FindAllState& f = g_app.findAll;
     if (FindDialogExists() || row < 0 || static_cast<std::size_t>(row) >= f.rowSlots.size()) return;
-    // Rows of a list that was read anew since name slots of another file: search again.
-    if (f.listing != g_app.reloads) {
-        OnFindAllTerm(Message{kMessageFindAllTerm, f.flags, f.term});
+    // Rows of a list that changed since may name slots of another file: search again.
+    if (f.listing != g_app.listChanges) {
+        RefreshFindAll();
         return;
     }
     int position = PositionOfSlot(f.rowSlots[static_cast<std::size_t>(row)]);

@@ -8,5 +8,7 @@
 int FindAllOptionsFor(const std::string& term);
 void OnFindAllTerm(const Message& message);
 void OnFindAllChosen(int row);
+// Searches again when the list of records changed since the rows were found.
+void RefreshFindAll();
 // Ends the search under way, if any; the window closing, a new term and the close call it.
 void StopFindAll();

@@ -220,6 +220,7 @@ bool ReloadRecords() {
     g_app.unsavedEdit = 0;
     g_app.dataChangedElsewhere = false;
     ++g_app.reloads;
+    ++g_app.listChanges;
     ClearSelector(kGadgetSelector);
     std::int64_t position = 0, sameTitle = -1;
     for (std::vector<SelectorEntry>& batch : batches) {

@@ -118,6 +118,7 @@ void AddRecord() {
         return;
     }
     InsertSelectorEntry(kGadgetSelector, position, SelectorEntry{Str(kStrNewRecordText), slot});
+    ++g_app.listChanges;
     SelectEntry(kGadgetSelector, position);
     LoadSelectedRecord();
 }
@@ -141,6 +142,7 @@ void DeleteRecord() {
         }
         ClearSelector(kGadgetSelector);
         ++g_app.reloads;
+        ++g_app.listChanges;
         LoadRecords(kLoadReset);
         g_app.unsavedEdit = 0;
         g_app.recordsDeleted = 0;
@@ -151,6 +153,7 @@ void DeleteRecord() {
         return;
     }
     RemoveSelectorEntry(kGadgetSelector, position);
+    ++g_app.listChanges;
     g_app.recordsDeleted = 1;
     SelectEntry(kGadgetSelector, position == 0 ? 0 : position - 1);
     LoadSelectedRecord();
@@ -184,6 +187,7 @@ void UndeleteRecord() {
     int position = 0;
     while (position < SelectorCount(kGadgetSelector) && SelectorEntryAt(kGadgetSelector, position).slot < slot) ++position;
     InsertSelectorEntry(kGadgetSelector, position, SelectorEntry{titles[static_cast<std::size_t>(chosen)], slot});
+    ++g_app.listChanges;
     SelectEntry(kGadgetSelector, position);
     LoadSelectedRecord();
 }

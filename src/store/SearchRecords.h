@@ -28,8 +28,8 @@ struct FoundRecord {
     int matches;
 };
 
-// The platform's rules for text, as its editor's own find applies them: Unicode case folding
-// (which keeps the length in UTF-16 units) and what makes a word.
+// The platform's rules for text: Unicode case folding (which may change the length, as ß
+// becomes ss) and what makes a word.
 struct TextRules {
     std::u16string (*fold)(std::u16string_view text);
     bool (*isWordCharacter)(char16_t c);

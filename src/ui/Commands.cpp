@@ -180,6 +180,8 @@ void HandleMainWindow(const Event& event) {
         case kEventNone:
             break;
     }
+    // The results of Find in All Records follow the list, whatever changed it.
+    RefreshFindAll();
 }
 
 void HandleOptionsWindow(const Event& event) {

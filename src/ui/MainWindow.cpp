@@ -114,6 +114,8 @@ void MainMessageCallback(const Message& message) {
             StopFindAll();
             break;
     }
+    // The results of Find in All Records follow the list, whatever changed it.
+    RefreshFindAll();
 }
 
 void WriteFreshSettingsIfNeeded() {

@@ -84,6 +84,19 @@ TEST_F(FindAllTest, FindsInEveryRecordWithCaseFoldingAndEitherEncoding) {
     EXPECT_EQ(0, rows->count());
 }
 
+// Full folding: ß is ss, in a record of either encoding and in the term.
+TEST_F(FindAllTest, SharpSFindsDoubleSAndTheOtherWayRound) {
+    WriteDataFile(g_app.dataPath, {"Stra\xC3\x9F" "e", "STRASSE", "Stra\xDF" "e 1252", "Gro\xE1\xBA\x9E", "Strase"});
+    StartProgram();
+    Open();
+    Search(QStringLiteral("strasse"));
+    EXPECT_EQ((std::vector<std::string>{"Stra\xC3\x9F" "e", "STRASSE", "Stra\xC3\x9F" "e 1252"}), RowTitles());
+    Search(QStringLiteral("STRA\u00DFE"));
+    EXPECT_EQ("3 records, 3 matches", Status());
+    Search(QStringLiteral("gross"));
+    EXPECT_EQ(std::vector<std::string>{"Gro\xE1\xBA\x9E"}, RowTitles());
+}
+
 TEST_F(FindAllTest, ARowOpensItsRecordAtTheFirstMatchAndF3GoesOn) {
     WriteDataFile(g_app.dataPath, {"First\r\nnothing", "Second\r\nan apple, another apple", "Third apple"});
     StartProgram();
@@ -157,6 +170,25 @@ TEST_F(FindAllTest, RowsOfAnOlderListingSearchAgain) {
     EXPECT_EQ(std::vector<std::string>{"Third apple"}, RowTitles());
     OnFindAllChosen(0);
     EXPECT_EQ(2, SelectedEntry(kGadgetSelector));
+}
+
+// The rows follow the list: a record deleted or brought back, a file read anew.
+TEST_F(FindAllTest, TheRowsFollowDeletesUndeletesAndReloads) {
+    WriteDataFile(g_app.dataPath, {"First apple", "Second apple", "Third"});
+    StartProgram();
+    Open();
+    Search(QStringLiteral("apple"));
+    ASSERT_EQ(2, rows->count());
+    ArmMessageBoxAnswers({true});
+    PostWindowEvent(Event{kEventMenu, kWindowMain, kCmdDelete});
+    ASSERT_TRUE(PumpUntil([this] { return Status() == "1 record, 1 match"; }));
+    EXPECT_EQ(std::vector<std::string>{"Second apple"}, RowTitles());
+    ArmRequesterAnswers({{true, {}, 0, "", 0}});
+    PostWindowEvent(Event{kEventMenu, kWindowMain, kCmdUndelete});
+    ASSERT_TRUE(PumpUntil([this] { return Status() == "2 records, 2 matches"; }));
+    WriteDataFile(g_app.dataPath, {"Other apple", "Another"});
+    ASSERT_TRUE(PumpUntil([this] { return RowTitles() == std::vector<std::string>{"Other apple"}; }));
+    EXPECT_EQ("1 record, 1 match", Status());
 }
 
 }  // namespace
