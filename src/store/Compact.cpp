@@ -37,7 +37,7 @@ bool IsDeletedThisRun(std::int64_t slot) {
     return std::binary_search(g_app.deletedSlots.begin(), g_app.deletedSlots.end(), slot);
 }
 
-// Each slot's deleted mark, read in batches.
+// Each slot's deleted mark, read in batches; the slots are all in the file.
 bool ReadMarks(const FileHandle& data, std::int64_t count, std::vector<unsigned char>* marks) {
     marks->assign(static_cast<std::size_t>(count), 0);
     std::vector<ReadPiece> pieces(static_cast<std::size_t>(count));
@@ -46,8 +46,6 @@ bool ReadMarks(const FileHandle& data, std::int64_t count, std::vector<unsigned 
     PieceReader* reader = BeginPieceReads(data);
     bool ok = ReadPieces(reader, pieces.data(), pieces.size());
     EndPieceReads(reader);
-    for (std::size_t i = 0; ok && i < pieces.size(); ++i)
-        if (pieces[i].got != 1) ok = ReadExactlyAt(data, pieces[i].offset, &(*marks)[i], 1);
     return ok;
 }
 

@@ -20,7 +20,8 @@ std::uint32_t RunBit(const char* run) {
 }  // namespace
 
 void NoteSlotWritten(SearchIndex* index, std::int64_t slot) {
-    if (slot >= 0 && static_cast<std::size_t>(slot) < index->writes.size()) ++index->writes[static_cast<std::size_t>(slot)];
+    // A negative slot turns into one far beyond the end.
+    if (static_cast<std::size_t>(slot) < index->writes.size()) ++index->writes[static_cast<std::size_t>(slot)];
 }
 
 void ForgetSearchIndex(SearchIndex* index) {
@@ -35,7 +36,7 @@ void SizeSearchIndex(SearchIndex* index, std::size_t count) {
 }
 
 bool IsIndexed(const SearchIndex& index, std::int64_t slot) {
-    return slot >= 0 && static_cast<std::size_t>(slot) < index.madeAt.size();
+    return static_cast<std::size_t>(slot) < index.madeAt.size();
 }
 
 bool IsLearnt(const SearchIndex& index, std::int64_t slot) {

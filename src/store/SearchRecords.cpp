@@ -147,16 +147,15 @@ SearchIndex* PrepareIndex(SearchIndex* index, const std::vector<SelectorEntry>& 
     return index;
 }
 
-// One record's text as read: learnt into the index where it is not yet, and matched.
-void SearchText(const Search& search, std::size_t i, bool learnt, std::uint32_t writes, const std::string& bytes,
+// One record's text as read: learnt into the index when asked, and matched.
+void SearchText(const Search& search, std::size_t i, bool learn, std::uint32_t writes, const std::string& bytes,
                 std::string* lowered, std::vector<FoundRecord>* found) {
-    std::int64_t slot = search.entries[i].slot;
     bool ascii = IsAscii(bytes);
-    if (ascii && (!learnt || !search.term.matchCase)) {
+    if (ascii && (learn || !search.term.matchCase)) {
         lowered->assign(bytes);
         LowerAscii(lowered);
     }
-    if (search.index && IsIndexed(*search.index, slot) && !learnt) LearnSlot(search.index, slot, ascii ? lowered : nullptr, writes);
+    if (learn) LearnSlot(search.index, search.entries[i].slot, ascii ? lowered : nullptr, writes);
     if (ascii && !search.asciiTerm.empty())
         MatchAsciiRecord(search.entries[i], bytes, search.term.matchCase ? bytes : *lowered, search.asciiTerm,
                          search.term.wholeWord, search.rules.isWordCharacter, found);
@@ -176,7 +175,7 @@ bool SearchRange(const Search& search, const FileHandle& data, std::size_t from,
     std::vector<std::size_t> positions;
     std::vector<std::int64_t> slots;
     std::vector<std::uint32_t> writes;
-    std::vector<bool> learnt;
+    std::vector<bool> learn;
     std::vector<std::string> texts;
     std::string lowered;
     SearchIndex* index = search.index;
@@ -186,7 +185,7 @@ bool SearchRange(const Search& search, const FileHandle& data, std::size_t from,
         positions.clear();
         slots.clear();
         writes.clear();
-        learnt.clear();
+        learn.clear();
         for (std::size_t i = group; i < end; ++i) {
             std::int64_t slot = search.entries[i].slot;
             bool indexed = index && IsIndexed(*index, slot);
@@ -196,11 +195,11 @@ bool SearchRange(const Search& search, const FileHandle& data, std::size_t from,
             slots.push_back(slot);
             // Counted before the read: a write meanwhile leaves the bits unlearnt.
             writes.push_back(indexed ? index->writes[static_cast<std::size_t>(slot)].load() : 0);
-            learnt.push_back(known);
+            learn.push_back(indexed && !known);
         }
         read = ReadSlotTexts(reader, data, slots.data(), slots.size(), &texts);
         for (std::size_t k = 0; read && k < positions.size(); ++k)
-            SearchText(search, positions[k], learnt[k], writes[k], texts[k], &lowered, found);
+            SearchText(search, positions[k], learn[k], writes[k], texts[k], &lowered, found);
         if (read && end % kBatchRecords == 0) {
             deliver(std::move(*found), end, context);
             found->clear();

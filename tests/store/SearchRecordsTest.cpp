@@ -49,6 +49,7 @@ TEST(SearchRecords, MatchesAreCountedWithoutOverlapAndByWholeWords) {
         {u"\u00ABWort\u00BB \u00A1Hola!", u"Wort", true, 1, 1},
         {u"nothing", u"apple", false, -1, 0},
         {u"", u"apple", false, -1, 0},
+        {u"apple", u"", false, -1, 0},
     };
     for (const Case& c : cases) {
         int count = 0;
@@ -217,6 +218,9 @@ TEST_F(SearchRecordsFile, TheIndexIsNotTrustedForAChangedSlotOrFile) {
     EncodeText("beta delta", g_app.slotImage);
     ASSERT_TRUE(WriteSlot(1));
     EXPECT_EQ(std::vector<std::int64_t>{1}, SlotsOf(Search(Indexed(&index), entries, SearchTerm{u"delta", false, false})));
+    SearchedFile unknown = Indexed(&index);
+    unknown.versionKnown = false;
+    EXPECT_EQ(std::vector<std::int64_t>{1}, SlotsOf(Search(unknown, entries, SearchTerm{u"delta", false, false})));
     WriteDataFile(g_app.dataPath, {"delta, by another program", "beta", "gamma"});
     EXPECT_EQ(std::vector<std::int64_t>{0}, SlotsOf(Search(Indexed(&index), entries, SearchTerm{u"delta", false, false})));
     WriteDataFile(g_app.dataPath, {"alpha", "beta", "gamma and epsilon"});

@@ -4,6 +4,7 @@
 
 #include "TestSupport.h"
 #include "app/AppState.h"
+#include "app/StringTable.h"
 #include "store/RecordText.h"
 #include "store/Titles.h"
 
@@ -94,6 +95,20 @@ TEST_F(TitlesOnDisk, ListingCutsInTheRecordsOwnEncoding) {
     EXPECT_EQ(ascii47 + "\xC3\x89", entries[2].title);
     EXPECT_EQ("caf\xC3\xA9", entries[3].title);
     EXPECT_EQ("caf\xC3\xA9", entries[4].title);
+}
+
+// A slot whose first bytes cannot be read is listed, under the default title.
+TEST_F(TitlesOnDisk, AnUnreadableSlotIsListedUnderTheDefaultTitle) {
+    WriteDataFile(g_app.dataPath, {"One", "Two", "Three"});
+    std::vector<SelectorEntry> entries;
+    std::int64_t selected = -1;
+    ArmFileFault(kStepRead, 2, EIO, g_app.dataPath);
+    ASSERT_TRUE(ListTitles(g_app.dataPath, 3, 8, Collect, &entries, &selected));
+    DisarmFileFaults();
+    ASSERT_EQ(3u, entries.size());
+    EXPECT_EQ("One", entries[0].title);
+    EXPECT_EQ(Str(kStrDefaultTitle), entries[1].title);
+    EXPECT_EQ("Three", entries[2].title);
 }
 
 TEST(RecordText, TrimDropsTrimSetBytesAtBothEnds) {
