@@ -1,10 +1,14 @@
 #include "app/MainLoop.h"
 
+#include <cstdlib>
+#include <string>
+
 #include "app/AppState.h"
 #include "app/Numbers.h"
 #include "app/StringTable.h"
 #include "platform/Instance.h"
 #include "store/Load.h"
+#include "store/Records.h"
 #include "ui/Commands.h"
 #include "ui/MainWindow.h"
 
@@ -14,6 +18,16 @@ namespace {
 void OnInstanceMessage(std::uint32_t message) {
     if (message != g_app.bringToFrontMessage) return;
     RunOnUiThread([] { RestoreAndRaise(kWindowMain); });
+}
+
+// The toolkit ends the process with exit() when its display goes away. What was typed is kept
+// in a recovery file then, and the process ends at once: destructors would meet threads that
+// are still running.
+void KeepTextAtAbruptExit() {
+    if (!g_app.running) return;
+    std::string kept;
+    if (g_app.loaded && g_app.unsavedEdit) KeepUnsavedText(&kept);
+    std::_Exit(1);
 }
 
 }  // namespace
@@ -38,6 +52,7 @@ int RunMainLoop(int argc, char** argv) {
     // window once it stands.
     StartLoadWorker();
     StartGui(argc, argv);
+    std::atexit(KeepTextAtAbruptExit);
     SetEventDispatcher(Dispatch);
     BuildMainWindow();
     StartInstanceListener(Str(kStrInstanceName), OnInstanceMessage);

@@ -7,6 +7,8 @@
 #                                       while the program runs, with and without an edit pending
 #   desktop.sh PROGRAM window-menu      the program's window menu by ALT+MINUS and by a right-click,
 #                                       where the window manager keeps ALT+SPACE
+#   desktop.sh PROGRAM display-lost     the display goes away with an edit pending: the text is
+#                                       kept in a recovery file
 # Each run has its own folder, HOME and XDG_RUNTIME_DIR.
 set -euo pipefail
 program=$1
@@ -213,6 +215,17 @@ case $scenario in
     xdotool windowactivate --sync "$window"
     close_window
     wait_exit "$app" || fail "exit status $?"
+    ;;
+  display-lost)
+    start_program
+    xdotool type --delay 15 'Typed before the display went'
+    sleep 0.5
+    kill -KILL "${pids[0]}"
+    wait_exit "$app" && status=0 || status=$?
+    [ "$status" = 1 ] || fail "exit status $status: $(cat "$root/out.txt")"
+    kept=$(ls "$root/app"/Jotcrate-unsaved-*.txt 2>/dev/null | head -1)
+    [ -n "$kept" ] || fail "no recovery file: $(ls "$root/app")"
+    grep -q 'Typed before the display went' "$kept" || fail "recovery file without the text: $(cat "$kept")"
     ;;
   *) fail "unknown scenario $scenario" ;;
 esac
