@@ -51,6 +51,8 @@ std::vector<std::string> DeletedRecordTitles();
 // Reads the text of one slot from an open data file, only as far as its first zero byte.
 bool ReadSlotText(const FileHandle& data, std::int64_t slot, std::string* text);
 // The same for many slots, the first reads of all in one batch: (*texts)[i] is slots[i]'s.
+// Passes over many slots read kReadGroup of them at a time.
+constexpr std::size_t kReadGroup = 64;
 bool ReadSlotTexts(PieceReader* reader, const FileHandle& data, const std::int64_t* slots, std::size_t n,
                    std::vector<std::string>* texts);
 

@@ -11,7 +11,6 @@
 
 namespace {
 
-constexpr std::size_t kReadGroup = 64;
 constexpr std::size_t kAhead = 4;
 
 struct Shared {

@@ -136,15 +136,14 @@ void HoldBatch(std::vector<FoundRecord>&& found, std::size_t searched, void* con
     static_cast<std::vector<Batch>*>(context)->push_back(Batch{std::move(found), searched});
 }
 
-SearchIndex* PrepareIndex(SearchIndex* index, const std::vector<SelectorEntry>& entries, const std::string& asciiTerm,
-                          std::vector<std::uint32_t>* runs) {
+void PrepareIndex(SearchIndex* index, const std::vector<SelectorEntry>& entries, const std::string& asciiTerm,
+                  std::vector<std::uint32_t>* runs) {
     std::int64_t last = -1;
     for (const SelectorEntry& entry : entries) last = std::max(last, entry.slot);
     SizeSearchIndex(index, static_cast<std::size_t>(last + 1));
     std::string lowered = asciiTerm;
     LowerAscii(&lowered);
     *runs = TermRuns(lowered);
-    return index;
 }
 
 // One record's text as read: learnt into the index when asked, and matched.
@@ -169,7 +168,6 @@ void SearchText(const Search& search, std::size_t i, bool learn, std::uint32_t w
 // False when a read failed.
 bool SearchRange(const Search& search, const FileHandle& data, std::size_t from, std::size_t to, DeliverFound deliver,
                  void* context, std::vector<FoundRecord>* found) {
-    constexpr std::size_t kReadGroup = 64;
     static_assert(kBatchRecords % kReadGroup == 0);
     PieceReader* reader = BeginPieceReads(data);
     std::vector<std::size_t> positions;
@@ -226,8 +224,10 @@ bool SearchRecords(const SearchedFile& file, const std::vector<SelectorEntry>& e
     if (std::all_of(search.wanted.begin(), search.wanted.end(), [](char16_t c) { return c < 0x80 && c != u'\n' && c != u'\r'; }))
         for (char16_t c : search.wanted) search.asciiTerm += static_cast<char>(c);
     FileVersion now;
-    if (file.index && file.versionKnown && VersionOfOpenFile(data, &now) && SameVersion(now, file.version))
-        search.index = PrepareIndex(file.index, entries, search.asciiTerm, &search.runs);
+    if (file.index && file.versionKnown && VersionOfOpenFile(data, &now) && SameVersion(now, file.version)) {
+        search.index = file.index;
+        PrepareIndex(file.index, entries, search.asciiTerm, &search.runs);
+    }
     // A full file is searched in two halves at once, the second's rows held back until the
     // first is delivered, so that they still arrive in list order.
     std::size_t half = entries.size() >= 4096 && std::thread::hardware_concurrency() > 1

@@ -47,15 +47,14 @@ void ListRange(const FileHandle& data, std::int64_t first, std::int64_t last, st
     // and decoded in place: the bytes after the window tell whether it cut the text and
     // whether a character it split is UTF-8 at all.
     // The reads of a group of slots go to the system in one batch.
-    constexpr std::int64_t kReadGroup = 64;
     constexpr std::size_t kWindow = 1 + kTitleLimit + kTitleLookAhead;
     unsigned char windows[kReadGroup][kWindow];
     ReadPiece pieces[kReadGroup];
     PieceReader* reader = BeginPieceReads(data);
     *defaultPosition = -1;
     entries->reserve(entries->size() + static_cast<std::size_t>(last - first));
-    for (std::int64_t group = first; group < last; group += kReadGroup) {
-        std::int64_t n = std::min(kReadGroup, last - group);
+    for (std::int64_t group = first; group < last; group += static_cast<std::int64_t>(kReadGroup)) {
+        std::int64_t n = std::min(static_cast<std::int64_t>(kReadGroup), last - group);
         for (std::int64_t k = 0; k < n; ++k) pieces[k] = ReadPiece{(group + k) * kSlotSize, windows[k], kWindow, 0};
         // A slot that cannot be read whole is listed under the default title, as an empty one.
         ReadPieces(reader, pieces, static_cast<std::size_t>(n));
