@@ -187,8 +187,10 @@ void Dump(benchmark::State& state) {
 // The whole program, copied beside the data file, where -d writes its dump: its start, the
 // dump and the old dump's blocks freed.
 void DumpProcess(benchmark::State& state, bool cold) {
+    std::string built = s_config.self.substr(0, s_config.self.rfind('/')) + "/../";
     std::string program = s_config.big + "/jotcrate";
-    CopyFileReplacing(s_config.self.substr(0, s_config.self.rfind('/')) + "/../jotcrate", program);
+    CopyFileReplacing(built + "jotcrate", program);
+    CopyFileReplacing(built + "jotcrate-window.so", s_config.big + "/jotcrate-window.so");
     chmod(program.c_str(), 0700);
     for (auto _ : state) {
         EvictIfCold(state, cold);

@@ -175,9 +175,13 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, const std::vector
     return result;
 }
 
-std::string InstallProgramCopy(const std::string& folder) {
+std::string InstallProgramCopy(const std::string& folder, bool withWindowLibrary) {
     std::string target = folder + "jotcrate";
     WriteFileBytes(target, ReadFileBytes(JOTCRATE_BINARY));
     chmod(target.c_str(), 0755);
+    if (withWindowLibrary) {
+        std::string library = JOTCRATE_WINDOW_LIBRARY;
+        WriteFileBytes(folder + library.substr(library.rfind('/') + 1), ReadFileBytes(library));
+    }
     return target;
 }

@@ -52,5 +52,6 @@ int WaitProcess(int pid, int timeoutMs);
 void WaitForOneOfTwo(int a, int b, int timeoutMs, int* exitA, int* exitB);
 ProcessResult RunProcess(const std::vector<std::string>& argv, const std::vector<std::string>& environment,
                          int timeoutMs = 20000);
-// Copies the built program into folder, so that its program folder is that folder.
-std::string InstallProgramCopy(const std::string& folder);
+// Copies the built program (and the window library it loads from beside itself) into folder,
+// so that its program folder is that folder.
+std::string InstallProgramCopy(const std::string& folder, bool withWindowLibrary = true);

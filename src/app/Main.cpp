@@ -1,47 +1,60 @@
-// Program entry: the start-up steps in order, then one of three ways out: a second instance
-// hands over to the first, -d writes the record dump, anything else runs the main loop.
+// Program entry: -d writes the record dump here, without the toolkit; anything else runs the
+// window, which lives in a library loaded only then. Either way a second instance hands over
+// to the first.
+#include <cstdio>
+
 #include "app/AppState.h"
 #include "app/CommandLine.h"
-#include "app/MainLoop.h"
+#include "app/Startup.h"
 #include "app/StringTable.h"
 #include "platform/Files.h"
-#include "platform/Gui.h"
-#include "platform/Instance.h"
+#include "platform/WindowLibrary.h"
 #include "store/DataFile.h"
 #include "store/RecordDump.h"
 
 namespace {
+
+// A message box where the window library and a display are there, else standard error.
+void TellDumpFailure(const std::string& text) {
+    WindowEntries window{};
+    std::string reason;
+    if (FindWindowEntries(&window, &reason))
+        window.showNotice(g_app.programTitle.c_str(), text.c_str());
+    else
+        std::fprintf(stderr, "%s: %s\n", g_app.programTitle.c_str(), text.c_str());
+}
 
 int RunRecordDump() {
     switch (WriteRecordDump()) {
         case kDumpWritten:
             return 0;
         case kDumpDataFileError:
-            ShowNotice(g_app.programTitle, DataFileErrorText());
+            TellDumpFailure(DataFileErrorText());
             return 1;
         case kDumpDamaged:
-            ShowNotice(g_app.programTitle, DamagedDataFileText(DataFileSize(g_app.dataPath)) + Str(kStrDumpedWholeRecords));
+            TellDumpFailure(DamagedDataFileText(DataFileSize(g_app.dataPath)) + Str(kStrDumpedWholeRecords));
             return 1;
         case kDumpFailed:
-            ShowNotice(g_app.programTitle, Str(kStrDumpFailed) + "\n" + LastFileError());
+            TellDumpFailure(Str(kStrDumpFailed) + "\n" + LastFileError());
             return 1;
     }
+    return 1;
+}
+
+int RunWindow(int argc, char** argv) {
+    WindowEntries window{};
+    std::string reason;
+    if (FindWindowEntries(&window, &reason)) return window.run(argc, argv);
+    UnscrambleStrings();
+    std::fprintf(stderr, "%s: %s%s\n", Str(kStrProgramTitle).c_str(), Str(kStrWindowLibraryFailed).c_str(), reason.c_str());
     return 1;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    UnscrambleStrings();
-    g_app.bringToFrontMessage = RegisterMessage(Str(kStrBringToFrontName));
-    ResetAppState();
-    std::string programPath = ExecutablePath();
-    ResolvePaths(programPath.empty() ? argv[0] : programPath);
-    if (!ClaimSingleInstance(Str(kStrInstanceName))) {
-        SendToFirstInstance(Str(kStrInstanceName), g_app.bringToFrontMessage);
-        return 0;
-    }
-    RemoveStaleTemporaries();
-    if (IsDumpSwitch(argc, argv)) return RunRecordDump();
-    return RunMainLoop(argc, argv);
+    if (!IsDumpSwitch(argc, argv)) return RunWindow(argc, argv);
+    if (!BeginRun(argv[0])) return 0;
+    KeepFreedMemory();
+    return RunRecordDump();
 }

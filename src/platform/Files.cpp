@@ -7,6 +7,7 @@
 #include <cstring>
 #include <ctime>
 #include <fcntl.h>
+#include <malloc.h>
 #include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -403,6 +404,8 @@ std::string ExecutablePath() {
     if (n <= 0) return std::string();
     return std::string(buffer.data(), static_cast<std::size_t>(n));
 }
+
+void KeepFreedMemory() { mallopt(M_TRIM_THRESHOLD, 256 << 20); }
 
 std::string HomeFolder() {
     const char* home = std::getenv("HOME");

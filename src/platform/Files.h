@@ -123,6 +123,9 @@ void SetFileError(const std::string& text);
 // The local time as YYYYMMDD-HHMMSS, for names of files that must not replace another.
 std::string TimeStamp();
 std::string ExecutablePath();
+// For a process that makes one pass and ends: freed memory is kept for the next allocation
+// instead of being handed back to the system and faulted in again.
+void KeepFreedMemory();
 // The user's home folder, or empty.
 std::string HomeFolder();
 // The full path of a program found on PATH, or empty.

@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
@@ -67,11 +68,18 @@ protected:
         waitpid(pid, &status, 0);
         return WIFEXITED(status);
     }
-    int MeasureMicroseconds(const std::string& operation) {
-        auto start = std::chrono::steady_clock::now();
-        EXPECT_EQ(0, RunProcess({CRASH_PROBE, folder.path, operation}, env).exitCode);
-        return static_cast<int>(
-            std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start).count());
+    // The quickest of three runs, each from the file restored: one slowed by a busy machine
+    // would put most kill points after the end.
+    int MeasureMicroseconds(const std::string& operation, const std::string& restored) {
+        long quickest = 0;
+        for (int run = 0; run < 3; ++run) {
+            Restore(restored);
+            auto start = std::chrono::steady_clock::now();
+            EXPECT_EQ(0, RunProcess({CRASH_PROBE, folder.path, operation}, env).exitCode);
+            long took = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start).count();
+            quickest = run == 0 ? took : std::min(quickest, took);
+        }
+        return static_cast<int>(quickest);
     }
     void Restore(const std::string& name) {
         WriteFileBytes(folder.path + name, ReadFileBytes(pristine + name));
@@ -88,8 +96,7 @@ protected:
 };
 
 TEST_F(CrashSafetyTest, KilledCompactionLosesNoRecord) {
-    Restore("Jotcrate.jcd");
-    int duration = MeasureMicroseconds("compact");
+    int duration = MeasureMicroseconds("compact", "Jotcrate.jcd");
     std::vector<int> everything(kRecords);
     for (int i = 0; i < kRecords; ++i) everything[static_cast<std::size_t>(i)] = i;
     const std::string before = Expected(everything), after = Expected(live);
@@ -109,8 +116,7 @@ TEST_F(CrashSafetyTest, KilledCompactionLosesNoRecord) {
 TEST_F(CrashSafetyTest, KilledBackupRefreshLeavesAWholeBackup) {
     Restore("Jotcrate.jcd");
     WriteDataFile(pristine + "Jotcrate.bak", {"old backup"});
-    Restore("Jotcrate.bak");
-    int duration = MeasureMicroseconds("backup");
+    int duration = MeasureMicroseconds("backup", "Jotcrate.bak");
     const std::string data = ReadFileBytes(g_app.dataPath);
     for (int point = 0; point < kKillPoints; ++point) {
         Restore("Jotcrate.bak");
@@ -126,8 +132,7 @@ TEST_F(CrashSafetyTest, KilledBackupRefreshLeavesAWholeBackup) {
 TEST_F(CrashSafetyTest, KilledSettingsSaveLeavesOldOrNewSettings) {
     const std::string old = "; mine\r\n[Options]\r\nWordwrap=0\r\n\r\n[Window]\r\nZoom=120\r\n";
     WriteFileBytes(pristine + "Jotcrate.ini", old);
-    Restore("Jotcrate.ini");
-    int duration = MeasureMicroseconds("settings");
+    int duration = MeasureMicroseconds("settings", "Jotcrate.ini");
     const std::string saved = ReadFileBytes(g_app.settingsPath);
     ASSERT_NE(old, saved);
     for (int point = 0; point < kKillPoints; ++point) {

@@ -22,10 +22,12 @@ TEST(StringTable, FirstEntryIsEmptyAndTextsAreReadable) {
 }
 
 TEST(StringTable, ProgramHoldsOnlyTheScrambledTexts) {
-    std::string program = ReadFileBytes(JOTCRATE_BINARY);
-    ASSERT_GT(program.size(), 10000u);
-    for (StringId id : {kStrDataFileErrorPrefix, kStrDeleteQuestion, kStrBringToFrontName})
-        EXPECT_EQ(std::string::npos, program.find(Str(id))) << Str(id);
+    for (const char* path : {JOTCRATE_BINARY, JOTCRATE_WINDOW_LIBRARY}) {
+        std::string program = ReadFileBytes(path);
+        ASSERT_GT(program.size(), 10000u);
+        for (StringId id : {kStrDataFileErrorPrefix, kStrDeleteQuestion, kStrBringToFrontName})
+            EXPECT_EQ(std::string::npos, program.find(Str(id))) << path << ": " << Str(id);
+    }
 }
 
 TEST(AppState, DefaultsBeforeAnySettingsAreRead) {

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# End-to-end tests of the real program on a virtual screen with a window manager:
+# End-to-end tests of the real program on a virtual screen with a window manager (the window
+# library it loads is the third argument):
 #   desktop.sh PROGRAM typing           type into a record, close, read it back with -d
 #   desktop.sh PROGRAM second-instance  a second start brings the minimised window back
 #   desktop.sh PROGRAM salvage          a cut data file is salvaged on Yes, the cut one kept
@@ -21,6 +22,7 @@ root=$(mktemp -d /tmp/jotcrate-e2e-XXXXXX)
 mkdir -p "$root/home" "$root/run" "$root/app"
 chmod 700 "$root/run"
 cp "$program" "$root/app/jotcrate"
+cp "$3" "$root/app/"
 pids=()
 fail() { echo "FAIL: $*"; exit 1; }
 cleanup() {

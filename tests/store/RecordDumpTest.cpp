@@ -182,4 +182,22 @@ TEST_F(DumpCommandTest, FailuresAreReportedWithNonZeroExit) {
     EXPECT_NE(std::string::npos, blocked.standardError.find("record dump")) << blocked.standardError;
 }
 
+// -d must start without the toolkit: the executable alone dumps, and only a window needs the
+// library, whose absence is said rather than crashed on.
+TEST_F(DumpCommandTest, DumpNeedsNoWindowLibrary) {
+    std::string alone = folder.path + "alone/";
+    ASSERT_EQ(0, mkdir(alone.c_str(), 0700));
+    std::string executable = InstallProgramCopy(alone, false);
+    EXPECT_EQ(std::string::npos, ReadFileBytes(executable).find("libQt6")) << "linked to the toolkit";
+    WriteDataFile(alone + "Jotcrate.jcd", {"A", "B"});
+    ProcessResult dump = RunProcess({executable, "-d"}, env);
+    EXPECT_EQ(0, dump.exitCode) << dump.standardError;
+    EXPECT_EQ(ExpectedDump({"A", "B"}), ReadFileBytes(alone + "record-dump.txt"));
+
+    ProcessResult window = RunProcess({executable}, env);
+    EXPECT_EQ(1, window.exitCode);
+    EXPECT_NE(std::string::npos, window.standardError.find("window library")) << window.standardError;
+    EXPECT_EQ(ReadFileBytes(alone + "Jotcrate.jcd").size(), 2u * 32001u);
+}
+
 }  // namespace

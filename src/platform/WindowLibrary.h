@@ -1,0 +1,12 @@
+// The executable's way to the window half of the program, a library kept beside it.
+#pragma once
+
+#include <string>
+
+struct WindowEntries {
+    int (*run)(int argc, char** argv);
+    void (*showNotice)(const char* caption, const char* text);
+};
+
+// Loads the library once; false with the loader's reason when it or an entry is missing.
+bool FindWindowEntries(WindowEntries* entries, std::string* reason);
