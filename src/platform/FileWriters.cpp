@@ -150,8 +150,37 @@ bool EndChunkWriter(ChunkWriter* writer) {
     return ok;
 }
 
+namespace {
+
+// Never destroyed: a close may still be ending while the process exits.
+struct LaterCloses {
+    std::mutex lock;
+    std::condition_variable ended;
+    int pending = 0;
+};
+LaterCloses& Closes() {
+    static LaterCloses* closes = new LaterCloses;
+    return *closes;
+}
+
+}  // namespace
+
 void CloseFileLater(FileHandle* file) {
-    if (file->fd >= 0) std::thread([fd = file->fd] { close(fd); }).detach();
+    if (file->fd >= 0) {
+        std::lock_guard<std::mutex> hold(Closes().lock);
+        ++Closes().pending;
+        std::thread([fd = file->fd] {
+            close(fd);
+            std::lock_guard<std::mutex> hold(Closes().lock);
+            --Closes().pending;
+            Closes().ended.notify_all();
+        }).detach();
+    }
     file->fd = -1;
+}
+
+void WaitForClosesLater() {
+    std::unique_lock<std::mutex> hold(Closes().lock);
+    Closes().ended.wait(hold, [] { return Closes().pending == 0; });
 }
 

@@ -87,6 +87,9 @@ void EndPieceReads(PieceReader* reader);
 // Closes the file on a thread of its own: the last close of a replaced file frees its blocks,
 // which can take long for a large file, and nobody needs to wait for that.
 void CloseFileLater(FileHandle* file);
+// Returns once every close handed to CloseFileLater has ended (for a measurement that must
+// not overlap the freeing).
+void WaitForClosesLater();
 
 // A file that replaces another is written beside it under a temporary name, flushed, and
 // renamed over the target; DiscardTempFile removes it again after a failure. A target that is
