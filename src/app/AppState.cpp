@@ -56,6 +56,7 @@ void ResetAppState() {
     g_app.findAll.listing = 0;
     ForgetSearchIndex(&g_app.searchIndex);
     g_app.programTitle = Str(kStrProgramTitle);
+    g_app.installedCopy = false;
     g_app.programFolder.clear();
     g_app.settingsPath.clear();
     g_app.dataPath.clear();

@@ -79,7 +79,8 @@ struct AppState {
     FindAllState findAll;
     SearchIndex searchIndex;
     std::string programTitle;
-    std::string programFolder;
+    bool installedCopy;                   // run from where it was installed: files in the user's data folder
+    std::string programFolder;            // where the files live: beside the program, or that data folder
     std::string settingsPath;
     std::string dataPath;
     std::string backupPath;

@@ -1,5 +1,11 @@
 #include "app/CommandLine.h"
 
+#include <cstring>
+
 #include "store/RecordText.h"
 
 bool IsDumpSwitch(int argc, const char* const* argv) { return argc >= 2 && argv[1] && SameIgnoringCase(argv[1], "-d"); }
+
+bool IsFirstArgument(int argc, const char* const* argv, const char* word) {
+    return argc >= 2 && argv[1] && std::strcmp(argv[1], word) == 0;
+}

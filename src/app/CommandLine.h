@@ -3,3 +3,5 @@
 
 // Whether the first argument, lowered, is "-d".
 bool IsDumpSwitch(int argc, const char* const* argv);
+// Whether the first argument is exactly word ("--help", "--version").
+bool IsFirstArgument(int argc, const char* const* argv, const char* word);

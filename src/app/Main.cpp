@@ -1,6 +1,6 @@
-// Program entry: -d writes the record dump here, without the toolkit; anything else runs the
-// window, which lives in a library loaded only then. Either way a second instance hands over
-// to the first.
+// Program entry: --help and --version answer at once (no display, no instance); -d writes
+// the record dump here, without the toolkit; anything else runs the window, which lives in a
+// library loaded only then. Either way a second instance hands over to the first.
 #include <cstdio>
 
 #include "app/AppState.h"
@@ -18,7 +18,7 @@ namespace {
 void TellDumpFailure(const std::string& text) {
     WindowEntries window{};
     std::string reason;
-    if (FindWindowEntries(&window, &reason))
+    if (FindWindowEntries(WindowLibraryPath(ProgramPath("")), &window, &reason))
         window.showNotice(g_app.programTitle.c_str(), text.c_str());
     else
         std::fprintf(stderr, "%s: %s\n", g_app.programTitle.c_str(), text.c_str());
@@ -44,15 +44,25 @@ int RunRecordDump() {
 int RunWindow(int argc, char** argv) {
     WindowEntries window{};
     std::string reason;
-    if (FindWindowEntries(&window, &reason)) return window.run(argc, argv);
+    if (FindWindowEntries(WindowLibraryPath(ProgramPath(argv[0])), &window, &reason)) return window.run(argc, argv);
     UnscrambleStrings();
     std::fprintf(stderr, "%s: %s%s\n", Str(kStrProgramTitle).c_str(), Str(kStrWindowLibraryFailed).c_str(), reason.c_str());
     return 1;
 }
 
+// Status 1 when standard output could not take the text (a closed pipe, a full disk).
+int Print(const std::string& text) { return std::fputs(text.c_str(), stdout) < 0 || std::fflush(stdout) != 0; }
+
+int PrintHelp(const char* argv0) {
+    UnscrambleStrings();
+    return Print(Str(kStrUsage) + JOTCRATE_INSTALLED_BINDIR + Str(kStrUsageMiddle) + FilesFolder(ProgramPath(argv0)) + "\n");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (IsFirstArgument(argc, argv, "--help")) return PrintHelp(argv[0]);
+    if (IsFirstArgument(argc, argv, "--version")) return Print("Jotcrate " JOTCRATE_VERSION "\n");
     if (!IsDumpSwitch(argc, argv)) return RunWindow(argc, argv);
     if (!BeginRun(argv[0])) return 0;
     KeepFreedMemory();

@@ -1,6 +1,18 @@
-// The steps every run takes before it knows what it is for: the texts, the paths beside the
-// program, and the single instance.
+// The steps every run takes before it knows what it is for: the texts, the folder of the
+// files, and the single instance; and where the window library is.
 #pragma once
 
+#include <string>
+
+// Whether the program file lies in the folder the package installs it to (links resolved):
+// only there does it keep its files in the user's data folder. A copy anywhere else is
+// portable and never writes into the home folder.
+bool IsInstalledCopy(const std::string& programPath, const std::string& installedFolder);
+// The program's own path as the system knows it, else argv0.
+std::string ProgramPath(const char* argv0);
+std::string WindowLibraryPath(const std::string& programPath);
+// The folder of the data file, backup, settings and dump, with a slash at the end (needs the
+// unscrambled string table).
+std::string FilesFolder(const std::string& programPath);
 // False when another instance runs: it was asked to come to the front and this run ends.
 bool BeginRun(const char* argv0);

@@ -120,8 +120,11 @@ std::string SyncDesktopShortcut() {
     }
     if (g_app.options.desktopShortcut != 1) return std::string();
     if (info.kind == kFileRegular && info.size > 0) return std::string();
-    std::string program = ExecutablePath();
+    // An installed copy is found on the PATH and has its icon in the theme; a portable one is
+    // named by its full path, wherever it was put.
+    std::string program = g_app.installedCopy ? Str(kStrInstalledCommand) : ExecutablePath();
+    std::string icon = Str(g_app.installedCopy ? kStrInstalledIcon : kStrShortcutIcon);
     bool written = CreateShortcutFile(program, path, g_app.programFolder, std::string(), Str(kStrShortcutDescription),
-                                      Str(kStrShortcutIcon), 0);
+                                      icon, 0);
     return written ? path : std::string();
 }

@@ -285,18 +285,14 @@ bool CommitTempFile(FileHandle* file, const std::string& target, bool durable) {
 std::string ReplacementTarget(const std::string& path) {
     struct stat st;
     if (lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
-    char* resolved = realpath(path.c_str(), nullptr);
-    if (resolved) {
-        std::string target = resolved;
-        std::free(resolved);
-        return target;
-    }
+    std::string target = CanonicalPath(path);
+    if (!target.empty()) return target;
     // A link to nothing (a drive not mounted) is written where it points too, or not at all:
     // a local copy beside the link would part from the user's file without a word.
     std::vector<char> buffer(4096);
     ssize_t n = readlink(path.c_str(), buffer.data(), buffer.size() - 1);
     if (n <= 0) return path;
-    std::string target(buffer.data(), static_cast<std::size_t>(n));
+    target.assign(buffer.data(), static_cast<std::size_t>(n));
     return target[0] == '/' ? target : FolderOf(path) + "/" + target;
 }
 
@@ -403,6 +399,31 @@ std::string ExecutablePath() {
     ssize_t n = readlink("/proc/self/exe", buffer.data(), buffer.size() - 1);
     if (n <= 0) return std::string();
     return std::string(buffer.data(), static_cast<std::size_t>(n));
+}
+
+std::string UserDataHome() {
+    const char* data = std::getenv("XDG_DATA_HOME");
+    if (data && data[0] == '/') return data;
+    std::string home = HomeFolder();
+    while (!home.empty() && home.back() == '/') home.pop_back();
+    return home + "/.local/share";
+}
+
+std::string CanonicalPath(const std::string& path) {
+    char* resolved = realpath(path.c_str(), nullptr);
+    if (!resolved) return std::string();
+    std::string canonical = resolved;
+    std::free(resolved);
+    return canonical;
+}
+
+bool MakePrivateFolders(const std::string& path) {
+    for (std::size_t at = path.find('/', 1); ; at = path.find('/', at + 1)) {
+        std::string folder = path.substr(0, at);
+        if (!folder.empty() && mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) return Fail("Making", folder, errno);
+        if (at == std::string::npos) break;
+    }
+    return StatPath(path).kind == kFileFolder || Fail("Making", path, ENOTDIR);
 }
 
 void KeepFreedMemory() { mallopt(M_TRIM_THRESHOLD, 256 << 20); }

@@ -131,6 +131,12 @@ std::string ExecutablePath();
 void KeepFreedMemory();
 // The user's home folder, or empty.
 std::string HomeFolder();
+// $XDG_DATA_HOME where it is an absolute path, else ~/.local/share; no slash at the end.
+std::string UserDataHome();
+// The path with every link and dot resolved, or empty when some part of it does not exist.
+std::string CanonicalPath(const std::string& path);
+// Makes the folder and any missing folder above it, each user-only; true when it is there.
+bool MakePrivateFolders(const std::string& path);
 // The full path of a program found on PATH, or empty.
 std::string FindProgram(const std::string& name);
 const std::string& LastFileError();

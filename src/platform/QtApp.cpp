@@ -45,6 +45,8 @@ void NewApplication(int* argc, char** argv) {
     for (QSettings::Format format : {QSettings::NativeFormat, QSettings::IniFormat})
         for (QSettings::Scope scope : {QSettings::UserScope, QSettings::SystemScope}) QSettings::setPath(format, scope, nowhere);
     new QApplication(*argc, argv);
+    // The installed desktop entry's name: desktops show its icon for the window.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.jotcrate.Jotcrate"));
 }
 
 void EnsureApplication() {

@@ -1,4 +1,4 @@
-// The executable's way to the window half of the program, a library kept beside it.
+// The executable's way to the window half of the program, a library of its own.
 #pragma once
 
 #include <string>
@@ -8,5 +8,5 @@ struct WindowEntries {
     void (*showNotice)(const char* caption, const char* text);
 };
 
-// Loads the library once; false with the loader's reason when it or an entry is missing.
-bool FindWindowEntries(WindowEntries* entries, std::string* reason);
+// Loads the library; false with the loader's reason when it or an entry is missing.
+bool FindWindowEntries(const std::string& path, WindowEntries* entries, std::string* reason);

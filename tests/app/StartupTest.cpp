@@ -1,11 +1,15 @@
-// Start-up pieces: the string table, the option defaults, the paths beside the program and
-// the command line.
+// Start-up pieces: the string table, the option defaults, the folder of the files (beside a
+// portable copy, the user's data folder for an installed one) and the command line.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "TestSupport.h"
 #include "app/AppState.h"
 #include "app/CommandLine.h"
+#include "app/Startup.h"
 #include "app/StringTable.h"
+#include "platform/Files.h"
 
 namespace {
 
@@ -62,6 +66,64 @@ TEST(AppState, PathsAreTheProgramFolderPlusAName) {
         EXPECT_EQ(c.folder + "Jotcrate.bak", g_app.backupPath);
         EXPECT_EQ(c.folder + "Jotcrate.ini", g_app.settingsPath);
     }
+}
+
+// Only the folder the package installs to makes a copy installed, however it is reached; a
+// copy anywhere else, or where the install folder does not exist, is portable.
+TEST(AppState, InstalledOnlyWhereThePackagePutsIt) {
+    TestFolder folder = MakeTestFolder();
+    std::string bin = folder.path + "bin", other = folder.path + "other", link = folder.path + "link";
+    mkdir(bin.c_str(), 0700);
+    mkdir(other.c_str(), 0700);
+    ASSERT_EQ(0, symlink(bin.c_str(), link.c_str()));
+    EXPECT_TRUE(IsInstalledCopy(bin + "/jotcrate", bin));
+    EXPECT_TRUE(IsInstalledCopy(link + "/jotcrate", bin));
+    EXPECT_TRUE(IsInstalledCopy(bin + "/jotcrate", link + "/"));
+    EXPECT_TRUE(IsInstalledCopy(other + "/../bin/jotcrate", bin));
+    EXPECT_FALSE(IsInstalledCopy(other + "/jotcrate", bin));
+    EXPECT_FALSE(IsInstalledCopy(folder.path + "gone/jotcrate", folder.path + "gone"));
+    EXPECT_FALSE(IsInstalledCopy(bin + "/jotcrate", ""));
+    EXPECT_EQ(other + "/", FilesFolder(other + "/jotcrate"));
+    RemoveTestFolder(folder);
+}
+
+TEST(AppState, UserDataHomeFollowsAnAbsoluteXdgDataHomeOnly) {
+    std::string oldHome = std::getenv("HOME") ? std::getenv("HOME") : "";
+    setenv("HOME", "/home/ann/", 1);
+    struct Case {
+        const char* xdg;
+        const char* expected;
+    } cases[] = {
+        {nullptr, "/home/ann/.local/share"},
+        {"", "/home/ann/.local/share"},
+        {"relative/data", "/home/ann/.local/share"},
+        {"/srv/ann data", "/srv/ann data"},
+    };
+    for (const Case& c : cases) {
+        if (c.xdg)
+            setenv("XDG_DATA_HOME", c.xdg, 1);
+        else
+            unsetenv("XDG_DATA_HOME");
+        EXPECT_EQ(c.expected, UserDataHome()) << (c.xdg ? c.xdg : "unset");
+    }
+    unsetenv("XDG_DATA_HOME");
+    setenv("HOME", oldHome.c_str(), 1);
+}
+
+TEST(AppState, DataFolderIsMadeUserOnlyAndAFileInTheWayIsAnError) {
+    TestFolder folder = MakeTestFolder();
+    std::string deep = folder.path + "a/b/jotcrate";
+    ASSERT_TRUE(MakePrivateFolders(deep));
+    for (const std::string& made : {folder.path + "a", folder.path + "a/b", deep}) {
+        struct stat st;
+        ASSERT_EQ(0, stat(made.c_str(), &st)) << made;
+        EXPECT_EQ(0700u, st.st_mode & 0777) << made;
+    }
+    EXPECT_TRUE(MakePrivateFolders(deep));  // there already
+    WriteFileBytes(folder.path + "file", "x");
+    EXPECT_FALSE(MakePrivateFolders(folder.path + "file/jotcrate"));
+    EXPECT_NE(std::string::npos, LastFileError().find(folder.path + "file")) << LastFileError();
+    RemoveTestFolder(folder);
 }
 
 TEST(CommandLine, OnlyAFirstArgumentOfDumpSwitchCounts) {

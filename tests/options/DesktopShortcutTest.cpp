@@ -58,6 +58,21 @@ TEST_F(DesktopShortcutTest, FollowsTheOption) {
     EXPECT_FALSE(PathExists(path + ".tmp"));
 }
 
+// The installed program is on the PATH with its icon in the theme; a portable copy may be
+// anywhere, so its launcher names the full path.
+TEST_F(DesktopShortcutTest, InstalledCopyNamesTheCommandAndItsIcon) {
+    for (bool installed : {false, true}) {
+        g_app.installedCopy = installed;
+        DeleteFile(path);
+        Sync(1);
+        std::string entry = ReadFileBytes(path);
+        EXPECT_EQ(installed, entry.find("\nExec=\"jotcrate\"\n") != std::string::npos) << entry;
+        EXPECT_EQ(installed, entry.find("\nIcon=org.jotcrate.Jotcrate\n") != std::string::npos) << entry;
+        EXPECT_EQ(!installed, entry.find("\nExec=\"" + ExecutablePath() + "\"\n") != std::string::npos) << entry;
+    }
+    g_app.installedCopy = false;
+}
+
 TEST_F(DesktopShortcutTest, FoldersAndReadOnlyFilesStay) {
     ASSERT_EQ(0, mkdir(path.c_str(), 0700));
     Sync(0);

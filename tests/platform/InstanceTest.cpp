@@ -137,6 +137,29 @@ TEST_F(InstanceTest, ProgramStartedAgainWithDumpSwitchDoesNotDump) {
                             5000));
 }
 
+// --help and --version answer even while an instance runs, with no display and no window
+// library, and say where this copy keeps its files.
+TEST_F(InstanceTest, HelpAndVersionAnswerWithoutDisplayOrHandingOver) {
+    StartProbe("first", "jotcrate-instance");
+    ASSERT_TRUE(WaitForText(folder.path + "first", "listening", 5000));
+    std::string program = InstallProgramCopy(folder.path, false);
+    std::vector<std::string> env = TestEnvironment({"XDG_RUNTIME_DIR=" + runtime, "DISPLAY=", "WAYLAND_DISPLAY="});
+    std::string out = folder.path + "out";
+    for (const char* word : {"--help", "--version"}) {
+        int pid = StartProcess({program, word}, env, folder.path + "err", out);
+        EXPECT_EQ(0, WaitProcess(pid, 20000)) << word << ReadFileBytes(folder.path + "err");
+        std::string printed = ReadFileBytes(out);
+        if (std::string(word) == "--help") {
+            EXPECT_EQ(0u, printed.find("Usage: jotcrate [-d | --help | --version]\n")) << printed;
+            EXPECT_NE(std::string::npos, printed.find("This copy's folder: " + folder.path + "\n")) << printed;
+        } else {
+            EXPECT_TRUE(printed.rfind("Jotcrate 0.", 0) == 0 && printed.back() == '\n') << printed;
+        }
+    }
+    EXPECT_FALSE(PathExists(folder.path + "Jotcrate.jcd"));
+    EXPECT_EQ(std::string::npos, ReadFileBytes(folder.path + "first").find("message")) << "handed over";
+}
+
 TEST_F(InstanceTest, OfTwoProgramsStartedTogetherOneRunsAndOneExits) {
     std::string program = InstallProgramCopy(folder.path);
     std::vector<std::string> gui =
