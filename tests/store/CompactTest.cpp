@@ -7,6 +7,7 @@
 #include "TestSupport.h"
 #include "app/AppState.h"
 #include "store/Compact.h"
+#include "platform/Files.h"
 #include "store/DataFile.h"
 
 namespace {
@@ -19,6 +20,16 @@ TEST_F(CompactTest, DropsMarkedSlotsAndKeepsOrder) {
     ASSERT_TRUE(CompactDataFile());
     EXPECT_EQ(SlotBytes("one") + SlotBytes("three"), ReadFileBytes(g_app.dataPath));
     EXPECT_EQ(std::vector<std::string>{"Jotcrate.jcd"}, FolderEntries(folder.path));
+    // The replaced file is closed later, off the caller's thread; once that is done no
+    // descriptor holds its blocks.
+    WaitForClosesLater();
+    for (const std::string& fd : FolderEntries("/proc/self/fd/")) {
+        std::vector<char> target(4096);
+        ssize_t n = readlink(("/proc/self/fd/" + fd).c_str(), target.data(), target.size() - 1);
+        if (n > 0) {
+            EXPECT_EQ(std::string::npos, std::string(target.data(), static_cast<std::size_t>(n)).find(folder.path)) << fd;
+        }
+    }
 }
 
 // A run that ended before its compaction left marks on records that the next start listed
