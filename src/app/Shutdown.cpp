@@ -44,7 +44,7 @@ void CloseMainWindow() {
     // A file another program put in place since is taken as it is: the deletions and edits
     // that would call for a compaction or a backup were of the file that is gone.
     if (g_app.loaded && !IsDataFileAsLeft()) ReloadRecords();
-    if (g_app.loaded && g_app.recordsDeleted && !CompactDataFile()) ReportFileFailure(kStrCompactFailed);
+    if (g_app.loaded && !g_app.deletedSlots.empty() && !CompactDataFile()) ReportFileFailure(kStrCompactFailed);
     if (g_app.loadState == kLoadSucceeded && !RefreshBackup(hadUnsavedEdit)) ReportFileFailure(kStrBackupFailed);
     // Settings that could not be read at start are not written over with defaults.
     if (g_app.settingsChanged && !g_app.settingsUnread) {

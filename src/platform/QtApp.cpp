@@ -10,6 +10,7 @@
 #include <QFileSystemWatcher>
 #include <QDir>
 #include <QGuiApplication>
+#include <QIcon>
 #include <QMessageBox>
 #include <QProcess>
 #include <QScreen>
@@ -45,8 +46,10 @@ void NewApplication(int* argc, char** argv) {
     for (QSettings::Format format : {QSettings::NativeFormat, QSettings::IniFormat})
         for (QSettings::Scope scope : {QSettings::UserScope, QSettings::SystemScope}) QSettings::setPath(format, scope, nowhere);
     new QApplication(*argc, argv);
-    // The installed desktop entry's name: desktops show its icon for the window.
+    // The installed desktop entry's name, for desktops that take the icon from it; the icon
+    // itself is built in, so a portable copy has it too.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.jotcrate.Jotcrate"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/jotcrate/org.jotcrate.Jotcrate-48.png")));
 }
 
 void EnsureApplication() {

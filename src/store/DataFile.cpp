@@ -226,21 +226,52 @@ void RemoveStaleTemporaries() {
         if (StatPath(path).kind == kFileRegular) DeleteFile(path);
 }
 
+std::string StarterText(int n) { return Str(kStrStarterPrefix) + static_cast<char>('1' + n) + Str(kStrSpacer); }
+
+namespace {
+
+std::vector<unsigned char> StarterSlots() {
+    std::vector<unsigned char> slots(static_cast<std::size_t>(kStarterRecords) * kSlotSize);
+    for (int n = 0; n < kStarterRecords; ++n) EncodeText(StarterText(n), &slots[static_cast<std::size_t>(n) * kSlotSize]);
+    return slots;
+}
+
+}  // namespace
+
 bool CreateStarterFile() {
     std::string target = ReplacementTarget(g_app.dataPath);
     FileHandle temp;
     if (!CreateTempFile(target + ".tmp", target, &temp)) return false;
-    for (int n = 1; n <= kStarterRecords; ++n) {
-        std::string text = Str(kStrStarterPrefix) + static_cast<char>('0' + n) + Str(kStrSpacer);
-        EncodeText(text, g_app.slotImage);
-        if (!WriteAt(temp, (n - 1) * kSlotSize, g_app.slotImage, kSlotSize)) {
-            DiscardTempFile(&temp);
-            return false;
-        }
+    std::vector<unsigned char> slots = StarterSlots();
+    if (!WriteAt(temp, 0, slots.data(), slots.size())) {
+        DiscardTempFile(&temp);
+        return false;
     }
     g_app.deletedSlots.clear();
     bool ok = CommitTempFile(&temp, target);
     NoteDataFileVersion();
+    return ok;
+}
+
+bool AppendStarterRecords(std::int64_t* first) {
+    FileHandle file;
+    if (!OpenDataFileToWrite(kOpenReadWrite, &file)) return false;
+    std::int64_t size = SizeOfOpenFile(file);
+    std::vector<unsigned char> slots = StarterSlots();
+    bool whole = size >= 0 && size % kSlotSize == 0;
+    if (size >= 0 && !whole) SetFileError(Str(kStrDataFileDamaged));
+    bool ok = whole && WriteAt(file, size, slots.data(), slots.size()) && FlushFile(file);
+    // Starter records appended only in part would leave a file that no start could load.
+    if (!ok && whole) {
+        std::string reason = LastFileError();
+        TruncateFile(file, size);
+        SetFileError(reason);
+    }
+    NoteOpenDataFile(file);
+    CloseFile(&file);
+    *first = size / kSlotSize;
+    for (int n = 0; ok && n < kStarterRecords; ++n) NoteSlotWritten(&g_app.searchIndex, *first + n);
+    g_app.dataWriteFailed = !ok;
     return ok;
 }
 

@@ -62,6 +62,10 @@ void RemoveStaleTemporaries();
 std::string CompactionPath();
 
 bool CreateStarterFile();
+// Appends the starter records after the last slot, flushed; *first is the first one's slot. A
+// failure leaves the file as it was.
+bool AppendStarterRecords(std::int64_t* first);
+std::string StarterText(int n);  // n from 0
 bool RestoreFromBackup();
 // Copies the data file over the backup when Auto Backup is 1 and the backup is stale; never
 // from a damaged data file or one whose last write failed.

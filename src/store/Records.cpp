@@ -123,6 +123,39 @@ void AddRecord() {
     LoadSelectedRecord();
 }
 
+namespace {
+
+// The starter records come in after the last slot, and the last record goes as any other:
+// marked, so that it and those deleted before it can be brought back until the compaction at
+// exit, which leaves the starter records. As when the file was made anew, no edit is pending
+// and no deletion counts for the backup.
+void DeleteLastRecord(std::int64_t slot) {
+    std::int64_t first = 0;
+    if (!MarkDeleted(slot)) {
+        ReportWriteFailure(kStrDeleteFailed);
+        return;
+    }
+    if (!AppendStarterRecords(&first)) {
+        std::string reason = LastFileError();
+        UnmarkDeleted(slot);
+        SetFileError(reason);
+        ReportWriteFailure(kStrDeleteFailed);
+        return;
+    }
+    ClearSelector(kGadgetSelector);
+    for (int n = 0; n < kStarterRecords; ++n) {
+        std::string text = StarterText(n);
+        InsertSelectorEntry(kGadgetSelector, n, SelectorEntry{LoadTitle(text, RecordEncoding(text)), first + n});
+    }
+    ++g_app.listChanges;
+    g_app.unsavedEdit = 0;
+    g_app.recordsDeleted = 0;
+    SelectEntry(kGadgetSelector, 0);
+    LoadSelectedRecord();
+}
+
+}  // namespace
+
 void DeleteRecord() {
     std::uint32_t reloads = g_app.reloads;
     if (!AskYesNo(kWindowMain, g_app.programTitle, Str(kStrDeleteQuestion))) return;
@@ -135,17 +168,7 @@ void DeleteRecord() {
         return;
     }
     if (SelectorCount(kGadgetSelector) == 1) {
-        // The starter records must be there before the last record goes from the list.
-        if (!CreateStarterFile()) {
-            ReportFileFailure(kStrDeleteFailed);
-            return;
-        }
-        ClearSelector(kGadgetSelector);
-        ++g_app.reloads;
-        ++g_app.listChanges;
-        LoadRecords(kLoadReset);
-        g_app.unsavedEdit = 0;
-        g_app.recordsDeleted = 0;
+        DeleteLastRecord(slot);
         return;
     }
     if (!MarkDeleted(slot)) {

@@ -289,13 +289,15 @@ TEST_F(FailurePathTest, TheLastRecordStaysWhenTheStarterRecordsCannotBeWritten) 
     WriteDataFile(g_app.dataPath, {"only"});
     StartProgram();
     ArmMessageBoxAnswers({true});
-    ArmFileFault(kStepOpen, 1, EACCES, g_app.dataPath + ".tmp");
+    ArmFileFault(kStepWrite, 2, ENOSPC, g_app.dataPath);  // the mark is the first write
     Shortcut(Qt::Key_D, Qt::AltModifier);
     DisarmFileFaults();
     EXPECT_EQ(1, g_app.running);
-    EXPECT_NE("", Told("The record could not be deleted."));
+    std::string told = Told("The record could not be deleted.");
+    EXPECT_NE(std::string::npos, told.find("No space left")) << told;
     EXPECT_EQ(std::vector<std::string>{"only"}, Titles());
     EXPECT_EQ(SlotBytes("only"), ReadFileBytes(g_app.dataPath));
+    EXPECT_TRUE(g_app.deletedSlots.empty());
 }
 
 TEST_F(FailurePathTest, AddStopsAtTheRecordLimit) {

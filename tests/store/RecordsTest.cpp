@@ -122,10 +122,37 @@ TEST_F(RecordsTest, DeletingTheOnlyRecordBringsBackTheStarterRecords) {
     ArmMessageBoxAnswers({true});
     Shortcut(Qt::Key_D, Qt::AltModifier);
     EXPECT_EQ(9, SelectorCount(kGadgetSelector));
-    EXPECT_EQ(9 * kSlotSize, DataFileSize(g_app.dataPath));
     EXPECT_EQ(0, g_app.recordsDeleted);
     EXPECT_EQ(0, g_app.unsavedEdit);
     EXPECT_EQ("Record 1\r\n", EditorText(kGadgetEditor));
+    // Both deleted records can still come back (the typed edit was saved before the delete),
+    // and the one that does keeps its place.
+    ArmRequesterAnswers({{true, {}, 0, "", 0}});
+    Shortcut(Qt::Key_U, Qt::AltModifier);
+    std::vector<std::string> titles = {"editonly"};
+    for (int n = 1; n <= 9; ++n) titles.push_back("Record " + std::to_string(n));
+    EXPECT_EQ(titles, Titles());
+    EXPECT_EQ("editonly", EditorText(kGadgetEditor));
+    PostWindowEvent(Event{kEventClose, kWindowMain, 0});
+    Pump();
+    std::string starters;
+    for (int n = 1; n <= 9; ++n) starters += SlotBytes("Record " + std::to_string(n) + "\r\n");
+    EXPECT_TRUE(SlotBytes("editonly") + starters == ReadFileBytes(g_app.dataPath));
+}
+
+// Deleting the last record with nothing brought back leaves the starter records alone after
+// the compaction.
+TEST_F(RecordsTest, DeletingTheLastRecordEndsInTheStarterFile) {
+    WriteFileBytes(g_app.dataPath, SlotBytes("only"));
+    StartProgram();
+    ArmMessageBoxAnswers({true});
+    Shortcut(Qt::Key_D, Qt::AltModifier);
+    EXPECT_EQ(9u, Titles().size());
+    PostWindowEvent(Event{kEventClose, kWindowMain, 0});
+    Pump();
+    std::string starters;
+    for (int n = 1; n <= 9; ++n) starters += SlotBytes("Record " + std::to_string(n) + "\r\n");
+    EXPECT_TRUE(starters == ReadFileBytes(g_app.dataPath));
 }
 
 TEST_F(RecordsTest, UnreadableRecordIsShownReadOnlyAndNeverSavedOver) {
