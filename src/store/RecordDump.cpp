@@ -47,7 +47,8 @@ DumpResult WriteRecordDump() {
     FileHandle data;
     if (!OpenFile(g_app.dataPath, kOpenRead, &data)) return kDumpFailed;
     std::int64_t size = SizeOfOpenFile(data);
-    std::string dumpPath = g_app.programFolder + Str(kStrDumpFileName);
+    // A dump that is a link is written where the link points, and stays a link.
+    std::string dumpPath = ReplacementTarget(g_app.programFolder + Str(kStrDumpFileName));
     FileHandle out;
     if (size < 0 || !CreateTempFile(dumpPath + ".tmp", dumpPath, &out)) {
         CloseFile(&data);

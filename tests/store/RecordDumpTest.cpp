@@ -134,6 +134,20 @@ TEST_F(RecordDumpTest, AFailedReadAnywhereGivesNoDumpAndKeepsTheOldOne) {
     EXPECT_EQ(ExpectedDump(texts), ReadFileBytes(dumpPath));
 }
 
+TEST_F(RecordDumpTest, ALinkedDumpIsWrittenWhereTheLinkPoints) {
+    WriteDataFile(g_app.dataPath, {"A"});
+    std::string elsewhere = folder.path + "elsewhere/";
+    ASSERT_EQ(0, mkdir(elsewhere.c_str(), 0700));
+    ASSERT_EQ(0, symlink((elsewhere + "dump.txt").c_str(), dumpPath.c_str()));
+    for (int run = 0; run < 2; ++run) {  // to nothing yet, then to the first dump
+        ASSERT_EQ(kDumpWritten, WriteRecordDump()) << run;
+        struct stat st;
+        ASSERT_EQ(0, lstat(dumpPath.c_str(), &st));
+        EXPECT_TRUE(S_ISLNK(st.st_mode)) << run;
+        EXPECT_EQ(ExpectedDump({"A"}), ReadFileBytes(elsewhere + "dump.txt")) << run;
+    }
+}
+
 // The real program, started with -d and no display at all.
 class DumpCommandTest : public RecordDumpTest {
 protected:
