@@ -21,6 +21,13 @@ std::string StatusText(bool searching) {
            Str(f.matches == 1 ? kStrOneMatch : kStrMatches);
 }
 
+// A title is cut at CR LF only, so a lone CR or LF can stand in it: a row has one line.
+std::string OneLine(std::string title) {
+    for (char& c : title)
+        if (c == '\r' || c == '\n') c = ' ';
+    return title;
+}
+
 void ShowFound(std::uint32_t search, const std::vector<FoundRecord>& found, bool searching) {
     FindAllState& f = g_app.findAll;
     if (search != f.search) return;
@@ -29,7 +36,7 @@ void ShowFound(std::uint32_t search, const std::vector<FoundRecord>& found, bool
         f.rowSlots.push_back(record.slot);
         ++f.records;
         f.matches += record.matches;
-        rows.push_back(FindAllRow{record.title, record.before, record.match, record.after});
+        rows.push_back(FindAllRow{OneLine(record.title), record.before, record.match, record.after});
     }
     AddFindAllRows(rows);
     SetFindAllStatus(StatusText(searching));
@@ -47,19 +54,10 @@ void DeliverToUi(std::vector<FoundRecord>&& found, std::size_t searched, void* c
     });
 }
 
-// The toolkit folds one character to one; full folding also makes ß (and capital ẞ) "ss", so
-// that "Straße" and "STRASSE" find each other.
-std::u16string FoldForSearch(std::u16string_view text) {
-    std::u16string folded = FoldCase(text);
-    for (std::size_t at = folded.find(u'\u00DF'); at != std::u16string::npos; at = folded.find(u'\u00DF', at + 2))
-        folded.replace(at, 1, u"ss");
-    return folded;
-}
-
 void RunSearch(SearchedFile file, std::vector<SelectorEntry> entries, SearchTerm term,
                std::shared_ptr<std::atomic<bool>> stop, std::uint32_t search) {
     SearchRun run{search, entries.size()};
-    if (SearchRecords(file, entries, term, TextRules{FoldForSearch, IsWordPart}, *stop, DeliverToUi, &run)) return;
+    if (SearchRecords(file, entries, term, TextRules{FoldCase, IsWordPart}, *stop, DeliverToUi, &run)) return;
     std::string reason = Str(kStrSearchUnreadable) + LastFileError();
     RunOnUiThread([search, reason] {
         if (search == g_app.findAll.search) SetFindAllStatus(reason);

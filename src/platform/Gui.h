@@ -238,7 +238,8 @@ bool FindAllWindowExists();
 void AddFindAllRows(const std::vector<FindAllRow>& rows);
 void ClearFindAllRows();
 void SetFindAllStatus(const std::string& text);
-// Unicode case folding, from any thread; keeps the length in UTF-16 units.
+// Full Unicode case folding, from any thread: ß and ẞ become "ss", every other character
+// folds to one of the same length.
 std::u16string FoldCase(std::u16string_view text);
 // A letter, digit or underscore: what whole-word matching takes for part of a word.
 bool IsWordPart(char16_t c);

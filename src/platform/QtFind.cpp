@@ -12,7 +12,11 @@
 #include <QTextDocument>
 #include <QVBoxLayout>
 
+#include <algorithm>
+#include <vector>
+
 #include "platform/QtPrivate.h"
+#include "platform/QtText.h"
 
 namespace {
 
@@ -161,15 +165,26 @@ int FindInEditor(int gadget, const std::string& term, int from, int flags, int* 
     needle.replace(u'\n', QChar(QChar::ParagraphSeparator));
     if (!editor || needle.isEmpty()) return -1;
     const QString text = editor->document()->toRawText();
-    Qt::CaseSensitivity sensitivity = (flags & kFindMatchCase) ? Qt::CaseSensitive : Qt::CaseInsensitive;
+    // Without Match Case both sides are folded fully, as find in all records folds them, so a
+    // match it listed ("strasse" in "Straße") is found here too; sources lead back to the text.
+    bool folding = !(flags & kFindMatchCase);
+    std::vector<qsizetype> sources;
+    const QString searched = folding ? FoldFully(text, &sources) : text;
+    if (folding) needle = FoldFully(needle);
+    auto source = [&](qsizetype k) { return folding ? sources[static_cast<std::size_t>(k)] : k; };
+    auto folded = [&](qsizetype position) {
+        if (!folding) return position;
+        return static_cast<qsizetype>(std::lower_bound(sources.begin(), sources.end(), position) - sources.begin());
+    };
     bool down = flags & kFindDown;
-    qsizetype at = down ? from : from - needle.size();
-    while (at >= 0 && at <= text.size()) {
-        at = down ? text.indexOf(needle, at, sensitivity) : text.lastIndexOf(needle, at, sensitivity);
+    qsizetype at = down ? folded(from) : folded(from) - needle.size();
+    while (at >= 0 && at <= searched.size()) {
+        at = down ? searched.indexOf(needle, at) : searched.lastIndexOf(needle, at);
         if (at < 0) break;
-        if (!(flags & kFindWholeWord) || IsWholeWordAt(text, at, needle.size())) {
-            *length = static_cast<int>(needle.size());
-            return static_cast<int>(at);
+        qsizetype start = source(at), end = source(at + needle.size() - 1) + 1;
+        if (!(flags & kFindWholeWord) || IsWholeWordAt(text, start, end - start)) {
+            *length = static_cast<int>(end - start);
+            return static_cast<int>(start);
         }
         at += down ? 1 : -1;
     }

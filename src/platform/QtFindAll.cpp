@@ -177,7 +177,4 @@ void SetFindAllStatus(const std::string& text) {
 
 bool IsWordPart(char16_t c) { return QChar(c).isLetterOrNumber() || c == u'_'; }
 
-std::u16string FoldCase(std::u16string_view text) {
-    QString folded = FromView(text).toCaseFolded();
-    return std::u16string(View(folded));
-}
+std::u16string FoldCase(std::u16string_view text) { return std::u16string(View(FoldFully(FromView(text)))); }

@@ -13,3 +13,18 @@ std::u16string_view View(const QString& text) {
 QString FromView(std::u16string_view text) {
     return QString(reinterpret_cast<const QChar*>(text.data()), static_cast<qsizetype>(text.size()));
 }
+
+QString FoldFully(const QString& text, std::vector<qsizetype>* sources) {
+    QString folded = text.toCaseFolded();
+    if (!sources && !folded.contains(QChar(0xDF))) return folded;
+    // One to one so far: folded[k] comes from text[k].
+    QString full;
+    full.reserve(folded.size());
+    if (sources) sources->clear();
+    for (qsizetype k = 0; k < folded.size(); ++k) {
+        bool sharpS = folded[k] == QChar(0xDF);
+        full += sharpS ? QStringLiteral("ss") : QString(folded[k]);
+        if (sources) sources->insert(sources->end(), sharpS ? 2 : 1, k);
+    }
+    return full;
+}

@@ -80,21 +80,43 @@ void LowerAscii(std::string* bytes) {
         if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + ('a' - 'A'));
 }
 
+// Where units [at, at + length) of the folded text come from in the text, when folding
+// changed the length somewhere: each character folded alone says how many units it became.
+void MapToText(std::u16string_view text, const TextRules& rules, std::size_t at, std::size_t length, std::size_t* from,
+               std::size_t* to) {
+    std::size_t units = 0;
+    bool started = false;
+    *from = *to = text.size();
+    for (std::size_t i = 0; i < text.size();) {
+        std::size_t n = text[i] >= 0xD800 && text[i] < 0xDC00 && i + 1 < text.size() ? 2 : 1;
+        units += rules.fold(text.substr(i, n)).size();
+        if (!started && units > at) {
+            *from = i;
+            started = true;
+        }
+        i += n;
+        if (started && units >= at + length) {
+            *to = i;
+            return;
+        }
+    }
+}
+
 // The first match of a record: its row, or nothing.
 // lowered: the record's bytes lowered when they are ASCII, whose folding that is.
 void MatchRecord(const SelectorEntry& entry, std::string_view bytes, const std::string* lowered, const std::u16string& wanted,
                  const SearchTerm& term, const TextRules& rules, std::vector<FoundRecord>* found) {
     std::u16string text = DecodeRecordText(bytes);
     std::u16string folded = term.matchCase ? std::u16string() : lowered ? DecodeRecordText(*lowered) : rules.fold(text);
-    // Folding that changed the length would move every position: match the folded text and
-    // show it then.
     const std::u16string& searched = term.matchCase ? text : folded;
-    const std::u16string& shown = folded.size() == text.size() || term.matchCase ? text : folded;
     int count = 0;
     std::ptrdiff_t at = FindMatches<char16_t>(searched, wanted, term.wholeWord, rules.isWordCharacter, &count);
     if (at < 0) return;
+    // The row shows the record's own text, where folding that changed lengths moved the match.
+    std::size_t from = static_cast<std::size_t>(at), to = from + wanted.size();
+    if (searched.size() != text.size()) MapToText(text, rules, from, wanted.size(), &from, &to);
     FoundRecord record{entry.slot, entry.title, {}, {}, {}, count};
-    TakeLine(shown, static_cast<std::size_t>(at), wanted.size(), &record);
+    TakeLine(text, from, to - from, &record);
     found->push_back(std::move(record));
 }
 

@@ -97,6 +97,30 @@ TEST_F(FindAllTest, SharpSFindsDoubleSAndTheOtherWayRound) {
     EXPECT_EQ(std::vector<std::string>{"Gro\xE1\xBA\x9E"}, RowTitles());
 }
 
+// Where folding changes lengths, the row still shows the record's own text, and opening it
+// selects the match the row names; F3 goes on with the same folding.
+TEST_F(FindAllTest, AFullyFoldedMatchIsShownAndSelectedAsItStands) {
+    WriteDataFile(g_app.dataPath, {"Title\r\n\xC3\x84rger mit der Stra\xC3\x9F" "e und STRASSE", "Lone\nline\rbreaks strasse"});
+    StartProgram();
+    Open();
+    Search(QStringLiteral("strasse"));
+    ASSERT_EQ(2, rows->count());
+    EXPECT_EQ("Lone line breaks strasse", RowTitles()[1]);  // a row has one line
+    EXPECT_EQ("\xC3\x84rger mit der ", rows->item(0)->data(Qt::UserRole + 1).toString().toStdString());
+    EXPECT_EQ("Stra\xC3\x9F" "e", rows->item(0)->data(Qt::UserRole + 2).toString().toStdString());
+    EXPECT_EQ(" und STRASSE", rows->item(0)->data(Qt::UserRole + 3).toString().toStdString());
+    EXPECT_EQ("Title", RowTitles()[0]);
+    rows->setFocus();
+    rows->setCurrentRow(0);
+    QTest::keyClick(rows, Qt::Key_Return);
+    Pump();
+    EXPECT_EQ(std::make_pair(20, 26), Selection());  // "Straße"
+    Shortcut(Qt::Key_F3);
+    EXPECT_EQ(std::make_pair(31, 38), Selection());  // "STRASSE"
+    Shortcut(Qt::Key_F2);
+    EXPECT_EQ(std::make_pair(20, 26), Selection());
+}
+
 TEST_F(FindAllTest, ARowOpensItsRecordAtTheFirstMatchAndF3GoesOn) {
     WriteDataFile(g_app.dataPath, {"First\r\nnothing", "Second\r\nan apple, another apple", "Third apple"});
     StartProgram();
