@@ -42,6 +42,12 @@ int RunRecordDump() {
 }
 
 int RunWindow(int argc, char** argv) {
+    // The toolkit would abort without a display; say so instead.
+    if (!DisplayNamed()) {
+        UnscrambleStrings();
+        std::fprintf(stderr, "%s: %s\n", Str(kStrProgramTitle).c_str(), Str(kStrNoDisplay).c_str());
+        return 1;
+    }
     WindowEntries window{};
     std::string reason;
     if (FindWindowEntries(WindowLibraryPath(ProgramPath(argv[0])), &window, &reason)) return window.run(argc, argv);

@@ -208,7 +208,12 @@ TEST_F(DumpCommandTest, DumpNeedsNoWindowLibrary) {
     EXPECT_EQ(0, dump.exitCode) << dump.standardError;
     EXPECT_EQ(ExpectedDump({"A", "B"}), ReadFileBytes(alone + "record-dump.txt"));
 
-    ProcessResult window = RunProcess({executable}, env);
+    ProcessResult noDisplay = RunProcess({executable}, env);
+    EXPECT_EQ(1, noDisplay.exitCode);
+    EXPECT_NE(std::string::npos, noDisplay.standardError.find("No display")) << noDisplay.standardError;
+    std::vector<std::string> offscreen = env;
+    offscreen.push_back("QT_QPA_PLATFORM=offscreen");
+    ProcessResult window = RunProcess({executable}, offscreen);
     EXPECT_EQ(1, window.exitCode);
     EXPECT_NE(std::string::npos, window.standardError.find("window library")) << window.standardError;
     EXPECT_EQ(ReadFileBytes(alone + "Jotcrate.jcd").size(), 2u * 32001u);
