@@ -426,7 +426,10 @@ bool MakePrivateFolders(const std::string& path) {
     return StatPath(path).kind == kFileFolder || Fail("Making", path, ENOTDIR);
 }
 
-void KeepFreedMemory() { mallopt(M_TRIM_THRESHOLD, 256 << 20); }
+void KeepFreedMemory() {
+    mallopt(M_TRIM_THRESHOLD, 256 << 20);
+    mallopt(M_MMAP_THRESHOLD, 32 << 20);  // large pieces too come from the heap and are reused
+}
 
 std::string HomeFolder() {
     const char* home = std::getenv("HOME");

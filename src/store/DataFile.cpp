@@ -78,15 +78,41 @@ bool ReadSlotText(const FileHandle& data, std::int64_t slot, std::string* text) 
 
 bool ReadSlotTexts(PieceReader* reader, const FileHandle& data, const std::int64_t* slots, std::size_t n,
                    std::vector<std::string>* texts) {
-    thread_local std::vector<unsigned char> heads;
-    thread_local std::vector<ReadPiece> pieces;
+    thread_local std::vector<unsigned char> heads, wholes;
+    thread_local std::vector<ReadPiece> pieces, rests;
+    thread_local std::vector<std::size_t> longer;
     heads.resize(n * kFirstRead);
     pieces.resize(n);
     texts->resize(n);
     for (std::size_t i = 0; i < n; ++i) pieces[i] = ReadPiece{slots[i] * kSlotSize, &heads[i * kFirstRead], kFirstRead, 0};
     if (!ReadPieces(reader, pieces.data(), n)) return false;
-    for (std::size_t i = 0; i < n; ++i)
-        if (!FinishSlotText(data, slots[i], &heads[i * kFirstRead], pieces[i].got, &(*texts)[i])) return false;
+    // Texts that go on past their first read get the rest of their slots in a second batch.
+    longer.clear();
+    for (std::size_t i = 0; i < n; ++i) {
+        const unsigned char* head = &heads[i * kFirstRead];
+        std::int64_t got = pieces[i].got;
+        if (got == static_cast<std::int64_t>(kFirstRead) && !std::memchr(head + 1, 0, kFirstRead - 1))
+            longer.push_back(i);
+        else if (!FinishSlotText(data, slots[i], head, got, &(*texts)[i]))
+            return false;
+    }
+    if (longer.empty()) return true;
+    wholes.resize(longer.size() * kSlotSize);
+    rests.resize(longer.size());
+    for (std::size_t k = 0; k < longer.size(); ++k) {
+        unsigned char* whole = &wholes[k * kSlotSize];
+        std::memcpy(whole, &heads[longer[k] * kFirstRead], kFirstRead);
+        rests[k] = ReadPiece{slots[longer[k]] * kSlotSize + static_cast<std::int64_t>(kFirstRead), whole + kFirstRead,
+                            kSlotSize - kFirstRead, 0};
+    }
+    if (!ReadPieces(reader, rests.data(), rests.size())) return false;
+    for (std::size_t k = 0; k < longer.size(); ++k) {
+        // A slot cut short is read again alone, which says why.
+        if (rests[k].got != static_cast<std::int64_t>(rests[k].size) &&
+            !ReadExactlyAt(data, rests[k].offset, rests[k].buffer, rests[k].size))
+            return false;
+        (*texts)[longer[k]] = DecodeText(&wholes[k * kSlotSize]);
+    }
     return true;
 }
 
