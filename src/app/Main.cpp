@@ -61,7 +61,9 @@ int Print(const std::string& text) { return std::fputs(text.c_str(), stdout) < 0
 
 int PrintHelp(const char* argv0) {
     UnscrambleStrings();
-    return Print(Str(kStrUsage) + JOTCRATE_INSTALLED_BINDIR + Str(kStrUsageMiddle) + FilesFolder(ProgramPath(argv0)) + "\n");
+    std::string program = ProgramPath(argv0);
+    std::string folder = FilesFolder(program, IsInstalledCopy(program, JOTCRATE_INSTALLED_BINDIR));
+    return Print(Str(kStrUsage) + JOTCRATE_INSTALLED_BINDIR + Str(kStrUsageMiddle) + folder + "\n");
 }
 
 }  // namespace

@@ -34,9 +34,8 @@ std::string WindowLibraryPath(const std::string& programPath) {
     return folder + JOTCRATE_WINDOW_LIBRARY;
 }
 
-std::string FilesFolder(const std::string& programPath) {
-    if (!IsInstalledCopy(programPath, JOTCRATE_INSTALLED_BINDIR)) return FolderPart(programPath);
-    return UserDataHome() + "/" + Str(kStrDataFolderName) + "/";
+std::string FilesFolder(const std::string& programPath, bool installed) {
+    return installed ? UserDataHome() + "/" + Str(kStrDataFolderName) + "/" : FolderPart(programPath);
 }
 
 bool BeginRun(const char* argv0) {
@@ -45,7 +44,7 @@ bool BeginRun(const char* argv0) {
     ResetAppState();
     std::string program = ProgramPath(argv0);
     g_app.installedCopy = IsInstalledCopy(program, JOTCRATE_INSTALLED_BINDIR);
-    std::string folder = FilesFolder(program);
+    std::string folder = FilesFolder(program, g_app.installedCopy);
     // A failure here shows at the first file the start needs, with its reason.
     if (g_app.installedCopy) MakePrivateFolders(folder.substr(0, folder.size() - 1));
     ResolvePaths(folder);

@@ -13,6 +13,6 @@ std::string ProgramPath(const char* argv0);
 std::string WindowLibraryPath(const std::string& programPath);
 // The folder of the data file, backup, settings and dump, with a slash at the end (needs the
 // unscrambled string table).
-std::string FilesFolder(const std::string& programPath);
+std::string FilesFolder(const std::string& programPath, bool installed);
 // False when another instance runs: it was asked to come to the front and this run ends.
 bool BeginRun(const char* argv0);

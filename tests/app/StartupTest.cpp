@@ -83,7 +83,8 @@ TEST(AppState, InstalledOnlyWhereThePackagePutsIt) {
     EXPECT_FALSE(IsInstalledCopy(other + "/jotcrate", bin));
     EXPECT_FALSE(IsInstalledCopy(folder.path + "gone/jotcrate", folder.path + "gone"));
     EXPECT_FALSE(IsInstalledCopy(bin + "/jotcrate", ""));
-    EXPECT_EQ(other + "/", FilesFolder(other + "/jotcrate"));
+    EXPECT_EQ(other + "/", FilesFolder(other + "/jotcrate", false));
+    EXPECT_EQ(UserDataHome() + "/jotcrate/", FilesFolder(bin + "/jotcrate", true));
     RemoveTestFolder(folder);
 }
 
