@@ -74,7 +74,7 @@ struct AppState {
     bool dataChangedElsewhere;            // a write found another program's data file in its place
     std::vector<unsigned char> shownSlot;  // the shown record's slot as last read or written
     std::uint32_t reloads;                // how often the records were listed anew (a changed file, a reset)
-    std::uint32_t listChanges;            // how often the list changed: those, and records added, deleted, brought back
+    std::uint32_t listChanges;            // how often the list changed: those, records added, deleted, brought back, saved
     std::string searchTerm;
     FindAllState findAll;
     SearchIndex searchIndex;

@@ -118,7 +118,11 @@ void RefreshFindAll() {
 
 void OnFindAllChosen(int row) {
     FindAllState& f = g_app.findAll;
-    if (FindDialogExists() || row < 0 || static_cast<std::size_t>(row) >= f.rowSlots.size()) return;
+    if (row < 0 || static_cast<std::size_t>(row) >= f.rowSlots.size()) return;
+    if (FindDialogExists()) {
+        SetFindAllStatus(Str(kStrCloseFindFirst));
+        return;
+    }
     // Rows of a list that changed since may name slots of another file: search again.
     if (f.listing != g_app.listChanges) {
         RefreshFindAll();

@@ -63,6 +63,7 @@ bool SaveRecord() {
     SetSelectorTitle(kGadgetSelector, position, title);
     g_app.shownSlot.assign(g_app.slotImage, g_app.slotImage + kSlotSize);
     g_app.unsavedEdit = 0;
+    ++g_app.listChanges;  // results found in the old text are searched for again
     return true;
 }
 

@@ -213,6 +213,26 @@ TEST_F(FindAllTest, TheRowsFollowDeletesUndeletesAndReloads) {
     WriteDataFile(g_app.dataPath, {"Other apple", "Another"});
     ASSERT_TRUE(PumpUntil([this] { return RowTitles() == std::vector<std::string>{"Other apple"}; }));
     EXPECT_EQ("1 record, 1 match", Status());
+    // A save that takes the term out of a record, or puts it in, is searched again too.
+    SelectEntry(kGadgetSelector, 1);
+    ShowSelectedRecord();
+    Type("apple ");
+    PostWindowEvent(Event{kEventMenu, kWindowMain, kCmdAdd});
+    ASSERT_TRUE(PumpUntil([this] { return Status() == "2 records, 2 matches"; }));
+    EXPECT_EQ((std::vector<std::string>{"Other apple", "apple Another"}), RowTitles());
+}
+
+// While the find dialog is open a row opens nothing, and says why.
+TEST_F(FindAllTest, ARowWaitsForTheFindDialogToClose) {
+    WriteDataFile(g_app.dataPath, {"First", "Second apple"});
+    StartProgram();
+    Open();
+    Search(QStringLiteral("apple"));
+    PostWindowEvent(Event{kEventMenu, kWindowMain, kCmdFind});
+    ASSERT_TRUE(PumpUntil([] { return FindDialogExists(); }));
+    OnFindAllChosen(0);
+    EXPECT_EQ(0, SelectedEntry(kGadgetSelector));
+    EXPECT_EQ("Close the Find dialog to open a record from here.", Status());
 }
 
 }  // namespace
