@@ -228,9 +228,11 @@ void Compact(benchmark::State& state) {
     UseFolder(s_config.work);
     for (auto _ : state) {
         state.PauseTiming();
-        // The replaced file is freed outside the timing, as the baseline deletes its copy.
+        // The replaced file is freed outside the timing, as the baseline deletes its copy, and
+        // no write of an earlier row is still on its way to the disk.
         WaitForClosesLater();
         MarkDeleted(SlotCount() / 2);
+        sync();
         state.ResumeTiming();
         CompactDataFile();
     }
@@ -291,6 +293,7 @@ void Copy(benchmark::State& state, bool flushed) {
         if (flushed) Spawn({"sync", "--data", copy});
         state.PauseTiming();
         DeleteFile(copy);
+        sync();
         state.ResumeTiming();
     }
 }
