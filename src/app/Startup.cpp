@@ -20,7 +20,11 @@ std::string FolderPart(const std::string& path) {
 
 bool IsInstalledCopy(const std::string& programPath, const std::string& installedFolder) {
     std::string folder = CanonicalPath(FolderPart(programPath).empty() ? "." : FolderPart(programPath));
-    return !folder.empty() && folder == CanonicalPath(installedFolder);
+    if (folder.empty()) return false;
+    // The system's own program folders count too, whatever folder the build was made for.
+    for (const std::string& system : {installedFolder, std::string("/usr/bin"), std::string("/usr/local/bin")})
+        if (folder == CanonicalPath(system)) return true;
+    return false;
 }
 
 std::string ProgramPath(const char* argv0) {
@@ -29,9 +33,9 @@ std::string ProgramPath(const char* argv0) {
 }
 
 std::string WindowLibraryPath(const std::string& programPath) {
-    std::string folder = IsInstalledCopy(programPath, JOTCRATE_INSTALLED_BINDIR) ? JOTCRATE_INSTALLED_LIBDIR "/"
-                                                                                  : FolderPart(programPath);
-    return folder + JOTCRATE_WINDOW_LIBRARY;
+    std::string beside = FolderPart(programPath) + JOTCRATE_WINDOW_LIBRARY;
+    if (StatPath(beside).kind == kFileRegular || !IsInstalledCopy(programPath, JOTCRATE_INSTALLED_BINDIR)) return beside;
+    return JOTCRATE_INSTALLED_LIBDIR "/" JOTCRATE_WINDOW_LIBRARY;
 }
 
 std::string FilesFolder(const std::string& programPath, bool installed) {
@@ -45,7 +49,7 @@ bool BeginRun(const char* argv0) {
     std::string program = ProgramPath(argv0);
     g_app.installedCopy = IsInstalledCopy(program, JOTCRATE_INSTALLED_BINDIR);
     std::string folder = FilesFolder(program, g_app.installedCopy);
-    // A failure here shows at the first file the start needs, with its reason.
+    // A folder that cannot be made shows as a data file that cannot be made in it.
     if (g_app.installedCopy) MakePrivateFolders(folder.substr(0, folder.size() - 1));
     ResolvePaths(folder);
     if (!ClaimSingleInstance(Str(kStrInstanceName))) {

@@ -4,12 +4,14 @@
 
 #include <string>
 
-// Whether the program file lies in the folder the package installs it to (links resolved):
-// only there does it keep its files in the user's data folder. A copy anywhere else is
-// portable and never writes into the home folder.
+// Whether the program file lies in the folder the package installs it to, or in /usr/bin or
+// /usr/local/bin (links resolved): only there does it keep its files in the user's data
+// folder. A copy anywhere else is portable and never writes into the home folder.
 bool IsInstalledCopy(const std::string& programPath, const std::string& installedFolder);
 // The program's own path as the system knows it, else argv0.
 std::string ProgramPath(const char* argv0);
+// Beside the program where it is there (the build, a portable copy, one put into a system
+// folder by hand), else in the folder the package installs it to.
 std::string WindowLibraryPath(const std::string& programPath);
 // The folder of the data file, backup, settings and dump, with a slash at the end (needs the
 // unscrambled string table).

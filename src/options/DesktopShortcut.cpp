@@ -86,7 +86,9 @@ std::string DesktopFolder() {
 std::string ShortcutPath() {
     std::string folder = DesktopFolder();
     if (folder.back() != '/') folder += '/';
-    return folder + Str(kStrShortcutName);
+    // The installed program's launcher has a name of its own, so a portable copy (whose option
+    // may well be off) never deletes it, nor takes it for its own.
+    return folder + Str(g_app.installedCopy ? kStrInstalledShortcutName : kStrShortcutName);
 }
 
 std::string DesktopEntry(const std::string& name, const std::string& target, const std::string& folder,

@@ -83,6 +83,12 @@ TEST(AppState, InstalledOnlyWhereThePackagePutsIt) {
     EXPECT_FALSE(IsInstalledCopy(other + "/jotcrate", bin));
     EXPECT_FALSE(IsInstalledCopy(folder.path + "gone/jotcrate", folder.path + "gone"));
     EXPECT_FALSE(IsInstalledCopy(bin + "/jotcrate", ""));
+    EXPECT_TRUE(IsInstalledCopy("/usr/bin/jotcrate", ""));  // wherever the build meant to go
+    // The window library is taken from beside the program where it is there.
+    WriteFileBytes(other + "/jotcrate-window.so", "x");
+    EXPECT_EQ(other + "/jotcrate-window.so", WindowLibraryPath(other + "/jotcrate"));
+    std::string installed = WindowLibraryPath("/usr/bin/jotcrate-not-there");
+    EXPECT_EQ("/jotcrate/jotcrate-window.so", installed.substr(installed.size() - 28)) << installed;
     EXPECT_EQ(other + "/", FilesFolder(other + "/jotcrate", false));
     EXPECT_EQ(UserDataHome() + "/jotcrate/", FilesFolder(bin + "/jotcrate", true));
     RemoveTestFolder(folder);

@@ -60,10 +60,12 @@ TEST_F(DesktopShortcutTest, FollowsTheOption) {
 
 // The installed program is on the PATH with its icon in the theme; a portable copy may be
 // anywhere, so its launcher names the full path.
+// Each keeps a launcher of its own name, so the one's option never deletes the other's.
 TEST_F(DesktopShortcutTest, InstalledCopyNamesTheCommandAndItsIcon) {
     for (bool installed : {false, true}) {
         g_app.installedCopy = installed;
-        DeleteFile(path);
+        path = ShortcutPath();
+        EXPECT_EQ(home + (installed ? "/Desktop/org.jotcrate.Jotcrate.desktop" : "/Desktop/Jotcrate.desktop"), path);
         Sync(1);
         std::string entry = ReadFileBytes(path);
         EXPECT_EQ(installed, entry.find("\nExec=\"jotcrate\"\n") != std::string::npos) << entry;
@@ -71,6 +73,9 @@ TEST_F(DesktopShortcutTest, InstalledCopyNamesTheCommandAndItsIcon) {
         EXPECT_EQ(!installed, entry.find("\nExec=\"" + ExecutablePath() + "\"\n") != std::string::npos) << entry;
     }
     g_app.installedCopy = false;
+    Sync(0);
+    EXPECT_TRUE(PathExists(home + "/Desktop/org.jotcrate.Jotcrate.desktop"));
+    EXPECT_FALSE(PathExists(home + "/Desktop/Jotcrate.desktop"));
 }
 
 TEST_F(DesktopShortcutTest, FoldersAndReadOnlyFilesStay) {
