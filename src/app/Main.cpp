@@ -63,7 +63,9 @@ int PrintHelp(const char* argv0) {
     UnscrambleStrings();
     std::string program = ProgramPath(argv0);
     std::string folder = FilesFolder(program, IsInstalledCopy(program, JOTCRATE_INSTALLED_BINDIR));
-    return Print(Str(kStrUsage) + JOTCRATE_INSTALLED_BINDIR + Str(kStrUsageMiddle) + folder + "\n");
+    std::string bindir = JOTCRATE_INSTALLED_BINDIR;
+    std::string also = bindir == "/usr/bin" || bindir == "/usr/local/bin" ? std::string() : Str(kStrUsageOr) + bindir;
+    return Print(Str(kStrUsage) + also + Str(kStrUsageMiddle) + folder + "\n");
 }
 
 }  // namespace
