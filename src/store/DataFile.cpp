@@ -173,23 +173,31 @@ bool ReadSlot(std::int64_t slot) {
     return ok;
 }
 
-bool WriteSlot(std::int64_t slot) {
+namespace {
+
+// Writes whole slots from the first given on, flushed; slots appended only in part would leave
+// a file that no start could load, so they are cut off again.
+bool WriteSlots(std::int64_t first, const unsigned char* bytes, std::size_t n) {
     FileHandle file;
     if (!OpenDataFileToWrite(kOpenReadWriteCreate, &file)) return false;
     std::int64_t size = SizeOfOpenFile(file);
-    bool ok = size >= 0 && WriteAt(file, slot * kSlotSize, g_app.slotImage, kSlotSize) && FlushFile(file);
-    // A slot appended only in part would leave a file that no start could load.
-    if (!ok && size >= 0 && slot * kSlotSize >= size) {
+    bool ok = size >= 0 && WriteAt(file, first * kSlotSize, bytes, n) && FlushFile(file);
+    if (!ok && size >= 0 && first * kSlotSize >= size) {
         std::string reason = LastFileError();
         TruncateFile(file, size);
         SetFileError(reason);
     }
     NoteOpenDataFile(file);
     CloseFile(&file);
-    NoteSlotWritten(&g_app.searchIndex, slot);
+    for (std::int64_t slot = first; slot < first + static_cast<std::int64_t>(n / kSlotSize); ++slot)
+        NoteSlotWritten(&g_app.searchIndex, slot);
     g_app.dataWriteFailed = !ok;
     return ok;
 }
+
+}  // namespace
+
+bool WriteSlot(std::int64_t slot) { return WriteSlots(slot, g_app.slotImage, kSlotSize); }
 
 namespace {
 
@@ -280,25 +288,9 @@ bool CreateStarterFile() {
 }
 
 bool AppendStarterRecords(std::int64_t* first) {
-    FileHandle file;
-    if (!OpenDataFileToWrite(kOpenReadWrite, &file)) return false;
-    std::int64_t size = SizeOfOpenFile(file);
     std::vector<unsigned char> slots = StarterSlots();
-    bool whole = size >= 0 && size % kSlotSize == 0;
-    if (size >= 0 && !whole) SetFileError(Str(kStrDataFileDamaged));
-    bool ok = whole && WriteAt(file, size, slots.data(), slots.size()) && FlushFile(file);
-    // Starter records appended only in part would leave a file that no start could load.
-    if (!ok && whole) {
-        std::string reason = LastFileError();
-        TruncateFile(file, size);
-        SetFileError(reason);
-    }
-    NoteOpenDataFile(file);
-    CloseFile(&file);
-    *first = size / kSlotSize;
-    for (int n = 0; ok && n < kStarterRecords; ++n) NoteSlotWritten(&g_app.searchIndex, *first + n);
-    g_app.dataWriteFailed = !ok;
-    return ok;
+    *first = SlotCount();
+    return WriteSlots(*first, slots.data(), slots.size());
 }
 
 bool RestoreFromBackup() { return CopyFileReplacing(g_app.backupPath, g_app.dataPath); }

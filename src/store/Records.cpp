@@ -210,7 +210,9 @@ void UndeleteRecord() {
     // The list is in slot order.
     int position = 0;
     while (position < SelectorCount(kGadgetSelector) && SelectorEntryAt(kGadgetSelector, position).slot < slot) ++position;
-    InsertSelectorEntry(kGadgetSelector, position, SelectorEntry{titles[static_cast<std::size_t>(chosen)], slot});
+    // The title from the slot as just written back, even where the list could not read it.
+    std::string text = DecodeText(g_app.slotImage);
+    InsertSelectorEntry(kGadgetSelector, position, SelectorEntry{LoadTitle(text, RecordEncoding(text)), slot});
     ++g_app.listChanges;
     SelectEntry(kGadgetSelector, position);
     LoadSelectedRecord();

@@ -217,6 +217,31 @@ TEST_F(RecordsTest, UndeleteBringsBackTheFirstAMiddleAndTheLastRecord) {
     }
 }
 
+// A record longer than the first read comes back whole; when its title cannot be read for the
+// list, it is offered under the default title and still comes back.
+TEST_F(RecordsTest, UndeleteOfALongRecordAndOfOneWhoseTitleCannotBeRead) {
+    const std::string longText = "Long\r\n" + std::string(5000, 'x');
+    for (bool titleUnreadable : {false, true}) {
+        RemoveTestFolder(folder);
+        folder = MakeTestFolder();
+        WriteDataFile(g_app.dataPath, {"Short", longText, "Third"});
+        StartProgram();
+        SelectEntry(kGadgetSelector, 1);
+        ShowSelectedRecord();
+        ArmMessageBoxAnswers({true});
+        Shortcut(Qt::Key_D, Qt::AltModifier);
+        ASSERT_EQ(2u, Titles().size());
+        if (titleUnreadable) ArmFileFault(kStepOpen, 1, EIO, g_app.dataPath);
+        ArmRequesterAnswers({{true, {}, 0, "", 0}});
+        Shortcut(Qt::Key_U, Qt::AltModifier);
+        DisarmFileFaults();
+        EXPECT_EQ((std::vector<std::string>{"Short", "Long", "Third"}), Titles()) << titleUnreadable;
+        EXPECT_EQ(longText, EditorText(kGadgetEditor)) << titleUnreadable;
+        CloseWindow(kWindowMain);
+        Pump();
+    }
+}
+
 // The chosen one of several comes back, even where titles are alike; nothing deleted, a
 // cancelled choice, Read Only and a failed write change nothing.
 TEST_F(RecordsTest, UndeleteTakesTheChosenRecordAndRefusesQuietly) {

@@ -105,6 +105,29 @@ TEST_F(SearchRecordsFile, TheLineIsCutBetweenCharacters) {
     EXPECT_EQ(" " + smiles.substr(0, 316) + "\xE2\x80\xA6", collected.found[0].after);
 }
 
+// A folding that makes one character two ("ß" as "ss") moves every later position: the row
+// still shows the record's own text, the match as it stands in it.
+std::u16string SharpSFold(std::u16string_view text) {
+    std::u16string folded;
+    for (char16_t c : AsciiFold(text)) folded += c == u'\u00DF' ? std::u16string(u"ss") : std::u16string(1, c);
+    return folded;
+}
+
+TEST_F(SearchRecordsFile, AMatchFoundInTextThatFoldingLengthenedIsShownAsItStands) {
+    const std::string smile = "\xF0\x9F\x98\x80";
+    WriteDataFile(g_app.dataPath, {smile + "Gro\xC3\x9F" "e Stra\xC3\x9F" "e, " + smile + " STRASSE"});
+    std::atomic<bool> stop{false};
+    for (const char16_t* term : {u"strasse", u"e, \U0001F600 str"}) {
+        Collected collected;
+        ASSERT_TRUE(SearchRecords(Unindexed(g_app.dataPath), {{"t", 0}}, SearchTerm{term, false, false},
+                                  TextRules{SharpSFold, AsciiWord}, stop, Collect, &collected));
+        ASSERT_EQ(1u, collected.found.size());
+        const FoundRecord& found = collected.found[0];
+        EXPECT_EQ(smile + "Gro\xC3\x9F" "e Stra\xC3\x9F" "e, " + smile + " STRASSE", found.before + found.match + found.after);
+        EXPECT_EQ(term[0] == u's' ? "Stra\xC3\x9F" "e" : "e, " + smile + " STR", found.match);
+    }
+}
+
 TEST_F(SearchRecordsFile, StreamsInBatchesStopsWhenToldAndReportsAnUnreadableFile) {
     std::vector<std::string> texts;
     std::vector<SelectorEntry> entries;
