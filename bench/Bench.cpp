@@ -30,7 +30,7 @@
 #include "export/HtmlExport.h"
 #include "platform/Files.h"
 #include "platform/Gui.h"
-#include "platform/QtPrivate.h"
+#include "platform/qt/QtPrivate.h"
 #include "store/Compact.h"
 #include "store/DataFile.h"
 #include "store/Load.h"

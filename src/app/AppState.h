@@ -9,16 +9,9 @@
 #include <thread>
 #include <vector>
 
+#include "platform/Rect.h"
 #include "store/DataFile.h"
 #include "store/SearchIndex.h"
-
-// A screen rectangle: position and size in pixels.
-struct Rect {
-    std::int32_t x;
-    std::int32_t y;
-    std::int32_t width;
-    std::int32_t height;
-};
 
 struct OptionSet {
     std::int8_t wordwrap;

@@ -43,6 +43,8 @@ bool VersionOfFile(const std::string& path, FileVersion* version);
 bool VersionOfOpenFile(const FileHandle& file, FileVersion* version);
 bool SameVersion(const FileVersion& a, const FileVersion& b);
 bool IsWritableFile(const std::string& path);
+// Marked read-only for its owner (the read-only attribute on Windows), whoever asks.
+bool IsReadOnlyFile(const std::string& path);
 
 bool OpenFile(const std::string& path, OpenMode mode, FileHandle* file);
 void CloseFile(FileHandle* file);

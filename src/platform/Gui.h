@@ -10,8 +10,8 @@
 #include <string_view>
 #include <vector>
 
-#include "app/AppState.h"
-#include "store/TextCoding.h"
+#include "platform/Rect.h"
+#include "platform/TextEncoding.h"
 
 enum EventKind { kEventNone, kEventGadget, kEventMenu, kEventClose, kEventSize };
 

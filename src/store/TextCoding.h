@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-enum TextEncoding : std::uint8_t { kEncodingUtf8, kEncodingWindows1252 };
+#include "platform/TextEncoding.h"
 
 TextEncoding RecordEncoding(std::string_view bytes);
 // The encoding as far as a record's first bytes tell; cut says that the record goes on after

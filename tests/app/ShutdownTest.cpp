@@ -7,7 +7,7 @@
 #include "app/Numbers.h"
 #include "app/Shutdown.h"
 #include "platform/Gui.h"
-#include "platform/QtPrivate.h"
+#include "platform/qt/QtPrivate.h"
 #include "store/DataFile.h"
 #include "store/Load.h"
 #include "ui/GuiTestSupport.h"

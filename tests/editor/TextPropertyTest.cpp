@@ -17,6 +17,7 @@
 #include "app/AppState.h"
 #include "app/Numbers.h"
 #include "platform/Gui.h"
+#include "store/TextCoding.h"
 #include "store/Load.h"
 #include "store/RecordText.h"
 #include "ui/Commands.h"

@@ -8,6 +8,7 @@
 #include "TestSupport.h"
 #include "app/AppState.h"
 #include "options/DesktopShortcut.h"
+#include "platform/Launcher.h"
 
 namespace {
 

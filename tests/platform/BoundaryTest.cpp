@@ -1,4 +1,5 @@
-// House rules that the compiler cannot check: Qt only under src/platform/, and no shell
+// House rules that the compiler cannot check: each system's headers only in its own backend
+// under src/platform/, the platform's own headers free of the program, and no shell
 // interpreter anywhere.
 #include <dirent.h>
 #include <gtest/gtest.h>
@@ -28,14 +29,42 @@ std::vector<std::string> Sources() {
     return files;
 }
 
-TEST(Boundary, QtIsIncludedOnlyUnderPlatform) {
-    const std::regex qtInclude(R"(^\s*#\s*include\s*[<"]Q[A-Za-z])", std::regex::multiline);
+bool IsUnder(const std::string& path, const char* folder) {
+    return path.find(std::string("/src/platform/") + folder) != std::string::npos;
+}
+
+TEST(Boundary, EachSystemIsIncludedOnlyInItsBackend) {
+    const std::regex qt(R"(^\s*#\s*include\s*[<"]Q[A-Za-z])", std::regex::multiline);
+    const std::regex win32(R"(^\s*#\s*include\s*<(windows|shlobj|shellapi|shobjidl|commctrl|commdlg|richedit|objbase|ole2|shlwapi|winioctl|io|direct|process)\.h>)",
+                           std::regex::multiline | std::regex::icase);
+    const std::regex posix(R"(^\s*#\s*include\s*<(unistd|fcntl|dlfcn|dirent|spawn|signal|csignal|poll|pthread|liburing|malloc|pwd|sys/[a-z]+)(\.h)?>)",
+                           std::regex::multiline);
     std::vector<std::string> files = Sources();
     ASSERT_GT(files.size(), 10u);
     for (const std::string& path : files) {
-        if (path.find("/src/platform/") != std::string::npos) continue;
-        EXPECT_FALSE(std::regex_search(ReadFileBytes(path), qtInclude)) << path << " includes Qt";
+        std::string text = ReadFileBytes(path);
+        if (!IsUnder(path, "qt/")) EXPECT_FALSE(std::regex_search(text, qt)) << path << " includes Qt";
+        if (!IsUnder(path, "win32/")) EXPECT_FALSE(std::regex_search(text, win32)) << path << " includes Win32";
+        // The Qt backend is the Linux one: it may use the system beside the toolkit.
+        if (!IsUnder(path, "posix/") && !IsUnder(path, "qt/"))
+            EXPECT_FALSE(std::regex_search(text, posix)) << path << " includes POSIX";
     }
+}
+
+// The platform's own headers are its vocabulary: they lean on nothing of the program, so that a
+// backend can be built against them alone.
+TEST(Boundary, PlatformHeadersIncludeOnlyThePlatform) {
+    const std::regex ownInclude(R"re(^\s*#\s*include\s*"([^"]+)")re", std::regex::multiline);
+    int headers = 0;
+    for (const std::string& path : Sources()) {
+        std::size_t at = path.find("/src/platform/");
+        if (at == std::string::npos || path.find('/', at + 14) != std::string::npos) continue;
+        ++headers;
+        std::string text = ReadFileBytes(path);
+        for (std::sregex_iterator m(text.begin(), text.end(), ownInclude), end; m != end; ++m)
+            EXPECT_EQ(0u, (*m)[1].str().find("platform/")) << path << " includes " << (*m)[1];
+    }
+    EXPECT_GE(headers, 5);
 }
 
 TEST(Boundary, NoShellInterpreterIsEverStarted) {

@@ -14,7 +14,7 @@
 #include "app/StringTable.h"
 #include "editor/FindAll.h"
 #include "platform/Gui.h"
-#include "platform/QtPrivate.h"
+#include "platform/qt/QtPrivate.h"
 #include "store/DataFile.h"
 #include "store/Load.h"
 #include "ui/MainWindow.h"

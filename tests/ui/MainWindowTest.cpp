@@ -10,7 +10,7 @@
 #include "app/AppState.h"
 #include "app/Numbers.h"
 #include "platform/Gui.h"
-#include "platform/QtPrivate.h"
+#include "platform/qt/QtPrivate.h"
 #include "ui/GuiTestSupport.h"
 #include "ui/HelpWindow.h"
 

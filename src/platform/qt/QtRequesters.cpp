@@ -17,7 +17,7 @@
 #include <cmath>
 #include <deque>
 
-#include "platform/QtPrivate.h"
+#include "platform/qt/QtPrivate.h"
 
 namespace {
 

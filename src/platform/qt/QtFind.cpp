@@ -15,8 +15,8 @@
 #include <algorithm>
 #include <vector>
 
-#include "platform/QtPrivate.h"
-#include "platform/QtText.h"
+#include "platform/qt/QtPrivate.h"
+#include "platform/qt/QtText.h"
 
 namespace {
 

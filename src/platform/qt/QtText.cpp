@@ -1,6 +1,6 @@
 // Qt strings are UTF-16 like the editor text of the record coding, so a view of one is the
 // other without a copy.
-#include "platform/QtText.h"
+#include "platform/qt/QtText.h"
 
 QString ToQString(const std::string& utf8) { return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())); }
 

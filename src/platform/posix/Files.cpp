@@ -155,6 +155,11 @@ bool IsWritableFile(const std::string& path) {
            access(path.c_str(), W_OK) == 0;
 }
 
+bool IsReadOnlyFile(const std::string& path) {
+    struct stat st;
+    return stat(path.c_str(), &st) == 0 && !(st.st_mode & S_IWUSR);
+}
+
 bool OpenFile(const std::string& path, OpenMode mode, FileHandle* file) {
     // O_NONBLOCK keeps a pipe named like the file from hanging the open; regular files
     // ignore it.

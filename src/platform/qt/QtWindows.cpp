@@ -14,7 +14,7 @@
 #include <QWindow>
 #include <map>
 
-#include "platform/QtPrivate.h"
+#include "platform/qt/QtPrivate.h"
 
 namespace {
 

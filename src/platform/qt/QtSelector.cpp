@@ -5,7 +5,7 @@
 #include <QKeyEvent>
 #include <QListView>
 
-#include "platform/QtPrivate.h"
+#include "platform/qt/QtPrivate.h"
 
 class SelectorModel : public QAbstractListModel {
 public:

@@ -9,7 +9,7 @@
 #include <QTextBlock>
 #include <QToolTip>
 
-#include "platform/QtPrivate.h"
+#include "platform/qt/QtPrivate.h"
 
 namespace {
 

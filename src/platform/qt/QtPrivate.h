@@ -12,7 +12,7 @@
 
 #include "app/Numbers.h"
 #include "platform/Gui.h"
-#include "platform/QtText.h"
+#include "platform/qt/QtText.h"
 
 Rect ToRect(const QRect& r);
 

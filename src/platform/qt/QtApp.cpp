@@ -20,7 +20,7 @@
 #include <cstdlib>
 #include <deque>
 
-#include "platform/QtPrivate.h"
+#include "platform/qt/QtPrivate.h"
 
 namespace {
 

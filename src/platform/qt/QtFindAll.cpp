@@ -13,7 +13,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "platform/QtPrivate.h"
+#include "platform/qt/QtPrivate.h"
 
 namespace {
 
