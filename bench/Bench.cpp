@@ -29,6 +29,7 @@
 #include "app/StringTable.h"
 #include "export/HtmlExport.h"
 #include "platform/Files.h"
+#include "store/BackgroundWrites.h"
 #include "platform/Gui.h"
 #include "platform/qt/QtPrivate.h"
 #include "store/Compact.h"

@@ -1,82 +1,90 @@
-// Test helpers and the test main, which prepares the string table and the state once.
+// Test helpers on the standard library alone, so that the Windows build shares them: a
+// private folder for each test, files read and written whole, data file images.
 #include "TestSupport.h"
 
-#include <dirent.h>
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
-#include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <thread>
+#include <system_error>
 
 #include "app/AppState.h"
-#include "app/StringTable.h"
 #include "store/DataFile.h"
 
-extern char** environ;
+namespace fs = std::filesystem;
 
 TestFolder MakeTestFolder() {
-    std::string pattern = (std::getenv("TMPDIR") ? std::string(std::getenv("TMPDIR")) : std::string("/tmp")) +
-                          "/jotcrate-test-XXXXXX";
-    std::vector<char> buffer(pattern.begin(), pattern.end());
-    buffer.push_back('\0');
-    if (!mkdtemp(buffer.data())) std::abort();
-    TestFolder folder{std::string(buffer.data()) + "/"};
-    ResetAppState();
-    ResolvePaths(folder.path + "jotcrate");
-    return folder;
+    static std::atomic<unsigned> made{0};
+    std::error_code error;
+    fs::path base = std::getenv("TMPDIR") ? fs::path(std::getenv("TMPDIR")) : fs::temp_directory_path(error);
+    auto tick = static_cast<unsigned long long>(std::chrono::steady_clock::now().time_since_epoch().count());
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        fs::path path = base / ("jotcrate-test-" + std::to_string(tick) + "-" + std::to_string(made++));
+        if (fs::create_directory(path, error)) {
+            fs::permissions(path, fs::perms::owner_all, error);
+            TestFolder folder{path.generic_string() + "/"};
+            ResetAppState();
+            ResolvePaths(folder.path + "jotcrate");
+            return folder;
+        }
+    }
+    std::abort();
 }
 
 void RemoveTestFolder(const TestFolder& folder) {
-    for (const std::string& name : FolderEntries(folder.path)) {
-        std::string path = folder.path + name;
-        struct stat st;
-        if (lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
-            RemoveTestFolder(TestFolder{path + "/"});
-        } else {
-            chmod(path.c_str(), 0600);
-            unlink(path.c_str());
-        }
-    }
-    chmod(folder.path.c_str(), 0700);
-    rmdir(folder.path.c_str());
+    std::error_code error;
+    // Read-only files and folders a test made are made writable first, so that they go too.
+    for (auto it = fs::recursive_directory_iterator(folder.path, error); !error && it != fs::recursive_directory_iterator();
+         it.increment(error))
+        if (!it->is_symlink(error)) fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, error);
+    fs::permissions(folder.path, fs::perms::owner_all, fs::perm_options::add, error);
+    fs::remove_all(folder.path, error);
 }
 
 std::string ReadFileBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(fs::u8path(path), std::ios::binary);
     std::ostringstream bytes;
     bytes << in.rdbuf();
     return bytes.str();
 }
 
 void WriteFileBytes(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    std::ofstream out(fs::u8path(path), std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
 bool PathExists(const std::string& path) {
-    struct stat st;
-    return lstat(path.c_str(), &st) == 0;
+    std::error_code error;
+    return fs::exists(fs::symlink_status(fs::u8path(path), error));
 }
 
 std::vector<std::string> FolderEntries(const std::string& folder) {
     std::vector<std::string> names;
-    DIR* dir = opendir(folder.c_str());
-    if (!dir) return names;
-    while (dirent* entry = readdir(dir)) {
-        std::string name = entry->d_name;
-        if (name != "." && name != "..") names.push_back(name);
-    }
-    closedir(dir);
+    std::error_code error;
+    for (auto it = fs::directory_iterator(fs::u8path(folder), error); !error && it != fs::directory_iterator();
+         it.increment(error))
+        names.push_back(it->path().filename().u8string());
     return names;
+}
+
+bool MakeFolder(const std::string& path) {
+    std::error_code error;
+    return fs::create_directory(fs::u8path(path), error);
+}
+
+bool MakeLink(const std::string& target, const std::string& link) {
+    std::error_code error;
+    fs::create_symlink(fs::u8path(target), fs::u8path(link), error);
+    return !error;
+}
+
+bool IsLink(const std::string& path) {
+    std::error_code error;
+    return fs::is_symlink(fs::symlink_status(fs::u8path(path), error));
 }
 
 std::string SlotBytes(const std::string& text, bool deleted) {
@@ -93,95 +101,3 @@ void WriteDataFile(const std::string& path, const std::vector<std::string>& text
     WriteFileBytes(path, bytes);
 }
 
-std::vector<std::string> TestEnvironment(const std::vector<std::string>& changes) {
-    std::vector<std::string> env;
-    for (char** e = environ; *e; ++e) env.push_back(*e);
-    for (const std::string& change : changes) {
-        std::string name = change.substr(0, change.find('=') + 1);
-        for (auto it = env.begin(); it != env.end();)
-            it = it->rfind(name, 0) == 0 ? env.erase(it) : it + 1;
-        if (change.size() > name.size()) env.push_back(change);
-    }
-    return env;
-}
-
-int StartProcess(const std::vector<std::string>& argv, const std::vector<std::string>& environment,
-                 const std::string& standardErrorPath, const std::string& standardOutputPath) {
-    std::vector<char*> args, env;
-    for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-    args.push_back(nullptr);
-    for (const std::string& e : environment) env.push_back(const_cast<char*>(e.c_str()));
-    env.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    if (!standardErrorPath.empty())
-        posix_spawn_file_actions_addopen(&actions, 2, standardErrorPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    if (!standardOutputPath.empty())
-        posix_spawn_file_actions_addopen(&actions, 1, standardOutputPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    pid_t pid = -1;
-    if (posix_spawn(&pid, args[0], &actions, nullptr, args.data(), env.data()) != 0) pid = -1;
-    posix_spawn_file_actions_destroy(&actions);
-    return pid;
-}
-
-int WaitProcess(int pid, int timeoutMs) {
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    for (;;) {
-        int status = 0;
-        pid_t done = waitpid(pid, &status, WNOHANG);
-        if (done == pid) return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        if (done < 0) return -1;
-        if (std::chrono::steady_clock::now() > deadline) return -2;
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-}
-
-bool WaitForText(const std::string& path, const std::string& text, int timeoutMs) {
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (ReadFileBytes(path).find(text) == std::string::npos) {
-        if (std::chrono::steady_clock::now() > deadline) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return true;
-}
-
-void WaitForOneOfTwo(int a, int b, int timeoutMs, int* exitA, int* exitB) {
-    *exitA = *exitB = -2;
-    for (int waited = 0; *exitA == -2 && *exitB == -2 && waited < timeoutMs; waited += 5) {
-        *exitA = WaitProcess(a, 0);
-        *exitB = WaitProcess(b, 5);
-    }
-    if (*exitA == -2) *exitA = WaitProcess(a, 200);
-    if (*exitB == -2) *exitB = WaitProcess(b, 200);
-}
-
-ProcessResult RunProcess(const std::vector<std::string>& argv, const std::vector<std::string>& environment,
-                         int timeoutMs) {
-    char errorPath[] = "/tmp/jotcrate-stderr-XXXXXX";
-    int fd = mkstemp(errorPath);
-    if (fd >= 0) close(fd);
-    ProcessResult result;
-    int pid = StartProcess(argv, environment, errorPath);
-    if (pid > 0) {
-        result.exitCode = WaitProcess(pid, timeoutMs);
-        if (result.exitCode == -2) {
-            kill(pid, SIGKILL);
-            waitpid(pid, nullptr, 0);
-            result.exitCode = -1;
-        }
-    }
-    result.standardError = ReadFileBytes(errorPath);
-    unlink(errorPath);
-    return result;
-}
-
-std::string InstallProgramCopy(const std::string& folder, bool withWindowLibrary) {
-    std::string target = folder + "jotcrate";
-    WriteFileBytes(target, ReadFileBytes(JOTCRATE_BINARY));
-    chmod(target.c_str(), 0755);
-    if (withWindowLibrary) {
-        std::string library = JOTCRATE_WINDOW_LIBRARY;
-        WriteFileBytes(folder + library.substr(library.rfind('/') + 1), ReadFileBytes(library));
-    }
-    return target;
-}

@@ -28,6 +28,16 @@ std::string ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::string& bytes);
 bool PathExists(const std::string& path);
 std::vector<std::string> FolderEntries(const std::string& folder);
+bool MakeFolder(const std::string& path);
+// A symbolic link; false where the system or the user's rights allow none (Windows).
+bool MakeLink(const std::string& target, const std::string& link);
+bool IsLink(const std::string& path);
+// The paths of the files this process holds open that lie under folder (empty where the
+// system does not tell).
+std::vector<std::string> OpenFilesUnder(const std::string& folder);
+// Whether files carry owner, group and other permission bits (not on Windows, where a new
+// file takes its folder's access rules).
+bool FilesHaveModes();
 
 // A data file image: one slot per text, negation-coded; marked slots carry deleted mark 1.
 std::string SlotBytes(const std::string& text, bool deleted = false);

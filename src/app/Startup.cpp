@@ -12,8 +12,9 @@
 namespace {
 
 std::string FolderPart(const std::string& path) {
-    std::size_t cut = path.rfind('/');
-    return cut == std::string::npos ? std::string() : path.substr(0, cut + 1);
+    std::size_t cut = path.size();
+    while (cut > 0 && !IsPathSeparator(path[cut - 1])) --cut;
+    return path.substr(0, cut);
 }
 
 }  // namespace

@@ -1,11 +1,13 @@
-// The window half of the program, built as a library of its own that the executable loads
-// only for a window, so that -d starts without the toolkit. Its two entries are the only
-// names it exports.
+// The window half of the program. On Linux a library of its own that the executable loads
+// only for a window, so that -d starts without the toolkit, exporting only these two entries
+// (JC_EXPORT comes from that build); on Windows linked into the program.
 #include "app/MainLoop.h"
 #include "app/Startup.h"
 #include "platform/Gui.h"
 
-#define JC_EXPORT extern "C" __attribute__((visibility("default")))
+#ifndef JC_EXPORT
+#define JC_EXPORT extern "C"
+#endif
 
 JC_EXPORT int JotcrateRunWindow(int argc, char** argv) {
     if (!BeginRun(argv[0])) return 0;

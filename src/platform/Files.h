@@ -24,9 +24,10 @@ struct FileInfo {
 enum OpenMode { kOpenRead, kOpenReadWrite, kOpenReadWriteCreate, kOpenReadBeside };
 
 struct FileHandle {
-    int fd = -1;
+    std::intptr_t fd = -1;  // a descriptor; a HANDLE on Windows
     std::string path;
 };
+inline bool IsOpen(const FileHandle& file) { return file.fd != -1; }
 
 FileInfo StatPath(const std::string& path);
 
@@ -65,12 +66,6 @@ struct WriteBehind;
 WriteBehind* BeginWriteBehind(const FileHandle& file);
 void QueueWriteBehind(WriteBehind* helper, std::int64_t offset, std::int64_t n);
 void EndWriteBehind(WriteBehind* helper);
-// Writes chunks to a file in order on a thread of its own, while the caller builds the next;
-// at most a few chunks wait at a time. End waits and says whether every write succeeded.
-struct ChunkWriter;
-ChunkWriter* BeginChunkWriter(const FileHandle& file, std::int64_t offset);
-void WriteChunk(ChunkWriter* writer, std::string&& chunk);
-bool EndChunkWriter(ChunkWriter* writer);
 // Many reads of one file at once. Where the system takes a batch of reads in one call
 // (io_uring), the calls into the kernel, which cost more than copying a few KiB, go from one a
 // read to one a batch; elsewhere, and while a test's fault seam is armed, one after another.
@@ -86,13 +81,6 @@ PieceReader* BeginPieceReads(const FileHandle& file);
 // Reads every piece; false, with the reason in LastFileError(), when a read failed.
 bool ReadPieces(PieceReader* reader, ReadPiece* pieces, std::size_t n);
 void EndPieceReads(PieceReader* reader);
-// Closes the file on a thread of its own: the last close of a replaced file frees its blocks,
-// which can take long for a large file, and nobody needs to wait for that.
-void CloseFileLater(FileHandle* file);
-// Returns once every close handed to CloseFileLater has ended (for a measurement that must
-// not overlap the freeing).
-void WaitForClosesLater();
-
 // A file that replaces another is written beside it under a temporary name, flushed, and
 // renamed over the target; DiscardTempFile removes it again after a failure. A target that is
 // a symbolic link is replaced where it points (ReplacementTarget), so that the link stays.
@@ -101,7 +89,10 @@ std::string ReplacementTarget(const std::string& path);
 bool CreateTempFile(const std::string& tempPath, const std::string& target, FileHandle* file);
 // Durable: the file is on disk before it replaces the target. A file that can be made again
 // (the record dump, an exported page) may skip the wait.
-bool CommitTempFile(FileHandle* file, const std::string& target, bool durable = true);
+// openTarget: the caller's own handle on the target, kept open for its lock until the rename;
+// where the system cannot replace an open file (Windows, off NTFS or under Wine) it is closed
+// just before.
+bool CommitTempFile(FileHandle* file, const std::string& target, bool durable = true, FileHandle* openTarget = nullptr);
 void DiscardTempFile(FileHandle* file);
 bool WriteFileReplacing(const std::string& path, std::string_view bytes);
 bool CopyFileReplacing(const std::string& from, const std::string& path);
@@ -128,6 +119,8 @@ void SetFileError(const std::string& text);
 // The local time as YYYYMMDD-HHMMSS, for names of files that must not replace another.
 std::string TimeStamp();
 std::string ExecutablePath();
+// '/', and on Windows '\\' too.
+bool IsPathSeparator(char c);
 // For a process that makes one pass and ends: freed memory is kept for the next allocation
 // instead of being handed back to the system and faulted in again.
 void KeepFreedMemory();

@@ -11,6 +11,7 @@
 #include "app/AppState.h"
 #include "app/StringTable.h"
 #include "platform/Files.h"
+#include "store/BackgroundWrites.h"
 #include "store/DataFile.h"
 
 namespace {
@@ -109,7 +110,7 @@ bool CompactDataFile() {
         CloseFile(&data);
         return CreateStarterFile();
     }
-    ok = CommitTempFile(&out, target);
+    ok = CommitTempFile(&out, target, true, &data);
     CloseFileLater(&data);
     NoteDataFileVersion();
     if (ok) g_app.deletedSlots.clear();

@@ -353,7 +353,7 @@ bool SalvageDataFile(std::string* keptAs) {
         DiscardTempFile(&temp);
         ok = false;
     }
-    ok = ok && CommitTempFile(&temp, target);
+    ok = ok && CommitTempFile(&temp, target, true, &data);
     CloseFile(&data);
     // The second name goes again only while the first still holds the damaged file: a
     // replacement that failed after its rename has already put the whole slots in its place.

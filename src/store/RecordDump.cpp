@@ -9,6 +9,7 @@
 #include "app/AppState.h"
 #include "app/StringTable.h"
 #include "platform/Files.h"
+#include "store/BackgroundWrites.h"
 #include "store/DataFile.h"
 #include "store/OrderedPieces.h"
 #include "store/RecordText.h"

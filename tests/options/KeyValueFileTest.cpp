@@ -143,7 +143,7 @@ TEST_F(KeyFileOnDisk, ReadOnlyFileIsNeverWritten) {
 TEST_F(KeyFileOnDisk, MissingFilesAndFoldersDoNotOpen) {
     KeyFile file;
     EXPECT_FALSE(OpenKeyFile(&file, path));
-    ASSERT_EQ(0, mkdir(path.c_str(), 0700));
+    ASSERT_TRUE(MakeFolder(path));
     EXPECT_FALSE(OpenKeyFile(&file, path));
     EXPECT_FALSE(CreateKeyFile(&file, path));
 }

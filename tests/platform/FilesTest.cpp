@@ -13,6 +13,7 @@
 
 #include "TestSupport.h"
 #include "platform/Files.h"
+#include "store/BackgroundWrites.h"
 
 namespace {
 

@@ -273,7 +273,7 @@ void DiscardTempFile(FileHandle* file) {
     unlink(file->path.c_str());
 }
 
-bool CommitTempFile(FileHandle* file, const std::string& target, bool durable) {
+bool CommitTempFile(FileHandle* file, const std::string& target, bool durable, FileHandle*) {
     if (durable && !FlushFile(*file)) {
         DiscardTempFile(file);
         return false;
@@ -405,6 +405,8 @@ std::string ExecutablePath() {
     if (n <= 0) return std::string();
     return std::string(buffer.data(), static_cast<std::size_t>(n));
 }
+
+bool IsPathSeparator(char c) { return c == '/'; }
 
 std::string UserDataHome() {
     const char* data = std::getenv("XDG_DATA_HOME");

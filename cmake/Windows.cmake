@@ -1,0 +1,23 @@
+# The Windows program (cross-built: scripts/build-windows): one executable with the Win32
+# backend linked in and every library static, so that jotcrate.exe alone runs on a bare
+# Windows 10 or later. The toolkit-free test suites run under Wine, one process each.
+file(GLOB JOTCRATE_WIN32_GUI CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/platform/win32/Gui*.cpp)
+add_library(jotcrate_platform STATIC ${JOTCRATE_WIN32_GUI})
+target_link_libraries(jotcrate_platform PUBLIC jotcrate_core comctl32 comdlg32 gdi32 shell32 ole32 oleaut32 uuid
+                      shlwapi user32 kernel32)
+add_library(jotcrate_app STATIC ${JOTCRATE_APP_SOURCES})
+target_link_libraries(jotcrate_app PUBLIC jotcrate_platform)
+
+add_executable(jotcrate WIN32 src/app/Main.cpp src/app/WindowEntry.cpp src/platform/win32/WindowLibrary.cpp
+               src/platform/win32/jotcrate.rc)
+target_link_libraries(jotcrate PRIVATE jotcrate_app)
+target_compile_definitions(jotcrate PRIVATE JOTCRATE_VERSION="${PROJECT_VERSION}"
+                           JOTCRATE_INSTALLED_BINDIR="${CMAKE_INSTALL_FULL_BINDIR}")
+target_link_options(jotcrate PRIVATE -static -static-libgcc -static-libstdc++)
+set_source_files_properties(src/platform/win32/jotcrate.rc PROPERTIES
+  OBJECT_DEPENDS "${PROJECT_SOURCE_DIR}/src/platform/win32/jotcrate.manifest;${PROJECT_SOURCE_DIR}/data/icons/org.jotcrate.Jotcrate.ico")
+
+if(JOTCRATE_TESTS)
+  enable_testing()
+  add_subdirectory(tests/windows)
+endif()

@@ -1,0 +1,487 @@
+// Win32 implementation of the file layer: wide paths, 64-bit offsets, share modes standing in
+// for the locks (writers let others read, readers let nobody write), FlushFileBuffers before a
+// write counts as done, and replacement by MoveFileExW with write-through.
+#include "platform/Files.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+#include <cwchar>
+#include <mutex>
+#include <vector>
+
+#include "platform/win32/WideText.h"
+#include "platform/win32/Win32.h"
+
+namespace {
+
+thread_local std::string t_lastError;
+
+struct FaultPlan {
+    std::atomic<bool> counting{false};
+    std::mutex lock;
+    std::string path;
+    int seen[kFileSteps] = {};
+    int failAt[kFileSteps] = {};
+    int error[kFileSteps] = {};
+};
+FaultPlan s_faults;
+// The reason of an injected failure: the test's errno value, told as the C library tells it.
+thread_local int t_injectedError = 0;
+
+bool Injected(FileStep step, const std::string& path) {
+    t_injectedError = 0;
+    if (!s_faults.counting.load(std::memory_order_acquire)) return false;
+    std::lock_guard<std::mutex> hold(s_faults.lock);
+    if (!s_faults.path.empty() && path != s_faults.path) return false;
+    int call = ++s_faults.seen[step];
+    if (s_faults.failAt[step] == 0 || call != s_faults.failAt[step]) return false;
+    t_injectedError = s_faults.error[step];
+    return true;
+}
+
+bool FailWith(const char* doing, const std::string& path, const std::string& reason) {
+    t_lastError = std::string(doing) + " " + path + ": " + reason;
+    return false;
+}
+
+// The reason of the call that just failed: injected, or the system's.
+bool Fail(const char* doing, const std::string& path) {
+    if (t_injectedError != 0) return FailWith(doing, path, std::strerror(t_injectedError));
+    return FailWith(doing, path, SystemErrorText(GetLastError()));
+}
+
+bool IsMissingError(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
+
+HANDLE Handle(const FileHandle& file) { return reinterpret_cast<HANDLE>(file.fd); }
+
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+// A handle for looking at a file or folder without reading it.
+HANDLE OpenForLooking(const std::string& path) {
+    return CreateFileW(Widen(path).c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
+                       FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+}
+
+bool FillVersion(HANDLE handle, FileVersion* version) {
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!GetFileInformationByHandle(handle, &info)) return false;
+    version->device = info.dwVolumeSerialNumber;
+    version->inode = (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    version->size = static_cast<std::int64_t>((static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow);
+    ULARGE_INTEGER written;
+    written.LowPart = info.ftLastWriteTime.dwLowDateTime;
+    written.HighPart = info.ftLastWriteTime.dwHighDateTime;
+    version->modified = static_cast<std::int64_t>(written.QuadPart) * 100;
+    return true;
+}
+
+bool MoveReplacing(const std::string& from, const std::string& to) {
+    return MoveFileExW(Widen(from).c_str(), Widen(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+// A rename of an open file over a target that may be open too (the program holds the data
+// file it replaces): POSIX semantics, from Windows 10 1809 on. Elsewhere a plain replacing
+// move, which needs the target closed.
+bool RenameOpenFile(HANDLE handle, const std::string& from, const std::string& to) {
+    std::wstring name = Widen(to);
+    std::vector<char> bytes(sizeof(FILE_RENAME_INFO) + name.size() * sizeof(wchar_t));
+    auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(bytes.data());
+    rename->Flags = FILE_RENAME_FLAG_REPLACE_IF_EXISTS | FILE_RENAME_FLAG_POSIX_SEMANTICS;
+    rename->RootDirectory = nullptr;
+    rename->FileNameLength = static_cast<DWORD>(name.size() * sizeof(wchar_t));
+    std::copy(name.begin(), name.end(), rename->FileName);
+    // FileRenameInfoEx, which these headers name only for newer targets.
+    const auto renameInfoEx = static_cast<FILE_INFO_BY_HANDLE_CLASS>(22);
+    if (SetFileInformationByHandle(handle, renameInfoEx, rename, static_cast<DWORD>(bytes.size()))) return true;
+    return MoveReplacing(from, to);
+}
+
+}  // namespace
+
+const std::string& LastFileError() { return t_lastError; }
+
+void ArmFileFault(FileStep step, int n, int error, const std::string& path) {
+    std::lock_guard<std::mutex> hold(s_faults.lock);
+    s_faults.path = path;
+    s_faults.seen[step] = 0;
+    s_faults.failAt[step] = n;
+    s_faults.error[step] = error;
+    s_faults.counting.store(true, std::memory_order_release);
+}
+
+void DisarmFileFaults() {
+    std::lock_guard<std::mutex> hold(s_faults.lock);
+    s_faults.counting.store(false, std::memory_order_release);
+    s_faults.path.clear();
+    for (int step = 0; step < kFileSteps; ++step) s_faults.seen[step] = s_faults.failAt[step] = s_faults.error[step] = 0;
+}
+
+int FileStepsSeen(FileStep step) {
+    std::lock_guard<std::mutex> hold(s_faults.lock);
+    return s_faults.seen[step];
+}
+
+bool FaultSeamActive() { return s_faults.counting.load(std::memory_order_acquire); }
+
+void SetFileError(const std::string& text) { t_lastError = text; }
+
+bool IsPathSeparator(char c) { return c == '/' || c == '\\'; }
+
+FileInfo StatPath(const std::string& path) {
+    FileInfo info;
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (Injected(kStepStat, path) || !GetFileAttributesExW(Widen(path).c_str(), GetFileExInfoStandard, &data)) {
+        if (t_injectedError != 0 || !IsMissingError(GetLastError())) {
+            info.kind = kFileUnknown;
+            Fail("Looking up", path);
+        }
+        return info;
+    }
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        info.kind = kFileFolder;
+    } else if (data.dwFileAttributes & FILE_ATTRIBUTE_DEVICE) {
+        info.kind = kFileOther;
+    } else {
+        info.kind = kFileRegular;
+        info.size = static_cast<std::int64_t>((static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
+    }
+    return info;
+}
+
+bool VersionOfFile(const std::string& path, FileVersion* version) {
+    if (Injected(kStepStat, path)) return Fail("Looking up", path);
+    HANDLE handle = OpenForLooking(path);
+    if (handle == INVALID_HANDLE_VALUE) return Fail("Looking up", path);
+    bool ok = FillVersion(handle, version);
+    DWORD error = GetLastError();
+    CloseHandle(handle);
+    SetLastError(error);
+    return ok || Fail("Looking up", path);
+}
+
+bool VersionOfOpenFile(const FileHandle& file, FileVersion* version) {
+    return FillVersion(Handle(file), version) || Fail("Looking up", file.path);
+}
+
+bool SameVersion(const FileVersion& a, const FileVersion& b) {
+    return a.device == b.device && a.inode == b.inode && a.size == b.size && a.modified == b.modified;
+}
+
+bool IsWritableFile(const std::string& path) {
+    DWORD attributes = GetFileAttributesW(Widen(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY));
+}
+
+bool IsReadOnlyFile(const std::string& path) {
+    DWORD attributes = GetFileAttributesW(Widen(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
+}
+
+bool OpenFile(const std::string& path, OpenMode mode, FileHandle* file) {
+    bool reading = mode == kOpenRead || mode == kOpenReadBeside;
+    DWORD access = reading ? GENERIC_READ : GENERIC_READ | GENERIC_WRITE;
+    // Delete sharing lets a replacement be renamed over a file that is still open, as on Linux.
+    DWORD share = mode == kOpenReadBeside ? kShareAll : FILE_SHARE_READ | FILE_SHARE_DELETE;
+    DWORD disposition = mode == kOpenReadWriteCreate ? OPEN_ALWAYS : OPEN_EXISTING;
+    if (Injected(kStepOpen, path)) return Fail("Opening", path);
+    HANDLE handle = CreateFileW(Widen(path).c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        DWORD error = GetLastError();
+        if (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION) return Fail("Locking", path);
+        // Opening a folder answers "access denied"; say what it is.
+        if (error == ERROR_ACCESS_DENIED && StatPath(path).kind == kFileFolder) return FailWith("Opening", path, "Is a directory");
+        SetLastError(error);
+        return Fail("Opening", path);
+    }
+    if (GetFileType(handle) != FILE_TYPE_DISK) {
+        CloseHandle(handle);
+        return FailWith("Opening", path, "Not a regular file");
+    }
+    file->fd = reinterpret_cast<std::intptr_t>(handle);
+    file->path = path;
+    return true;
+}
+
+void CloseFile(FileHandle* file) {
+    if (IsOpen(*file)) CloseHandle(Handle(*file));
+    file->fd = -1;
+}
+
+std::int64_t SizeOfOpenFile(const FileHandle& file) {
+    LARGE_INTEGER size;
+    if (!GetFileSizeEx(Handle(file), &size)) {
+        Fail("Reading the size of", file.path);
+        return -1;
+    }
+    return size.QuadPart;
+}
+
+namespace {
+
+OVERLAPPED At(std::int64_t offset) {
+    OVERLAPPED where = {};
+    where.Offset = static_cast<DWORD>(static_cast<std::uint64_t>(offset) & 0xFFFFFFFFu);
+    where.OffsetHigh = static_cast<DWORD>(static_cast<std::uint64_t>(offset) >> 32);
+    return where;
+}
+
+constexpr std::size_t kLargestCall = 1u << 30;
+
+}  // namespace
+
+std::int64_t ReadAt(const FileHandle& file, std::int64_t offset, void* buffer, std::size_t n) {
+    std::size_t done = 0;
+    while (done < n) {
+        if (Injected(kStepRead, file.path)) {
+            Fail("Reading", file.path);
+            return -1;
+        }
+        OVERLAPPED where = At(offset + static_cast<std::int64_t>(done));
+        DWORD got = 0;
+        DWORD ask = static_cast<DWORD>(n - done < kLargestCall ? n - done : kLargestCall);
+        if (!ReadFile(Handle(file), static_cast<char*>(buffer) + done, ask, &got, &where)) {
+            if (GetLastError() == ERROR_HANDLE_EOF) break;
+            Fail("Reading", file.path);
+            return -1;
+        }
+        if (got == 0) break;
+        done += got;
+    }
+    return static_cast<std::int64_t>(done);
+}
+
+bool ReadExactlyAt(const FileHandle& file, std::int64_t offset, void* buffer, std::size_t n) {
+    std::int64_t got = ReadAt(file, offset, buffer, n);
+    if (got < 0) return false;
+    return static_cast<std::size_t>(got) == n || FailWith("Reading", file.path, "The file ends early");
+}
+
+bool WriteAt(const FileHandle& file, std::int64_t offset, const void* bytes, std::size_t n) {
+    std::size_t done = 0;
+    while (done < n) {
+        if (Injected(kStepWrite, file.path)) return Fail("Writing", file.path);
+        OVERLAPPED where = At(offset + static_cast<std::int64_t>(done));
+        DWORD put = 0;
+        DWORD ask = static_cast<DWORD>(n - done < kLargestCall ? n - done : kLargestCall);
+        if (!WriteFile(Handle(file), static_cast<const char*>(bytes) + done, ask, &put, &where)) return Fail("Writing", file.path);
+        if (put == 0) return FailWith("Writing", file.path, "Nothing was written");
+        done += put;
+    }
+    return true;
+}
+
+bool FlushFile(const FileHandle& file) {
+    return (!Injected(kStepFlush, file.path) && FlushFileBuffers(Handle(file))) || Fail("Flushing", file.path);
+}
+
+bool TruncateFile(const FileHandle& file, std::int64_t size) {
+    FILE_END_OF_FILE_INFO end;
+    end.EndOfFile.QuadPart = size;
+    return SetFileInformationByHandle(Handle(file), FileEndOfFileInfo, &end, sizeof end) || Fail("Truncating", file.path);
+}
+
+bool CreateTempFile(const std::string& tempPath, const std::string&, FileHandle* file) {
+    // A file that has the name already is somebody's: never emptied or replaced; the next free
+    // name is taken instead.
+    std::string path = tempPath;
+    for (int n = 1; n <= 100; ++n) {
+        if (Injected(kStepOpen, path)) return Fail("Creating", path);
+        // DELETE: the file is renamed by its handle.
+        HANDLE handle = CreateFileW(Widen(path).c_str(), GENERIC_READ | GENERIC_WRITE | DELETE,
+                                    FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (handle != INVALID_HANDLE_VALUE) {
+            file->fd = reinterpret_cast<std::intptr_t>(handle);
+            file->path = path;
+            return true;
+        }
+        DWORD error = GetLastError();
+        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) return Fail("Creating", path);
+        path = tempPath + "." + std::to_string(n);
+    }
+    return FailWith("Creating", tempPath, "File exists");
+}
+
+void DiscardTempFile(FileHandle* file) {
+    if (!IsOpen(*file)) return;
+    CloseFile(file);
+    DeleteFileW(Widen(file->path).c_str());
+}
+
+bool CommitTempFile(FileHandle* file, const std::string& target, bool durable, FileHandle* openTarget) {
+    if (durable && !FlushFile(*file)) {
+        DiscardTempFile(file);
+        return false;
+    }
+    bool renamed = !Injected(kStepRename, target) && RenameOpenFile(Handle(*file), file->path, target);
+    if (!renamed && t_injectedError == 0 && openTarget && IsOpen(*openTarget)) {
+        CloseFile(openTarget);
+        renamed = RenameOpenFile(Handle(*file), file->path, target);
+    }
+    if (!renamed) Fail("Replacing", target);
+    CloseFile(file);
+    if (!renamed) {
+        std::string reason = t_lastError;
+        DeleteFileW(Widen(file->path).c_str());
+        t_lastError = reason;
+    }
+    return renamed;
+}
+
+std::string ReplacementTarget(const std::string& path) {
+    DWORD attributes = GetFileAttributesW(Widen(path).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return path;
+    std::string target = CanonicalPath(path);
+    return target.empty() ? path : target;
+}
+
+bool WriteFileReplacing(const std::string& path, std::string_view bytes) {
+    std::string target = ReplacementTarget(path);
+    FileHandle temp;
+    if (!CreateTempFile(target + ".tmp", target, &temp)) return false;
+    if (!WriteAt(temp, 0, bytes.data(), bytes.size())) {
+        DiscardTempFile(&temp);
+        return false;
+    }
+    return CommitTempFile(&temp, target);
+}
+
+bool CopyFileReplacing(const std::string& from, const std::string& path) {
+    std::string to = ReplacementTarget(path);
+    FileHandle source;
+    if (!OpenFile(from, kOpenRead, &source)) return false;
+    FileHandle temp;
+    if (!CreateTempFile(to + ".tmp", to, &temp)) {
+        CloseFile(&source);
+        return false;
+    }
+    std::int64_t size = SizeOfOpenFile(source);
+    bool ok = size >= 0 && CopyRange(source, 0, temp, 0, size);
+    CloseFile(&source);
+    if (!ok) {
+        DiscardTempFile(&temp);
+        return false;
+    }
+    return CommitTempFile(&temp, to);
+}
+
+bool WriteNewFile(const std::string& path, std::string_view bytes) {
+    if (Injected(kStepOpen, path)) return Fail("Creating", path);
+    HANDLE handle = CreateFileW(Widen(path).c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return Fail("Creating", path);
+    FileHandle file{reinterpret_cast<std::intptr_t>(handle), path};
+    bool ok = WriteAt(file, 0, bytes.data(), bytes.size()) && FlushFile(file);
+    CloseFile(&file);
+    if (!ok) {
+        std::string reason = LastFileError();
+        DeleteFileW(Widen(path).c_str());
+        SetFileError(reason);
+    }
+    return ok;
+}
+
+bool LinkOrCopyFile(const std::string& from, const std::string& to) {
+    if (!Injected(kStepRename, to) && CreateHardLinkW(Widen(to).c_str(), Widen(from).c_str(), nullptr)) return true;
+    if (StatPath(to).kind != kFileMissing) return FailWith("Naming", to, "File exists");
+    return CopyFileReplacing(from, to);
+}
+
+bool RenameFile(const std::string& from, const std::string& to) {
+    return (!Injected(kStepRename, to) && MoveReplacing(from, to)) || Fail("Renaming", from);
+}
+
+bool ReadWholeFile(const std::string& path, std::string* bytes) {
+    FileHandle file;
+    if (!OpenFile(path, kOpenRead, &file)) return false;
+    std::int64_t size = SizeOfOpenFile(file);
+    bool ok = size >= 0;
+    if (ok) {
+        bytes->resize(static_cast<std::size_t>(size));
+        std::int64_t got = ReadAt(file, 0, bytes->data(), bytes->size());
+        ok = got >= 0;
+        if (ok) bytes->resize(static_cast<std::size_t>(got));
+    }
+    CloseFile(&file);
+    return ok;
+}
+
+bool DeleteFile(const std::string& path) {
+    if (Injected(kStepDelete, path)) return Fail("Deleting", path);
+    return DeleteFileW(Widen(path).c_str()) || IsMissingError(GetLastError()) || Fail("Deleting", path);
+}
+
+std::string TimeStamp() {
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    char text[32];
+    std::snprintf(text, sizeof text, "%04u%02u%02u-%02u%02u%02u", now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute,
+                  now.wSecond);
+    return text;
+}
+
+std::string ExecutablePath() {
+    std::vector<wchar_t> buffer(MAX_PATH);
+    for (;;) {
+        DWORD n = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (n == 0) return std::string();
+        if (n < buffer.size()) return Narrow(std::wstring_view(buffer.data(), n));
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+void KeepFreedMemory() {}
+
+std::string HomeFolder() {
+    wchar_t* folder = nullptr;
+    std::string home;
+    if (SHGetKnownFolderPath(FOLDERID_Profile, 0, nullptr, &folder) == S_OK) home = Narrow(folder);
+    CoTaskMemFree(folder);
+    return home;
+}
+
+std::string UserDataHome() {
+    wchar_t* folder = nullptr;
+    std::string data;
+    if (SHGetKnownFolderPath(FOLDERID_LocalAppData, 0, nullptr, &folder) == S_OK) data = Narrow(folder);
+    CoTaskMemFree(folder);
+    return data;
+}
+
+std::string CanonicalPath(const std::string& path) {
+    HANDLE handle = OpenForLooking(path);
+    if (handle == INVALID_HANDLE_VALUE) return std::string();
+    std::vector<wchar_t> buffer(1024);
+    DWORD n = GetFinalPathNameByHandleW(handle, buffer.data(), static_cast<DWORD>(buffer.size()), FILE_NAME_NORMALIZED);
+    if (n >= buffer.size()) {
+        buffer.resize(n + 1);
+        n = GetFinalPathNameByHandleW(handle, buffer.data(), static_cast<DWORD>(buffer.size()), FILE_NAME_NORMALIZED);
+    }
+    CloseHandle(handle);
+    if (n == 0 || n >= buffer.size()) return std::string();
+    std::wstring full(buffer.data(), n);
+    // \\?\C:\... as C:\..., and \\?\UNC\server\... as \\server\...
+    if (full.compare(0, 8, L"\\\\?\\UNC\\") == 0) full = L"\\\\" + full.substr(8);
+    else if (full.compare(0, 4, L"\\\\?\\") == 0) full = full.substr(4);
+    return Narrow(full);
+}
+
+bool MakePrivateFolders(const std::string& path) {
+    for (std::size_t at = path.find_first_of("/\\", 1);; at = path.find_first_of("/\\", at + 1)) {
+        std::string folder = path.substr(0, at);
+        // A drive ("C:") is there or not; it is never made.
+        bool drive = folder.size() == 2 && folder[1] == ':';
+        if (!folder.empty() && !drive && !CreateDirectoryW(Widen(folder).c_str(), nullptr) &&
+            GetLastError() != ERROR_ALREADY_EXISTS)
+            return Fail("Making", folder);
+        if (at == std::string::npos) break;
+    }
+    return StatPath(path).kind == kFileFolder || FailWith("Making", path, "Not a directory");
+}
+
+std::string FindProgram(const std::string& name) {
+    std::vector<wchar_t> buffer(MAX_PATH * 4);
+    DWORD n = SearchPathW(nullptr, Widen(name).c_str(), L".exe", static_cast<DWORD>(buffer.size()), buffer.data(), nullptr);
+    return n == 0 || n >= buffer.size() ? std::string() : Narrow(std::wstring_view(buffer.data(), n));
+}

@@ -1,0 +1,14 @@
+// On Windows the window half is linked into the program: no library to load, and a window
+// station is always there.
+#include "platform/WindowLibrary.h"
+
+extern "C" int JotcrateRunWindow(int argc, char** argv);
+extern "C" void JotcrateShowNotice(const char* caption, const char* text);
+
+bool FindWindowEntries(const std::string&, WindowEntries* entries, std::string*) {
+    entries->run = JotcrateRunWindow;
+    entries->showNotice = JotcrateShowNotice;
+    return true;
+}
+
+bool DisplayNamed() { return true; }
