@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "app/StringTable.h"
+#include "platform/SystemNames.h"
 
 AppState g_app;
 
@@ -23,7 +24,7 @@ void SetDefaultOptions(OptionSet* options) {
     options->fontSize = 10;
     options->textColour = 0;
     options->fontStyle = 0;
-    options->fontName = Str(kStrDefaultFontName);
+    options->fontName = DefaultFontName();
 }
 
 void ResetAppState() {

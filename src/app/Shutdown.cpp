@@ -1,7 +1,8 @@
 // Hide at once, then make the records safe: save, compact, back up; then the settings. The
 // record-store steps wait for a running load; when the load failed, its error is shown and
 // nothing at all is written. The close cannot be cancelled, so text that could not be saved
-// goes to a file of its own; and it waits while the options dialog is open.
+// goes to a file of its own; and it waits while the options dialog is open, unless the
+// session is ending.
 #include "app/Shutdown.h"
 
 #include "app/AppState.h"
@@ -15,11 +16,15 @@
 #include "store/Load.h"
 #include "store/Records.h"
 
-void CloseMainWindow() {
-    if (WindowExists(kWindowOptions)) {
+void CloseMainWindow(bool endingSession) {
+    if (WindowExists(kWindowOptions) && !endingSession) {
         g_app.closePending = true;
         RaiseWindow(kWindowOptions);
         return;
+    }
+    if (WindowExists(kWindowOptions)) {
+        CloseWindow(kWindowOptions);
+        EnableWindow(kWindowMain, true);
     }
     g_app.closePending = false;
     HideWindow(kWindowMain);

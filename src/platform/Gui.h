@@ -20,6 +20,9 @@ struct Event {
     int window;
     int number;
 };
+// The number of a close event when the session ends (a logout, a shutdown): the process may
+// be ended right after, so the close cannot wait for anything.
+constexpr int kCloseEndingSession = 1;
 
 // Notifications that must be acted on before the toolkit's own handling; they reach the
 // window's message callback at once.

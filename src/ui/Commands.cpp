@@ -1,5 +1,6 @@
 // Commands that touch the record store wait for the load to end: until then they are
 // ignored, as the buttons are disabled.
+#include "platform/SystemNames.h"
 #include "ui/Commands.h"
 
 #include <sstream>
@@ -118,11 +119,11 @@ void PressFocused() { PressGadget(FocusedGadget()); }
 void OpenSystemTool(int command) {
     std::string home = HomeFolder();
     if (command == kCmdFileManager) {
-        StartProgram({Str(kStrFileManager), home}, std::string());
+        StartProgram({FileManagerProgram(), home}, std::string());
     } else if (command == kCmdTerminal) {
-        StartProgram({Str(kStrTerminal)}, home);
+        StartProgram({TerminalProgram()}, home);
     } else if (command == kCmdCalculator) {
-        std::istringstream names(Str(kStrCalculators));
+        std::istringstream names(CalculatorPrograms());
         std::string name, path;
         while (path.empty() && names >> name) path = FindProgram(name);
         if (!path.empty()) StartProgram({path}, home);
@@ -172,7 +173,7 @@ void HandleMainWindow(const Event& event) {
             }
             break;
         case kEventClose:
-            CloseMainWindow();
+            CloseMainWindow(event.number == kCloseEndingSession);
             break;
         case kEventSize:
             LayoutMainWindow();

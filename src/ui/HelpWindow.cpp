@@ -1,5 +1,6 @@
 // Window 103 is rebuilt from scratch at each opening, at its fixed place and size, with its
 // own font and colours whatever the user chose for the main editor.
+#include "platform/SystemNames.h"
 #include "ui/HelpWindow.h"
 
 #include "app/AppState.h"
@@ -45,7 +46,7 @@ void ShowHelp() {
     SetEditorColours(kGadgetHelpEditor, kHelpBackground, kHelpText);
     SetEditorText(kGadgetHelpEditor, std::string());
     SetEditorReadOnly(kGadgetHelpEditor, true);
-    SetEditorFont(kGadgetHelpEditor, Str(kStrDefaultFontName), 10, 0);
+    SetEditorFont(kGadgetHelpEditor, DefaultFontName(), 10, 0);
     SetEditorMargins(kGadgetHelpEditor, 8, 8);
     SetEditorText(kGadgetHelpEditor, HelpText());
     ShowWindow(kWindowHelp);

@@ -148,6 +148,19 @@ TEST_F(FailurePathTest, CloseWaitsForTheOptionsDialog) {
     EXPECT_EQ("xRecord 1\r\n", Record(0));
 }
 
+// A logout may end the process as soon as the close returns: the dialog is cancelled instead.
+TEST_F(FailurePathTest, CloseAtTheEndOfTheSessionDoesNotWaitForTheOptionsDialog) {
+    StartProgram();
+    Type("x");
+    Shortcut(Qt::Key_O, Qt::AltModifier);
+    ASSERT_TRUE(WindowExists(kWindowOptions));
+    PostWindowEvent(Event{kEventClose, kWindowMain, kCloseEndingSession});
+    Pump();
+    EXPECT_EQ(0, g_app.running);
+    EXPECT_FALSE(WindowExists(kWindowOptions));
+    EXPECT_EQ("xRecord 1\r\n", Record(0));
+}
+
 TEST_F(FailurePathTest, ACloseBeforeAFailedLoadEndsShowsItsErrorAndWritesNothing) {
     WriteFileBytes(g_app.dataPath, std::string(100, 'x'));
     WriteFileBytes(g_app.settingsPath, "[Options]\r\nAuto Backup=1\r\n");

@@ -7,6 +7,7 @@
 #include "TestSupport.h"
 #include "app/AppState.h"
 #include "options/Settings.h"
+#include "platform/SystemNames.h"
 
 namespace {
 
@@ -23,7 +24,7 @@ TEST_F(SettingsTest, FreshFileHoldsBothGroupsAndAllSixteenKeys) {
     ASSERT_TRUE(SaveSettings(true, &window));
     EXPECT_EQ("[Options]\r\nWordwrap=1\r\nOn Top=0\r\nRead Only=0\r\nHide Tooltips=0\r\nAuto Backup=0\r\n"
               "Desktop Shortcut=0\r\nBackground=16777215\r\nFont Size=10\r\nText Color=0\r\nFont Style=0\r\n"
-              "Font Name=Monospace\r\n\r\n[Window]\r\nX=0\r\nY=0\r\nWidth=474\r\nHeight=300\r\nZoom=100\r\n",
+              "Font Name=" + std::string(DefaultFontName()) + "\r\n\r\n[Window]\r\nX=0\r\nY=0\r\nWidth=474\r\nHeight=300\r\nZoom=100\r\n",
               Saved());
     EXPECT_FALSE(SettingsFileNeedsFresh());
     struct stat st;

@@ -146,7 +146,7 @@ void CloseOnTermination(int window) {
         char byte;
         while (read(s_signalPipe[0], &byte, 1) > 0) {
         }
-        PostWindowEvent(Event{kEventClose, window, 0});
+        PostWindowEvent(Event{kEventClose, window, kCloseEndingSession});
     });
     struct sigaction action = {};
     action.sa_handler = OnTermination;

@@ -38,6 +38,8 @@ bool ClaimSingleInstance(const std::string& name) {
 }
 
 bool SendToFirstInstance(const std::string&, std::uint32_t message) {
+    // Only the process the user just started may hand the foreground on.
+    AllowSetForegroundWindow(ASFW_ANY);
     DWORD_PTR ignored = 0;
     return SendMessageTimeoutW(HWND_BROADCAST, message, 0, 0, SMTO_ABORTIFHUNG | SMTO_NORMAL, 2000, &ignored) != 0;
 }

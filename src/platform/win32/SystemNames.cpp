@@ -1,0 +1,6 @@
+#include "platform/SystemNames.h"
+
+const char* DefaultFontName() { return "Courier New"; }
+const char* CalculatorPrograms() { return "calc.exe"; }
+const char* FileManagerProgram() { return "explorer.exe"; }
+const char* TerminalProgram() { return "cmd.exe"; }

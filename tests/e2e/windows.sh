@@ -1,0 +1,108 @@
+#!/usr/bin/env bash
+# The Windows program end to end under Wine, on a virtual screen with a window manager:
+#   windows.sh JOTCRATE_EXE LINUX_JOTCRATE WINEPREFIX
+# In a fresh folder it starts, shows its window and the starter records; typed text survives
+# ALT+F4 and a restart; -d writes the dump, byte for byte the one the Linux build writes from
+# the same data file; a second start brings the minimised first back.
+set -euo pipefail
+exe=$1
+linux=$2
+export WINEPREFIX=$3 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+wine=$(command -v wine64 || echo /usr/lib/wine/wine64)
+for tool in "$wine" Xvfb openbox xdotool xprop; do
+  command -v "$tool" >/dev/null || { echo "missing $tool (scripts/install-deps --windows)"; exit 1; }
+done
+
+root=$(mktemp -d /tmp/jotcrate-wine-XXXXXX)
+mkdir -p "$root/app" "$root/linux" "$root/run"
+chmod 700 "$root/run"
+cp "$exe" "$root/app/jotcrate.exe"
+pids=()
+fail() { echo "FAIL: $*"; [ -f "$root/shot.png" ] || import -window root "$root/shot.png" 2>/dev/null || true; exit 1; }
+cleanup() {
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  wait 2>/dev/null || true
+  rm -rf "$root"
+}
+trap cleanup EXIT
+
+Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp -noreset 3>"$root/display" >/dev/null 2>&1 & pids+=($!)
+for _ in $(seq 200); do [ -s "$root/display" ] && break; sleep 0.05; done
+display=":$(head -1 "$root/display")"
+[ "$display" != ":" ] || fail "Xvfb did not start"
+export DISPLAY=$display
+openbox >/dev/null 2>&1 & pids+=($!)
+for _ in $(seq 200); do
+  xprop -root _NET_SUPPORTED 2>/dev/null | grep -q _NET_ACTIVE_WINDOW && break
+  sleep 0.05
+done
+# A new prefix is made once (a minute on a busy machine); later runs reuse it.
+"$wine" wineboot -i >/dev/null 2>&1 || fail "wineboot"
+
+start_program() {
+  (cd "$root/app" && exec "$wine" jotcrate.exe) >"$root/out.txt" 2>&1 & app=$!
+  pids+=($app)
+  window=$(timeout 60 xdotool search --sync --onlyvisible --name '^Jotcrate$' | head -1) || fail "no window"
+  for _ in $(seq 300); do [ -s "$root/app/Jotcrate.jcd" ] && break; sleep 0.1; done
+  sleep 1
+  xdotool windowactivate --sync "$window"
+}
+
+wait_exit() {
+  for _ in $(seq 300); do kill -0 "$1" 2>/dev/null || { wait "$1"; return $?; }; sleep 0.1; done
+  fail "process $1 did not end"
+}
+
+close_window() {
+  for _ in 1 2 3; do
+    xdotool windowactivate --sync "$window" key alt+F4
+    for _ in $(seq 50); do kill -0 "$app" 2>/dev/null || return 0; sleep 0.1; done
+  done
+}
+
+dump() { (cd "$root/app" && "$wine" jotcrate.exe -d) && cat "$root/app/record-dump.txt"; }
+
+start_program
+[ "$(stat -c %s "$root/app/Jotcrate.jcd")" -eq $((9 * 32001)) ] || fail "no starter file"
+xdotool type --delay 25 'Hello from Wine'
+xdotool key Return
+close_window
+wait_exit "$app" || fail "exit status $?"
+dump | grep -q $'^Hello from Wine\r$' || fail "typed text not stored: $(dump | head -5)"
+
+# What the first run stored is there after a restart, and more is added to it.
+start_program
+xdotool key ctrl+End
+xdotool type --delay 25 ' and again'
+close_window
+wait_exit "$app" || fail "exit status $?"
+dump | grep -q ' and again' || fail "text typed after a restart not stored"
+
+# The same data file dumped by both builds: identical bytes (with a record of each encoding).
+printf 'Caf\xc3\xa9 \xe2\x82\xac UTF-8\r\nline two' >"$root/utf8.txt"
+printf 'Caf\xe9 1252' >"$root/cp1252.txt"
+for text in "$root/utf8.txt" "$root/cp1252.txt"; do
+  printf '\0' >>"$root/app/Jotcrate.jcd"
+  od -An -v -tu1 "$text" | tr -s ' ' '\n' | grep -v '^$' | while read -r byte; do
+    printf "\\$(printf '%03o' $(((256 - byte) % 256)))"
+  done >>"$root/app/Jotcrate.jcd"
+  head -c $((32000 - $(stat -c %s "$text"))) /dev/zero >>"$root/app/Jotcrate.jcd"
+done
+dump >/dev/null || fail "dump"
+cp "$root/app/Jotcrate.jcd" "$linux" "$root/linux/"
+(cd "$root/linux" && env -u DISPLAY XDG_RUNTIME_DIR="$root/run" "./$(basename "$linux")" -d) || fail "Linux dump"
+cmp "$root/app/record-dump.txt" "$root/linux/record-dump.txt" || fail "the two dumps differ"
+
+# A second start brings the minimised first back, and ends.
+start_program
+xdotool windowminimize --sync "$window"
+(cd "$root/app" && timeout 60 "$wine" jotcrate.exe) || fail "second instance did not exit 0"
+for _ in $(seq 100); do
+  [[ $(xprop -id "$window" _NET_WM_STATE 2>/dev/null) != *HIDDEN* ]] && break
+  sleep 0.1
+done
+[[ $(xprop -id "$window" _NET_WM_STATE) != *HIDDEN* ]] || fail "first instance stayed minimised"
+kill -0 "$app" || fail "first instance ended"
+close_window
+wait_exit "$app" || fail "exit status $?"
+echo "PASS"
