@@ -76,6 +76,22 @@ bool MakeFolder(const std::string& path) {
     return fs::create_directory(fs::u8path(path), error);
 }
 
+bool IsFolder(const std::string& path) {
+    std::error_code error;
+    return fs::is_directory(fs::symlink_status(fs::u8path(path), error));
+}
+
+void SetEnvironment(const std::string& name, const std::string& value) {
+#ifdef _WIN32
+    _putenv_s(name.c_str(), value.c_str());
+#else
+    if (value.empty())
+        unsetenv(name.c_str());
+    else
+        setenv(name.c_str(), value.c_str(), 1);
+#endif
+}
+
 bool MakeLink(const std::string& target, const std::string& link) {
     std::error_code error;
     fs::create_symlink(fs::u8path(target), fs::u8path(link), error);

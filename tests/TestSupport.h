@@ -29,6 +29,9 @@ void WriteFileBytes(const std::string& path, const std::string& bytes);
 bool PathExists(const std::string& path);
 std::vector<std::string> FolderEntries(const std::string& folder);
 bool MakeFolder(const std::string& path);
+bool IsFolder(const std::string& path);  // a link to a folder is not one
+// Sets a variable of the test's own environment; an empty value removes it.
+void SetEnvironment(const std::string& name, const std::string& value);
 // A symbolic link; false where the system or the user's rights allow none (Windows).
 bool MakeLink(const std::string& target, const std::string& link);
 bool IsLink(const std::string& path);

@@ -6,6 +6,7 @@
 #include "app/AppState.h"
 #include "app/Numbers.h"
 #include "app/StringTable.h"
+#include "editor/FindAll.h"
 #include "platform/Instance.h"
 #include "store/Load.h"
 #include "store/Records.h"
@@ -60,5 +61,6 @@ int RunMainLoop(int argc, char** argv) {
     while (Dispatch(WaitWindowEvent())) {
     }
     WaitForLoadWorker();
+    StopFindAll();
     return 0;
 }

@@ -29,6 +29,8 @@ void CloseMainWindow(bool endingSession) {
     g_app.closePending = false;
     HideWindow(kWindowMain);
     StopFindAll();
+    // No change seen while the records are made safe starts another search.
+    g_app.findAll.term.clear();
     WaitForLoadWorker();
     if (g_app.loadState == kLoadFailed) {
         RunPendingUiSteps();

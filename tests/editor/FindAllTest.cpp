@@ -196,6 +196,21 @@ TEST_F(FindAllTest, RowsOfAnOlderListingSearchAgain) {
     EXPECT_EQ(2, SelectedEntry(kGadgetSelector));
 }
 
+// Once the close has begun, a change of the list (the file read anew while the records are
+// made safe) starts no search that nobody would end.
+TEST_F(FindAllTest, NoSearchStartsAfterTheClose) {
+    WriteDataFile(g_app.dataPath, {"First", "Second apple"});
+    StartProgram();
+    Open();
+    Search(QStringLiteral("apple"));
+    PostWindowEvent(Event{kEventClose, kWindowMain, 0});
+    Pump();
+    ASSERT_EQ(0, g_app.running);
+    ++g_app.listChanges;
+    RefreshFindAll();
+    EXPECT_FALSE(g_app.findAll.worker.joinable());
+}
+
 // The rows follow the list: a record deleted or brought back, a file read anew.
 TEST_F(FindAllTest, TheRowsFollowDeletesUndeletesAndReloads) {
     WriteDataFile(g_app.dataPath, {"First apple", "Second apple", "Third"});

@@ -2,8 +2,6 @@
 // were there are each as they were or as a successful run leaves them, no temporary file is
 // left behind, and the failure is returned to the caller.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
@@ -27,9 +25,7 @@ using Snapshot = std::map<std::string, std::string>;
 void Collect(const std::string& folder, const std::string& prefix, Snapshot* files) {
     for (const std::string& name : FolderEntries(folder)) {
         std::string path = folder + name;
-        struct stat st;
-        if (lstat(path.c_str(), &st) != 0) continue;
-        if (S_ISDIR(st.st_mode))
+        if (IsFolder(path))
             Collect(path + "/", prefix + name + "/", files);
         else
             (*files)[prefix + name] = ReadFileBytes(path);
@@ -49,19 +45,19 @@ protected:
         folder = MakeTestFolder();
         home = folder.path + "home/";
         oldHome = std::getenv("HOME") ? std::getenv("HOME") : "";
-        setenv("HOME", home.c_str(), 1);
+        SetEnvironment("HOME", home);
     }
     void TearDown() override {
         DisarmFileFaults();
-        setenv("HOME", oldHome.c_str(), 1);
+        SetEnvironment("HOME", oldHome);
         RemoveTestFolder(folder);
     }
     void Reset(const Operation& op) {
         DisarmFileFaults();
         RemoveTestFolder(folder);
-        mkdir(folder.path.c_str(), 0700);
-        mkdir(home.c_str(), 0700);
-        mkdir((home + "Desktop").c_str(), 0700);
+        MakeFolder(folder.path);
+        MakeFolder(home);
+        MakeFolder(home + "Desktop");
         op.prepare();
         // The files were just written anew: the run's own last write is not what it finds.
         g_app.dataVersionKnown = false;
@@ -182,13 +178,16 @@ TEST_F(FaultInjectionTest, SettingsDumpExportAndShortcut) {
                          return WriteExportPage(folder.path + "page.html", {{"Record 4", 4}, {"Record 0", 0}});
                      },
                      true});
-    CheckEveryFault({"desktop shortcut", [] {},
+    // Windows takes the desktop from the user's profile, not from HOME: each run starts
+    // without the shortcut there, and leaves none.
+    CheckEveryFault({"desktop shortcut", [] { DeleteFile(ShortcutPath()); },
                      [] {
                          g_app.options.desktopShortcut = 1;
                          SyncDesktopShortcut();
                          return true;
                      },
                      false});
+    DeleteFile(ShortcutPath());
 }
 
 }  // namespace
