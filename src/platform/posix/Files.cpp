@@ -2,6 +2,8 @@
 // open, fdatasync before a write counts as done, and replacement by rename only.
 #include "platform/Files.h"
 
+#include "platform/common/FileSeam.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -12,39 +14,12 @@
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <atomic>
-#include <mutex>
 #include <vector>
 
 namespace {
 
-thread_local std::string t_lastError;
-
-// Armed by tests while the program's own threads may be doing file work, so everything but the
-// fast "is anything armed" check is read and written under the lock.
-struct FaultPlan {
-    std::atomic<bool> counting{false};
-    std::mutex lock;
-    std::string path;  // when set, only calls on this file count
-    int seen[kFileSteps] = {};
-    int failAt[kFileSteps] = {};
-    int error[kFileSteps] = {};
-};
-FaultPlan s_faults;
-
-// The seam for tests: whether this call of a step is the one armed to fail.
-bool Injected(FileStep step, const std::string& path) {
-    if (!s_faults.counting.load(std::memory_order_acquire)) return false;
-    std::lock_guard<std::mutex> hold(s_faults.lock);
-    if (!s_faults.path.empty() && path != s_faults.path) return false;
-    int call = ++s_faults.seen[step];
-    if (s_faults.failAt[step] == 0 || call != s_faults.failAt[step]) return false;
-    errno = s_faults.error[step];
-    return true;
-}
-
 bool Fail(const char* doing, const std::string& path, int error) {
-    t_lastError = std::string(doing) + " " + path + ": " + std::strerror(error);
+    SetFileError(std::string(doing) + " " + path + ": " + std::strerror(error));
     return false;
 }
 
@@ -69,33 +44,6 @@ bool FlushFolderOf(const std::string& path) {
 }
 
 }  // namespace
-
-const std::string& LastFileError() { return t_lastError; }
-
-void ArmFileFault(FileStep step, int n, int error, const std::string& path) {
-    std::lock_guard<std::mutex> hold(s_faults.lock);
-    s_faults.path = path;
-    s_faults.seen[step] = 0;
-    s_faults.failAt[step] = n;
-    s_faults.error[step] = error;
-    s_faults.counting.store(true, std::memory_order_release);
-}
-
-void DisarmFileFaults() {
-    std::lock_guard<std::mutex> hold(s_faults.lock);
-    s_faults.counting.store(false, std::memory_order_release);
-    s_faults.path.clear();
-    for (int step = 0; step < kFileSteps; ++step) s_faults.seen[step] = s_faults.failAt[step] = s_faults.error[step] = 0;
-}
-
-int FileStepsSeen(FileStep step) {
-    std::lock_guard<std::mutex> hold(s_faults.lock);
-    return s_faults.seen[step];
-}
-
-bool FaultSeamActive() { return s_faults.counting.load(std::memory_order_acquire); }
-
-void SetFileError(const std::string& text) { t_lastError = text; }
 
 FileInfo StatPath(const std::string& path) {
     FileInfo info;
@@ -141,11 +89,6 @@ bool VersionOfOpenFile(const FileHandle& file, FileVersion* version) {
     return true;
 }
 
-// The change time moves with a chmod or a backup tool's attributes too: only the file, its
-// size and the time of its contents count.
-bool SameVersion(const FileVersion& a, const FileVersion& b) {
-    return a.device == b.device && a.inode == b.inode && a.size == b.size && a.modified == b.modified;
-}
 
 // A file without its owner's write bit counts as read-only even where the user (root) could
 // write it anyway: that bit is how a user marks a file read-only.
@@ -217,11 +160,6 @@ std::int64_t ReadAt(const FileHandle& file, std::int64_t offset, void* buffer, s
     return static_cast<std::int64_t>(done);
 }
 
-bool ReadExactlyAt(const FileHandle& file, std::int64_t offset, void* buffer, std::size_t n) {
-    std::int64_t got = ReadAt(file, offset, buffer, n);
-    if (got < 0) return false;
-    return static_cast<std::size_t>(got) == n || Fail("Reading", file.path, EIO);
-}
 
 bool WriteAt(const FileHandle& file, std::int64_t offset, const void* bytes, std::size_t n) {
     std::size_t done = 0;
@@ -301,48 +239,7 @@ std::string ReplacementTarget(const std::string& path) {
     return target[0] == '/' ? target : FolderOf(path) + "/" + target;
 }
 
-bool WriteFileReplacing(const std::string& path, std::string_view bytes) {
-    std::string target = ReplacementTarget(path);
-    FileHandle temp;
-    if (!CreateTempFile(target + ".tmp", target, &temp)) return false;
-    if (!WriteAt(temp, 0, bytes.data(), bytes.size())) {
-        DiscardTempFile(&temp);
-        return false;
-    }
-    return CommitTempFile(&temp, target);
-}
 
-bool CopyFileReplacing(const std::string& from, const std::string& path) {
-    std::string to = ReplacementTarget(path);
-    FileHandle source;
-    if (!OpenFile(from, kOpenRead, &source)) return false;
-    FileHandle temp;
-    if (!CreateTempFile(to + ".tmp", to, &temp)) {
-        CloseFile(&source);
-        return false;
-    }
-    std::vector<char> buffer(1 << 20);
-    std::int64_t offset = 0;
-    bool ok = true;
-    for (;;) {
-        std::int64_t got = ReadAt(source, offset, buffer.data(), buffer.size());
-        if (got <= 0) {
-            ok = got == 0;
-            break;
-        }
-        if (!WriteAt(temp, offset, buffer.data(), static_cast<std::size_t>(got))) {
-            ok = false;
-            break;
-        }
-        offset += got;
-    }
-    CloseFile(&source);
-    if (!ok) {
-        DiscardTempFile(&temp);
-        return false;
-    }
-    return CommitTempFile(&temp, to);
-}
 
 bool WriteNewFile(const std::string& path, std::string_view bytes) {
     int fd = Injected(kStepOpen, path) ? -1 : open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
@@ -370,20 +267,6 @@ bool RenameFile(const std::string& from, const std::string& to) {
     return FlushFolderOf(to);
 }
 
-bool ReadWholeFile(const std::string& path, std::string* bytes) {
-    FileHandle file;
-    if (!OpenFile(path, kOpenRead, &file)) return false;
-    std::int64_t size = SizeOfOpenFile(file);
-    bool ok = size >= 0;
-    if (ok) {
-        bytes->resize(static_cast<std::size_t>(size));
-        std::int64_t got = ReadAt(file, 0, bytes->data(), bytes->size());
-        ok = got >= 0;
-        if (ok) bytes->resize(static_cast<std::size_t>(got));
-    }
-    CloseFile(&file);
-    return ok;
-}
 
 bool DeleteFile(const std::string& path) {
     if (Injected(kStepDelete, path)) return FailErrno("Deleting", path);

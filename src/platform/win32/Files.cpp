@@ -4,45 +4,27 @@
 #include "platform/Files.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <cwchar>
-#include <mutex>
 #include <vector>
 
+#include "platform/common/FileSeam.h"
 #include "platform/win32/WideText.h"
 #include "platform/win32/Win32.h"
 
 namespace {
 
-thread_local std::string t_lastError;
-
-struct FaultPlan {
-    std::atomic<bool> counting{false};
-    std::mutex lock;
-    std::string path;
-    int seen[kFileSteps] = {};
-    int failAt[kFileSteps] = {};
-    int error[kFileSteps] = {};
-};
-FaultPlan s_faults;
 // The reason of an injected failure: the test's errno value, told as the C library tells it.
 thread_local int t_injectedError = 0;
 
-bool Injected(FileStep step, const std::string& path) {
-    t_injectedError = 0;
-    if (!s_faults.counting.load(std::memory_order_acquire)) return false;
-    std::lock_guard<std::mutex> hold(s_faults.lock);
-    if (!s_faults.path.empty() && path != s_faults.path) return false;
-    int call = ++s_faults.seen[step];
-    if (s_faults.failAt[step] == 0 || call != s_faults.failAt[step]) return false;
-    t_injectedError = s_faults.error[step];
-    return true;
+bool InjectedHere(FileStep step, const std::string& path) {
+    t_injectedError = Injected(step, path) ? errno : 0;
+    return t_injectedError != 0;
 }
 
 bool FailWith(const char* doing, const std::string& path, const std::string& reason) {
-    t_lastError = std::string(doing) + " " + path + ": " + reason;
+    SetFileError(std::string(doing) + " " + path + ": " + reason);
     return false;
 }
 
@@ -100,39 +82,13 @@ bool RenameOpenFile(HANDLE handle, const std::string& from, const std::string& t
 
 }  // namespace
 
-const std::string& LastFileError() { return t_lastError; }
-
-void ArmFileFault(FileStep step, int n, int error, const std::string& path) {
-    std::lock_guard<std::mutex> hold(s_faults.lock);
-    s_faults.path = path;
-    s_faults.seen[step] = 0;
-    s_faults.failAt[step] = n;
-    s_faults.error[step] = error;
-    s_faults.counting.store(true, std::memory_order_release);
-}
-
-void DisarmFileFaults() {
-    std::lock_guard<std::mutex> hold(s_faults.lock);
-    s_faults.counting.store(false, std::memory_order_release);
-    s_faults.path.clear();
-    for (int step = 0; step < kFileSteps; ++step) s_faults.seen[step] = s_faults.failAt[step] = s_faults.error[step] = 0;
-}
-
-int FileStepsSeen(FileStep step) {
-    std::lock_guard<std::mutex> hold(s_faults.lock);
-    return s_faults.seen[step];
-}
-
-bool FaultSeamActive() { return s_faults.counting.load(std::memory_order_acquire); }
-
-void SetFileError(const std::string& text) { t_lastError = text; }
 
 bool IsPathSeparator(char c) { return c == '/' || c == '\\'; }
 
 FileInfo StatPath(const std::string& path) {
     FileInfo info;
     WIN32_FILE_ATTRIBUTE_DATA data;
-    if (Injected(kStepStat, path) || !GetFileAttributesExW(Widen(path).c_str(), GetFileExInfoStandard, &data)) {
+    if (InjectedHere(kStepStat, path) || !GetFileAttributesExW(Widen(path).c_str(), GetFileExInfoStandard, &data)) {
         if (t_injectedError != 0 || !IsMissingError(GetLastError())) {
             info.kind = kFileUnknown;
             Fail("Looking up", path);
@@ -151,7 +107,7 @@ FileInfo StatPath(const std::string& path) {
 }
 
 bool VersionOfFile(const std::string& path, FileVersion* version) {
-    if (Injected(kStepStat, path)) return Fail("Looking up", path);
+    if (InjectedHere(kStepStat, path)) return Fail("Looking up", path);
     HANDLE handle = OpenForLooking(path);
     if (handle == INVALID_HANDLE_VALUE) return Fail("Looking up", path);
     bool ok = FillVersion(handle, version);
@@ -165,9 +121,6 @@ bool VersionOfOpenFile(const FileHandle& file, FileVersion* version) {
     return FillVersion(Handle(file), version) || Fail("Looking up", file.path);
 }
 
-bool SameVersion(const FileVersion& a, const FileVersion& b) {
-    return a.device == b.device && a.inode == b.inode && a.size == b.size && a.modified == b.modified;
-}
 
 bool IsWritableFile(const std::string& path) {
     DWORD attributes = GetFileAttributesW(Widen(path).c_str());
@@ -185,7 +138,7 @@ bool OpenFile(const std::string& path, OpenMode mode, FileHandle* file) {
     // Delete sharing lets a replacement be renamed over a file that is still open, as on Linux.
     DWORD share = mode == kOpenReadBeside ? kShareAll : FILE_SHARE_READ | FILE_SHARE_DELETE;
     DWORD disposition = mode == kOpenReadWriteCreate ? OPEN_ALWAYS : OPEN_EXISTING;
-    if (Injected(kStepOpen, path)) return Fail("Opening", path);
+    if (InjectedHere(kStepOpen, path)) return Fail("Opening", path);
     HANDLE handle = CreateFileW(Widen(path).c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         DWORD error = GetLastError();
@@ -234,7 +187,7 @@ constexpr std::size_t kLargestCall = 1u << 30;
 std::int64_t ReadAt(const FileHandle& file, std::int64_t offset, void* buffer, std::size_t n) {
     std::size_t done = 0;
     while (done < n) {
-        if (Injected(kStepRead, file.path)) {
+        if (InjectedHere(kStepRead, file.path)) {
             Fail("Reading", file.path);
             return -1;
         }
@@ -252,16 +205,11 @@ std::int64_t ReadAt(const FileHandle& file, std::int64_t offset, void* buffer, s
     return static_cast<std::int64_t>(done);
 }
 
-bool ReadExactlyAt(const FileHandle& file, std::int64_t offset, void* buffer, std::size_t n) {
-    std::int64_t got = ReadAt(file, offset, buffer, n);
-    if (got < 0) return false;
-    return static_cast<std::size_t>(got) == n || FailWith("Reading", file.path, "The file ends early");
-}
 
 bool WriteAt(const FileHandle& file, std::int64_t offset, const void* bytes, std::size_t n) {
     std::size_t done = 0;
     while (done < n) {
-        if (Injected(kStepWrite, file.path)) return Fail("Writing", file.path);
+        if (InjectedHere(kStepWrite, file.path)) return Fail("Writing", file.path);
         OVERLAPPED where = At(offset + static_cast<std::int64_t>(done));
         DWORD put = 0;
         DWORD ask = static_cast<DWORD>(n - done < kLargestCall ? n - done : kLargestCall);
@@ -273,7 +221,7 @@ bool WriteAt(const FileHandle& file, std::int64_t offset, const void* bytes, std
 }
 
 bool FlushFile(const FileHandle& file) {
-    return (!Injected(kStepFlush, file.path) && FlushFileBuffers(Handle(file))) || Fail("Flushing", file.path);
+    return (!InjectedHere(kStepFlush, file.path) && FlushFileBuffers(Handle(file))) || Fail("Flushing", file.path);
 }
 
 bool TruncateFile(const FileHandle& file, std::int64_t size) {
@@ -287,7 +235,7 @@ bool CreateTempFile(const std::string& tempPath, const std::string&, FileHandle*
     // name is taken instead.
     std::string path = tempPath;
     for (int n = 1; n <= 100; ++n) {
-        if (Injected(kStepOpen, path)) return Fail("Creating", path);
+        if (InjectedHere(kStepOpen, path)) return Fail("Creating", path);
         // DELETE: the file is renamed by its handle.
         HANDLE handle = CreateFileW(Widen(path).c_str(), GENERIC_READ | GENERIC_WRITE | DELETE,
                                     FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -314,7 +262,7 @@ bool CommitTempFile(FileHandle* file, const std::string& target, bool durable, F
         DiscardTempFile(file);
         return false;
     }
-    bool renamed = !Injected(kStepRename, target) && RenameOpenFile(Handle(*file), file->path, target);
+    bool renamed = !InjectedHere(kStepRename, target) && RenameOpenFile(Handle(*file), file->path, target);
     if (!renamed && t_injectedError == 0 && openTarget && IsOpen(*openTarget)) {
         CloseFile(openTarget);
         renamed = RenameOpenFile(Handle(*file), file->path, target);
@@ -322,9 +270,9 @@ bool CommitTempFile(FileHandle* file, const std::string& target, bool durable, F
     if (!renamed) Fail("Replacing", target);
     CloseFile(file);
     if (!renamed) {
-        std::string reason = t_lastError;
+        std::string reason = LastFileError();
         DeleteFileW(Widen(file->path).c_str());
-        t_lastError = reason;
+        SetFileError(reason);
     }
     return renamed;
 }
@@ -336,38 +284,10 @@ std::string ReplacementTarget(const std::string& path) {
     return target.empty() ? path : target;
 }
 
-bool WriteFileReplacing(const std::string& path, std::string_view bytes) {
-    std::string target = ReplacementTarget(path);
-    FileHandle temp;
-    if (!CreateTempFile(target + ".tmp", target, &temp)) return false;
-    if (!WriteAt(temp, 0, bytes.data(), bytes.size())) {
-        DiscardTempFile(&temp);
-        return false;
-    }
-    return CommitTempFile(&temp, target);
-}
 
-bool CopyFileReplacing(const std::string& from, const std::string& path) {
-    std::string to = ReplacementTarget(path);
-    FileHandle source;
-    if (!OpenFile(from, kOpenRead, &source)) return false;
-    FileHandle temp;
-    if (!CreateTempFile(to + ".tmp", to, &temp)) {
-        CloseFile(&source);
-        return false;
-    }
-    std::int64_t size = SizeOfOpenFile(source);
-    bool ok = size >= 0 && CopyRange(source, 0, temp, 0, size);
-    CloseFile(&source);
-    if (!ok) {
-        DiscardTempFile(&temp);
-        return false;
-    }
-    return CommitTempFile(&temp, to);
-}
 
 bool WriteNewFile(const std::string& path, std::string_view bytes) {
-    if (Injected(kStepOpen, path)) return Fail("Creating", path);
+    if (InjectedHere(kStepOpen, path)) return Fail("Creating", path);
     HANDLE handle = CreateFileW(Widen(path).c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
                                 FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) return Fail("Creating", path);
@@ -383,32 +303,18 @@ bool WriteNewFile(const std::string& path, std::string_view bytes) {
 }
 
 bool LinkOrCopyFile(const std::string& from, const std::string& to) {
-    if (!Injected(kStepRename, to) && CreateHardLinkW(Widen(to).c_str(), Widen(from).c_str(), nullptr)) return true;
+    if (!InjectedHere(kStepRename, to) && CreateHardLinkW(Widen(to).c_str(), Widen(from).c_str(), nullptr)) return true;
     if (StatPath(to).kind != kFileMissing) return FailWith("Naming", to, "File exists");
     return CopyFileReplacing(from, to);
 }
 
 bool RenameFile(const std::string& from, const std::string& to) {
-    return (!Injected(kStepRename, to) && MoveReplacing(from, to)) || Fail("Renaming", from);
+    return (!InjectedHere(kStepRename, to) && MoveReplacing(from, to)) || Fail("Renaming", from);
 }
 
-bool ReadWholeFile(const std::string& path, std::string* bytes) {
-    FileHandle file;
-    if (!OpenFile(path, kOpenRead, &file)) return false;
-    std::int64_t size = SizeOfOpenFile(file);
-    bool ok = size >= 0;
-    if (ok) {
-        bytes->resize(static_cast<std::size_t>(size));
-        std::int64_t got = ReadAt(file, 0, bytes->data(), bytes->size());
-        ok = got >= 0;
-        if (ok) bytes->resize(static_cast<std::size_t>(got));
-    }
-    CloseFile(&file);
-    return ok;
-}
 
 bool DeleteFile(const std::string& path) {
-    if (Injected(kStepDelete, path)) return Fail("Deleting", path);
+    if (InjectedHere(kStepDelete, path)) return Fail("Deleting", path);
     return DeleteFileW(Widen(path).c_str()) || IsMissingError(GetLastError()) || Fail("Deleting", path);
 }
 
