@@ -77,6 +77,20 @@ bool ReadExactlyAt(const FileHandle& file, std::int64_t offset, void* buffer, st
     return false;
 }
 
+bool CopyThroughBuffer(const FileHandle& from, std::int64_t fromOffset, const FileHandle& to, std::int64_t toOffset,
+                       std::int64_t n) {
+    std::vector<char> buffer(n > 0 ? 1 << 20 : 0);
+    while (n > 0) {
+        std::size_t chunk = n < static_cast<std::int64_t>(buffer.size()) ? static_cast<std::size_t>(n) : buffer.size();
+        if (!ReadExactlyAt(from, fromOffset, buffer.data(), chunk) || !WriteAt(to, toOffset, buffer.data(), chunk))
+            return false;
+        fromOffset += static_cast<std::int64_t>(chunk);
+        toOffset += static_cast<std::int64_t>(chunk);
+        n -= static_cast<std::int64_t>(chunk);
+    }
+    return true;
+}
+
 bool WriteFileReplacing(const std::string& path, std::string_view bytes) {
     std::string target = ReplacementTarget(path);
     FileHandle temp;

@@ -1,4 +1,4 @@
-// Shared by the file layers of both systems: the tests' fault seam.
+// Shared by the file layers of both systems: the tests' fault seam and the buffered copy.
 #pragma once
 
 #include <string>
@@ -7,3 +7,6 @@
 
 // Whether this call of a step is the one armed to fail; if so errno holds the armed error.
 bool Injected(FileStep step, const std::string& path);
+// A copy between two files by reads and writes of a buffer.
+bool CopyThroughBuffer(const FileHandle& from, std::int64_t fromOffset, const FileHandle& to, std::int64_t toOffset,
+                       std::int64_t n);

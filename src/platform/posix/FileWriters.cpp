@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/Files.h"
+#include "platform/common/FileSeam.h"
 
 bool CopyRange(const FileHandle& from, std::int64_t fromOffset, const FileHandle& to, std::int64_t toOffset,
                std::int64_t n) {
@@ -23,16 +24,7 @@ bool CopyRange(const FileHandle& from, std::int64_t fromOffset, const FileHandle
         n -= copied;
     }
     // Where the kernel cannot copy between these files, the bytes go through a buffer.
-    std::vector<char> buffer(n > 0 ? 1 << 20 : 0);
-    while (n > 0) {
-        std::size_t chunk = n < static_cast<std::int64_t>(buffer.size()) ? static_cast<std::size_t>(n) : buffer.size();
-        if (!ReadExactlyAt(from, fromOffset, buffer.data(), chunk) || !WriteAt(to, toOffset, buffer.data(), chunk))
-            return false;
-        fromOffset += static_cast<std::int64_t>(chunk);
-        toOffset += static_cast<std::int64_t>(chunk);
-        n -= static_cast<std::int64_t>(chunk);
-    }
-    return true;
+    return CopyThroughBuffer(from, fromOffset, to, toOffset, n);
 }
 
 struct WriteBehind {
