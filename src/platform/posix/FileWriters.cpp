@@ -7,7 +7,6 @@
 #include <deque>
 #include <mutex>
 #include <thread>
-#include <vector>
 
 #include "platform/Files.h"
 #include "platform/common/FileSeam.h"
