@@ -25,11 +25,6 @@
 namespace {
 
 std::deque<Event> s_events;
-bool s_unattended = false;
-std::vector<bool> s_armedAnswers;
-std::vector<std::string> s_boxTexts;
-void (*s_shellRecorder)(const std::vector<std::string>&) = nullptr;
-int s_beeps = 0;
 bool (*s_dispatcher)(const Event&) = nullptr;
 
 bool IsSet(const char* name) {
@@ -58,18 +53,6 @@ void EnsureApplication() {
     static char name[] = "jotcrate";
     static char* argv[] = {name, nullptr};
     NewApplication(&argc, argv);
-}
-
-// An armed answer stands in for the user; the text is kept for the test either way.
-bool TakeArmedAnswer(const std::string& text, bool* answer) {
-    s_boxTexts.push_back(text);
-    if (s_armedAnswers.empty()) {
-        *answer = false;
-        return s_unattended;
-    }
-    *answer = s_armedAnswers.front();
-    s_armedAnswers.erase(s_armedAnswers.begin());
-    return true;
 }
 
 bool HasDisplay() { return IsSet("DISPLAY") || IsSet("WAYLAND_DISPLAY") || IsSet("QT_QPA_PLATFORM"); }
@@ -203,10 +186,7 @@ bool AskYesNo(int owner, const std::string& caption, const std::string& text) {
 
 bool StartProgram(const std::vector<std::string>& argv, const std::string& folder) {
     if (argv.empty()) return false;
-    if (s_shellRecorder) {
-        s_shellRecorder(argv);
-        return true;
-    }
+    if (RecordShell(argv)) return true;
     QStringList arguments;
     for (std::size_t i = 1; i < argv.size(); ++i) arguments << ToQString(argv[i]);
     return QProcess::startDetached(ToQString(argv[0]), arguments, ToQString(folder));
@@ -215,13 +195,6 @@ bool StartProgram(const std::vector<std::string>& argv, const std::string& folde
 void OpenWithShell(const std::string& target) { StartProgram({"xdg-open", target}, std::string()); }
 
 void Beep() {
-    ++s_beeps;
-    if (!s_unattended) QApplication::beep();
+    if (CountBeep()) QApplication::beep();
 }
 
-void SetUnattended(bool unattended) { s_unattended = unattended; }
-int BeepsSoFar() { return s_beeps; }
-void ArmMessageBoxAnswers(const std::vector<bool>& answers) { s_armedAnswers = answers; }
-const std::vector<std::string>& MessageBoxTexts() { return s_boxTexts; }
-void ClearMessageBoxTexts() { s_boxTexts.clear(); }
-void SetShellRecorder(void (*recorder)(const std::vector<std::string>&)) { s_shellRecorder = recorder; }

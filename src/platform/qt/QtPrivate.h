@@ -12,6 +12,7 @@
 
 #include "app/Numbers.h"
 #include "platform/Gui.h"
+#include "platform/common/GuiSeams.h"
 #include "platform/qt/QtText.h"
 
 Rect ToRect(const QRect& r);

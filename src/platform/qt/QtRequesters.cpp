@@ -21,16 +21,7 @@
 
 namespace {
 
-std::deque<RequesterAnswer> s_answers;
-RequesterPresets s_presets;
 
-// An armed answer stands in for the user.
-bool TakeAnswer(RequesterAnswer* answer) {
-    if (s_answers.empty()) return false;
-    *answer = s_answers.front();
-    s_answers.pop_front();
-    return true;
-}
 
 QColor ToColour(std::int32_t value) { return QColor(value & 0xFF, (value >> 8) & 0xFF, (value >> 16) & 0xFF); }
 std::int32_t FromColour(const QColor& c) { return c.red() | c.green() << 8 | c.blue() << 16; }
@@ -169,9 +160,9 @@ QStringList Filters(const std::string& filter) {
 }  // namespace
 
 bool ChooseFont(FontChoice* choice) {
-    s_presets.font = *choice;
+    Presets().font = *choice;
     RequesterAnswer answer;
-    if (TakeAnswer(&answer)) {
+    if (TakeRequesterAnswer(&answer)) {
         if (answer.ok) *choice = answer.font;
         return answer.ok;
     }
@@ -179,9 +170,9 @@ bool ChooseFont(FontChoice* choice) {
 }
 
 bool ChooseColour(std::int32_t* colour) {
-    s_presets.colour = *colour;
+    Presets().colour = *colour;
     RequesterAnswer answer;
-    if (TakeAnswer(&answer)) {
+    if (TakeRequesterAnswer(&answer)) {
         if (answer.ok) *colour = answer.colour;
         return answer.ok;
     }
@@ -196,9 +187,9 @@ bool ChooseColour(std::int32_t* colour) {
 
 bool ChooseSaveFile(const std::string& title, const std::string& folder, const std::string& name,
                     const std::string& filter, std::string* path) {
-    s_presets.file = folder + name;
+    Presets().file = folder + name;
     RequesterAnswer answer;
-    if (TakeAnswer(&answer)) {
+    if (TakeRequesterAnswer(&answer)) {
         if (answer.ok) *path = answer.path;
         return answer.ok;
     }
@@ -214,14 +205,10 @@ bool ChooseSaveFile(const std::string& title, const std::string& folder, const s
     return true;
 }
 
-void ArmRequesterAnswers(const std::vector<RequesterAnswer>& answers) { s_answers.assign(answers.begin(), answers.end()); }
-
-const RequesterPresets& LastRequesterPresets() { return s_presets; }
-
 bool ChooseListItem(const std::string& caption, const std::string& prompt, const std::vector<std::string>& items,
                     int* chosen) {
     RequesterAnswer answer;
-    if (TakeAnswer(&answer)) {
+    if (TakeRequesterAnswer(&answer)) {
         if (answer.ok) *chosen = answer.item;
         return answer.ok;
     }

@@ -38,11 +38,6 @@ std::mutex s_stepLock;
 std::deque<std::function<void()>> s_steps;
 int s_terminationWindow = 0;
 
-bool s_unattended = false;
-std::vector<bool> s_armedAnswers;
-std::vector<std::string> s_boxTexts;
-void (*s_shellRecorder)(const std::vector<std::string>&) = nullptr;
-int s_beeps = 0;
 
 bool IsUiThread() { return s_uiThread != 0 && GetCurrentThreadId() == s_uiThread; }
 
@@ -85,18 +80,6 @@ void RouteMessage(MSG* msg) {
         if (IsWindow(dialog) && IsDialogMessageW(dialog, msg)) return;
     TranslateMessage(msg);
     DispatchMessageW(msg);
-}
-
-// An armed answer stands in for the user; the text is kept for the test either way.
-bool TakeArmedAnswer(const std::string& text, bool* answer) {
-    s_boxTexts.push_back(text);
-    if (s_armedAnswers.empty()) {
-        *answer = false;
-        return s_unattended;
-    }
-    *answer = s_armedAnswers.front();
-    s_armedAnswers.erase(s_armedAnswers.begin());
-    return true;
 }
 
 // A message box keeps every window of the program from input while it stands, as the Qt
@@ -239,7 +222,6 @@ bool RunWindowMessageHook(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
     return it != s_hooks.end() && it->second(hwnd, wParam, lParam, result);
 }
 
-bool IsUnattended() { return s_unattended; }
 
 int Scaled(HWND hwnd, int pixels) {
     UINT dpi = hwnd ? GetDpiForWindow(hwnd) : GetDpiForSystem();
@@ -381,10 +363,7 @@ bool AskYesNo(int owner, const std::string& caption, const std::string& text) {
 
 bool StartProgram(const std::vector<std::string>& argv, const std::string& folder) {
     if (argv.empty()) return false;
-    if (s_shellRecorder) {
-        s_shellRecorder(argv);
-        return true;
-    }
+    if (RecordShell(argv)) return true;
     std::wstring line;
     for (const std::string& argument : argv) AppendQuoted(&line, Widen(argument));
     std::wstring where = Widen(folder);
@@ -401,21 +380,11 @@ bool StartProgram(const std::vector<std::string>& argv, const std::string& folde
 }
 
 void OpenWithShell(const std::string& target) {
-    if (s_shellRecorder) {
-        s_shellRecorder({"open", target});
-        return;
-    }
+    if (RecordShell({"open", target})) return;
     ShellExecuteW(nullptr, L"open", Widen(target).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
 void Beep() {
-    ++s_beeps;
-    if (!s_unattended) MessageBeep(MB_OK);
+    if (CountBeep()) MessageBeep(MB_OK);
 }
 
-void SetUnattended(bool unattended) { s_unattended = unattended; }
-int BeepsSoFar() { return s_beeps; }
-void ArmMessageBoxAnswers(const std::vector<bool>& answers) { s_armedAnswers = answers; }
-const std::vector<std::string>& MessageBoxTexts() { return s_boxTexts; }
-void ClearMessageBoxTexts() { s_boxTexts.clear(); }
-void SetShellRecorder(void (*recorder)(const std::vector<std::string>&)) { s_shellRecorder = recorder; }

@@ -6,6 +6,7 @@
 
 #include "app/Numbers.h"
 #include "platform/Gui.h"
+#include "platform/common/GuiSeams.h"
 #include "platform/win32/WideText.h"
 #include "platform/win32/Win32.h"
 
@@ -23,7 +24,6 @@ void DeliverWindowEvent(Event event);
 // IsDialogMessage in the message loop.
 void AddModelessDialog(HWND dialog);
 void RemoveModelessDialog(HWND dialog);
-bool IsUnattended();
 // Pixels at 96 dots per inch to the window's pixels.
 int Scaled(HWND hwnd, int pixels);
 

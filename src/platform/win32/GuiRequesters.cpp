@@ -9,24 +9,11 @@
 
 namespace {
 
-std::deque<RequesterAnswer> s_answers;
-RequesterPresets s_presets;
 COLORREF s_customColours[16] = {
     0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF,
     0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF,
 };
 
-// An armed answer stands in for the user; unattended, a requester with none is cancelled
-// rather than left waiting for a user who is not there.
-bool TakeAnswer(RequesterAnswer* answer) {
-    if (s_answers.empty()) {
-        answer->ok = false;
-        return IsUnattended();
-    }
-    *answer = s_answers.front();
-    s_answers.pop_front();
-    return true;
-}
 
 // The requester belongs to the program's foreground window (the options dialog for the font),
 // so that it stays in front of it, and of the main window when that is On Top; the other
@@ -217,9 +204,9 @@ INT_PTR CALLBACK ListProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPara
 }  // namespace
 
 bool ChooseFont(FontChoice* choice) {
-    s_presets.font = *choice;
+    Presets().font = *choice;
     RequesterAnswer answer;
-    if (TakeAnswer(&answer)) {
+    if (TakeRequesterAnswer(&answer)) {
         if (answer.ok) *choice = answer.font;
         return answer.ok;
     }
@@ -227,9 +214,9 @@ bool ChooseFont(FontChoice* choice) {
 }
 
 bool ChooseColour(std::int32_t* colour) {
-    s_presets.colour = *colour;
+    Presets().colour = *colour;
     RequesterAnswer answer;
-    if (TakeAnswer(&answer)) {
+    if (TakeRequesterAnswer(&answer)) {
         if (answer.ok) *colour = answer.colour;
         return answer.ok;
     }
@@ -252,9 +239,9 @@ bool ChooseColour(std::int32_t* colour) {
 
 bool ChooseSaveFile(const std::string& title, const std::string& folder, const std::string& name,
                     const std::string& filter, std::string* path) {
-    s_presets.file = folder + name;
+    Presets().file = folder + name;
     RequesterAnswer answer;
-    if (TakeAnswer(&answer)) {
+    if (TakeRequesterAnswer(&answer)) {
         if (answer.ok) *path = answer.path;
         return answer.ok;
     }
@@ -281,16 +268,12 @@ bool ChooseSaveFile(const std::string& title, const std::string& folder, const s
     return true;
 }
 
-void ArmRequesterAnswers(const std::vector<RequesterAnswer>& answers) { s_answers.assign(answers.begin(), answers.end()); }
-
-const RequesterPresets& LastRequesterPresets() { return s_presets; }
-
 // A list of its own rather than a system one that answers with the text: two records may have
 // the same title.
 bool ChooseListItem(const std::string& caption, const std::string& prompt, const std::vector<std::string>& items,
                     int* chosen) {
     RequesterAnswer answer;
-    if (TakeAnswer(&answer)) {
+    if (TakeRequesterAnswer(&answer)) {
         if (answer.ok) *chosen = answer.item;
         return answer.ok;
     }
