@@ -78,7 +78,16 @@ CHARRANGE Selection(HWND hwnd) {
 
 // What of an insertion fits beside the text that stays, counted as a save would store the
 // result; cut so that no character is split.
+// Whether the text with added more units surely fits, by its length alone: no unit stores to
+// more than 3 bytes (a line break to 2, a surrogate pair to 4). Spares a copy of the whole
+// text at each key in all but the longest records.
+bool SurelyFits(HWND hwnd, std::size_t added) {
+    auto length = static_cast<std::size_t>(SendMessageW(hwnd, WM_GETTEXTLENGTH, 0, 0));
+    return (length + added) * 3 <= kStoredLimit;
+}
+
 std::u16string Fitting(const EditorState* state, const std::u16string& insertion) {
+    if (SurelyFits(state->hwnd, insertion.size())) return insertion;
     std::u16string all = ControlText(state->hwnd);
     CHARRANGE range = Selection(state->hwnd);
     std::size_t start = std::min(static_cast<std::size_t>(range.cpMin), all.size());
@@ -213,7 +222,9 @@ bool OnCharacter(EditorState* state, wchar_t c) {
     if (c == L'\r' || c == L'\n') return true;
     Tell(state, kInputCharacter);
     if (IsReadOnly(state->hwnd)) return false;
-    if ((c < 0x20 && c != L'\t' && c != L'\b') || c == 0x7F) return true;
+    // BACKSPACE takes away: it is never refused, not even in a record over the limit.
+    if (c == L'\b') return false;
+    if ((c < 0x20 && c != L'\t') || c == 0x7F) return true;
     if (low) return false;
     bool high = c >= 0xD800 && c <= 0xDBFF;
     std::u16string typed = high ? std::u16string{static_cast<char16_t>(c), u'\xDC00'} : std::u16string(1, static_cast<char16_t>(c));
@@ -297,7 +308,9 @@ LRESULT CALLBACK EditorProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
 // A change the program did not make: kept only while the text still fits, which catches
 // the routes not checked beforehand (drops, input methods).
 void OnChange(EditorState* state) {
-    std::size_t stored = StoredSize(ControlText(state->hwnd), state->encoding);
+    // Below the bound the text is within the limit, and none of it counts against a change
+    // that takes it past.
+    std::size_t stored = SurelyFits(state->hwnd, 0) ? 0 : StoredSize(ControlText(state->hwnd), state->encoding);
     if (state->settingText) {
         state->lastStored = stored;
         return;

@@ -1,0 +1,130 @@
+// The Win32 editor at the record limit and across the encodings, on the real rich edit
+// control under Wine: what a save stores is what the Linux editor would store for the same
+// keys.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/Gui.h"
+#include "platform/win32/GuiPrivate.h"
+
+namespace {
+
+constexpr int kWindow = 1;
+constexpr int kEditor = 2;
+
+std::vector<EditorInputKind> s_told;
+void Record(const EditorInput& input) { s_told.push_back(input.kind); }
+
+class EditorWin32Test : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        StartGui(0, nullptr);
+        OpenWindow(kWindow, Rect{0, 0, 400, 300}, "Jotcrate test", kStyleSizable);
+        CreateEditor(kWindow, kEditor, Rect{0, 0, 400, 300}, nullptr);
+        SetEditorProcedure(kEditor, Record);
+        ShowWindow(kWindow);
+    }
+    void SetUp() override {
+        SetEditorText(kEditor, std::string());
+        s_told.clear();
+    }
+    // As a key press arrives: BACKSPACE acts at its key, a character at its WM_CHAR.
+    void Type(std::u16string keys) {
+        HWND editor = GadgetHandle(kEditor);
+        for (char16_t c : keys) {
+            if (c == u'\b') SendMessageW(editor, WM_KEYDOWN, VK_BACK, 1);
+            SendMessageW(editor, WM_CHAR, c, 1);
+            if (c == u'\b') SendMessageW(editor, WM_KEYUP, VK_BACK, 1);
+        }
+    }
+    // What a save would store, told briefly where it differs.
+    static std::string Brief(const std::string& bytes) {
+        return std::to_string(bytes.size()) + " bytes ending \"" + bytes.substr(bytes.size() < 8 ? 0 : bytes.size() - 8) + "\"";
+    }
+    void ToEnd() {
+        int length = static_cast<int>(SendMessageW(GadgetHandle(kEditor), WM_GETTEXTLENGTH, 0, 0));
+        SetEditorSelection(kEditor, length, length);
+    }
+    bool Told(EditorInputKind kind) {
+        for (EditorInputKind told : s_told)
+            if (told == kind) return true;
+        return false;
+    }
+};
+
+TEST_F(EditorWin32Test, TextSetFromCodeComesBackAsItWasAndIsNoEdit) {
+    const std::vector<std::string> records = {"a\r\nb", "\r\nline\r\n\r\n", "Caf\xC3\xA9 \xE2\x82\xAC", "Caf\xE9 1252",
+                                              "tab\there"};
+    for (const std::string& bytes : records) {
+        SetEditorText(kEditor, bytes);
+        EXPECT_FALSE(IsEditorTextChanged(kEditor)) << bytes;
+        EXPECT_EQ(bytes, EditorText(kEditor)) << bytes;
+    }
+    EXPECT_FALSE(Told(kInputChanged));
+}
+
+TEST_F(EditorWin32Test, TypingKeepsTheRecordsEncoding) {
+    SetEditorText(kEditor, "Caf\xE9");
+    ToEnd();
+    Type(u" ok");
+    TextEncoding encoding;
+    EXPECT_EQ("Caf\xE9 ok", EditorText(kEditor, &encoding));
+    EXPECT_EQ(kEncodingWindows1252, encoding);
+    EXPECT_TRUE(IsEditorTextChanged(kEditor));
+}
+
+TEST_F(EditorWin32Test, AFullRecordRefusesMoreButNotBackspace) {
+    SetEditorText(kEditor, std::string(32000, 'x'));
+    ToEnd();
+    Type(u"a");
+    EXPECT_EQ(Brief(std::string(32000, 'x')), Brief(EditorText(kEditor)));
+    EXPECT_TRUE(Told(kInputRefused));
+    // Its character alone, where the control takes the key at the character.
+    s_told.clear();
+    SendMessageW(GadgetHandle(kEditor), WM_CHAR, u'\b', 1);
+    EXPECT_FALSE(Told(kInputRefused));
+    SetEditorText(kEditor, std::string(32000, 'x'));
+    ToEnd();
+    Type(u"\b\b");
+    EXPECT_FALSE(Told(kInputRefused));
+    EXPECT_EQ(Brief(std::string(31998, 'x')), Brief(EditorText(kEditor)));
+    Type(u"yz!");
+    EXPECT_EQ(Brief(std::string(31998, 'x') + "yz"), Brief(EditorText(kEditor)));
+}
+
+// A text that a save would store longer than it was read (lone LFs become CR LF) takes no
+// more, but gives up characters.
+TEST_F(EditorWin32Test, ARecordOverTheLimitStillShrinks) {
+    SetEditorText(kEditor, std::string(15000, 'x') + std::string(2000, '\n') + std::string(15000, 'y'));
+    ToEnd();
+    Type(u"a");
+    EXPECT_TRUE(Told(kInputRefused));
+    Type(u"\b");
+    std::string breaks;
+    for (int i = 0; i < 2000; ++i) breaks += "\r\n";
+    EXPECT_EQ(Brief(std::string(15000, 'x') + breaks + std::string(14999, 'y')), Brief(EditorText(kEditor)));
+}
+
+TEST_F(EditorWin32Test, TypingUpToTheLimitStopsAtItInEitherEncoding) {
+    struct Case {
+        std::string start;
+        std::u16string typed;
+        std::string stored;
+    } cases[] = {
+        {std::string(31995, 'x'), u"0123456789", std::string(31995, 'x') + "01234"},
+        {std::string(31990, '\xE9'), u"abcdefghijklmnop", std::string(31990, '\xE9') + "abcdefghij"},
+        // A character the record's code page lacks would turn it into UTF-8, twice as long.
+        {std::string(31990, '\xE9'), u"\u65E5", std::string(31990, '\xE9')},
+        {std::string(31998, 'x'), u"\u20AC", std::string(31998, 'x')},
+    };
+    for (const Case& c : cases) {
+        SetEditorText(kEditor, c.start);
+        ToEnd();
+        Type(c.typed);
+        EXPECT_EQ(Brief(c.stored), Brief(EditorText(kEditor)));
+    }
+}
+
+}  // namespace
