@@ -8,6 +8,7 @@
 #include "app/Startup.h"
 #include "app/StringTable.h"
 #include "platform/Files.h"
+#include "platform/SystemNames.h"
 #include "platform/WindowLibrary.h"
 #include "store/DataFile.h"
 #include "store/RecordDump.h"
@@ -65,7 +66,8 @@ int PrintHelp(const char* argv0) {
     std::string folder = FilesFolder(program, IsInstalledCopy(program, JOTCRATE_INSTALLED_BINDIR));
     std::string bindir = JOTCRATE_INSTALLED_BINDIR;
     std::string also = bindir == "/usr/bin" || bindir == "/usr/local/bin" ? std::string() : Str(kStrUsageOr) + bindir;
-    return Print(Str(kStrUsage) + also + Str(kStrUsageMiddle) + folder + "\n");
+    std::string where = HasInstalledPlace() ? Str(kStrUsageInstalled) + also + Str(kStrUsageMiddle) : Str(kStrUsagePortable);
+    return Print(Str(kStrUsage) + where + folder + "\n");
 }
 
 }  // namespace

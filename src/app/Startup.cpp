@@ -7,6 +7,7 @@
 #include "app/StringTable.h"
 #include "platform/Files.h"
 #include "platform/Instance.h"
+#include "platform/SystemNames.h"
 #include "store/DataFile.h"
 
 namespace {
@@ -20,6 +21,7 @@ std::string FolderPart(const std::string& path) {
 }  // namespace
 
 bool IsInstalledCopy(const std::string& programPath, const std::string& installedFolder) {
+    if (!HasInstalledPlace()) return false;
     std::string folder = CanonicalPath(FolderPart(programPath).empty() ? "." : FolderPart(programPath));
     if (folder.empty()) return false;
     // The system's own program folders count too, whatever folder the build was made for.
