@@ -4,6 +4,8 @@
 
 namespace {
 
+std::deque<Event> s_events;
+bool (*s_dispatcher)(const Event&) = nullptr;
 bool s_unattended = false;
 std::vector<bool> s_armedAnswers;
 std::vector<std::string> s_boxTexts;
@@ -13,6 +15,26 @@ void (*s_shellRecorder)(const std::vector<std::string>&) = nullptr;
 int s_beeps = 0;
 
 }  // namespace
+
+bool PollWindowEvent(Event* event) {
+    if (s_events.empty()) return false;
+    *event = s_events.front();
+    s_events.pop_front();
+    return true;
+}
+
+void PostWindowEvent(Event event) { s_events.push_back(event); }
+
+void SetEventDispatcher(bool (*dispatch)(const Event& event)) { s_dispatcher = dispatch; }
+
+void DeliverWindowEvent(Event event) {
+    if (!s_dispatcher) {
+        PostWindowEvent(event);
+        return;
+    }
+    // A command that ended the run wakes the main loop, so that it sees.
+    if (!s_dispatcher(event)) PostWindowEvent(Event{kEventNone, 0, 0});
+}
 
 bool TakeArmedAnswer(const std::string& text, bool* answer) {
     s_boxTexts.push_back(text);
@@ -24,6 +46,8 @@ bool TakeArmedAnswer(const std::string& text, bool* answer) {
     s_armedAnswers.erase(s_armedAnswers.begin());
     return true;
 }
+
+namespace {
 
 // Unattended, a requester with no armed answer is cancelled rather than left waiting for a
 // user who is not there.
@@ -37,7 +61,42 @@ bool TakeRequesterAnswer(RequesterAnswer* answer) {
     return true;
 }
 
-RequesterPresets& Presets() { return s_presets; }
+}  // namespace
+
+bool AnsweredFont(FontChoice* choice, bool* ok) {
+    s_presets.font = *choice;
+    RequesterAnswer answer;
+    if (!TakeRequesterAnswer(&answer)) return false;
+    if (answer.ok) *choice = answer.font;
+    *ok = answer.ok;
+    return true;
+}
+
+bool AnsweredColour(std::int32_t* colour, bool* ok) {
+    s_presets.colour = *colour;
+    RequesterAnswer answer;
+    if (!TakeRequesterAnswer(&answer)) return false;
+    if (answer.ok) *colour = answer.colour;
+    *ok = answer.ok;
+    return true;
+}
+
+bool AnsweredSaveFile(const std::string& preset, std::string* path, bool* ok) {
+    s_presets.file = preset;
+    RequesterAnswer answer;
+    if (!TakeRequesterAnswer(&answer)) return false;
+    if (answer.ok) *path = answer.path;
+    *ok = answer.ok;
+    return true;
+}
+
+bool AnsweredListItem(int* chosen, bool* ok) {
+    RequesterAnswer answer;
+    if (!TakeRequesterAnswer(&answer)) return false;
+    if (answer.ok) *chosen = answer.item;
+    *ok = answer.ok;
+    return true;
+}
 
 bool IsUnattended() { return s_unattended; }
 

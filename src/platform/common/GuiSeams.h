@@ -1,6 +1,7 @@
-// Shared by both window backends: what stands in for the user in tests (answers armed for
-// message boxes and requesters, the unattended mode) and what tests read back (the texts of
-// message boxes, the requesters' presets, beeps, the programs the shell would start).
+// Shared by both window backends: the queue of window events, what stands in for the user in
+// tests (answers armed for message boxes and requesters, the unattended mode) and what tests
+// read back (the texts of message boxes, the requesters' presets, beeps, the programs the
+// shell would start).
 #pragma once
 
 #include <string>
@@ -8,12 +9,19 @@
 
 #include "platform/Gui.h"
 
+// A command from a button, shortcut or menu: dispatched at once where a dispatcher is set.
+void DeliverWindowEvent(Event event);
+
+// For tests: true where an armed answer (or, unattended, Cancel) stands in for the requester,
+// which then returns *ok; the presets are kept either way.
+bool AnsweredFont(FontChoice* choice, bool* ok);
+bool AnsweredColour(std::int32_t* colour, bool* ok);
+bool AnsweredSaveFile(const std::string& preset, std::string* path, bool* ok);
+bool AnsweredListItem(int* chosen, bool* ok);
+
 // A message box: its text is kept; true when an armed answer (or, unattended, No) stands in
 // for the user, with that answer.
 bool TakeArmedAnswer(const std::string& text, bool* answer);
-// A requester: true when an armed answer (or, unattended, Cancel) stands in for the user.
-bool TakeRequesterAnswer(RequesterAnswer* answer);
-RequesterPresets& Presets();
 bool IsUnattended();
 // Counts the beep; whether it should sound.
 bool CountBeep();

@@ -18,14 +18,11 @@
 #include <QThread>
 #include <cstdio>
 #include <cstdlib>
-#include <deque>
 
 #include "platform/qt/QtPrivate.h"
 
 namespace {
 
-std::deque<Event> s_events;
-bool (*s_dispatcher)(const Event&) = nullptr;
 
 bool IsSet(const char* name) {
     const char* value = std::getenv(name);
@@ -70,31 +67,13 @@ bool StartGui(int argc, char** argv) {
     return true;
 }
 
-bool PollWindowEvent(Event* event) {
-    if (s_events.empty()) return false;
-    *event = s_events.front();
-    s_events.pop_front();
-    return true;
-}
-
 Event WaitWindowEvent() {
     Event event;
     while (!PollWindowEvent(&event)) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     return event;
 }
 
-void PostWindowEvent(Event event) { s_events.push_back(event); }
 
-void SetEventDispatcher(bool (*dispatch)(const Event& event)) { s_dispatcher = dispatch; }
-
-void DeliverWindowEvent(Event event) {
-    if (!s_dispatcher) {
-        PostWindowEvent(event);
-        return;
-    }
-    // A command that ended the run wakes the main loop, so that it sees.
-    if (!s_dispatcher(event)) PostWindowEvent(Event{kEventNone, 0, 0});
-}
 
 void PostWakeEvent() {
     RunOnUiThread([] { PostWindowEvent(Event{kEventNone, 0, 0}); });

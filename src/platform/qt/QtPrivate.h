@@ -21,8 +21,6 @@ QWidget* WindowWidget(int window);
 QWidget* GadgetWidget(int gadget);
 void RegisterGadget(int window, int gadget, QWidget* widget);
 void SendMessage(int window, const Message& message);
-// A command from a button, shortcut or menu: dispatched at once where a dispatcher is set.
-void DeliverWindowEvent(Event event);
 
 // A top-level window of the program: its close box and sizes become events, TAB does not
 // move the focus, and user moves and sizes are reported.

@@ -15,7 +15,6 @@
 #include <QLocale>
 #include <QVBoxLayout>
 #include <cmath>
-#include <deque>
 
 #include "platform/qt/QtPrivate.h"
 
@@ -160,22 +159,14 @@ QStringList Filters(const std::string& filter) {
 }  // namespace
 
 bool ChooseFont(FontChoice* choice) {
-    Presets().font = *choice;
-    RequesterAnswer answer;
-    if (TakeRequesterAnswer(&answer)) {
-        if (answer.ok) *choice = answer.font;
-        return answer.ok;
-    }
+    bool ok;
+    if (AnsweredFont(choice, &ok)) return ok;
     return RunFontDialog(choice);
 }
 
 bool ChooseColour(std::int32_t* colour) {
-    Presets().colour = *colour;
-    RequesterAnswer answer;
-    if (TakeRequesterAnswer(&answer)) {
-        if (answer.ok) *colour = answer.colour;
-        return answer.ok;
-    }
+    bool ok;
+    if (AnsweredColour(colour, &ok)) return ok;
     QColorDialog::setCustomColor(0, ToColour(*colour));
     QColorDialog dialog(ToColour(*colour), Owner());
     dialog.setOption(QColorDialog::DontUseNativeDialog);
@@ -187,12 +178,8 @@ bool ChooseColour(std::int32_t* colour) {
 
 bool ChooseSaveFile(const std::string& title, const std::string& folder, const std::string& name,
                     const std::string& filter, std::string* path) {
-    Presets().file = folder + name;
-    RequesterAnswer answer;
-    if (TakeRequesterAnswer(&answer)) {
-        if (answer.ok) *path = answer.path;
-        return answer.ok;
-    }
+    bool ok;
+    if (AnsweredSaveFile(folder + name, path, &ok)) return ok;
     QFileDialog dialog(Owner(), ToQString(title), ToQString(folder));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
@@ -207,11 +194,8 @@ bool ChooseSaveFile(const std::string& title, const std::string& folder, const s
 
 bool ChooseListItem(const std::string& caption, const std::string& prompt, const std::vector<std::string>& items,
                     int* chosen) {
-    RequesterAnswer answer;
-    if (TakeRequesterAnswer(&answer)) {
-        if (answer.ok) *chosen = answer.item;
-        return answer.ok;
-    }
+    bool ok;
+    if (AnsweredListItem(chosen, &ok)) return ok;
     // A list of its own rather than the toolkit's item requester, which answers with the text:
     // two records may have the same title.
     QDialog dialog(Owner());

@@ -30,8 +30,6 @@ std::vector<HWND> s_dialogs;
 std::map<UINT, WindowMessageHook> s_hooks;
 std::map<UINT, HFONT> s_fonts;
 
-std::deque<Event> s_events;
-bool (*s_dispatcher)(const Event&) = nullptr;
 DWORD s_uiThread = 0;
 std::atomic<HWND> s_stepWindow{nullptr};
 std::mutex s_stepLock;
@@ -199,14 +197,6 @@ void DeliverMessage(int window, const Message& message) {
     if (it != s_windows.end() && it->second.callback) it->second.callback(message);
 }
 
-void DeliverWindowEvent(Event event) {
-    if (!s_dispatcher) {
-        PostWindowEvent(event);
-        return;
-    }
-    // A command that ended the run wakes the main loop, so that it sees.
-    if (!s_dispatcher(event)) PostWindowEvent(Event{kEventNone, 0, 0});
-}
 
 void AddModelessDialog(HWND dialog) { s_dialogs.push_back(dialog); }
 
@@ -258,13 +248,6 @@ bool StartGui(int, char**) {
     return s_stepWindow != nullptr;
 }
 
-bool PollWindowEvent(Event* event) {
-    if (s_events.empty()) return false;
-    *event = s_events.front();
-    s_events.pop_front();
-    return true;
-}
-
 Event WaitWindowEvent() {
     Event event;
     while (!PollWindowEvent(&event)) {
@@ -280,9 +263,6 @@ Event WaitWindowEvent() {
     return event;
 }
 
-void PostWindowEvent(Event event) { s_events.push_back(event); }
-
-void SetEventDispatcher(bool (*dispatch)(const Event& event)) { s_dispatcher = dispatch; }
 
 void PostWakeEvent() {
     RunOnUiThread([] { PostWindowEvent(Event{kEventNone, 0, 0}); });
@@ -323,10 +303,7 @@ bool OnSessionEnd(int window, UINT message, WPARAM wParam, LRESULT* result) {
     if (message != WM_ENDSESSION) return false;
     *result = 0;
     if (!wParam) return true;
-    if (s_dispatcher)
-        s_dispatcher(Event{kEventClose, window, kCloseEndingSession});
-    else
-        PostWindowEvent(Event{kEventClose, window, kCloseEndingSession});
+    DeliverWindowEvent(Event{kEventClose, window, kCloseEndingSession});
     return true;
 }
 

@@ -18,8 +18,6 @@ void RegisterWindow(int window, HWND hwnd);
 void RegisterGadget(int window, int gadget, HWND hwnd);
 // To the window's message callback, at once.
 void DeliverMessage(int window, const Message& message);
-// A command from a button, shortcut or menu: dispatched at once where a dispatcher is set.
-void DeliverWindowEvent(Event event);
 // Modeless dialogs (the find dialog, the Find in All Records window) get their keys through
 // IsDialogMessage in the message loop.
 void AddModelessDialog(HWND dialog);

@@ -3,7 +3,6 @@
 // our own. Each one keeps every other window of the program from input while it stands, and
 // each gives way to an armed answer in tests.
 #include <algorithm>
-#include <deque>
 
 #include "platform/win32/GuiPrivate.h"
 
@@ -204,22 +203,14 @@ INT_PTR CALLBACK ListProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPara
 }  // namespace
 
 bool ChooseFont(FontChoice* choice) {
-    Presets().font = *choice;
-    RequesterAnswer answer;
-    if (TakeRequesterAnswer(&answer)) {
-        if (answer.ok) *choice = answer.font;
-        return answer.ok;
-    }
+    bool ok;
+    if (AnsweredFont(choice, &ok)) return ok;
     return RunFontRequester(choice);
 }
 
 bool ChooseColour(std::int32_t* colour) {
-    Presets().colour = *colour;
-    RequesterAnswer answer;
-    if (TakeRequesterAnswer(&answer)) {
-        if (answer.ok) *colour = answer.colour;
-        return answer.ok;
-    }
+    bool ok;
+    if (AnsweredColour(colour, &ok)) return ok;
     COLORREF preset = *colour < 0 ? 0 : static_cast<COLORREF>(*colour) & 0xFFFFFF;
     s_customColours[0] = preset;
     ModalScope scope;
@@ -239,12 +230,8 @@ bool ChooseColour(std::int32_t* colour) {
 
 bool ChooseSaveFile(const std::string& title, const std::string& folder, const std::string& name,
                     const std::string& filter, std::string* path) {
-    Presets().file = folder + name;
-    RequesterAnswer answer;
-    if (TakeRequesterAnswer(&answer)) {
-        if (answer.ok) *path = answer.path;
-        return answer.ok;
-    }
+    bool ok;
+    if (AnsweredSaveFile(folder + name, path, &ok)) return ok;
     std::vector<wchar_t> file(32768, L'\0');
     std::wstring proposed = Widen(name).substr(0, file.size() - 1);
     proposed.copy(file.data(), proposed.size());
@@ -272,11 +259,8 @@ bool ChooseSaveFile(const std::string& title, const std::string& folder, const s
 // the same title.
 bool ChooseListItem(const std::string& caption, const std::string& prompt, const std::vector<std::string>& items,
                     int* chosen) {
-    RequesterAnswer answer;
-    if (TakeRequesterAnswer(&answer)) {
-        if (answer.ok) *chosen = answer.item;
-        return answer.ok;
-    }
+    bool ok;
+    if (AnsweredListItem(chosen, &ok)) return ok;
     ListRequest request{&caption, &prompt, &items, -1};
     std::vector<WORD> layout = ListTemplate();
     ModalScope scope;
