@@ -164,6 +164,25 @@ std::size_t StoredSize(std::u16string_view text, TextEncoding preferred) {
     return bytes.size();
 }
 
+std::size_t FittingLength(std::u16string_view text, std::size_t start, std::size_t end, std::u16string_view insertion,
+                          TextEncoding preferred, std::size_t limit) {
+    std::u16string_view before = text.substr(0, start), after = text.substr(end);
+    std::u16string candidate;
+    auto fits = [&](std::size_t n) {
+        candidate.assign(before).append(insertion.substr(0, n)).append(after);
+        return StoredSize(candidate, preferred) <= limit;
+    };
+    if (fits(insertion.size())) return insertion.size();
+    std::size_t low = 0, high = insertion.size();
+    while (low < high) {
+        std::size_t middle = (low + high + 1) / 2;
+        if (fits(middle)) low = middle;
+        else high = middle - 1;
+    }
+    if (low > 0 && insertion[low - 1] >= 0xD800 && insertion[low - 1] <= 0xDBFF) --low;
+    return low;
+}
+
 std::string RecordBytesToUtf8(std::string_view bytes, TextEncoding encoding) {
     if (encoding == kEncodingUtf8) return std::string(bytes);
     std::string out;

@@ -28,6 +28,10 @@ std::u16string CleanEditorText(std::u16string_view text);
 // cut: the caller checks the 32,000-byte limit. Returns the encoding written.
 TextEncoding EncodeRecordText(std::u16string_view text, TextEncoding preferred, std::string* bytes);
 std::size_t StoredSize(std::u16string_view text, TextEncoding preferred);
+// How much of an insertion fits in place of the text between start and end, counted as a
+// save would store the result, within limit bytes; never a lone high surrogate at its end.
+std::size_t FittingLength(std::u16string_view text, std::size_t start, std::size_t end, std::u16string_view insertion,
+                          TextEncoding preferred, std::size_t limit);
 
 // Record bytes as UTF-8 (titles and the export page); UTF-8 bytes stay as they are.
 std::string RecordBytesToUtf8(std::string_view bytes, TextEncoding encoding);

@@ -27,6 +27,10 @@ void PostWindowEvent(Event event) { s_events.push_back(event); }
 
 void SetEventDispatcher(bool (*dispatch)(const Event& event)) { s_dispatcher = dispatch; }
 
+void PostWakeEvent() {
+    RunOnUiThread([] { PostWindowEvent(Event{kEventNone, 0, 0}); });
+}
+
 void DeliverWindowEvent(Event event) {
     if (!s_dispatcher) {
         PostWindowEvent(event);

@@ -23,7 +23,6 @@
 
 namespace {
 
-
 bool IsSet(const char* name) {
     const char* value = std::getenv(name);
     return value && *value;
@@ -71,12 +70,6 @@ Event WaitWindowEvent() {
     Event event;
     while (!PollWindowEvent(&event)) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     return event;
-}
-
-
-
-void PostWakeEvent() {
-    RunOnUiThread([] { PostWindowEvent(Event{kEventNone, 0, 0}); });
 }
 
 void RunOnUiThread(std::function<void()> step) {

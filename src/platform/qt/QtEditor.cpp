@@ -195,23 +195,9 @@ void JcEditor::typeKey(QKeyEvent* event) {
 QString JcEditor::fitting(const QString& insertion) const {
     QString text = document()->toRawText();
     QTextCursor cursor = textCursor();
-    std::u16string_view all = View(text), inserted = View(insertion);
-    std::u16string_view before = all.substr(0, static_cast<std::size_t>(cursor.selectionStart()));
-    std::u16string_view after = all.substr(static_cast<std::size_t>(cursor.selectionEnd()));
-    std::u16string candidate;
-    auto fits = [&](std::size_t n) {
-        candidate.assign(before).append(inserted.substr(0, n)).append(after);
-        return StoredSize(candidate, encoding_) <= kStoredLimit;
-    };
-    if (fits(inserted.size())) return insertion;
-    std::size_t low = 0, high = inserted.size();
-    while (low < high) {
-        std::size_t middle = (low + high + 1) / 2;
-        if (fits(middle)) low = middle;
-        else high = middle - 1;
-    }
-    if (low > 0 && insertion[static_cast<qsizetype>(low) - 1].isHighSurrogate()) --low;
-    return insertion.left(static_cast<qsizetype>(low));
+    std::size_t fits = FittingLength(View(text), static_cast<std::size_t>(cursor.selectionStart()),
+                                     static_cast<std::size_t>(cursor.selectionEnd()), View(insertion), encoding_, kStoredLimit);
+    return insertion.left(static_cast<qsizetype>(fits));
 }
 
 // Paste, drops and the middle button all arrive here.

@@ -36,7 +36,6 @@ std::mutex s_stepLock;
 std::deque<std::function<void()>> s_steps;
 int s_terminationWindow = 0;
 
-
 bool IsUiThread() { return s_uiThread != 0 && GetCurrentThreadId() == s_uiThread; }
 
 // One at a time, outside the lock: a step may hand over another, or open a message box.
@@ -197,7 +196,6 @@ void DeliverMessage(int window, const Message& message) {
     if (it != s_windows.end() && it->second.callback) it->second.callback(message);
 }
 
-
 void AddModelessDialog(HWND dialog) { s_dialogs.push_back(dialog); }
 
 void RemoveModelessDialog(HWND dialog) {
@@ -211,7 +209,6 @@ bool RunWindowMessageHook(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
     auto it = s_hooks.find(message);
     return it != s_hooks.end() && it->second(hwnd, wParam, lParam, result);
 }
-
 
 int Scaled(HWND hwnd, int pixels) {
     UINT dpi = hwnd ? GetDpiForWindow(hwnd) : GetDpiForSystem();
@@ -261,11 +258,6 @@ Event WaitWindowEvent() {
         RouteMessage(&msg);
     }
     return event;
-}
-
-
-void PostWakeEvent() {
-    RunOnUiThread([] { PostWindowEvent(Event{kEventNone, 0, 0}); });
 }
 
 void RunOnUiThread(std::function<void()> step) {

@@ -92,21 +92,7 @@ std::u16string Fitting(const EditorState* state, const std::u16string& insertion
     CHARRANGE range = Selection(state->hwnd);
     std::size_t start = std::min(static_cast<std::size_t>(range.cpMin), all.size());
     std::size_t end = std::min(std::max(static_cast<std::size_t>(range.cpMax), start), all.size());
-    std::u16string_view text = all, inserted = insertion;
-    std::u16string candidate;
-    auto fits = [&](std::size_t n) {
-        candidate.assign(text.substr(0, start)).append(inserted.substr(0, n)).append(text.substr(end));
-        return StoredSize(candidate, state->encoding) <= kStoredLimit;
-    };
-    if (fits(inserted.size())) return insertion;
-    std::size_t low = 0, high = inserted.size();
-    while (low < high) {
-        std::size_t middle = (low + high + 1) / 2;
-        if (fits(middle)) low = middle;
-        else high = middle - 1;
-    }
-    if (low > 0 && insertion[low - 1] >= 0xD800 && insertion[low - 1] <= 0xDBFF) --low;
-    return insertion.substr(0, low);
+    return insertion.substr(0, FittingLength(all, start, end, insertion, state->encoding, kStoredLimit));
 }
 
 void InsertText(HWND hwnd, std::u16string_view text) {
