@@ -32,43 +32,14 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# Xvfb picks a free display itself, so runs side by side never share one; without -noreset
-# it resets when its last client leaves, and the next one (the window manager) cannot connect.
-Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp -noreset 3>"$root/display" >/dev/null 2>&1 & pids+=($!)
-for _ in $(seq 200); do [ -s "$root/display" ] && break; sleep 0.05; done
-display=":$(head -1 "$root/display")"
-[ "$display" != ":" ] || fail "Xvfb did not start"
-export DISPLAY=$display HOME=$root/home XDG_RUNTIME_DIR=$root/run
-openbox >/dev/null 2>&1 & pids+=($!)
-# The window manager is ready once it lists window activation among what it supports.
-for _ in $(seq 200); do
-  xprop -root _NET_SUPPORTED 2>/dev/null | grep -q _NET_ACTIVE_WINDOW && break
-  sleep 0.05
-done
+. "$(dirname "$0")/screen.sh"
+start_screen
+export HOME=$root/home XDG_RUNTIME_DIR=$root/run
 
 start_program() {
   "$root/app/jotcrate" >"$root/out.txt" 2>&1 & app=$!
   pids+=($app)
-  window=$(timeout 10 xdotool search --sync --onlyvisible --name '^Jotcrate$' | head -1) || fail "no window"
-  # The load runs beside the window; typing before it ends would meet a read-only editor.
-  # It has done its file work once the data file is there, and shows the records just after.
-  for _ in $(seq 200); do [ -s "$root/app/Jotcrate.jcd" ] && break; sleep 0.05; done
-  sleep 1
-  xdotool windowactivate --sync "$window"
-}
-
-wait_exit() {
-  for _ in $(seq 100); do kill -0 "$1" 2>/dev/null || { wait "$1"; return $?; }; sleep 0.1; done
-  fail "process $1 did not end"
-}
-
-# ALT+F4 through the window manager; pressed again if the first press met the window
-# manager still busy with the window.
-close_window() {
-  for _ in 1 2 3; do
-    xdotool windowactivate --sync "$window" key alt+F4
-    for _ in $(seq 30); do kill -0 "$app" 2>/dev/null || return 0; sleep 0.1; done
-  done
+  wait_window 10
 }
 
 dump() { env -u DISPLAY "$root/app/jotcrate" -d && cat "$root/app/record-dump.txt"; }

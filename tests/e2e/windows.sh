@@ -18,7 +18,7 @@ mkdir -p "$root/app" "$root/linux" "$root/run"
 chmod 700 "$root/run"
 cp "$exe" "$root/app/jotcrate.exe"
 pids=()
-fail() { echo "FAIL: $*"; [ -f "$root/shot.png" ] || import -window root "$root/shot.png" 2>/dev/null || true; exit 1; }
+fail() { echo "FAIL: $*"; exit 1; }
 cleanup() {
   for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
   wait 2>/dev/null || true
@@ -26,38 +26,15 @@ cleanup() {
 }
 trap cleanup EXIT
 
-Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp -noreset 3>"$root/display" >/dev/null 2>&1 & pids+=($!)
-for _ in $(seq 200); do [ -s "$root/display" ] && break; sleep 0.05; done
-display=":$(head -1 "$root/display")"
-[ "$display" != ":" ] || fail "Xvfb did not start"
-export DISPLAY=$display
-openbox >/dev/null 2>&1 & pids+=($!)
-for _ in $(seq 200); do
-  xprop -root _NET_SUPPORTED 2>/dev/null | grep -q _NET_ACTIVE_WINDOW && break
-  sleep 0.05
-done
+. "$(dirname "$0")/screen.sh"
+start_screen
 # A new prefix is made once (a minute on a busy machine); later runs reuse it.
 "$wine" wineboot -i >/dev/null 2>&1 || fail "wineboot"
 
 start_program() {
   (cd "$root/app" && exec "$wine" jotcrate.exe) >"$root/out.txt" 2>&1 & app=$!
   pids+=($app)
-  window=$(timeout 60 xdotool search --sync --onlyvisible --name '^Jotcrate$' | head -1) || fail "no window"
-  for _ in $(seq 300); do [ -s "$root/app/Jotcrate.jcd" ] && break; sleep 0.1; done
-  sleep 1
-  xdotool windowactivate --sync "$window"
-}
-
-wait_exit() {
-  for _ in $(seq 300); do kill -0 "$1" 2>/dev/null || { wait "$1"; return $?; }; sleep 0.1; done
-  fail "process $1 did not end"
-}
-
-close_window() {
-  for _ in 1 2 3; do
-    xdotool windowactivate --sync "$window" key alt+F4
-    for _ in $(seq 50); do kill -0 "$app" 2>/dev/null || return 0; sleep 0.1; done
-  done
+  wait_window 60
 }
 
 dump() { (cd "$root/app" && "$wine" jotcrate.exe -d) && cat "$root/app/record-dump.txt"; }
