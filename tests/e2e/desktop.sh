@@ -19,20 +19,11 @@ for tool in Xvfb openbox xdotool xprop; do
 done
 
 root=$(mktemp -d /tmp/jotcrate-e2e-XXXXXX)
+. "$(dirname "$0")/screen.sh"
 mkdir -p "$root/home" "$root/run" "$root/app"
 chmod 700 "$root/run"
 cp "$program" "$root/app/jotcrate"
 cp "$3" "$root/app/"
-pids=()
-fail() { echo "FAIL: $*"; exit 1; }
-cleanup() {
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  wait 2>/dev/null || true
-  rm -rf "$root"
-}
-trap cleanup EXIT
-
-. "$(dirname "$0")/screen.sh"
 start_screen
 export HOME=$root/home XDG_RUNTIME_DIR=$root/run
 

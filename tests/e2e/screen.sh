@@ -1,5 +1,14 @@
-# Sourced by the end-to-end scripts: a virtual screen with a window manager, and the waits for
-# a program's window and its end. The caller has $root, the array pids and fail().
+# Sourced by the end-to-end scripts once they have made $root: a virtual screen with a window
+# manager, the waits for a program's window and its end, and the cleanup of both.
+
+pids=()
+fail() { echo "FAIL: $*"; exit 1; }
+cleanup() {
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  wait 2>/dev/null || true
+  rm -rf "$root"
+}
+trap cleanup EXIT
 
 # Xvfb picks a free display itself, so runs side by side never share one; without -noreset
 # it resets when its last client leaves, and the next one (the window manager) cannot connect.

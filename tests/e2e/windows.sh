@@ -14,19 +14,10 @@ for tool in "$wine" Xvfb openbox xdotool xprop; do
 done
 
 root=$(mktemp -d /tmp/jotcrate-wine-XXXXXX)
+. "$(dirname "$0")/screen.sh"
 mkdir -p "$root/app" "$root/linux" "$root/run"
 chmod 700 "$root/run"
 cp "$exe" "$root/app/jotcrate.exe"
-pids=()
-fail() { echo "FAIL: $*"; exit 1; }
-cleanup() {
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  wait 2>/dev/null || true
-  rm -rf "$root"
-}
-trap cleanup EXIT
-
-. "$(dirname "$0")/screen.sh"
 start_screen
 # A new prefix is made once (a minute on a busy machine); later runs reuse it.
 "$wine" wineboot -i >/dev/null 2>&1 || fail "wineboot"
