@@ -71,6 +71,10 @@ char16_t FoldLowered(char16_t c) {
     case 0x1E9B: return 0x1E61;
     case 0x1E9E: return 0x00DF;
     case 0x1FBE: return 0x03B9;
+    // Letterlike symbols that not every system lowers (Wine does not).
+    case 0x2126: return 0x03C9;
+    case 0x212A: return 0x006B;
+    case 0x212B: return 0x00E5;
     default: break;
     }
     // Cherokee folds to its capitals.

@@ -1,6 +1,6 @@
-// The Win32 editor at the record limit and across the encodings, on the real rich edit
-// control under Wine: what a save stores is what the Linux editor would store for the same
-// keys.
+// The Win32 gadgets on the real controls under Wine: the editor at the record limit and
+// across the encodings (what a save stores is what the Linux editor would store for the same
+// keys), and the record selector at the record limit.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -13,16 +13,21 @@ namespace {
 
 constexpr int kWindow = 1;
 constexpr int kEditor = 2;
+constexpr int kSelector = 3;
 
 std::vector<EditorInputKind> s_told;
 void Record(const EditorInput& input) { s_told.push_back(input.kind); }
+std::vector<MessageKind> s_messages;
+void RecordMessage(const Message& message) { s_messages.push_back(message.kind); }
 
-class EditorWin32Test : public ::testing::Test {
+class Win32GadgetTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         StartGui(0, nullptr);
         OpenWindow(kWindow, Rect{0, 0, 400, 300}, "Jotcrate test", kStyleSizable);
-        CreateEditor(kWindow, kEditor, Rect{0, 0, 400, 300}, nullptr);
+        CreateEditor(kWindow, kEditor, Rect{0, 40, 400, 260}, nullptr);
+        CreateSelector(kWindow, kSelector, Rect{0, 0, 400, 30});
+        SetMessageCallback(kWindow, RecordMessage);
         SetEditorProcedure(kEditor, Record);
         ShowWindow(kWindow);
     }
@@ -54,7 +59,7 @@ protected:
     }
 };
 
-TEST_F(EditorWin32Test, TextSetFromCodeComesBackAsItWasAndIsNoEdit) {
+TEST_F(Win32GadgetTest, TextSetFromCodeComesBackAsItWasAndIsNoEdit) {
     const std::vector<std::string> records = {"a\r\nb", "\r\nline\r\n\r\n", "Caf\xC3\xA9 \xE2\x82\xAC", "Caf\xE9 1252",
                                               "tab\there"};
     for (const std::string& bytes : records) {
@@ -65,7 +70,7 @@ TEST_F(EditorWin32Test, TextSetFromCodeComesBackAsItWasAndIsNoEdit) {
     EXPECT_FALSE(Told(kInputChanged));
 }
 
-TEST_F(EditorWin32Test, TypingKeepsTheRecordsEncoding) {
+TEST_F(Win32GadgetTest, TypingKeepsTheRecordsEncoding) {
     SetEditorText(kEditor, "Caf\xE9");
     ToEnd();
     Type(u" ok");
@@ -75,7 +80,7 @@ TEST_F(EditorWin32Test, TypingKeepsTheRecordsEncoding) {
     EXPECT_TRUE(IsEditorTextChanged(kEditor));
 }
 
-TEST_F(EditorWin32Test, AFullRecordRefusesMoreButNotBackspace) {
+TEST_F(Win32GadgetTest, AFullRecordRefusesMoreButNotBackspace) {
     SetEditorText(kEditor, std::string(32000, 'x'));
     ToEnd();
     Type(u"a");
@@ -96,7 +101,7 @@ TEST_F(EditorWin32Test, AFullRecordRefusesMoreButNotBackspace) {
 
 // A text that a save would store longer than it was read (lone LFs become CR LF) takes no
 // more, but gives up characters.
-TEST_F(EditorWin32Test, ARecordOverTheLimitStillShrinks) {
+TEST_F(Win32GadgetTest, ARecordOverTheLimitStillShrinks) {
     SetEditorText(kEditor, std::string(15000, 'x') + std::string(2000, '\n') + std::string(15000, 'y'));
     ToEnd();
     Type(u"a");
@@ -107,7 +112,7 @@ TEST_F(EditorWin32Test, ARecordOverTheLimitStillShrinks) {
     EXPECT_EQ(Brief(std::string(15000, 'x') + breaks + std::string(14999, 'y')), Brief(EditorText(kEditor)));
 }
 
-TEST_F(EditorWin32Test, TypingUpToTheLimitStopsAtItInEitherEncoding) {
+TEST_F(Win32GadgetTest, TypingUpToTheLimitStopsAtItInEitherEncoding) {
     struct Case {
         std::string start;
         std::u16string typed;
@@ -125,6 +130,32 @@ TEST_F(EditorWin32Test, TypingUpToTheLimitStopsAtItInEitherEncoding) {
         Type(c.typed);
         EXPECT_EQ(Brief(c.stored), Brief(EditorText(kEditor)));
     }
+}
+
+// The list holds every record a data file can, gives back each title and slot as given, and
+// reports only the user's changes of the selection.
+TEST_F(Win32GadgetTest, TheSelectorHoldsEveryRecordAsGiven) {
+    std::vector<SelectorEntry> entries;
+    for (int i = 0; i < 32767; ++i) entries.push_back({"Record " + std::to_string(i), i * 2});
+    entries[7].title = "Caf\xC3\xA9 \xE6\x97\xA5\xE6\x9C\xAC";
+    ClearSelector(kSelector);
+    ReserveSelector(kSelector, 32767);
+    AddSelectorEntries(kSelector, std::move(entries));
+    ASSERT_EQ(32767, SelectorCount(kSelector));
+    EXPECT_EQ("Caf\xC3\xA9 \xE6\x97\xA5\xE6\x9C\xAC", SelectorEntryAt(kSelector, 7).title);
+    EXPECT_EQ(32766 * 2, SelectorEntryAt(kSelector, 32766).slot);
+    s_messages.clear();
+    SelectEntry(kSelector, 32766);
+    EXPECT_EQ(32766, SelectedEntry(kSelector));
+    InsertSelectorEntry(kSelector, 1, {"Inserted", 99});
+    RemoveSelectorEntry(kSelector, 0);
+    SetSelectorTitle(kSelector, 1, "Retitled");
+    EXPECT_EQ("Inserted", SelectorEntryAt(kSelector, 0).title);
+    EXPECT_EQ(99, SelectorEntryAt(kSelector, 0).slot);
+    EXPECT_EQ("Retitled", SelectorEntryAt(kSelector, 1).title);
+    EXPECT_EQ(2, SelectorEntryAt(kSelector, 1).slot);
+    EXPECT_EQ(32767, SelectorCount(kSelector));
+    for (MessageKind kind : s_messages) EXPECT_NE(kMessageSelectorChanged, kind);
 }
 
 }  // namespace
