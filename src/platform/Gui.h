@@ -4,6 +4,7 @@
 // unless it says otherwise.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -46,6 +47,9 @@ struct Message {
     int number;
     std::string text;
 };
+
+// The most bytes a save stores of an editor's text; the editor takes no input beyond it.
+constexpr std::size_t kEditorStoredLimit = 32000;
 
 // What reaches the editor procedure before the editor acts on it.
 // kInputRefused: input that the record cannot hold was turned away, whole or in part.
@@ -236,6 +240,8 @@ struct FindAllRow {
     std::string match;
     std::string after;
 };
+// A pause in typing this long reports the term.
+constexpr int kFindAllTypingPauseMs = 250;
 void OpenFindAllWindow();
 bool FindAllWindowExists();
 void AddFindAllRows(const std::vector<FindAllRow>& rows);

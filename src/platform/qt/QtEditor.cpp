@@ -13,7 +13,6 @@
 
 namespace {
 
-constexpr std::size_t kStoredLimit = 32000;
 constexpr int kZoomStep = 10;
 constexpr int kZoomMin = 10;
 constexpr int kZoomMax = 500;
@@ -196,7 +195,7 @@ QString JcEditor::fitting(const QString& insertion) const {
     QString text = document()->toRawText();
     QTextCursor cursor = textCursor();
     std::size_t fits = FittingLength(View(text), static_cast<std::size_t>(cursor.selectionStart()),
-                                     static_cast<std::size_t>(cursor.selectionEnd()), View(insertion), encoding_, kStoredLimit);
+                                     static_cast<std::size_t>(cursor.selectionEnd()), View(insertion), encoding_, kEditorStoredLimit);
     return insertion.left(static_cast<qsizetype>(fits));
 }
 

@@ -18,7 +18,6 @@
 namespace {
 
 // A pause this long after the last key starts the search.
-constexpr int kTypingPauseMs = 250;
 
 enum RowRole { kRoleTitle = Qt::UserRole, kRoleBefore, kRoleMatch, kRoleAfter };
 
@@ -72,7 +71,7 @@ public:
         status_ = new QLabel(this);
         pause_ = new QTimer(this);
         pause_->setSingleShot(true);
-        pause_->setInterval(kTypingPauseMs);
+        pause_->setInterval(kFindAllTypingPauseMs);
         connect(pause_, &QTimer::timeout, this, [this] { report(); });
         connect(term_, &QLineEdit::textChanged, pause_, qOverload<>(&QTimer::start));
         connect(matchCase_, &QCheckBox::toggled, this, [this] { report(); });

@@ -340,19 +340,11 @@ std::string ExecutablePath() {
 void KeepFreedMemory() {}
 
 std::string HomeFolder() {
-    wchar_t* folder = nullptr;
-    std::string home;
-    if (SHGetKnownFolderPath(FOLDERID_Profile, 0, nullptr, &folder) == S_OK) home = Narrow(folder);
-    CoTaskMemFree(folder);
-    return home;
+    return KnownFolder(FOLDERID_Profile);
 }
 
 std::string UserDataHome() {
-    wchar_t* folder = nullptr;
-    std::string data;
-    if (SHGetKnownFolderPath(FOLDERID_LocalAppData, 0, nullptr, &folder) == S_OK) data = Narrow(folder);
-    CoTaskMemFree(folder);
-    return data;
+    return KnownFolder(FOLDERID_LocalAppData);
 }
 
 std::string CanonicalPath(const std::string& path) {

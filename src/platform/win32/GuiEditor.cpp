@@ -12,7 +12,6 @@
 
 namespace {
 
-constexpr std::size_t kStoredLimit = 32000;
 constexpr int kZoomStep = 10;
 constexpr int kZoomMin = 10;
 constexpr int kZoomMax = 500;
@@ -83,7 +82,7 @@ CHARRANGE Selection(HWND hwnd) {
 // text at each key in all but the longest records.
 bool SurelyFits(HWND hwnd, std::size_t added) {
     auto length = static_cast<std::size_t>(SendMessageW(hwnd, WM_GETTEXTLENGTH, 0, 0));
-    return (length + added) * 3 <= kStoredLimit;
+    return (length + added) * 3 <= kEditorStoredLimit;
 }
 
 std::u16string Fitting(const EditorState* state, const std::u16string& insertion) {
@@ -92,7 +91,7 @@ std::u16string Fitting(const EditorState* state, const std::u16string& insertion
     CHARRANGE range = Selection(state->hwnd);
     std::size_t start = std::min(static_cast<std::size_t>(range.cpMin), all.size());
     std::size_t end = std::min(std::max(static_cast<std::size_t>(range.cpMax), start), all.size());
-    return insertion.substr(0, FittingLength(all, start, end, insertion, state->encoding, kStoredLimit));
+    return insertion.substr(0, FittingLength(all, start, end, insertion, state->encoding, kEditorStoredLimit));
 }
 
 void InsertText(HWND hwnd, std::u16string_view text) {
@@ -301,7 +300,7 @@ void OnChange(EditorState* state) {
         state->lastStored = stored;
         return;
     }
-    if (stored > kStoredLimit && stored > state->lastStored) {
+    if (stored > kEditorStoredLimit && stored > state->lastStored) {
         ++state->settingText;
         SendMessageW(state->hwnd, EM_UNDO, 0, 0);
         --state->settingText;

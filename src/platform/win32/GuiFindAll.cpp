@@ -9,8 +9,6 @@
 namespace {
 
 constexpr wchar_t kClass[] = L"JotcrateFindAll";
-// A pause this long after the last key starts the search.
-constexpr UINT kTypingPauseMs = 250;
 constexpr UINT_PTR kPauseTimer = 1;
 constexpr int kLabelId = 10, kTermId = 11, kMatchCaseId = 12, kWholeWordId = 13, kRowsId = 14, kStatusId = 15;
 // At 96 dots per inch: the window's client size and the gaps between its gadgets.
@@ -217,7 +215,7 @@ LRESULT CALLBACK FindAllProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
         return 0;
     case WM_COMMAND: {
         int id = LOWORD(wParam), code = HIWORD(wParam);
-        if (id == kTermId && code == EN_CHANGE) SetTimer(hwnd, kPauseTimer, kTypingPauseMs, nullptr);
+        if (id == kTermId && code == EN_CHANGE) SetTimer(hwnd, kPauseTimer, kFindAllTypingPauseMs, nullptr);
         else if ((id == kMatchCaseId || id == kWholeWordId) && code == BN_CLICKED) ReportTerm();
         else if (id == kRowsId && code == LBN_DBLCLK) ChooseRow();
         else if (id == IDCANCEL) Close(hwnd);

@@ -7,11 +7,7 @@
 #include "platform/win32/Win32.h"
 
 std::string DesktopFolder() {
-    wchar_t* folder = nullptr;
-    std::string desktop;
-    if (SHGetKnownFolderPath(FOLDERID_Desktop, 0, nullptr, &folder) == S_OK) desktop = Narrow(folder);
-    CoTaskMemFree(folder);
-    return desktop;
+    return KnownFolder(FOLDERID_Desktop);
 }
 
 std::string LauncherFileName(const std::string& name) { return name + ".lnk"; }

@@ -18,6 +18,14 @@ std::string Narrow(std::wstring_view text) {
     return out;
 }
 
+std::string KnownFolder(const _GUID& id) {
+    wchar_t* folder = nullptr;
+    std::string path;
+    if (SHGetKnownFolderPath(id, 0, nullptr, &folder) == S_OK) path = Narrow(folder);
+    CoTaskMemFree(folder);
+    return path;
+}
+
 std::string SystemErrorText(unsigned long code) {
     wchar_t* buffer = nullptr;
     DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
