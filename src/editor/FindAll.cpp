@@ -86,7 +86,9 @@ void StopFindAll() {
     ++f.search;
 }
 
-void OnFindAllTerm(const Message& message) {
+namespace {
+
+void StartSearch(const Message& message) {
     StopFindAll();
     FindAllState& f = g_app.findAll;
     ClearFindAllRows();
@@ -110,10 +112,20 @@ void OnFindAllTerm(const Message& message) {
     f.worker = std::thread(RunSearch, std::move(file), std::move(entries), std::move(term), f.stop, f.search);
 }
 
+}  // namespace
+
+void OnFindAllTerm(const Message& message) {
+    // The search reads the file, so text typed in the record since the window opened is saved
+    // first, or the record would not be found by what it shows. A failed save has said why;
+    // the stored text is searched.
+    if (g_app.unsavedEdit) SaveRecord();
+    StartSearch(message);
+}
+
 void RefreshFindAll() {
     const FindAllState& f = g_app.findAll;
     if (FindAllWindowExists() && !f.term.empty() && f.listing != g_app.listChanges)
-        OnFindAllTerm(Message{kMessageFindAllTerm, f.flags, f.term});
+        StartSearch(Message{kMessageFindAllTerm, f.flags, f.term});
 }
 
 void OnFindAllChosen(int row) {

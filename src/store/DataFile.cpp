@@ -335,8 +335,9 @@ bool SetAsideDamagedBackup(std::string* keptAs) {
 }
 
 std::string DamagedDataFileText(std::int64_t size) {
+    std::int64_t whole = size / kSlotSize;
     return Str(kStrDamagedPrefix) + std::to_string(size % kSlotSize) + Str(kStrDamagedMiddle) +
-           std::to_string(size / kSlotSize) + Str(kStrDamagedSuffix);
+           (whole == 1 ? Str(kStrDamagedOne) : Str(kStrDamagedMany) + std::to_string(whole) + Str(kStrDamagedSuffix));
 }
 
 bool SalvageDataFile(std::string* keptAs) {

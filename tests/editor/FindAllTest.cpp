@@ -139,6 +139,18 @@ TEST_F(FindAllTest, ARowOpensItsRecordAtTheFirstMatchAndF3GoesOn) {
     EXPECT_EQ(std::make_pair(25, 30), Selection());
 }
 
+// Text typed in the record after the window opened is found by the next term.
+TEST_F(FindAllTest, ANewTermSavesTheTextTypedSinceTheWindowOpened) {
+    WriteDataFile(g_app.dataPath, {"First", "Second"});
+    StartProgram();
+    Open();
+    Type("yak ");
+    Search(QStringLiteral("yak"));
+    EXPECT_EQ("1 record, 1 match", Status());
+    EXPECT_EQ("yak First", Record(0));
+    EXPECT_EQ(0, g_app.unsavedEdit);
+}
+
 TEST_F(FindAllTest, ANewTermReplacesTheSearchUnderWay) {
     std::vector<std::string> records;
     for (int i = 0; i < 3000; ++i) records.push_back("Record " + std::to_string(i) + (i % 2 ? "\r\nodd" : "\r\neven"));
