@@ -140,7 +140,7 @@ TEST_F(FindAllTest, ARowOpensItsRecordAtTheFirstMatchAndF3GoesOn) {
 }
 
 // Text typed in the record after the window opened is found by the next term.
-TEST_F(FindAllTest, ANewTermSavesTheTextTypedSinceTheWindowOpened) {
+TEST_F(FindAllTest, EachTermSavesTheRecordFirstAndAltKeysTypeNothing) {
     WriteDataFile(g_app.dataPath, {"First", "Second"});
     StartProgram();
     Open();
@@ -149,6 +149,9 @@ TEST_F(FindAllTest, ANewTermSavesTheTextTypedSinceTheWindowOpened) {
     EXPECT_EQ("1 record, 1 match", Status());
     EXPECT_EQ("yak First", Record(0));
     EXPECT_EQ(0, g_app.unsavedEdit);
+    // ALT with a letter is a command key: the field does not take the letter.
+    QTest::keyClick(field, Qt::Key_U, Qt::AltModifier);
+    EXPECT_EQ(QStringLiteral("yak"), field->text());
 }
 
 TEST_F(FindAllTest, ANewTermReplacesTheSearchUnderWay) {

@@ -17,8 +17,6 @@
 
 namespace {
 
-// A pause this long after the last key starts the search.
-
 enum RowRole { kRoleTitle = Qt::UserRole, kRoleBefore, kRoleMatch, kRoleAfter };
 
 // Title in bold, then the line with the match on the selection colour.
@@ -111,13 +109,17 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched != term_ || event->type() != QEvent::KeyPress) return QWidget::eventFilter(watched, event);
+        const QKeyEvent* key = static_cast<QKeyEvent*>(event);
         // DOWN leaves the field for the first result.
-        if (watched == term_ && event->type() == QEvent::KeyPress &&
-            static_cast<QKeyEvent*>(event)->key() == Qt::Key_Down && rows_->count() > 0) {
+        if (key->key() == Qt::Key_Down && rows_->count() > 0) {
             rows_->setFocus();
             if (rows_->currentRow() < 0) rows_->setCurrentRow(0);
             return true;
         }
+        // ALT with a letter is a command key, never typing: the field would take its letter.
+        Qt::KeyboardModifiers modifiers = key->modifiers() & ~Qt::ShiftModifier;
+        if (modifiers == Qt::AltModifier && !key->text().isEmpty()) return true;
         return QWidget::eventFilter(watched, event);
     }
     void keyPressEvent(QKeyEvent* event) override {
