@@ -55,11 +55,19 @@ TEST_F(RecordDumpTest, TextsAreTrimmedAndOtherwiseUntouched) {
     full[0] = '\x80';
     full[31999] = '\xff';
     std::string deleted = SlotBytes("\t marked but still dumped ", true);
-    WriteFileBytes(g_app.dataPath, SlotBytes("  \r\n padded \r\n ") + SlotBytes(" \t\r\n") + SlotBytes(full) +
-                                       SlotBytes("caf\xC3\xA9 \xE9\x81") + deleted);
+    std::string bytes = SlotBytes("  \r\n padded \r\n ") + SlotBytes(" \t\r\n") + SlotBytes(full) +
+                        SlotBytes("caf\xC3\xA9 \xE9\x81") + deleted;
+    std::vector<std::string> expected = {"padded", "", full, "caf\xC3\xA9 \xE9\x81", "marked but still dumped"};
+    // Texts that end just before, at and just after the end of a slot's first read.
+    for (std::size_t size : {2046, 2047, 2048, 2049, 4095}) {
+        std::string text(size, 'e');
+        text.back() = 'E';
+        bytes += SlotBytes(text);
+        expected.push_back(text);
+    }
+    WriteFileBytes(g_app.dataPath, bytes);
     ASSERT_EQ(kDumpWritten, WriteRecordDump());
-    EXPECT_EQ(ExpectedDump({"padded", "", full, "caf\xC3\xA9 \xE9\x81", "marked but still dumped"}),
-              ReadFileBytes(dumpPath));
+    EXPECT_EQ(ExpectedDump(expected), ReadFileBytes(dumpPath));
 }
 
 TEST_F(RecordDumpTest, FilesBeyondTheRecordLimitAreDumpedWhole) {
