@@ -91,6 +91,9 @@ TEST_F(EditorTest, ContextMenuGreysWhatWouldDoNothing) {
 TEST_F(EditorTest, EditingKeysMarkTheRecordEvenWithoutAChange) {
     StartProgram();
     EXPECT_EQ(0, g_app.unsavedEdit);  // loading is no edit
+    Key(kGadgetEditor, Qt::Key_X, Qt::AltModifier);  // a command key bound to nothing types nothing
+    EXPECT_EQ(0, g_app.unsavedEdit);
+    EXPECT_EQ("Record 1\r\n", EditorText(kGadgetEditor));
     Key(kGadgetEditor, Qt::Key_C, Qt::ControlModifier);
     EXPECT_EQ(1, g_app.unsavedEdit);
     EXPECT_EQ("Record 1\r\n", EditorText(kGadgetEditor));

@@ -11,6 +11,8 @@
 #include <QDir>
 #include <QGuiApplication>
 #include <QIcon>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QProcess>
 #include <QScreen>
@@ -51,6 +53,22 @@ void EnsureApplication() {
     NewApplication(&argc, argv);
 }
 
+// ALT with a key is a command key, as in the classic controls: no text field, and not the
+// editor, takes its letter (ALT+X typed an x into the record and marked it edited). Keys
+// bound to a command or a mnemonic are taken before any widget sees them.
+class CommandKeyFilter : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::KeyPress) return false;
+        if (!qobject_cast<QLineEdit*>(watched) && !qobject_cast<QPlainTextEdit*>(watched)) return false;
+        const QKeyEvent* key = static_cast<QKeyEvent*>(event);
+        return (key->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier)) == Qt::AltModifier && !key->text().isEmpty();
+    }
+};
+
 bool HasDisplay() { return IsSet("DISPLAY") || IsSet("WAYLAND_DISPLAY") || IsSet("QT_QPA_PLATFORM"); }
 
 bool IsUiThread() { return QCoreApplication::instance() && QThread::currentThread() == qApp->thread(); }
@@ -63,6 +81,7 @@ bool StartGui(int argc, char** argv) {
     static int s_argc = argc;
     NewApplication(&s_argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
+    qApp->installEventFilter(new CommandKeyFilter(qApp));
     return true;
 }
 

@@ -117,9 +117,6 @@ protected:
             if (rows_->currentRow() < 0) rows_->setCurrentRow(0);
             return true;
         }
-        // ALT with a letter is a command key, never typing: the field would take its letter.
-        Qt::KeyboardModifiers modifiers = key->modifiers() & ~Qt::ShiftModifier;
-        if (modifiers == Qt::AltModifier && !key->text().isEmpty()) return true;
         return QWidget::eventFilter(watched, event);
     }
     void keyPressEvent(QKeyEvent* event) override {
