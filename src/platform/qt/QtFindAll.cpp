@@ -109,10 +109,9 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (watched != term_ || event->type() != QEvent::KeyPress) return QWidget::eventFilter(watched, event);
-        const QKeyEvent* key = static_cast<QKeyEvent*>(event);
         // DOWN leaves the field for the first result.
-        if (key->key() == Qt::Key_Down && rows_->count() > 0) {
+        if (watched == term_ && event->type() == QEvent::KeyPress &&
+            static_cast<QKeyEvent*>(event)->key() == Qt::Key_Down && rows_->count() > 0) {
             rows_->setFocus();
             if (rows_->currentRow() < 0) rows_->setCurrentRow(0);
             return true;
