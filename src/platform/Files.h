@@ -60,6 +60,15 @@ bool TruncateFile(const FileHandle& file, std::int64_t size);
 // Copies n bytes between two open files inside the kernel where it can, else through a buffer.
 bool CopyRange(const FileHandle& from, std::int64_t fromOffset, const FileHandle& to, std::int64_t toOffset,
                std::int64_t n);
+// Sets aside the disk space of a new file of size bytes, which reads as zeros until written,
+// so that no later write into it can find the disk full. kReserveUnsupported where the file
+// system could only do it by writing the zeros.
+enum ReserveResult { kReserved, kReserveUnsupported, kReserveFailed };
+ReserveResult ReserveFileSpace(const FileHandle& file, std::int64_t size);
+// CopyRange into reserved space: the destination's 4 KiB blocks that would receive nothing but
+// zeros are left as they are.
+bool CopyNonZeroBlocks(const FileHandle& from, std::int64_t fromOffset, const FileHandle& to, std::int64_t toOffset,
+                       std::int64_t n);
 // A helper thread that sends written ranges of a file on to the disk while the writer goes
 // on, so that the final flush finds little left to do. End waits for it.
 struct WriteBehind;

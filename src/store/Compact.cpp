@@ -1,5 +1,8 @@
-// Copies the runs of kept slots in order into the compaction file, inside the kernel and with
-// the disk writing behind the copy, then renames it over the data file. Only the slots this
+// Copies the runs of kept slots in order into the compaction file, with the disk writing behind
+// the copy, then renames it over the data file. The file's space is reserved first and the
+// blocks of nothing but zero fill are left unwritten: a slot's text is mostly far shorter than
+// its 32,000 bytes, and the disk writes a fraction of the file, while every slot keeps its space
+// for the saves of later runs. Only the slots this
 // run deleted are dropped: a mark left by a run that ended before its compaction belongs to a
 // record the user saw listed again, so it is cleared instead.
 #include "store/Compact.h"
@@ -20,12 +23,14 @@ namespace {
 constexpr std::int64_t kCopyPiece = 64 << 20;
 
 // Appends slots [first, first + count) to the compaction file at *written.
-bool CopyRun(const FileHandle& data, const FileHandle& out, WriteBehind* disk, std::int64_t first,
+bool CopyRun(const FileHandle& data, const FileHandle& out, bool reserved, WriteBehind* disk, std::int64_t first,
              std::int64_t count, std::int64_t* written) {
     std::int64_t from = first * kSlotSize, left = count * kSlotSize;
     while (left > 0) {
         std::int64_t piece = left < kCopyPiece ? left : kCopyPiece;
-        if (!CopyRange(data, from, out, *written, piece)) return false;
+        bool copied = reserved ? CopyNonZeroBlocks(data, from, out, *written, piece)
+                               : CopyRange(data, from, out, *written, piece);
+        if (!copied) return false;
         QueueWriteBehind(disk, *written, piece);
         from += piece;
         *written += piece;
@@ -51,8 +56,9 @@ bool ReadMarks(const FileHandle& data, std::int64_t count, std::vector<unsigned 
 }
 
 // Copies the runs of kept slots in order, then clears the old marks among them. The marks are
-// read on a thread of their own while the kernel copies.
-bool CopyKeptSlots(const FileHandle& data, const FileHandle& out, std::int64_t count, std::int64_t* written) {
+// read on a thread of their own while the copy goes on.
+bool CopyKeptSlots(const FileHandle& data, const FileHandle& out, std::int64_t count, bool reserved,
+                   std::int64_t* written) {
     std::vector<unsigned char> marks;
     bool marksRead = false;
     std::string marksFailure;  // the reason is the reading thread's own
@@ -65,7 +71,7 @@ bool CopyKeptSlots(const FileHandle& data, const FileHandle& out, std::int64_t c
     std::int64_t runStart = 0;
     for (std::int64_t i = 0; ok && i <= count; ++i) {
         if (i < count && !IsDeletedThisRun(i)) continue;
-        if (i > runStart) ok = CopyRun(data, out, disk, runStart, i - runStart, written);
+        if (i > runStart) ok = CopyRun(data, out, reserved, disk, runStart, i - runStart, written);
         runStart = i + 1;
     }
     EndWriteBehind(disk);
@@ -96,8 +102,10 @@ bool CompactDataFile() {
         return false;
     }
     std::int64_t size = SizeOfOpenFile(data);
-    std::int64_t written = 0;
-    bool ok = size >= 0 && CopyKeptSlots(data, out, size / kSlotSize, &written);
+    std::int64_t count = size / kSlotSize, kept = 0, written = 0;
+    for (std::int64_t i = 0; i < count; ++i) kept += !IsDeletedThisRun(i);
+    ReserveResult reserve = size < 0 ? kReserveFailed : ReserveFileSpace(out, kept * kSlotSize);
+    bool ok = reserve != kReserveFailed && CopyKeptSlots(data, out, count, reserve == kReserved, &written);
     if (!ok) {
         DiscardTempFile(&out);
         CloseFile(&data);

@@ -2,6 +2,7 @@
 // that keeps permissions, messages that say what failed, and no half-made file after one.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <rapidcheck.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -9,6 +10,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <functional>
 
 #include "TestSupport.h"
@@ -56,6 +58,57 @@ TEST_F(FilesTest, ShortReadIsAFailure) {
     EXPECT_EQ(5, ReadAt(file, 0, buffer, sizeof buffer));
     EXPECT_FALSE(ReadExactlyAt(file, 0, buffer, sizeof buffer));
     EXPECT_TRUE(ReadExactlyAt(file, 1, buffer, 4));
+    CloseFile(&file);
+}
+
+// A copy into reserved space writes only the blocks that hold something, wherever it starts and
+// ends on the block grid, and reads back as the plain copy does; the file keeps all its space.
+TEST_F(FilesTest, CopiesIntoReservedSpaceReadBackWhole) {
+    const std::string from = folder.path + "from", to = folder.path + "to";
+    EXPECT_TRUE(rc::check("a copy that skips zero blocks reads back as the source", [&] {
+        // Runs of zeros and of other bytes, in lengths around the block size.
+        std::string source;
+        auto runs = *rc::gen::container<std::vector<std::pair<int, char>>>(
+            rc::gen::pair(rc::gen::inRange(0, 9000), rc::gen::inRange<char>(1, 127)));
+        for (std::size_t i = 0; i < runs.size(); ++i) source.append(runs[i].first, i % 2 ? runs[i].second : '\0');
+        const auto size = static_cast<std::int64_t>(source.size());
+        const std::int64_t fromOffset = *rc::gen::inRange<std::int64_t>(0, size + 1);
+        const std::int64_t n = *rc::gen::inRange<std::int64_t>(0, size - fromOffset + 1);
+        const std::int64_t toOffset = *rc::gen::inRange<std::int64_t>(0, 10000);
+        const std::int64_t reserve = toOffset + n + *rc::gen::inRange<std::int64_t>(0, 5000);
+        std::string expected(static_cast<std::size_t>(reserve), '\0');
+        expected.replace(static_cast<std::size_t>(toOffset), static_cast<std::size_t>(n), source, static_cast<std::size_t>(fromOffset),
+                         static_cast<std::size_t>(n));
+        WriteFileBytes(from, source);
+        for (bool skipZeros : {true, false}) {
+            unlink(to.c_str());
+            FileHandle in, out;
+            RC_ASSERT(OpenFile(from, kOpenRead, &in));
+            RC_ASSERT(OpenFile(to, kOpenReadWriteCreate, &out));
+            RC_ASSERT(ReserveFileSpace(out, reserve) == kReserved);
+            bool copied = skipZeros ? CopyNonZeroBlocks(in, fromOffset, out, toOffset, n)
+                                    : CopyRange(in, fromOffset, out, toOffset, n);
+            RC_ASSERT(copied);
+            struct stat st;
+            RC_ASSERT(fstat(out.fd, &st) == 0);
+            CloseFile(&in);
+            CloseFile(&out);
+            RC_ASSERT(ReadFileBytes(to) == expected);
+            RC_ASSERT(static_cast<std::int64_t>(st.st_blocks) * 512 >= reserve);
+        }
+    }));
+}
+
+TEST_F(FilesTest, SpaceThatCannotBeReserved) {
+    FileHandle file;
+    ASSERT_TRUE(OpenFile(folder.path + "new", kOpenReadWriteCreate, &file));
+    ArmFileFault(kStepWrite, 1, EOPNOTSUPP);
+    EXPECT_EQ(kReserveUnsupported, ReserveFileSpace(file, 1 << 20));
+    ArmFileFault(kStepWrite, 1, ENOSPC);
+    EXPECT_EQ(kReserveFailed, ReserveFileSpace(file, 1 << 20));
+    DisarmFileFaults();
+    EXPECT_EQ("Reserving space for " + folder.path + "new: " + std::strerror(ENOSPC), LastFileError());
+    EXPECT_EQ(kReserved, ReserveFileSpace(file, 0));
     CloseFile(&file);
 }
 

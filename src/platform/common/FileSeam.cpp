@@ -91,6 +91,41 @@ bool CopyThroughBuffer(const FileHandle& from, std::int64_t fromOffset, const Fi
     return true;
 }
 
+namespace {
+
+bool IsAllZero(const char* bytes, std::int64_t n) {
+    return n == 0 || (bytes[0] == 0 && std::memcmp(bytes, bytes + 1, static_cast<std::size_t>(n - 1)) == 0);
+}
+
+}  // namespace
+
+bool CopyNonZeroBlocks(const FileHandle& from, std::int64_t fromOffset, const FileHandle& to, std::int64_t toOffset,
+                       std::int64_t n) {
+    constexpr std::int64_t kBlock = 4096;
+    std::vector<char> buffer(n > 0 ? 1 << 20 : 0);
+    while (n > 0) {
+        // Chunks end on the destination's block grid, so that no block is looked at in halves.
+        std::int64_t room = static_cast<std::int64_t>(buffer.size()) - toOffset % kBlock;
+        std::int64_t chunk = n < room ? n : room;
+        if (!ReadExactlyAt(from, fromOffset, buffer.data(), static_cast<std::size_t>(chunk))) return false;
+        auto blockEnd = [&](std::int64_t at) {
+            std::int64_t end = at + kBlock - (toOffset + at) % kBlock;
+            return end < chunk ? end : chunk;
+        };
+        for (std::int64_t at = 0; at < chunk;) {
+            std::int64_t first = at;
+            while (at < chunk && !IsAllZero(buffer.data() + at, blockEnd(at) - at)) at = blockEnd(at);
+            if (at > first && !WriteAt(to, toOffset + first, buffer.data() + first, static_cast<std::size_t>(at - first)))
+                return false;
+            if (at < chunk) at = blockEnd(at);
+        }
+        fromOffset += chunk;
+        toOffset += chunk;
+        n -= chunk;
+    }
+    return true;
+}
+
 bool WriteFileReplacing(const std::string& path, std::string_view bytes) {
     std::string target = ReplacementTarget(path);
     FileHandle temp;

@@ -1,9 +1,11 @@
-// The copies beside their caller: a kernel copy between files, and the write-behind that sends
-// copied data on to the disk.
+// The copies beside their caller: a kernel copy between files, the space reserved for a copy
+// that skips the zeros, and the write-behind that sends copied data on to the disk.
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <condition_variable>
+#include <cstring>
 #include <deque>
 #include <mutex>
 #include <thread>
@@ -24,6 +26,18 @@ bool CopyRange(const FileHandle& from, std::int64_t fromOffset, const FileHandle
     }
     // Where the kernel cannot copy between these files, the bytes go through a buffer.
     return CopyThroughBuffer(from, fromOffset, to, toOffset, n);
+}
+
+ReserveResult ReserveFileSpace(const FileHandle& file, std::int64_t size) {
+    if (size <= 0) return kReserved;
+    int result;
+    do {
+        result = Injected(kStepWrite, file.path) ? -1 : fallocate(file.fd, 0, 0, size);
+    } while (result != 0 && errno == EINTR);
+    if (result == 0) return kReserved;
+    if (errno == EOPNOTSUPP || errno == ENOSYS) return kReserveUnsupported;
+    SetFileError("Reserving space for " + file.path + ": " + std::strerror(errno));
+    return kReserveFailed;
 }
 
 struct WriteBehind {

@@ -1,5 +1,5 @@
-// The copies beside their caller on Windows: a copy between files through a buffer, and a
-// write-behind with nothing to do (the system writes cached data out on its own, and the
+// The copies beside their caller on Windows: a copy between files through a buffer, no space
+// reserved ahead, and a write-behind with nothing to do (the system writes cached data out on its own, and the
 // final FlushFileBuffers waits for the rest).
 #include "platform/Files.h"
 #include "platform/common/FileSeam.h"
@@ -8,6 +8,10 @@ bool CopyRange(const FileHandle& from, std::int64_t fromOffset, const FileHandle
                std::int64_t n) {
     return CopyThroughBuffer(from, fromOffset, to, toOffset, n);
 }
+
+// NTFS fills a file with zeros up to each write beyond what was written before: a copy that
+// skips the zeros would gain nothing.
+ReserveResult ReserveFileSpace(const FileHandle&, std::int64_t) { return kReserveUnsupported; }
 
 struct WriteBehind {};
 
