@@ -1,10 +1,9 @@
 // Copies the runs of kept slots in order into the compaction file, with the disk writing behind
 // the copy, then renames it over the data file. The file's space is reserved first and the
-// blocks of nothing but zero fill are left unwritten: a slot's text is mostly far shorter than
-// its 32,000 bytes, and the disk writes a fraction of the file, while every slot keeps its space
-// for the saves of later runs. Only the slots this
-// run deleted are dropped: a mark left by a run that ended before its compaction belongs to a
-// record the user saw listed again, so it is cleared instead.
+// blocks of nothing but zero fill are left unwritten: most texts are far shorter than their
+// slots, so the disk writes a fraction of the file, and every slot keeps its space for the saves
+// of later runs. Only the slots this run deleted are dropped: a mark left by a run that ended
+// before its compaction belongs to a record the user saw listed again, so it is cleared instead.
 #include "store/Compact.h"
 
 #include <algorithm>

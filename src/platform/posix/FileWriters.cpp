@@ -35,7 +35,7 @@ ReserveResult ReserveFileSpace(const FileHandle& file, std::int64_t size) {
         result = Injected(kStepWrite, file.path) ? -1 : fallocate(file.fd, 0, 0, size);
     } while (result != 0 && errno == EINTR);
     if (result == 0) return kReserved;
-    if (errno == EOPNOTSUPP || errno == ENOSYS) return kReserveUnsupported;
+    if (errno == EOPNOTSUPP) return kReserveUnsupported;
     SetFileError("Reserving space for " + file.path + ": " + std::strerror(errno));
     return kReserveFailed;
 }

@@ -1,6 +1,6 @@
 // The copies beside their caller on Windows: a copy between files through a buffer, no space
-// reserved ahead, and a write-behind with nothing to do (the system writes cached data out on its own, and the
-// final FlushFileBuffers waits for the rest).
+// reserved ahead, and a write-behind with nothing to do (the system writes cached data out on
+// its own, and the final FlushFileBuffers waits for the rest).
 #include "platform/Files.h"
 #include "platform/common/FileSeam.h"
 
