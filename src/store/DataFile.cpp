@@ -182,16 +182,18 @@ bool WriteSlots(std::int64_t first, const unsigned char* bytes, std::size_t n) {
     if (!OpenDataFileToWrite(kOpenReadWriteCreate, &file)) return false;
     std::int64_t size = SizeOfOpenFile(file);
     bool ok = size >= 0 && WriteAt(file, first * kSlotSize, bytes, n) && FlushFile(file);
+    bool cutBack = false;
     if (!ok && size >= 0 && first * kSlotSize >= size) {
         std::string reason = LastFileError();
-        TruncateFile(file, size);
+        cutBack = TruncateFile(file, size);
         SetFileError(reason);
     }
     NoteOpenDataFile(file);
     CloseFile(&file);
     for (std::int64_t slot = first; slot < first + static_cast<std::int64_t>(n / kSlotSize); ++slot)
         NoteSlotWritten(&g_app.searchIndex, slot);
-    g_app.dataWriteFailed = !ok;
+    // An append cut back leaves the file as it was, and as good a copy for the backup.
+    g_app.dataWriteFailed = !ok && !cutBack;
     return ok;
 }
 

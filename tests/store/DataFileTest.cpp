@@ -267,6 +267,15 @@ TEST_F(DataFileTest, SlotWritesKeepTheFileWhole) {
     EXPECT_EQ(2 * kSlotSize, DataFileSize(g_app.dataPath));
     ASSERT_TRUE(WriteSlot(0));
     EXPECT_FALSE(g_app.dataWriteFailed);
+    // An append that fails (a full disk) is cut off again: the file is as it was, and may be
+    // the backup's copy.
+    std::string before = ReadFileBytes(g_app.dataPath);
+    ArmFileFault(kStepWrite, 1, ENOSPC);
+    EXPECT_FALSE(WriteSlot(2));
+    DisarmFileFaults();
+    EXPECT_NE(std::string::npos, LastFileError().find(std::strerror(ENOSPC))) << LastFileError();
+    EXPECT_TRUE(before == ReadFileBytes(g_app.dataPath));
+    EXPECT_FALSE(g_app.dataWriteFailed);
 }
 
 TEST_F(DataFileTest, StaleTemporariesGoAndNewNamesNeverReplaceAFile) {
