@@ -45,6 +45,7 @@ void ResetAppState() {
     g_app.dataVersion = FileVersion();
     g_app.dataVersionKnown = false;
     g_app.dataChangedElsewhere = false;
+    g_app.wroteData = false;
     g_app.shownSlot.clear();
     g_app.reloads = 0;
     g_app.listChanges = 0;

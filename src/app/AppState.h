@@ -65,6 +65,7 @@ struct AppState {
     FileVersion dataVersion;              // the data file as this program last read or wrote it
     bool dataVersionKnown;
     bool dataChangedElsewhere;            // a write found another program's data file in its place
+    bool wroteData;                       // this run wrote into the data file since it last read it
     std::vector<unsigned char> shownSlot;  // the shown record's slot as last read or written
     std::uint32_t reloads;                // how often the records were listed anew (a changed file, a reset)
     std::uint32_t listChanges;            // how often the list changed: those, records added, deleted, brought back, saved

@@ -219,6 +219,7 @@ bool ReloadRecords() {
     g_app.recordsDeleted = 0;
     g_app.unsavedEdit = 0;
     g_app.dataChangedElsewhere = false;
+    g_app.wroteData = false;
     ++g_app.reloads;
     ++g_app.listChanges;
     ClearSelector(kGadgetSelector);

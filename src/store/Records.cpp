@@ -84,14 +84,19 @@ void TakeChangedDataFile() {
         g_app.unsavedEdit = 0;
     }
     // A file not yet whole (still being written) stays unread until its next change.
-    std::string message = ReloadRecords() ? Str(kStrReloadedPrefix) : Str(kStrChangedElsewhere);
+    bool wrote = g_app.wroteData;
+    bool reloaded = ReloadRecords();
+    std::string message = Str(reloaded ? kStrReloadedPrefix : kStrChangedElsewhere);
+    if (reloaded && wrote) message += Str(kStrReloadedOwnWrites);
     if (!kept.empty()) message += Str(kStrReloadedKeptPrefix) + kept;
     ShowNotice(g_app.programTitle, message);
 }
 
 void OnDataFileChanged() {
     if (!g_app.loaded || !IsWellFormedSize(DataFileSize(g_app.dataPath)) || IsDataFileAsLeft()) return;
-    if (g_app.unsavedEdit)
+    // Another program's new records are shown without a word, unless this run had written into
+    // the file they replace: that program may not have kept what was written.
+    if (g_app.unsavedEdit || g_app.wroteData)
         TakeChangedDataFile();
     else
         ReloadRecords();

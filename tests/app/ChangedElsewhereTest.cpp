@@ -85,6 +85,7 @@ protected:
             if (!modal) return;
             whileUp.stop();
             ReplaceByRename(kTheirs);
+            SetUnattended(true);  // a notice of the change is recorded, not waited on
             OnDataFileChanged();
             answer(modal);
         });
@@ -132,6 +133,23 @@ TEST_F(ChangedElsewhereTest, WithoutAnEditTheNewRecordsAreShownAtOnce) {
     EXPECT_TRUE(MessageBoxTexts().empty());
     EXPECT_TRUE(RecoveryTexts().empty());
     EXPECT_EQ(TheirFile(), ReadFileBytes(g_app.dataPath));
+}
+
+// A record saved in this run and then replaced by another program's file exists nowhere: the
+// user is told. Once the new file is read, its next replacement is shown quietly again.
+TEST_F(ChangedElsewhereTest, ReplacingWhatThisRunWroteIsTold) {
+    WriteDataFile(g_app.dataPath, kMine);
+    StartProgram();
+    Type("saved ");
+    Shortcut(Qt::Key_R, Qt::AltModifier);
+    ReplaceByRename(kTheirs);
+    ASSERT_TRUE(PumpUntil([this] { return Titles() == TheirTitles(); }));
+    ASSERT_EQ(1u, MessageBoxTexts().size());
+    EXPECT_NE(std::string::npos, MessageBoxTexts().back().find("saved or deleted here before may not be in"));
+    EXPECT_TRUE(RecoveryTexts().empty());
+    ReplaceByRename({"Third version"});
+    ASSERT_TRUE(PumpUntil([this] { return Titles() == std::vector<std::string>{"Third version"}; }));
+    EXPECT_EQ(1u, MessageBoxTexts().size());
 }
 
 TEST_F(ChangedElsewhereTest, OwnWritesAreNoChangeByOthers) {
