@@ -87,6 +87,27 @@ TEST_F(CompactTest, EveryByteComesThroughWhateverTheTextLengths) {
     }
 }
 
+// A run of kept slots longer than one copy piece (64 MiB) goes in several, each where the one
+// before ended. The file is made with holes, so that it costs no disk.
+TEST_F(CompactTest, RunsLongerThanOneCopyPieceGoOnWhereTheLastEnded) {
+    constexpr std::int64_t kSlots = 2200;
+    const std::int64_t texts[] = {0, 1, 2096, 2097, 2098, 2099, kSlots - 1};
+    FileHandle file;
+    ASSERT_TRUE(OpenFile(g_app.dataPath, kOpenReadWriteCreate, &file));
+    ASSERT_TRUE(TruncateFile(file, kSlots * kSlotSize));
+    for (std::int64_t slot : texts)
+        ASSERT_TRUE(WriteAt(file, slot * kSlotSize, SlotBytes("slot " + std::to_string(slot)).data(), kSlotSize));
+    CloseFile(&file);
+    g_app.deletedSlots = {0};
+    ASSERT_TRUE(CompactDataFile()) << LastFileError();
+    std::string bytes = ReadFileBytes(g_app.dataPath);
+    ASSERT_EQ(static_cast<std::size_t>((kSlots - 1) * kSlotSize), bytes.size());
+    std::string expected(bytes.size(), '\0');
+    for (std::int64_t slot : texts)
+        if (slot > 0) expected.replace(static_cast<std::size_t>((slot - 1) * kSlotSize), kSlotSize, SlotBytes("slot " + std::to_string(slot)));
+    EXPECT_TRUE(expected == bytes);
+}
+
 TEST_F(CompactTest, NoLiveSlotBringsBackTheStarterRecords) {
     WriteFileBytes(g_app.dataPath, SlotBytes("a", true) + SlotBytes("b", true));
     g_app.deletedSlots = {0, 1};

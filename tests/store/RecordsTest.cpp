@@ -4,6 +4,8 @@
 #include <QTest>
 #include <unistd.h>
 
+#include <cerrno>
+
 #include "app/AppState.h"
 #include "app/Numbers.h"
 #include "platform/Gui.h"
@@ -141,10 +143,18 @@ TEST_F(RecordsTest, DeletingTheOnlyRecordBringsBackTheStarterRecords) {
 }
 
 // Deleting the last record with nothing brought back leaves the starter records alone after
-// the compaction.
+// the compaction. A delete whose mark cannot be written says so and changes nothing.
 TEST_F(RecordsTest, DeletingTheLastRecordEndsInTheStarterFile) {
     WriteFileBytes(g_app.dataPath, SlotBytes("only"));
     StartProgram();
+    ArmMessageBoxAnswers({true});
+    ArmFileFault(kStepWrite, 1, EIO, g_app.dataPath);
+    Shortcut(Qt::Key_D, Qt::AltModifier);
+    DisarmFileFaults();
+    ASSERT_FALSE(MessageBoxTexts().empty());
+    EXPECT_EQ(0u, MessageBoxTexts().back().find("The record could not be deleted.")) << MessageBoxTexts().back();
+    EXPECT_EQ(std::vector<std::string>{"only"}, Titles());
+    EXPECT_TRUE(SlotBytes("only") == ReadFileBytes(g_app.dataPath));
     ArmMessageBoxAnswers({true});
     Shortcut(Qt::Key_D, Qt::AltModifier);
     EXPECT_EQ(9u, Titles().size());
@@ -221,7 +231,7 @@ TEST_F(RecordsTest, UndeleteBringsBackTheFirstAMiddleAndTheLastRecord) {
 // list, it is offered under the default title and still comes back.
 TEST_F(RecordsTest, UndeleteOfALongRecordAndOfOneWhoseTitleCannotBeRead) {
     const std::string longText = "Long\r\n" + std::string(5000, 'x');
-    for (bool titleUnreadable : {false, true}) {
+    for (FileStep titleUnreadable : {kFileSteps, kStepOpen, kStepRead}) {
         RemoveTestFolder(folder);
         folder = MakeTestFolder();
         WriteDataFile(g_app.dataPath, {"Short", longText, "Third"});
@@ -231,7 +241,7 @@ TEST_F(RecordsTest, UndeleteOfALongRecordAndOfOneWhoseTitleCannotBeRead) {
         ArmMessageBoxAnswers({true});
         Shortcut(Qt::Key_D, Qt::AltModifier);
         ASSERT_EQ(2u, Titles().size());
-        if (titleUnreadable) ArmFileFault(kStepOpen, 1, EIO, g_app.dataPath);
+        if (titleUnreadable != kFileSteps) ArmFileFault(titleUnreadable, 1, EIO, g_app.dataPath);
         ArmRequesterAnswers({{true, {}, 0, "", 0}});
         Shortcut(Qt::Key_U, Qt::AltModifier);
         DisarmFileFaults();
