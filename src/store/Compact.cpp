@@ -101,8 +101,9 @@ bool CompactDataFile() {
         return false;
     }
     std::int64_t size = SizeOfOpenFile(data);
-    std::int64_t count = size / kSlotSize, kept = 0, written = 0;
-    for (std::int64_t i = 0; i < count; ++i) kept += !IsDeletedThisRun(i);
+    std::int64_t count = size / kSlotSize, written = 0;
+    const std::vector<std::int64_t>& deleted = g_app.deletedSlots;
+    std::int64_t kept = count - (std::lower_bound(deleted.begin(), deleted.end(), count) - deleted.begin());
     ReserveResult reserve = size < 0 ? kReserveFailed : ReserveFileSpace(out, kept * kSlotSize);
     bool ok = reserve != kReserveFailed && CopyKeptSlots(data, out, count, reserve == kReserved, &written);
     if (!ok) {

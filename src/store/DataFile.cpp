@@ -194,7 +194,7 @@ bool WriteSlots(std::int64_t first, const unsigned char* bytes, std::size_t n) {
         NoteSlotWritten(&g_app.searchIndex, slot);
     // An append cut back leaves the file as it was, and as good a copy for the backup.
     g_app.dataWriteFailed = !ok && !cutBack;
-    g_app.wroteData = g_app.wroteData || ok;
+    if (ok) g_app.wroteData = true;
     return ok;
 }
 
@@ -212,7 +212,7 @@ bool WriteDeletedMark(std::int64_t slot, unsigned char mark) {
         g_app.slotImage[0] = mark;
         ok = WriteAt(file, slot * kSlotSize, g_app.slotImage, kSlotSize) && FlushFile(file);
         g_app.dataWriteFailed = !ok;
-        g_app.wroteData = g_app.wroteData || ok;
+        if (ok) g_app.wroteData = true;
         NoteOpenDataFile(file);
         NoteSlotWritten(&g_app.searchIndex, slot);
     }
