@@ -371,7 +371,8 @@ long PeakMemoryKb(const std::string& self, const char* mode, const std::string& 
     std::string output = s_config.work + "/memory.txt";
     Spawn({self, mode, folder}, output.c_str());
     std::string text;
-    ReadWholeFile(output, &text);
+    bool cut;
+    ReadWholeFile(output, &text, 4096, &cut);
     return std::atol(text.c_str());
 }
 

@@ -35,6 +35,9 @@ int RunRecordDump() {
         case kDumpDamaged:
             TellDumpFailure(DamagedDataFileText(DataFileSize(g_app.dataPath)) + Str(kStrDumpedWholeRecords));
             return 1;
+        case kDumpOversized:
+            TellDumpFailure(OversizedDataFileText(DataFileSize(g_app.dataPath)));
+            return 1;
         case kDumpFailed:
             TellDumpFailure(Str(kStrDumpFailed) + "\n" + LastFileError());
             return 1;
@@ -76,7 +79,15 @@ int main(int argc, char** argv) {
     if (IsFirstArgument(argc, argv, "--help")) return PrintHelp(argv[0]);
     if (IsFirstArgument(argc, argv, "--version")) return Print("Jotcrate " JOTCRATE_VERSION "\n");
     if (!IsDumpSwitch(argc, argv)) return RunWindow(argc, argv);
-    if (!BeginRun(argv[0])) return 0;
+    switch (BeginRun(argv[0])) {
+        case kRunFirst:
+            break;
+        case kRunHandedOver:
+            return 0;
+        case kRunNoLock:
+            TellDumpFailure(Str(kStrNoInstanceLock));
+            return 1;
+    }
     KeepFreedMemory();
     return RunRecordDump();
 }

@@ -45,7 +45,7 @@ std::string FilesFolder(const std::string& programPath, bool installed) {
     return installed ? UserDataHome() + "/" + Str(kStrDataFolderName) + "/" : FolderPart(programPath);
 }
 
-bool BeginRun(const char* argv0) {
+RunStart BeginRun(const char* argv0) {
     UnscrambleStrings();
     g_app.bringToFrontMessage = RegisterMessage(Str(kStrBringToFrontName));
     ResetAppState();
@@ -55,10 +55,15 @@ bool BeginRun(const char* argv0) {
     // A folder that cannot be made shows as a data file that cannot be made in it.
     if (g_app.installedCopy) MakePrivateFolders(folder.substr(0, folder.size() - 1));
     ResolvePaths(folder);
-    if (!ClaimSingleInstance(Str(kStrInstanceName))) {
-        SendToFirstInstance(Str(kStrInstanceName), g_app.bringToFrontMessage);
-        return false;
+    switch (ClaimSingleInstance(Str(kStrInstanceName), folder)) {
+        case kInstanceFirst:
+            break;
+        case kInstanceSecond:
+            SendToFirstInstance(Str(kStrInstanceName), g_app.bringToFrontMessage);
+            return kRunHandedOver;
+        case kInstanceLockFailed:
+            return kRunNoLock;
     }
     RemoveStaleTemporaries();
-    return true;
+    return kRunFirst;
 }

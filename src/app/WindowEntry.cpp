@@ -3,6 +3,7 @@
 // (JC_EXPORT comes from that build); on Windows linked into the program.
 #include "app/MainLoop.h"
 #include "app/Startup.h"
+#include "app/StringTable.h"
 #include "platform/Gui.h"
 
 #ifndef JC_EXPORT
@@ -10,8 +11,16 @@
 #endif
 
 JC_EXPORT int JotcrateRunWindow(int argc, char** argv) {
-    if (!BeginRun(argv[0])) return 0;
-    return RunMainLoop(argc, argv);
+    switch (BeginRun(argv[0])) {
+        case kRunFirst:
+            return RunMainLoop(argc, argv);
+        case kRunHandedOver:
+            return 0;
+        case kRunNoLock:
+            ShowNotice(Str(kStrProgramTitle), Str(kStrNoInstanceLock));
+            return 1;
+    }
+    return 1;
 }
 
 JC_EXPORT void JotcrateShowNotice(const char* caption, const char* text) { ShowNotice(caption, text); }

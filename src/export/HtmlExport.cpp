@@ -17,11 +17,15 @@ void ExportHtml() {
                         Str(kStrExportFilter), &path))
         return;
     path = ExportFileName(path);
-    if (StatPath(path).kind == kFileRegular && !AskYesNo(kWindowMain, g_app.programTitle, Str(kStrExportOverwrite)))
-        return;
+    // Whatever is there is asked about, and only what the user agreed to is replaced; what
+    // cannot be replaced (a folder, a device, another user's link) is refused before asking.
+    std::string target;
+    FileIdentity asked;
+    bool fits = ResolveReplacement(path, &target) && IdentityOfPath(target, &asked);
+    if (fits && asked.exists && !AskYesNo(kWindowMain, g_app.programTitle, Str(kStrExportOverwrite))) return;
     std::vector<SelectorEntry> entries;
     for (int i = 0; i < SelectorCount(kGadgetSelector); ++i) entries.push_back(SelectorEntryAt(kGadgetSelector, i));
-    if (!WriteExportPage(path, entries)) {
+    if (!fits || !WriteExportPage(path, entries, &asked)) {
         ShowNotice(g_app.programTitle, Str(kStrExportFailed) + LastFileError());
         return;
     }

@@ -171,9 +171,10 @@ void WritePagePiece(std::string&& piece, void* writer) { WriteChunk(static_cast<
 
 }  // namespace
 
-bool WriteExportPage(const std::string& chosen, const std::vector<SelectorEntry>& entries) {
+bool WriteExportPage(const std::string& chosen, const std::vector<SelectorEntry>& entries, const FileIdentity* asked) {
     // A page chosen through a link is written where the link points, and the link stays.
-    std::string path = ReplacementTarget(chosen);
+    std::string path;
+    if (!ResolveReplacement(chosen, &path)) return false;
     FileHandle data;
     if (!OpenFile(g_app.dataPath, kOpenRead, &data)) return false;
     FileHandle page;
@@ -181,6 +182,7 @@ bool WriteExportPage(const std::string& chosen, const std::vector<SelectorEntry>
         CloseFile(&data);
         return false;
     }
+    if (asked) page.replaces = *asked;
     // The page is built in pieces that are written while the next are built.
     ChunkWriter* writer = BeginChunkWriter(page, 0);
     WriteChunk(writer, PageHead(g_app.programTitle, static_cast<int>(entries.size())));

@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/Files.h"
+
 #include "platform/Gui.h"
 
 std::string PageHead(const std::string& programTitle, int count);
@@ -16,5 +18,7 @@ std::string ExportBody(std::string_view text, const std::string& title);
 std::string RecordFragment(int position, std::string_view title, std::string_view body);
 // The chosen name, with the export extension added unless it already ends in it.
 std::string ExportFileName(const std::string& chosen);
-// Writes the page for the entries, in their order, through a temporary file.
-bool WriteExportPage(const std::string& path, const std::vector<SelectorEntry>& entries);
+// Writes the page for the entries, in their order, through a temporary file. With asked, the
+// page replaces only that very file (or nothing, when it named none): what the user agreed to.
+bool WriteExportPage(const std::string& path, const std::vector<SelectorEntry>& entries,
+                     const FileIdentity* asked = nullptr);

@@ -112,11 +112,11 @@ std::string FormatKeyLines(const KeyFile& file) {
 bool OpenKeyFile(KeyFile* file, const std::string& path) {
     *file = KeyFile();
     std::string bytes;
-    if (!ReadWholeFile(path, &bytes)) return false;
+    if (!ReadWholeFile(path, &bytes, kKeyFileLimit, &file->cut)) return false;
     ParseKeyLines(bytes, file);
     file->path = path;
     file->open = true;
-    file->writable = IsWritableFile(path);
+    file->writable = !file->cut && IsWritableFile(path);
     return true;
 }
 

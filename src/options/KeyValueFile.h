@@ -17,10 +17,15 @@ struct KeyLine {
     std::string value;  // key value or comment text
 };
 
+// A key file larger than this is damaged (no program writes one near this long): it is read as
+// far as the limit and never written over.
+constexpr std::size_t kKeyFileLimit = 1 << 20;
+
 struct KeyFile {
     std::string path;
     bool open = false;
     bool writable = false;
+    bool cut = false;  // longer than kKeyFileLimit
     bool modified = false;
     bool utf8 = false;  // began with a byte-order mark, which a rewrite keeps
     std::vector<KeyLine> lines;
@@ -29,6 +34,7 @@ struct KeyFile {
     std::string pendingGroup;
 };
 
+// A file cut at the limit opens, read-only, with file->cut set.
 bool OpenKeyFile(KeyFile* file, const std::string& path);
 // An empty file, written at close even if nothing is written to it.
 bool CreateKeyFile(KeyFile* file, const std::string& path);

@@ -56,6 +56,8 @@ bool LoadSettings(const Rect& workArea) {
     o.windowWidth = ReadInteger(file, Str(kStrKeyWindowWidth), 470);
     o.windowHeight = ReadInteger(file, Str(kStrKeyWindowHeight), 300);
     o.zoom = ReadInteger(file, Str(kStrKeyZoom), 100);
+    // A damaged file serves as far as it goes and is then left as it is.
+    bool whole = !file.cut;
     CloseKeyFile(&file);
     if (!FitsWorkArea(o, workArea)) {
         o.windowX = 24;
@@ -63,7 +65,7 @@ bool LoadSettings(const Rect& workArea) {
         o.windowWidth = 470;
         o.windowHeight = 300;
     }
-    return true;
+    return whole;
 }
 
 bool SaveSettings(bool fresh, const Rect* windowRect) {

@@ -23,9 +23,18 @@ struct FileInfo {
 // that runs long and whose reads a write may overtake harmlessly (the search).
 enum OpenMode { kOpenRead, kOpenReadWrite, kOpenReadWriteCreate, kOpenReadBeside };
 
+// Which file a name holds, or that it holds none: what a replacement checks again just before
+// its rename, so that a file put there meanwhile is never replaced unseen.
+struct FileIdentity {
+    bool exists = false;
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+};
+
 struct FileHandle {
     std::intptr_t fd = -1;  // a descriptor; a HANDLE on Windows
     std::string path;
+    FileIdentity replaces;  // a temporary file's: what its target held when it was made
 };
 inline bool IsOpen(const FileHandle& file) { return file.fd != -1; }
 
@@ -91,13 +100,23 @@ PieceReader* BeginPieceReads(const FileHandle& file);
 bool ReadPieces(PieceReader* reader, ReadPiece* pieces, std::size_t n);
 void EndPieceReads(PieceReader* reader);
 // A file that replaces another is written beside it under a temporary name, flushed, and
-// renamed over the target; DiscardTempFile removes it again after a failure. A target that is
-// a symbolic link is replaced where it points (ReplacementTarget), so that the link stays.
-std::string ReplacementTarget(const std::string& path);
-// The temporary name is tempPath, or tempPath.1, .2, ... where a file has it already.
+// renamed over the target; DiscardTempFile removes it again after a failure.
+// ResolveReplacement says where: the path itself, or where the symbolic link at path points,
+// so that the link stays. Refused, with the reason, when a link in the way is another user's
+// (root's aside), when a link cannot be followed for a reason other than "does not exist",
+// when a link to nothing is not the user's own, and when what would be replaced is not a
+// regular file (a folder, a pipe, a device).
+bool ResolveReplacement(const std::string& path, std::string* target);
+// false only when the look-up failed otherwise than with "does not exist".
+bool IdentityOfPath(const std::string& path, FileIdentity* identity);
+// The temporary name is tempPath, or tempPath.1, .2, ... where a file has it already. It takes
+// the target's permissions only where the target is the user's own, and notes in
+// file->replaces what the target is now; a caller that asked the user about the target sets
+// it to what the user was asked about.
 bool CreateTempFile(const std::string& tempPath, const std::string& target, FileHandle* file);
 // Durable: the file is on disk before it replaces the target. A file that can be made again
-// (the record dump, an exported page) may skip the wait.
+// (the record dump, an exported page) may skip the wait. Refused when the target no longer
+// holds what file->replaces says.
 // openTarget: the caller's own handle on the target, kept open for its lock until the rename;
 // where the system cannot replace an open file (Windows, off NTFS or under Wine) it is closed
 // just before.
@@ -111,7 +130,8 @@ bool RenameFile(const std::string& from, const std::string& to);
 // Gives a file a second name (a hard link; a copy where the file system has none).
 bool LinkOrCopyFile(const std::string& from, const std::string& to);
 
-bool ReadWholeFile(const std::string& path, std::string* bytes);
+// At most limit bytes; *cut says whether the file held more.
+bool ReadWholeFile(const std::string& path, std::string* bytes, std::size_t limit, bool* cut);
 bool DeleteFile(const std::string& path);
 
 // For tests: the seam where a chosen call of a step fails with a chosen error. n counts the

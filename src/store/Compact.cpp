@@ -91,16 +91,24 @@ bool CopyKeptSlots(const FileHandle& data, const FileHandle& out, std::int64_t c
 }  // namespace
 
 bool CompactDataFile() {
-    std::string target = ReplacementTarget(g_app.dataPath);
+    std::string target;
+    if (!ResolveReplacement(g_app.dataPath, &target)) return false;
     FileHandle data;
     // The slots deleted in this run are slots of the file this run read, and of no other.
     if (!OpenDataFileToWrite(kOpenReadWrite, &data)) return false;
     FileHandle out;
-    if (!CreateTempFile(CompactionPath(), target, &out)) {
+    if (!CreateTempFile(CompactionPath(target), target, &out)) {
         CloseFile(&data);
         return false;
     }
     std::int64_t size = SizeOfOpenFile(data);
+    // The slots past the limit were never read; a copy of them could be of terabytes of holes.
+    if (IsOversized(size)) {
+        DiscardTempFile(&out);
+        CloseFile(&data);
+        SetFileError(OversizedDataFileText(size));
+        return false;
+    }
     std::int64_t count = size / kSlotSize, written = 0;
     const std::vector<std::int64_t>& deleted = g_app.deletedSlots;
     std::int64_t kept = count - (std::lower_bound(deleted.begin(), deleted.end(), count) - deleted.begin());

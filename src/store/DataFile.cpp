@@ -14,6 +14,12 @@
 
 bool IsWellFormedSize(std::int64_t size) { return size > 0 && size % kSlotSize == 0; }
 
+bool IsOversized(std::int64_t size) { return size / kSlotSize > kRecordLimit; }
+
+std::string OversizedDataFileText(std::int64_t size) {
+    return Str(kStrOversizedPrefix) + std::to_string(size / kSlotSize) + Str(kStrOversizedSuffix);
+}
+
 std::string DataFileErrorText() { return Str(kStrDataFileErrorPrefix) + g_app.dataPath; }
 
 std::int64_t DataFileSize(const std::string& path) {
@@ -250,9 +256,8 @@ std::vector<std::string> DeletedRecordTitles() {
     return titles;
 }
 
-std::string CompactionPath() {
-    std::string data = ReplacementTarget(g_app.dataPath);
-    return data.substr(0, data.find_last_of('/') + 1) + Str(kStrCompactFileName);
+std::string CompactionPath(const std::string& target) {
+    return target.substr(0, target.find_last_of('/') + 1) + Str(kStrCompactFileName);
 }
 
 // Only the program folder's own: beside a linked file's target, a file of that name may be
@@ -277,9 +282,9 @@ std::vector<unsigned char> StarterSlots() {
 }  // namespace
 
 bool CreateStarterFile() {
-    std::string target = ReplacementTarget(g_app.dataPath);
+    std::string target;
     FileHandle temp;
-    if (!CreateTempFile(target + ".tmp", target, &temp)) return false;
+    if (!ResolveReplacement(g_app.dataPath, &target) || !CreateTempFile(target + ".tmp", target, &temp)) return false;
     std::vector<unsigned char> slots = StarterSlots();
     if (!WriteAt(temp, 0, slots.data(), slots.size())) {
         DiscardTempFile(&temp);
@@ -313,8 +318,13 @@ bool RefreshBackup(bool hadUnsavedEdit) {
         SetFileError(Str(kStrLastWriteFailed));
         return false;
     }
-    if (!IsWellFormedSize(DataFileSize(g_app.dataPath))) {
+    std::int64_t size = DataFileSize(g_app.dataPath);
+    if (!IsWellFormedSize(size)) {
         SetFileError(Str(kStrDataFileDamaged));
+        return false;
+    }
+    if (IsOversized(size)) {
+        SetFileError(OversizedDataFileText(size));
         return false;
     }
     // Another program's data file is no copy of what this run did.
@@ -335,7 +345,8 @@ std::string FreshName(const std::string& folder, StringId prefix, StringId suffi
 
 bool SetAsideDamagedBackup(std::string* keptAs) {
     *keptAs = FreshName(g_app.programFolder, kStrDamagedBackupPrefix, kStrDamagedBackupSuffix);
-    return RenameFile(ReplacementTarget(g_app.backupPath), *keptAs);
+    std::string backup;
+    return ResolveReplacement(g_app.backupPath, &backup) && RenameFile(backup, *keptAs);
 }
 
 std::string DamagedDataFileText(std::int64_t size) {
@@ -345,7 +356,8 @@ std::string DamagedDataFileText(std::int64_t size) {
 }
 
 bool SalvageDataFile(std::string* keptAs) {
-    std::string target = ReplacementTarget(g_app.dataPath);
+    std::string target;
+    if (!ResolveReplacement(g_app.dataPath, &target)) return false;
     *keptAs = FreshName(g_app.programFolder, kStrDamagedDataPrefix, kStrDamagedDataSuffix);
     // The damaged file gets its second name first, so that at every moment both of its
     // names hold something whole.

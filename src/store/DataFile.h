@@ -16,6 +16,10 @@ constexpr std::int64_t kRecordLimit = 32767;
 constexpr int kStarterRecords = 9;
 
 bool IsWellFormedSize(std::int64_t size);
+// More slots than the record limit: no pass goes past the limit, and nothing that would have to
+// copy the slots beyond it (compaction, backup, restore, salvage) is done.
+bool IsOversized(std::int64_t size);
+std::string OversizedDataFileText(std::int64_t size);
 // The one message by which the record store reports an unusable data file.
 std::string DataFileErrorText();
 // -1 for a missing file (or anything that is not a regular file).
@@ -57,9 +61,9 @@ bool ReadSlotTexts(PieceReader* reader, const FileHandle& data, const std::int64
                    std::vector<std::string>* texts);
 
 // Temporary files that a killed run may have left beside the program; the compaction file
-// is written beside the data file's real place.
+// is written beside the data file's real place, target.
 void RemoveStaleTemporaries();
-std::string CompactionPath();
+std::string CompactionPath(const std::string& target);
 
 bool CreateStarterFile();
 // Appends the starter records after the last slot, flushed; *first is the first one's slot. A

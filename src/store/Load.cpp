@@ -77,7 +77,8 @@ bool ProvideDataFile(int mode, std::string* failure) {
         return false;
     }
     std::int64_t backupSize = DataFileSize(g_app.backupPath);
-    if (IsWellFormedSize(backupSize)) {
+    // A backup past the record limit could be of terabytes of holes: no copy of it is made.
+    if (IsWellFormedSize(backupSize) && !IsOversized(backupSize)) {
         ShowEditorNotice(Str(kStrRestoreNotice));
         if (RestoreFromBackup()) return true;
         *failure = Str(kStrRestoreFailed) + LastFileError();
@@ -157,7 +158,7 @@ void LoadRecords(int mode) {
         return;
     }
     std::int64_t size = DataFileSize(g_app.dataPath);
-    if (size > kSlotSize && !IsWellFormedSize(size) && IsWritableFile(g_app.dataPath)) {
+    if (size > kSlotSize && !IsWellFormedSize(size) && !IsOversized(size) && IsWritableFile(g_app.dataPath)) {
         if (!SalvageOnRequest(size, &failure)) {
             FailLoad(failure);
             return;
@@ -170,6 +171,7 @@ void LoadRecords(int mode) {
     }
     NoteDataFileVersion();
     std::int64_t count = size / kSlotSize < kRecordLimit ? size / kSlotSize : kRecordLimit;
+    if (IsOversized(size)) ToUi([size] { ShowNotice(g_app.programTitle, OversizedDataFileText(size)); });
     std::memset(g_app.slotImage, 0, kSlotSize);
     std::vector<std::vector<SelectorEntry>> batches;
     std::int64_t selected = 0;

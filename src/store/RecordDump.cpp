@@ -3,6 +3,7 @@
 // goes to a temporary file that replaces the old dump only when complete.
 #include "store/RecordDump.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -49,15 +50,17 @@ DumpResult WriteRecordDump() {
     if (!OpenFile(g_app.dataPath, kOpenRead, &data)) return kDumpFailed;
     std::int64_t size = SizeOfOpenFile(data);
     // A dump that is a link is written where the link points, and stays a link.
-    std::string dumpPath = ReplacementTarget(g_app.programFolder + Str(kStrDumpFileName));
+    std::string dumpPath;
     FileHandle out;
-    if (size < 0 || !CreateTempFile(dumpPath + ".tmp", dumpPath, &out)) {
+    if (size < 0 || !ResolveReplacement(g_app.programFolder + Str(kStrDumpFileName), &dumpPath) ||
+        !CreateTempFile(dumpPath + ".tmp", dumpPath, &out)) {
         CloseFile(&data);
         return kDumpFailed;
     }
     // Reading and decoding go on while the pieces before are being written.
     ChunkWriter* writer = BeginChunkWriter(out, 0);
-    DumpParts parts{size / kSlotSize, SeparatorBlock(), &Str(kStrSpacer)};
+    // A sparse file of terabytes costs no disk: the dump reads no further than the window.
+    DumpParts parts{std::min(size / kSlotSize, kRecordLimit), SeparatorBlock(), &Str(kStrSpacer)};
     std::vector<std::int64_t> slots(static_cast<std::size_t>(parts.count));
     for (std::size_t i = 0; i < slots.size(); ++i) slots[i] = static_cast<std::int64_t>(i);
     bool read = MakePiecesInOrder(data, slots, MakeDumpPiece, &parts, WriteDumpPiece, writer);
@@ -69,5 +72,6 @@ DumpResult WriteRecordDump() {
     }
     // The dump can be made again from the data file, so it need not wait for the disk.
     if (!CommitTempFile(&out, dumpPath, false)) return kDumpFailed;
+    if (IsOversized(size)) return kDumpOversized;
     return IsWellFormedSize(size) ? kDumpWritten : kDumpDamaged;
 }

@@ -5,6 +5,7 @@ enum DumpResult {
     kDumpWritten,
     kDumpDataFileError,  // missing, empty or shorter than one slot: no dump file is made
     kDumpDamaged,        // not a whole number of slots: the whole ones were dumped
+    kDumpOversized,      // more slots than the record limit: the first ones were dumped
     kDumpFailed,         // reading or writing failed: LastFileError() says why
 };
 

@@ -46,7 +46,8 @@ TEST_F(FilesTest, OddFileKindsFailAtOnce) {
     EXPECT_FALSE(OpenFile(folder.path + "missing", kOpenRead, &file));
     EXPECT_NE(std::string::npos, LastFileError().find("No such file")) << LastFileError();
     std::string bytes;
-    EXPECT_FALSE(ReadWholeFile(fifo, &bytes));
+    bool cut;
+    EXPECT_FALSE(ReadWholeFile(fifo, &bytes, 100, &cut));
 }
 
 TEST_F(FilesTest, ShortReadIsAFailure) {
@@ -189,13 +190,18 @@ TEST_F(FilesTest, LookUpsTellMissingFromFailed) {
     EXPECT_EQ(kFileUnknown, StatPath(fifo).kind);
     DisarmFileFaults();
     EXPECT_NE(std::string::npos, LastFileError().find("Looking up " + fifo + ": Permission denied"));
-    // A dangling link is replaced by a file of its own; a link to a file, where it points.
+    // The user's own link to nothing is written where it points; a pipe is never replaced.
+    std::string target;
     ASSERT_EQ(0, symlink((folder.path + "nowhere").c_str(), link.c_str()));
-    EXPECT_EQ(folder.path + "nowhere", ReplacementTarget(link));
-    EXPECT_EQ(fifo, ReplacementTarget(fifo));
-    EXPECT_EQ(folder.path + "none", ReplacementTarget(folder.path + "none"));
+    ASSERT_TRUE(ResolveReplacement(link, &target));
+    EXPECT_EQ(folder.path + "nowhere", target);
+    EXPECT_FALSE(ResolveReplacement(fifo, &target));
+    EXPECT_NE(std::string::npos, LastFileError().find("not a regular file")) << LastFileError();
+    ASSERT_TRUE(ResolveReplacement(folder.path + "none", &target));
+    EXPECT_EQ(folder.path + "none", target);
     ASSERT_EQ(0, symlink("elsewhere/nowhere", (link + "2").c_str()));
-    EXPECT_EQ(folder.path + "elsewhere/nowhere", ReplacementTarget(link + "2"));
+    ASSERT_TRUE(ResolveReplacement(link + "2", &target));
+    EXPECT_EQ(folder.path + "elsewhere/nowhere", target);
     FileHandle closed;
     EXPECT_EQ(-1, SizeOfOpenFile(closed));
 }

@@ -23,7 +23,12 @@ int main(int argc, char** argv) {
     std::string name = argv[1];
     int listenDelay = argc > 2 ? std::atoi(argv[2]) : 0;
     int runTime = argc > 3 ? std::atoi(argv[3]) : 10000;
-    if (!ClaimSingleInstance(name)) {
+    InstanceClaim claim = ClaimSingleInstance(name, argc > 4 ? argv[4] : "");
+    if (claim == kInstanceLockFailed) {
+        std::printf("no lock\n");
+        return 4;
+    }
+    if (claim == kInstanceSecond) {
         std::printf("second %d\n", SendToFirstInstance(name, RegisterMessage(name)) ? 1 : 0);
         return 0;
     }

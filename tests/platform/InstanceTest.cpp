@@ -23,7 +23,8 @@ protected:
         folder = MakeTestFolder();
         runtime = folder.path + "run";
         mkdir(runtime.c_str(), 0700);
-        env = TestEnvironment({"XDG_RUNTIME_DIR=" + runtime});
+        cache = folder.path + "cache";
+        env = TestEnvironment({"XDG_RUNTIME_DIR=" + runtime, "XDG_CACHE_HOME=" + cache});
     }
     void TearDown() override {
         for (int pid : running) {
@@ -33,16 +34,17 @@ protected:
         RemoveTestFolder(folder);
     }
     // Starts a probe whose standard output goes to folder/<label>.
-    int StartProbe(const std::string& label, const std::string& name = kName, int listenDelay = 0) {
-        int pid = StartProcess({INSTANCE_PROBE, name, std::to_string(listenDelay), "20000"}, env, std::string(),
-                               folder.path + label);
+    int StartProbe(const std::string& label, const std::string& name = kName, int listenDelay = 0,
+                   const std::string& filesFolder = std::string()) {
+        int pid = StartProcess({INSTANCE_PROBE, name, std::to_string(listenDelay), "20000", filesFolder}, env,
+                               std::string(), folder.path + label);
         running.push_back(pid);
         return pid;
     }
     std::string Output(const std::string& label) { return ReadFileBytes(folder.path + label); }
 
     TestFolder folder;
-    std::string runtime;
+    std::string runtime, cache;
     std::vector<std::string> env;
     std::vector<int> running;
 };
@@ -112,16 +114,40 @@ TEST_F(InstanceTest, SilentPeerDoesNotStallTheListener) {
     close(silent);
 }
 
-TEST_F(InstanceTest, RuntimeFolderOpenToOthersIsNotUsed) {
+// Where the runtime folder is open to others or missing, the lock moves to the user's cache;
+// where a folder there is not the user's alone, beside the files. Each time a second start
+// finds the first, and where no folder can be had the program does not run unlocked.
+TEST_F(InstanceTest, AFolderOthersCanUseNeverLeavesTheInstanceUnlocked) {
+    auto firstAndSecond = [&](const std::string& label, const std::string& lockFolder, const std::string& files) {
+        StartProbe(label, kName, 0, files);
+        ASSERT_TRUE(WaitForText(folder.path + label, "listening", 5000)) << label << Output(label);
+        struct stat st;
+        ASSERT_EQ(0, lstat((lockFolder + "/" + kName + ".lock").c_str(), &st)) << label;
+        ASSERT_EQ(0, lstat(lockFolder.c_str(), &st)) << label;
+        EXPECT_EQ(0u, st.st_mode & 077) << label;
+        int second = StartProcess({INSTANCE_PROBE, kName, "0", "0", files}, env, std::string(), folder.path + "second");
+        EXPECT_EQ(0, WaitProcess(second, 5000)) << label;
+        EXPECT_EQ("second 1\n", Output("second")) << label;
+        for (int pid : running) kill(pid, SIGKILL);
+        for (int pid : running) waitpid(pid, nullptr, 0);
+        running.clear();
+    };
     chmod(runtime.c_str(), 0777);
-    StartProbe("first");
-    ASSERT_TRUE(WaitForText(folder.path + "first", "listening", 5000));
+    firstAndSecond("open runtime", cache + "/" + kName, "");
     EXPECT_FALSE(PathExists(runtime + "/" + kName + ".lock"));
-    std::string fallback = "/tmp/" + kName + "-" + std::to_string(getuid());
+    env = TestEnvironment({"XDG_RUNTIME_DIR=", "XDG_CACHE_HOME=" + cache});
+    firstAndSecond("no runtime", cache + "/" + kName, "");
+    // Another user's squat (or any folder others may enter) in the cache.
+    chmod((cache + "/" + kName).c_str(), 0755);
+    std::string files = folder.path + "files";
+    mkdir(files.c_str(), 0700);
+    firstAndSecond("squatted cache", files, files + "/");
     struct stat st;
-    ASSERT_EQ(0, lstat(fallback.c_str(), &st));
-    EXPECT_TRUE(S_ISDIR(st.st_mode));
-    EXPECT_EQ(0700u, st.st_mode & 0777);
+    ASSERT_EQ(0, stat((cache + "/" + kName).c_str(), &st));
+    EXPECT_EQ(0755u, st.st_mode & 0777);
+    int none = StartProcess({INSTANCE_PROBE, kName, "0", "0", ""}, env, std::string(), folder.path + "none");
+    EXPECT_EQ(4, WaitProcess(none, 5000));
+    EXPECT_EQ("no lock\n", Output("none"));
 }
 
 // The real program: a second start with -d only brings the first to the front.

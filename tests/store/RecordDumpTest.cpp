@@ -3,6 +3,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
 #include "TestSupport.h"
 #include "app/AppState.h"
 #include "store/DataFile.h"
@@ -70,17 +74,26 @@ TEST_F(RecordDumpTest, TextsAreTrimmedAndOtherwiseUntouched) {
     EXPECT_EQ(ExpectedDump(expected), ReadFileBytes(dumpPath));
 }
 
-TEST_F(RecordDumpTest, FilesBeyondTheRecordLimitAreDumpedWhole) {
-    const std::int64_t slots = kRecordLimit + 2;
+// A file past the record limit (a sparse one of terabytes costs no disk) is dumped as far as
+// the limit, and counts as damaged; nothing is left behind.
+TEST_F(RecordDumpTest, FilesBeyondTheRecordLimitAreDumpedToTheLimit) {
     WriteFileBytes(g_app.dataPath, SlotBytes("first"));
-    ASSERT_EQ(0, truncate(g_app.dataPath.c_str(), slots * kSlotSize));
-    EncodeText("last", g_app.slotImage);
-    ASSERT_TRUE(WriteSlot(slots - 1));
-    ASSERT_EQ(kDumpWritten, WriteRecordDump());
-    std::vector<std::string> texts(static_cast<std::size_t>(slots));
+    std::vector<std::string> texts(static_cast<std::size_t>(kRecordLimit));
     texts.front() = "first";
     texts.back() = "last";
-    EXPECT_EQ(ExpectedDump(texts), ReadFileBytes(dumpPath));
+    for (std::int64_t slots : {kRecordLimit + 2, (std::int64_t(15) << 40) / kSlotSize}) {
+        if (truncate(g_app.dataPath.c_str(), slots * kSlotSize) != 0) {
+            std::printf("a file of %lld slots cannot be made here: %s\n", static_cast<long long>(slots), strerror(errno));
+            continue;
+        }
+        EncodeText("last", g_app.slotImage);
+        ASSERT_TRUE(WriteSlot(kRecordLimit - 1));
+        EncodeText("beyond", g_app.slotImage);
+        ASSERT_TRUE(WriteSlot(slots - 1));
+        ASSERT_EQ(kDumpOversized, WriteRecordDump()) << slots;
+        EXPECT_EQ(ExpectedDump(texts), ReadFileBytes(dumpPath)) << slots;
+        EXPECT_FALSE(PathExists(dumpPath + ".tmp"));
+    }
 }
 
 TEST_F(RecordDumpTest, NoWholeSlotGivesNoDump) {

@@ -2,6 +2,7 @@
 // and the whole-file operations built on the layer's own open, read, write and replace.
 #include "platform/common/FileSeam.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstring>
@@ -127,9 +128,9 @@ bool CopyNonZeroBlocks(const FileHandle& from, std::int64_t fromOffset, const Fi
 }
 
 bool WriteFileReplacing(const std::string& path, std::string_view bytes) {
-    std::string target = ReplacementTarget(path);
+    std::string target;
     FileHandle temp;
-    if (!CreateTempFile(target + ".tmp", target, &temp)) return false;
+    if (!ResolveReplacement(path, &target) || !CreateTempFile(target + ".tmp", target, &temp)) return false;
     if (!WriteAt(temp, 0, bytes.data(), bytes.size())) {
         DiscardTempFile(&temp);
         return false;
@@ -138,9 +139,9 @@ bool WriteFileReplacing(const std::string& path, std::string_view bytes) {
 }
 
 bool CopyFileReplacing(const std::string& from, const std::string& path) {
-    std::string to = ReplacementTarget(path);
+    std::string to;
     FileHandle source;
-    if (!OpenFile(from, kOpenRead, &source)) return false;
+    if (!ResolveReplacement(path, &to) || !OpenFile(from, kOpenRead, &source)) return false;
     FileHandle temp;
     if (!CreateTempFile(to + ".tmp", to, &temp)) {
         CloseFile(&source);
@@ -169,17 +170,26 @@ bool CopyFileReplacing(const std::string& from, const std::string& path) {
     return CommitTempFile(&temp, to);
 }
 
-bool ReadWholeFile(const std::string& path, std::string* bytes) {
+bool ReadWholeFile(const std::string& path, std::string* bytes, std::size_t limit, bool* cut) {
     FileHandle file;
     if (!OpenFile(path, kOpenRead, &file)) return false;
-    std::int64_t size = SizeOfOpenFile(file);
-    bool ok = size >= 0;
-    if (ok) {
-        bytes->resize(static_cast<std::size_t>(size));
-        std::int64_t got = ReadAt(file, 0, bytes->data(), bytes->size());
-        ok = got >= 0;
-        if (ok) bytes->resize(static_cast<std::size_t>(got));
+    // The size only guides the buffer: a file may grow or shrink meanwhile, and a sparse one
+    // of many gigabytes costs nothing on disk, so nothing past the limit is ever held.
+    bytes->resize(limit < 65536 ? limit + 1 : 65536);
+    std::size_t have = 0;
+    bool ok = true;
+    for (;;) {
+        if (have == bytes->size()) {
+            if (have > limit) break;
+            bytes->resize(std::min(limit + 1, have * 2));
+        }
+        std::int64_t got = ReadAt(file, static_cast<std::int64_t>(have), bytes->data() + have, bytes->size() - have);
+        if (got < 0) ok = false;
+        if (got <= 0) break;
+        have += static_cast<std::size_t>(got);
     }
     CloseFile(&file);
+    *cut = have > limit;
+    bytes->resize(std::min(have, limit));
     return ok;
 }

@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <fcntl.h>
@@ -25,6 +26,11 @@ bool Fail(const char* doing, const std::string& path, int error) {
 
 bool FailErrno(const char* doing, const std::string& path) { return Fail(doing, path, errno); }
 
+bool FailWith(const char* doing, const std::string& path, const char* reason) {
+    SetFileError(std::string(doing) + " " + path + ": " + reason);
+    return false;
+}
+
 std::string FolderOf(const std::string& path) {
     std::size_t slash = path.find_last_of('/');
     if (slash == std::string::npos) return ".";
@@ -41,6 +47,40 @@ bool FlushFolderOf(const std::string& path) {
     int error = errno;
     close(fd);
     return ok || Fail("Flushing folder", folder, error);
+}
+
+// Links made by the user or by the system are followed; another user's link in a shared
+// folder is the classic way to turn a write of the user's into one over a file of the
+// other's choosing.
+bool IsOwnLink(const struct stat& st) { return st.st_uid == geteuid() || st.st_uid == 0; }
+
+bool FollowOwnLinks(const std::string& path, const char* doing, std::string* target) {
+    std::string at = path;
+    bool allOwn = true;
+    for (int hops = 0;; ++hops) {
+        struct stat st;
+        if (lstat(at.c_str(), &st) != 0) {
+            if (errno != ENOENT) return FailErrno("Looking up", at);
+            // A link to nothing (a drive not mounted) is written where it points too, or not at
+            // all: a local copy beside the link would part from the user's file without a word.
+            if (hops > 0 && !allOwn) return FailWith(doing, path, "it is a link to nothing that another user made");
+            *target = at;
+            return true;
+        }
+        if (S_ISREG(st.st_mode)) {
+            *target = at;
+            return true;
+        }
+        if (!S_ISLNK(st.st_mode)) return FailWith(doing, path, "it is not a regular file");
+        if (!IsOwnLink(st)) return FailWith(doing, path, "it is a link that another user made");
+        allOwn = allOwn && st.st_uid == geteuid();
+        if (hops == 40) return Fail(doing, path, ELOOP);
+        std::vector<char> buffer(4096);
+        ssize_t n = readlink(at.c_str(), buffer.data(), buffer.size() - 1);
+        if (n <= 0) return FailErrno("Following", at);
+        std::string next(buffer.data(), static_cast<std::size_t>(n));
+        at = next[0] == '/' ? next : FolderOf(at) + "/" + next;
+    }
 }
 
 }  // namespace
@@ -109,7 +149,11 @@ bool OpenFile(const std::string& path, OpenMode mode, FileHandle* file) {
     bool reading = mode == kOpenRead || mode == kOpenReadBeside;
     int flags = O_CLOEXEC | O_NONBLOCK | (reading ? O_RDONLY : O_RDWR);
     if (mode == kOpenReadWriteCreate) flags |= O_CREAT;
-    int fd = Injected(kStepOpen, path) ? -1 : open(path.c_str(), flags, 0600);
+    // A write goes through the user's own links only, to the file found at their end then.
+    std::string real = path;
+    if (!reading && !FollowOwnLinks(path, "Opening", &real)) return false;
+    if (!reading) flags |= O_NOFOLLOW;
+    int fd = Injected(kStepOpen, path) ? -1 : open(real.c_str(), flags, 0600);
     if (fd < 0) return FailErrno("Opening", path);
     struct stat st;
     if (fstat(fd, &st) != 0) {
@@ -181,9 +225,13 @@ bool TruncateFile(const FileHandle& file, std::int64_t size) {
 }
 
 bool CreateTempFile(const std::string& tempPath, const std::string& target, FileHandle* file) {
-    // The replacement keeps the permissions of the file it replaces; new files are the user's.
+    // The replacement keeps the permissions of a file of the user's own; a file of another's
+    // (world-readable, say) lends it nothing, and new files are the user's alone.
     struct stat st;
-    mode_t mode = stat(target.c_str(), &st) == 0 && S_ISREG(st.st_mode) ? (st.st_mode & 07777) : 0600;
+    bool own = lstat(target.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == geteuid();
+    mode_t mode = own ? (st.st_mode & 0777) : 0600;
+    FileIdentity replaces;
+    if (!IdentityOfPath(target, &replaces)) return false;
     // A file that has the name already is somebody's (a start removes the program's own
     // leftovers): it is never emptied or replaced, and the next free name is taken instead.
     std::string path = tempPath;
@@ -202,6 +250,7 @@ bool CreateTempFile(const std::string& tempPath, const std::string& target, File
     }
     file->fd = fd;
     file->path = path;
+    file->replaces = replaces;
     return true;
 }
 
@@ -211,40 +260,57 @@ void DiscardTempFile(FileHandle* file) {
     unlink(file->path.c_str());
 }
 
+namespace {
+
+// The rename itself, after a last look at the target: the file the caller meant to replace,
+// or still nothing, where the system can promise that.
+bool RenameOver(const FileHandle& file, const std::string& target) {
+    if (Injected(kStepRename, target)) return FailErrno("Replacing", target);
+    if (!file.replaces.exists) {
+        if (renameat2(AT_FDCWD, file.path.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0) return true;
+        if (errno == EEXIST) return FailWith("Replacing", target, "another program made a file of that name meanwhile");
+        if (errno != EINVAL && errno != ENOSYS) return FailErrno("Replacing", target);
+    }
+    FileIdentity now;
+    if (!IdentityOfPath(target, &now)) return false;
+    if (now.exists != file.replaces.exists || now.device != file.replaces.device || now.inode != file.replaces.inode)
+        return FailWith("Replacing", target, "another program replaced the file meanwhile");
+    return rename(file.path.c_str(), target.c_str()) == 0 || FailErrno("Replacing", target);
+}
+
+}  // namespace
+
 bool CommitTempFile(FileHandle* file, const std::string& target, bool durable, FileHandle*) {
     if (durable && !FlushFile(*file)) {
         DiscardTempFile(file);
         return false;
     }
     CloseFile(file);
-    if (Injected(kStepRename, target) || rename(file->path.c_str(), target.c_str()) != 0) {
-        int error = errno;
+    if (!RenameOver(*file, target)) {
+        std::string reason = LastFileError();
         unlink(file->path.c_str());
-        return Fail("Replacing", target, error);
+        SetFileError(reason);
+        return false;
     }
     return !durable || FlushFolderOf(target);
 }
 
-std::string ReplacementTarget(const std::string& path) {
+bool IdentityOfPath(const std::string& path, FileIdentity* identity) {
+    *identity = FileIdentity();
     struct stat st;
-    if (lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
-    std::string target = CanonicalPath(path);
-    if (!target.empty()) return target;
-    // A link to nothing (a drive not mounted) is written where it points too, or not at all:
-    // a local copy beside the link would part from the user's file without a word.
-    std::vector<char> buffer(4096);
-    ssize_t n = readlink(path.c_str(), buffer.data(), buffer.size() - 1);
-    if (n <= 0) return path;
-    target.assign(buffer.data(), static_cast<std::size_t>(n));
-    return target[0] == '/' ? target : FolderOf(path) + "/" + target;
+    if (lstat(path.c_str(), &st) != 0) return errno == ENOENT || FailErrno("Looking up", path);
+    identity->exists = true;
+    identity->device = st.st_dev;
+    identity->inode = st.st_ino;
+    return true;
 }
 
-
+bool ResolveReplacement(const std::string& path, std::string* target) { return FollowOwnLinks(path, "Replacing", target); }
 
 bool WriteNewFile(const std::string& path, std::string_view bytes) {
     int fd = Injected(kStepOpen, path) ? -1 : open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (fd < 0) return FailErrno("Creating", path);
-    FileHandle file{fd, path};
+    FileHandle file{fd, path, {}};
     bool ok = WriteAt(file, 0, bytes.data(), bytes.size()) && FlushFile(file);
     CloseFile(&file);
     if (!ok) {

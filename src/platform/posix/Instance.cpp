@@ -22,12 +22,30 @@ bool IsPrivateFolder(const std::string& path) {
            (st.st_mode & 077) == 0;
 }
 
+// A folder of the user's own, made user-only where it is new; one that is there already must
+// be the user's and nobody else's, so that no other user can squat it in advance.
+bool MakePrivateFolder(const std::string& path) {
+    return (mkdir(path.c_str(), 0700) == 0 || errno == EEXIST) && IsPrivateFolder(path);
+}
+
+std::string s_besideFiles;  // the last resort: the folder of the data files
+
+// The runtime folder; where it is unset or not private, a folder in the user's cache, which
+// only the user can write into (a name in the shared /tmp could be taken by another user
+// first); where neither can be had, the folder of the files themselves. Never nothing, since
+// two instances on one data file is what the lock is for.
 std::string RuntimeFolder(const std::string& name) {
     const char* runtime = std::getenv("XDG_RUNTIME_DIR");
     if (runtime && *runtime && IsPrivateFolder(runtime)) return runtime;
-    std::string folder = "/tmp/" + name + "-" + std::to_string(getuid());
-    mkdir(folder.c_str(), 0700);
-    return IsPrivateFolder(folder) ? folder : std::string();
+    const char* cache = std::getenv("XDG_CACHE_HOME");
+    const char* home = std::getenv("HOME");
+    std::string caches = cache && cache[0] == '/' ? cache : home && home[0] == '/' ? std::string(home) + "/.cache" : "";
+    if (!caches.empty()) {
+        mkdir(caches.c_str(), 0700);
+        std::string folder = caches + "/" + name;
+        if (MakePrivateFolder(folder)) return folder;
+    }
+    return s_besideFiles;
 }
 
 bool SocketAddress(const std::string& name, sockaddr_un* address) {
@@ -79,16 +97,17 @@ std::uint32_t RegisterMessage(const std::string& name) {
     return 0xC000u | (hash & 0x3FFFu);
 }
 
-bool ClaimSingleInstance(const std::string& name) {
+InstanceClaim ClaimSingleInstance(const std::string& name, const std::string& filesFolder) {
+    s_besideFiles = filesFolder;
+    while (!s_besideFiles.empty() && s_besideFiles.back() == '/') s_besideFiles.pop_back();
     std::string folder = RuntimeFolder(name);
-    if (folder.empty()) return true;
     std::string path = folder + "/" + name + ".lock";
-    int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-    if (fd < 0) return true;
-    if (flock(fd, LOCK_EX | LOCK_NB) == 0) return true;  // the descriptor stays open until exit
+    int fd = folder.empty() ? -1 : open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd < 0) return kInstanceLockFailed;
+    if (flock(fd, LOCK_EX | LOCK_NB) == 0) return kInstanceFirst;  // the descriptor stays open until exit
     bool held = errno == EWOULDBLOCK;
     close(fd);
-    return !held;
+    return held ? kInstanceSecond : kInstanceLockFailed;
 }
 
 bool SendToFirstInstance(const std::string& name, std::uint32_t message) {

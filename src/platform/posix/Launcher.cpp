@@ -64,7 +64,8 @@ std::string DesktopFolder() {
     const char* config = std::getenv("XDG_CONFIG_HOME");
     std::string dirs = (config && config[0] == '/' ? std::string(config) : home + "/.config") + "/user-dirs.dirs";
     std::string bytes;
-    if (ReadWholeFile(dirs, &bytes)) {
+    bool cut;  // the folder's line comes early; a huge file's first megabyte serves
+    if (ReadWholeFile(dirs, &bytes, 1 << 20, &cut)) {
         const std::string key = "XDG_DESKTOP_DIR=";
         std::size_t begin = 0;
         while (begin < bytes.size()) {

@@ -59,25 +59,28 @@ bool FillVersion(HANDLE handle, FileVersion* version) {
     return true;
 }
 
-bool MoveReplacing(const std::string& from, const std::string& to) {
-    return MoveFileExW(Widen(from).c_str(), Widen(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+bool MoveReplacing(const std::string& from, const std::string& to, bool replace) {
+    DWORD flags = MOVEFILE_WRITE_THROUGH | (replace ? MOVEFILE_REPLACE_EXISTING : 0);
+    return MoveFileExW(Widen(from).c_str(), Widen(to).c_str(), flags) != 0;
 }
 
 // A rename of an open file over a target that may be open too (the program holds the data
 // file it replaces): POSIX semantics, from Windows 10 1809 on. Elsewhere a plain replacing
 // move, which needs the target closed.
-bool RenameOpenFile(HANDLE handle, const std::string& from, const std::string& to) {
+bool RenameOpenFile(HANDLE handle, const std::string& from, const std::string& to, bool replace) {
     std::wstring name = Widen(to);
     std::vector<char> bytes(sizeof(FILE_RENAME_INFO) + name.size() * sizeof(wchar_t));
     auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(bytes.data());
-    rename->Flags = FILE_RENAME_FLAG_REPLACE_IF_EXISTS | FILE_RENAME_FLAG_POSIX_SEMANTICS;
+    rename->Flags = (replace ? FILE_RENAME_FLAG_REPLACE_IF_EXISTS : 0) | FILE_RENAME_FLAG_POSIX_SEMANTICS;
     rename->RootDirectory = nullptr;
     rename->FileNameLength = static_cast<DWORD>(name.size() * sizeof(wchar_t));
     std::copy(name.begin(), name.end(), rename->FileName);
     // FileRenameInfoEx, which these headers name only for newer targets.
     const auto renameInfoEx = static_cast<FILE_INFO_BY_HANDLE_CLASS>(22);
     if (SetFileInformationByHandle(handle, renameInfoEx, rename, static_cast<DWORD>(bytes.size()))) return true;
-    return MoveReplacing(from, to);
+    // A target that appeared meanwhile is refused, not replaced by the older way.
+    if (GetLastError() == ERROR_ALREADY_EXISTS || GetLastError() == ERROR_FILE_EXISTS) return false;
+    return MoveReplacing(from, to, replace);
 }
 
 }  // namespace
@@ -230,7 +233,22 @@ bool TruncateFile(const FileHandle& file, std::int64_t size) {
     return SetFileInformationByHandle(Handle(file), FileEndOfFileInfo, &end, sizeof end) || Fail("Truncating", file.path);
 }
 
-bool CreateTempFile(const std::string& tempPath, const std::string&, FileHandle* file) {
+namespace {
+
+// The last look before a rename: the target holds the file the caller meant to replace.
+bool IsStillReplaced(const FileHandle& file, const std::string& target) {
+    FileIdentity now;
+    if (!IdentityOfPath(target, &now)) return false;
+    if (now.exists == file.replaces.exists && now.device == file.replaces.device && now.inode == file.replaces.inode)
+        return true;
+    return FailWith("Replacing", target, "another program replaced the file meanwhile");
+}
+
+}  // namespace
+
+bool CreateTempFile(const std::string& tempPath, const std::string& target, FileHandle* file) {
+    FileIdentity replaces;
+    if (!IdentityOfPath(target, &replaces)) return false;
     // A file that has the name already is somebody's: never emptied or replaced; the next free
     // name is taken instead.
     std::string path = tempPath;
@@ -242,6 +260,7 @@ bool CreateTempFile(const std::string& tempPath, const std::string&, FileHandle*
         if (handle != INVALID_HANDLE_VALUE) {
             file->fd = reinterpret_cast<std::intptr_t>(handle);
             file->path = path;
+            file->replaces = replaces;
             return true;
         }
         DWORD error = GetLastError();
@@ -262,12 +281,15 @@ bool CommitTempFile(FileHandle* file, const std::string& target, bool durable, F
         DiscardTempFile(file);
         return false;
     }
-    bool renamed = !InjectedHere(kStepRename, target) && RenameOpenFile(Handle(*file), file->path, target);
-    if (!renamed && t_injectedError == 0 && openTarget && IsOpen(*openTarget)) {
+    bool replace = file->replaces.exists;
+    bool injected = InjectedHere(kStepRename, target);
+    bool checked = !injected && IsStillReplaced(*file, target);
+    bool renamed = checked && RenameOpenFile(Handle(*file), file->path, target, replace);
+    if (!renamed && checked && openTarget && IsOpen(*openTarget)) {
         CloseFile(openTarget);
-        renamed = RenameOpenFile(Handle(*file), file->path, target);
+        renamed = RenameOpenFile(Handle(*file), file->path, target, replace);
     }
-    if (!renamed) Fail("Replacing", target);
+    if (!renamed && (injected || checked)) Fail("Replacing", target);
     CloseFile(file);
     if (!renamed) {
         std::string reason = LastFileError();
@@ -277,21 +299,54 @@ bool CommitTempFile(FileHandle* file, const std::string& target, bool durable, F
     return renamed;
 }
 
-std::string ReplacementTarget(const std::string& path) {
-    DWORD attributes = GetFileAttributesW(Widen(path).c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return path;
-    std::string target = CanonicalPath(path);
-    return target.empty() ? path : target;
+bool IdentityOfPath(const std::string& path, FileIdentity* identity) {
+    *identity = FileIdentity();
+    // The name itself, a link included, as lstat sees it.
+    HANDLE handle = CreateFileW(Widen(path).c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return IsMissingError(GetLastError()) || Fail("Looking up", path);
+    FileVersion version;
+    bool ok = FillVersion(handle, &version);
+    DWORD error = GetLastError();
+    CloseHandle(handle);
+    SetLastError(error);
+    if (!ok) return Fail("Looking up", path);
+    identity->exists = true;
+    identity->device = version.device;
+    identity->inode = version.inode;
+    return true;
 }
 
-
+bool ResolveReplacement(const std::string& path, std::string* target) {
+    DWORD attributes = GetFileAttributesW(Widen(path).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        if (!IsMissingError(GetLastError())) return Fail("Looking up", path);
+        *target = path;
+        return true;
+    }
+    std::string at = path;
+    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+        at = CanonicalPath(path);
+        // Whose a link to nothing is cannot be told here, so it is not followed.
+        if (at.empty()) return FailWith("Replacing", path, "it is a link that leads nowhere");
+    }
+    HANDLE handle = OpenForLooking(at);
+    if (handle == INVALID_HANDLE_VALUE) return Fail("Looking up", at);
+    BY_HANDLE_FILE_INFORMATION info;
+    bool regular = GetFileType(handle) == FILE_TYPE_DISK && GetFileInformationByHandle(handle, &info) &&
+                   !(info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE));
+    CloseHandle(handle);
+    if (!regular) return FailWith("Replacing", path, "it is not a regular file");
+    *target = at;
+    return true;
+}
 
 bool WriteNewFile(const std::string& path, std::string_view bytes) {
     if (InjectedHere(kStepOpen, path)) return Fail("Creating", path);
     HANDLE handle = CreateFileW(Widen(path).c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
                                 FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) return Fail("Creating", path);
-    FileHandle file{reinterpret_cast<std::intptr_t>(handle), path};
+    FileHandle file{reinterpret_cast<std::intptr_t>(handle), path, {}};
     bool ok = WriteAt(file, 0, bytes.data(), bytes.size()) && FlushFile(file);
     CloseFile(&file);
     if (!ok) {
@@ -309,7 +364,7 @@ bool LinkOrCopyFile(const std::string& from, const std::string& to) {
 }
 
 bool RenameFile(const std::string& from, const std::string& to) {
-    return (!InjectedHere(kStepRename, to) && MoveReplacing(from, to)) || Fail("Renaming", from);
+    return (!InjectedHere(kStepRename, to) && MoveReplacing(from, to, true)) || Fail("Renaming", from);
 }
 
 

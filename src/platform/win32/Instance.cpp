@@ -31,10 +31,12 @@ void Listen(std::wstring className) {
 
 std::uint32_t RegisterMessage(const std::string& name) { return RegisterWindowMessageW(Widen(name).c_str()); }
 
-bool ClaimSingleInstance(const std::string& name) {
-    // Held until the process ends.
+InstanceClaim ClaimSingleInstance(const std::string& name, const std::string&) {
+    // Held until the process ends. A name of the session's own: another user's object of that
+    // name (which we may not open) is a lock that failed, not a first instance.
     HANDLE mutex = CreateMutexW(nullptr, FALSE, Widen(name).c_str());
-    return !(mutex && GetLastError() == ERROR_ALREADY_EXISTS);
+    if (!mutex) return kInstanceLockFailed;
+    return GetLastError() == ERROR_ALREADY_EXISTS ? kInstanceSecond : kInstanceFirst;
 }
 
 bool SendToFirstInstance(const std::string&, std::uint32_t message) {
