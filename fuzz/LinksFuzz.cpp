@@ -1,5 +1,5 @@
-// Link detection: spans inside the line, in order, apart, each starting with a known scheme;
-// and a link's target never longer than its limit nor cut inside a character.
+// Link detection: spans inside the line, in order, apart, each starting with a known scheme,
+// none holding a character that hides or reorders what is drawn; and a link's target never longer than its limit nor cut inside a character.
 #include <string>
 
 #include "FuzzSupport.h"
@@ -17,6 +17,12 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t siz
         char16_t first = line[static_cast<std::size_t>(span.start)];
         FUZZ_CHECK(first == u'h' || first == u'H' || first == u'm' || first == u'M' || first == u'f' || first == u'F' ||
                    first == u'n' || first == u'N' || first == u't' || first == u'T' || first == u'w' || first == u'W');
+        for (int k = span.start; k < span.start + span.length; ++k) {
+            char16_t c = line[static_cast<std::size_t>(k)];
+            FUZZ_CHECK(!(c == 0x00AD || c == 0x061C || c == 0x180E || (c >= 0x200B && c <= 0x200F) ||
+                         (c >= 0x202A && c <= 0x202E) || (c >= 0x2060 && c <= 0x2064) || (c >= 0x2066 && c <= 0x2069) ||
+                         c == 0xFEFF || (c >= 0xFFF9 && c <= 0xFFFB)));
+        }
         end = span.start + span.length;
     }
     std::string link(reinterpret_cast<const char*>(data), size);

@@ -1,5 +1,11 @@
-// Recognised schemes: http, https, mailto, ftp, news, telnet, file, and bare "www." hosts.
+// Recognised schemes: http, https, mailto, ftp, news, telnet, file, and bare "www." hosts. A
+// run that holds an invisible or direction-changing format character, or that stands inside an
+// embedding, override or isolate left open earlier in its line, is no link: what it shows
+// would not be the address it opens.
 #include "editor/Links.h"
+
+#include <algorithm>
+#include <iterator>
 
 #include "store/RecordText.h"
 
@@ -15,6 +21,59 @@ bool IsWordCharacter(char16_t c) {
 }
 
 bool IsBlank(char16_t c) { return c <= u' ' || c == 0x00A0 || c == 0x3000 || c == 0x2028 || c == 0x2029; }
+
+// Unicode's format characters (category Cf) and the other default-ignorable code points: they
+// draw nothing, or reorder what is drawn, so a link holding one reads as another address.
+struct Range {
+    char32_t first;
+    char32_t last;
+};
+constexpr Range kHidden[] = {
+    {0x00AD, 0x00AD},   {0x034F, 0x034F},   {0x0600, 0x0605},   {0x061C, 0x061C},   {0x06DD, 0x06DD},
+    {0x070F, 0x070F},   {0x0890, 0x0891},   {0x08E2, 0x08E2},   {0x115F, 0x1160},   {0x17B4, 0x17B5},
+    {0x180B, 0x180F},   {0x200B, 0x200F},   {0x202A, 0x202E},   {0x2060, 0x206F},   {0x3164, 0x3164},
+    {0xFE00, 0xFE0F},   {0xFEFF, 0xFEFF},   {0xFFA0, 0xFFA0},   {0xFFF0, 0xFFFB},   {0x110BD, 0x110BD},
+    {0x110CD, 0x110CD}, {0x13430, 0x1343F}, {0x1BCA0, 0x1BCA3}, {0x1D173, 0x1D17A}, {0xE0000, 0xE0FFF},
+};
+
+bool IsHidden(char32_t c) {
+    if (c < 0x00AD) return false;
+    for (const Range& range : kHidden)
+        if (c >= range.first && c <= range.last) return true;
+    return false;
+}
+
+// The code point at i, a surrogate pair taken whole; *units is how many units it spans.
+char32_t CodePointAt(std::u16string_view text, std::size_t i, std::size_t* units) {
+    char16_t c = text[i];
+    *units = 1;
+    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+        *units = 2;
+        return 0x10000 + ((static_cast<char32_t>(c) - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+    }
+    return c;
+}
+
+bool HoldsHidden(std::u16string_view text, std::size_t begin, std::size_t end) {
+    std::size_t units = 1;
+    for (std::size_t i = begin; i < end; i += units)
+        if (IsHidden(CodePointAt(text, i, &units))) return true;
+    return false;
+}
+
+// The explicit embeddings, overrides and isolates still open after one more unit of the line,
+// as the bidirectional algorithm pairs them: PDF closes the last embedding or override unless
+// an isolate is open after it, PDI closes the last isolate and all opened after it.
+void TrackDirection(std::vector<bool>* open, char16_t c) {
+    if ((c >= 0x202A && c <= 0x202E && c != 0x202C) || (c >= 0x2066 && c <= 0x2068)) {
+        open->push_back(c >= 0x2066);  // true: an isolate
+    } else if (c == 0x202C) {
+        if (!open->empty() && !open->back()) open->pop_back();
+    } else if (c == 0x2069) {
+        auto isolate = std::find(open->rbegin(), open->rend(), true);
+        if (isolate != open->rend()) open->erase(std::prev(isolate.base()), open->end());
+    }
+}
 
 bool StartsWithPrefix(std::u16string_view text, std::size_t at, std::size_t* length) {
     for (std::u16string_view prefix : kPrefixes) {
@@ -56,6 +115,7 @@ std::size_t TrimLinkEnd(std::u16string_view text, std::size_t begin, std::size_t
 
 std::vector<LinkSpan> FindLinks(std::u16string_view line) {
     std::vector<LinkSpan> links;
+    std::vector<bool> direction;
     std::size_t i = 0;
     while (i < line.size()) {
         std::size_t prefix = 0;
@@ -63,13 +123,20 @@ std::vector<LinkSpan> FindLinks(std::u16string_view line) {
             std::size_t end = i + prefix;
             while (end < line.size() && !IsBlank(line[end]) && line[end] != u'<' && line[end] != u'>' && line[end] != u'"')
                 ++end;
+            std::size_t run = end;
             end = TrimLinkEnd(line, i + prefix, end);
-            if (end > i + prefix) {
+            if (end > i + prefix && direction.empty() && !HoldsHidden(line, i, end)) {
                 links.push_back(LinkSpan{static_cast<int>(i), static_cast<int>(end - i)});
                 i = end;
                 continue;
             }
+            // Refused whole: a link inside it would be a piece of what reads as one address.
+            if (end > i + prefix) {
+                for (; i < run; ++i) TrackDirection(&direction, line[i]);
+                continue;
+            }
         }
+        TrackDirection(&direction, line[i]);
         ++i;
     }
     return links;

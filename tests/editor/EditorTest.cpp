@@ -7,6 +7,8 @@
 #include <QPlainTextEdit>
 #include <QTest>
 #include <QScrollBar>
+#include <QTextBlock>
+#include <QTextLayout>
 #include <QTimer>
 #include <QWheelEvent>
 #include <map>
@@ -200,6 +202,23 @@ TEST_F(EditorTest, LinkClickOpensOnlyWithoutASelection) {
     Pump();
     EXPECT_EQ(1u, s_started.size());
     EXPECT_EQ(0, g_app.unsavedEdit);
+}
+
+// U+202E turns the rest of its line around: the run would read as one address and open another.
+TEST_F(EditorTest, TextThatReadsAsAnotherAddressIsNeitherUnderlinedNorOpened) {
+    WriteDataFile(g_app.dataPath, {"see http://bank.example\xE2\x80\xAE/moc.live.example now\r\nsee http://a.example"});
+    s_started.clear();
+    SetShellRecorder(RecordStart);
+    StartProgram();
+    QPlainTextEdit* editor = static_cast<QPlainTextEdit*>(Widget(kGadgetEditor));
+    QTextBlock spoofed = editor->document()->firstBlock();
+    ASSERT_TRUE(PumpUntil([&] { return !spoofed.next().layout()->formats().isEmpty(); }));  // the plain one is marked
+    EXPECT_TRUE(spoofed.layout()->formats().isEmpty());
+    for (int position : {5, 8, 20, 26}) ClickCharacter(position);
+    EXPECT_TRUE(s_started.empty());
+    ClickCharacter(spoofed.next().position() + 8);
+    ASSERT_EQ(1u, s_started.size());
+    EXPECT_EQ((std::vector<std::string>{"xdg-open", "http://a.example"}), s_started[0]);
 }
 
 TEST_F(EditorTest, WordwrapOption) {

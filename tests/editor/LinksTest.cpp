@@ -32,6 +32,60 @@ TEST(Links, SchemesAndExtents) {
     for (const Case& c : cases) EXPECT_EQ(c.links, Links(c.line));
 }
 
+// A format character draws nothing or reorders what is drawn, so such a run shows an address
+// other than the one it would open: it is no link, nor is any piece of it.
+TEST(Links, FormatCharactersMakeARunNoLink) {
+    const std::u16string hidden[] = {
+        u"\u202E", u"\u202A", u"\u202B", u"\u202C", u"\u202D", u"\u2066", u"\u2067", u"\u2068", u"\u2069",
+        u"\u200B", u"\u200C", u"\u200D", u"\u200E", u"\u200F", u"\u061C", u"\u2060", u"\u2064", u"\uFEFF",
+        u"\u00AD", u"\u180E", u"\uFFF9", u"\uFFFB", u"\u206F", u"\u034F", u"\uFE0F",
+        u"\U000E0041",  // a tag letter, a surrogate pair
+        u"\U0001D173",
+    };
+    for (const std::u16string& c : hidden) {
+        EXPECT_EQ(std::vector<std::u16string>{}, Links(u"see http://bank.example" + c + u"/evil.example now"))
+            << static_cast<int>(c[0]);
+        EXPECT_EQ(std::vector<std::u16string>{}, Links(u"www." + c + u"bank.example")) << static_cast<int>(c[0]);
+        EXPECT_EQ(std::vector<std::u16string>{}, Links(u"http://a.example/" + c)) << static_cast<int>(c[0]);
+    }
+    // Nothing inside a refused run is taken for a link of its own.
+    EXPECT_EQ(std::vector<std::u16string>{}, Links(u"http://a.example\u200B/www.b.example/c"));
+    // The characters next to them, and a lone surrogate, leave a link as it was.
+    struct Case {
+        std::u16string line;
+        std::vector<std::u16string> links;
+    } kept[] = {
+        {u"http://a.example/\u00AC\u2010\u2070\uFE10\uFFFC", {u"http://a.example/\u00AC\u2010\u2070\uFE10\uFFFC"}},
+        {u"http://a.example/\U0001F600", {u"http://a.example/\U0001F600"}},
+        {std::u16string(u"http://a.example/") + static_cast<char16_t>(0xD800), {std::u16string(u"http://a.example/") + static_cast<char16_t>(0xD800)}},
+        // A format character beside a link, across a blank, leaves it alone.
+        {u"\u200B http://a.example \u200B", {u"http://a.example"}},
+        {u"http://x.example/\u200B http://a.example", {u"http://a.example"}},
+    };
+    for (const Case& c : kept) EXPECT_EQ(c.links, Links(c.line));
+}
+
+// An embedding, override or isolate opened earlier in the line reorders a link after it; one
+// that is closed again does not.
+TEST(Links, LinksInsideAnOpenChangeOfDirectionAreNoLinks) {
+    struct Case {
+        std::u16string line;
+        std::vector<std::u16string> links;
+    } cases[] = {
+        {u"\u202E http://moc.knab.example", {}},
+        {u"\u2067x http://a.example", {}},
+        {u"\u202B\u202E\u202C http://a.example", {}},        // one PDF closes only the override
+        {u"\u202E\u2069 http://a.example", {}},               // a PDI with no isolate closes nothing
+        {u"\u2066\u202E\u2069 http://a.example", {u"http://a.example"}},  // the PDI closes the override too
+        {u"\u2066\u202C http://a.example", {}},               // a PDF cannot close an isolate
+        {u"\u202E\u202C http://a.example", {u"http://a.example"}},
+        {u"\u202Eabc\u202C http://a.example \u202E", {u"http://a.example"}},
+        {u"http://x.example\u202E http://a.example", {}},    // left open by a refused run
+        {u"http://x.example\u202E\u202C http://a.example", {u"http://a.example"}},
+    };
+    for (const Case& c : cases) EXPECT_EQ(c.links, Links(c.line)) << c.line.size();
+}
+
 TEST(Links, TargetIsCutAndBareHostsGetAScheme) {
     EXPECT_EQ("http://www.example.com", LinkTarget("www.example.com"));
     EXPECT_EQ("mailto:a@b", LinkTarget("mailto:a@b"));
