@@ -161,6 +161,7 @@ void ShowNotice(const std::string& caption, const std::string& text) {
         EnsureApplication();
     }
     QMessageBox box(QMessageBox::Information, ToQString(caption), ToQString(text), QMessageBox::Ok);
+    box.setTextFormat(Qt::PlainText);  // texts name records and files: never taken for markup
     box.setWindowModality(Qt::ApplicationModal);
     box.exec();
 }
@@ -170,6 +171,7 @@ bool AskYesNo(int owner, const std::string& caption, const std::string& text) {
     if (TakeArmedAnswer(text, &answer)) return answer;
     QMessageBox box(QMessageBox::Question, ToQString(caption), ToQString(text), QMessageBox::Yes | QMessageBox::No,
                     WindowWidget(owner));
+    box.setTextFormat(Qt::PlainText);
     box.setDefaultButton(QMessageBox::No);
     box.setWindowModality(Qt::ApplicationModal);
     return box.exec() == QMessageBox::Yes;

@@ -363,7 +363,7 @@ void ShowEditorTip(int gadget, const std::string& text) {
     JcEditor* editor = Editor(gadget);
     if (!editor) return;
     QPoint at = editor->viewport()->mapToGlobal(editor->cursorRect().bottomLeft());
-    QToolTip::showText(at, ToQString(text), editor);
+    QToolTip::showText(at, EscapeTipText(ToQString(text)), editor);
 }
 
 void SetEditorReadOnly(int gadget, bool readOnly) {

@@ -67,6 +67,7 @@ public:
         rows_->setItemDelegate(new RowDelegate(rows_));
         rows_->setUniformItemSizes(true);
         status_ = new QLabel(this);
+        status_->setTextFormat(Qt::PlainText);  // it can hold a file's name and an error's reason
         pause_ = new QTimer(this);
         pause_->setSingleShot(true);
         pause_->setInterval(kFindAllTypingPauseMs);

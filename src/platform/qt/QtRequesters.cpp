@@ -200,7 +200,9 @@ bool ChooseListItem(const std::string& caption, const std::string& prompt, const
     // two records may have the same title.
     QDialog dialog(Owner());
     dialog.setWindowTitle(ToQString(caption));
-    QLabel* label = new QLabel(ToQString(prompt), &dialog);
+    // Plain, and every '&' doubled: with a buddy a label takes one for a mnemonic.
+    QLabel* label = new QLabel(ToQString(prompt).replace(QLatin1Char('&'), QStringLiteral("&&")), &dialog);
+    label->setTextFormat(Qt::PlainText);
     label->setWordWrap(true);
     QListWidget* list = new QListWidget(&dialog);
     for (const std::string& item : items) list->addItem(ToQString(item));

@@ -2,6 +2,8 @@
 // other without a copy.
 #include "platform/qt/QtText.h"
 
+#include <QTextDocument>
+
 QString ToQString(const std::string& utf8) { return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())); }
 
 std::string ToUtf8(const QString& text) { return text.toUtf8().toStdString(); }
@@ -27,4 +29,10 @@ QString FoldFully(const QString& text, std::vector<qsizetype>* sources) {
         if (sources) sources->insert(sources->end(), sharpS ? 2 : 1, k);
     }
     return full;
+}
+
+QString EscapeTipText(const QString& text) {
+    // The same guess the tooltip's label makes, so text it would show plainly stays as it is.
+    if (!Qt::mightBeRichText(text)) return text;
+    return QStringLiteral("<qt><p style=\"white-space:pre\">") + text.toHtmlEscaped() + QStringLiteral("</p></qt>");
 }

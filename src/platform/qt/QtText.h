@@ -1,4 +1,5 @@
-// UTF-8 and record bytes as Qt strings: the conversions of the editor and every label.
+// UTF-8 and record bytes as Qt strings: the conversions of the editor and every label, and
+// tooltip text kept from being read as markup.
 #pragma once
 
 #include <QString>
@@ -16,3 +17,6 @@ QString FromView(std::u16string_view text);
 // ẞ, which folds to it) as "ss". With sources, (*sources)[k] is the position in text of the
 // character that folded unit k comes from.
 QString FoldFully(const QString& text, std::vector<qsizetype>* sources = nullptr);
+// Tooltips guess rich text and have no format of their own to set: text the toolkit would take
+// for markup comes back escaped, so that it shows as written, blanks and line breaks too.
+QString EscapeTipText(const QString& text);

@@ -297,7 +297,7 @@ void SetGadgetRect(int gadget, Rect r) {
 }
 
 void SetToolTip(int gadget, const std::string& text) {
-    if (QWidget* widget = GadgetWidget(gadget)) widget->setToolTip(ToQString(text));
+    if (QWidget* widget = GadgetWidget(gadget)) widget->setToolTip(EscapeTipText(ToQString(text)));
 }
 
 void SetToolTipsActive(int window, bool active) {
