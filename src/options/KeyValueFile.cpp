@@ -124,7 +124,8 @@ bool OpenKeyFile(KeyFile* file, const std::string& path) {
 // leaves no empty file behind.
 bool CreateKeyFile(KeyFile* file, const std::string& path) {
     *file = KeyFile();
-    if (StatPath(path).kind == kFileFolder) return false;
+    std::string target;
+    if (!ResolveReplacement(path, &target)) return false;
     file->path = path;
     file->open = true;
     file->writable = true;

@@ -1,0 +1,235 @@
+// Files another local user can plant, and files of absurd sizes: links in a shared sticky folder
+// that lead to the user's own files, links to pipes and devices, sparse files of many GiB, a
+// file put in place between a question and the write. Every written file kind is tried; the
+// user's files must come out unchanged and the refusal must say why. Links are given another
+// owner with lchown, which needs root (CI runs as root): elsewhere those cases skip and say so.
+// Every link points into a folder the test made.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+
+#include "TestSupport.h"
+#include "app/AppState.h"
+#include "export/HtmlPage.h"
+#include "options/KeyValueFile.h"
+#include "options/Settings.h"
+#include "platform/Files.h"
+#include "platform/Launcher.h"
+#include "store/Compact.h"
+#include "store/DataFile.h"
+#include "store/RecordDump.h"
+
+namespace {
+
+constexpr uid_t kOtherUser = 65534;  // nobody: no test ever logs in as it
+
+class HostileFilesTest : public FolderTest {
+protected:
+    void SetUp() override {
+        FolderTest::SetUp();
+        // A portable copy in a folder every user may write to, as /tmp is.
+        shared = folder.path + "shared/";
+        ASSERT_TRUE(MakeFolder(shared));
+        ASSERT_EQ(0, chmod(shared.c_str(), 01777));
+        ResolvePaths(shared + "jotcrate");
+        mine = folder.path + "mine/";
+        ASSERT_TRUE(MakeFolder(mine));
+        secret = mine + "notes.txt";
+        WriteFileBytes(secret, "my own notes");
+        ASSERT_EQ(0, chmod(secret.c_str(), 0600));
+    }
+
+    // A link at path to target, made as if by another user; false where the owner cannot be
+    // changed (not root).
+    bool PlantOthersLink(const std::string& target, const std::string& path) {
+        return MakeLink(target, path) && lchown(path.c_str(), kOtherUser, kOtherUser) == 0;
+    }
+
+    // What each kind of written file does when its path holds what the test planted.
+    struct Writer {
+        const char* name;
+        std::string path;
+        std::function<bool()> write;
+    };
+    std::vector<Writer> Writers() {
+        WriteDataFile(mine + "records.jcd", {"Record 1", "Record 2"});
+        return {
+            {"record dump", shared + "record-dump.txt", [] { return WriteRecordDump() == kDumpWritten; }},
+            {"settings", g_app.settingsPath, [] { return SaveSettings(true, nullptr); }},
+            {"backup", g_app.backupPath,
+             [] {
+                 g_app.options.autoBackup = 1;
+                 return RefreshBackup(true);
+             }},
+            {"exported page", shared + "page.html", [this] { return WriteExportPage(shared + "page.html", {{"Record 1", 0}}); }},
+            {"desktop shortcut", shared + "Jotcrate.desktop",
+             [this] { return CreateShortcutFile("/bin/true", shared + "Jotcrate.desktop", shared, "", "notes", "", 0); }},
+        };
+    }
+
+    // Each writer, with the data file a good one of the user's own.
+    void ExpectEachRefused(const std::function<bool(const std::string& path)>& plant, const std::string& reason) {
+        for (Writer& writer : Writers()) {
+            unlink(g_app.dataPath.c_str());
+            WriteDataFile(g_app.dataPath, {"Record 1", "Record 2"});
+            ASSERT_TRUE(plant(writer.path)) << writer.name;
+            SetFileError(std::string());
+            EXPECT_FALSE(writer.write()) << writer.name;
+            EXPECT_NE(std::string::npos, LastFileError().find(reason)) << writer.name << ": " << LastFileError();
+            EXPECT_EQ("my own notes", ReadFileBytes(secret)) << writer.name;
+            EXPECT_TRUE(IsLink(writer.path)) << writer.name;
+            for (const std::string& name : FolderEntries(shared))
+                EXPECT_EQ(std::string::npos, name.find(".tmp")) << writer.name << ": " << name;
+            unlink(writer.path.c_str());
+        }
+    }
+
+    std::string shared, mine, secret;
+};
+
+TEST_F(HostileFilesTest, AnotherUsersLinkInASharedFolderIsNeverWrittenThrough) {
+    if (!PlantOthersLink(secret, shared + "probe")) GTEST_SKIP() << "giving a link another owner needs root";
+    ExpectEachRefused([this](const std::string& path) { return PlantOthersLink(secret, path); }, "another user");
+    // Nor to nothing: the link could name a file the user is about to make.
+    ExpectEachRefused([this](const std::string& path) { return PlantOthersLink(mine + "later.txt", path); },
+                      "another user");
+    EXPECT_FALSE(PathExists(mine + "later.txt"));
+    // The data file itself: no slot is written, no starter file made through the link.
+    unlink(g_app.dataPath.c_str());
+    WriteDataFile(mine + "records.jcd", {"Record 1"});
+    ASSERT_TRUE(PlantOthersLink(mine + "records.jcd", g_app.dataPath));
+    EncodeText("overwritten", g_app.slotImage);
+    EXPECT_FALSE(WriteSlot(0));
+    g_app.deletedSlots = {0};
+    EXPECT_FALSE(CompactDataFile());
+    EXPECT_EQ(SlotBytes("Record 1"), ReadFileBytes(mine + "records.jcd"));
+    unlink(g_app.dataPath.c_str());
+    ASSERT_TRUE(PlantOthersLink(mine + "new.jcd", g_app.dataPath));
+    EXPECT_FALSE(CreateStarterFile());
+    EXPECT_FALSE(PathExists(mine + "new.jcd"));
+}
+
+// The user's own links still work as before: to a file, and to nothing yet.
+TEST_F(HostileFilesTest, TheUsersOwnLinksAreWrittenWhereTheyPoint) {
+    WriteDataFile(g_app.dataPath, {"Record 1"});
+    ASSERT_TRUE(MakeLink(mine + "dump.txt", shared + "record-dump.txt"));
+    ASSERT_EQ(kDumpWritten, WriteRecordDump()) << LastFileError();
+    EXPECT_TRUE(IsLink(shared + "record-dump.txt"));
+    EXPECT_NE(std::string::npos, ReadFileBytes(mine + "dump.txt").find("Record 1"));
+    ASSERT_TRUE(WriteFileReplacing(mine + "dump.txt", "again"));  // now a file: replaced in place
+    ASSERT_EQ(kDumpWritten, WriteRecordDump());
+    EXPECT_NE(std::string::npos, ReadFileBytes(mine + "dump.txt").find("Record 1"));
+}
+
+TEST_F(HostileFilesTest, PipesDevicesAndFoldersAreNeverReplaced) {
+    std::string pipe = mine + "pipe", device = mine + "null", inner = mine + "folder";
+    ASSERT_EQ(0, mkfifo(pipe.c_str(), 0600));
+    ASSERT_TRUE(MakeFolder(inner));
+    bool devices = mknod(device.c_str(), S_IFCHR | 0600, makedev(1, 3)) == 0;
+    if (!devices) std::printf("no device node can be made here (not root): links to devices untried\n");
+    std::vector<std::string> targets = {pipe, inner};
+    if (devices) targets.push_back(device);
+    for (const std::string& target : targets) {
+        ExpectEachRefused([&](const std::string& path) { return MakeLink(target, path); }, "not a regular file");
+        struct stat st;
+        ASSERT_EQ(0, lstat(target.c_str(), &st)) << target;
+        EXPECT_FALSE(S_ISREG(st.st_mode)) << target;
+    }
+    // Named directly, not through a link.
+    WriteDataFile(g_app.dataPath, {"Record 1"});
+    ASSERT_EQ(0, mkfifo((shared + "record-dump.txt").c_str(), 0600));
+    EXPECT_EQ(kDumpFailed, WriteRecordDump());
+    struct stat st;
+    ASSERT_EQ(0, lstat((shared + "record-dump.txt").c_str(), &st));
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+    EXPECT_FALSE(WriteExportPage(pipe, {{"Record 1", 0}}));
+    EXPECT_FALSE(WriteFileReplacing(inner, "x"));
+    EXPECT_TRUE(IsFolder(inner));
+}
+
+// A page written over a world-readable file of another user's (reached through the user's own
+// link) is the user's alone; the user's own file keeps its permissions.
+TEST_F(HostileFilesTest, AReplacementTakesNoModeFromAnotherUsersFile) {
+    std::string theirs = mine + "theirs.html", own = mine + "own.html";
+    WriteFileBytes(theirs, "theirs");
+    ASSERT_EQ(0, chmod(theirs.c_str(), 0666));
+    if (chown(theirs.c_str(), kOtherUser, kOtherUser) != 0) GTEST_SKIP() << "giving a file another owner needs root";
+    ASSERT_TRUE(MakeLink(theirs, shared + "page.html"));
+    WriteDataFile(g_app.dataPath, {"Record 1"});
+    ASSERT_TRUE(WriteExportPage(shared + "page.html", {{"Record 1", 0}})) << LastFileError();
+    struct stat st;
+    ASSERT_EQ(0, stat(theirs.c_str(), &st));
+    EXPECT_EQ(0600u, st.st_mode & 0777);
+    EXPECT_EQ(geteuid(), st.st_uid);
+    WriteFileBytes(own, "own");
+    ASSERT_EQ(0, chmod(own.c_str(), 0640));
+    ASSERT_TRUE(WriteExportPage(own, {{"Record 1", 0}}));
+    ASSERT_EQ(0, stat(own.c_str(), &st));
+    EXPECT_EQ(0640u, st.st_mode & 0777);
+}
+
+// The export replaces only what the user was asked about: nothing, or that very file.
+TEST_F(HostileFilesTest, APageReplacesOnlyWhatTheUserAgreedTo) {
+    WriteDataFile(g_app.dataPath, {"Record 1"});
+    std::string page = mine + "page.html";
+    FileIdentity asked;
+    ASSERT_TRUE(IdentityOfPath(page, &asked));
+    EXPECT_FALSE(asked.exists);
+    WriteFileBytes(page, "put there after the question");
+    EXPECT_FALSE(WriteExportPage(page, {{"Record 1", 0}}, &asked));
+    EXPECT_NE(std::string::npos, LastFileError().find("meanwhile")) << LastFileError();
+    EXPECT_EQ("put there after the question", ReadFileBytes(page));
+    ASSERT_TRUE(IdentityOfPath(page, &asked));
+    WriteFileBytes(mine + "other", "another file");
+    ASSERT_EQ(0, rename((mine + "other").c_str(), page.c_str()));
+    EXPECT_FALSE(WriteExportPage(page, {{"Record 1", 0}}, &asked));
+    EXPECT_EQ("another file", ReadFileBytes(page));
+    ASSERT_TRUE(IdentityOfPath(page, &asked));
+    EXPECT_TRUE(WriteExportPage(page, {{"Record 1", 0}}, &asked)) << LastFileError();
+    EXPECT_NE(std::string::npos, ReadFileBytes(page).find("Record 1"));
+    std::vector<std::string> left = FolderEntries(mine);
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ((std::vector<std::string>{"notes.txt", "page.html"}), left);  // no temporary
+}
+
+// A sparse settings file costs no disk: it is read as far as the limit, used, and left alone.
+TEST_F(HostileFilesTest, AHugeSettingsFileIsReadToTheLimitAndNeverWrittenOver) {
+    for (std::int64_t size : {std::int64_t(kKeyFileLimit), std::int64_t(kKeyFileLimit) + 1, std::int64_t(64) << 30}) {
+        WriteFileBytes(g_app.settingsPath, "[Options]\r\nFont Size=14\r\n");
+        ASSERT_EQ(0, truncate(g_app.settingsPath.c_str(), size));
+        g_app.options.fontSize = 10;
+        bool whole = size <= std::int64_t(kKeyFileLimit);
+        EXPECT_EQ(whole, LoadSettings(Rect{0, 0, 1920, 1080})) << size;
+        EXPECT_EQ(14, g_app.options.fontSize) << size;
+        if (whole) continue;
+        g_app.options.fontSize = 20;
+        SaveSettings(false, nullptr);
+        EXPECT_EQ(size, StatPath(g_app.settingsPath).size) << size;
+        EXPECT_TRUE(LoadSettings(Rect{0, 0, 1920, 1080}) == false && g_app.options.fontSize == 14) << size;
+    }
+}
+
+// No pass copies or reads past the record limit, however large a sparse file claims to be.
+TEST_F(HostileFilesTest, AHugeSparseDataFileIsNeitherCopiedNorCompacted) {
+    WriteDataFile(g_app.dataPath, {"Record 1"});
+    std::int64_t size = (kRecordLimit + 1) * kSlotSize;
+    for (std::int64_t huge : {size, std::int64_t(100) << 30}) {
+        ASSERT_EQ(0, truncate(g_app.dataPath.c_str(), huge / kSlotSize * kSlotSize));
+        g_app.options.autoBackup = 1;
+        EXPECT_FALSE(RefreshBackup(true));
+        EXPECT_NE(std::string::npos, LastFileError().find("more than the 32,767")) << LastFileError();
+        EXPECT_FALSE(PathExists(g_app.backupPath));
+        g_app.deletedSlots = {0};
+        EXPECT_FALSE(CompactDataFile());
+        EXPECT_NE(std::string::npos, LastFileError().find("more than the 32,767")) << LastFileError();
+        EXPECT_EQ(huge / kSlotSize * kSlotSize, StatPath(g_app.dataPath).size);
+        for (const std::string& name : FolderEntries(shared)) EXPECT_EQ(std::string::npos, name.find(".cmp")) << name;
+    }
+}
+
+}  // namespace
