@@ -107,10 +107,28 @@ TEST_F(LoadTest, MarkedSlotsAreListedAndTheLimitHolds) {
     g_app.loaded = false;
     WriteFileBytes(g_app.dataPath, "");
     ASSERT_EQ(0, truncate(g_app.dataPath.c_str(), 40000 * kSlotSize));
+    ClearMessageBoxTexts();
     StartProgram();
     EXPECT_EQ(kRecordLimit, SelectorCount(kGadgetSelector));
     EXPECT_EQ(kRecordLimit - 1, SelectorEntryAt(kGadgetSelector, kRecordLimit - 1).slot);
     EXPECT_EQ("(untitled)", Titles().back());
+    ASSERT_EQ(1u, MessageBoxTexts().size());
+    EXPECT_EQ(0u, MessageBoxTexts()[0].find("The data file holds 40000 records, more than the 32,767"));
+}
+
+// A backup past the record limit (a sparse one may claim terabytes) is not copied: it is set
+// aside unchanged, and the starter records begin anew.
+TEST_F(LoadTest, AnOversizedBackupIsSetAsideNotRestored) {
+    WriteFileBytes(g_app.backupPath, SlotBytes("backed up"));
+    const std::int64_t size = (std::int64_t(100) << 30) / kSlotSize * kSlotSize;
+    ASSERT_EQ(0, truncate(g_app.backupPath.c_str(), size));
+    StartProgram();
+    EXPECT_EQ(9, SelectorCount(kGadgetSelector));
+    EXPECT_FALSE(PathExists(g_app.backupPath));
+    bool keptAside = false;
+    for (const std::string& name : FolderEntries(g_app.programFolder))
+        if (name.rfind("Jotcrate-damaged-backup-", 0) == 0) keptAside = DataFileSize(g_app.programFolder + name) == size;
+    EXPECT_TRUE(keptAside);
 }
 
 TEST_F(LoadTest, ReadOnlyKeepsAddDeleteAndTheEditorLocked) {
