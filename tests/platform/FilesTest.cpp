@@ -294,3 +294,40 @@ TEST_F(FilesTest, ReplacementsThatCannotStartLeaveEverythingAsItWas) {
     ASSERT_EQ(0, chdir(here));
     EXPECT_EQ("text", ReadFileBytes(folder.path + "bare"));
 }
+
+namespace {
+
+// Reads of whole files hold at most the limit, whatever the size and however the buffer grows.
+TEST_F(FilesTest, WholeFileReadsStopAtTheLimit) {
+    std::string path = folder.path + "file";
+    for (std::size_t size : {0, 1, 9, 10, 11, 65535, 65536, 65537, 200000}) {
+        std::string bytes(size, '\0');
+        for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>('a' + i % 23);
+        WriteFileBytes(path, bytes);
+        for (std::size_t limit : {0, 10, 65536, 100000, 300000}) {
+            std::string got = "old";
+            bool cut = false;
+            ASSERT_TRUE(ReadWholeFile(path, &got, limit, &cut)) << size << " " << limit;
+            EXPECT_EQ(size > limit, cut) << size << " " << limit;
+            EXPECT_EQ(bytes.substr(0, limit), got) << size << " " << limit;
+        }
+    }
+}
+
+// What cannot be followed to a regular file or to nothing is refused, and says what it met.
+TEST_F(FilesTest, ReplacementsRefuseLoopsAndPathsThroughFiles) {
+    std::string loop = folder.path + "loop", file = folder.path + "file", target;
+    ASSERT_TRUE(MakeLink(loop, loop));
+    EXPECT_FALSE(ResolveReplacement(loop, &target));
+    EXPECT_NE(std::string::npos, LastFileError().find("Too many levels")) << LastFileError();
+    WriteFileBytes(file, "x");
+    ASSERT_TRUE(MakeLink(file + "/inside", folder.path + "through"));
+    EXPECT_FALSE(ResolveReplacement(folder.path + "through", &target));
+    EXPECT_NE(std::string::npos, LastFileError().find("Not a directory")) << LastFileError();
+    FileHandle opened;
+    EXPECT_FALSE(OpenFile(loop, kOpenReadWriteCreate, &opened));
+    EXPECT_FALSE(WriteFileReplacing(folder.path + "through", "y"));
+    EXPECT_EQ("x", ReadFileBytes(file));
+}
+
+}  // namespace
