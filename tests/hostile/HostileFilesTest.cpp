@@ -114,6 +114,28 @@ TEST_F(HostileFilesTest, AnotherUsersLinkInASharedFolderIsNeverWrittenThrough) {
     EXPECT_FALSE(PathExists(mine + "new.jcd"));
 }
 
+// Seen by a user who is not root: the system's (root's) links are followed, but not to nothing,
+// since only the user's own link to nothing says where the user means to write.
+TEST_F(HostileFilesTest, RootsLinksAreFollowedButNotToNothing) {
+    if (geteuid() != 0) GTEST_SKIP() << "taking another user's part needs root";
+    std::string file = shared + "file", target;
+    WriteFileBytes(file, "x");
+    ASSERT_TRUE(MakeLink(file, shared + "to-file"));
+    ASSERT_TRUE(MakeLink(shared + "none", shared + "to-nothing"));
+    ASSERT_EQ(0, chmod(folder.path.c_str(), 0755));
+    ASSERT_EQ(0, seteuid(kOtherUser));
+    bool followed = ResolveReplacement(shared + "to-file", &target);
+    bool toNothing = ResolveReplacement(shared + "to-nothing", &target);
+    std::string reason = LastFileError();
+    bool own = MakeLink(shared + "mine-none", shared + "mine") && ResolveReplacement(shared + "mine", &target);
+    ASSERT_EQ(0, seteuid(0));
+    EXPECT_TRUE(followed);
+    EXPECT_FALSE(toNothing);
+    EXPECT_NE(std::string::npos, reason.find("link to nothing that another user made")) << reason;
+    EXPECT_TRUE(own);
+    EXPECT_EQ(shared + "mine-none", target);
+}
+
 // The user's own links still work as before: to a file, and to nothing yet.
 TEST_F(HostileFilesTest, TheUsersOwnLinksAreWrittenWhereTheyPoint) {
     WriteDataFile(g_app.dataPath, {"Record 1"});

@@ -331,3 +331,28 @@ TEST_F(FilesTest, ReplacementsRefuseLoopsAndPathsThroughFiles) {
 }
 
 }  // namespace
+
+namespace {
+
+// The last look before the rename: a target that went, or a folder that went, refuses the
+// replacement and leaves no temporary file; a target that cannot be looked up refuses it at once.
+TEST_F(FilesTest, ATargetThatChangedBeforeTheRenameRefusesIt) {
+    std::string file = folder.path + "file", sub = folder.path + "sub/";
+    WriteFileBytes(file, "old");
+    FileHandle temp;
+    ASSERT_TRUE(CreateTempFile(file + ".tmp", file, &temp));
+    ASSERT_EQ(0, unlink(file.c_str()));
+    EXPECT_FALSE(CommitTempFile(&temp, file));
+    EXPECT_NE(std::string::npos, LastFileError().find("meanwhile")) << LastFileError();
+    EXPECT_FALSE(PathExists(file));
+    ASSERT_TRUE(MakeFolder(sub));
+    ASSERT_TRUE(CreateTempFile(file + ".tmp", sub + "new", &temp));
+    ASSERT_EQ(0, rmdir(sub.c_str()));
+    EXPECT_FALSE(CommitTempFile(&temp, sub + "new"));
+    EXPECT_NE(std::string::npos, LastFileError().find("No such file")) << LastFileError();
+    WriteFileBytes(file, "x");
+    EXPECT_FALSE(CreateTempFile(file + ".tmp", file + "/under", &temp));
+    EXPECT_EQ((std::vector<std::string>{"file"}), FolderEntries(folder.path));
+}
+
+}  // namespace
