@@ -53,11 +53,14 @@ void CloseMainWindow(bool endingSession) {
     if (g_app.loaded && !IsDataFileAsLeft()) ReloadRecords();
     if (g_app.loaded && !g_app.deletedSlots.empty() && !CompactDataFile()) ReportFileFailure(kStrCompactFailed);
     if (g_app.loadState == kLoadSucceeded && !RefreshBackup(hadUnsavedEdit)) ReportFileFailure(kStrBackupFailed);
-    // Settings that could not be read at start are not written over with defaults.
+    // Settings that could not be read at start, or only in part, are not written over; what
+    // changed in this run is then lost, and the user is told.
     if (g_app.settingsChanged && !g_app.settingsUnread) {
         Rect outer;
         if (!SaveSettings(false, NormalOuterRect(kWindowMain, &outer) ? &outer : nullptr))
             ReportFileFailure(kStrSettingsFailed);
+    } else if (g_app.settingsChanged) {
+        ShowNotice(g_app.programTitle, Str(kStrSettingsFailed) + Str(kStrSettingsUnread) + g_app.settingsPath);
     }
     g_app.running = 0;
 }

@@ -111,6 +111,16 @@ std::size_t TrimLinkEnd(std::u16string_view text, std::size_t begin, std::size_t
     return end;
 }
 
+// The bytes the run takes as UTF-8: what the shell would be handed.
+std::size_t Utf8Length(std::u16string_view text, std::size_t begin, std::size_t end) {
+    std::size_t bytes = 0;
+    for (std::size_t i = begin; i < end; ++i) {
+        char16_t c = text[i];
+        bytes += c < 0x80 ? 1 : c < 0x800 ? 2 : (c >= 0xD800 && c < 0xE000) ? 2 : 3;
+    }
+    return bytes;
+}
+
 }  // namespace
 
 std::vector<LinkSpan> FindLinks(std::u16string_view line) {
@@ -125,7 +135,9 @@ std::vector<LinkSpan> FindLinks(std::u16string_view line) {
                 ++end;
             std::size_t run = end;
             end = TrimLinkEnd(line, i + prefix, end);
-            if (end > i + prefix && direction.empty() && !HoldsHidden(line, i, end)) {
+            // One longer than the shell is handed would open a cut address: no link at all.
+            if (end > i + prefix && direction.empty() && !HoldsHidden(line, i, end) &&
+                Utf8Length(line, i, end) <= kLinkLimit) {
                 links.push_back(LinkSpan{static_cast<int>(i), static_cast<int>(end - i)});
                 i = end;
                 continue;

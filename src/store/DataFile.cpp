@@ -344,9 +344,14 @@ std::string FreshName(const std::string& folder, StringId prefix, StringId suffi
 }  // namespace
 
 bool SetAsideDamagedBackup(std::string* keptAs) {
-    *keptAs = FreshName(g_app.programFolder, kStrDamagedBackupPrefix, kStrDamagedBackupSuffix);
+    // Beside the file itself: a backup linked into another folder or file system keeps its
+    // folder, and the user's link then leads the next refresh to where the backup was.
     std::string backup;
-    return ResolveReplacement(g_app.backupPath, &backup) && RenameFile(backup, *keptAs);
+    if (!ResolveReplacement(g_app.backupPath, &backup)) return false;
+    std::size_t cut = backup.size();
+    while (cut > 0 && !IsPathSeparator(backup[cut - 1])) --cut;
+    *keptAs = FreshName(backup.substr(0, cut), kStrDamagedBackupPrefix, kStrDamagedBackupSuffix);
+    return RenameFile(backup, *keptAs);
 }
 
 std::string DamagedDataFileText(std::int64_t size) {

@@ -75,8 +75,8 @@ bool RestoreFromBackup();
 // from a damaged data file or one whose last write failed.
 bool RefreshBackup(bool hadUnsavedEdit);
 bool BackupIsDue(bool hadUnsavedEdit);
-// A backup that could not be restored is renamed, bytes unchanged, out of the way of the
-// next refresh.
+// A backup that could not be restored is renamed in its own folder (where the user's link to
+// it points), bytes unchanged, out of the way of the next refresh.
 bool SetAsideDamagedBackup(std::string* keptAs);
 // What is wrong with a data file of that size, and what whole records it holds.
 std::string DamagedDataFileText(std::int64_t size);

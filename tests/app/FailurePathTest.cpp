@@ -82,6 +82,27 @@ TEST_F(FailurePathTest, ADamagedBackupIsSetAsideNeverOverwritten) {
     EXPECT_EQ(damaged, ReadFileBytes(folder.path + kept[0]));
 }
 
+// A backup that is the user's link into another folder is set aside in that folder (which may
+// be on another file system), and the link leads the next refresh there.
+TEST_F(FailurePathTest, ADamagedLinkedBackupIsSetAsideWhereItLies) {
+    const std::string damaged(50000, 'b'), elsewhere = folder.path + "synced/";
+    ASSERT_TRUE(MakeFolder(elsewhere));
+    WriteFileBytes(elsewhere + "notes.bak", damaged);
+    if (!MakeLink(elsewhere + "notes.bak", g_app.backupPath)) GTEST_SKIP() << "no links here";
+    WriteFileBytes(g_app.settingsPath, "[Options]\r\nAuto Backup=1\r\n");
+    StartProgram();
+    EXPECT_EQ(9, SelectorCount(kGadgetSelector));
+    std::vector<std::string> kept;
+    for (const std::string& name : FolderEntries(elsewhere))
+        if (name.rfind("Jotcrate-damaged-backup-", 0) == 0) kept.push_back(name);
+    ASSERT_EQ(1u, kept.size());
+    EXPECT_EQ(damaged, ReadFileBytes(elsewhere + kept[0]));
+    EXPECT_NE(std::string::npos, Told("The data file was missing and its backup is damaged").find(elsewhere + kept[0]));
+    Close();
+    EXPECT_TRUE(IsLink(g_app.backupPath));
+    EXPECT_EQ(ReadFileBytes(g_app.dataPath), ReadFileBytes(elsewhere + "notes.bak"));
+}
+
 TEST_F(FailurePathTest, ARestoreThatFailsSaysSoAndWritesNothing) {
     WriteDataFile(g_app.backupPath, {"backed up"});
     ArmFileFault(kStepRead, 1, EIO, g_app.backupPath);
@@ -173,6 +194,21 @@ TEST_F(FailurePathTest, ACloseBeforeAFailedLoadEndsShowsItsErrorAndWritesNothing
     EXPECT_NE("", Told("The data file is missing, damaged or read-only:"));
     EXPECT_EQ(settings, ReadFileBytes(g_app.settingsPath));
     EXPECT_FALSE(PathExists(g_app.backupPath));
+}
+
+// A settings file over 1 MiB serves as far as that and is never written over: options changed in
+// the run are then lost, and the close says so instead of nothing.
+TEST_F(FailurePathTest, OptionsThatADamagedSettingsFileCannotTakeAreToldLost) {
+    WriteDataFile(g_app.dataPath, {"one"});
+    WriteFileBytes(g_app.settingsPath, "[Options]\r\nFont Size=14\r\n");
+    ASSERT_EQ(0, truncate(g_app.settingsPath.c_str(), 2 << 20));
+    const std::string settings = ReadFileBytes(g_app.settingsPath);
+    StartProgram();
+    EXPECT_EQ(14, g_app.options.fontSize);
+    g_app.settingsChanged = 1;
+    Close();
+    EXPECT_NE(std::string::npos, Told("The settings could not be saved.").find(g_app.settingsPath));
+    EXPECT_EQ(settings, ReadFileBytes(g_app.settingsPath));
 }
 
 TEST_F(FailurePathTest, ACutDataFileIsSalvagedWhenTheUserAgrees) {

@@ -95,4 +95,17 @@ TEST(Links, TargetIsCutAndBareHostsGetAScheme) {
     EXPECT_EQ(511u - 1, LinkTarget(accented).size());
 }
 
+// A link is what a click opens, whole: one longer than the shell is handed, in UTF-8 bytes, is
+// none (neither marked nor opened as a cut address).
+TEST(Links, LinksLongerThanWhatOpensAreNoLinks) {
+    std::u16string fits = u"http://" + std::u16string(504, u'a');
+    EXPECT_EQ(1u, FindLinks(fits).size());
+    EXPECT_TRUE(FindLinks(fits + u"a").empty());
+    std::u16string accented = u"http://" + std::u16string(502, u'a') + u"\u00E9";  // 511 bytes
+    EXPECT_EQ(1u, FindLinks(accented).size());
+    EXPECT_TRUE(FindLinks(accented + u"\u00E9").empty());
+    EXPECT_TRUE(FindLinks(u"http://" + std::u16string(170, u'\u20AC')).empty());  // 170 chars, 510 + 7 bytes
+    EXPECT_EQ(1u, FindLinks(u"see http://" + std::u16string(700, u'a') + u" and www.b.c").size());
+}
+
 }  // namespace
