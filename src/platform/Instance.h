@@ -1,7 +1,8 @@
 // Single instance: a lock file held for the life of the process and a user-only local socket
 // on which a second instance sends the bring-to-front message. Both live in the user's
 // runtime folder ($XDG_RUNTIME_DIR, else a user-only folder in the user's cache, else the
-// folder of the files).
+// folder of the files). The folder of the files is locked as well, so that starts with other
+// runtime folders never both run on the same files.
 #pragma once
 
 #include <cstdint>

@@ -150,6 +150,34 @@ TEST_F(InstanceTest, AFolderOthersCanUseNeverLeavesTheInstanceUnlocked) {
     EXPECT_EQ("no lock\n", Output("none"));
 }
 
+// Two starts on the same files never both run: not with different runtime folders (another
+// environment), not after the first's lock file was removed.
+TEST_F(InstanceTest, AnotherEnvironmentOrARemovedLockFileStillFindsTheFirst) {
+    std::string files = folder.path + "files/";
+    mkdir(files.c_str(), 0700);
+    StartProbe("first", kName, 0, files);
+    ASSERT_TRUE(WaitForText(folder.path + "first", "listening", 5000));
+    std::string other = folder.path + "other-run";
+    mkdir(other.c_str(), 0700);
+    auto start = [&](const std::vector<std::string>& environment, const std::string& label) {
+        int pid = StartProcess({INSTANCE_PROBE, kName, "0", "0", files}, environment, std::string(), folder.path + label);
+        EXPECT_EQ(0, WaitProcess(pid, 5000)) << label;
+        return Output(label);
+    };
+    EXPECT_EQ(0u, start(TestEnvironment({"XDG_RUNTIME_DIR=" + other, "XDG_CACHE_HOME=" + cache}), "other").find("second"));
+    ASSERT_EQ(0, unlink((runtime + "/" + kName + ".lock").c_str()));
+    EXPECT_EQ(0u, start(env, "removed").find("second"));
+    // Other files are another matter for the folder, though not for the user's lock.
+    std::string elsewhere = folder.path + "elsewhere/";
+    mkdir(elsewhere.c_str(), 0700);
+    int pid = StartProcess({INSTANCE_PROBE, kName, "0", "0", elsewhere},
+                           TestEnvironment({"XDG_RUNTIME_DIR=" + other, "XDG_CACHE_HOME=" + cache}), std::string(),
+                           folder.path + "elsewhere-run");
+    EXPECT_TRUE(WaitForText(folder.path + "elsewhere-run", "first", 5000));
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+}
+
 // The real program: a second start with -d only brings the first to the front.
 TEST_F(InstanceTest, ProgramStartedAgainWithDumpSwitchDoesNotDump) {
     StartProbe("first", "jotcrate-instance");

@@ -104,10 +104,20 @@ InstanceClaim ClaimSingleInstance(const std::string& name, const std::string& fi
     std::string path = folder + "/" + name + ".lock";
     int fd = folder.empty() ? -1 : open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd < 0) return kInstanceLockFailed;
-    if (flock(fd, LOCK_EX | LOCK_NB) == 0) return kInstanceFirst;  // the descriptor stays open until exit
-    bool held = errno == EWOULDBLOCK;
-    close(fd);
-    return held ? kInstanceSecond : kInstanceLockFailed;
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        bool held = errno == EWOULDBLOCK;
+        close(fd);
+        return held ? kInstanceSecond : kInstanceLockFailed;
+    }
+    // The folder of the files is locked too: a start with another runtime folder (another
+    // environment), or after the lock file was removed, still finds the first on these files.
+    int folderFd = s_besideFiles.empty() ? -1 : open(s_besideFiles.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folderFd >= 0 && flock(folderFd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
+        close(folderFd);
+        close(fd);
+        return kInstanceSecond;
+    }
+    return kInstanceFirst;  // both descriptors stay open until exit
 }
 
 bool SendToFirstInstance(const std::string& name, std::uint32_t message) {
