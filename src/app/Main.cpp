@@ -15,11 +15,19 @@
 
 namespace {
 
+// Code beside the program is loaded only from a folder no other user can write into: there, they
+// could put a window library, or the toolkit's plugins, of their own making.
+bool IsProgramFolderSafe(const std::string& program) {
+    std::string folder = program.substr(0, program.find_last_of('/') + 1);
+    return !IsFolderOthersCanWrite(folder.empty() ? "." : folder);
+}
+
 // A message box where the window library and a display are there, else standard error.
 void TellDumpFailure(const std::string& text) {
     WindowEntries window{};
     std::string reason;
-    if (FindWindowEntries(WindowLibraryPath(ProgramPath("")), &window, &reason))
+    std::string library = WindowLibraryPath(ProgramPath(""));
+    if (IsProgramFolderSafe(library) && FindWindowEntries(library, &window, &reason))
         window.showNotice(g_app.programTitle.c_str(), text.c_str());
     else
         std::fprintf(stderr, "%s: %s\n", g_app.programTitle.c_str(), text.c_str());
@@ -54,7 +62,13 @@ int RunWindow(int argc, char** argv) {
     }
     WindowEntries window{};
     std::string reason;
-    if (FindWindowEntries(WindowLibraryPath(ProgramPath(argv[0])), &window, &reason)) return window.run(argc, argv);
+    std::string program = ProgramPath(argv[0]);
+    if (!IsProgramFolderSafe(program)) {
+        UnscrambleStrings();
+        std::fprintf(stderr, "%s: %s%s\n", Str(kStrProgramTitle).c_str(), Str(kStrUnsafeFolder).c_str(), program.c_str());
+        return 1;
+    }
+    if (FindWindowEntries(WindowLibraryPath(program), &window, &reason)) return window.run(argc, argv);
     UnscrambleStrings();
     std::fprintf(stderr, "%s: %s%s\n", Str(kStrProgramTitle).c_str(), Str(kStrWindowLibraryFailed).c_str(), reason.c_str());
     return 1;
@@ -83,7 +97,8 @@ int main(int argc, char** argv) {
         case kRunFirst:
             break;
         case kRunHandedOver:
-            return 0;
+            std::fprintf(stderr, "%s: %s\n", g_app.programTitle.c_str(), Str(kStrDumpHandedOver).c_str());
+            return 1;
         case kRunNoLock:
             TellDumpFailure(Str(kStrNoInstanceLock));
             return 1;

@@ -53,6 +53,12 @@ bool VersionOfFile(const std::string& path, FileVersion* version);
 bool VersionOfOpenFile(const FileHandle& file, FileVersion* version);
 bool SameVersion(const FileVersion& a, const FileVersion& b);
 bool IsWritableFile(const std::string& path);
+// The user's own (on Windows, where files carry no owner here, always): records are kept only in
+// files of the user's, since another's could be read by the other user.
+bool IsOwnFile(const std::string& path);
+// A folder other users may write into (world-writable, another user's, or writable by a group
+// other than the user's own): code loaded from it, or files found in it, may be theirs.
+bool IsFolderOthersCanWrite(const std::string& path);
 // Marked read-only for its owner (the read-only attribute on Windows), whoever asks.
 bool IsReadOnlyFile(const std::string& path);
 
@@ -122,8 +128,13 @@ bool CreateTempFile(const std::string& tempPath, const std::string& target, File
 // just before.
 bool CommitTempFile(FileHandle* file, const std::string& target, bool durable = true, FileHandle* openTarget = nullptr);
 void DiscardTempFile(FileHandle* file);
-bool WriteFileReplacing(const std::string& path, std::string_view bytes);
-bool CopyFileReplacing(const std::string& from, const std::string& path);
+// mode: the new file's permissions where not 0 (on POSIX systems), set before it takes the name.
+bool WriteFileReplacing(const std::string& path, std::string_view bytes, int mode = 0);
+// Sets the permissions of a file still open under its temporary name; true where files have none.
+bool SetTempFileMode(const FileHandle& file, int mode);
+// Refused when from holds more than maxBytes (another program may grow it after its size was
+// checked).
+bool CopyFileReplacing(const std::string& from, const std::string& path, std::int64_t maxBytes = INT64_MAX);
 // Writes a file that must not exist yet; false when it does.
 bool WriteNewFile(const std::string& path, std::string_view bytes);
 bool RenameFile(const std::string& from, const std::string& to);

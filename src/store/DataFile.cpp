@@ -302,7 +302,7 @@ bool AppendStarterRecords(std::int64_t* first) {
     return WriteSlots(*first, slots.data(), slots.size());
 }
 
-bool RestoreFromBackup() { return CopyFileReplacing(g_app.backupPath, g_app.dataPath); }
+bool RestoreFromBackup(std::int64_t size) { return CopyFileReplacing(g_app.backupPath, g_app.dataPath, size); }
 
 bool BackupIsDue(bool hadUnsavedEdit) {
     if (g_app.options.autoBackup != 1) return false;
@@ -328,7 +328,7 @@ bool RefreshBackup(bool hadUnsavedEdit) {
         return false;
     }
     // Another program's data file is no copy of what this run did.
-    return IsDataFileAsLeft() && CopyFileReplacing(g_app.dataPath, g_app.backupPath);
+    return IsDataFileAsLeft() && CopyFileReplacing(g_app.dataPath, g_app.backupPath, kRecordLimit * kSlotSize);
 }
 
 namespace {

@@ -70,7 +70,9 @@ bool CreateStarterFile();
 // failure leaves the file as it was.
 bool AppendStarterRecords(std::int64_t* first);
 std::string StarterText(int n);  // n from 0
-bool RestoreFromBackup();
+// Copies the backup, of the size checked before, over the missing data file; a backup that grew
+// since is not copied.
+bool RestoreFromBackup(std::int64_t size);
 // Copies the data file over the backup when Auto Backup is 1 and the backup is stale; never
 // from a damaged data file or one whose last write failed.
 bool RefreshBackup(bool hadUnsavedEdit);

@@ -77,10 +77,15 @@ bool ProvideDataFile(int mode, std::string* failure) {
         return false;
     }
     std::int64_t backupSize = DataFileSize(g_app.backupPath);
+    // Another user's backup holds no records of the user's: it is neither taken nor moved.
+    if (backupSize > 0 && !IsOwnFile(g_app.backupPath)) {
+        ToUi([] { ShowNotice(g_app.programTitle, Str(kStrBackupNotOwn) + g_app.backupPath); });
+        backupSize = -1;
+    }
     // A backup past the record limit could be of terabytes of holes: no copy of it is made.
     if (IsWellFormedSize(backupSize) && !IsOversized(backupSize)) {
         ShowEditorNotice(Str(kStrRestoreNotice));
-        if (RestoreFromBackup()) return true;
+        if (RestoreFromBackup(backupSize)) return true;
         *failure = Str(kStrRestoreFailed) + LastFileError();
         return false;
     }
@@ -158,6 +163,11 @@ void LoadRecords(int mode) {
         return;
     }
     std::int64_t size = DataFileSize(g_app.dataPath);
+    // What the user types must not land in a file another user can read.
+    if (size >= 0 && !IsOwnFile(g_app.dataPath)) {
+        FailLoad(Str(kStrDataFileNotOwn) + g_app.dataPath);
+        return;
+    }
     if (size > kSlotSize && !IsWellFormedSize(size) && !IsOversized(size) && IsWritableFile(g_app.dataPath)) {
         if (!SalvageOnRequest(size, &failure)) {
             FailLoad(failure);

@@ -90,7 +90,11 @@ case $scenario in
     done
     [[ $(xprop -id "$window" _NET_WM_STATE) != *HIDDEN* ]] || fail "first instance stayed minimised"
     kill -0 "$app" || fail "first instance ended"
-    timeout 5 "$root/app/jotcrate" -d || fail "second instance with -d did not exit 0"
+    # No dump is written, and the status says so.
+    status=0
+    timeout 5 "$root/app/jotcrate" -d 2>"$root/second.err" || status=$?
+    [ "$status" = 1 ] || fail "second instance with -d exited $status, not 1"
+    grep -q "no dump was written" "$root/second.err" || fail "second instance with -d did not say why"
     [ ! -e "$root/app/record-dump.txt" ] || fail "a second instance dumped"
     close_window
     wait_exit "$app" || fail "exit status $?"

@@ -254,4 +254,33 @@ TEST_F(HostileFilesTest, AHugeSparseDataFileIsNeitherCopiedNorCompacted) {
     }
 }
 
+// A data file another user made (in a shared folder, before the user's first start) could be read
+// by them: nothing the user types is written into it.
+TEST_F(HostileFilesTest, AnotherUsersDataFileIsNeverWrittenInto) {
+    WriteDataFile(g_app.dataPath, {"Record 1"});
+    ASSERT_EQ(0, chmod(g_app.dataPath.c_str(), 0666));
+    if (chown(g_app.dataPath.c_str(), kOtherUser, kOtherUser) != 0) GTEST_SKIP() << "giving a file another owner needs root";
+    EncodeText("my bank PIN", g_app.slotImage);
+    EXPECT_FALSE(WriteSlot(0));
+    EXPECT_NE(std::string::npos, LastFileError().find("belongs to another user")) << LastFileError();
+    std::int64_t first;
+    EXPECT_FALSE(AppendStarterRecords(&first));
+    EXPECT_EQ(SlotBytes("Record 1"), ReadFileBytes(g_app.dataPath));
+}
+
+// The window, and with it the toolkit's plugins, is never loaded from a folder that others can
+// write into; the dump, which loads nothing from there, still runs.
+TEST_F(HostileFilesTest, TheWindowDoesNotStartFromAFolderOthersCanWrite) {
+    std::string program = InstallProgramCopy(shared);
+    WriteDataFile(shared + "Jotcrate.jcd", {"Record 1"});
+    std::vector<std::string> env = TestEnvironment({"DISPLAY=:987", "XDG_RUNTIME_DIR=" + mine, "QT_QPA_PLATFORM=offscreen"});
+    ASSERT_EQ(0, chmod(mine.c_str(), 0700));
+    ProcessResult window = RunProcess({program}, env);
+    EXPECT_EQ(1, window.exitCode) << window.standardError;
+    EXPECT_NE(std::string::npos, window.standardError.find("other users")) << window.standardError;
+    ProcessResult dump = RunProcess({program, "-d"}, env);
+    EXPECT_EQ(0, dump.exitCode) << dump.standardError;
+    EXPECT_TRUE(PathExists(shared + "record-dump.txt"));
+}
+
 }  // namespace

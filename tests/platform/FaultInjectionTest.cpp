@@ -136,7 +136,7 @@ TEST_F(FaultInjectionTest, SlotWritesAndMarks) {
 TEST_F(FaultInjectionTest, WholeFileReplacements) {
     CheckEveryFault({"starter file", [] { WriteDataFile(g_app.dataPath, Records(3)); }, [] { return CreateStarterFile(); },
                      true});
-    CheckEveryFault({"restore", [] { WriteDataFile(g_app.backupPath, Records(2)); }, [] { return RestoreFromBackup(); },
+    CheckEveryFault({"restore", [] { WriteDataFile(g_app.backupPath, Records(2)); }, [] { return RestoreFromBackup(2 * kSlotSize); },
                      true});
     CheckEveryFault({"backup refresh",
                      [] {

@@ -272,11 +272,12 @@ TEST_F(FilesTest, ReplacementsThatCannotStartLeaveEverythingAsItWas) {
     EXPECT_EQ("theirs", ReadFileBytes(target + ".tmp"));
     EXPECT_FALSE(PathExists(folder.path + "nowhere"));
     EXPECT_FALSE(PathExists(target + ".tmp.2"));
-    // With every name taken, nothing is replaced.
+    // With every numbered name taken, a name no one could guess serves; the others stay.
     for (int n = 2; n < 100; ++n) WriteFileBytes(target + ".tmp." + std::to_string(n), "theirs");
-    EXPECT_FALSE(WriteFileReplacing(target, "newer"));
-    EXPECT_NE(std::string::npos, LastFileError().find("File exists")) << LastFileError();
-    EXPECT_EQ("new", ReadFileBytes(target));
+    EXPECT_TRUE(WriteFileReplacing(target, "newer")) << LastFileError();
+    EXPECT_EQ("newer", ReadFileBytes(target));
+    EXPECT_EQ(101u, FolderEntries(folder.path).size());
+    EXPECT_EQ("theirs", ReadFileBytes(target + ".tmp.99"));
     for (int n = 1; n < 100; ++n) unlink((target + ".tmp." + std::to_string(n)).c_str());
     unlink((target + ".tmp").c_str());
     WriteFileBytes(target, "old");

@@ -1,5 +1,6 @@
 // Single instance with real processes: who becomes the first, what a second one sends, and
 // that neither a killed instance nor a silent peer blocks the next.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/socket.h>
@@ -178,6 +179,23 @@ TEST_F(InstanceTest, AnotherEnvironmentOrARemovedLockFileStillFindsTheFirst) {
     waitpid(pid, nullptr, 0);
 }
 
+// A lock file another user made (where the lock falls back to a shared folder of the files) could
+// be held by them for ever: it is no lock, and the start says so instead of handing over.
+TEST_F(InstanceTest, ALockFileOfAnotherUserIsNoLock) {
+    env = TestEnvironment({"XDG_RUNTIME_DIR=", "XDG_CACHE_HOME=" + folder.path + "no-cache-here/x", "HOME="});
+    std::string files = folder.path + "files";
+    mkdir(files.c_str(), 01777);
+    chmod(files.c_str(), 01777);
+    int squat = open((files + "/" + kName + ".lock").c_str(), O_RDWR | O_CREAT, 0666);
+    ASSERT_GE(squat, 0);
+    if (fchown(squat, 65534, 65534) != 0) GTEST_SKIP() << "giving a file another owner needs root";
+    WriteFileBytes(folder.path + "no-cache-here", "a file, so no folder can be made under it");
+    int pid = StartProcess({INSTANCE_PROBE, kName, "0", "0", files + "/"}, env, std::string(), folder.path + "probe");
+    EXPECT_EQ(4, WaitProcess(pid, 5000));
+    EXPECT_EQ("no lock\n", Output("probe"));
+    close(squat);
+}
+
 // The real program: a second start with -d only brings the first to the front.
 TEST_F(InstanceTest, ProgramStartedAgainWithDumpSwitchDoesNotDump) {
     StartProbe("first", "jotcrate-instance");
@@ -185,7 +203,8 @@ TEST_F(InstanceTest, ProgramStartedAgainWithDumpSwitchDoesNotDump) {
     std::string program = InstallProgramCopy(folder.path);
     WriteDataFile(folder.path + "Jotcrate.jcd", {"A"});
     ProcessResult second = RunProcess({program, "-d"}, TestEnvironment({"XDG_RUNTIME_DIR=" + runtime, "DISPLAY="}));
-    EXPECT_EQ(0, second.exitCode) << second.standardError;
+    EXPECT_EQ(1, second.exitCode) << second.standardError;  // a script that asked for a dump is told
+    EXPECT_NE(std::string::npos, second.standardError.find("no dump was written")) << second.standardError;
     EXPECT_FALSE(PathExists(folder.path + "record-dump.txt"));
     EXPECT_TRUE(WaitForText(folder.path + "first", "message " + std::to_string(RegisterMessage("jotcrate-bring-to-front")),
                             5000));

@@ -200,11 +200,18 @@ TEST_F(DataFileTest, LinkedFilesAreReplacedWhereTheyPoint) {
     EXPECT_EQ((std::vector<std::string>{"backup", "data"}), names);  // nothing left beside them
 }
 
-TEST_F(DataFileTest, RestoreCopiesTheBackupWhole) {
+// Whole, and no more than the size it was checked at: a backup another program grows meanwhile
+// (a sparse one could claim terabytes) is not copied.
+TEST_F(DataFileTest, RestoreCopiesTheBackupWholeAndNoMore) {
     WriteDataFile(g_app.backupPath, {"one", "two"});
-    ASSERT_TRUE(RestoreFromBackup());
+    ASSERT_TRUE(RestoreFromBackup(2 * kSlotSize));
     EXPECT_EQ(2 * kSlotSize, DataFileSize(g_app.dataPath));
     EXPECT_EQ(ReadFileBytes(g_app.backupPath), ReadFileBytes(g_app.dataPath));
+    unlink(g_app.dataPath.c_str());
+    EXPECT_FALSE(RestoreFromBackup(kSlotSize));
+    EXPECT_NE(std::string::npos, LastFileError().find("larger than it was")) << LastFileError();
+    EXPECT_FALSE(PathExists(g_app.dataPath));
+    EXPECT_EQ(1u, FolderEntries(folder.path).size());  // the backup alone: no temporary
 }
 
 TEST_F(DataFileTest, FailedBackupRefreshKeepsTheOldBackup) {

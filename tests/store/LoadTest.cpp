@@ -131,6 +131,30 @@ TEST_F(LoadTest, AnOversizedBackupIsSetAsideNotRestored) {
     EXPECT_TRUE(keptAside);
 }
 
+// Files another user put where the user's should be: their data file is not used (what the user
+// typed would be theirs to read), their backup is neither restored nor moved, and each says so.
+TEST_F(LoadTest, AnotherUsersDataFileIsNotUsed) {
+    WriteDataFile(g_app.dataPath, {"planted"});
+    if (chown(g_app.dataPath.c_str(), 65534, 65534) != 0) GTEST_SKIP() << "giving a file another owner needs root";
+    ClearMessageBoxTexts();
+    StartProgram();
+    EXPECT_EQ(0, g_app.running);
+    ASSERT_FALSE(MessageBoxTexts().empty());
+    EXPECT_EQ(0u, MessageBoxTexts().back().find("The data file belongs to another user"));
+    EXPECT_EQ(SlotBytes("planted"), ReadFileBytes(g_app.dataPath));
+}
+
+TEST_F(LoadTest, AnotherUsersBackupIsNeitherRestoredNorMoved) {
+    WriteDataFile(g_app.backupPath, {"planted"});
+    if (chown(g_app.backupPath.c_str(), 65534, 65534) != 0) GTEST_SKIP() << "giving a file another owner needs root";
+    ClearMessageBoxTexts();
+    StartProgram();
+    EXPECT_EQ(9, SelectorCount(kGadgetSelector));
+    ASSERT_EQ(1u, MessageBoxTexts().size());
+    EXPECT_EQ(0u, MessageBoxTexts()[0].find("The data file is missing, and its backup belongs to another user"));
+    EXPECT_EQ(SlotBytes("planted"), ReadFileBytes(g_app.backupPath));
+}
+
 TEST_F(LoadTest, ReadOnlyKeepsAddDeleteAndTheEditorLocked) {
     WriteFileBytes(g_app.settingsPath, "[Options]\r\nRead Only=1\r\n");
     StartProgram();

@@ -127,18 +127,18 @@ bool CopyNonZeroBlocks(const FileHandle& from, std::int64_t fromOffset, const Fi
     return true;
 }
 
-bool WriteFileReplacing(const std::string& path, std::string_view bytes) {
+bool WriteFileReplacing(const std::string& path, std::string_view bytes, int mode) {
     std::string target;
     FileHandle temp;
     if (!ResolveReplacement(path, &target) || !CreateTempFile(target + ".tmp", target, &temp)) return false;
-    if (!WriteAt(temp, 0, bytes.data(), bytes.size())) {
+    if (!WriteAt(temp, 0, bytes.data(), bytes.size()) || (mode != 0 && !SetTempFileMode(temp, mode))) {
         DiscardTempFile(&temp);
         return false;
     }
     return CommitTempFile(&temp, target);
 }
 
-bool CopyFileReplacing(const std::string& from, const std::string& path) {
+bool CopyFileReplacing(const std::string& from, const std::string& path, std::int64_t maxBytes) {
     std::string to;
     FileHandle source;
     if (!ResolveReplacement(path, &to) || !OpenFile(from, kOpenRead, &source)) return false;
@@ -154,6 +154,11 @@ bool CopyFileReplacing(const std::string& from, const std::string& path) {
         std::int64_t got = ReadAt(source, offset, buffer.data(), buffer.size());
         if (got <= 0) {
             ok = got == 0;
+            break;
+        }
+        if (offset + got > maxBytes) {
+            SetFileError("Copying " + from + ": it is larger than it was a moment ago, or than any such file can be");
+            ok = false;
             break;
         }
         if (!WriteAt(temp, offset, buffer.data(), static_cast<std::size_t>(got))) {

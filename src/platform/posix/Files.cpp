@@ -13,6 +13,7 @@
 #include <malloc.h>
 #include <pwd.h>
 #include <sys/file.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -47,6 +48,14 @@ bool FlushFolderOf(const std::string& path) {
     int error = errno;
     close(fd);
     return ok || Fail("Flushing folder", folder, error);
+}
+
+std::string RandomName() {
+    unsigned char bytes[8] = {};
+    std::string name;
+    if (getrandom(bytes, sizeof bytes, 0) != static_cast<ssize_t>(sizeof bytes)) return std::to_string(std::rand());
+    for (unsigned char b : bytes) name += "0123456789abcdefghijklmnopqrstuv"[b % 32];
+    return name;
 }
 
 // Links made by the user or by the system are followed; another user's link in a shared
@@ -138,6 +147,22 @@ bool IsWritableFile(const std::string& path) {
            access(path.c_str(), W_OK) == 0;
 }
 
+bool IsOwnFile(const std::string& path) {
+    struct stat st;
+    return stat(path.c_str(), &st) == 0 && st.st_uid == geteuid();
+}
+
+bool IsFolderOthersCanWrite(const std::string& path) {
+    struct stat st;
+    if (stat(path.c_str(), &st) != 0) return false;
+    return (st.st_mode & S_IWOTH) || (st.st_uid != geteuid() && st.st_uid != 0) ||
+           ((st.st_mode & S_IWGRP) && st.st_gid != getegid());
+}
+
+bool SetTempFileMode(const FileHandle& file, int mode) {
+    return fchmod(static_cast<int>(file.fd), static_cast<mode_t>(mode)) == 0 || FailErrno("Creating", file.path);
+}
+
 bool IsReadOnlyFile(const std::string& path) {
     struct stat st;
     return stat(path.c_str(), &st) == 0 && !(st.st_mode & S_IWUSR);
@@ -164,6 +189,11 @@ bool OpenFile(const std::string& path, OpenMode mode, FileHandle* file) {
     if (!S_ISREG(st.st_mode)) {
         close(fd);
         return Fail("Opening", path, S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
+    }
+    // What is written goes into the user's own files only: another's could be read by them.
+    if (!reading && st.st_uid != geteuid()) {
+        close(fd);
+        return FailWith("Opening", path, "it belongs to another user");
     }
     if (mode != kOpenReadBeside && flock(fd, (reading ? LOCK_SH : LOCK_EX) | LOCK_NB) != 0) {
         int error = errno;
@@ -234,12 +264,13 @@ bool CreateTempFile(const std::string& tempPath, const std::string& target, File
     if (!IdentityOfPath(target, &replaces)) return false;
     // A file that has the name already is somebody's (a start removes the program's own
     // leftovers): it is never emptied or replaced, and the next free name is taken instead.
+    // Names taken in advance by another user's files give way to names no one can guess.
     std::string path = tempPath;
     int fd = -1;
-    for (int n = 1; fd < 0 && n <= 100; ++n) {
+    for (int n = 1; fd < 0 && n <= 200; ++n) {
         fd = Injected(kStepOpen, path) ? -1 : open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
         if (fd < 0 && errno != EEXIST) return FailErrno("Creating", path);
-        if (fd < 0) path = tempPath + "." + std::to_string(n);
+        if (fd < 0) path = tempPath + "." + (n < 100 ? std::to_string(n) : RandomName());
     }
     if (fd < 0) return Fail("Creating", tempPath, EEXIST);
     if (fchmod(fd, mode | S_IRUSR | S_IWUSR) != 0) {

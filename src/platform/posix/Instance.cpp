@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -39,7 +40,10 @@ std::string RuntimeFolder(const std::string& name) {
     if (runtime && *runtime && IsPrivateFolder(runtime)) return runtime;
     const char* cache = std::getenv("XDG_CACHE_HOME");
     const char* home = std::getenv("HOME");
-    std::string caches = cache && cache[0] == '/' ? cache : home && home[0] == '/' ? std::string(home) + "/.cache" : "";
+    // Without HOME (a job started with an empty environment) the account's own home serves.
+    struct passwd* account = home && home[0] == '/' ? nullptr : getpwuid(getuid());
+    std::string homeFolder = home && home[0] == '/' ? home : account && account->pw_dir ? account->pw_dir : "";
+    std::string caches = cache && cache[0] == '/' ? cache : homeFolder.empty() ? "" : homeFolder + "/.cache";
     if (!caches.empty()) {
         mkdir(caches.c_str(), 0700);
         std::string folder = caches + "/" + name;
@@ -104,6 +108,12 @@ InstanceClaim ClaimSingleInstance(const std::string& name, const std::string& fi
     std::string path = folder + "/" + name + ".lock";
     int fd = folder.empty() ? -1 : open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd < 0) return kInstanceLockFailed;
+    // A lock file another user made could be held by them for ever: it is no lock of ours.
+    struct stat st;
+    if (fstat(fd, &st) != 0 || st.st_uid != getuid() || (st.st_mode & 077) != 0) {
+        close(fd);
+        return kInstanceLockFailed;
+    }
     if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
         bool held = errno == EWOULDBLOCK;
         close(fd);
@@ -111,7 +121,10 @@ InstanceClaim ClaimSingleInstance(const std::string& name, const std::string& fi
     }
     // The folder of the files is locked too: a start with another runtime folder (another
     // environment), or after the lock file was removed, still finds the first on these files.
-    int folderFd = s_besideFiles.empty() ? -1 : open(s_besideFiles.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    // Only a folder no other user can open: they could hold its lock and keep the user out.
+    int folderFd = s_besideFiles.empty() || !IsPrivateFolder(s_besideFiles)
+                       ? -1
+                       : open(s_besideFiles.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (folderFd >= 0 && flock(folderFd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
         close(folderFd);
         close(fd);

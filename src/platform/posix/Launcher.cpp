@@ -107,5 +107,6 @@ bool CreateShortcutFile(const std::string& target, const std::string& shortcutPa
     name = name.substr(0, name.rfind('.'));
     name = name.substr(name.rfind('.') + 1);
     std::string entry = DesktopEntry(name, target, folder, arguments, description, iconFile);
-    return WriteFileReplacing(shortcutPath, entry) && chmod(shortcutPath.c_str(), 0755) == 0;
+    // Executable before it takes its name: a mode set by name afterwards could meet another file.
+    return WriteFileReplacing(shortcutPath, entry, 0755);
 }

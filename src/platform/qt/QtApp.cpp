@@ -13,6 +13,7 @@
 #include <QIcon>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QLibraryInfo>
 #include <QMessageBox>
 #include <QProcess>
 #include <QScreen>
@@ -38,6 +39,9 @@ void NewApplication(int* argc, char** argv) {
     const QString nowhere = QStringLiteral("/dev/null/jotcrate");
     for (QSettings::Format format : {QSettings::NativeFormat, QSettings::IniFormat})
         for (QSettings::Scope scope : {QSettings::UserScope, QSettings::SystemScope}) QSettings::setPath(format, scope, nowhere);
+    // Plugins come from the system's folder alone: the toolkit would also look in the program's
+    // folder, where another user could put code of theirs for the user to run.
+    QCoreApplication::setLibraryPaths({QLibraryInfo::path(QLibraryInfo::PluginsPath)});
     new QApplication(*argc, argv);
     // The installed desktop entry's name, for desktops that take the icon from it; the icon
     // itself is built in, so a portable copy has it too.

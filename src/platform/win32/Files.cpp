@@ -130,6 +130,12 @@ bool IsWritableFile(const std::string& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY));
 }
 
+bool IsOwnFile(const std::string&) { return true; }
+
+bool IsFolderOthersCanWrite(const std::string&) { return false; }
+
+bool SetTempFileMode(const FileHandle&, int) { return true; }
+
 bool IsReadOnlyFile(const std::string& path) {
     DWORD attributes = GetFileAttributesW(Widen(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
