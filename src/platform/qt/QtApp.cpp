@@ -39,10 +39,10 @@ void NewApplication(int* argc, char** argv) {
     const QString nowhere = QStringLiteral("/dev/null/jotcrate");
     for (QSettings::Format format : {QSettings::NativeFormat, QSettings::IniFormat})
         for (QSettings::Scope scope : {QSettings::UserScope, QSettings::SystemScope}) QSettings::setPath(format, scope, nowhere);
-    // Plugins come from the system's folder alone: the toolkit would also look in the program's
-    // folder, where another user could put code of theirs for the user to run.
-    QCoreApplication::setLibraryPaths({QLibraryInfo::path(QLibraryInfo::PluginsPath)});
     new QApplication(*argc, argv);
+    // The toolkit also looks for plugins in the program's folder. That folder was found to be no
+    // one else's before this library was loaded; from here on it is not looked in at all.
+    QCoreApplication::setLibraryPaths({QLibraryInfo::path(QLibraryInfo::PluginsPath)});
     // The installed desktop entry's name, for desktops that take the icon from it; the icon
     // itself is built in, so a portable copy has it too.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.jotcrate.Jotcrate"));
