@@ -357,3 +357,33 @@ TEST_F(FilesTest, ATargetThatChangedBeforeTheRenameRefusesIt) {
 }
 
 }  // namespace
+
+namespace {
+
+// Whose a file is, and who else may write into a folder: what decides whether records or code
+// are taken from there.
+TEST_F(FilesTest, OwnersAndFoldersOthersCanWriteAreTold) {
+    std::string inner = folder.path + "inner", file = folder.path + "file";
+    ASSERT_TRUE(MakeFolder(inner));
+    WriteFileBytes(file, "x");
+    EXPECT_TRUE(IsOwnFile(file));
+    EXPECT_FALSE(IsOwnFile(folder.path + "none"));
+    EXPECT_FALSE(IsFolderOthersCanWrite(folder.path + "none"));
+    for (mode_t mode : {0700, 0755, 0770, 0777, 01777}) {
+        ASSERT_EQ(0, chmod(inner.c_str(), mode));
+        bool othersCanWrite = (mode & S_IWOTH) != 0;
+        if ((mode & S_IWGRP) && !othersCanWrite) othersCanWrite = getgid() != getegid();
+        EXPECT_EQ(othersCanWrite, IsFolderOthersCanWrite(inner)) << std::oct << mode;
+    }
+    ASSERT_EQ(0, chmod(inner.c_str(), 0770));
+    if (chown(inner.c_str(), geteuid(), 65534) != 0) GTEST_SKIP() << "giving a folder another group needs root";
+    EXPECT_TRUE(IsFolderOthersCanWrite(inner));  // a group that is not the user's own
+    ASSERT_EQ(0, chmod(inner.c_str(), 0750));
+    EXPECT_FALSE(IsFolderOthersCanWrite(inner));
+    ASSERT_EQ(0, chown(inner.c_str(), 65534, 65534));
+    EXPECT_TRUE(IsFolderOthersCanWrite(inner));  // another user's
+    ASSERT_EQ(0, chown(file.c_str(), 65534, 65534));
+    EXPECT_FALSE(IsOwnFile(file));
+}
+
+}  // namespace
