@@ -19,15 +19,16 @@ namespace {
 // could put a window library, or the toolkit's plugins, of their own making.
 bool IsProgramFolderSafe(const std::string& program) {
     std::string folder = program.substr(0, program.find_last_of('/') + 1);
-    return !IsFolderOthersCanWrite(folder.empty() ? "." : folder);
+    std::string library = WindowLibraryPath(program);
+    return !IsFolderOthersCanWrite(folder.empty() ? "." : folder) && !IsFolderOthersCanWrite(library);
 }
 
 // A message box where the window library and a display are there, else standard error.
 void TellDumpFailure(const std::string& text) {
     WindowEntries window{};
     std::string reason;
-    std::string library = WindowLibraryPath(ProgramPath(""));
-    if (IsProgramFolderSafe(library) && FindWindowEntries(library, &window, &reason))
+    std::string program = ProgramPath("");
+    if (IsProgramFolderSafe(program) && FindWindowEntries(WindowLibraryPath(program), &window, &reason))
         window.showNotice(g_app.programTitle.c_str(), text.c_str());
     else
         std::fprintf(stderr, "%s: %s\n", g_app.programTitle.c_str(), text.c_str());

@@ -56,8 +56,9 @@ bool IsWritableFile(const std::string& path);
 // The user's own (on Windows, where files carry no owner here, always): records are kept only in
 // files of the user's, since another's could be read by the other user.
 bool IsOwnFile(const std::string& path);
-// A folder other users may write into (world-writable, another user's, or writable by a group
-// other than the user's own): code loaded from it, or files found in it, may be theirs.
+// A folder (or file) other users may change: world-writable, another user's, writable by a group
+// that is not the user's private one, or in a folder above that lets them move it away. Code
+// loaded from it may be theirs.
 bool IsFolderOthersCanWrite(const std::string& path);
 // Marked read-only for its owner (the read-only attribute on Windows), whoever asks.
 bool IsReadOnlyFile(const std::string& path);
@@ -132,6 +133,9 @@ void DiscardTempFile(FileHandle* file);
 bool WriteFileReplacing(const std::string& path, std::string_view bytes, int mode = 0);
 // Sets the permissions of a file still open under its temporary name; true where files have none.
 bool SetTempFileMode(const FileHandle& file, int mode);
+// Takes from a copy under its temporary name what its source does not allow: a copy is never
+// readable by more users than the file it copies.
+bool LimitTempFileMode(const FileHandle& file, const FileHandle& source);
 // Refused when from holds more than maxBytes (another program may grow it after its size was
 // checked).
 bool CopyFileReplacing(const std::string& from, const std::string& path, std::int64_t maxBytes = INT64_MAX);

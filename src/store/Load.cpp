@@ -77,8 +77,10 @@ bool ProvideDataFile(int mode, std::string* failure) {
         return false;
     }
     std::int64_t backupSize = DataFileSize(g_app.backupPath);
-    // Another user's backup holds no records of the user's: it is neither taken nor moved.
-    if (backupSize > 0 && !IsOwnFile(g_app.backupPath)) {
+    // Another user's backup, or one another user's link leads to, holds no records of the user's:
+    // it is neither taken nor moved.
+    std::string backup;
+    if (backupSize > 0 && (!ResolveReplacement(g_app.backupPath, &backup) || !IsOwnFile(backup))) {
         ToUi([] { ShowNotice(g_app.programTitle, Str(kStrBackupNotOwn) + g_app.backupPath); });
         backupSize = -1;
     }
@@ -163,8 +165,14 @@ void LoadRecords(int mode) {
         return;
     }
     std::int64_t size = DataFileSize(g_app.dataPath);
-    // What the user types must not land in a file another user can read.
-    if (size >= 0 && !IsOwnFile(g_app.dataPath)) {
+    // Records are read only where the user's own links lead, and what the user types must not
+    // land in a file another user can read.
+    std::string real;
+    if (size >= 0 && !ResolveReplacement(g_app.dataPath, &real)) {
+        FailLoad(DataFileErrorWithReason());
+        return;
+    }
+    if (size >= 0 && !IsOwnFile(real)) {
         FailLoad(Str(kStrDataFileNotOwn) + g_app.dataPath);
         return;
     }

@@ -114,9 +114,10 @@ TEST_F(HostileFilesTest, AnotherUsersLinkInASharedFolderIsNeverWrittenThrough) {
     EXPECT_FALSE(PathExists(mine + "new.jcd"));
 }
 
-// Seen by a user who is not root: the system's (root's) links are followed, but not to nothing,
-// since only the user's own link to nothing says where the user means to write.
-TEST_F(HostileFilesTest, RootsLinksAreFollowedButNotToNothing) {
+// Seen by a user who is not root: the system's (root's) links are followed, to a file or to
+// nothing, as the user's own are; another user's link anywhere on the way is not, not even one
+// standing for a folder the user's own link leads through.
+TEST_F(HostileFilesTest, LinksAreFollowedOnlyWhereTheUserOrTheSystemMadeThem) {
     if (geteuid() != 0) GTEST_SKIP() << "taking another user's part needs root";
     std::string file = shared + "file", target;
     WriteFileBytes(file, "x");
@@ -126,14 +127,25 @@ TEST_F(HostileFilesTest, RootsLinksAreFollowedButNotToNothing) {
     ASSERT_EQ(0, seteuid(kOtherUser));
     bool followed = ResolveReplacement(shared + "to-file", &target);
     bool toNothing = ResolveReplacement(shared + "to-nothing", &target);
-    std::string reason = LastFileError();
     bool own = MakeLink(shared + "mine-none", shared + "mine") && ResolveReplacement(shared + "mine", &target);
     ASSERT_EQ(0, seteuid(0));
     EXPECT_TRUE(followed);
-    EXPECT_FALSE(toNothing);
-    EXPECT_NE(std::string::npos, reason.find("link to nothing that another user made")) << reason;
+    EXPECT_TRUE(toNothing);
     EXPECT_TRUE(own);
     EXPECT_EQ(shared + "mine-none", target);
+    // The user's link to a drive not mounted, and another user who puts a link where the drive
+    // would be, leading to the user's own files.
+    ASSERT_TRUE(MakeLink(shared + "usb/record-dump.txt", shared + "record-dump.txt"));
+    ASSERT_TRUE(MakeLink(shared + "usb/Jotcrate.jcd", g_app.dataPath));
+    ASSERT_TRUE(PlantOthersLink(mine, shared + "usb"));
+    WriteFileBytes(mine + "Jotcrate.jcd", SlotBytes("private"));
+    WriteFileBytes(mine + "record-dump.txt", "mine");
+    EXPECT_EQ(kDumpFailed, WriteRecordDump());
+    EXPECT_NE(std::string::npos, LastFileError().find("another user made")) << LastFileError();
+    EncodeText("typed", g_app.slotImage);
+    EXPECT_FALSE(WriteSlot(0));
+    EXPECT_EQ(SlotBytes("private"), ReadFileBytes(mine + "Jotcrate.jcd"));
+    EXPECT_EQ("mine", ReadFileBytes(mine + "record-dump.txt"));
 }
 
 // The user's own links still work as before: to a file, and to nothing yet.
@@ -281,6 +293,19 @@ TEST_F(HostileFilesTest, TheWindowDoesNotStartFromAFolderOthersCanWrite) {
     ProcessResult dump = RunProcess({program, "-d"}, env);
     EXPECT_EQ(0, dump.exitCode) << dump.standardError;
     EXPECT_TRUE(PathExists(shared + "record-dump.txt"));
+}
+
+// A backup is never readable by more users than the data file it copies.
+TEST_F(HostileFilesTest, ACopyIsNeverMoreReadableThanItsSource) {
+    WriteDataFile(g_app.dataPath, {"private"});
+    ASSERT_EQ(0, chmod(g_app.dataPath.c_str(), 0600));
+    WriteFileBytes(g_app.backupPath, "x");
+    ASSERT_EQ(0, chmod(g_app.backupPath.c_str(), 0644));
+    g_app.options.autoBackup = 1;
+    ASSERT_TRUE(RefreshBackup(true)) << LastFileError();
+    struct stat st;
+    ASSERT_EQ(0, stat(g_app.backupPath.c_str(), &st));
+    EXPECT_EQ(0600u, st.st_mode & 0777);
 }
 
 }  // namespace

@@ -375,6 +375,14 @@ TEST_F(FilesTest, OwnersAndFoldersOthersCanWriteAreTold) {
         if ((mode & S_IWGRP) && !othersCanWrite) othersCanWrite = getgid() != getegid();
         EXPECT_EQ(othersCanWrite, IsFolderOthersCanWrite(inner)) << std::oct << mode;
     }
+    // A folder of the user's alone, in one where anyone may move it away, or only its owner.
+    std::string deep = inner + "/deep";
+    ASSERT_TRUE(MakeFolder(deep));
+    ASSERT_EQ(0, chmod(deep.c_str(), 0700));
+    ASSERT_EQ(0, chmod(inner.c_str(), 0777));
+    EXPECT_TRUE(IsFolderOthersCanWrite(deep));
+    ASSERT_EQ(0, chmod(inner.c_str(), 01777));
+    EXPECT_FALSE(IsFolderOthersCanWrite(deep));
     ASSERT_EQ(0, chmod(inner.c_str(), 0770));
     if (chown(inner.c_str(), geteuid(), 65534) != 0) GTEST_SKIP() << "giving a folder another group needs root";
     EXPECT_TRUE(IsFolderOthersCanWrite(inner));  // a group that is not the user's own

@@ -144,6 +144,24 @@ TEST_F(LoadTest, AnotherUsersDataFileIsNotUsed) {
     EXPECT_EQ(SlotBytes("planted"), ReadFileBytes(g_app.dataPath));
 }
 
+// The user's own link to a drive not mounted, where another user put a link to the user's
+// private records: they are not shown (nor later copied into a backup others could read).
+TEST_F(LoadTest, RecordsBehindAnotherUsersLinkAreNotRead) {
+    std::string shared = folder.path + "shared/", mine = folder.path + "mine/";
+    ASSERT_TRUE(MakeFolder(shared));
+    ASSERT_TRUE(MakeFolder(mine));
+    WriteDataFile(mine + "Jotcrate.jcd", {"private"});
+    ASSERT_TRUE(MakeLink(shared + "usb/Jotcrate.jcd", g_app.dataPath));
+    ASSERT_TRUE(MakeLink(mine, shared + "usb"));
+    if (lchown((shared + "usb").c_str(), 65534, 65534) != 0) GTEST_SKIP() << "giving a link another owner needs root";
+    ClearMessageBoxTexts();
+    StartProgram();
+    EXPECT_EQ(0, g_app.running);
+    ASSERT_FALSE(MessageBoxTexts().empty());
+    EXPECT_NE(std::string::npos, MessageBoxTexts().back().find("another user made")) << MessageBoxTexts().back();
+    EXPECT_NE("private", EditorText(kGadgetEditor));
+}
+
 TEST_F(LoadTest, AnotherUsersBackupIsNeitherRestoredNorMoved) {
     WriteDataFile(g_app.backupPath, {"planted"});
     if (chown(g_app.backupPath.c_str(), 65534, 65534) != 0) GTEST_SKIP() << "giving a file another owner needs root";

@@ -147,6 +147,11 @@ bool CopyFileReplacing(const std::string& from, const std::string& path, std::in
         CloseFile(&source);
         return false;
     }
+    if (!LimitTempFileMode(temp, source)) {
+        CloseFile(&source);
+        DiscardTempFile(&temp);
+        return false;
+    }
     std::vector<char> buffer(1 << 20);
     std::int64_t offset = 0;
     bool ok = true;

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <ctime>
 #include <fcntl.h>
+#include <grp.h>
 #include <malloc.h>
 #include <pwd.h>
 #include <sys/file.h>
@@ -58,38 +59,67 @@ std::string RandomName() {
     return name;
 }
 
-// Links made by the user or by the system are followed; another user's link in a shared
-// folder is the classic way to turn a write of the user's into one over a file of the
-// other's choosing.
+// Links made by the user or by the system are followed, wherever they stand in a path; another
+// user's link, in a shared folder or in a folder on the way to one, is the classic way to turn
+// a write of the user's into one over a file of the other's choosing.
 bool IsOwnLink(const struct stat& st) { return st.st_uid == geteuid() || st.st_uid == 0; }
 
+// The names of a path, last first, to be taken from the back.
+void PushNames(const std::string& path, std::vector<std::string>* names) {
+    std::size_t end = path.size();
+    while (end > 0) {
+        std::size_t begin = path.find_last_of('/', end - 1);
+        begin = begin == std::string::npos ? 0 : begin + 1;
+        if (end > begin) names->push_back(path.substr(begin, end - begin));
+        end = begin == 0 ? 0 : begin - 1;
+    }
+}
+
+// Walks the path name by name, as the system would, following links only where they are the
+// user's or the system's; the end must be a regular file or nothing yet.
 bool FollowOwnLinks(const std::string& path, const char* doing, std::string* target) {
-    std::string at = path;
-    bool allOwn = true;
-    for (int hops = 0;; ++hops) {
+    std::string done = path.empty() || path[0] != '/' ? "." : "";
+    std::vector<std::string> names;
+    PushNames(path, &names);
+    for (int hops = 0; !names.empty();) {
+        std::string name = names.back();
+        names.pop_back();
+        if (name == ".") continue;
+        bool climbed = done == "." || (done.size() >= 3 && done.compare(done.size() - 3, 3, "/..") == 0);
+        if (name == ".." && !climbed) {
+            done = done.substr(0, done.find_last_of('/'));
+            continue;
+        }
+        std::string at = done + "/" + name;
         struct stat st;
         if (lstat(at.c_str(), &st) != 0) {
             if (errno != ENOENT) return FailErrno("Looking up", at);
-            // A link to nothing (a drive not mounted) is written where it points too, or not at
-            // all: a local copy beside the link would part from the user's file without a word.
-            if (hops > 0 && !allOwn) return FailWith(doing, path, "it is a link to nothing that another user made");
+            // Nothing there yet (a drive not mounted behind a link): written where the path
+            // leads too, or not at all, since a copy elsewhere would part from the user's file.
+            for (; !names.empty(); names.pop_back()) at += "/" + names.back();
             *target = at;
             return true;
         }
-        if (S_ISREG(st.st_mode)) {
-            *target = at;
-            return true;
+        if (S_ISLNK(st.st_mode)) {
+            if (!IsOwnLink(st)) return FailWith(doing, path, "a link on its way is one that another user made");
+            if (++hops > 40) return Fail(doing, path, ELOOP);
+            std::vector<char> buffer(4096);
+            ssize_t n = readlink(at.c_str(), buffer.data(), buffer.size() - 1);
+            if (n <= 0) return FailErrno("Following", at);
+            std::string next(buffer.data(), static_cast<std::size_t>(n));
+            if (next[0] == '/') done.clear();
+            PushNames(next, &names);
+            continue;
         }
-        if (!S_ISLNK(st.st_mode)) return FailWith(doing, path, "it is not a regular file");
-        if (!IsOwnLink(st)) return FailWith(doing, path, "it is a link that another user made");
-        allOwn = allOwn && st.st_uid == geteuid();
-        if (hops == 40) return Fail(doing, path, ELOOP);
-        std::vector<char> buffer(4096);
-        ssize_t n = readlink(at.c_str(), buffer.data(), buffer.size() - 1);
-        if (n <= 0) return FailErrno("Following", at);
-        std::string next(buffer.data(), static_cast<std::size_t>(n));
-        at = next[0] == '/' ? next : FolderOf(at) + "/" + next;
+        if (!names.empty()) {
+            done = at;
+            continue;
+        }
+        if (!S_ISREG(st.st_mode)) return FailWith(doing, path, "it is not a regular file");
+        *target = at;
+        return true;
     }
+    return FailWith(doing, path, "it is not a regular file");
 }
 
 }  // namespace
@@ -152,15 +182,48 @@ bool IsOwnFile(const std::string& path) {
     return stat(path.c_str(), &st) == 0 && st.st_uid == geteuid();
 }
 
-bool IsFolderOthersCanWrite(const std::string& path) {
-    struct stat st;
-    if (stat(path.c_str(), &st) != 0) return false;
+namespace {
+
+// A group that holds the user alone: the user's private group, named as the user, with no
+// other members listed (another account may still have it as its first group; that is the
+// administrator's to avoid).
+bool IsPrivateGroup(gid_t gid) {
+    struct group* group = getgrgid(gid);
+    struct passwd* user = getpwuid(geteuid());
+    return group && user && group->gr_mem && !group->gr_mem[0] && std::strcmp(group->gr_name, user->pw_name) == 0;
+}
+
+bool OthersCanChange(const struct stat& st) {
     return (st.st_mode & S_IWOTH) || (st.st_uid != geteuid() && st.st_uid != 0) ||
-           ((st.st_mode & S_IWGRP) && st.st_gid != getegid());
+           ((st.st_mode & S_IWGRP) && !IsPrivateGroup(st.st_gid));
+}
+
+}  // namespace
+
+bool IsFolderOthersCanWrite(const std::string& path) {
+    std::string real = CanonicalPath(path);
+    struct stat st;
+    if (real.empty() || stat(real.c_str(), &st) != 0) return false;
+    if (OthersCanChange(st)) return true;
+    // A folder above that others may write into lets them move this one away and put theirs in
+    // its place, unless it is sticky, where only a name's owner may move it.
+    for (std::string folder = FolderOf(real); real != "/"; real = folder, folder = FolderOf(folder)) {
+        if (stat(folder.c_str(), &st) != 0 || (st.st_uid != geteuid() && st.st_uid != 0)) return true;
+        if (OthersCanChange(st) && !(st.st_mode & S_ISVTX)) return true;
+        if (folder == "/") break;
+    }
+    return false;
 }
 
 bool SetTempFileMode(const FileHandle& file, int mode) {
     return fchmod(static_cast<int>(file.fd), static_cast<mode_t>(mode)) == 0 || FailErrno("Creating", file.path);
+}
+
+bool LimitTempFileMode(const FileHandle& file, const FileHandle& source) {
+    struct stat mine, theirs;
+    if (fstat(static_cast<int>(file.fd), &mine) != 0 || fstat(static_cast<int>(source.fd), &theirs) != 0)
+        return FailErrno("Creating", file.path);
+    return SetTempFileMode(file, static_cast<int>((mine.st_mode & theirs.st_mode & 0777) | S_IRUSR | S_IWUSR));
 }
 
 bool IsReadOnlyFile(const std::string& path) {

@@ -136,6 +136,8 @@ bool IsFolderOthersCanWrite(const std::string&) { return false; }
 
 bool SetTempFileMode(const FileHandle&, int) { return true; }
 
+bool LimitTempFileMode(const FileHandle&, const FileHandle&) { return true; }
+
 bool IsReadOnlyFile(const std::string& path) {
     DWORD attributes = GetFileAttributesW(Widen(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
