@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <rapidcheck.h>
+#include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -368,6 +369,15 @@ TEST_F(FilesTest, OwnersAndFoldersOthersCanWriteAreTold) {
     WriteFileBytes(file, "x");
     EXPECT_TRUE(IsOwnFile(file));
     EXPECT_FALSE(IsOwnFile(folder.path + "none"));
+    // Writable means a regular file with its owner's write bit, whoever asks (root too).
+    EXPECT_TRUE(IsWritableFile(file));
+    EXPECT_FALSE(IsWritableFile(inner));
+    EXPECT_FALSE(IsWritableFile(folder.path + "none"));
+    EXPECT_FALSE(IsReadOnlyFile(folder.path + "none"));
+    ASSERT_EQ(0, chmod(file.c_str(), 0400));
+    EXPECT_FALSE(IsWritableFile(file));
+    EXPECT_TRUE(IsReadOnlyFile(file));
+    ASSERT_EQ(0, chmod(file.c_str(), 0600));
     EXPECT_FALSE(IsFolderOthersCanWrite(folder.path + "none"));
     for (mode_t mode : {0700, 0755, 0770, 0777, 01777}) {
         ASSERT_EQ(0, chmod(inner.c_str(), mode));
@@ -392,6 +402,75 @@ TEST_F(FilesTest, OwnersAndFoldersOthersCanWriteAreTold) {
     EXPECT_TRUE(IsFolderOthersCanWrite(inner));  // another user's
     ASSERT_EQ(0, chown(file.c_str(), 65534, 65534));
     EXPECT_FALSE(IsOwnFile(file));
+}
+
+}  // namespace
+
+namespace {
+
+// Paths are walked name by name as the system walks them: dots, doubled slashes, climbs above
+// the root, relative paths and links, and a path that names nothing at all.
+TEST_F(FilesTest, PathsAreWalkedAsTheSystemWalksThem) {
+    std::string file = folder.path + "file", target;
+    WriteFileBytes(file, "x");
+    ASSERT_TRUE(MakeFolder(folder.path + "sub"));
+    ASSERT_TRUE(ResolveReplacement(folder.path + "sub/./..//file", &target));
+    EXPECT_EQ(file, target);
+    ASSERT_TRUE(ResolveReplacement("/../.." + folder.path + "file", &target));
+    EXPECT_EQ(file, target);
+    ASSERT_TRUE(MakeLink("../file", folder.path + "sub/up"));
+    ASSERT_TRUE(ResolveReplacement(folder.path + "sub/up", &target));
+    EXPECT_EQ(file, target);
+    EXPECT_FALSE(ResolveReplacement(folder.path + "sub", &target));
+    EXPECT_FALSE(ResolveReplacement("", &target));
+    EXPECT_FALSE(IsFolderOthersCanWrite(file + "/none"));
+    char* here = getcwd(nullptr, 0);
+    ASSERT_EQ(0, chdir((folder.path + "sub").c_str()));
+    bool relative = ResolveReplacement("../file", &target);
+    std::string relativeTarget = target;
+    bool climbing = ResolveReplacement("./../../" + folder.path.substr(folder.path.rfind('/', folder.path.size() - 2) + 1) + "file", &target);
+    bool bare = ResolveReplacement("new", &target);
+    std::string bareTarget = target;
+    ASSERT_EQ(0, chdir(here));
+    std::free(here);
+    EXPECT_TRUE(relative);
+    EXPECT_EQ("./../file", relativeTarget);
+    EXPECT_TRUE(climbing);
+    EXPECT_TRUE(bare);
+    EXPECT_EQ("./new", bareTarget);
+}
+
+}  // namespace
+
+namespace {
+
+// The user's folders come from the environment where it names them, from the account where it
+// does not; a folder is never made under a file; a temporary file for a link gets the user's
+// mode alone.
+TEST_F(FilesTest, UsersFoldersWithAndWithoutTheEnvironment) {
+    const char* home = std::getenv("HOME");
+    const char* data = std::getenv("XDG_DATA_HOME");
+    std::string savedHome = home ? home : "", savedData = data ? data : "";
+    SetEnvironment("XDG_DATA_HOME", "");
+    SetEnvironment("HOME", folder.path);
+    std::string dataHome = UserDataHome();
+    SetEnvironment("HOME", "");
+    std::string accountHome = HomeFolder();
+    SetEnvironment("HOME", savedHome);
+    SetEnvironment("XDG_DATA_HOME", savedData);
+    EXPECT_EQ(folder.path + ".local/share", dataHome);
+    struct passwd* account = getpwuid(getuid());
+    ASSERT_NE(nullptr, account);
+    EXPECT_EQ(account->pw_dir, accountHome);
+    WriteFileBytes(folder.path + "file", "x");
+    EXPECT_FALSE(MakePrivateFolders(folder.path + "file/inner"));
+    ASSERT_TRUE(MakeLink(folder.path + "file", folder.path + "link"));
+    FileHandle temp;
+    ASSERT_TRUE(CreateTempFile(folder.path + "link.tmp", folder.path + "link", &temp));
+    struct stat st;
+    ASSERT_EQ(0, stat(temp.path.c_str(), &st));
+    EXPECT_EQ(0600u, st.st_mode & 0777);
+    DiscardTempFile(&temp);
 }
 
 }  // namespace

@@ -216,7 +216,8 @@ bool IsFolderOthersCanWrite(const std::string& path) {
 }
 
 bool SetTempFileMode(const FileHandle& file, int mode) {
-    return fchmod(static_cast<int>(file.fd), static_cast<mode_t>(mode)) == 0 || FailErrno("Creating", file.path);
+    return (!Injected(kStepWrite, file.path) && fchmod(static_cast<int>(file.fd), static_cast<mode_t>(mode)) == 0) ||
+           FailErrno("Creating", file.path);
 }
 
 bool LimitTempFileMode(const FileHandle& file, const FileHandle& source) {
