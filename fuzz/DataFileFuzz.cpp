@@ -39,12 +39,7 @@ std::string SlotText(const std::string& stored, std::int64_t slot) {
 
 extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t size) {
     PrepareOnce();
-    static std::string folder;
-    if (folder.empty()) {
-        char pattern[] = "/tmp/jotcrate-fuzz-XXXXXX";
-        folder = std::string(mkdtemp(pattern)) + "/";
-        ResolvePaths(folder + "jotcrate");
-    }
+    const std::string& folder = FuzzFolder();
     if (size < 9) return 0;
     std::uint64_t parameter = 0;
     std::memcpy(&parameter, data + 1, sizeof parameter);

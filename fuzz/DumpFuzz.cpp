@@ -14,12 +14,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t size) {
     PrepareOnce();
-    static std::string folder;
-    if (folder.empty()) {
-        char pattern[] = "/tmp/jotcrate-fuzz-XXXXXX";
-        folder = std::string(mkdtemp(pattern)) + "/";
-        ResolvePaths(folder + "jotcrate");
-    }
+    const std::string& folder = FuzzFolder();
     // Records are the pieces between 0xFF bytes, up to 8 of them; a zero byte ends a text.
     std::vector<std::string> texts;
     std::string bytes, current;

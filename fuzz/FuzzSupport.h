@@ -3,6 +3,8 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <string>
+#include <unistd.h>
 
 #include "app/AppState.h"
 #include "app/StringTable.h"
@@ -13,6 +15,17 @@ inline void PrepareOnce() {
     prepared = true;
     UnscrambleStrings();
     ResetAppState();
+}
+
+// A folder of the run's own that the program's paths point into, made once.
+inline const std::string& FuzzFolder() {
+    static std::string folder;
+    if (folder.empty()) {
+        char pattern[] = "/tmp/jotcrate-fuzz-XXXXXX";
+        folder = std::string(mkdtemp(pattern)) + "/";
+        ResolvePaths(folder + "jotcrate");
+    }
+    return folder;
 }
 
 #define FUZZ_CHECK(condition)                                                     \

@@ -18,9 +18,8 @@ namespace {
 // Code beside the program is loaded only from a folder no other user can write into: there, they
 // could put a window library, or the toolkit's plugins, of their own making.
 bool IsProgramFolderSafe(const std::string& program) {
-    std::string folder = program.substr(0, program.find_last_of('/') + 1);
-    std::string library = WindowLibraryPath(program);
-    return !IsFolderOthersCanWrite(folder.empty() ? "." : folder) && !IsFolderOthersCanWrite(library);
+    std::string folder = FolderPart(program);
+    return !IsFolderOthersCanWrite(folder.empty() ? "." : folder) && !IsFolderOthersCanWrite(WindowLibraryPath(program));
 }
 
 // A message box where the window library and a display are there, else standard error.

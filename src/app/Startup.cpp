@@ -10,16 +10,6 @@
 #include "platform/SystemNames.h"
 #include "store/DataFile.h"
 
-namespace {
-
-std::string FolderPart(const std::string& path) {
-    std::size_t cut = path.size();
-    while (cut > 0 && !IsPathSeparator(path[cut - 1])) --cut;
-    return path.substr(0, cut);
-}
-
-}  // namespace
-
 bool IsInstalledCopy(const std::string& programPath, const std::string& installedFolder) {
     if (!HasInstalledPlace()) return false;
     std::string folder = CanonicalPath(FolderPart(programPath).empty() ? "." : FolderPart(programPath));

@@ -116,6 +116,7 @@ void EndPieceReads(PieceReader* reader);
 bool ResolveReplacement(const std::string& path, std::string* target);
 // false only when the look-up failed otherwise than with "does not exist".
 bool IdentityOfPath(const std::string& path, FileIdentity* identity);
+bool SameIdentity(const FileIdentity& a, const FileIdentity& b);
 // The temporary name is tempPath, or tempPath.1, .2, ... where a file has it already. It takes
 // the target's permissions only where the target is the user's own, and notes in
 // file->replaces what the target is now; a caller that asked the user about the target sets
@@ -165,6 +166,8 @@ std::string TimeStamp();
 std::string ExecutablePath();
 // '/', and on Windows '\\' too.
 bool IsPathSeparator(char c);
+// The folder part of a path with its separator at the end, or empty for a bare name.
+std::string FolderPart(const std::string& path);
 // For a process that makes one pass and ends: freed memory is kept for the next allocation
 // instead of being handed back to the system and faulted in again.
 void KeepFreedMemory();

@@ -96,17 +96,16 @@ bool CompactDataFile() {
     FileHandle data;
     // The slots deleted in this run are slots of the file this run read, and of no other.
     if (!OpenDataFileToWrite(kOpenReadWrite, &data)) return false;
-    FileHandle out;
-    if (!CreateTempFile(CompactionPath(target), target, &out)) {
-        CloseFile(&data);
-        return false;
-    }
     std::int64_t size = SizeOfOpenFile(data);
     // The slots past the limit were never read; a copy of them could be of terabytes of holes.
     if (IsOversized(size)) {
-        DiscardTempFile(&out);
         CloseFile(&data);
         SetFileError(OversizedDataFileText(size));
+        return false;
+    }
+    FileHandle out;
+    if (!CreateTempFile(CompactionPath(target), target, &out)) {
+        CloseFile(&data);
         return false;
     }
     std::int64_t count = size / kSlotSize, written = 0;

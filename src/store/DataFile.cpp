@@ -257,7 +257,7 @@ std::vector<std::string> DeletedRecordTitles() {
 }
 
 std::string CompactionPath(const std::string& target) {
-    return target.substr(0, target.find_last_of('/') + 1) + Str(kStrCompactFileName);
+    return FolderPart(target) + Str(kStrCompactFileName);
 }
 
 // Only the program folder's own: beside a linked file's target, a file of that name may be
@@ -348,9 +348,7 @@ bool SetAsideDamagedBackup(std::string* keptAs) {
     // folder, and the user's link then leads the next refresh to where the backup was.
     std::string backup;
     if (!ResolveReplacement(g_app.backupPath, &backup)) return false;
-    std::size_t cut = backup.size();
-    while (cut > 0 && !IsPathSeparator(backup[cut - 1])) --cut;
-    *keptAs = FreshName(backup.substr(0, cut), kStrDamagedBackupPrefix, kStrDamagedBackupSuffix);
+    *keptAs = FreshName(FolderPart(backup), kStrDamagedBackupPrefix, kStrDamagedBackupSuffix);
     return RenameFile(backup, *keptAs);
 }
 

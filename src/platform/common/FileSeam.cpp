@@ -66,6 +66,16 @@ bool FaultSeamActive() { return s_faults.counting.load(std::memory_order_acquire
 
 // The change time moves with a chmod or a backup tool's attributes too: only the file, its
 // size and the time of its contents count.
+bool SameIdentity(const FileIdentity& a, const FileIdentity& b) {
+    return a.exists == b.exists && a.device == b.device && a.inode == b.inode;
+}
+
+std::string FolderPart(const std::string& path) {
+    std::size_t cut = path.size();
+    while (cut > 0 && !IsPathSeparator(path[cut - 1])) --cut;
+    return path.substr(0, cut);
+}
+
 bool SameVersion(const FileVersion& a, const FileVersion& b) {
     return a.device == b.device && a.inode == b.inode && a.size == b.size && a.modified == b.modified;
 }

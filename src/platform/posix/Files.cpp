@@ -368,8 +368,7 @@ bool RenameOver(const FileHandle& file, const std::string& target) {
     }
     FileIdentity now;
     if (!IdentityOfPath(target, &now)) return false;
-    if (now.exists != file.replaces.exists || now.device != file.replaces.device || now.inode != file.replaces.inode)
-        return FailWith("Replacing", target, "another program replaced the file meanwhile");
+    if (!SameIdentity(now, file.replaces)) return FailWith("Replacing", target, "another program replaced the file meanwhile");
     return rename(file.path.c_str(), target.c_str()) == 0 || FailErrno("Replacing", target);
 }
 

@@ -2,11 +2,12 @@
 // process ends, however it ends. The socket accepts only connections of the same user.
 #include "platform/Instance.h"
 
+#include "platform/Files.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
-#include <pwd.h>
 #include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -39,11 +40,9 @@ std::string RuntimeFolder(const std::string& name) {
     const char* runtime = std::getenv("XDG_RUNTIME_DIR");
     if (runtime && *runtime && IsPrivateFolder(runtime)) return runtime;
     const char* cache = std::getenv("XDG_CACHE_HOME");
-    const char* home = std::getenv("HOME");
     // Without HOME (a job started with an empty environment) the account's own home serves.
-    struct passwd* account = home && home[0] == '/' ? nullptr : getpwuid(getuid());
-    std::string homeFolder = home && home[0] == '/' ? home : account && account->pw_dir ? account->pw_dir : "";
-    std::string caches = cache && cache[0] == '/' ? cache : homeFolder.empty() ? "" : homeFolder + "/.cache";
+    std::string home = HomeFolder();
+    std::string caches = cache && cache[0] == '/' ? cache : home.empty() ? "" : home + "/.cache";
     if (!caches.empty()) {
         mkdir(caches.c_str(), 0700);
         std::string folder = caches + "/" + name;

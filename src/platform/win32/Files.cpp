@@ -247,9 +247,7 @@ namespace {
 bool IsStillReplaced(const FileHandle& file, const std::string& target) {
     FileIdentity now;
     if (!IdentityOfPath(target, &now)) return false;
-    if (now.exists == file.replaces.exists && now.device == file.replaces.device && now.inode == file.replaces.inode)
-        return true;
-    return FailWith("Replacing", target, "another program replaced the file meanwhile");
+    return SameIdentity(now, file.replaces) || FailWith("Replacing", target, "another program replaced the file meanwhile");
 }
 
 }  // namespace
