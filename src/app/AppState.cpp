@@ -41,7 +41,7 @@ void ResetAppState() {
     g_app.dataWriteFailed = false;
     g_app.closePending = false;
     g_app.settingsUnread = false;
-    g_app.deletedSlots.clear();
+    ForgetDeletions();
     g_app.dataVersion = FileVersion();
     g_app.dataVersionKnown = false;
     g_app.dataChangedElsewhere = false;

@@ -31,9 +31,23 @@ void KeepTextAtAbruptExit() {
     std::_Exit(1);
 }
 
+// The session ends while a box, a menu or a requester is open, or while another event is
+// handled: the work under way cannot be unwound, so what was typed goes to a recovery file, and
+// the process ends before the session's kill could take the text with it.
+void EndInsideOtherWork() {
+    std::string kept;
+    if (g_app.loaded && g_app.unsavedEdit) KeepUnsavedText(&kept);
+    std::_Exit(0);
+}
+
+int s_dispatching = 0;  // UI thread: events being handled, one inside another
+
 }  // namespace
 
 bool Dispatch(const Event& event) {
+    if (event.kind == kEventClose && event.number == kCloseEndingSession && (s_dispatching > 0 || IsInModalLoop()))
+        EndInsideOtherWork();
+    ++s_dispatching;
     switch (event.window) {
         case kWindowMain:
             HandleMainWindow(event);
@@ -45,6 +59,7 @@ bool Dispatch(const Event& event) {
             HandleHelpWindow(event);
             break;
     }
+    --s_dispatching;
     return g_app.running != 0;
 }
 

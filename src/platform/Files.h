@@ -81,6 +81,9 @@ bool CopyRange(const FileHandle& from, std::int64_t fromOffset, const FileHandle
 // system could only do it by writing the zeros.
 enum ReserveResult { kReserved, kReserveUnsupported, kReserveFailed };
 ReserveResult ReserveFileSpace(const FileHandle& file, std::int64_t size);
+// The same for a range of an existing file, whose size stays: a rewrite of a slot of a sparse
+// file on a nearly full disk fails here, before a byte of it is written.
+ReserveResult ReserveFileRange(const FileHandle& file, std::int64_t offset, std::int64_t n);
 // CopyRange into reserved space: the destination's 4 KiB blocks that would receive nothing but
 // zeros are left as they are.
 bool CopyNonZeroBlocks(const FileHandle& from, std::int64_t fromOffset, const FileHandle& to, std::int64_t toOffset,

@@ -101,8 +101,12 @@ void PostWakeEvent();
 // it runs at once.
 void RunOnUiThread(std::function<void()> step);
 // SIGTERM and SIGHUP (a logout, a shutdown) close the window as the user would, so that what
-// was typed is saved.
+// was typed is saved: a close event with kCloseEndingSession, delivered at once, even while a
+// message box, a menu or a requester is open (on Windows, the end of the session).
 void CloseOnTermination(int window);
+// Whether a box, a menu, a requester or the system's move and size loop runs its own loop of
+// events below the caller: the work that opened it is still under way.
+bool IsInModalLoop();
 // Runs the steps handed over so far, on the UI thread.
 void RunPendingUiSteps();
 // Tells the window's message callback whenever the file, or the folder that holds it, changes

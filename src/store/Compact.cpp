@@ -4,6 +4,8 @@
 // slots, so the disk writes a fraction of the file, and every slot keeps its space for the saves
 // of later runs. Only the slots this run deleted are dropped: a mark left by a run that ended
 // before its compaction belongs to a record the user saw listed again, so it is cleared instead.
+// Nothing is dropped unless each dropped slot still holds what this run marked; the rename
+// itself goes through only over the very file that was copied.
 #include "store/Compact.h"
 
 #include <algorithm>
@@ -112,7 +114,9 @@ bool CompactDataFile() {
     const std::vector<std::int64_t>& deleted = g_app.deletedSlots;
     std::int64_t kept = count - (std::lower_bound(deleted.begin(), deleted.end(), count) - deleted.begin());
     ReserveResult reserve = size < 0 ? kReserveFailed : ReserveFileSpace(out, kept * kSlotSize);
-    bool ok = reserve != kReserveFailed && CopyKeptSlots(data, out, count, reserve == kReserved, &written);
+    // Proven after the copy, so that a rewrite while it ran counts too.
+    bool ok = reserve != kReserveFailed && CopyKeptSlots(data, out, count, reserve == kReserved, &written) &&
+              AreDeletedSlotsAsMarked(data);
     if (!ok) {
         DiscardTempFile(&out);
         CloseFile(&data);
@@ -128,6 +132,6 @@ bool CompactDataFile() {
     ok = CommitTempFile(&out, target, true, &data);
     CloseFileLater(&data);
     NoteDataFileVersion();
-    if (ok) g_app.deletedSlots.clear();
+    if (ok) ForgetDeletions();
     return ok;
 }

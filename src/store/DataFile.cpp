@@ -181,25 +181,58 @@ bool ReadSlot(std::int64_t slot) {
 
 namespace {
 
-// Writes whole slots from the first given on, flushed; slots appended only in part would leave
-// a file that no start could load, so they are cut off again.
+// A rename over the data file between its open and the flush leaves a write in a file that no
+// name holds any more: it counts as not made.
+bool IsStillNamed(const FileHandle& file) {
+    FileVersion named, open;
+    bool same = VersionOfFile(g_app.dataPath, &named) && VersionOfOpenFile(file, &open) &&
+                named.device == open.device && named.inode == open.inode;
+    if (!same) {
+        g_app.dataChangedElsewhere = true;
+        SetFileError(Str(kStrReplacedWhileWriting));
+    }
+    return same;
+}
+
+// Puts back the bytes a failed write changed, and only those: each of them lies in a block the
+// failed write took itself, so that a disk it found full has room for the put-back.
+bool PutBack(const FileHandle& file, std::int64_t offset, const std::vector<unsigned char>& before) {
+    std::vector<unsigned char> now(before.size());
+    if (!ReadExactlyAt(file, offset, now.data(), now.size())) return false;
+    for (std::size_t i = 0; i < now.size();) {
+        std::size_t end = i;
+        while (end < now.size() && now[end] != before[end]) ++end;
+        if (end > i && !WriteAt(file, offset + static_cast<std::int64_t>(i), &before[i], end - i)) return false;
+        i = end + 1;
+    }
+    return FlushFile(file);
+}
+
+// Writes whole slots from the first given on, flushed, into space reserved first where the
+// system can. A failure leaves every slot as it was: slots appended in part are cut off again,
+// and the bytes of a slot rewritten in part are put back.
 bool WriteSlots(std::int64_t first, const unsigned char* bytes, std::size_t n) {
     FileHandle file;
     if (!OpenDataFileToWrite(kOpenReadWriteCreate, &file)) return false;
-    std::int64_t size = SizeOfOpenFile(file);
-    bool ok = size >= 0 && WriteAt(file, first * kSlotSize, bytes, n) && FlushFile(file);
-    bool cutBack = false;
-    if (!ok && size >= 0 && first * kSlotSize >= size) {
+    std::int64_t size = SizeOfOpenFile(file), offset = first * kSlotSize;
+    bool append = offset >= size;
+    std::vector<unsigned char> before(append ? 0 : n);
+    bool ready = size >= 0 && ReserveFileRange(file, offset, static_cast<std::int64_t>(n)) != kReserveFailed &&
+                 (append || ReadExactlyAt(file, offset, before.data(), n));
+    bool wrote = ready && WriteAt(file, offset, bytes, n) && FlushFile(file);
+    bool undone = false;
+    if (ready && !wrote) {
         std::string reason = LastFileError();
-        cutBack = TruncateFile(file, size);
+        undone = append ? TruncateFile(file, size) : PutBack(file, offset, before);
         SetFileError(reason);
     }
+    bool ok = wrote && IsStillNamed(file);
     NoteOpenDataFile(file);
     CloseFile(&file);
     for (std::int64_t slot = first; slot < first + static_cast<std::int64_t>(n / kSlotSize); ++slot)
         NoteSlotWritten(&g_app.searchIndex, slot);
-    // An append cut back leaves the file as it was, and as good a copy for the backup.
-    g_app.dataWriteFailed = !ok && !cutBack;
+    // A file left as it was is as good a copy for the backup as before.
+    g_app.dataWriteFailed = ready && !wrote && !undone;
     if (ok) g_app.wroteData = true;
     return ok;
 }
@@ -208,16 +241,25 @@ bool WriteSlots(std::int64_t first, const unsigned char* bytes, std::size_t n) {
 
 bool WriteSlot(std::int64_t slot) { return WriteSlots(slot, g_app.slotImage, kSlotSize); }
 
+std::uint64_t SlotDigest(const unsigned char* image) {
+    std::uint64_t digest = 14695981039346656037ull;  // FNV-1a
+    for (std::int64_t i = 0; i < kSlotSize; ++i) digest = (digest ^ image[i]) * 1099511628211ull;
+    return digest;
+}
+
 namespace {
 
+// Only the mark byte is written: one byte is never written in part, and the rest of the slot
+// may lie in holes that a write of its zeros would have to fill on a full disk.
 bool WriteDeletedMark(std::int64_t slot, unsigned char mark) {
     FileHandle file;
     bool ok = OpenDataFileToWrite(kOpenReadWrite, &file) &&
               ReadExactlyAt(file, slot * kSlotSize, g_app.slotImage, kSlotSize);
     if (ok) {
         g_app.slotImage[0] = mark;
-        ok = WriteAt(file, slot * kSlotSize, g_app.slotImage, kSlotSize) && FlushFile(file);
+        ok = WriteAt(file, slot * kSlotSize, &mark, 1) && FlushFile(file);
         g_app.dataWriteFailed = !ok;
+        ok = ok && IsStillNamed(file);
         if (ok) g_app.wroteData = true;
         NoteOpenDataFile(file);
         NoteSlotWritten(&g_app.searchIndex, slot);
@@ -233,6 +275,7 @@ bool MarkDeleted(std::int64_t slot) {
     std::vector<std::int64_t>& deleted = g_app.deletedSlots;
     auto at = std::lower_bound(deleted.begin(), deleted.end(), slot);
     if (at == deleted.end() || *at != slot) deleted.insert(at, slot);
+    g_app.deletedDigests[slot] = SlotDigest(g_app.slotImage);
     return true;
 }
 
@@ -240,15 +283,37 @@ bool UnmarkDeleted(std::int64_t slot) {
     if (!WriteDeletedMark(slot, 0)) return false;
     std::vector<std::int64_t>& deleted = g_app.deletedSlots;
     deleted.erase(std::remove(deleted.begin(), deleted.end(), slot), deleted.end());
+    g_app.deletedDigests.erase(slot);
     return true;
 }
 
-std::vector<std::string> DeletedRecordTitles() {
+void ForgetDeletions() {
+    g_app.deletedSlots.clear();
+    g_app.deletedDigests.clear();
+    g_app.starterFirst = -1;
+}
+
+bool AreDeletedSlotsAsMarked(const FileHandle& data) {
+    FileVersion now;
+    if (g_app.dataVersionKnown && Changed(VersionOfOpenFile(data, &now) && SameVersion(now, g_app.dataVersion)))
+        return false;
+    std::int64_t count = SizeOfOpenFile(data) / kSlotSize;
+    std::vector<unsigned char> image(kSlotSize);
+    for (std::int64_t slot : g_app.deletedSlots) {
+        auto digest = g_app.deletedDigests.find(slot);
+        if (slot < count && !ReadExactlyAt(data, slot * kSlotSize, image.data(), image.size())) return false;
+        if (Changed(slot < count && digest != g_app.deletedDigests.end() && digest->second == SlotDigest(image.data())))
+            return false;
+    }
+    return true;
+}
+
+std::vector<std::string> DeletedRecordTitles(const std::vector<std::int64_t>& slots) {
     FileHandle data;
     bool open = OpenFile(g_app.dataPath, kOpenRead, &data);
     std::vector<std::string> titles;
     std::string text;
-    for (std::int64_t slot : g_app.deletedSlots) {
+    for (std::int64_t slot : slots) {
         bool read = open && ReadSlotText(data, slot, &text);
         titles.push_back(read ? LoadTitle(text, RecordEncoding(text)) : Str(kStrDefaultTitle));
     }
@@ -290,7 +355,7 @@ bool CreateStarterFile() {
         DiscardTempFile(&temp);
         return false;
     }
-    g_app.deletedSlots.clear();
+    ForgetDeletions();
     bool ok = CommitTempFile(&temp, target);
     NoteDataFileVersion();
     return ok;

@@ -49,8 +49,15 @@ bool WriteSlot(std::int64_t slot);
 bool MarkDeleted(std::int64_t slot);
 // Clears a mark this run set, so that the compaction keeps the slot.
 bool UnmarkDeleted(std::int64_t slot);
-// The titles of the slots this run deleted, in their order.
-std::vector<std::string> DeletedRecordTitles();
+// Forgets the deletions of this run (the file they were made in is gone).
+void ForgetDeletions();
+// What the compaction proves before it drops anything: the open data file is the version this
+// run knows, and each slot this run deleted still holds the very bytes it marked. Where the
+// file's clock is too coarse to show a rewrite in place, the bytes still do.
+bool AreDeletedSlotsAsMarked(const FileHandle& data);
+std::uint64_t SlotDigest(const unsigned char* image);
+// The titles of slots this run deleted, in their order.
+std::vector<std::string> DeletedRecordTitles(const std::vector<std::int64_t>& slots);
 
 // Reads the text of one slot from an open data file, only as far as its first zero byte.
 bool ReadSlotText(const FileHandle& data, std::int64_t slot, std::string* text);

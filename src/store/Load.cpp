@@ -235,7 +235,7 @@ bool ReloadRecords() {
         return false;
     }
     // Deletions and edits of this run were of the file that is gone.
-    g_app.deletedSlots.clear();
+    ForgetDeletions();
     g_app.recordsDeleted = 0;
     g_app.unsavedEdit = 0;
     g_app.dataChangedElsewhere = false;

@@ -4,6 +4,9 @@
 // save that failed keeps the record and its text on screen.
 #include "store/Records.h"
 
+#include <algorithm>
+#include <vector>
+
 #include "app/AppState.h"
 #include "app/Numbers.h"
 #include "app/StringTable.h"
@@ -148,6 +151,7 @@ void DeleteLastRecord(std::int64_t slot) {
         ReportWriteFailure(kStrDeleteFailed);
         return;
     }
+    g_app.starterFirst = first;
     ClearSelector(kGadgetSelector);
     for (int n = 0; n < kStarterRecords; ++n) {
         std::string text = StarterText(n);
@@ -158,6 +162,38 @@ void DeleteLastRecord(std::int64_t slot) {
     g_app.recordsDeleted = 0;
     SelectEntry(kGadgetSelector, 0);
     LoadSelectedRecord();
+}
+
+// The starter records that came when the list emptied stood in for the user's records; once
+// one of those is back, the starters that are still as they came go again, unseen in the list
+// of Undelete. A starter the user changed stays.
+void RemoveUnchangedStarters() {
+    std::vector<unsigned char> starter(kSlotSize);
+    for (int n = 0; g_app.starterFirst >= 0 && n < kStarterRecords; ++n) {
+        std::int64_t slot = g_app.starterFirst + n;
+        int position = SelectorCount(kGadgetSelector) - 1;
+        while (position >= 0 && SelectorEntryAt(kGadgetSelector, position).slot != slot) --position;
+        EncodeText(StarterText(n), starter.data());
+        if (position < 0 || !ReadSlot(slot) || !std::equal(starter.begin(), starter.end(), g_app.slotImage)) continue;
+        if (!MarkDeleted(slot)) {
+            ReportWriteFailure(kStrUndeleteFailed);
+            return;
+        }
+        RemoveSelectorEntry(kGadgetSelector, position);
+    }
+    g_app.starterFirst = -1;
+}
+
+// A deleted slot that holds a starter record as it came.
+bool IsUnchangedStarter(std::int64_t slot) {
+    auto digest = g_app.deletedDigests.find(slot);
+    std::vector<unsigned char> starter(kSlotSize);
+    for (int n = 0; digest != g_app.deletedDigests.end() && n < kStarterRecords; ++n) {
+        EncodeText(StarterText(n), starter.data());
+        starter[0] = 1;
+        if (digest->second == SlotDigest(starter.data())) return true;
+    }
+    return false;
 }
 
 }  // namespace
@@ -189,9 +225,13 @@ void DeleteRecord() {
 }
 
 // A record deleted in this run keeps its slot, marked, until the compaction at exit: clearing
-// the mark brings it back where it was in the list.
+// the mark brings it back where it was in the list. Unchanged starter records are no records
+// of the user's to bring back.
 void UndeleteRecord() {
-    if (g_app.deletedSlots.empty()) {
+    std::vector<std::int64_t> slots;
+    for (std::int64_t slot : g_app.deletedSlots)
+        if (!IsUnchangedStarter(slot)) slots.push_back(slot);
+    if (slots.empty()) {
         ShowNotice(g_app.programTitle, Str(kStrNothingDeleted));
         return;
     }
@@ -200,8 +240,7 @@ void UndeleteRecord() {
         ShowNotice(g_app.programTitle, Str(kStrRecordLimit));
         return;
     }
-    std::vector<std::int64_t> slots = g_app.deletedSlots;
-    std::vector<std::string> titles = DeletedRecordTitles();
+    std::vector<std::string> titles = DeletedRecordTitles(slots);
     std::uint32_t reloads = g_app.reloads;
     int chosen = 0;
     if (!ChooseListItem(g_app.programTitle, Str(kStrUndeletePrompt), titles, &chosen)) return;
@@ -219,6 +258,7 @@ void UndeleteRecord() {
     std::string text = DecodeText(g_app.slotImage);
     InsertSelectorEntry(kGadgetSelector, position, SelectorEntry{LoadTitle(text, RecordEncoding(text)), slot});
     ++g_app.listChanges;
+    RemoveUnchangedStarters();
     SelectEntry(kGadgetSelector, position);
     LoadSelectedRecord();
 }

@@ -19,7 +19,10 @@ int main(int argc, char** argv) {
     if (operation == "compact") {
         // The marked slots count as deleted by this run, which the compaction drops.
         for (std::int64_t slot = 0; slot < SlotCount(); ++slot)
-            if (ReadSlot(slot) && g_app.slotImage[0] != 0) g_app.deletedSlots.push_back(slot);
+            if (ReadSlot(slot) && g_app.slotImage[0] != 0) {
+                g_app.deletedSlots.push_back(slot);
+                g_app.deletedDigests[slot] = SlotDigest(g_app.slotImage);
+            }
         ok = CompactDataFile();
     }
     if (operation == "backup") {

@@ -121,7 +121,9 @@ TEST_F(FailurePathTest, TextThatCannotBeSavedAtCloseGoesToARecoveryFile) {
     StartProgram();
     Type("Line one");
     Key(kGadgetEditor, Qt::Key_Return);
-    ArmFileFault(kStepWrite, 1, EIO, g_app.dataPath);
+    // The save fails at its flush, and putting the old bytes back fails too: the slot is in doubt.
+    ArmFileFault(kStepFlush, 1, EIO, g_app.dataPath);
+    ArmFileFault(kStepWrite, 3, EIO, g_app.dataPath);
     Close();
     DisarmFileFaults();
     EXPECT_EQ(0, g_app.running);

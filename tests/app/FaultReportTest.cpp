@@ -38,7 +38,7 @@ TEST_F(FaultReportTest, FailedSaveKeepsTheEditAndSaysSo) {
     ArmFileFault(kStepWrite, 1, ENOSPC);
     DropList();
     DisarmFileFaults();
-    EXPECT_TRUE(Told("The record could not be saved.\nWriting ")) << (MessageBoxTexts().empty() ? "" : MessageBoxTexts()[0]);
+    EXPECT_TRUE(Told("The record could not be saved.\nReserving space in ")) << (MessageBoxTexts().empty() ? "" : MessageBoxTexts()[0]);
     EXPECT_EQ(1, g_app.unsavedEdit);
     EXPECT_EQ("one", Record(0));
     EXPECT_EQ("one", Titles()[0]);

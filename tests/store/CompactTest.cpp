@@ -46,9 +46,9 @@ TEST_F(CompactTest, CopiesAcrossBlockBoundariesAndBeyondTheRecordLimit) {
         std::string slot = SlotBytes("record " + std::to_string(i), i % 3 == 1);
         bytes += slot;
         if (i % 3 != 1) expected += slot;
-        if (i % 3 == 1) g_app.deletedSlots.push_back(i);
     }
     WriteFileBytes(g_app.dataPath, bytes);
+    for (int i = 1; i < 200; i += 3) ASSERT_TRUE(MarkDeleted(i));
     ASSERT_TRUE(CompactDataFile()) << LastFileError();
     EXPECT_EQ(expected, ReadFileBytes(g_app.dataPath));
 }
@@ -76,7 +76,7 @@ TEST_F(CompactTest, EveryByteComesThroughWhateverTheTextLengths) {
     for (bool reserved : {true, false}) {
         WriteFileBytes(g_app.dataPath, bytes);
         NoteDataFileVersion();  // as the load of this run would
-        g_app.deletedSlots = {1};
+        ASSERT_TRUE(MarkDeleted(1));
 #ifndef _WIN32
         if (!reserved) ArmFileFault(kStepWrite, 1, EOPNOTSUPP, folder.path + "Jotcrate.cmp");
 #endif
@@ -98,7 +98,7 @@ TEST_F(CompactTest, RunsLongerThanOneCopyPieceGoOnWhereTheLastEnded) {
     for (std::int64_t slot : texts)
         ASSERT_TRUE(WriteAt(file, slot * kSlotSize, SlotBytes("slot " + std::to_string(slot)).data(), kSlotSize));
     CloseFile(&file);
-    g_app.deletedSlots = {0};
+    ASSERT_TRUE(MarkDeleted(0));
     ASSERT_TRUE(CompactDataFile()) << LastFileError();
     std::string bytes = ReadFileBytes(g_app.dataPath);
     ASSERT_EQ(static_cast<std::size_t>((kSlots - 1) * kSlotSize), bytes.size());
@@ -110,7 +110,7 @@ TEST_F(CompactTest, RunsLongerThanOneCopyPieceGoOnWhereTheLastEnded) {
 
 TEST_F(CompactTest, NoLiveSlotBringsBackTheStarterRecords) {
     WriteFileBytes(g_app.dataPath, SlotBytes("a", true) + SlotBytes("b", true));
-    g_app.deletedSlots = {0, 1};
+    ASSERT_TRUE(MarkDeleted(0) && MarkDeleted(1));
     ASSERT_TRUE(CompactDataFile()) << LastFileError();
     EXPECT_EQ(9 * kSlotSize, DataFileSize(g_app.dataPath));
     EXPECT_EQ(std::vector<std::string>{"Jotcrate.jcd"}, FolderEntries(folder.path));
@@ -119,7 +119,7 @@ TEST_F(CompactTest, NoLiveSlotBringsBackTheStarterRecords) {
 TEST_F(CompactTest, FailureLeavesTheDataFileAsItWas) {
     std::string original = SlotBytes("one") + SlotBytes("two", true);
     WriteFileBytes(g_app.dataPath, original);
-    g_app.deletedSlots = {1};
+    ASSERT_TRUE(MarkDeleted(1));
     // The compaction file cannot be created.
     ArmFileFault(kStepOpen, 1, EACCES, folder.path + "Jotcrate.cmp");
     EXPECT_FALSE(CompactDataFile());

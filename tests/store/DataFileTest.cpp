@@ -265,9 +265,21 @@ TEST_F(DataFileTest, SlotWritesKeepTheFileWhole) {
     ASSERT_TRUE(MarkDeleted(1));
     ASSERT_TRUE(MarkDeleted(1));
     EXPECT_EQ(std::vector<std::int64_t>{1}, g_app.deletedSlots);
-    // An overwrite that fails keeps the file's size; the failure is remembered for the backup.
-    EncodeText("changed", g_app.slotImage);
-    ArmFileFault(kStepWrite, 1, EIO);
+    // An overwrite refused before it began (no space to reserve) changes nothing; one that
+    // failed once begun (here at its flush) has its old bytes put back. Either way the slot
+    // reads as before, and the file is as good a copy for the backup as it was.
+    std::string before = ReadFileBytes(g_app.dataPath);
+    for (FileStep step : {kStepWrite, kStepFlush}) {
+        EncodeText("changed", g_app.slotImage);
+        ArmFileFault(step, 1, EIO);
+        EXPECT_FALSE(WriteSlot(0));
+        DisarmFileFaults();
+        EXPECT_FALSE(g_app.dataWriteFailed) << step;
+        EXPECT_TRUE(before == ReadFileBytes(g_app.dataPath)) << step;
+    }
+    // Only a put-back that fails too leaves the slot in doubt, and that is remembered.
+    ArmFileFault(kStepFlush, 1, EIO);
+    ArmFileFault(kStepRead, 2, EIO);
     EXPECT_FALSE(WriteSlot(0));
     DisarmFileFaults();
     EXPECT_TRUE(g_app.dataWriteFailed);
@@ -276,7 +288,7 @@ TEST_F(DataFileTest, SlotWritesKeepTheFileWhole) {
     EXPECT_FALSE(g_app.dataWriteFailed);
     // An append that fails (a full disk) is cut off again: the file is as it was, and may be
     // the backup's copy.
-    std::string before = ReadFileBytes(g_app.dataPath);
+    before = ReadFileBytes(g_app.dataPath);
     ArmFileFault(kStepWrite, 1, ENOSPC);
     EXPECT_FALSE(WriteSlot(2));
     DisarmFileFaults();

@@ -128,18 +128,24 @@ TEST_F(RecordsTest, DeletingTheOnlyRecordBringsBackTheStarterRecords) {
     EXPECT_EQ(0, g_app.unsavedEdit);
     EXPECT_EQ("Record 1\r\n", EditorText(kGadgetEditor));
     // Both deleted records can still come back (the typed edit was saved before the delete),
-    // and the one that does keeps its place.
+    // and the one that does keeps its place. The starter records stood in for them: those still
+    // as they came go again, and are nothing to undelete; one the user changed stays.
+    Type("kept ");
     ArmRequesterAnswers({{true, {}, 0, "", 0}});
     Shortcut(Qt::Key_U, Qt::AltModifier);
-    std::vector<std::string> titles = {"editonly"};
-    for (int n = 1; n <= 9; ++n) titles.push_back("Record " + std::to_string(n));
-    EXPECT_EQ(titles, Titles());
+    EXPECT_EQ((std::vector<std::string>{"editonly", "kept Record 1"}), Titles());
     EXPECT_EQ("editonly", EditorText(kGadgetEditor));
+    ArmRequesterAnswers({{true, {}, 0, "", 0}});
+    Shortcut(Qt::Key_U, Qt::AltModifier);
+    EXPECT_EQ(3, SelectorCount(kGadgetSelector));
+    Shortcut(Qt::Key_U, Qt::AltModifier);
+    ASSERT_FALSE(MessageBoxTexts().empty());
+    EXPECT_EQ(0u, MessageBoxTexts().back().find("No record was deleted since Jotcrate started"));
     PostWindowEvent(Event{kEventClose, kWindowMain, 0});
     Pump();
-    std::string starters;
-    for (int n = 1; n <= 9; ++n) starters += SlotBytes("Record " + std::to_string(n) + "\r\n");
-    EXPECT_TRUE(SlotBytes("editonly") + starters == ReadFileBytes(g_app.dataPath));
+    EXPECT_EQ(3 * kSlotSize, DataFileSize(g_app.dataPath));
+    EXPECT_TRUE(ReadFileBytes(g_app.dataPath).substr(0, kSlotSize) == SlotBytes("editonly"));
+    EXPECT_TRUE(ReadFileBytes(g_app.dataPath).substr(2 * kSlotSize) == SlotBytes("kept Record 1\r\n"));
 }
 
 // Deleting the last record with nothing brought back leaves the starter records alone after

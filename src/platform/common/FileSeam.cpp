@@ -84,7 +84,7 @@ bool ReadExactlyAt(const FileHandle& file, std::int64_t offset, void* buffer, st
     std::int64_t got = ReadAt(file, offset, buffer, n);
     if (got < 0) return false;
     if (static_cast<std::size_t>(got) == n) return true;
-    SetFileError("Reading " + file.path + ": " + std::strerror(EIO));
+    SetFileError("Reading " + file.path + ": the file ends sooner than it did; another program may have cut it");
     return false;
 }
 

@@ -1,5 +1,5 @@
 // The copies beside their caller: a kernel copy between files, the space reserved for a copy
-// that skips the zeros, and the write-behind that sends copied data on to the disk.
+// that skips the zeros and for a slot about to be written, and the write-behind that sends copied data on to the disk.
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -37,6 +37,17 @@ ReserveResult ReserveFileSpace(const FileHandle& file, std::int64_t size) {
     if (result == 0) return kReserved;
     if (errno == EOPNOTSUPP) return kReserveUnsupported;
     SetFileError("Reserving space for " + file.path + ": " + std::strerror(errno));
+    return kReserveFailed;
+}
+
+ReserveResult ReserveFileRange(const FileHandle& file, std::int64_t offset, std::int64_t n) {
+    int result;
+    do {
+        result = Injected(kStepWrite, file.path) ? -1 : fallocate(file.fd, FALLOC_FL_KEEP_SIZE, offset, n);
+    } while (result != 0 && errno == EINTR);
+    if (result == 0) return kReserved;
+    if (errno == EOPNOTSUPP || errno == ENOSYS) return kReserveUnsupported;
+    SetFileError("Reserving space in " + file.path + ": " + std::strerror(errno));
     return kReserveFailed;
 }
 

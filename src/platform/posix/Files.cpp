@@ -357,15 +357,38 @@ void DiscardTempFile(FileHandle* file) {
 
 namespace {
 
-// The rename itself, after a last look at the target: the file the caller meant to replace,
-// or still nothing, where the system can promise that.
+// Swaps the two names in one step and looks at what came out under the temporary name: the
+// file the caller meant to replace goes, anything else is swapped back at once. No check made
+// before a rename can promise that much. *swapped false: the swap was refused, errno says why.
+bool ExchangeOver(const FileHandle& file, const std::string& target, bool* swapped) {
+    *swapped = renameat2(AT_FDCWD, file.path.c_str(), AT_FDCWD, target.c_str(), RENAME_EXCHANGE) == 0;
+    if (!*swapped) return false;
+    FileIdentity out;
+    if (IdentityOfPath(file.path, &out) && SameIdentity(out, file.replaces)) {
+        unlink(file.path.c_str());
+        return true;
+    }
+    renameat2(AT_FDCWD, file.path.c_str(), AT_FDCWD, target.c_str(), RENAME_EXCHANGE);
+    return FailWith("Replacing", target, "another program replaced the file meanwhile");
+}
+
+// The rename itself, over the file the caller meant to replace, or over nothing where there
+// was nothing.
 bool RenameOver(const FileHandle& file, const std::string& target) {
     if (Injected(kStepRename, target)) return FailErrno("Replacing", target);
-    if (!file.replaces.exists) {
-        if (renameat2(AT_FDCWD, file.path.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0) return true;
-        if (errno == EEXIST) return FailWith("Replacing", target, "another program made a file of that name meanwhile");
-        if (errno != EINVAL && errno != ENOSYS) return FailErrno("Replacing", target);
+    int flag = file.replaces.exists ? RENAME_EXCHANGE : RENAME_NOREPLACE;
+    if (flag == RENAME_NOREPLACE && renameat2(AT_FDCWD, file.path.c_str(), AT_FDCWD, target.c_str(), flag) == 0)
+        return true;
+    if (flag == RENAME_EXCHANGE) {
+        bool swapped = false;
+        bool replaced = ExchangeOver(file, target, &swapped);
+        if (swapped) return replaced;
     }
+    if (errno == EEXIST) return FailWith("Replacing", target, "another program made a file of that name meanwhile");
+    if (errno == ENOENT && flag == RENAME_EXCHANGE)
+        return FailWith("Replacing", target, "another program removed the file meanwhile");
+    if (errno != EINVAL && errno != ENOSYS) return FailErrno("Replacing", target);
+    // A file system that can do neither: the last look is as close to the rename as it gets.
     FileIdentity now;
     if (!IdentityOfPath(target, &now)) return false;
     if (!SameIdentity(now, file.replaces)) return FailWith("Replacing", target, "another program replaced the file meanwhile");
@@ -379,10 +402,16 @@ bool CommitTempFile(FileHandle* file, const std::string& target, bool durable, F
         DiscardTempFile(file);
         return false;
     }
+    struct stat own;
+    bool known = fstat(static_cast<int>(file->fd), &own) == 0;
     CloseFile(file);
     if (!RenameOver(*file, target)) {
         std::string reason = LastFileError();
-        unlink(file->path.c_str());
+        // After a swap undone, the temporary name is the file's own again, unless a third program
+        // came between; then what it holds is not ours to remove.
+        FileIdentity now;
+        if (known && IdentityOfPath(file->path, &now) && now.device == own.st_dev && now.inode == own.st_ino)
+            unlink(file->path.c_str());
         SetFileError(reason);
         return false;
     }

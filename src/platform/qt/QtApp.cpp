@@ -124,7 +124,7 @@ void CloseOnTermination(int window) {
         char byte;
         while (read(s_signalPipe[0], &byte, 1) > 0) {
         }
-        PostWindowEvent(Event{kEventClose, window, kCloseEndingSession});
+        DeliverWindowEvent(Event{kEventClose, window, kCloseEndingSession});
     });
     struct sigaction action = {};
     action.sa_handler = OnTermination;
@@ -133,6 +133,9 @@ void CloseOnTermination(int window) {
     sigaction(SIGTERM, &action, nullptr);
     sigaction(SIGHUP, &action, nullptr);
 }
+
+// The main loop waits in processEvents; boxes, menus and requesters run an event loop of their own.
+bool IsInModalLoop() { return QThread::currentThread()->loopLevel() > 0; }
 
 void WatchFile(int window, const std::string& path) {
     static QFileSystemWatcher* watcher = nullptr;

@@ -12,6 +12,9 @@ bool CopyRange(const FileHandle& from, std::int64_t fromOffset, const FileHandle
 // NTFS fills a file with zeros up to each write beyond what was written before: a copy that
 // skips the zeros would gain nothing.
 ReserveResult ReserveFileSpace(const FileHandle&, std::int64_t) { return kReserveUnsupported; }
+// Ranges of a sparse file cannot be reserved without writing them; the caller puts back what
+// a failed write changed instead.
+ReserveResult ReserveFileRange(const FileHandle&, std::int64_t, std::int64_t) { return kReserveUnsupported; }
 
 struct WriteBehind {};
 

@@ -91,6 +91,7 @@ int ShowModalBox(HWND owner, const std::string& caption, const std::string& text
             disabled.push_back(hwnd);
         }
     }
+    ModalLoop loop;
     int answer = MessageBoxW(owner, Widen(text).c_str(), Widen(caption).c_str(), type);
     for (HWND hwnd : disabled) ::EnableWindow(hwnd, TRUE);
     if (active && IsWindow(active)) SetActiveWindow(active);
@@ -283,6 +284,16 @@ void RunPendingUiSteps() {
 }
 
 void CloseOnTermination(int window) { s_terminationWindow = window; }
+
+namespace {
+
+int s_modalLoops = 0;  // UI thread
+
+}  // namespace
+
+void EnterModalLoop() { ++s_modalLoops; }
+void LeaveModalLoop() { --s_modalLoops; }
+bool IsInModalLoop() { return s_modalLoops > 0; }
 
 // The process ends as soon as WM_ENDSESSION returns, so the window is closed inside it, as
 // the close box would: what was typed is saved first.

@@ -36,6 +36,15 @@ HFONT GadgetFont(HWND hwnd);
 bool TranslateWindowShortcut(MSG* msg);
 // GuiApp.cpp: the end of the session closes the window named by CloseOnTermination.
 bool OnSessionEnd(int window, UINT message, WPARAM wParam, LRESULT* result);
+// Every box, menu and requester is counted while it runs its own loop (IsInModalLoop).
+void EnterModalLoop();
+void LeaveModalLoop();
+struct ModalLoop {
+    ModalLoop() { EnterModalLoop(); }
+    ~ModalLoop() { LeaveModalLoop(); }
+    ModalLoop(const ModalLoop&) = delete;
+    ModalLoop& operator=(const ModalLoop&) = delete;
+};
 // GuiSelector.cpp and GuiEditor.cpp: their gadgets' WM_COMMAND and WM_NOTIFY.
 bool OnSelectorCommand(int window, HWND control, int code);
 bool OnEditorCommand(int window, HWND control, int code);

@@ -69,6 +69,7 @@ bool RunFontRequester(FontChoice* choice) {
     request.lpLogFont = &font;
     request.Flags = CF_SCREENFONTS | CF_INITTOLOGFONTSTRUCT | CF_EFFECTS;
     request.rgbColors = static_cast<COLORREF>(choice->colour) & 0xFFFFFF;
+    ModalLoop loop;
     BOOL chosen = ChooseFontW(&request);
     EndModal(scope);
     if (!chosen) return false;
@@ -221,6 +222,7 @@ bool ChooseColour(std::int32_t* colour) {
     request.rgbResult = preset;
     request.lpCustColors = s_customColours;
     request.Flags = CC_FULLOPEN | CC_RGBINIT;
+    ModalLoop loop;
     BOOL chosen = ChooseColorW(&request);
     EndModal(scope);
     if (!chosen) return false;
@@ -248,6 +250,7 @@ bool ChooseSaveFile(const std::string& title, const std::string& folder, const s
     request.lpstrInitialDir = start.empty() ? nullptr : start.c_str();
     request.lpstrTitle = caption.c_str();
     request.Flags = OFN_EXPLORER | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_HIDEREADONLY;
+    ModalLoop loop;
     BOOL chosen = GetSaveFileNameW(&request);
     EndModal(scope);
     if (!chosen) return false;
@@ -265,6 +268,7 @@ bool ChooseListItem(const std::string& caption, const std::string& prompt, const
     std::vector<WORD> layout = ListTemplate();
     ModalScope scope;
     BeginModal(&scope);
+    ModalLoop loop;
     INT_PTR result = DialogBoxIndirectParamW(ProgramInstance(), reinterpret_cast<LPCDLGTEMPLATEW>(layout.data()),
                                              scope.owner, ListProc, reinterpret_cast<LPARAM>(&request));
     EndModal(scope);

@@ -231,6 +231,13 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
         case WM_ENTERSIZEMOVE:
         case WM_EXITSIZEMOVE:
             if (state) state->sizingLoop = message == WM_ENTERSIZEMOVE;
+            message == WM_ENTERSIZEMOVE ? EnterModalLoop() : LeaveModalLoop();
+            break;
+        case WM_ENTERMENULOOP:
+            EnterModalLoop();
+            break;
+        case WM_EXITMENULOOP:
+            LeaveModalLoop();
             break;
         case WM_MOVING:
         case WM_SIZING:
@@ -599,6 +606,7 @@ void ShowContextMenu(int window, int menu, int x, int y) {
     if (!hwnd) return;
     HMENU popup = BuildMenu(s_menus[menu]);
     SetForegroundWindow(hwnd);
+    ModalLoop loop;
     int chosen = TrackPopupMenu(popup, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, x, y, 0, hwnd, nullptr);
     DestroyMenu(popup);
     if (chosen > 0) DeliverWindowEvent(Event{kEventMenu, window, chosen});
