@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -157,6 +158,9 @@ bool DeleteFile(const std::string& path);
 // calls since arming, from 1; 0 only counts them. With a path, only calls on that file count.
 enum FileStep { kStepOpen, kStepRead, kStepWrite, kStepFlush, kStepRename, kStepDelete, kStepStat, kFileSteps };
 void ArmFileFault(FileStep step, int n, int error, const std::string& path = std::string());
+// The same seam runs hook at the nth call of a step, just before the call goes on: what another
+// program does at that moment (a rename over the file, say).
+void ArmFileHook(FileStep step, int n, std::function<void()> hook, const std::string& path = std::string());
 void DisarmFileFaults();
 int FileStepsSeen(FileStep step);
 // Whether the seam counts or fails steps (the kernel copy then steps aside, so that its

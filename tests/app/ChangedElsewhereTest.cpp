@@ -209,6 +209,30 @@ TEST_F(ChangedElsewhereTest, ASameSizeRewriteInTheSameTickIsSeenByTheRecordsOwnB
     EXPECT_EQ(std::vector<std::string>{"typed Alpha"}, RecoveryTexts());
 }
 
+// The slot was written into the file the save opened, but another program renamed its own over
+// it before the flush: what was written is in no file, so the text goes to a recovery file at
+// once, and the new records are shown. A delete's mark met the same way deletes nothing.
+TEST_F(ChangedElsewhereTest, AReplacementWhileASaveWritesIsCaughtAfterItsFlush) {
+    WriteDataFile(g_app.dataPath, kMine);
+    StartProgram();
+    Type("typed ");
+    ArmFileHook(kStepFlush, 1, [this] { ReplaceByRename(kTheirs); }, g_app.dataPath);
+    Shortcut(Qt::Key_R, Qt::AltModifier);
+    DisarmFileFaults();
+    EXPECT_EQ(std::vector<std::string>{"typed Alpha"}, RecoveryTexts());
+    EXPECT_EQ(TheirFile(), ReadFileBytes(g_app.dataPath));
+    EXPECT_EQ(TheirTitles(), Titles());
+    ASSERT_FALSE(MessageBoxTexts().empty());
+    EXPECT_NE(std::string::npos, MessageBoxTexts().back().find("What you had typed was kept in the file"));
+    EXPECT_EQ(0, g_app.unsavedEdit);
+    ArmMessageBoxAnswers({true});
+    ArmFileHook(kStepFlush, 1, [this] { ReplaceByRename(kMine); }, g_app.dataPath);
+    Shortcut(Qt::Key_D, Qt::AltModifier);
+    DisarmFileFaults();
+    EXPECT_EQ((std::vector<std::string>{"Alpha", "Bravo", "Charlie"}), Titles());
+    EXPECT_TRUE(g_app.deletedSlots.empty());
+}
+
 TEST_F(ChangedElsewhereTest, DeletingTheLastRecordNeverWritesOverAnotherProgramsFile) {
     WriteDataFile(g_app.dataPath, {"Only"});
     StartProgram();

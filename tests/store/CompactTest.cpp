@@ -3,6 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <cstdio>
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/stat.h>
+#endif
 
 #include "TestSupport.h"
 #include "app/AppState.h"
@@ -130,6 +135,42 @@ TEST_F(CompactTest, FailureLeavesTheDataFileAsItWas) {
     EXPECT_FALSE(CompactDataFile());
     EXPECT_TRUE(FolderEntries(folder.path).empty());
 }
+
+#ifndef _WIN32
+// Another program's file is never replaced by a compaction of the one this run read: not when
+// it was rewritten in place within one tick of a coarse clock (many network shares, FAT) so that
+// the file's version looks the same, and not when it was renamed into place at the very moment
+// of the compaction's own rename.
+TEST_F(CompactTest, AnotherProgramsFileIsNeverCompactedOver) {
+    WriteDataFile(g_app.dataPath, {"one", "two", "three"});
+    NoteDataFileVersion();
+    ASSERT_TRUE(MarkDeleted(1));
+    struct stat marked;
+    ASSERT_EQ(0, stat(g_app.dataPath.c_str(), &marked));
+    std::string theirs = SlotBytes("one") + SlotBytes("theirs now") + SlotBytes("three");
+    WriteFileBytes(g_app.dataPath, theirs);
+    const struct timespec times[2] = {marked.st_atim, marked.st_mtim};
+    ASSERT_EQ(0, utimensat(AT_FDCWD, g_app.dataPath.c_str(), times, 0));
+    EXPECT_FALSE(CompactDataFile());
+    EXPECT_EQ(0u, LastFileError().find("Another program changed the data file")) << LastFileError();
+    EXPECT_TRUE(theirs == ReadFileBytes(g_app.dataPath));
+    EXPECT_EQ(std::vector<std::string>{"Jotcrate.jcd"}, FolderEntries(folder.path));
+
+    WriteDataFile(g_app.dataPath, {"one", "two", "three"});
+    NoteDataFileVersion();
+    ForgetDeletions();
+    ASSERT_TRUE(MarkDeleted(1));
+    std::string incoming = folder.path + "incoming";
+    WriteDataFile(incoming, {"renamed in"});
+    ArmFileHook(kStepRename, 1, [&] { ASSERT_EQ(0, rename(incoming.c_str(), g_app.dataPath.c_str())); },
+                g_app.dataPath);
+    EXPECT_FALSE(CompactDataFile());
+    DisarmFileFaults();
+    EXPECT_NE(std::string::npos, LastFileError().find("another program replaced the file")) << LastFileError();
+    EXPECT_EQ(SlotBytes("renamed in"), ReadFileBytes(g_app.dataPath));
+    EXPECT_EQ(std::vector<std::string>{"Jotcrate.jcd"}, FolderEntries(folder.path));
+}
+#endif
 
 TEST_F(CompactTest, TrailingPartialSlotIsDropped) {
     WriteFileBytes(g_app.dataPath, SlotBytes("whole") + std::string(100, 'x'));

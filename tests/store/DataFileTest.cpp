@@ -1,8 +1,12 @@
 // The data file's bytes: coding, slot offsets, appends, failed reads, the starter file and
 // the backup rules, all checked on real files.
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#ifdef __linux__
+#include <sys/mount.h>
+#endif
 
 #include <algorithm>
 #include <cerrno>
@@ -296,6 +300,68 @@ TEST_F(DataFileTest, SlotWritesKeepTheFileWhole) {
     EXPECT_TRUE(before == ReadFileBytes(g_app.dataPath));
     EXPECT_FALSE(g_app.dataWriteFailed);
 }
+
+#ifdef __linux__
+// A small file system of its own, made full: a save into a sparse data file (sync tools write
+// them) then needs blocks the disk no longer has.
+struct FullDisk {
+    std::string path;
+    bool mounted = false;
+    explicit FullDisk(const std::string& where) : path(where) {
+        mounted = MakeFolder(path) && mount("tmpfs", path.c_str(), "tmpfs", 0, "size=256k") == 0;
+    }
+    ~FullDisk() {
+        if (mounted) umount2(path.c_str(), MNT_DETACH);
+    }
+    // Fills the disk but for spare bytes, which a write may still take in part.
+    void Fill(std::size_t spare) {
+        WriteFileBytes(path + "spare", std::string(spare, 's'));
+        int fd = open((path + "filler").c_str(), O_WRONLY | O_CREAT, 0600);
+        std::string block(4096, 'f');
+        while (write(fd, block.data(), block.size()) > 0) {
+        }
+        close(fd);
+        unlink((path + "spare").c_str());
+    }
+};
+
+// The slot reads as it was after a save that found the disk full: refused before a byte was
+// written where the slot's space is reserved first, and its written part put back where the
+// system cannot reserve. Text of two-byte characters would show a cut as another text.
+TEST_F(DataFileTest, ASaveThatFindsTheDiskFullLeavesTheSlotAsItWas) {
+    FullDisk disk(folder.path + "disk/");
+    if (!disk.mounted) GTEST_SKIP() << "no file system of its own can be mounted here";
+    g_app.dataPath = disk.path + "Jotcrate.jcd";
+    FileHandle file;
+    ASSERT_TRUE(OpenFile(g_app.dataPath, kOpenReadWriteCreate, &file));
+    ASSERT_TRUE(TruncateFile(file, 3 * kSlotSize));
+    for (int slot = 0; slot < 3; ++slot) {
+        std::string bytes = SlotBytes("record " + std::to_string(slot));
+        ASSERT_TRUE(WriteAt(file, slot * kSlotSize, bytes.data(), 16));
+    }
+    CloseFile(&file);
+    std::string before = ReadFileBytes(g_app.dataPath);
+    std::string longer;
+    for (int i = 0; i < 10000; ++i) longer += "\xC3\xA9";
+    for (bool reserved : {true, false}) {
+        disk.Fill(reserved ? 0 : 8192);
+        NoteDataFileVersion();
+        EncodeText(longer, g_app.slotImage);
+        if (!reserved) ArmFileFault(kStepWrite, 1, EOPNOTSUPP, g_app.dataPath);
+        EXPECT_FALSE(WriteSlot(1)) << reserved;
+        DisarmFileFaults();
+        EXPECT_NE(std::string::npos, LastFileError().find(std::strerror(ENOSPC))) << LastFileError();
+        EXPECT_TRUE(before == ReadFileBytes(g_app.dataPath)) << reserved;
+        EXPECT_FALSE(g_app.dataWriteFailed) << reserved;
+        unlink((disk.path + "filler").c_str());
+    }
+    EXPECT_TRUE(WriteSlot(1)) << LastFileError();
+    std::string text;
+    ASSERT_TRUE(OpenFile(g_app.dataPath, kOpenRead, &file));
+    EXPECT_TRUE(ReadSlotText(file, 1, &text) && text == longer);
+    CloseFile(&file);
+}
+#endif
 
 TEST_F(DataFileTest, StaleTemporariesGoAndNewNamesNeverReplaceAFile) {
     for (const std::string& path : {g_app.dataPath + ".tmp", g_app.backupPath + ".tmp", folder.path + "Jotcrate.cmp"})

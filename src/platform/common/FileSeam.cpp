@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <functional>
 #include <mutex>
 #include <vector>
 
@@ -22,6 +23,8 @@ struct FaultPlan {
     int seen[kFileSteps] = {};
     int failAt[kFileSteps] = {};
     int error[kFileSteps] = {};
+    int hookAt[kFileSteps] = {};
+    std::function<void()> hook[kFileSteps];
 };
 FaultPlan s_faults;
 
@@ -29,9 +32,17 @@ FaultPlan s_faults;
 
 bool Injected(FileStep step, const std::string& path) {
     if (!s_faults.counting.load(std::memory_order_acquire)) return false;
-    std::lock_guard<std::mutex> hold(s_faults.lock);
+    std::unique_lock<std::mutex> hold(s_faults.lock);
     if (!s_faults.path.empty() && path != s_faults.path) return false;
     int call = ++s_faults.seen[step];
+    if (s_faults.hookAt[step] != 0 && call == s_faults.hookAt[step]) {
+        // Run unlocked: what another program does there passes this seam too.
+        std::function<void()> hook = std::move(s_faults.hook[step]);
+        s_faults.hookAt[step] = 0;
+        hold.unlock();
+        hook();
+        hold.lock();
+    }
     if (s_faults.failAt[step] == 0 || call != s_faults.failAt[step]) return false;
     errno = s_faults.error[step];
     return true;
@@ -50,11 +61,23 @@ void ArmFileFault(FileStep step, int n, int error, const std::string& path) {
     s_faults.counting.store(true, std::memory_order_release);
 }
 
+void ArmFileHook(FileStep step, int n, std::function<void()> hook, const std::string& path) {
+    std::lock_guard<std::mutex> hold(s_faults.lock);
+    s_faults.path = path;
+    s_faults.seen[step] = 0;
+    s_faults.hookAt[step] = n;
+    s_faults.hook[step] = std::move(hook);
+    s_faults.counting.store(true, std::memory_order_release);
+}
+
 void DisarmFileFaults() {
     std::lock_guard<std::mutex> hold(s_faults.lock);
     s_faults.counting.store(false, std::memory_order_release);
     s_faults.path.clear();
-    for (int step = 0; step < kFileSteps; ++step) s_faults.seen[step] = s_faults.failAt[step] = s_faults.error[step] = 0;
+    for (int step = 0; step < kFileSteps; ++step) {
+        s_faults.seen[step] = s_faults.failAt[step] = s_faults.error[step] = s_faults.hookAt[step] = 0;
+        s_faults.hook[step] = nullptr;
+    }
 }
 
 int FileStepsSeen(FileStep step) {
