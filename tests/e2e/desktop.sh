@@ -10,6 +10,8 @@
 #                                       where the window manager keeps ALT+SPACE
 #   desktop.sh PROGRAM display-lost     the display goes away with an edit pending: the text is
 #                                       kept in a recovery file
+#   desktop.sh PROGRAM terminated       SIGTERM (a logout) with a box, a menu, a dialog or a
+#                                       requester open: the typed text is saved or kept, at once
 # Each run has its own folder, HOME and XDG_RUNTIME_DIR.
 set -euo pipefail
 program=$1
@@ -194,6 +196,37 @@ case $scenario in
     kept=$(ls "$root/app"/Jotcrate-unsaved-*.txt 2>/dev/null | head -1)
     [ -n "$kept" ] || fail "no recovery file: $(ls "$root/app")"
     grep -q 'Typed before the display went' "$kept" || fail "recovery file without the text: $(cat "$kept")"
+    ;;
+  terminated)
+    printf '[Options]\r\nHide Tooltips=1\r\n' >"$root/app/Jotcrate.ini"
+    windows() { xdotool search --onlyvisible --class jotcrate 2>/dev/null | wc -l; }
+    for state in question notice context-menu window-menu options find undelete; do
+      rm -f "$root"/app/Jotcrate-unsaved-*.txt
+      start_program
+      if [ $state = undelete ]; then
+        xdotool key alt+d
+        wait_windows 2
+        xdotool key alt+y
+        wait_windows 1
+      fi
+      text="Typed before the end with $state open"
+      xdotool type --delay 15 "$text"
+      before=$(windows)
+      case $state in
+        question) xdotool key alt+d ;;
+        notice | undelete) xdotool key alt+u ;;  # with nothing deleted, a notice says so
+        context-menu) xdotool mousemove --window "$window" 200 200 click 3 ;;
+        window-menu) xdotool key alt+minus ;;
+        options) xdotool key alt+o ;;
+        find) xdotool key ctrl+f ;;
+      esac
+      for _ in $(seq 100); do [ "$(windows)" -gt "$before" ] && break; sleep 0.1; done
+      [ "$(windows)" -gt "$before" ] || fail "nothing opened for $state"
+      kill -TERM "$app"
+      wait_exit "$app" || fail "exit status $? after SIGTERM with $state open"
+      { dump; cat "$root"/app/Jotcrate-unsaved-*.txt 2>/dev/null || true; } | grep -q "$text" ||
+        fail "the text typed before SIGTERM with $state open is lost"
+    done
     ;;
   *) fail "unknown scenario $scenario" ;;
 esac
