@@ -3,7 +3,8 @@
 #   windows.sh JOTCRATE_EXE LINUX_JOTCRATE WINEPREFIX
 # In a fresh folder it starts, shows its window and the starter records; typed text survives
 # ALT+F4 and a restart; -d writes the dump, byte for byte the one the Linux build writes from
-# the same data file; a second start brings the minimised first back.
+# the same data file; the end of the session keeps what was typed; a second start brings the
+# minimised first back.
 set -euo pipefail
 exe=$1
 linux=$2
@@ -60,6 +61,29 @@ dump >/dev/null || fail "dump"
 cp "$root/app/Jotcrate.jcd" "$linux" "$root/linux/"
 (cd "$root/linux" && env -u DISPLAY XDG_RUNTIME_DIR="$root/run" "./$(basename "$linux")" -d) || fail "Linux dump"
 cmp "$root/app/record-dump.txt" "$root/linux/record-dump.txt" || fail "the two dumps differ"
+
+# The end of the session (WM_QUERYENDSESSION, WM_ENDSESSION) with nothing open, with the
+# context menu open, and with a question open: the program ends and what was typed is in the
+# data file or a recovery file.
+windows() { xdotool search --onlyvisible --name '' 2>/dev/null | wc -l; }
+for state in nothing context-menu question; do
+  start_program
+  text="Typed before the session ended with $state open"
+  xdotool type --delay 25 "$text"
+  before=$(windows)
+  case $state in
+    context-menu) xdotool mousemove --window "$window" 200 200 click 3 ;;
+    question) xdotool key alt+d ;;
+  esac
+  if [ $state != nothing ]; then
+    for _ in $(seq 100); do [ "$(windows)" -gt "$before" ] && break; sleep 0.1; done
+    [ "$(windows)" -gt "$before" ] || fail "nothing opened for $state"
+  fi
+  "$wine" wineboot --end-session || fail "wineboot --end-session"
+  wait_exit "$app" || fail "exit status $? at the end of the session with $state open"
+  { dump; cat "$root"/app/Jotcrate-unsaved-*.txt 2>/dev/null || true; } | grep -q "$text" ||
+    fail "the text typed before the session ended with $state open is lost"
+done
 
 # A second start brings the minimised first back, and ends.
 start_program

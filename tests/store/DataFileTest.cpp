@@ -87,6 +87,8 @@ TEST_F(DataFileTest, FailedReadNeverLeavesAnotherRecordInTheImage) {
     ASSERT_TRUE(ReadSlot(0));
     EXPECT_FALSE(ReadSlot(1));
     for (unsigned char b : g_app.slotImage) ASSERT_EQ(0, b);
+    // A file another program cut is told as such, not as a failing disk.
+    EXPECT_NE(std::string::npos, LastFileError().find("another program may have cut it")) << LastFileError();
     unlink(g_app.dataPath.c_str());
     EncodeText("stale", g_app.slotImage);
     EXPECT_FALSE(ReadSlot(0));
