@@ -60,9 +60,10 @@ def encode_slot(mark, text):
     return bytes([mark]) + body + bytes(SLOT - 1 - len(body))
 
 
-def parse_slots(data):
+def parse_slots(data, partial=False):
+    """[mark, text] per whole slot; with partial, of a last slot cut short too."""
     slots = []
-    for i in range(len(data) // SLOT):
+    for i in range((len(data) + (SLOT - 1 if partial else 0)) // SLOT):
         raw = data[i * SLOT:(i + 1) * SLOT]
         body = raw[1:]
         end = body.find(0)
@@ -296,6 +297,7 @@ class Model:
         self.full = False
         self.within = True             # with a cut file: the shown slot still lies wholly in it
         self.damaged = []              # cut files a salvage kept
+        self.starters = None           # first slot of the starter records the last Delete brought
 
     def load(self):
         self.list = list(range(len(self.file)))
@@ -304,6 +306,7 @@ class Model:
         self.show(shown)
         self.unsaved = self.wrote = False
         self.deleted = []
+        self.starters = None
 
     def show(self, position):
         self.shown = position
@@ -325,7 +328,8 @@ class Model:
         text = stored(self.editor) if self.editor else b"New record"
         if not self.editor:
             self.editor = "New record"
-        self.file[self.shown_slot()][1] = text
+        # The whole slot is written: a mark an earlier run left on a record listed again goes.
+        self.file[self.shown_slot()] = [0, text]
         self.titles[self.shown] = save_title(text)
         self.unsaved = False
         self.wrote = True
@@ -358,6 +362,7 @@ class Model:
         self.show(same)
         self.unsaved = self.wrote = False
         self.deleted = []
+        self.starters = None
 
     def compact(self):
         kept = [[0, t] for i, (_, t) in enumerate(self.file) if i not in self.deleted]
@@ -644,7 +649,7 @@ class Runner:
         if sorted(damaged) != sorted(m.damaged):
             raise Fault("damaged file", f"after {how} the kept damaged files are not the cut files")
         # Every piece of text the user typed is in the data file or a recovery file.
-        everywhere = [t for _, t in parse_slots(data)] + [t.encode() for t in kept]
+        everywhere = [t for _, t in parse_slots(data, True)] + [t.encode() for t in kept]
         for token, now in m.tokens.items():
             if now in ("saved", "kept", "pending") and not any(token.encode() in t for t in everywhere):
                 raise Fault("typed text lost", f"after {how} the typed {token!r} ({now}) is in no file")
@@ -859,6 +864,7 @@ class Runner:
             m.file += [[0, t] for t in STARTER]
             m.list = list(range(first, first + 9))
             m.titles = [load_title(t) for t in STARTER]
+            m.starters = first
             m.show(0)
             m.wrote = True
             return
@@ -878,7 +884,9 @@ class Runner:
             m.save()
         m.focus = "editor"
         m.sel = (0, 0)
-        if not m.deleted:
+        # Starter records deleted as they came are no records of the user's to bring back.
+        offered = [s for s in m.deleted if m.file[s][1] not in STARTER]
+        if not offered:
             self.dismiss("nothing to undelete")
             return
         box = self.wait_box("the undelete list")
@@ -888,16 +896,27 @@ class Runner:
         if not step.get("choose", True):
             self.answer(box, "Escape")
             return
-        row = step.get("row", 0) % len(m.deleted)
+        row = step.get("row", 0) % len(offered)
         if row:
             self.screen.x("key", *(["Down"] * row))
         self.answer(box, "Return")
-        slot = m.deleted.pop(row)
+        slot = offered[row]
+        m.deleted.remove(slot)
         m.file[slot][0] = 0
         position = sum(1 for s in m.list if s < slot)
         m.list.insert(position, slot)
         m.titles.insert(position, load_title(m.file[slot][1]))
-        m.show(position)
+        # The starter records that stood in for the emptied list go again while still as they came.
+        if m.starters is not None:
+            for n in range(9):
+                s = m.starters + n
+                if s in m.list and m.file[s] == [0, STARTER[n]]:
+                    m.file[s][0] = 1
+                    m.deleted = sorted(set(m.deleted) | {s})
+                    del m.titles[m.list.index(s)]
+                    m.list.remove(s)
+            m.starters = None
+        m.show(m.list.index(slot))
         m.wrote = True
 
     def find_all(self, step):
@@ -1036,6 +1055,7 @@ class Runner:
         if slots is None:
             with open(self.data, "rb") as f:
                 m.cut = f.read()
+            m.excuse_missing([t for _, t in parse_slots(m.cut, True)], "cut off by another program")
             if self.running():
                 m.within = len(m.cut) >= (m.shown_slot() + 1) * SLOT
             if reads:
