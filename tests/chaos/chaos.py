@@ -549,7 +549,9 @@ class Runner:
         self.main = None
         self.model.running = False
         if expect_code is not None and code != expect_code:
-            raise Fault("exit status", f"exit status {code} after {how}, not {expect_code}")
+            with open(os.path.join(self.root, "out.txt"), "rb") as f:
+                said = f.read().decode(errors="replace").strip().splitlines()[-2:]
+            raise Fault("exit status", f"exit status {code} after {how}, not {expect_code}; it said: {' / '.join(said)}")
         self.check_settled(how)
 
     def close(self, step):
@@ -1340,6 +1342,7 @@ def main():
     began = time.monotonic()
     sequences = events = skipped = 0
     failed = False
+    found = []
     seed = args.seed if args.seed is not None else random.SystemRandom().randrange(1, 10 ** 6)
     while True:
         initial, steps = generate(seed)
@@ -1361,11 +1364,14 @@ def main():
                 print(f"  fault: {fault}\n  shrinking for up to {args.shrink_seconds:.0f} s", flush=True)
                 small, small_fault = shrink(args, seed, initial, steps, fault, deadline)
                 report(seed, initial, small, small_fault)
-        if seeds is not None or time.monotonic() - began >= args.seconds or failed:
+                found.append(f"seed {seed}: {small_fault.kind}")
+        if seeds is not None or time.monotonic() - began >= args.seconds:
             break
         seed += 1
     print(f"{sequences} sequences, {events} events run, {skipped} steps skipped, "
           f"{time.monotonic() - began:.0f} s")
+    for line in found:
+        print("FAULT " + line)
     return 1 if failed else 0
 
 
