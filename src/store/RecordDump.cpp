@@ -46,8 +46,10 @@ void WriteDumpPiece(std::string&& piece, void* writer) { WriteChunk(static_cast<
 
 DumpResult WriteRecordDump() {
     if (DataFileSize(g_app.dataPath) < kSlotSize) return kDumpDataFileError;
+    // Records are read only where the user's own links lead, as in the window.
+    std::string real;
     FileHandle data;
-    if (!OpenFile(g_app.dataPath, kOpenRead, &data)) return kDumpFailed;
+    if (!ResolveReplacement(g_app.dataPath, &real) || !OpenFile(real, kOpenRead, &data)) return kDumpFailed;
     std::int64_t size = SizeOfOpenFile(data);
     // A dump that is a link is written where the link points, and stays a link.
     std::string dumpPath;

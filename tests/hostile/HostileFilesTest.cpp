@@ -146,6 +146,10 @@ TEST_F(HostileFilesTest, LinksAreFollowedOnlyWhereTheUserOrTheSystemMadeThem) {
     EXPECT_FALSE(WriteSlot(0));
     EXPECT_EQ(SlotBytes("private"), ReadFileBytes(mine + "Jotcrate.jcd"));
     EXPECT_EQ("mine", ReadFileBytes(mine + "record-dump.txt"));
+    // Nor are records read through that link into a dump of the user's own.
+    ASSERT_EQ(0, unlink((shared + "record-dump.txt").c_str()));
+    EXPECT_EQ(kDumpFailed, WriteRecordDump());
+    EXPECT_FALSE(PathExists(shared + "record-dump.txt"));
 }
 
 // The user's own links still work as before: to a file, and to nothing yet.

@@ -6,6 +6,7 @@
 #include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -384,6 +385,22 @@ TEST_F(FilesTest, OwnersAndFoldersOthersCanWriteAreTold) {
         bool othersCanWrite = (mode & S_IWOTH) != 0;
         if ((mode & S_IWGRP) && !othersCanWrite) othersCanWrite = getgid() != getegid();
         EXPECT_EQ(othersCanWrite, IsFolderOthersCanWrite(inner)) << std::oct << mode;
+    }
+    // An access control list that lets another user write shows only as group write, in its
+    // mask, on a folder of the user's own group.
+    ASSERT_EQ(0, chmod(inner.c_str(), 0700));
+    const std::uint16_t undefined = 0xFFFF;
+    const std::uint16_t acl[] = {2,    0,    // version
+                                 0x01, 7, undefined, undefined,  // the owner
+                                 0x02, 7, 65534,     0,          // another user
+                                 0x04, 5, undefined, undefined,  // the owning group
+                                 0x10, 7, undefined, undefined,  // the mask
+                                 0x20, 5, undefined, undefined};  // others
+    if (setxattr(inner.c_str(), "system.posix_acl_access", acl, sizeof acl, 0) == 0) {
+        EXPECT_TRUE(IsFolderOthersCanWrite(inner));
+        ASSERT_EQ(0, removexattr(inner.c_str(), "system.posix_acl_access"));
+        ASSERT_EQ(0, chmod(inner.c_str(), 0770));
+        EXPECT_EQ(getgid() != getegid(), IsFolderOthersCanWrite(inner));
     }
     // A folder of the user's alone, in one where anyone may move it away, or only its owner.
     std::string deep = inner + "/deep";

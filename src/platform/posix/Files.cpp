@@ -16,6 +16,7 @@
 #include <sys/file.h>
 #include <sys/random.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 #include <vector>
 
@@ -193,9 +194,12 @@ bool IsPrivateGroup(gid_t gid) {
     return group && user && group->gr_mem && !group->gr_mem[0] && std::strcmp(group->gr_name, user->pw_name) == 0;
 }
 
-bool OthersCanChange(const struct stat& st) {
+// Under an access control list the group bits are its mask: with write in it, a user or group
+// the list names may write, whatever the owning group is.
+bool OthersCanChange(const std::string& path, const struct stat& st) {
     return (st.st_mode & S_IWOTH) || (st.st_uid != geteuid() && st.st_uid != 0) ||
-           ((st.st_mode & S_IWGRP) && !IsPrivateGroup(st.st_gid));
+           ((st.st_mode & S_IWGRP) &&
+            (!IsPrivateGroup(st.st_gid) || getxattr(path.c_str(), "system.posix_acl_access", nullptr, 0) > 0));
 }
 
 }  // namespace
@@ -204,12 +208,12 @@ bool IsFolderOthersCanWrite(const std::string& path) {
     std::string real = CanonicalPath(path);
     struct stat st;
     if (real.empty() || stat(real.c_str(), &st) != 0) return false;
-    if (OthersCanChange(st)) return true;
+    if (OthersCanChange(real, st)) return true;
     // A folder above that others may write into lets them move this one away and put theirs in
     // its place, unless it is sticky, where only a name's owner may move it.
     for (std::string folder = FolderOf(real); real != "/"; real = folder, folder = FolderOf(folder)) {
         if (stat(folder.c_str(), &st) != 0 || (st.st_uid != geteuid() && st.st_uid != 0)) return true;
-        if (OthersCanChange(st) && !(st.st_mode & S_ISVTX)) return true;
+        if (OthersCanChange(folder, st) && !(st.st_mode & S_ISVTX)) return true;
         if (folder == "/") break;
     }
     return false;
