@@ -32,10 +32,19 @@ struct FileIdentity {
     std::uint64_t inode = 0;
 };
 
+// Whether anyone wrote into an open file (a rewrite, a cut, an append) since the watch began,
+// whatever the resolution of the file's clock. Where the system cannot watch (or, as on
+// Windows, the open file admits no other writer) a watch is null and sees nothing.
+struct WriteWatch;
+WriteWatch* WatchWrites(const struct FileHandle& file);
+bool WasWritten(WriteWatch* watch);
+void EndWriteWatch(WriteWatch* watch);
+
 struct FileHandle {
     std::intptr_t fd = -1;  // a descriptor; a HANDLE on Windows
     std::string path;
     FileIdentity replaces;  // a temporary file's: what its target held when it was made
+    WriteWatch* replacesWatch = nullptr;  // a temporary file's: written into, the target is not replaced
 };
 inline bool IsOpen(const FileHandle& file) { return file.fd != -1; }
 

@@ -100,9 +100,10 @@ void PostWakeEvent();
 // From any thread: runs step on the UI thread, in the order of the calls; on the UI thread
 // it runs at once.
 void RunOnUiThread(std::function<void()> step);
-// SIGTERM and SIGHUP (a logout, a shutdown) close the window as the user would, so that what
-// was typed is saved: a close event with kCloseEndingSession, delivered at once, even while a
-// message box, a menu or a requester is open (on Windows, the end of the session).
+// SIGTERM, SIGHUP and SIGINT (a logout, a shutdown, CTRL+C in the terminal that started it)
+// close the window as the user would, so that what was typed is saved: a close event with
+// kCloseEndingSession, delivered at once, even while a message box, a menu or a requester is
+// open (on Windows, the end of the session).
 void CloseOnTermination(int window);
 // Whether a box, a menu, a requester or the system's move and size loop runs its own loop of
 // events below the caller: the work that opened it is still under way.

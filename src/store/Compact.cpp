@@ -110,6 +110,10 @@ bool CompactDataFile() {
         CloseFile(&data);
         return false;
     }
+    // A write into the data file from here to the swap of names, where no clock may show it, undoes
+    // the compaction.
+    WriteWatch* watch = WatchWrites(data);
+    out.replacesWatch = watch;
     std::int64_t count = size / kSlotSize, written = 0;
     const std::vector<std::int64_t>& deleted = g_app.deletedSlots;
     std::int64_t kept = count - (std::lower_bound(deleted.begin(), deleted.end(), count) - deleted.begin());
@@ -117,19 +121,24 @@ bool CompactDataFile() {
     // Proven after the copy, so that a rewrite while it ran counts too.
     bool ok = reserve != kReserveFailed && CopyKeptSlots(data, out, count, reserve == kReserved, &written) &&
               AreDeletedSlotsAsMarked(data);
-    if (!ok) {
-        DiscardTempFile(&out);
-        CloseFile(&data);
-        return false;
-    }
-    if (written == 0) {
+    if (ok && written == 0) {
         // Every slot was marked: as after deleting the last record, the starter records
         // come back rather than an empty file that no start could load.
         DiscardTempFile(&out);
         CloseFile(&data);
-        return CreateStarterFile();
+        bool changed = WasWritten(watch);
+        EndWriteWatch(watch);
+        if (changed) SetFileError(Str(kStrChangedElsewhere));
+        return !changed && CreateStarterFile();
+    }
+    if (!ok) {
+        DiscardTempFile(&out);
+        CloseFile(&data);
+        EndWriteWatch(watch);
+        return false;
     }
     ok = CommitTempFile(&out, target, true, &data);
+    EndWriteWatch(watch);
     CloseFileLater(&data);
     NoteDataFileVersion();
     if (ok) ForgetDeletions();

@@ -8,7 +8,7 @@
 #include <condition_variable>
 #include <cstring>
 #include <functional>
-#include <future>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -103,12 +103,28 @@ bool ProvideDataFile(int mode, std::string* failure) {
     return false;
 }
 
+// A question of the worker's waits for the UI thread, unless that thread waits for the worker
+// (a close during the load): then the answer is No.
+std::mutex s_askLock;
+std::condition_variable s_answered;
+bool s_uiWaits = false;  // s_askLock
+
 // From the load worker: a question answered on the UI thread, which the worker waits for.
 bool AskOnUi(const std::string& text) {
-    std::promise<bool> answer;
-    std::future<bool> answered = answer.get_future();
-    ToUi([&answer, text] { answer.set_value(AskYesNo(kWindowMain, g_app.programTitle, text)); });
-    return answered.get();
+    auto answer = std::make_shared<int>(-1);  // s_askLock: -1 until answered, then 0 or 1
+    ToUi([answer, text] {
+        {
+            std::lock_guard<std::mutex> hold(s_askLock);
+            if (s_uiWaits) return;  // answered No already
+        }
+        bool yes = AskYesNo(kWindowMain, g_app.programTitle, text);
+        std::lock_guard<std::mutex> hold(s_askLock);
+        *answer = yes;
+        s_answered.notify_all();
+    });
+    std::unique_lock<std::mutex> hold(s_askLock);
+    s_answered.wait(hold, [&answer] { return *answer >= 0 || s_uiWaits; });
+    return *answer == 1;
 }
 
 // A data file that ends in part of a slot (a cut copy, a full disk) is salvaged when the user
@@ -257,9 +273,20 @@ bool ReloadRecords() {
     return true;
 }
 
-void StartLoadWorker() { g_app.loadWorker = std::thread(LoadRecords, kLoadStartup); }
+void StartLoadWorker() {
+    {
+        std::lock_guard<std::mutex> hold(s_askLock);
+        s_uiWaits = false;
+    }
+    g_app.loadWorker = std::thread(LoadRecords, kLoadStartup);
+}
 
 void WaitForLoadWorker() {
+    {
+        std::lock_guard<std::mutex> hold(s_askLock);
+        s_uiWaits = true;
+        s_answered.notify_all();
+    }
     if (g_app.loadWorker.joinable()) g_app.loadWorker.join();
 }
 

@@ -116,4 +116,19 @@ TEST_F(ShutdownTest, ClosingDuringTheLoadWaitsAndKeepsADamagedFileFromTheBackup)
     EXPECT_EQ(1u, MessageBoxTexts().size());  // the data-file error, once
 }
 
+// A cut file whose salvage the load asks about: a close before the answer does not wait for an
+// answer that the waiting window could never give. The question counts as No and is not shown.
+TEST_F(ShutdownTest, ClosingBeforeTheLoadsQuestionIsAnsweredEndsTheRun) {
+    std::string cut = SlotBytes("one") + SlotBytes("two") + std::string(300, 'x');
+    WriteFileBytes(g_app.dataPath, cut);
+    ArmMessageBoxAnswers({true});
+    BuildMainWindow();
+    StartLoadWorker();
+    CloseMainWindow(false);
+    Pump();
+    EXPECT_EQ(0, g_app.running);
+    EXPECT_EQ(cut, ReadFileBytes(g_app.dataPath));
+    for (const std::string& text : MessageBoxTexts()) EXPECT_EQ(std::string::npos, text.find("Salvage")) << text;
+}
+
 }  // namespace

@@ -10,8 +10,8 @@
 #                                       where the window manager keeps ALT+SPACE
 #   desktop.sh PROGRAM display-lost     the display goes away with an edit pending: the text is
 #                                       kept in a recovery file
-#   desktop.sh PROGRAM terminated       SIGTERM (a logout) with a box, a menu, a dialog or a
-#                                       requester open: the typed text is saved or kept, at once
+#   desktop.sh PROGRAM terminated       SIGTERM, SIGHUP or SIGINT with a box, a menu, a dialog or
+#                                       a requester open: the typed text is saved or kept, at once
 # Each run has its own folder, HOME and XDG_RUNTIME_DIR.
 set -euo pipefail
 program=$1
@@ -200,6 +200,8 @@ case $scenario in
   terminated)
     printf '[Options]\r\nHide Tooltips=1\r\n' >"$root/app/Jotcrate.ini"
     windows() { xdotool search --onlyvisible --class jotcrate 2>/dev/null | wc -l; }
+    signals=(TERM HUP INT)
+    n=0
     for state in question notice context-menu window-menu options find undelete; do
       rm -f "$root"/app/Jotcrate-unsaved-*.txt
       start_program
@@ -222,10 +224,12 @@ case $scenario in
       esac
       for _ in $(seq 100); do [ "$(windows)" -gt "$before" ] && break; sleep 0.1; done
       [ "$(windows)" -gt "$before" ] || fail "nothing opened for $state"
-      kill -TERM "$app"
-      wait_exit "$app" || fail "exit status $? after SIGTERM with $state open"
+      # A logout's SIGTERM, a closed terminal's SIGHUP, CTRL+C's SIGINT, in turn.
+      signal=${signals[n++ % 3]}
+      kill -"$signal" "$app"
+      wait_exit "$app" || fail "exit status $? after SIG$signal with $state open"
       { dump; cat "$root"/app/Jotcrate-unsaved-*.txt 2>/dev/null || true; } | grep -q "$text" ||
-        fail "the text typed before SIGTERM with $state open is lost"
+        fail "the text typed before SIG$signal with $state open is lost"
     done
     ;;
   *) fail "unknown scenario $scenario" ;;

@@ -169,6 +169,23 @@ TEST_F(CompactTest, AnotherProgramsFileIsNeverCompactedOver) {
     EXPECT_NE(std::string::npos, LastFileError().find("another program replaced the file")) << LastFileError();
     EXPECT_EQ(SlotBytes("renamed in"), ReadFileBytes(g_app.dataPath));
     EXPECT_EQ(std::vector<std::string>{"Jotcrate.jcd"}, FolderEntries(folder.path));
+
+    // A kept record rewritten in place after it was copied, or a record appended, with no clock
+    // to show it: the swap of names is undone.
+    for (bool append : {false, true}) {
+        WriteDataFile(g_app.dataPath, {"one", "two", "three"});
+        NoteDataFileVersion();
+        ForgetDeletions();
+        ASSERT_TRUE(MarkDeleted(1));
+        std::string written = append ? SlotBytes("one") + SlotBytes("two", true) + SlotBytes("three") + SlotBytes("four")
+                                     : SlotBytes("theirs") + SlotBytes("two", true) + SlotBytes("three");
+        ArmFileHook(kStepRename, 1, [&] { WriteFileBytes(g_app.dataPath, written); }, g_app.dataPath);
+        EXPECT_FALSE(CompactDataFile());
+        DisarmFileFaults();
+        EXPECT_NE(std::string::npos, LastFileError().find("another program wrote into the file")) << LastFileError();
+        EXPECT_TRUE(written == ReadFileBytes(g_app.dataPath)) << append;
+        EXPECT_EQ(std::vector<std::string>{"Jotcrate.jcd"}, FolderEntries(folder.path));
+    }
 }
 #endif
 

@@ -228,6 +228,13 @@ TEST_F(DataFileTest, FailedBackupRefreshKeepsTheOldBackup) {
     EXPECT_FALSE(RefreshBackup(true));
     DisarmFileFaults();
     EXPECT_EQ(SlotBytes("old"), ReadFileBytes(g_app.backupPath));
+    // Another program cuts the data file while it is copied: the copy is of no version of it.
+    WriteDataFile(g_app.dataPath, {"new", "two"});
+    ArmFileHook(kStepRead, 1, [] { ASSERT_EQ(0, truncate(g_app.dataPath.c_str(), kSlotSize + 100)); }, g_app.dataPath);
+    EXPECT_FALSE(RefreshBackup(true));
+    DisarmFileFaults();
+    EXPECT_NE(std::string::npos, LastFileError().find("another program changed it")) << LastFileError();
+    EXPECT_EQ(SlotBytes("old"), ReadFileBytes(g_app.backupPath));
 }
 
 // A salvage failed at any of its file steps leaves the cut data file as it was and no second

@@ -185,6 +185,10 @@ bool CopyFileReplacing(const std::string& from, const std::string& path, std::in
         DiscardTempFile(&temp);
         return false;
     }
+    // A source written into while it is copied (cut, say, in place) would give a copy of no
+    // version of it.
+    WriteWatch* watch = WatchWrites(source);
+    std::int64_t size = SizeOfOpenFile(source);
     std::vector<char> buffer(1 << 20);
     std::int64_t offset = 0;
     bool ok = true;
@@ -205,6 +209,11 @@ bool CopyFileReplacing(const std::string& from, const std::string& path, std::in
         }
         offset += got;
     }
+    if (ok && (WasWritten(watch) || offset != size || SizeOfOpenFile(source) != size)) {
+        SetFileError("Copying " + from + ": another program changed it while it was copied");
+        ok = false;
+    }
+    EndWriteWatch(watch);
     CloseFile(&source);
     if (!ok) {
         DiscardTempFile(&temp);

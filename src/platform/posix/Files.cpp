@@ -14,6 +14,7 @@
 #include <malloc.h>
 #include <pwd.h>
 #include <sys/file.h>
+#include <sys/inotify.h>
 #include <sys/random.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
@@ -368,12 +369,13 @@ bool ExchangeOver(const FileHandle& file, const std::string& target, bool* swapp
     *swapped = renameat2(AT_FDCWD, file.path.c_str(), AT_FDCWD, target.c_str(), RENAME_EXCHANGE) == 0;
     if (!*swapped) return false;
     FileIdentity out;
-    if (IdentityOfPath(file.path, &out) && SameIdentity(out, file.replaces)) {
+    bool same = IdentityOfPath(file.path, &out) && SameIdentity(out, file.replaces);
+    if (same && !WasWritten(file.replacesWatch)) {
         unlink(file.path.c_str());
         return true;
     }
     renameat2(AT_FDCWD, file.path.c_str(), AT_FDCWD, target.c_str(), RENAME_EXCHANGE);
-    return FailWith("Replacing", target, "another program replaced the file meanwhile");
+    return FailWith("Replacing", target, same ? "another program wrote into the file meanwhile" : "another program replaced the file meanwhile");
 }
 
 // The rename itself, over the file the caller meant to replace, or over nothing where there
@@ -396,6 +398,7 @@ bool RenameOver(const FileHandle& file, const std::string& target) {
     FileIdentity now;
     if (!IdentityOfPath(target, &now)) return false;
     if (!SameIdentity(now, file.replaces)) return FailWith("Replacing", target, "another program replaced the file meanwhile");
+    if (WasWritten(file.replacesWatch)) return FailWith("Replacing", target, "another program wrote into the file meanwhile");
     return rename(file.path.c_str(), target.c_str()) == 0 || FailErrno("Replacing", target);
 }
 
@@ -420,6 +423,32 @@ bool CommitTempFile(FileHandle* file, const std::string& target, bool durable, F
         return false;
     }
     return !durable || FlushFolderOf(target);
+}
+
+struct WriteWatch {
+    int fd;
+};
+
+// The watch follows the open file, not its name: a rename leaves it on the same file.
+WriteWatch* WatchWrites(const FileHandle& file) {
+    int fd = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    std::string name = "/proc/self/fd/" + std::to_string(file.fd);
+    if (fd >= 0 && inotify_add_watch(fd, name.c_str(), IN_MODIFY) >= 0) return new WriteWatch{fd};
+    if (fd >= 0) close(fd);
+    return nullptr;
+}
+
+bool WasWritten(WriteWatch* watch) {
+    if (!watch) return false;
+    alignas(struct inotify_event) char events[4096];
+    ssize_t got = read(watch->fd, events, sizeof events);
+    return got > 0 || (got < 0 && errno != EAGAIN);
+}
+
+void EndWriteWatch(WriteWatch* watch) {
+    if (!watch) return;
+    close(watch->fd);
+    delete watch;
 }
 
 bool IdentityOfPath(const std::string& path, FileIdentity* identity) {

@@ -130,8 +130,7 @@ void CloseOnTermination(int window) {
     action.sa_handler = OnTermination;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    sigaction(SIGTERM, &action, nullptr);
-    sigaction(SIGHUP, &action, nullptr);
+    for (int signal : {SIGTERM, SIGHUP, SIGINT}) sigaction(signal, &action, nullptr);
 }
 
 // The main loop waits in processEvents; boxes, menus and requesters run an event loop of their own.

@@ -305,6 +305,11 @@ bool CommitTempFile(FileHandle* file, const std::string& target, bool durable, F
     return renamed;
 }
 
+// A file opened here admits no other writer (no FILE_SHARE_WRITE) while it is open.
+WriteWatch* WatchWrites(const FileHandle&) { return nullptr; }
+bool WasWritten(WriteWatch*) { return false; }
+void EndWriteWatch(WriteWatch*) {}
+
 bool IdentityOfPath(const std::string& path, FileIdentity* identity) {
     *identity = FileIdentity();
     // The name itself, a link included, as lstat sees it.
