@@ -651,7 +651,9 @@ class Runner:
         if sorted(damaged) != sorted(m.damaged):
             raise Fault("damaged file", f"after {how} the kept damaged files are not the cut files")
         # Every piece of text the user typed is in the data file or a recovery file.
+        # A salvage keeps the cut file beside the data file: what was cut off is there.
         everywhere = [t for _, t in parse_slots(data, True)] + [t.encode() for t in kept]
+        everywhere += [t for d in damaged for _, t in parse_slots(d, True)]
         for token, now in m.tokens.items():
             if now in ("saved", "kept", "pending") and not any(token.encode() in t for t in everywhere):
                 raise Fault("typed text lost", f"after {how} the typed {token!r} ({now}) is in no file")
