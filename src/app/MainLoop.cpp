@@ -26,6 +26,7 @@ void OnInstanceMessage(std::uint32_t message) {
 // are still running.
 void KeepTextAtAbruptExit() {
     if (!g_app.running) return;
+    StopDescribingFileErrors();
     std::string kept;
     if (g_app.loaded && g_app.unsavedEdit) KeepUnsavedText(&kept);
     std::_Exit(1);

@@ -196,6 +196,28 @@ case $scenario in
     kept=$(ls "$root/app"/Jotcrate-unsaved-*.txt 2>/dev/null | head -1)
     [ -n "$kept" ] || fail "no recovery file: $(ls "$root/app")"
     grep -q 'Typed before the display went' "$kept" || fail "recovery file without the text: $(cat "$kept")"
+    # Again with the program's folder on a full disk (a small file system of its own, where the
+    # test may mount one): the text goes to the home folder.
+    full=$root/full
+    mkdir -p "$full"
+    if [ "$(id -u)" = 0 ] && mount -t tmpfs -o size=64m,mode=0700 tmpfs "$full"; then
+      trap 'umount -l "$full"; cleanup' EXIT
+      cp "$root"/app/* "$full/" && rm -f "$full"/Jotcrate-unsaved-*.txt
+      head -c 100M /dev/zero >"$full/filler" 2>/dev/null || true
+      rm -f "$root/display"
+      start_screen
+      "$full/jotcrate" >"$root/out.txt" 2>&1 & app=$!
+      pids+=($app)
+      window=$(timeout 10 xdotool search --sync --onlyvisible --name '^Jotcrate$' | head -1) || fail "no window"
+      sleep 1
+      xdotool windowactivate --sync "$window"
+      xdotool type --delay 15 'Typed onto a full disk'
+      sleep 0.5
+      kill -KILL "${pids[-3]}"
+      wait_exit "$app" && status=0 || status=$?
+      [ "$status" = 1 ] || fail "exit status $status on a full disk: $(cat "$root/out.txt")"
+      grep -q 'Typed onto a full disk' "$HOME"/Jotcrate-unsaved-*.txt || fail "no recovery file in the home folder"
+    fi
     ;;
   terminated)
     printf '[Options]\r\nHide Tooltips=1\r\n' >"$root/app/Jotcrate.ini"

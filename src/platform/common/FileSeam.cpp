@@ -48,9 +48,21 @@ bool Injected(FileStep step, const std::string& path) {
     return true;
 }
 
-const std::string& LastFileError() { return t_lastError; }
+namespace {
 
-void SetFileError(const std::string& text) { t_lastError = text; }
+// An exit handler runs after the thread's own storage is gone: it must not touch t_lastError.
+std::atomic<bool> s_describing{true};
+const std::string s_noDescription;
+
+}  // namespace
+
+void StopDescribingFileErrors() { s_describing = false; }
+
+const std::string& LastFileError() { return s_describing ? t_lastError : s_noDescription; }
+
+void SetFileError(const std::string& text) {
+    if (s_describing) t_lastError = text;
+}
 
 void ArmFileFault(FileStep step, int n, int error, const std::string& path) {
     std::lock_guard<std::mutex> hold(s_faults.lock);
