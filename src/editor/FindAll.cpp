@@ -86,21 +86,24 @@ void StopFindAll() {
     ++f.search;
 }
 
-namespace {
-
-void StartSearch(const Message& message) {
+void ForgetFindAllRows() {
     StopFindAll();
     FindAllState& f = g_app.findAll;
     ClearFindAllRows();
     f.rowSlots.clear();
     f.records = 0;
     f.matches = 0;
+    SetFindAllStatus(std::string());
+}
+
+namespace {
+
+void StartSearch(const Message& message) {
+    ForgetFindAllRows();
+    FindAllState& f = g_app.findAll;
     f.term = message.text;
     f.flags = message.number;
-    if (f.term.empty()) {
-        SetFindAllStatus(std::string());
-        return;
-    }
+    if (f.term.empty()) return;
     std::vector<SelectorEntry> entries;
     for (int position = 0; position < SelectorCount(kGadgetSelector); ++position)
         entries.push_back(SelectorEntryAt(kGadgetSelector, position));

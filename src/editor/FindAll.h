@@ -7,6 +7,9 @@
 // Match Case and Whole Word of the window, for F2 and F3 on its term while it is open.
 int FindAllOptionsFor(const std::string& term);
 void OnFindAllTerm(const Message& message);
+// The term is being edited: the rows of the term before go at once, so that no key or click
+// chooses a result of a term no longer shown.
+void ForgetFindAllRows();
 void OnFindAllChosen(int row);
 // Searches again when the list of records changed since the rows were found.
 void RefreshFindAll();

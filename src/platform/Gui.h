@@ -37,6 +37,7 @@ enum MessageKind {
     kMessageSystemTool,  // number: the command
     kMessageFindReport,  // number: the find flags
     kMessageFileChanged,  // a watched file, or the folder that holds it, changed
+    kMessageFindAllEdited,   // the term changed; kMessageFindAllTerm follows after a pause in typing
     kMessageFindAllTerm,     // text: the term, after a pause in typing; number: the find flags
     kMessageFindAllChosen,   // number: the result row
     kMessageFindAllClosed,

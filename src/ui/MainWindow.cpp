@@ -104,6 +104,9 @@ void MainMessageCallback(const Message& message) {
         case kMessageFileChanged:
             OnDataFileChanged();
             break;
+        case kMessageFindAllEdited:
+            ForgetFindAllRows();
+            break;
         case kMessageFindAllTerm:
             OnFindAllTerm(message);
             break;

@@ -72,7 +72,10 @@ public:
         pause_->setSingleShot(true);
         pause_->setInterval(kFindAllTypingPauseMs);
         connect(pause_, &QTimer::timeout, this, [this] { report(); });
-        connect(term_, &QLineEdit::textChanged, pause_, qOverload<>(&QTimer::start));
+        connect(term_, &QLineEdit::textChanged, this, [this] {
+            pause_->start();
+            SendMessage(kWindowMain, Message{kMessageFindAllEdited, 0, std::string()});
+        });
         connect(matchCase_, &QCheckBox::toggled, this, [this] { report(); });
         connect(wholeWord_, &QCheckBox::toggled, this, [this] { report(); });
         connect(rows_, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) {

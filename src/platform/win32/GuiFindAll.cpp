@@ -215,7 +215,10 @@ LRESULT CALLBACK FindAllProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
         return 0;
     case WM_COMMAND: {
         int id = LOWORD(wParam), code = HIWORD(wParam);
-        if (id == kTermId && code == EN_CHANGE) SetTimer(hwnd, kPauseTimer, kFindAllTypingPauseMs, nullptr);
+        if (id == kTermId && code == EN_CHANGE) {
+            SetTimer(hwnd, kPauseTimer, kFindAllTypingPauseMs, nullptr);
+            DeliverMessage(kWindowMain, Message{kMessageFindAllEdited, 0, std::string()});
+        }
         else if ((id == kMatchCaseId || id == kWholeWordId) && code == BN_CLICKED) ReportTerm();
         else if (id == kRowsId && code == LBN_DBLCLK) ChooseRow();
         else if (id == IDCANCEL) Close(hwnd);
