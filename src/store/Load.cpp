@@ -104,7 +104,7 @@ bool ProvideDataFile(int mode, std::string* failure) {
 }
 
 // A question of the worker's waits for the UI thread, unless that thread waits for the worker
-// (a close during the load): then the answer is No.
+// (a close during the load): then the answer is No, and the question is not shown after.
 std::mutex s_askLock;
 std::condition_variable s_answered;
 bool s_uiWaits = false;  // s_askLock
@@ -115,7 +115,7 @@ bool AskOnUi(const std::string& text) {
     ToUi([answer, text] {
         {
             std::lock_guard<std::mutex> hold(s_askLock);
-            if (s_uiWaits) return;  // answered No already
+            if (*answer >= 0) return;
         }
         bool yes = AskYesNo(kWindowMain, g_app.programTitle, text);
         std::lock_guard<std::mutex> hold(s_askLock);
@@ -124,6 +124,7 @@ bool AskOnUi(const std::string& text) {
     });
     std::unique_lock<std::mutex> hold(s_askLock);
     s_answered.wait(hold, [&answer] { return *answer >= 0 || s_uiWaits; });
+    if (*answer < 0) *answer = 0;
     return *answer == 1;
 }
 
@@ -273,21 +274,18 @@ bool ReloadRecords() {
     return true;
 }
 
-void StartLoadWorker() {
-    {
-        std::lock_guard<std::mutex> hold(s_askLock);
-        s_uiWaits = false;
-    }
-    g_app.loadWorker = std::thread(LoadRecords, kLoadStartup);
-}
+void StartLoadWorker() { g_app.loadWorker = std::thread(LoadRecords, kLoadStartup); }
 
 void WaitForLoadWorker() {
+    if (!g_app.loadWorker.joinable()) return;
     {
         std::lock_guard<std::mutex> hold(s_askLock);
         s_uiWaits = true;
         s_answered.notify_all();
     }
-    if (g_app.loadWorker.joinable()) g_app.loadWorker.join();
+    g_app.loadWorker.join();
+    std::lock_guard<std::mutex> hold(s_askLock);
+    s_uiWaits = false;
 }
 
 void LoadSelectedRecord() {

@@ -17,8 +17,8 @@ bool ReloadRecords();
 // the window's build has called MainWindowBuilt().
 void StartLoadWorker();
 void MainWindowBuilt();
-// A question the worker asks once this is called gets No, since the UI thread that would answer
-// it waits here.
+// A question the worker asks while this waits gets No, since the UI thread that would answer it
+// is waiting here.
 void WaitForLoadWorker();
 // Reads the selected entry's slot into the editor and applies the zoom; never marks the
 // record edited.

@@ -314,6 +314,13 @@ TEST_F(ChangedElsewhereTest, SlotWritesCheckTheFileTheyWriteInto) {
     unlink(g_app.dataPath.c_str());
     EXPECT_FALSE(WriteSlot(0));
     EXPECT_FALSE(PathExists(g_app.dataPath));  // a vanished file is not made anew by a save
+    // A file removed between a write's open and its flush: the write counts as not made.
+    WriteDataFile(g_app.dataPath, kMine);
+    NoteDataFileVersion();
+    ArmFileHook(kStepFlush, 1, [] { unlink(g_app.dataPath.c_str()); }, g_app.dataPath);
+    EXPECT_FALSE(WriteSlot(0));
+    DisarmFileFaults();
+    EXPECT_EQ(0u, LastFileError().find("Another program replaced the data file")) << LastFileError();
 }
 
 // A reload that cannot read the new file shows what it showed and still counts the file as

@@ -358,6 +358,50 @@ TEST_F(FilesTest, ATargetThatChangedBeforeTheRenameRefusesIt) {
     EXPECT_EQ((std::vector<std::string>{"file"}), FolderEntries(folder.path));
 }
 
+// What another program does at the moment of the rename: renames its file over the target,
+// writes into the target in place, or removes it. Each refuses the replacement and leaves the
+// target as that program left it, whether the file system swaps names in one step or can do
+// neither that nor refuse (the seam's EINVAL); with nothing done, the replacement goes through.
+TEST_F(FilesTest, WhatHappensAtTheRenameRefusesIt) {
+    std::string file = folder.path + "file", theirs = folder.path + "theirs";
+    for (bool canSwap : {true, false}) {
+        for (int change = 0; change < 4; ++change) {
+            std::string where = std::string(canSwap ? "swap" : "no swap") + ", change " + std::to_string(change);
+            WriteFileBytes(file, "old");
+            FileHandle target, temp;
+            ASSERT_TRUE(OpenFile(file, kOpenRead, &target));
+            ASSERT_TRUE(CreateTempFile(file + ".tmp", file, &temp));
+            ASSERT_TRUE(WriteAt(temp, 0, "new", 3));
+            temp.replacesWatch = WatchWrites(target);
+            ArmFileHook(kStepRename, 1, [&] {
+                if (change == 0) {
+                    WriteFileBytes(theirs, "theirs");
+                    ASSERT_EQ(0, rename(theirs.c_str(), file.c_str()));
+                }
+                if (change == 1) WriteFileBytes(file, "theirs");
+                if (change == 2) {
+                    ASSERT_EQ(0, unlink(file.c_str()));
+                }
+            }, file);
+            if (!canSwap) ArmFileFault(kStepRename, 1, EINVAL, file);
+            bool replaced = CommitTempFile(&temp, file);
+            DisarmFileFaults();
+            EndWriteWatch(temp.replacesWatch);
+            CloseFile(&target);
+            EXPECT_EQ(change == 3, replaced) << where;
+            if (!replaced) {
+                EXPECT_NE(std::string::npos, LastFileError().find("meanwhile")) << where << LastFileError();
+            }
+            std::vector<std::string> left = {"file"};
+            if (change == 2) left.clear();
+            EXPECT_EQ(left, FolderEntries(folder.path)) << where;
+            if (change != 2) {
+                EXPECT_EQ(change == 3 ? "new" : "theirs", ReadFileBytes(file)) << where;
+            }
+        }
+    }
+}
+
 }  // namespace
 
 namespace {

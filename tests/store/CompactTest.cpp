@@ -121,6 +121,32 @@ TEST_F(CompactTest, NoLiveSlotBringsBackTheStarterRecords) {
     EXPECT_EQ(std::vector<std::string>{"Jotcrate.jcd"}, FolderEntries(folder.path));
 }
 
+// Only what this run marked, and saw marked, is dropped: a slot listed as deleted without its
+// bytes noted, or past the file's end, stops the compaction; so does a write into the file
+// while it ran, even where every slot was deleted and the starter records would come.
+TEST_F(CompactTest, NothingIsDroppedThatThisRunDidNotMark) {
+    std::string original = SlotBytes("one") + SlotBytes("two", true);
+    for (std::int64_t stray : {1, 5}) {
+        WriteFileBytes(g_app.dataPath, original);
+        NoteDataFileVersion();
+        ForgetDeletions();
+        g_app.deletedSlots = {stray};
+        EXPECT_FALSE(CompactDataFile()) << stray;
+        EXPECT_EQ(original, ReadFileBytes(g_app.dataPath)) << stray;
+        EXPECT_EQ(std::vector<std::string>{"Jotcrate.jcd"}, FolderEntries(folder.path));
+    }
+#ifndef _WIN32
+    ForgetDeletions();
+    g_app.dataVersionKnown = false;
+    ASSERT_TRUE(MarkDeleted(0) && MarkDeleted(1));
+    std::string theirs = SlotBytes("one", true) + SlotBytes("two", true) + SlotBytes("appended");
+    ArmFileHook(kStepRead, 1, [&] { WriteFileBytes(g_app.dataPath, theirs); }, g_app.dataPath);
+    EXPECT_FALSE(CompactDataFile());
+    DisarmFileFaults();
+    EXPECT_TRUE(theirs == ReadFileBytes(g_app.dataPath));
+#endif
+}
+
 TEST_F(CompactTest, FailureLeavesTheDataFileAsItWas) {
     std::string original = SlotBytes("one") + SlotBytes("two", true);
     WriteFileBytes(g_app.dataPath, original);

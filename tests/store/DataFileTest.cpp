@@ -228,13 +228,15 @@ TEST_F(DataFileTest, FailedBackupRefreshKeepsTheOldBackup) {
     EXPECT_FALSE(RefreshBackup(true));
     DisarmFileFaults();
     EXPECT_EQ(SlotBytes("old"), ReadFileBytes(g_app.backupPath));
+#ifndef _WIN32  // there the file being copied admits no other writer
     // Another program cuts the data file while it is copied: the copy is of no version of it.
     WriteDataFile(g_app.dataPath, {"new", "two"});
     ArmFileHook(kStepRead, 1, [] { ASSERT_EQ(0, truncate(g_app.dataPath.c_str(), kSlotSize + 100)); }, g_app.dataPath);
     EXPECT_FALSE(RefreshBackup(true));
     DisarmFileFaults();
     EXPECT_NE(std::string::npos, LastFileError().find("another program changed it")) << LastFileError();
-    EXPECT_EQ(SlotBytes("old"), ReadFileBytes(g_app.backupPath));
+    EXPECT_TRUE(SlotBytes("old") == ReadFileBytes(g_app.backupPath));
+#endif
 }
 
 // A salvage failed at any of its file steps leaves the cut data file as it was and no second

@@ -129,7 +129,16 @@ TEST_F(RecordsTest, DeletingTheOnlyRecordBringsBackTheStarterRecords) {
     EXPECT_EQ("Record 1\r\n", EditorText(kGadgetEditor));
     // Both deleted records can still come back (the typed edit was saved before the delete),
     // and the one that does keeps its place. The starter records stood in for them: those still
-    // as they came go again, and are nothing to undelete; one the user changed stays.
+    // as they came go again (one the user deleted too), and are nothing to undelete; one the
+    // user changed stays.
+    Shortcut(Qt::Key_R, Qt::AltModifier);
+    Key(kGadgetSelector, Qt::Key_End);
+    ArmMessageBoxAnswers({true});
+    Shortcut(Qt::Key_D, Qt::AltModifier);
+    ASSERT_EQ(8, SelectorCount(kGadgetSelector));
+    Shortcut(Qt::Key_R, Qt::AltModifier);
+    Key(kGadgetSelector, Qt::Key_Home);
+    Shortcut(Qt::Key_E, Qt::AltModifier);
     Type("kept ");
     ArmRequesterAnswers({{true, {}, 0, "", 0}});
     Shortcut(Qt::Key_U, Qt::AltModifier);

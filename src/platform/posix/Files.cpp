@@ -381,11 +381,14 @@ bool ExchangeOver(const FileHandle& file, const std::string& target, bool* swapp
 // The rename itself, over the file the caller meant to replace, or over nothing where there
 // was nothing.
 bool RenameOver(const FileHandle& file, const std::string& target) {
-    if (Injected(kStepRename, target)) return FailErrno("Replacing", target);
+    // The seam fails the first rename as the system would: EINVAL stands for a file system that
+    // can neither swap nor refuse.
+    bool injected = Injected(kStepRename, target);
     int flag = file.replaces.exists ? RENAME_EXCHANGE : RENAME_NOREPLACE;
-    if (flag == RENAME_NOREPLACE && renameat2(AT_FDCWD, file.path.c_str(), AT_FDCWD, target.c_str(), flag) == 0)
+    if (!injected && flag == RENAME_NOREPLACE &&
+        renameat2(AT_FDCWD, file.path.c_str(), AT_FDCWD, target.c_str(), flag) == 0)
         return true;
-    if (flag == RENAME_EXCHANGE) {
+    if (!injected && flag == RENAME_EXCHANGE) {
         bool swapped = false;
         bool replaced = ExchangeOver(file, target, &swapped);
         if (swapped) return replaced;
