@@ -794,7 +794,9 @@ class Runner:
             m.show(min(m.shown + n, count - 1))
             m.focus = "editor"
         elif how == "popup-mouse":
-            if count > 20:
+            # Rows are clicked where a list of the field's own height would put them; longer lists
+            # may be placed otherwise by the style (seed 551891), so they take the keys instead.
+            if count > 10:
                 return self.route(dict(step, how="down"))
             self.activate()
             before = len(self.screen.windows())
