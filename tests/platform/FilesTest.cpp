@@ -383,7 +383,7 @@ TEST_F(FilesTest, WhatHappensAtTheRenameRefusesIt) {
                     ASSERT_EQ(0, unlink(file.c_str()));
                 }
             }, file);
-            if (!canSwap) ArmFileFault(kStepRename, 1, EINVAL, file);
+            if (!canSwap) ArmFileFault(kStepRename, 1, change % 2 ? ENOSYS : EINVAL, file);
             bool replaced = CommitTempFile(&temp, file);
             DisarmFileFaults();
             EndWriteWatch(temp.replacesWatch);
@@ -400,6 +400,12 @@ TEST_F(FilesTest, WhatHappensAtTheRenameRefusesIt) {
             }
         }
     }
+    // A file that cannot be watched gives no watch, and no watch sees a write.
+    FileHandle closed;
+    WriteWatch* none = WatchWrites(closed);
+    EXPECT_EQ(nullptr, none);
+    EXPECT_FALSE(WasWritten(none));
+    EndWriteWatch(none);
 }
 
 }  // namespace
