@@ -64,7 +64,7 @@ struct AppState {
     bool settingsUnread;                  // the settings file exists but could not be read
     std::vector<std::int64_t> deletedSlots;  // sorted: the slots this run marked, which compaction drops
     std::map<std::int64_t, std::uint64_t> deletedDigests;  // each of those slots' bytes as marked
-    std::int64_t starterFirst;            // the starter records that came when the list emptied, or -1
+    std::int64_t starterFirst;            // the first starter record that came in this run as the list emptied, or -1
     FileVersion dataVersion;              // the data file as this program last read or wrote it
     bool dataVersionKnown;
     bool dataChangedElsewhere;            // a write found another program's data file in its place

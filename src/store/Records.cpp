@@ -151,7 +151,7 @@ void DeleteLastRecord(std::int64_t slot) {
         ReportWriteFailure(kStrDeleteFailed);
         return;
     }
-    g_app.starterFirst = first;
+    if (g_app.starterFirst < 0) g_app.starterFirst = first;
     ClearSelector(kGadgetSelector);
     for (int n = 0; n < kStarterRecords; ++n) {
         std::string text = StarterText(n);
@@ -164,36 +164,39 @@ void DeleteLastRecord(std::int64_t slot) {
     LoadSelectedRecord();
 }
 
-// The starter records that came when the list emptied stood in for the user's records; once
-// one of those is back, the starters that are still as they came go again, unseen in the list
-// of Undelete. A starter the user changed stays.
-void RemoveUnchangedStarters() {
+// Whether the image holds starter record n as it came, marked or not.
+bool IsStarterImage(const unsigned char* image) {
     std::vector<unsigned char> starter(kSlotSize);
-    for (int n = 0; g_app.starterFirst >= 0 && n < kStarterRecords; ++n) {
-        std::int64_t slot = g_app.starterFirst + n;
-        int position = SelectorCount(kGadgetSelector) - 1;
-        while (position >= 0 && SelectorEntryAt(kGadgetSelector, position).slot != slot) --position;
+    for (int n = 0; n < kStarterRecords; ++n) {
         EncodeText(StarterText(n), starter.data());
-        if (position < 0 || !ReadSlot(slot) || !std::equal(starter.begin(), starter.end(), g_app.slotImage)) continue;
+        if (std::equal(starter.begin() + 1, starter.end(), image + 1)) return true;
+    }
+    return false;
+}
+
+// The starter records that came when the list emptied in this run stood in for the user's
+// records; once one of those is back, the starters that are still as they came go again,
+// unseen in the list of Undelete. A starter the user changed stays.
+void RemoveUnchangedStarters() {
+    for (int position = SelectorCount(kGadgetSelector) - 1; g_app.starterFirst >= 0 && position >= 0; --position) {
+        std::int64_t slot = SelectorEntryAt(kGadgetSelector, position).slot;
+        if (slot < g_app.starterFirst || !ReadSlot(slot) || !IsStarterImage(g_app.slotImage)) continue;
         if (!MarkDeleted(slot)) {
             ReportWriteFailure(kStrUndeleteFailed);
             return;
         }
         RemoveSelectorEntry(kGadgetSelector, position);
     }
-    g_app.starterFirst = -1;
 }
 
-// A deleted slot that holds a starter record as it came.
+// A deleted starter record that came in this run, as it came: no record of the user's.
 bool IsUnchangedStarter(std::int64_t slot) {
-    auto digest = g_app.deletedDigests.find(slot);
-    std::vector<unsigned char> starter(kSlotSize);
-    for (int n = 0; digest != g_app.deletedDigests.end() && n < kStarterRecords; ++n) {
-        EncodeText(StarterText(n), starter.data());
-        starter[0] = 1;
-        if (digest->second == SlotDigest(starter.data())) return true;
-    }
-    return false;
+    if (g_app.starterFirst < 0 || slot < g_app.starterFirst) return false;
+    std::vector<unsigned char> image(kSlotSize);
+    FileHandle data;
+    bool read = OpenFile(g_app.dataPath, kOpenRead, &data) && ReadExactlyAt(data, slot * kSlotSize, image.data(), image.size());
+    CloseFile(&data);
+    return read && IsStarterImage(image.data());
 }
 
 }  // namespace
