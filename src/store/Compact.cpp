@@ -121,21 +121,15 @@ bool CompactDataFile() {
     // Proven after the copy, so that a rewrite while it ran counts too.
     bool ok = reserve != kReserveFailed && CopyKeptSlots(data, out, count, reserve == kReserved, &written) &&
               AreDeletedSlotsAsMarked(data);
-    if (ok && written == 0) {
-        // Every slot was marked: as after deleting the last record, the starter records
-        // come back rather than an empty file that no start could load.
+    if (!ok || written == 0) {
         DiscardTempFile(&out);
         CloseFile(&data);
-        bool changed = WasWritten(watch);
+        bool changed = ok && WasWritten(watch);
         EndWriteWatch(watch);
         if (changed) SetFileError(Str(kStrChangedElsewhere));
-        return !changed && CreateStarterFile();
-    }
-    if (!ok) {
-        DiscardTempFile(&out);
-        CloseFile(&data);
-        EndWriteWatch(watch);
-        return false;
+        // Every slot was marked: as after deleting the last record, the starter records
+        // come back rather than an empty file that no start could load.
+        return ok && !changed && CreateStarterFile();
     }
     ok = CommitTempFile(&out, target, true, &data);
     EndWriteWatch(watch);
