@@ -22,32 +22,33 @@ bool IsProgramFolderSafe(const std::string& program) {
     return !IsFolderOthersCanWrite(folder.empty() ? "." : folder) && !IsFolderOthersCanWrite(WindowLibraryPath(program));
 }
 
-// A message box where the window library and a display are there, else standard error.
-void TellDumpFailure(const std::string& text) {
+// A message box where the window library and a display are there, else standard error; beside
+// a running window always standard error, since a box there would take the user's keys.
+void TellDumpFailure(const std::string& text, bool besideWindow = false) {
     WindowEntries window{};
     std::string reason;
     std::string program = ProgramPath("");
-    if (IsProgramFolderSafe(program) && FindWindowEntries(WindowLibraryPath(program), &window, &reason))
+    if (!besideWindow && IsProgramFolderSafe(program) && FindWindowEntries(WindowLibraryPath(program), &window, &reason))
         window.showNotice(g_app.programTitle.c_str(), text.c_str());
     else
         std::fprintf(stderr, "%s: %s\n", g_app.programTitle.c_str(), text.c_str());
 }
 
-int RunRecordDump() {
-    switch (WriteRecordDump()) {
+int RunRecordDump(bool besideWindow) {
+    switch (WriteRecordDump(besideWindow)) {
         case kDumpWritten:
             return 0;
         case kDumpDataFileError:
-            TellDumpFailure(DataFileErrorText());
+            TellDumpFailure(DataFileErrorText(), besideWindow);
             return 1;
         case kDumpDamaged:
-            TellDumpFailure(DamagedDataFileText(DataFileSize(g_app.dataPath)) + Str(kStrDumpedWholeRecords));
+            TellDumpFailure(DamagedDataFileText(DataFileSize(g_app.dataPath)) + Str(kStrDumpedWholeRecords), besideWindow);
             return 1;
         case kDumpOversized:
-            TellDumpFailure(OversizedDataFileText(DataFileSize(g_app.dataPath)));
+            TellDumpFailure(OversizedDataFileText(DataFileSize(g_app.dataPath)), besideWindow);
             return 1;
         case kDumpFailed:
-            TellDumpFailure(Str(kStrDumpFailed) + "\n" + LastFileError());
+            TellDumpFailure(Str(kStrDumpFailed) + "\n" + LastFileError(), besideWindow);
             return 1;
     }
     return 1;
@@ -87,22 +88,35 @@ int PrintHelp(const char* argv0) {
     return Print(Str(kStrUsage) + where + folder + "\n");
 }
 
+// Usage goes to standard error with status 2, as other command-line programs do, so that a
+// mistyped option in a script is not taken for a window that opened.
+int PrintUnknownOption(const char* option) {
+    UnscrambleStrings();
+    std::string usage = Str(kStrUsage);
+    std::fprintf(stderr, "%s: %s%s\n\n%s\n", Str(kStrProgramTitle).c_str(), Str(kStrUnknownOption).c_str(), option,
+                 usage.substr(0, usage.find('\n')).c_str());
+    return 2;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     if (IsFirstArgument(argc, argv, "--help")) return PrintHelp(argv[0]);
     if (IsFirstArgument(argc, argv, "--version")) return Print("Jotcrate " JOTCRATE_VERSION "\n");
+    if (IsUnknownOption(argc, argv)) return PrintUnknownOption(argv[1]);
     if (!IsDumpSwitch(argc, argv)) return RunWindow(argc, argv);
-    switch (BeginRun(argv[0])) {
+    // Beside a running window the dump reads what it last saved, and leaves the window be.
+    bool besideWindow = false;
+    switch (BeginRun(argv[0], false)) {
         case kRunFirst:
             break;
         case kRunHandedOver:
-            std::fprintf(stderr, "%s: %s\n", g_app.programTitle.c_str(), Str(kStrDumpHandedOver).c_str());
-            return 1;
+            besideWindow = true;
+            break;
         case kRunNoLock:
             TellDumpFailure(Str(kStrNoInstanceLock));
             return 1;
     }
     KeepFreedMemory();
-    return RunRecordDump();
+    return RunRecordDump(besideWindow);
 }

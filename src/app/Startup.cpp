@@ -35,7 +35,7 @@ std::string FilesFolder(const std::string& programPath, bool installed) {
     return installed ? UserDataHome() + "/" + Str(kStrDataFolderName) + "/" : FolderPart(programPath);
 }
 
-RunStart BeginRun(const char* argv0) {
+RunStart BeginRun(const char* argv0, bool bringToFront) {
     UnscrambleStrings();
     g_app.bringToFrontMessage = RegisterMessage(Str(kStrBringToFrontName));
     ResetAppState();
@@ -49,7 +49,7 @@ RunStart BeginRun(const char* argv0) {
         case kInstanceFirst:
             break;
         case kInstanceSecond:
-            SendToFirstInstance(Str(kStrInstanceName), g_app.bringToFrontMessage);
+            if (bringToFront) SendToFirstInstance(Str(kStrInstanceName), g_app.bringToFrontMessage);
             return kRunHandedOver;
         case kInstanceLockFailed:
             return kRunNoLock;

@@ -16,8 +16,8 @@ std::string WindowLibraryPath(const std::string& programPath);
 // The folder of the data file, backup, settings and dump, with a slash at the end (needs the
 // unscrambled string table).
 std::string FilesFolder(const std::string& programPath, bool installed);
-// kRunHandedOver when another instance runs: it was asked to come to the front and this run
-// ends. kRunNoLock when the single-instance lock could be set up nowhere: this run ends too,
+// kRunHandedOver when another instance runs: it was asked to come to the front (only when
+// bringToFront) and this run ends. kRunNoLock when the single-instance lock could be set up nowhere: this run ends too,
 // since two instances on one data file could lose records.
 enum RunStart { kRunFirst, kRunHandedOver, kRunNoLock };
-RunStart BeginRun(const char* argv0);
+RunStart BeginRun(const char* argv0, bool bringToFront);

@@ -11,7 +11,7 @@
 #endif
 
 JC_EXPORT int JotcrateRunWindow(int argc, char** argv) {
-    switch (BeginRun(argv[0])) {
+    switch (BeginRun(argv[0], true)) {
         case kRunFirst:
             return RunMainLoop(argc, argv);
         case kRunHandedOver:

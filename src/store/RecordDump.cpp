@@ -42,20 +42,26 @@ void MakeDumpPiece(std::size_t first, const std::vector<std::string>& texts, std
 
 void WriteDumpPiece(std::string&& piece, void* writer) { WriteChunk(static_cast<ChunkWriter*>(writer), std::move(piece)); }
 
-}  // namespace
-
-DumpResult WriteRecordDump() {
-    if (DataFileSize(g_app.dataPath) < kSlotSize) return kDumpDataFileError;
+// One pass over the data file. Beside a running window the file is read without the shared
+// lock, which would make the window's saves fail; a pass that saw a write is made again.
+DumpResult DumpOnce(bool besideWindow, bool* written) {
+    *written = false;
     // Records are read only where the user's own links lead, as in the window.
     std::string real;
     FileHandle data;
-    if (!ResolveReplacement(g_app.dataPath, &real) || !OpenFile(real, kOpenRead, &data)) return kDumpFailed;
+    if (!ResolveReplacement(g_app.dataPath, &real) || !OpenFile(real, besideWindow ? kOpenReadBeside : kOpenRead, &data))
+        return kDumpFailed;
+    WriteWatch* watch = besideWindow ? WatchWrites(data) : nullptr;
+    FileVersion before;
+    FileVersion after;
     std::int64_t size = SizeOfOpenFile(data);
     // A dump that is a link is written where the link points, and stays a link.
     std::string dumpPath;
     FileHandle out;
-    if (size < 0 || !ResolveReplacement(g_app.programFolder + Str(kStrDumpFileName), &dumpPath) ||
+    if (size < 0 || !VersionOfOpenFile(data, &before) ||
+        !ResolveReplacement(g_app.programFolder + Str(kStrDumpFileName), &dumpPath) ||
         !CreateTempFile(dumpPath + ".tmp", dumpPath, &out)) {
+        EndWriteWatch(watch);
         CloseFile(&data);
         return kDumpFailed;
     }
@@ -66,9 +72,11 @@ DumpResult WriteRecordDump() {
     std::vector<std::int64_t> slots(static_cast<std::size_t>(parts.count));
     for (std::size_t i = 0; i < slots.size(); ++i) slots[i] = static_cast<std::int64_t>(i);
     bool read = MakePiecesInOrder(data, slots, MakeDumpPiece, &parts, WriteDumpPiece, writer);
-    bool written = EndChunkWriter(writer);
+    bool done = EndChunkWriter(writer);
+    *written = besideWindow && (WasWritten(watch) || !VersionOfOpenFile(data, &after) || !SameVersion(before, after));
+    EndWriteWatch(watch);
     CloseFile(&data);
-    if (!read || !written) {
+    if (!read || !done || *written) {
         DiscardTempFile(&out);
         return kDumpFailed;
     }
@@ -76,4 +84,17 @@ DumpResult WriteRecordDump() {
     if (!CommitTempFile(&out, dumpPath, false)) return kDumpFailed;
     if (IsOversized(size)) return kDumpOversized;
     return IsWellFormedSize(size) ? kDumpWritten : kDumpDamaged;
+}
+
+}  // namespace
+
+DumpResult WriteRecordDump(bool besideWindow) {
+    if (DataFileSize(g_app.dataPath) < kSlotSize) return kDumpDataFileError;
+    bool written = false;
+    for (int pass = 0; pass < 5; ++pass) {
+        DumpResult result = DumpOnce(besideWindow, &written);
+        if (!written) return result;
+    }
+    SetFileError(Str(kStrDumpKeptChanging));
+    return kDumpFailed;
 }

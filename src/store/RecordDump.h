@@ -9,4 +9,5 @@ enum DumpResult {
     kDumpFailed,         // reading or writing failed: LastFileError() says why
 };
 
-DumpResult WriteRecordDump();
+// besideWindow: another instance has the data file open and may save into it meanwhile.
+DumpResult WriteRecordDump(bool besideWindow = false);

@@ -196,18 +196,24 @@ TEST_F(InstanceTest, ALockFileOfAnotherUserIsNoLock) {
     close(squat);
 }
 
-// The real program: a second start with -d only brings the first to the front.
-TEST_F(InstanceTest, ProgramStartedAgainWithDumpSwitchDoesNotDump) {
+// The real program: -d while the window runs dumps the data file as saved and leaves the window
+// be; an unknown option is refused with the usage, before anything else.
+TEST_F(InstanceTest, DumpWhileTheWindowRunsLeavesTheWindowBe) {
     StartProbe("first", "jotcrate-instance");
     ASSERT_TRUE(WaitForText(folder.path + "first", "listening", 5000));
     std::string program = InstallProgramCopy(folder.path);
-    WriteDataFile(folder.path + "Jotcrate.jcd", {"A"});
-    ProcessResult second = RunProcess({program, "-d"}, TestEnvironment({"XDG_RUNTIME_DIR=" + runtime, "DISPLAY="}));
-    EXPECT_EQ(1, second.exitCode) << second.standardError;  // a script that asked for a dump is told
-    EXPECT_NE(std::string::npos, second.standardError.find("no dump was written")) << second.standardError;
-    EXPECT_FALSE(PathExists(folder.path + "record-dump.txt"));
-    EXPECT_TRUE(WaitForText(folder.path + "first", "message " + std::to_string(RegisterMessage("jotcrate-bring-to-front")),
-                            5000));
+    WriteDataFile(folder.path + "Jotcrate.jcd", {"A", "B"});
+    std::vector<std::string> env = TestEnvironment({"XDG_RUNTIME_DIR=" + runtime, "DISPLAY="});
+    ProcessResult dump = RunProcess({program, "-d"}, env);
+    EXPECT_EQ(0, dump.exitCode) << dump.standardError;
+    EXPECT_EQ("\r\nA\r\n\r\n" + std::string(76, '-') + "\r\n\r\nB\r\n", ReadFileBytes(folder.path + "record-dump.txt"));
+    for (const char* option : {"-x", "--nonsense", "-"}) {
+        ProcessResult wrong = RunProcess({program, option}, env);
+        EXPECT_EQ(2, wrong.exitCode) << option;
+        EXPECT_NE(std::string::npos, wrong.standardError.find(std::string("unknown option: ") + option)) << wrong.standardError;
+        EXPECT_NE(std::string::npos, wrong.standardError.find("Usage: jotcrate")) << wrong.standardError;
+    }
+    EXPECT_EQ(std::string::npos, ReadFileBytes(folder.path + "first").find("message")) << "brought to the front";
 }
 
 // --help and --version answer even while an instance runs, with no display and no window

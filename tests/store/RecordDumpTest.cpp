@@ -1,5 +1,7 @@
 // The record dump byte for byte, in process and through the real program with -d.
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -153,6 +155,24 @@ TEST_F(RecordDumpTest, AFailedReadAnywhereGivesNoDumpAndKeepsTheOldOne) {
     }
     ASSERT_EQ(kDumpWritten, WriteRecordDump());
     EXPECT_EQ(ExpectedDump(texts), ReadFileBytes(dumpPath));
+}
+
+// Beside a running window a save may land while the dump reads: the dump reads again and
+// holds the records as they stand after it, never a mix; nor does it lock the window out.
+TEST_F(RecordDumpTest, BesideAWindowASaveDuringTheReadIsReadAgain) {
+    WriteDataFile(g_app.dataPath, {"old first", "second"});
+    int window = open(g_app.dataPath.c_str(), O_RDWR);
+    ASSERT_GE(window, 0);
+    ASSERT_EQ(0, flock(window, LOCK_EX | LOCK_NB));
+    std::string saved = SlotBytes("saved first");
+    ArmFileHook(kStepRead, 1, [&] { ASSERT_EQ(ssize_t(saved.size()), pwrite(window, saved.data(), saved.size(), 0)); },
+                g_app.dataPath);
+    ASSERT_EQ(kDumpWritten, WriteRecordDump(true)) << LastFileError();
+    EXPECT_EQ(2, FileStepsSeen(kStepOpen)) << "read again";
+    DisarmFileFaults();
+    EXPECT_EQ(ExpectedDump({"saved first", "second"}), ReadFileBytes(dumpPath));
+    EXPECT_EQ(kDumpFailed, WriteRecordDump(false)) << "the dump of a lone run takes the lock";
+    close(window);
 }
 
 TEST_F(RecordDumpTest, ALinkedDumpIsWrittenWhereTheLinkPoints) {
