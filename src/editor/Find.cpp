@@ -35,7 +35,11 @@ void FindNext(int flags) {
     EditorSelection(kGadgetEditor, &start, &end);
     int found = FindInEditor(kGadgetEditor, g_app.searchTerm, (flags & kFindDown) ? end : start, flags, &length);
     if (found < 0) {
-        ShowNotice(g_app.programTitle, Str(kStrNotFoundPrefix) + g_app.searchTerm);
+        // Past the last match the user learns that there were others, not that there are none.
+        bool elsewhere = FindInEditor(kGadgetEditor, g_app.searchTerm, 0, flags | kFindDown, &length) >= 0;
+        bool down = flags & kFindDown;
+        ShowNotice(g_app.programTitle, elsewhere ? Str(kStrNoMorePrefix) + g_app.searchTerm + Str(down ? kStrNoMoreBelow : kStrNoMoreAbove)
+                                                 : Str(kStrNotFoundPrefix) + g_app.searchTerm);
         return;
     }
     SetEditorSelection(kGadgetEditor, found, found + length);

@@ -42,6 +42,7 @@ std::string PageHead(const std::string& programTitle, int count) {
         "<head>",
         "<meta charset=\"utf-8\">",
         "<title>~N</title>",
+        "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">",
         "<style>",
         "body{font-family:sans-serif;font-size:14px;padding:5em 16em;min-width:600px;background-color:#FDFDFD;"
         "color:#585858}",
@@ -54,6 +55,8 @@ std::string PageHead(const std::string& programTitle, int count) {
         "#blurb{font-size:11px;float:right;line-height:16px}",
         ".title{margin-top:1em;padding:1em;border:1px solid #CCCCCC;border-radius:4px;background-color:#FBFBFB}",
         ".record{display:none;overflow:auto;margin-bottom:-1em}",
+        // A phone's narrow screen gets the whole width, and long lines wrap instead of scrolling.
+        "@media (max-width:760px){body{padding:1em;min-width:0}pre{white-space:pre-wrap;overflow-wrap:anywhere}}",
         "</style>",
         "<script>",
         std::string("var p='data:image/png;base64,") + kPlusIcon + "';",

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <ctime>
 #include <vector>
 
 #include "app/AppState.h"
@@ -423,13 +424,30 @@ std::string DamagedDataFileText(std::int64_t size) {
            (whole == 1 ? Str(kStrDamagedOne) : Str(kStrDamagedMany) + std::to_string(whole) + Str(kStrDamagedSuffix));
 }
 
+namespace {
+
+// The damaged file gets its second name first, so that at every moment both of its names
+// hold something whole.
+bool KeepDamagedAside(std::string* target, std::string* keptAs) {
+    if (!ResolveReplacement(g_app.dataPath, target)) return false;
+    *keptAs = FreshName(g_app.programFolder, kStrDamagedDataPrefix, kStrDamagedDataSuffix);
+    return LinkOrCopyFile(*target, *keptAs);
+}
+
+// The second name goes again only while the first still holds the damaged file: a
+// replacement that failed after its rename has already put whole slots in its place.
+void ForgetKeptAside(const std::string& target, const std::string& keptAs) {
+    if (IsWellFormedSize(DataFileSize(target))) return;
+    std::string reason = LastFileError();
+    DeleteFile(keptAs);
+    SetFileError(reason);
+}
+
+}  // namespace
+
 bool SalvageDataFile(std::string* keptAs) {
     std::string target;
-    if (!ResolveReplacement(g_app.dataPath, &target)) return false;
-    *keptAs = FreshName(g_app.programFolder, kStrDamagedDataPrefix, kStrDamagedDataSuffix);
-    // The damaged file gets its second name first, so that at every moment both of its
-    // names hold something whole.
-    bool ok = LinkOrCopyFile(target, *keptAs);
+    bool ok = KeepDamagedAside(&target, keptAs);
     FileHandle data, temp;
     ok = ok && OpenFile(target, kOpenRead, &data);
     std::int64_t whole = ok ? SizeOfOpenFile(data) / kSlotSize * kSlotSize : 0;
@@ -440,14 +458,23 @@ bool SalvageDataFile(std::string* keptAs) {
     }
     ok = ok && CommitTempFile(&temp, target, true, &data);
     CloseFile(&data);
-    // The second name goes again only while the first still holds the damaged file: a
-    // replacement that failed after its rename has already put the whole slots in its place.
-    if (!ok && !IsWellFormedSize(DataFileSize(target))) {
-        std::string reason = LastFileError();
-        DeleteFile(*keptAs);
-        SetFileError(reason);
-    }
+    if (!ok && !keptAs->empty()) ForgetKeptAside(target, *keptAs);
     return ok;
+}
+
+bool RestoreOverDamaged(std::int64_t backupSize, std::string* keptAs) {
+    std::string target;
+    bool ok = KeepDamagedAside(&target, keptAs) && RestoreFromBackup(backupSize);
+    if (!ok && !keptAs->empty()) ForgetKeptAside(target, *keptAs);
+    return ok;
+}
+
+std::string LocalTimeText(std::int64_t nanoseconds) {
+    std::time_t seconds = static_cast<std::time_t>(nanoseconds / 1000000000);
+    const std::tm* local = std::localtime(&seconds);
+    char text[32];
+    if (!local || !std::strftime(text, sizeof text, "%Y-%m-%d %H:%M", local)) return "?";
+    return text;
 }
 
 bool WriteRecoveryFile(std::string_view utf8Text, std::string* path) {

@@ -92,6 +92,11 @@ std::string DamagedDataFileText(std::int64_t size);
 // A data file that ends in part of a slot: the damaged file is kept under a new name, bytes
 // unchanged, and the data file becomes its whole slots.
 bool SalvageDataFile(std::string* keptAs);
+// The damaged data file kept beside as with a salvage, and the backup of backupSize bytes put
+// in its place.
+bool RestoreOverDamaged(std::int64_t backupSize, std::string* keptAs);
+// A file's time (nanoseconds since 1970) as the user reads it: local date and time.
+std::string LocalTimeText(std::int64_t nanoseconds);
 // Text that could not be saved, in a new file of the program folder (of the home folder when
 // that fails); its path in *path.
 bool WriteRecoveryFile(std::string_view utf8Text, std::string* path);

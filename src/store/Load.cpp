@@ -65,6 +65,29 @@ std::string DataFileErrorWithReason() {
     return text;
 }
 
+// The backup's size where it can be restored: the user's own, whole and within the record
+// limit (one past it could be of terabytes of holes); else -1, with a word to the user where it
+// is another's. *when: the time it was taken.
+std::int64_t RestorableBackupSize(std::string* when) {
+    std::int64_t backupSize = DataFileSize(g_app.backupPath);
+    // Another user's backup, or one another user's link leads to, holds no records of the user's:
+    // it is neither taken nor moved.
+    std::string backup;
+    if (backupSize > 0 && (!ResolveReplacement(g_app.backupPath, &backup) || !IsOwnFile(backup))) {
+        ToUi([] { ShowNotice(g_app.programTitle, Str(kStrBackupNotOwn) + g_app.backupPath); });
+        return -1;
+    }
+    FileVersion version;
+    if (!IsWellFormedSize(backupSize) || IsOversized(backupSize) || !VersionOfFile(backup, &version)) return backupSize > 0 ? -2 : -1;
+    *when = LocalTimeText(version.modified);
+    return backupSize;
+}
+
+// Once the window shows, since the user may otherwise go on without knowing.
+void AnnounceRestore(const std::string& when) {
+    ToUi([when] { ShowNotice(g_app.programTitle, Str(kStrRestoredPrefix) + when + Str(kStrRestoredSuffix)); });
+}
+
 // A missing data file comes back from a backup of good size, or as the starter file; a
 // damaged backup is first set aside, so that no refresh can ever write over it. Only a data
 // file that does not exist is missing: a look-up that fails otherwise writes nothing.
@@ -76,23 +99,19 @@ bool ProvideDataFile(int mode, std::string* failure) {
         *failure = DataFileErrorWithReason();
         return false;
     }
-    std::int64_t backupSize = DataFileSize(g_app.backupPath);
-    // Another user's backup, or one another user's link leads to, holds no records of the user's:
-    // it is neither taken nor moved.
-    std::string backup;
-    if (backupSize > 0 && (!ResolveReplacement(g_app.backupPath, &backup) || !IsOwnFile(backup))) {
-        ToUi([] { ShowNotice(g_app.programTitle, Str(kStrBackupNotOwn) + g_app.backupPath); });
-        backupSize = -1;
-    }
-    // A backup past the record limit could be of terabytes of holes: no copy of it is made.
-    if (IsWellFormedSize(backupSize) && !IsOversized(backupSize)) {
+    std::string when;
+    std::int64_t backupSize = RestorableBackupSize(&when);
+    if (backupSize > 0) {
         ShowEditorNotice(Str(kStrRestoreNotice));
-        if (RestoreFromBackup(backupSize)) return true;
+        if (RestoreFromBackup(backupSize)) {
+            AnnounceRestore(when);
+            return true;
+        }
         *failure = Str(kStrRestoreFailed) + LastFileError();
         return false;
     }
     std::string keptAs;
-    if (backupSize > 0 && !SetAsideDamagedBackup(&keptAs)) {
+    if (backupSize == -2 && !SetAsideDamagedBackup(&keptAs)) {
         *failure = Str(kStrRestoreFailed) + LastFileError();
         return false;
     }
@@ -129,16 +148,30 @@ bool AskOnUi(const std::string& text) {
 }
 
 // A data file that ends in part of a slot (a cut copy, a full disk) is salvaged when the user
-// agrees; otherwise it ends the program as any damaged data file does.
+// agrees, or, where there is a backup, replaced by it; otherwise it ends the program as any
+// damaged data file does. Either way the damaged file stays beside, bytes unchanged.
 bool SalvageOnRequest(std::int64_t size, std::string* failure) {
     *failure = DataFileErrorText();
-    if (!AskOnUi(DamagedDataFileText(size) + Str(kStrSalvageQuestion))) return false;
+    std::string when;
+    std::int64_t backupSize = RestorableBackupSize(&when);
+    std::string backup = backupSize > 0 ? when + ", " + std::to_string(backupSize / kSlotSize) + Str(backupSize == kSlotSize ? kStrBackupRecord : kStrBackupRecords) : std::string();
     std::string keptAs;
-    if (!SalvageDataFile(&keptAs)) {
+    bool done = false, restored = false;
+    if (AskOnUi(DamagedDataFileText(size) + (backup.empty() ? Str(kStrSalvageQuestion) : Str(kStrSalvageOrBackupPrefix) + backup + Str(kStrSalvageOrBackupSuffix)))) {
+        done = SalvageDataFile(&keptAs);
+    } else if (backupSize > 0 && AskOnUi(Str(kStrBackupInsteadPrefix) + backup + Str(kStrBackupInsteadSuffix))) {
+        done = RestoreOverDamaged(backupSize, &keptAs);
+        restored = true;
+    } else {
+        return false;
+    }
+    if (!done) {
         *failure = DataFileErrorWithReason();
         return false;
     }
-    ToUi([keptAs] { ShowNotice(g_app.programTitle, Str(kStrSalvagedPrefix) + keptAs); });
+    std::string told = (restored ? Str(kStrRestoredPrefix) + when + Str(kStrRestoredSuffix) + "\n\n" : Str(kStrSalvaged)) +
+                       Str(kStrDamagedKeptAs) + keptAs;
+    ToUi([told] { ShowNotice(g_app.programTitle, told); });
     return true;
 }
 

@@ -203,7 +203,8 @@ bool IsUnchangedStarter(std::int64_t slot) {
 
 void DeleteRecord() {
     std::uint32_t reloads = g_app.reloads;
-    if (!AskYesNo(kWindowMain, g_app.programTitle, Str(kStrDeleteQuestion))) return;
+    std::string title = SelectorEntryAt(kGadgetSelector, SelectedEntry(kGadgetSelector)).title;
+    if (!AskYesNo(kWindowMain, g_app.programTitle, Str(kStrDeleteQuestionPrefix) + title + Str(kStrDeleteQuestionSuffix))) return;
     // The records read again while the question was open are not the ones it asked about.
     if (g_app.reloads != reloads) return;
     int position = SelectedEntry(kGadgetSelector);

@@ -218,7 +218,7 @@ TEST_F(FailurePathTest, ACutDataFileIsSalvagedWhenTheUserAgrees) {
     WriteFileBytes(g_app.dataPath, cut);
     StartProgram();  // unattended, the question gets No
     EXPECT_EQ(0, g_app.running);
-    EXPECT_NE("", Told("The data file's size is not a whole number of records: its last 700 bytes"));
+    EXPECT_NE("", Told("The end of the data file is damaged: its last 700 bytes are not a whole record"));
     EXPECT_EQ(cut, ReadFileBytes(g_app.dataPath));
     EXPECT_TRUE(FilesStartingWith("Jotcrate-damaged-").empty());
 
@@ -234,7 +234,50 @@ TEST_F(FailurePathTest, ACutDataFileIsSalvagedWhenTheUserAgrees) {
     std::vector<std::string> kept = FilesStartingWith("Jotcrate-damaged-");
     ASSERT_EQ(1u, kept.size());
     EXPECT_EQ(cut, ReadFileBytes(folder.path + kept[0]));
-    EXPECT_NE(std::string::npos, Told("The data file was salvaged.").find(kept[0]));
+    EXPECT_NE(std::string::npos, Told("The whole records of the data file were kept.").find(kept[0]));
+}
+
+// With a backup, No to keeping the whole records offers the backup: Yes brings it back and keeps
+// the cut file, No ends the run with nothing changed. Each says when the backup was taken.
+TEST_F(FailurePathTest, ACutDataFileCanGiveWayToTheBackup) {
+    const std::string cut = SlotBytes("one") + SlotBytes("two") + std::string(700, '\x05');
+    WriteFileBytes(g_app.dataPath, cut);
+    WriteDataFile(g_app.backupPath, {"backed up"});
+    struct timespec times[2] = {{0, UTIME_OMIT}, {1733650500, 0}};  // 2024-12-08, 09:35 UTC
+    ASSERT_EQ(0, utimensat(AT_FDCWD, g_app.backupPath.c_str(), times, 0));
+    std::string when = LocalTimeText(std::int64_t(1733650500) * 1000000000);
+    ArmMessageBoxAnswers({false, false});
+    StartProgram();
+    EXPECT_EQ(0, g_app.running);
+    EXPECT_NE(std::string::npos, Told("The end of the data file is damaged").find("offers its backup instead (" + when + ", 1 record)"));
+    EXPECT_NE("", Told("Bring back the backup of the data file instead (" + when));
+    EXPECT_EQ(cut, ReadFileBytes(g_app.dataPath));
+    EXPECT_TRUE(FilesStartingWith("Jotcrate-damaged-").empty());
+
+    CloseWindow(kWindowMain);
+    Pump();
+    g_app.running = 1;
+    ClearMessageBoxTexts();
+    ArmMessageBoxAnswers({false, true});
+    StartProgram();
+    EXPECT_EQ(1, g_app.running);
+    EXPECT_EQ((std::vector<std::string>{"backed up"}), Titles());
+    std::vector<std::string> kept = FilesStartingWith("Jotcrate-damaged-");
+    ASSERT_EQ(1u, kept.size());
+    EXPECT_EQ(cut, ReadFileBytes(folder.path + kept[0]));
+    std::string told = Told("The data file was brought back from its backup of " + when + ". Changes made after");
+    EXPECT_NE(std::string::npos, told.find(kept[0])) << told;
+}
+
+// A missing data file that comes back from the backup is announced, with the backup's time.
+TEST_F(FailurePathTest, ARestoreFromTheBackupIsAnnounced) {
+    WriteDataFile(g_app.backupPath, {"backed up", "too"});
+    StartProgram();
+    EXPECT_EQ((std::vector<std::string>{"backed up", "too"}), Titles());
+    FileVersion backup;
+    ASSERT_TRUE(VersionOfFile(g_app.backupPath, &backup));
+    EXPECT_NE("", Told("The data file was brought back from its backup of " + LocalTimeText(backup.modified) +
+                       ". Changes made after that time may be missing."));
 }
 
 // Whatever fails while the data file is being provided ends the start with a message that

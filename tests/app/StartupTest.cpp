@@ -30,7 +30,7 @@ TEST(StringTable, ProgramHoldsOnlyTheScrambledTexts) {
     for (const char* path : {JOTCRATE_BINARY, JOTCRATE_WINDOW_LIBRARY}) {
         std::string program = ReadFileBytes(path);
         ASSERT_GT(program.size(), 10000u);
-        for (StringId id : {kStrDataFileErrorPrefix, kStrDeleteQuestion, kStrBringToFrontName})
+        for (StringId id : {kStrDataFileErrorPrefix, kStrDeleteQuestionSuffix, kStrBringToFrontName})
             EXPECT_EQ(std::string::npos, program.find(Str(id))) << path << ": " << Str(id);
     }
 }

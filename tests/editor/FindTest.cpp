@@ -45,7 +45,7 @@ TEST_F(FindTest, F3WalksForwardWithoutWrapping) {
     EXPECT_TRUE(MessageBoxTexts().empty());
     Shortcut(Qt::Key_F3);
     ASSERT_EQ(1u, MessageBoxTexts().size());
-    EXPECT_EQ("Cannot find apple", MessageBoxTexts()[0]);
+    EXPECT_EQ("No more matches of \"apple\" after the cursor.", MessageBoxTexts()[0]);
     EXPECT_EQ(std::make_pair(34, 39), Selection());
 }
 
@@ -55,7 +55,13 @@ TEST_F(FindTest, F2WalksBackward) {
     EXPECT_EQ(std::make_pair(27, 32), Selection());
     SetEditorSelection(kGadgetEditor, 0, 5);
     Shortcut(Qt::Key_F2);
-    EXPECT_EQ(1u, MessageBoxTexts().size());
+    ASSERT_EQ(1u, MessageBoxTexts().size());
+    EXPECT_EQ("No more matches of \"apple\" before the cursor.", MessageBoxTexts()[0]);
+    // A term that is nowhere is not found at all, whichever way.
+    g_app.searchTerm = "pear";
+    FindNext(kFindDown);
+    ASSERT_EQ(2u, MessageBoxTexts().size());
+    EXPECT_EQ("Cannot find pear", MessageBoxTexts()[1]);
 }
 
 TEST_F(FindTest, TermsOfSeveralLinesAndTermsThatOverlapThemselves) {

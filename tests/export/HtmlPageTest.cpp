@@ -20,24 +20,26 @@ std::vector<std::string> Lines(const std::string& text) {
     return lines;
 }
 
-TEST(HtmlPage, HeadHasItsTwentySevenLines) {
+TEST(HtmlPage, HeadHasItsTwentyNineLines) {
     std::vector<std::string> lines = Lines(PageHead("Jotcrate", 1));
-    ASSERT_EQ(27u, lines.size());
+    ASSERT_EQ(29u, lines.size());
     EXPECT_EQ("<html>", lines[0]);
     EXPECT_EQ("<meta charset=\"utf-8\">", lines[2]);
     lines.erase(lines.begin() + 2);
     EXPECT_EQ("<title>Jotcrate</title>", lines[2]);
+    EXPECT_EQ("<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">", lines[3]);
     EXPECT_EQ("body{font-family:sans-serif;font-size:14px;padding:5em 16em;min-width:600px;background-color:#FDFDFD;"
               "color:#585858}",
-              lines[4]);
-    EXPECT_EQ(".record{display:none;overflow:auto;margin-bottom:-1em}", lines[12]);
-    EXPECT_EQ(0u, lines[15].find("var p='data:image/png;base64,iVBORw0KGgo"));
-    EXPECT_EQ(0u, lines[16].find("var m='data:image/png;base64,iVBORw0KGgo"));
-    EXPECT_EQ("document.getElementById(n).src=(y=='block'?m:p)}", lines[21]);
-    EXPECT_EQ("<body onload=(function(){for(x=0;x<=0;x++)document.getElementById(x).src=p})()>", lines[24]);
-    EXPECT_EQ(0u, lines[25].find("<div id='header'>Jotcrate<span id=blurb>"));
-    EXPECT_EQ("</span></div>", lines[25].substr(lines[25].size() - 13));
-    EXPECT_NE(std::string::npos, Lines(PageHead("Jotcrate", 32767))[25].find("x<=32766;"));
+              lines[5]);
+    EXPECT_EQ(".record{display:none;overflow:auto;margin-bottom:-1em}", lines[13]);
+    EXPECT_EQ(0u, lines[14].find("@media (max-width:760px){body{padding:1em;min-width:0}"));
+    EXPECT_EQ(0u, lines[17].find("var p='data:image/png;base64,iVBORw0KGgo"));
+    EXPECT_EQ(0u, lines[18].find("var m='data:image/png;base64,iVBORw0KGgo"));
+    EXPECT_EQ("document.getElementById(n).src=(y=='block'?m:p)}", lines[23]);
+    EXPECT_EQ("<body onload=(function(){for(x=0;x<=0;x++)document.getElementById(x).src=p})()>", lines[26]);
+    EXPECT_EQ(0u, lines[27].find("<div id='header'>Jotcrate<span id=blurb>"));
+    EXPECT_EQ("</span></div>", lines[27].substr(lines[27].size() - 13));
+    EXPECT_NE(std::string::npos, Lines(PageHead("Jotcrate", 32767))[27].find("x<=32766;"));
 }
 
 TEST(HtmlPage, EscapingAndTheBodyRule) {

@@ -224,7 +224,7 @@ TEST_F(DumpCommandTest, FailuresAreReportedWithNonZeroExit) {
     WriteFileBytes(folder.path + "Jotcrate.jcd", SlotBytes("A") + std::string(5, 'x'));
     ProcessResult cut = RunProcess({program, "-d"}, env);
     EXPECT_NE(0, cut.exitCode);
-    EXPECT_NE(std::string::npos, cut.standardError.find("its last 5 bytes are no whole record, before them stands 1 whole record.")) << cut.standardError;
+    EXPECT_NE(std::string::npos, cut.standardError.find("its last 5 bytes are not a whole record (a copy cut short or a full disk leaves a file like this). The 1 record before them is whole.")) << cut.standardError;
     EXPECT_TRUE(PathExists(dumpPath));
     unlink(dumpPath.c_str());
 

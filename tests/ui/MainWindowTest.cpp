@@ -67,7 +67,7 @@ TEST_F(MainWindowTest, CtrlTabCyclesAndReturnPressesTheFocusedButton) {
     ArmMessageBoxAnswers({false});
     Shortcut(Qt::Key_Return);
     ASSERT_EQ(1u, MessageBoxTexts().size());
-    EXPECT_EQ("Delete this record permanently?", MessageBoxTexts()[0]);
+    EXPECT_EQ("Delete the record \"Record 1\"?\nUntil Jotcrate closes, Undelete (ALT+U) can bring it back.", MessageBoxTexts()[0]);
     EXPECT_EQ(9, SelectorCount(kGadgetSelector));
     // ALT+E puts the focus in the editor, where RETURN is a line break again.
     Shortcut(Qt::Key_E, Qt::AltModifier);

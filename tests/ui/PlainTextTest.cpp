@@ -98,7 +98,7 @@ TEST_F(PlainTextTest, MessageBoxesShowRecordTextAsWritten) {
     std::string shown;
     BoxOf([this] { Shortcut(Qt::Key_F3); }, &format, &shown);  // the term is found nowhere else
     EXPECT_EQ(Qt::PlainText, format);
-    EXPECT_EQ("Cannot find " + kMarkup, shown);
+    EXPECT_EQ("No more matches of \"" + kMarkup + "\" after the cursor.", shown);
 
     BoxOf([] { ShowNotice("Jotcrate", kAwkward); }, &format, &shown);
     EXPECT_EQ(Qt::PlainText, format);

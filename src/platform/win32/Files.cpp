@@ -55,7 +55,9 @@ bool FillVersion(HANDLE handle, FileVersion* version) {
     ULARGE_INTEGER written;
     written.LowPart = info.ftLastWriteTime.dwLowDateTime;
     written.HighPart = info.ftLastWriteTime.dwHighDateTime;
-    version->modified = static_cast<std::int64_t>(written.QuadPart) * 100;
+    // From 1601 in 100 ns steps to the Unix epoch in nanoseconds, as on Linux; times of 1601
+    // in nanoseconds would not fit.
+    version->modified = (static_cast<std::int64_t>(written.QuadPart) - 116444736000000000) * 100;
     return true;
 }
 
