@@ -59,6 +59,7 @@ struct AppState {
     bool shownRecordUnreadable;           // the editor's record failed to read: never saved over
     int shownPosition;                    // the selector entry whose record the editor holds, or -1
     bool fullTipShown;                    // the record-full tip goes up once a run
+    bool readOnlyTipShown;                // so does the Read Only tip
     bool dataWriteFailed;                 // the last write to the data file failed: no backup of it
     bool closePending;                    // the window was closed while the options dialog was open
     bool settingsUnread;                  // the settings file exists but could not be read

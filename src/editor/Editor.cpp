@@ -10,8 +10,18 @@
 
 namespace {
 
+// Typing under Read Only is not silently lost: a beep each time, and the first time a word of
+// where to turn it off.
+void NoteReadOnly() {
+    Beep();
+    if (g_app.readOnlyTipShown) return;
+    g_app.readOnlyTipShown = true;
+    ShowEditorTip(kGadgetEditor, Str(kStrReadOnlyTip));
+}
+
 void MarkEdited() {
     // A read-only editor (Read Only, the load, an unreadable record) changes nothing.
+    if (g_app.options.readOnly != 0 && g_app.loaded) NoteReadOnly();
     if (g_app.options.readOnly == 0 && !IsEditorReadOnly(kGadgetEditor)) g_app.unsavedEdit = 1;
 }
 

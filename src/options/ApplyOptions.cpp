@@ -4,6 +4,7 @@
 
 #include "app/AppState.h"
 #include "app/Numbers.h"
+#include "app/StringTable.h"
 #include "options/DesktopShortcut.h"
 #include "platform/Files.h"
 #include "platform/Gui.h"
@@ -28,6 +29,8 @@ void SetControlsDisabled(int first, int last, int disabled) {
 
 void UpdateEditorReadOnly() {
     SetEditorReadOnly(kGadgetEditor, !g_app.loaded || g_app.options.readOnly != 0 || g_app.shownRecordUnreadable);
+    // The title says so, since greyed buttons alone do not tell why typing does nothing.
+    SetWindowTitle(kWindowMain, g_app.options.readOnly != 0 ? g_app.programTitle + Str(kStrReadOnlyTitle) : g_app.programTitle);
 }
 
 void ApplyOptions(bool withReadOnly) {

@@ -9,6 +9,7 @@
 
 #include "app/AppState.h"
 #include "app/Numbers.h"
+#include "options/ApplyOptions.h"
 #include "platform/Gui.h"
 #include "platform/qt/QtPrivate.h"
 #include "ui/GuiTestSupport.h"
@@ -90,6 +91,16 @@ TEST_F(MainWindowTest, ReadOnlyCyclesOverTheEnabledControlsOnly) {
     EXPECT_EQ(9, SelectorCount(kGadgetSelector));
     EXPECT_TRUE(MessageBoxTexts().empty());
     EXPECT_EQ(kGadgetOptions, FocusedGadget());  // refused commands do not even move the focus
+    // The title says why typing does nothing, and typing beeps rather than vanishing.
+    EXPECT_EQ("Jotcrate (Read Only)", WindowWidget(kWindowMain)->windowTitle().toStdString());
+    int beeps = BeepsSoFar();
+    FocusGadget(kGadgetEditor);
+    QTest::keyClicks(Widget(kGadgetEditor), "xy");
+    EXPECT_EQ(beeps + 2, BeepsSoFar());
+    EXPECT_EQ("Record 1\r\n", EditorText(kGadgetEditor).substr(0, 10));
+    g_app.options.readOnly = 0;
+    ApplyOptions(true);
+    EXPECT_EQ("Jotcrate", WindowWidget(kWindowMain)->windowTitle().toStdString());
 }
 
 TEST_F(MainWindowTest, AltRStepsThroughTheRecords) {
