@@ -3,8 +3,8 @@
 #   windows.sh JOTCRATE_EXE LINUX_JOTCRATE WINEPREFIX
 # In a fresh folder it starts, shows its window and the starter records; typed text survives
 # ALT+F4 and a restart; -d writes the dump, byte for byte the one the Linux build writes from
-# the same data file; the end of the session keeps what was typed; a second start brings the
-# minimised first back.
+# the same data file, and beside the running window too; the end of the session keeps what was
+# typed; a second start brings the minimised first back.
 set -euo pipefail
 exe=$1
 linux=$2
@@ -85,9 +85,18 @@ for state in nothing context-menu question; do
     fail "the text typed before the session ended with $state open is lost"
 done
 
-# A second start brings the minimised first back, and ends.
+# -d beside the running window dumps what it saved and leaves the window be; an unknown option
+# is refused with status 2.
 start_program
 xdotool windowminimize --sync "$window"
+rm -f "$root/app/record-dump.txt"
+dump | grep -q ' and again' || fail "-d beside the running window wrote no dump"
+[[ $(xprop -id "$window" _NET_WM_STATE) == *HIDDEN* ]] || fail "-d brought the running window back"
+status=0
+(cd "$root/app" && "$wine" jotcrate.exe -x) >/dev/null 2>&1 || status=$?
+[ $status -eq 2 ] || fail "an unknown option gave status $status, not 2"
+
+# A second start brings the minimised first back, and ends.
 (cd "$root/app" && timeout 60 "$wine" jotcrate.exe) || fail "second instance did not exit 0"
 for _ in $(seq 100); do
   [[ $(xprop -id "$window" _NET_WM_STATE 2>/dev/null) != *HIDDEN* ]] && break
