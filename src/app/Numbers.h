@@ -58,3 +58,4 @@ constexpr int kCmdFindPrevious = 510;
 constexpr int kCmdFindNext = 511;
 constexpr int kCmdUndelete = 512;
 constexpr int kCmdFindAll = 513;
+constexpr int kCmdPreviousControl = 514;

@@ -57,7 +57,7 @@ Rect CentredPlacement() {
 
 void OpenOptionsDialog() {
     EnableWindow(kWindowMain, false);
-    OpenWindow(kWindowOptions, CentredPlacement(), Str(kStrOptionsTitle), kStyleTitleOnly | kStyleOwnedByMain);
+    OpenWindow(kWindowOptions, CentredPlacement(), Str(kStrOptionsTitle), kStyleTitleOnly | kStyleOwnedByMain | kStyleDialogKeys);
     for (const Box& box : kBoxes) {
         // Wider than 112 pixels, so that "Desktop Shortcut" shows whole in the default font.
         CreateCheckbox(kWindowOptions, box.gadget, Rect{12, box.y, 128, 22}, Str(box.label));
@@ -65,12 +65,14 @@ void OpenOptionsDialog() {
     }
     for (const Button& button : kButtons) CreateButton(kWindowOptions, button.gadget, button.rect, Str(button.label));
     AddShortcut(kWindowOptions, "Ctrl+Tab", kCmdNextControl);
+    AddShortcut(kWindowOptions, "Ctrl+Shift+Tab", kCmdPreviousControl);
     AddShortcut(kWindowOptions, "Return", kCmdPressFocused);
     AddShortcut(kWindowOptions, "Enter", kCmdPressFocused);
     AddShortcut(kWindowOptions, "Escape", kCmdCloseDialog);
     ShowWindow(kWindowOptions);
     RaiseWindow(kWindowOptions);
-    FocusGadget(kGadgetApply);
+    // Shown with its focus frame: the dialog is as much the keyboard's as the mouse's.
+    FocusGadget(kGadgetApply, kFocusByKey);
 }
 
 void CloseOptionsDialog() {

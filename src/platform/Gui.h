@@ -68,7 +68,12 @@ enum WindowStyle : unsigned {
     kStyleCloseBox = 2,     // window menu with a close box
     kStyleTitleOnly = 4,    // title bar only: no close box
     kStyleOwnedByMain = 8,  // a dialog of the main window, kept above it
+    kStyleDialogKeys = 16,  // TAB, SHIFT+TAB and ALT+letter move between the gadgets, as in a dialog
 };
+
+// How a gadget gets the focus. A key's move shows where the focus went (a focus frame, the
+// underlined letters); the program's own moves leave that to the keys the user pressed last.
+enum FocusRoute { kFocusByProgram, kFocusByKey, kFocusBackByKey };
 
 struct SelectorEntry {
     std::string title;
@@ -149,7 +154,9 @@ void SetToolTip(int gadget, const std::string& text);
 void SetToolTipsActive(int window, bool active);
 void DisableGadget(int gadget, bool disabled);
 bool IsGadgetEnabled(int gadget);
-void FocusGadget(int gadget);
+void FocusGadget(int gadget, FocusRoute route = kFocusByProgram);
+// The name a screen reader says for a gadget whose label does not name it (a list, an editor).
+void NameGadget(int gadget, const std::string& name);
 // The focused gadget of the program, or 0.
 int FocusedGadget();
 void PressGadget(int gadget);

@@ -42,12 +42,14 @@ void UndeleteAndFocus() {
     FocusEditor();
 }
 
-// The next enabled gadget in number order, wrapping to Add (to Options with Read Only on,
-// where Add and Delete are disabled).
-int NextFocusTarget(int focused, int first, int last, int wrapTo) {
-    int next = focused ? focused + 1 : 0;
-    for (int tries = 0; tries <= last - first + 1; ++tries, ++next) {
-        if (next < first || next > last) next = wrapTo;
+// The next (or previous) enabled gadget in number order, wrapping round: from the editor to
+// Add (to Options with Read Only on, where Add and Delete are disabled).
+int NextFocusTarget(int focused, int first, int last, bool backward) {
+    int step = backward ? -1 : 1;
+    int next = focused >= first && focused <= last ? focused + step : (backward ? last : first);
+    for (int tries = 0; tries <= last - first + 1; ++tries, next += step) {
+        if (next < first) next = last;
+        if (next > last) next = first;
         if (IsGadgetEnabled(next)) return next;
     }
     return 0;
@@ -78,7 +80,7 @@ void RunCommand(int command) {
             ShowHelp();
             break;
         case kCmdFocusSelector:
-            FocusGadget(kGadgetSelector);
+            FocusGadget(kGadgetSelector, kFocusByKey);
             break;
         case kCmdFocusEditor:
             FocusEditor();
@@ -101,17 +103,17 @@ void RunCommand(int command) {
     }
 }
 
-void CycleFocus(int window) {
+void CycleFocus(int window, bool backward) {
+    FocusRoute route = backward ? kFocusBackByKey : kFocusByKey;
     if (window == kWindowOptions) {
-        int next = NextFocusTarget(FocusedGadget(), kGadgetWordwrap, kGadgetCancel, kGadgetWordwrap);
-        if (next) FocusGadget(next);
+        int next = NextFocusTarget(FocusedGadget(), kGadgetWordwrap, kGadgetCancel, backward);
+        if (next) FocusGadget(next, route);
         return;
     }
-    int wrapTo = g_app.options.readOnly ? kGadgetOptions : kGadgetAdd;
-    int next = NextFocusTarget(FocusedGadget(), kGadgetAdd, kGadgetEditor, wrapTo);
+    int next = NextFocusTarget(FocusedGadget(), kGadgetAdd, kGadgetEditor, backward);
     if (next == 0) return;
     SetShortcutEnabled(kWindowMain, kCmdPressFocused, next != kGadgetEditor);
-    FocusGadget(next);
+    FocusGadget(next, route);
 }
 
 void PressFocused() { PressGadget(FocusedGadget()); }
@@ -165,7 +167,8 @@ void HandleMainWindow(const Event& event) {
                     RunCommand(event.number);
                     break;
                 case kCmdNextControl:
-                    CycleFocus(kWindowMain);
+                case kCmdPreviousControl:
+                    CycleFocus(kWindowMain, event.number == kCmdPreviousControl);
                     break;
                 case kCmdPressFocused:
                     PressFocused();
@@ -209,7 +212,8 @@ void HandleOptionsWindow(const Event& event) {
         case kEventMenu:
             switch (event.number) {
                 case kCmdNextControl:
-                    CycleFocus(kWindowOptions);
+                case kCmdPreviousControl:
+                    CycleFocus(kWindowOptions, event.number == kCmdPreviousControl);
                     break;
                 case kCmdPressFocused:
                     PressFocused();

@@ -1,5 +1,5 @@
 // The window handlers, the command routine that buttons and shortcuts pass, and focus
-// cycling with CTRL+TAB.
+// cycling with CTRL+TAB and CTRL+SHIFT+TAB.
 #pragma once
 
 #include "platform/Gui.h"
@@ -8,6 +8,6 @@ void HandleMainWindow(const Event& event);
 void HandleOptionsWindow(const Event& event);
 void HandleHelpWindow(const Event& event);
 void RunCommand(int command);
-void CycleFocus(int window);
+void CycleFocus(int window, bool backward);
 void PressFocused();
 void OpenSystemTool(int command);

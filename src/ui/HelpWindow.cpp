@@ -52,3 +52,4 @@ void ShowHelp() {
     ShowWindow(kWindowHelp);
     FocusGadget(kGadgetHelpEditor);
 }
+    NameGadget(kGadgetHelpEditor, Str(kStrHelpTitle));

@@ -33,7 +33,7 @@ const Shortcut kShortcuts[] = {
     {"Alt+R", kCmdFocusSelector},      {"Alt+E", kCmdFocusEditor}, {"Ctrl+F", kCmdFind},
     {"F2", kCmdFindPrevious},          {"F3", kCmdFindNext},       {"Return", kCmdPressFocused},
     {"Enter", kCmdPressFocused},       {"Alt+U", kCmdUndelete},
-    {"Ctrl+Shift+F", kCmdFindAll},
+    {"Ctrl+Shift+F", kCmdFindAll},     {"Ctrl+Shift+Tab", kCmdPreviousControl},
 };
 
 struct Control {
@@ -140,6 +140,8 @@ void BuildMainWindow() {
     SetEditorProcedure(kGadgetEditor, EditorProcedure);
     for (const Control& button : kButtons) SetToolTip(button.gadget, Str(button.tip));
     SetToolTip(kGadgetSelector, Str(kStrSelectorTip));
+    NameGadget(kGadgetSelector, Str(kStrSelectorName));
+    NameGadget(kGadgetEditor, Str(kStrEditorName));
     SetContextMenu(kMenuContext, ContextMenu());
     for (const Shortcut& shortcut : kShortcuts) AddShortcut(kWindowMain, shortcut.keys, shortcut.command);
     SetShortcutEnabled(kWindowMain, kCmdPressFocused, false);

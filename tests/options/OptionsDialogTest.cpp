@@ -64,7 +64,9 @@ TEST_F(OptionsDialogTest, ControlsAndKeys) {
     FocusGadget(kGadgetCancel);
     Shortcut(Qt::Key_Tab, Qt::ControlModifier);
     EXPECT_EQ(kGadgetWordwrap, FocusedGadget());
-    Shortcut(Qt::Key_Tab);  // TAB does not move the focus
+    Shortcut(Qt::Key_Tab);  // TAB moves on as in any dialog, SHIFT+TAB back
+    EXPECT_EQ(kGadgetOnTop, FocusedGadget());
+    Shortcut(Qt::Key_Backtab, Qt::ShiftModifier);
     EXPECT_EQ(kGadgetWordwrap, FocusedGadget());
     Shortcut(Qt::Key_Return);
     EXPECT_FALSE(IsChecked(kGadgetWordwrap));

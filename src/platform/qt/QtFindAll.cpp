@@ -64,6 +64,7 @@ public:
         matchCase_ = new QCheckBox(tr("Match &case"), this);
         wholeWord_ = new QCheckBox(tr("&Whole word"), this);
         rows_ = new QListWidget(this);
+        rows_->setAccessibleName(tr("Results"));
         rows_->setItemDelegate(new RowDelegate(rows_));
         rows_->setUniformItemSizes(true);
         status_ = new QLabel(this);

@@ -22,14 +22,16 @@ QWidget* GadgetWidget(int gadget);
 void RegisterGadget(int window, int gadget, QWidget* widget);
 void SendMessage(int window, const Message& message);
 
-// A top-level window of the program: its close box and sizes become events, TAB does not
-// move the focus, and user moves and sizes are reported.
+// A top-level window of the program: its close box and sizes become events, TAB moves the
+// focus only in a window with dialog keys, and user moves and sizes are reported.
 class JcWindow : public QWidget {
 public:
     JcWindow(int number, QWidget* owner, Qt::WindowFlags flags);
     int number() const { return number_; }
     void placeOuter(const QRect& outer);
     void setToolTipsActive(bool active) { toolTipsActive_ = active; }
+    void setDialogKeys(bool dialogKeys) { dialogKeys_ = dialogKeys; }
+    bool dialogKeys() const { return dialogKeys_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -45,6 +47,7 @@ private:
     QRect pendingOuter_;
     QRect lastNormalFrame_;
     bool toolTipsActive_ = true;
+    bool dialogKeys_ = false;
 };
 
 class JcEditor : public QPlainTextEdit {

@@ -148,7 +148,7 @@ void JcWindow::notePlacement() {
     lastNormalFrame_ = frame;
 }
 
-bool JcWindow::focusNextPrevChild(bool) { return false; }
+bool JcWindow::focusNextPrevChild(bool next) { return dialogKeys_ && QWidget::focusNextPrevChild(next); }
 
 bool JcWindow::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::ToolTip && !toolTipsActive_) {
@@ -182,6 +182,7 @@ void OpenWindow(int window, Rect placement, const std::string& title, unsigned s
         owner = Window(kWindowMain);
         flags = Qt::Dialog;
     }
+    widget->setDialogKeys(style & kStyleDialogKeys);
     if (!(style & kStyleSizable)) flags |= Qt::CustomizeWindowHint | Qt::WindowTitleHint;
     if (style & kStyleCloseBox) flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
     JcWindow* widget = new JcWindow(window, owner, flags);
@@ -273,6 +274,10 @@ void SetOnTop(int window, bool onTop) {
     widget->setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
     if (visible) widget->show();
 }
+    // Outside a dialog the window's own shortcuts carry the ALT keys that the labels underline:
+    // a button's mnemonic beside them would make both ambiguous, and neither would act.
+    JcWindow* parent = Window(window);
+    if (parent && !parent->dialogKeys()) button->setShortcut(QKeySequence());
 
 void SetMessageCallback(int window, void (*callback)(const Message&)) { s_windows[window].callback = callback; }
 
@@ -314,8 +319,22 @@ bool IsGadgetEnabled(int gadget) {
     return widget && widget->isEnabled();
 }
 
-void FocusGadget(int gadget) {
-    if (QWidget* widget = GadgetWidget(gadget)) widget->setFocus(Qt::OtherFocusReason);
+// The style draws focus frames in a window whose focus a key moved; the toolkit marks the
+// window so only for its own TAB handling, so the moves of the program's keys mark it here.
+void FocusGadget(int gadget, FocusRoute route) {
+    QWidget* widget = GadgetWidget(gadget);
+    if (!widget) return;
+    if (route == kFocusByProgram) {
+        widget->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    widget->window()->setAttribute(Qt::WA_KeyboardFocusChange);
+    widget->setFocus(route == kFocusBackByKey ? Qt::BacktabFocusReason : Qt::TabFocusReason);
+    widget->update();
+}
+
+void NameGadget(int gadget, const std::string& name) {
+    if (QWidget* widget = GadgetWidget(gadget)) widget->setAccessibleName(ToQString(name));
 }
 
 int FocusedGadget() {

@@ -73,8 +73,13 @@ void CreateStepWindow() {
 void RouteMessage(MSG* msg) {
     if (TranslateWindowShortcut(msg)) return;
     std::vector<HWND> dialogs = s_dialogs;
-    for (HWND dialog : dialogs)
-        if (IsWindow(dialog) && IsDialogMessageW(dialog, msg)) return;
+    bool cueKey = (msg->message == WM_KEYDOWN && msg->wParam == VK_TAB) || msg->message == WM_SYSKEYDOWN;
+    for (HWND dialog : dialogs) {
+        if (!IsWindow(dialog) || (msg->hwnd != dialog && !IsChild(dialog, msg->hwnd))) continue;
+        // Not every version of the dialog manager shows the cues at TAB and ALT itself.
+        if (cueKey) ShowKeyboardCues(dialog);
+        if (IsDialogMessageW(dialog, msg)) return;
+    }
     TranslateMessage(msg);
     DispatchMessageW(msg);
 }
@@ -212,6 +217,11 @@ bool RunWindowMessageHook(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
 }
 
 int Scaled(HWND hwnd, int pixels) {
+void ShowKeyboardCues(HWND hwnd) {
+    HWND top = GetAncestor(hwnd, GA_ROOT);
+    if (top) SendMessageW(top, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS | UISF_HIDEACCEL), 0);
+}
+
     UINT dpi = hwnd ? GetDpiForWindow(hwnd) : GetDpiForSystem();
     return MulDiv(pixels, dpi ? static_cast<int>(dpi) : 96, 96);
 }

@@ -18,10 +18,12 @@ void RegisterWindow(int window, HWND hwnd);
 void RegisterGadget(int window, int gadget, HWND hwnd);
 // To the window's message callback, at once.
 void DeliverMessage(int window, const Message& message);
-// Modeless dialogs (the find dialog, the Find in All Records window) get their keys through
-// IsDialogMessage in the message loop.
+// Modeless dialogs (the find dialog, the Find in All Records window, windows with dialog keys)
+// get their keys through IsDialogMessage in the message loop.
 void AddModelessDialog(HWND dialog);
 void RemoveModelessDialog(HWND dialog);
+// Focus frames and underlined letters shown in the window from now on, as after a key.
+void ShowKeyboardCues(HWND hwnd);
 // Pixels at 96 dots per inch to the window's pixels.
 int Scaled(HWND hwnd, int pixels);
 

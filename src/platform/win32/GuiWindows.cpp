@@ -361,6 +361,7 @@ void OpenWindow(int window, Rect placement, const std::string& title, unsigned s
     s_states[window] = state;
     RegisterWindow(window, hwnd);
     SIZE outer = OuterSize(hwnd, state, placement.width, placement.height);
+    if (style & kStyleDialogKeys) AddModelessDialog(hwnd);
     SetWindowPos(hwnd, nullptr, 0, 0, outer.cx, outer.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
@@ -389,6 +390,7 @@ void CloseWindow(int window) {
     ::ShowWindow(hwnd, SW_HIDE);
     PostMessageW(hwnd, kDestroyLater, 0, 0);
 }
+    RemoveModelessDialog(hwnd);
 
 bool WindowExists(int window) { return WindowHandle(window) != nullptr; }
 
@@ -546,18 +548,35 @@ bool IsGadgetEnabled(int gadget) {
 
 // As with the Qt toolkit, a gadget of a window that is not active gets the focus when the
 // window is next activated; the window is not activated for it.
-void FocusGadget(int gadget) {
+void FocusGadget(int gadget, FocusRoute route) {
     HWND hwnd = GadgetHandle(gadget);
     if (!hwnd) return;
     HWND top = GetAncestor(hwnd, GA_ROOT);
     if (WindowState* state = State(WindowNumberOf(top))) state->lastFocus = hwnd;
     if (GetActiveWindow() == top) SetFocus(hwnd);
+    if (route != kFocusByProgram) ShowKeyboardCues(top);
 }
 
 int FocusedGadget() { return GadgetNumberOf(GetFocus()); }
 
 void PressGadget(int gadget) {
     HWND hwnd = GadgetHandle(gadget);
+// For a gadget whose text is not its name (a list shows its entry, an editor its text), the
+// name is set through the accessibility property service; where a system has none, the
+// gadget stays unnamed.
+void NameGadget(int gadget, const std::string& name) {
+    static const GUID kPropertyServices = {0xb5f8350b, 0x0548, 0x48b1, {0xa6, 0xee, 0x88, 0xbd, 0x00, 0xb4, 0xa5, 0xe7}};
+    static const GUID kPropertyServicesInterface = {0x6e26e776, 0x04f0, 0x495d, {0x80, 0xe4, 0x33, 0x30, 0x35, 0x2e, 0x31, 0x69}};
+    static const GUID kNameProperty = {0x608d3df8, 0x8128, 0x4aa7, {0xa4, 0x28, 0xf5, 0x5e, 0x49, 0x26, 0x72, 0x91}};
+    HWND hwnd = GadgetHandle(gadget);
+    IAccPropServices* services = nullptr;
+    if (!hwnd || FAILED(CoCreateInstance(kPropertyServices, nullptr, CLSCTX_INPROC_SERVER, kPropertyServicesInterface,
+                                         reinterpret_cast<void**>(&services))))
+        return;
+    services->SetHwndPropStr(hwnd, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF, kNameProperty, Widen(name).c_str());
+    services->Release();
+}
+
     if (!hwnd || !IsWindowEnabled(hwnd) || !IsClass(hwnd, WC_BUTTONW)) return;
     if ((GetWindowLongW(hwnd, GWL_STYLE) & BS_TYPEMASK) == BS_AUTOCHECKBOX)
         SendMessageW(hwnd, BM_SETCHECK, SendMessageW(hwnd, BM_GETCHECK, 0, 0) == BST_CHECKED ? BST_UNCHECKED : BST_CHECKED, 0);

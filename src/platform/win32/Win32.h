@@ -18,6 +18,7 @@
 #include <commctrl.h>
 #include <commdlg.h>
 #include <objbase.h>
+#include <oleacc.h>
 #include <ole2.h>
 #include <richedit.h>
 #include <shellapi.h>
