@@ -751,6 +751,9 @@ class Runner:
                 raise Fault("no menu", "a right-click in the editor showed no menu")
         else:
             self.screen.x("key", "ctrl+v")
+        # The program asks for the clipboard while it handles the paste: until then the next
+        # paste's text must not take its place.
+        self.barrier()
         m.insert(step["text"], step["token"])
 
     def command(self, key):
