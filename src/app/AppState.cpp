@@ -5,6 +5,7 @@
 
 #include "app/StringTable.h"
 #include "platform/SystemNames.h"
+#include "store/JournalFile.h"
 
 AppState g_app;
 
@@ -50,6 +51,10 @@ void ResetAppState() {
     g_app.shownSlot.clear();
     g_app.reloads = 0;
     g_app.listChanges = 0;
+    g_app.journalPauseMs = kJournalPauseMs;
+    g_app.journalWritten = false;
+    g_app.journalBlocked = false;
+    g_app.journalTipShown = false;
     g_app.searchTerm.clear();
     g_app.findAll.rowSlots.clear();
     g_app.findAll.records = 0;
@@ -64,6 +69,7 @@ void ResetAppState() {
     g_app.settingsPath.clear();
     g_app.dataPath.clear();
     g_app.backupPath.clear();
+    g_app.journalPath.clear();
     SetDefaultOptions(&g_app.options);
     std::memset(g_app.slotImage, 0, sizeof g_app.slotImage);
 }
@@ -75,4 +81,5 @@ void ResolvePaths(const std::string& programPath) {
     g_app.settingsPath = g_app.programFolder + Str(kStrSettingsFileName);
     g_app.dataPath = g_app.programFolder + Str(kStrDataFileName);
     g_app.backupPath = g_app.programFolder + Str(kStrBackupFileName);
+    g_app.journalPath = g_app.programFolder + Str(kStrJournalFileName);
 }

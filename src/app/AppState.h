@@ -73,6 +73,14 @@ struct AppState {
     std::vector<unsigned char> shownSlot;  // the shown record's slot as last read or written
     std::uint32_t reloads;                // how often the records were listed anew (a changed file, a reset)
     std::uint32_t listChanges;            // how often the list changed: those, records added, deleted, brought back, saved
+    // UI thread: the journal of unsaved typing. journalPauseMs is the pause in typing before it
+    // is written (0: no journal); journalWritten, that this run's journal file exists;
+    // journalBlocked, that a journal found at start could be neither applied nor kept, so this
+    // run writes none over it.
+    int journalPauseMs;
+    bool journalWritten;
+    bool journalBlocked;
+    bool journalTipShown;
     std::string searchTerm;
     FindAllState findAll;
     SearchIndex searchIndex;
@@ -82,6 +90,7 @@ struct AppState {
     std::string settingsPath;
     std::string dataPath;
     std::string backupPath;
+    std::string journalPath;
     OptionSet options;
     unsigned char slotImage[kSlotSize];
 };

@@ -59,3 +59,6 @@ constexpr int kCmdFindNext = 511;
 constexpr int kCmdUndelete = 512;
 constexpr int kCmdFindAll = 513;
 constexpr int kCmdPreviousControl = 514;
+
+// Timers of the main window
+constexpr int kTimerJournal = 600;

@@ -5,6 +5,7 @@
 #include "app/AppState.h"
 #include "app/Numbers.h"
 #include "app/StringTable.h"
+#include "editor/Journal.h"
 #include "editor/Links.h"
 #include "store/RecordText.h"
 
@@ -22,7 +23,9 @@ void NoteReadOnly() {
 void MarkEdited() {
     // A read-only editor (Read Only, the load, an unreadable record) changes nothing.
     if (g_app.options.readOnly != 0 && g_app.loaded) NoteReadOnly();
-    if (g_app.options.readOnly == 0 && !IsEditorReadOnly(kGadgetEditor)) g_app.unsavedEdit = 1;
+    if (g_app.options.readOnly != 0 || IsEditorReadOnly(kGadgetEditor)) return;
+    g_app.unsavedEdit = 1;
+    NoteEditForJournal();
 }
 
 // The editing entries are greyed when they would do nothing, as in other editors' menus; the

@@ -14,7 +14,7 @@
 #include "platform/Rect.h"
 #include "platform/TextEncoding.h"
 
-enum EventKind { kEventNone, kEventGadget, kEventMenu, kEventClose, kEventSize };
+enum EventKind { kEventNone, kEventGadget, kEventMenu, kEventClose, kEventSize, kEventTimer };
 
 struct Event {
     EventKind kind;
@@ -116,6 +116,13 @@ void CloseOnTermination(int window);
 bool IsInModalLoop();
 // Runs the steps handed over so far, on the UI thread.
 void RunPendingUiSteps();
+// A one-shot timer of a window: milliseconds after its last start, the event {kEventTimer,
+// window, timer} joins the event queue (it waits there while a box or a menu is open).
+// Starting a running timer starts it anew.
+void StartTimer(int window, int timer, int milliseconds);
+void StopTimer(int window, int timer);
+// For tests, in place of the wait: a running timer expires now. False when it was not running.
+bool ExpireTimer(int window, int timer);
 // Tells the window's message callback whenever the file, or the folder that holds it, changes
 // (inotify on Linux): a rename over it, a rewrite in place, a file of that name appearing.
 void WatchFile(int window, const std::string& path);

@@ -331,7 +331,8 @@ std::string CompactionPath(const std::string& target) {
 void RemoveStaleTemporaries() {
     const std::string& folder = g_app.programFolder;
     for (const std::string& path : {g_app.dataPath + ".tmp", g_app.backupPath + ".tmp", g_app.settingsPath + ".tmp",
-                                    folder + Str(kStrCompactFileName), folder + Str(kStrDumpFileName) + ".tmp"})
+                                    folder + Str(kStrCompactFileName), folder + Str(kStrDumpFileName) + ".tmp",
+                                    g_app.journalPath + ".tmp"})
         if (StatPath(path).kind == kFileRegular) DeleteFile(path);
 }
 
@@ -397,17 +398,12 @@ bool RefreshBackup(bool hadUnsavedEdit) {
     return IsDataFileAsLeft() && CopyFileReplacing(g_app.dataPath, g_app.backupPath, kRecordLimit * kSlotSize);
 }
 
-namespace {
-
-// A name in the folder that no file has yet: prefix, time stamp, a number if needed, suffix.
 std::string FreshName(const std::string& folder, StringId prefix, StringId suffix) {
     std::string stem = folder + Str(prefix) + TimeStamp();
     std::string path = stem + Str(suffix);
     for (int n = 2; StatPath(path).kind != kFileMissing && n < 1000; ++n) path = stem + "-" + std::to_string(n) + Str(suffix);
     return path;
 }
-
-}  // namespace
 
 bool SetAsideDamagedBackup(std::string* keptAs) {
     // Beside the file itself: a backup linked into another folder or file system keeps its

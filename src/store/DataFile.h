@@ -8,6 +8,7 @@
 #include <vector>
 #include <string_view>
 
+#include "app/StringTable.h"
 #include "platform/Files.h"
 
 constexpr std::int64_t kSlotSize = 32001;
@@ -95,6 +96,8 @@ bool SalvageDataFile(std::string* keptAs);
 // The damaged data file kept beside as with a salvage, and the backup of backupSize bytes put
 // in its place.
 bool RestoreOverDamaged(std::int64_t backupSize, std::string* keptAs);
+// A name in the folder that no file has yet: prefix, time stamp, a number if needed, suffix.
+std::string FreshName(const std::string& folder, StringId prefix, StringId suffix);
 // A file's time (nanoseconds since 1970) as the user reads it: local date and time.
 std::string LocalTimeText(std::int64_t nanoseconds);
 // Text that could not be saved, in a new file of the program folder (of the home folder when

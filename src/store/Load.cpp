@@ -17,6 +17,7 @@
 #include "app/Numbers.h"
 #include "app/StringTable.h"
 #include "editor/Editor.h"
+#include "editor/Journal.h"
 #include "options/ApplyOptions.h"
 #include "platform/Files.h"
 #include "platform/Gui.h"
@@ -257,11 +258,12 @@ void LoadRecords(int mode) {
     ToUi([selected] { SelectEntry(kGadgetSelector, static_cast<int>(selected)); });
     ShowSlot(static_cast<int>(selected), selected);
     g_app.loadState = kLoadSucceeded;
-    ToUi([] {
+    ToUi([mode] {
         g_app.loaded = true;
         SetControlsDisabled(kGadgetAdd, kGadgetSelector, 0);
         UpdateEditorReadOnly();
         WatchFile(kWindowMain, g_app.dataPath);
+        if (mode == kLoadStartup) OfferJournal();
     });
 }
 

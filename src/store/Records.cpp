@@ -10,6 +10,7 @@
 #include "app/AppState.h"
 #include "app/Numbers.h"
 #include "app/StringTable.h"
+#include "editor/Journal.h"
 #include "platform/Files.h"
 #include "platform/Gui.h"
 #include "store/DataFile.h"
@@ -37,6 +38,7 @@ bool SaveRecord() {
     // An unreadable record is shown read-only: nothing typed, and nothing ever written over it.
     if (g_app.shownRecordUnreadable) {
         g_app.unsavedEdit = 0;
+        ForgetJournal();
         return true;
     }
     std::int64_t slot = SelectorEntryAt(kGadgetSelector, position).slot;
@@ -52,6 +54,7 @@ bool SaveRecord() {
         // untouched, it stays in its slot as it is.
         if (!IsEditorTextChanged(kGadgetEditor)) {
             g_app.unsavedEdit = 0;
+            ForgetJournal();
             return true;
         }
         ShowNotice(g_app.programTitle, Str(kStrTooLongPrefix) + std::to_string(text.size()) + Str(kStrTooLongSuffix));
@@ -66,6 +69,7 @@ bool SaveRecord() {
     SetSelectorTitle(kGadgetSelector, position, title);
     g_app.shownSlot.assign(g_app.slotImage, g_app.slotImage + kSlotSize);
     g_app.unsavedEdit = 0;
+    ForgetJournal();
     ++g_app.listChanges;  // results found in the old text are searched for again
     return true;
 }
@@ -73,7 +77,10 @@ bool SaveRecord() {
 bool KeepUnsavedText(std::string* path) {
     TextEncoding encoding;
     std::string bytes = EditorText(kGadgetEditor, &encoding);
-    return WriteRecoveryFile(RecordBytesToUtf8(bytes, encoding), path);
+    // The recovery file takes the journal's place, so that the next start offers nothing twice.
+    if (!WriteRecoveryFile(RecordBytesToUtf8(bytes, encoding), path)) return false;
+    ForgetJournal();
+    return true;
 }
 
 void TakeChangedDataFile() {
@@ -159,6 +166,7 @@ void DeleteLastRecord(std::int64_t slot) {
     }
     ++g_app.listChanges;
     g_app.unsavedEdit = 0;
+    ForgetJournal();
     g_app.recordsDeleted = 0;
     SelectEntry(kGadgetSelector, 0);
     LoadSelectedRecord();

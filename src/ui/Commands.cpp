@@ -12,6 +12,7 @@
 #include "editor/Editor.h"
 #include "editor/Find.h"
 #include "editor/FindAll.h"
+#include "editor/Journal.h"
 #include "editor/Lookup.h"
 #include "export/HtmlExport.h"
 #include "options/OptionsDialog.h"
@@ -181,6 +182,9 @@ void HandleMainWindow(const Event& event) {
         case kEventSize:
             LayoutMainWindow();
             break;
+        case kEventTimer:
+            if (event.number == kTimerJournal) WriteJournalAtPause();
+            break;
         case kEventNone:
             break;
     }
@@ -227,6 +231,7 @@ void HandleOptionsWindow(const Event& event) {
             CloseOptionsDialog();
             break;
         case kEventSize:
+        case kEventTimer:
         case kEventNone:
             break;
     }

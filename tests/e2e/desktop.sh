@@ -12,6 +12,8 @@
 #                                       kept in a recovery file
 #   desktop.sh PROGRAM terminated       SIGTERM, SIGHUP or SIGINT with a box, a menu, a dialog or
 #                                       a requester open: the typed text is saved or kept, at once
+#   desktop.sh PROGRAM journal          typed text never saved survives SIGKILL: the next start
+#                                       offers it back, Yes into its record, No into a recovery file
 # Each run has its own folder, HOME and XDG_RUNTIME_DIR.
 set -euo pipefail
 program=$1
@@ -253,6 +255,43 @@ case $scenario in
       { dump; cat "$root"/app/Jotcrate-unsaved-*.txt 2>/dev/null || true; } | grep -q "$text" ||
         fail "the text typed before SIG$signal with $state open is lost"
     done
+    ;;
+  journal)
+    journal=$root/app/Jotcrate.jcd-journal
+    # Starts the program over a journal: the question comes over the main window, with the focus.
+    start_asked() {
+      "$root/app/jotcrate" >"$root/out.txt" 2>&1 & app=$!
+      pids+=($app)
+      wait_windows 2
+    }
+    for answer in yes no; do
+      start_program
+      text="Typed before the kill ($answer)"
+      xdotool type --delay 15 "$text"
+      # Written about a second after the last key.
+      for _ in $(seq 100); do [ -s "$journal" ] && break; sleep 0.1; done
+      [ -s "$journal" ] || fail "no journal after a pause in typing"
+      kill -KILL "$app"
+      wait "$app" 2>/dev/null || true
+      ! dump | grep -q "$text" || fail "the text was in the data file before its save point"
+      [ -s "$journal" ] || fail "the dump touched the journal"
+      start_asked
+      xdotool key "alt+${answer:0:1}"
+      if [ $answer = no ]; then
+        for _ in $(seq 100); do compgen -G "$root/app/Jotcrate-unsaved-*.txt" >/dev/null && break; sleep 0.1; done
+        wait_windows 2  # the notice naming the recovery file
+        xdotool key Return
+      fi
+      wait_windows 1
+      [ ! -e "$journal" ] || fail "the journal stayed after $answer"
+      window=$(xdotool search --onlyvisible --name '^Jotcrate$' | head -1)
+      close_window
+      wait_exit "$app" || fail "exit status $? after $answer"
+      [ ! -e "$journal" ] || fail "a journal after a close"
+    done
+    dump | grep -q $'^Typed before the kill (yes)Record 1\r$' || fail "Yes did not put the text back: $(dump | head -3)"
+    ! dump | grep -q 'kill (no)' || fail "No saved the text into the data file"
+    grep -q 'Typed before the kill (no)' "$root"/app/Jotcrate-unsaved-*.txt || fail "No kept no recovery file"
     ;;
   *) fail "unknown scenario $scenario" ;;
 esac

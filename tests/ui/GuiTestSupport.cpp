@@ -21,6 +21,8 @@
 
 void GuiTest::SetUp() {
     folder = MakeTestFolder();
+    // No journal timer expires by itself in a test: the journal's tests expire it.
+    g_app.journalPauseMs = 3600 * 1000;
     // The desktop shortcut follows its option at every start: keep it off the real desktop.
     std::string home = folder.path + "home";
     mkdir(home.c_str(), 0700);

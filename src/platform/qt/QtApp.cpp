@@ -19,8 +19,10 @@
 #include <QScreen>
 #include <QSettings>
 #include <QThread>
+#include <QTimer>
 #include <cstdio>
 #include <cstdlib>
+#include <map>
 
 #include "platform/qt/QtPrivate.h"
 
@@ -104,6 +106,40 @@ void RunOnUiThread(std::function<void()> step) {
 }
 
 void RunPendingUiSteps() { QCoreApplication::processEvents(); }
+
+namespace {
+
+// UI thread: one single-shot timer per window and number, made at its first start.
+std::map<std::pair<int, int>, QTimer*> s_timers;
+
+QTimer* FindTimer(int window, int timer) {
+    auto it = s_timers.find({window, timer});
+    return it == s_timers.end() ? nullptr : it->second;
+}
+
+}  // namespace
+
+void StartTimer(int window, int timer, int milliseconds) {
+    QTimer*& t = s_timers[{window, timer}];
+    if (!t) {
+        t = new QTimer(qApp);
+        t->setSingleShot(true);
+        QObject::connect(t, &QTimer::timeout, [window, timer] { PostWindowEvent(Event{kEventTimer, window, timer}); });
+    }
+    t->start(milliseconds);
+}
+
+void StopTimer(int window, int timer) {
+    if (QTimer* t = FindTimer(window, timer)) t->stop();
+}
+
+bool ExpireTimer(int window, int timer) {
+    QTimer* t = FindTimer(window, timer);
+    if (!t || !t->isActive()) return false;
+    t->stop();
+    PostWindowEvent(Event{kEventTimer, window, timer});
+    return true;
+}
 
 namespace {
 

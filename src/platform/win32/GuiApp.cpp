@@ -52,9 +52,24 @@ void RunQueuedSteps() {
     }
 }
 
+// UI thread: the program's timers run on the step window, their ids made of window and number.
+std::set<UINT_PTR> s_runningTimers;
+
+UINT_PTR TimerId(int window, int timer) { return static_cast<UINT_PTR>(window) << 16 | static_cast<UINT_PTR>(timer & 0xffff); }
+
+void TimerExpired(UINT_PTR id) {
+    KillTimer(s_stepWindow, id);
+    s_runningTimers.erase(id);
+    PostWindowEvent(Event{kEventTimer, static_cast<int>(id >> 16), static_cast<int>(id & 0xffff)});
+}
+
 LRESULT CALLBACK StepWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == kStepsWaiting) {
         RunQueuedSteps();
+        return 0;
+    }
+    if (message == WM_TIMER && s_runningTimers.count(wParam)) {
+        TimerExpired(wParam);
         return 0;
     }
     return DefWindowProcW(hwnd, message, wParam, lParam);
@@ -294,6 +309,25 @@ void RunPendingUiSteps() {
 }
 
 void CloseOnTermination(int window) { s_terminationWindow = window; }
+
+void StartTimer(int window, int timer, int milliseconds) {
+    UINT_PTR id = TimerId(window, timer);
+    // The same id again starts the running timer anew.
+    if (SetTimer(s_stepWindow, id, static_cast<UINT>(milliseconds), nullptr)) s_runningTimers.insert(id);
+}
+
+void StopTimer(int window, int timer) {
+    UINT_PTR id = TimerId(window, timer);
+    KillTimer(s_stepWindow, id);
+    s_runningTimers.erase(id);
+}
+
+bool ExpireTimer(int window, int timer) {
+    UINT_PTR id = TimerId(window, timer);
+    if (!s_runningTimers.count(id)) return false;
+    TimerExpired(id);
+    return true;
+}
 
 namespace {
 

@@ -1,0 +1,113 @@
+// The journal is written once above the platform: the toolkit only supplies the timer whose
+// expiry (kTimerJournal) comes back as an event of the main window.
+#include "editor/Journal.h"
+
+#include "app/AppState.h"
+#include "app/Numbers.h"
+#include "app/StringTable.h"
+#include "platform/Files.h"
+#include "platform/Gui.h"
+#include "store/DataFile.h"
+#include "store/JournalFile.h"
+#include "store/Load.h"
+#include "store/Records.h"
+#include "store/TextCoding.h"
+#include "store/Titles.h"
+
+void NoteEditForJournal() {
+    if (g_app.journalPauseMs > 0) StartTimer(kWindowMain, kTimerJournal, g_app.journalPauseMs);
+}
+
+void WriteJournalAtPause() {
+    if (!g_app.unsavedEdit || !g_app.loaded || g_app.journalBlocked || g_app.shownRecordUnreadable) return;
+    int position = g_app.shownPosition;
+    if (position < 0 || position >= SelectorCount(kGadgetSelector) ||
+        g_app.shownSlot.size() != static_cast<std::size_t>(kSlotSize))
+        return;
+    Journal journal;
+    journal.slot = SelectorEntryAt(kGadgetSelector, position).slot;
+    journal.slotDigest = SlotDigest(g_app.shownSlot.data());
+    journal.text = EditorText(kGadgetEditor);
+    // Only a record of lone line ends grows past a record by itself; its save refuses it too.
+    if (journal.text.size() > static_cast<std::size_t>(kTextSize)) return;
+    if (WriteJournal(g_app.journalPath, journal)) {
+        g_app.journalWritten = true;
+        return;
+    }
+    // The text is still on screen and still saved at the next save point: a word, not a box.
+    if (g_app.journalTipShown) return;
+    g_app.journalTipShown = true;
+    ShowEditorTip(kGadgetEditor, Str(kStrJournalWriteFailed) + LastFileError());
+}
+
+void ForgetJournal() {
+    // A journal that cannot be removed is removed at the next chance; the next start finds
+    // its record changed and adds its text as a record of its own, so nothing goes.
+    if (g_app.journalWritten && DeleteFile(g_app.journalPath)) g_app.journalWritten = false;
+}
+
+namespace {
+
+// The text back where it was typed, or in a new record: false only when there was no record
+// to put it in (the Add failed, and said why). A save that fails leaves it on screen, pending.
+bool PutJournalBack(const Journal& journal) {
+    int count = SelectorCount(kGadgetSelector), position = 0;
+    while (position < count && SelectorEntryAt(kGadgetSelector, position).slot != journal.slot) ++position;
+    bool unchanged = false;
+    if (position < count) {
+        SelectEntry(kGadgetSelector, position);
+        LoadSelectedRecord();
+        unchanged = !g_app.shownRecordUnreadable && g_app.shownSlot.size() == static_cast<std::size_t>(kSlotSize) &&
+                    SlotDigest(g_app.shownSlot.data()) == journal.slotDigest;
+    }
+    if (!unchanged) {
+        AddRecord();
+        if (SelectorCount(kGadgetSelector) == count) return false;
+    }
+    SetEditorText(kGadgetEditor, journal.text);
+    g_app.unsavedEdit = 1;
+    SaveRecord();
+    return true;
+}
+
+}  // namespace
+
+void OfferJournal() {
+    Journal journal;
+    switch (ReadJournal(g_app.journalPath, &journal)) {
+        case kJournalNone:
+            return;
+        case kJournalLeftAlone:
+            g_app.journalBlocked = true;
+            ShowNotice(g_app.programTitle, Str(kStrJournalLeftAlone) + LastFileError());
+            return;
+        case kJournalDamaged: {
+            std::string keptAs = FreshName(g_app.programFolder, kStrDamagedJournalPrefix, kStrDamagedJournalSuffix);
+            if (RenameFile(g_app.journalPath, keptAs)) {
+                ShowNotice(g_app.programTitle, Str(kStrJournalDamagedPrefix) + keptAs);
+            } else {
+                g_app.journalBlocked = true;
+                ShowNotice(g_app.programTitle, Str(kStrJournalLeftAlone) + LastFileError());
+            }
+            return;
+        }
+        case kJournalRead:
+            break;
+    }
+    // From here the file is this run's: the save of its text, or its recovery file, removes it.
+    g_app.journalWritten = true;
+    std::string begins = LoadTitle(journal.text, RecordEncoding(journal.text));
+    if (AskYesNo(kWindowMain, g_app.programTitle, Str(kStrJournalQuestionPrefix) + begins + Str(kStrJournalQuestionSuffix)) &&
+        PutJournalBack(journal))
+        return;
+    std::string kept;
+    if (WriteRecoveryFile(RecordBytesToUtf8(journal.text, RecordEncoding(journal.text)), &kept)) {
+        ForgetJournal();
+        ShowNotice(g_app.programTitle, Str(kStrKeptUnsavedPrefix) + kept);
+        return;
+    }
+    // The journal is the text's only copy: no save of this run removes it, nor writes over it.
+    g_app.journalWritten = false;
+    g_app.journalBlocked = true;
+    ShowNotice(g_app.programTitle, Str(kStrJournalNotKept) + g_app.journalPath + "\n" + LastFileError());
+}

@@ -1,0 +1,211 @@
+// The journal of unsaved typing in the real window: typing only restarts the pause, the
+// pause's end (expired by the test, never waited for) writes the shown record's text, a save
+// removes it; a restart after a run that ended without saving offers the text back into its
+// record, into a new record where that one changed, or into a recovery file, and a journal
+// that is damaged or cannot be kept is never lost.
+#include <sys/stat.h>
+
+#include "app/AppState.h"
+#include "app/Numbers.h"
+#include "app/StringTable.h"
+#include "editor/Journal.h"
+#include "platform/Files.h"
+#include "platform/Gui.h"
+#include "store/DataFile.h"
+#include "store/JournalFile.h"
+#include "store/Records.h"
+#include "ui/GuiTestSupport.h"
+
+namespace {
+
+class JournalTest : public GuiTest {
+protected:
+    void SetUp() override {
+        GuiTest::SetUp();
+        StopTimer(kWindowMain, kTimerJournal);
+    }
+    // The pause after typing ends now.
+    bool EndPause() {
+        bool running = ExpireTimer(kWindowMain, kTimerJournal);
+        Pump();
+        return running;
+    }
+    Journal ReadBack() {
+        Journal journal;
+        EXPECT_EQ(kJournalRead, ReadJournal(g_app.journalPath, &journal));
+        return journal;
+    }
+    // As after a kill: the window goes without its close, then the program starts again.
+    void Restart(const std::vector<bool>& answers) {
+        CloseWindow(kWindowMain);
+        Pump();
+        ResetAppState();
+        ResolvePaths(folder.path + "jotcrate");
+        g_app.journalPauseMs = 3600 * 1000;
+        ClearMessageBoxTexts();
+        ArmMessageBoxAnswers(answers);
+        StartProgram();
+    }
+    std::vector<std::string> RecoveryTexts() {
+        std::vector<std::string> texts;
+        for (const std::string& name : FolderEntries(folder.path))
+            if (name.rfind(Str(kStrUnsavedPrefix), 0) == 0) texts.push_back(ReadFileBytes(folder.path + name));
+        return texts;
+    }
+    std::uint64_t StoredDigest(std::int64_t slot) {
+        std::string bytes = ReadFileBytes(g_app.dataPath).substr(static_cast<std::size_t>(slot * kSlotSize), kSlotSize);
+        return SlotDigest(reinterpret_cast<const unsigned char*>(bytes.data()));
+    }
+    void TypeIntoRecordAndKill(int position, const std::string& text) {
+        SelectEntry(kGadgetSelector, position);
+        ShowSelectedRecord();
+        FocusGadget(kGadgetEditor);
+        Type(text);
+        ASSERT_TRUE(EndPause());
+        ASSERT_TRUE(PathExists(g_app.journalPath));
+    }
+};
+
+TEST_F(JournalTest, ThePauseAfterTypingWritesTheJournalAndTheSaveRemovesIt) {
+    WriteDataFile(g_app.dataPath, {"Alpha", "Bravo"});
+    StartProgram();
+    EXPECT_FALSE(EndPause());  // showing a record is no edit
+    SelectEntry(kGadgetSelector, 1);
+    ShowSelectedRecord();
+    FocusGadget(kGadgetEditor);
+    Type("new ");
+    EXPECT_FALSE(PathExists(g_app.journalPath));  // keys alone write nothing
+    ASSERT_TRUE(EndPause());
+    EXPECT_FALSE(EndPause());  // one expiry per pause
+    Journal journal = ReadBack();
+    EXPECT_EQ(1, journal.slot);
+    EXPECT_EQ("new Bravo", journal.text);
+    EXPECT_EQ(StoredDigest(1), journal.slotDigest);
+    struct stat st;
+    ASSERT_EQ(0, stat(g_app.journalPath.c_str(), &st));
+    EXPECT_EQ(0600u, st.st_mode & 0777);
+    // More typing: the next pause writes the text as it is then, the slot still as stored.
+    Type("x");
+    ASSERT_TRUE(EndPause());
+    EXPECT_EQ("new xBravo", ReadBack().text);
+    EXPECT_EQ(StoredDigest(1), ReadBack().slotDigest);
+    // A save point (Add) saves the record and the journal goes; a pause that ends after a save
+    // writes nothing.
+    Type("y");
+    Shortcut(Qt::Key_A, Qt::AltModifier);
+    EXPECT_EQ("new xyBravo", Record(1));
+    EXPECT_FALSE(PathExists(g_app.journalPath));
+    EndPause();
+    EXPECT_FALSE(PathExists(g_app.journalPath));
+    Type("z");
+    ASSERT_TRUE(SaveRecord());
+    EXPECT_TRUE(EndPause());
+    EXPECT_FALSE(PathExists(g_app.journalPath));
+    // With the journal off (a pause of 0) a key starts no pause.
+    g_app.journalPauseMs = 0;
+    Type("w");
+    EXPECT_FALSE(EndPause());
+    EXPECT_TRUE(RecoveryTexts().empty());
+}
+
+TEST_F(JournalTest, TheDeletedRecordAndTheTextKeptInARecoveryFileTakeTheJournalWithThem) {
+    WriteDataFile(g_app.dataPath, {"Alpha"});
+    StartProgram();
+    FocusGadget(kGadgetEditor);
+    Type("gone ");
+    ASSERT_TRUE(EndPause());
+    // Delete answers Yes: the last record goes, the starters come, no journal stays.
+    ArmMessageBoxAnswers({true});
+    Shortcut(Qt::Key_D, Qt::AltModifier);
+    EXPECT_FALSE(PathExists(g_app.journalPath));
+    FocusGadget(kGadgetEditor);
+    Type("kept ");
+    ASSERT_TRUE(EndPause());
+    std::string kept;
+    ASSERT_TRUE(KeepUnsavedText(&kept));
+    EXPECT_FALSE(PathExists(g_app.journalPath));
+    EXPECT_EQ(std::vector<std::string>{"kept Record 1\r\n"}, RecoveryTexts());
+}
+
+TEST_F(JournalTest, ARestartPutsTheTextBackIntoItsUnchangedRecord) {
+    WriteDataFile(g_app.dataPath, {"Alpha", "Bravo", "Charlie"});
+    StartProgram();
+    TypeIntoRecordAndKill(1, "lost? ");
+    Restart({true});
+    ASSERT_EQ(1u, MessageBoxTexts().size());
+    EXPECT_EQ(Str(kStrJournalQuestionPrefix) + "lost? Bravo" + Str(kStrJournalQuestionSuffix), MessageBoxTexts()[0]);
+    EXPECT_EQ("lost? Bravo", Record(1));
+    EXPECT_EQ((std::vector<std::string>{"Alpha", "lost? Bravo", "Charlie"}), Titles());
+    EXPECT_EQ(1, SelectedEntry(kGadgetSelector));
+    EXPECT_EQ(0, g_app.unsavedEdit);
+    EXPECT_FALSE(PathExists(g_app.journalPath));
+    EXPECT_TRUE(RecoveryTexts().empty());
+}
+
+TEST_F(JournalTest, ARestartAddsTheTextAsANewRecordWhereItsRecordChanged) {
+    WriteDataFile(g_app.dataPath, {"Alpha", "Bravo"});
+    StartProgram();
+    TypeIntoRecordAndKill(0, "mine ");
+    // Another program (or another copy) changed the record meanwhile: same length, same title.
+    std::string bytes = ReadFileBytes(g_app.dataPath);
+    bytes.replace(0, kSlotSize, SlotBytes("Alphb"));
+    WriteFileBytes(g_app.dataPath, bytes);
+    Restart({true});
+    EXPECT_EQ((std::vector<std::string>{"Alphb", "Bravo", "mine Alpha"}), Titles());
+    EXPECT_EQ("Alphb", Record(0));
+    EXPECT_EQ("mine Alpha", Record(2));
+    EXPECT_FALSE(PathExists(g_app.journalPath));
+}
+
+TEST_F(JournalTest, NoKeepsTheTextInARecoveryFileInUtf8) {
+    WriteDataFile(g_app.dataPath, {"caf\xe9"});  // Windows-1252, written on Windows
+    StartProgram();
+    TypeIntoRecordAndKill(0, "au ");
+    EXPECT_EQ("au caf\xe9", ReadBack().text);  // the bytes a save would write
+    Restart({false});
+    EXPECT_EQ(std::vector<std::string>{"au caf\xc3\xa9"}, RecoveryTexts());
+    EXPECT_EQ("caf\xe9", Record(0));
+    EXPECT_FALSE(PathExists(g_app.journalPath));
+    ASSERT_EQ(2u, MessageBoxTexts().size());
+    EXPECT_EQ(0u, MessageBoxTexts()[1].find(Str(kStrKeptUnsavedPrefix)));
+}
+
+TEST_F(JournalTest, AJournalThatCannotBeKeptAnywhereStaysAsItIs) {
+    WriteDataFile(g_app.dataPath, {"Alpha"});
+    StartProgram();
+    TypeIntoRecordAndKill(0, "only copy ");
+    std::string journal = ReadFileBytes(g_app.journalPath);
+    // The recovery file's flush fails in the program folder, and the home folder is gone.
+    SetEnvironment("HOME", folder.path + "no-such-home");
+    ArmFileFault(kStepFlush, 1, EIO);
+    Restart({false});
+    DisarmFileFaults();
+    EXPECT_TRUE(RecoveryTexts().empty());
+    EXPECT_EQ(journal, ReadFileBytes(g_app.journalPath));
+    ASSERT_EQ(2u, MessageBoxTexts().size());
+    EXPECT_EQ(0u, MessageBoxTexts()[1].find(Str(kStrJournalNotKept) + g_app.journalPath));
+    // This run neither writes over it nor removes it at its save.
+    FocusGadget(kGadgetEditor);
+    Type("more ");
+    EndPause();
+    ASSERT_TRUE(SaveRecord());
+    EXPECT_EQ(journal, ReadFileBytes(g_app.journalPath));
+}
+
+TEST_F(JournalTest, ADamagedJournalIsSetAsideUnchangedAndAskedAboutNever) {
+    WriteDataFile(g_app.dataPath, {"Alpha"});
+    const std::string damaged = FormatJournal(Journal{0, 1, "typed"}).substr(0, 60) + "\x01\x02";
+    WriteFileBytes(g_app.journalPath, damaged);
+    StartProgram();
+    EXPECT_FALSE(PathExists(g_app.journalPath));
+    std::vector<std::string> aside;
+    for (const std::string& name : FolderEntries(folder.path))
+        if (name.rfind(Str(kStrDamagedJournalPrefix), 0) == 0) aside.push_back(name);
+    ASSERT_EQ(1u, aside.size());
+    EXPECT_EQ(damaged, ReadFileBytes(folder.path + aside[0]));
+    ASSERT_EQ(1u, MessageBoxTexts().size());
+    EXPECT_EQ(Str(kStrJournalDamagedPrefix) + folder.path + aside[0], MessageBoxTexts()[0]);
+    EXPECT_EQ("Alpha", Record(0));
+}
+
+}  // namespace
