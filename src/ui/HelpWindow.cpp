@@ -1,5 +1,6 @@
-// Window 103 is rebuilt from scratch at each opening, at its fixed place and size, with its
-// own font and colours whatever the user chose for the main editor.
+// Window 103 is rebuilt from scratch at each opening, at its fixed place and size as far as
+// the screen's work area allows, with its own font and colours whatever the user chose for
+// the main editor.
 #include "platform/SystemNames.h"
 #include "ui/HelpWindow.h"
 
@@ -42,14 +43,17 @@ void ShowHelp() {
         return;
     }
     OpenWindow(kWindowHelp, Rect{24, 24, 632, 428}, Str(kStrHelpTitle), kStyleCloseBox);
-    CreateEditor(kWindowHelp, kGadgetHelpEditor, Rect{6, 6, 620, 416}, nullptr);
+    // The window may have been made smaller to fit the screen: the editor fills what it got.
+    int width, height;
+    ClientSize(kWindowHelp, &width, &height);
+    CreateEditor(kWindowHelp, kGadgetHelpEditor, Rect{6, 6, width - 12, height - 12}, nullptr);
     SetEditorColours(kGadgetHelpEditor, kHelpBackground, kHelpText);
     SetEditorText(kGadgetHelpEditor, std::string());
     SetEditorReadOnly(kGadgetHelpEditor, true);
     SetEditorFont(kGadgetHelpEditor, DefaultFontName(), 10, 0);
     SetEditorMargins(kGadgetHelpEditor, 8, 8);
     SetEditorText(kGadgetHelpEditor, HelpText());
+    NameGadget(kGadgetHelpEditor, Str(kStrHelpTitle));
     ShowWindow(kWindowHelp);
     FocusGadget(kGadgetHelpEditor);
 }
-    NameGadget(kGadgetHelpEditor, Str(kStrHelpTitle));

@@ -205,6 +205,7 @@ void ShowNotice(const std::string& caption, const std::string& text) {
     QMessageBox box(QMessageBox::Information, ToQString(caption), ToQString(text), QMessageBox::Ok);
     box.setTextFormat(Qt::PlainText);  // texts name records and files: never taken for markup
     box.setWindowModality(Qt::ApplicationModal);
+    KeepAboveMainWindow(&box);
     box.exec();
 }
 
@@ -216,6 +217,7 @@ bool AskYesNo(int owner, const std::string& caption, const std::string& text) {
     box.setTextFormat(Qt::PlainText);
     box.setDefaultButton(QMessageBox::No);
     box.setWindowModality(Qt::ApplicationModal);
+    KeepAboveMainWindow(&box);
     return box.exec() == QMessageBox::Yes;
 }
 

@@ -8,7 +8,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
 #include <QTextDocument>
 #include <QVBoxLayout>
 
@@ -111,28 +110,11 @@ QPointer<FindDialog> s_dialog;
 
 }  // namespace
 
-namespace {
-
-// Beside the main window where the screen has room, else below it, so that the dialog never
-// covers the match it selects; with room for neither, the window manager decides.
-void PlaceBesideMainWindow(QWidget* dialog) {
-    QWidget* main = WindowWidget(kWindowMain);
-    QScreen* screen = main ? main->screen() : nullptr;
-    if (!main || !screen) return;
-    dialog->adjustSize();
-    QRect frame = main->frameGeometry(), room = screen->availableGeometry();
-    QSize size = dialog->frameGeometry().size().expandedTo(dialog->sizeHint());
-    if (frame.right() + size.width() < room.right())
-        dialog->move(frame.right() + 1, frame.top());
-    else if (frame.bottom() + size.height() < room.bottom())
-        dialog->move(frame.left(), frame.bottom() + 1);
-}
-
-}  // namespace
-
 void OpenFindDialog(const std::string& term) {
     if (!s_dialog) {
         s_dialog = new FindDialog(WindowWidget(kWindowMain));
+        KeepAboveMainWindow(s_dialog);
+        s_dialog->adjustSize();
         PlaceBesideMainWindow(s_dialog);
     }
     s_dialog->setTerm(ToQString(term));

@@ -156,7 +156,11 @@ QPointer<FindAllWindow> s_window;
 }  // namespace
 
 void OpenFindAllWindow() {
-    if (!s_window) s_window = new FindAllWindow(WindowWidget(kWindowMain));
+    if (!s_window) {
+        s_window = new FindAllWindow(WindowWidget(kWindowMain));
+        KeepAboveMainWindow(s_window);
+        PlaceBesideMainWindow(s_window);
+    }
     s_window->show();
     s_window->raise();
     s_window->activateWindow();

@@ -100,6 +100,7 @@ public:
     void keepClosed() { keepClosed_ = true; }
 
 private:
+    int titlesWidth() const;
     int window_;
     bool keepClosed_ = false;
 };
@@ -107,3 +108,18 @@ private:
 // The record selector's entries: titles with their slot indexes.
 class SelectorModel;
 SelectorModel* ModelOf(JcSelector* selector);
+
+// Placement (QtPlacement.cpp). The work area of the main window's screen, else the primary's.
+QRect WorkArea();
+// Over an On Top main window, a window or box of the program stays on top too.
+void KeepAboveMainWindow(QWidget* window);
+// OpenWindow's outer position and client size, moved and shrunk into the work area.
+Rect FitClientIntoWorkArea(QWidget* window, Rect placement);
+// Beside the main window where the work area has room, so that it hides nothing of it.
+void PlaceBesideMainWindow(QWidget* window);
+// No larger than the work area, wherever the toolkit then puts it.
+void BoundToWorkArea(QWidget* window);
+// An outer rectangle within the work area of the screen under its middle.
+Rect FitIntoScreenAt(Rect outer);
+// The window menu's Move and Size: the arrow keys move or size the window until ENTER.
+void MoveOrSizeByKeys(QWidget* window, bool sizing);

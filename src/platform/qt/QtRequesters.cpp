@@ -26,17 +26,16 @@ QColor ToColour(std::int32_t value) { return QColor(value & 0xFF, (value >> 8) &
 std::int32_t FromColour(const QColor& c) { return c.red() | c.green() << 8 | c.blue() << 16; }
 
 // The requester's owner: the program's foreground window. Over an On Top window it stays on
-// top itself, so that it is never hidden behind it.
+// top itself, so that it is never hidden behind it, and it fits the screen at any scale.
 QWidget* Owner() {
     QWidget* owner = QApplication::activeWindow();
     return owner ? owner : WindowWidget(kWindowMain);
 }
 
 void KeepInFront(QDialog* dialog) {
-    QWidget* main = WindowWidget(kWindowMain);
-    if (main && main->windowFlags().testFlag(Qt::WindowStaysOnTopHint))
-        dialog->setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    KeepAboveMainWindow(dialog);
     dialog->setWindowModality(Qt::ApplicationModal);
+    BoundToWorkArea(dialog);
 }
 
 struct NamedColour {

@@ -3,8 +3,13 @@
 // before it happens, and every change of the selection by the user, by any route.
 #include <QAbstractListModel>
 #include <QKeyEvent>
+#include <QLayout>
 #include <QListView>
+#include <QScreen>
+#include <QStyle>
+#include <algorithm>
 
+#include "platform/Placement.h"
 #include "platform/qt/QtPrivate.h"
 
 class SelectorModel : public QAbstractListModel {
@@ -70,8 +75,10 @@ JcSelector::JcSelector(int window, QWidget* parent) : QComboBox(parent), window_
     QListView* list = new QListView(this);
     list->setUniformItemSizes(true);
     setView(list);
-    // A list that drops down below the field, as on other desktops, whatever the style.
+    // A list that drops down below the field, as on other desktops, whatever the style. The
+    // view was set up for the style's own popup, which scrolls by arrows instead of a bar.
     setStyleSheet(QStringLiteral("combobox-popup: 0;"));
+    list->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setMaxVisibleItems(20);
     // The field has a fixed width; measuring every title for a size hint would cost a pass
     // over all entries.
@@ -84,7 +91,42 @@ JcSelector::JcSelector(int window, QWidget* parent) : QComboBox(parent), window_
 void JcSelector::showPopup() {
     keepClosed_ = false;
     SendMessage(window_, Message{kMessageSelectorDropping, 0, std::string()});
-    if (!keepClosed_) QComboBox::showPopup();
+    if (keepClosed_) return;
+    // As wide as the longest title, up to the screen's width; the toolkit fits its height
+    // above or below the field, and the frame around the list is known only once shown.
+    const QRect area = screen()->availableGeometry();
+    view()->setMinimumWidth(std::max(std::min(titlesWidth(), area.width()), width()));
+    QComboBox::showPopup();
+    QWidget* list = view()->window();
+    if (list == window()) return;
+    int excess = list->width() - area.width();
+    if (excess > 0) {
+        view()->setMinimumWidth(view()->minimumWidth() - excess);
+        if (list->layout()) list->layout()->activate();
+    }
+    Rect fitted = FitIntoArea(ToRect(list->geometry()), ToRect(area));
+    list->setGeometry(fitted.x, fitted.y, fitted.width, fitted.height);
+}
+
+// Measuring every title would cost a pass through the font for each of 32,767 entries; the
+// widest is among the longest in bytes, so only those are measured.
+int JcSelector::titlesWidth() const {
+    constexpr std::size_t kMeasured = 16;
+    const SelectorModel* model = static_cast<const SelectorModel*>(QComboBox::model());
+    std::vector<std::pair<std::size_t, int>> lengths;
+    lengths.reserve(model->titles.size());
+    for (std::size_t row = 0; row < model->titles.size(); ++row) lengths.emplace_back(model->titles[row].size(), static_cast<int>(row));
+    std::size_t measured = std::min(kMeasured, lengths.size());
+    std::partial_sort(lengths.begin(), lengths.begin() + static_cast<std::ptrdiff_t>(measured), lengths.end(),
+                      [](const auto& a, const auto& b) { return a.first > b.first; });
+    QFontMetrics metrics(view()->font());
+    int widest = 0;
+    for (std::size_t k = 0; k < measured; ++k)
+        widest = std::max(widest, metrics.horizontalAdvance(model->data(model->index(lengths[k].second), Qt::DisplayRole).toString()));
+    // The item's text margins, the view's frame and its scroll bar.
+    int margins = 4 * style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view()) + 2 * view()->frameWidth() +
+                  style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, view()) + 8;
+    return widest + margins;
 }
 
 // The list closes by itself too when the selector is disabled (the find dialog opening): only

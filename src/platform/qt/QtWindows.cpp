@@ -11,7 +11,6 @@
 #include <QShortcut>
 #include <QTimer>
 #include <QToolTip>
-#include <QWindow>
 #include <map>
 
 #include "platform/qt/QtPrivate.h"
@@ -67,9 +66,7 @@ void ShowWindowMenu(int window, QPoint at) {
     if (chosen == minimise) widget->showMinimized();
     if (chosen == maximise) widget->showMaximized();
     if (chosen == close) PostWindowEvent(Event{kEventClose, window, 0});
-    if (chosen == move && widget->windowHandle()) widget->windowHandle()->startSystemMove();
-    if (chosen == size && widget->windowHandle())
-        widget->windowHandle()->startSystemResize(Qt::RightEdge | Qt::BottomEdge);
+    if (chosen == move || chosen == size) MoveOrSizeByKeys(widget, chosen == size);
     if (tools.count(chosen)) SendMessage(window, Message{kMessageSystemTool, tools[chosen], std::string()});
 }
 
@@ -182,11 +179,15 @@ void OpenWindow(int window, Rect placement, const std::string& title, unsigned s
         owner = Window(kWindowMain);
         flags = Qt::Dialog;
     }
-    widget->setDialogKeys(style & kStyleDialogKeys);
     if (!(style & kStyleSizable)) flags |= Qt::CustomizeWindowHint | Qt::WindowTitleHint;
     if (style & kStyleCloseBox) flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
     JcWindow* widget = new JcWindow(window, owner, flags);
+    widget->setDialogKeys(style & kStyleDialogKeys);
     widget->setWindowTitle(ToQString(title));
+    if (window != kWindowMain) {
+        placement = FitClientIntoWorkArea(widget, placement);
+        KeepAboveMainWindow(widget);
+    }
     widget->move(placement.x, placement.y);
     if (style & kStyleSizable)
         widget->resize(placement.width, placement.height);
@@ -230,6 +231,7 @@ void ClientSize(int window, int* width, int* height) {
 }
 
 void PlaceWindow(int window, Rect outer) {
+    outer = FitIntoScreenAt(outer);
     if (JcWindow* widget = Window(window)) widget->placeOuter(QRect(outer.x, outer.y, outer.width, outer.height));
 }
 
@@ -267,23 +269,15 @@ void EnableWindow(int window, bool enabled) {
     if (JcWindow* widget = Window(window)) widget->setEnabled(enabled);
 }
 
-void SetOnTop(int window, bool onTop) {
-    JcWindow* widget = Window(window);
-    if (!widget || widget->windowFlags().testFlag(Qt::WindowStaysOnTopHint) == onTop) return;
-    bool visible = widget->isVisible();
-    widget->setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
-    if (visible) widget->show();
-}
-    // Outside a dialog the window's own shortcuts carry the ALT keys that the labels underline:
-    // a button's mnemonic beside them would make both ambiguous, and neither would act.
-    JcWindow* parent = Window(window);
-    if (parent && !parent->dialogKeys()) button->setShortcut(QKeySequence());
-
 void SetMessageCallback(int window, void (*callback)(const Message&)) { s_windows[window].callback = callback; }
 
 void CreateButton(int window, int gadget, Rect r, const std::string& label) {
     QPushButton* button = new QPushButton(ToQString(label), Window(window));
     button->setAutoDefault(false);
+    // Outside a dialog the window's own shortcuts carry the ALT keys that the labels underline:
+    // a button's mnemonic beside them would make both ambiguous, and neither would act.
+    JcWindow* parent = Window(window);
+    if (parent && !parent->dialogKeys()) button->setShortcut(QKeySequence());
     button->setGeometry(r.x, r.y, r.width, r.height);
     QObject::connect(button, &QPushButton::clicked,
                      [window, gadget] { DeliverWindowEvent(Event{kEventGadget, window, gadget}); });

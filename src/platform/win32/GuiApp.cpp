@@ -217,6 +217,11 @@ void DeliverMessage(int window, const Message& message) {
     if (it != s_windows.end() && it->second.callback) it->second.callback(message);
 }
 
+void ShowKeyboardCues(HWND hwnd) {
+    HWND top = GetAncestor(hwnd, GA_ROOT);
+    if (top) SendMessageW(top, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS | UISF_HIDEACCEL), 0);
+}
+
 void AddModelessDialog(HWND dialog) { s_dialogs.push_back(dialog); }
 
 void RemoveModelessDialog(HWND dialog) {
@@ -232,11 +237,6 @@ bool RunWindowMessageHook(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
 }
 
 int Scaled(HWND hwnd, int pixels) {
-void ShowKeyboardCues(HWND hwnd) {
-    HWND top = GetAncestor(hwnd, GA_ROOT);
-    if (top) SendMessageW(top, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS | UISF_HIDEACCEL), 0);
-}
-
     UINT dpi = hwnd ? GetDpiForWindow(hwnd) : GetDpiForSystem();
     return MulDiv(pixels, dpi ? static_cast<int>(dpi) : 96, 96);
 }

@@ -142,24 +142,6 @@ bool IsWholeWordAt(std::u16string_view text, std::size_t at, std::size_t length)
 
 }  // namespace
 
-void PlaceBesideMainWindow(HWND hwnd) {
-    HWND main = WindowHandle(kWindowMain);
-    if (!main) return;
-    RECT frame, own;
-    MONITORINFO monitor = {};
-    monitor.cbSize = sizeof monitor;
-    if (!GetWindowRect(main, &frame) || !GetWindowRect(hwnd, &own) ||
-        !GetMonitorInfoW(MonitorFromWindow(main, MONITOR_DEFAULTTONEAREST), &monitor))
-        return;
-    const RECT& room = monitor.rcWork;
-    int width = own.right - own.left, height = own.bottom - own.top;
-    UINT keep = SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE;
-    if (frame.right + width < room.right)
-        SetWindowPos(hwnd, nullptr, frame.right + 1, frame.top, 0, 0, keep);
-    else if (frame.bottom + height < room.bottom)
-        SetWindowPos(hwnd, nullptr, frame.left, frame.bottom + 1, 0, 0, keep);
-}
-
 void OpenFindDialog(const std::string& term) {
     std::wstring text = LimitedTerm(term);
     if (!s_dialog || !IsWindow(s_dialog)) {

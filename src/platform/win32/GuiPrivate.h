@@ -62,6 +62,13 @@ bool RunWindowMessageHook(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
 std::u16string EditorPlainText(int gadget);
 // Takes down a tip on show, as a list drops down over it.
 void PopToolTip();
-// GuiFind.cpp: beside the main window where its screen has room, else below it, so that a
-// window of the find tools never covers the match it shows; with room for neither, unmoved.
+// GuiPlacement.cpp. The work area of the monitor nearest the window.
+Rect WorkAreaNear(HWND hwnd);
+void PlaceOuter(HWND hwnd, Rect outer, UINT flags);
+// Beside the main window where its work area has room, so that a window of the find tools
+// never covers the match it shows; always within the work area.
 void PlaceBesideMainWindow(HWND hwnd);
+// Over the middle of its owner, within the owner's work area.
+void CentreOverOwner(HWND hwnd);
+// A window of its own (not owned) over an On Top main window is on top too.
+void KeepAboveMainWindow(HWND hwnd);

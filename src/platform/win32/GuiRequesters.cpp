@@ -146,23 +146,6 @@ std::vector<WORD> ListTemplate() {
     return t;
 }
 
-// Over the middle of its owner, as far as the owner's screen allows.
-void CentreOnOwner(HWND dialog) {
-    HWND owner = GetWindow(dialog, GW_OWNER);
-    RECT outer, own;
-    MONITORINFO monitor = {};
-    monitor.cbSize = sizeof monitor;
-    if (!owner || !IsWindowVisible(owner) || IsIconic(owner) || !GetWindowRect(owner, &outer) ||
-        !GetWindowRect(dialog, &own) || !GetMonitorInfoW(MonitorFromWindow(owner, MONITOR_DEFAULTTONEAREST), &monitor))
-        return;
-    const RECT& room = monitor.rcWork;
-    int width = own.right - own.left, height = own.bottom - own.top;
-    int x = (outer.left + outer.right - width) / 2, y = (outer.top + outer.bottom - height) / 2;
-    x = std::max<int>(room.left, std::min<int>(x, room.right - width));
-    y = std::max<int>(room.top, std::min<int>(y, room.bottom - height));
-    SetWindowPos(dialog, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
 INT_PTR CALLBACK ListProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     ListRequest* request = reinterpret_cast<ListRequest*>(GetWindowLongPtrW(dialog, DWLP_USER));
     switch (message) {
@@ -176,7 +159,7 @@ INT_PTR CALLBACK ListProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPara
         for (const std::string& item : *request->items)
             SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(item).c_str()));
         SendMessageW(list, LB_SETCURSEL, 0, 0);
-        CentreOnOwner(dialog);
+        CentreOverOwner(dialog);
         SetFocus(list);
         return FALSE;
     }

@@ -74,17 +74,48 @@ LRESULT CALLBACK SelectorProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
     return DefSubclassProc(hwnd, message, wParam, lParam);
 }
 
-// The list as long as its entries, up to twenty: the control's own sizing varies with the
-// version of the common controls.
-void FitListHeight(HWND hwnd) {
+// Measuring every title would cost a pass through the font for each of 32,767 entries; the
+// widest is among the longest in bytes, so only those are measured.
+int TitlesWidth(HWND hwnd, const SelectorState& state) {
+    constexpr std::size_t kMeasured = 16;
+    std::vector<std::pair<std::size_t, std::size_t>> lengths;
+    lengths.reserve(state.titles.size());
+    for (std::size_t row = 0; row < state.titles.size(); ++row) lengths.emplace_back(state.titles[row].size(), row);
+    std::size_t measured = std::min(kMeasured, lengths.size());
+    std::partial_sort(lengths.begin(), lengths.begin() + static_cast<std::ptrdiff_t>(measured), lengths.end(),
+                      [](const auto& a, const auto& b) { return a.first > b.first; });
+    HDC dc = GetDC(hwnd);
+    if (!dc) return 0;
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(hwnd, WM_GETFONT, 0, 0)));
+    int widest = 0;
+    for (std::size_t k = 0; k < measured; ++k) {
+        std::wstring shown = ShownTitle(state.titles[lengths[k].second]);
+        SIZE extent;
+        if (GetTextExtentPoint32W(dc, shown.c_str(), static_cast<int>(shown.size()), &extent)) widest = std::max(widest, static_cast<int>(extent.cx));
+    }
+    SelectObject(dc, old);
+    ReleaseDC(hwnd, dc);
+    // The item's margins, the list's border and its scroll bar.
+    return widest + GetSystemMetrics(SM_CXVSCROLL) + 4 * GetSystemMetrics(SM_CXEDGE) + Scaled(hwnd, 8);
+}
+
+// The list as long as its entries, up to twenty, and as the work area has room for below the
+// field or above it (the list opens where there is more); as wide as the longest titles, up
+// to the work area's width. The control's own sizing varies with the version of the common
+// controls.
+void FitList(HWND hwnd, const SelectorState& state) {
     RECT field;
     if (!GetWindowRect(hwnd, &field)) return;
+    Rect area = WorkAreaNear(hwnd);
     int count = static_cast<int>(SendMessageW(hwnd, CB_GETCOUNT, 0, 0));
-    int shown = std::max(1, std::min(count, kVisibleEntries));
-    int item = static_cast<int>(SendMessageW(hwnd, CB_GETITEMHEIGHT, 0, 0));
+    int item = std::max(1, static_cast<int>(SendMessageW(hwnd, CB_GETITEMHEIGHT, 0, 0)));
+    int edges = GetSystemMetrics(SM_CYEDGE) * 2;
+    int room = std::max(area.y + area.height - field.bottom, field.top - area.y) - edges;
+    int shown = std::max(1, std::min({count, kVisibleEntries, room / item}));
     // A closed drop-down list's window is its field; the height given includes the list.
-    SetWindowPos(hwnd, nullptr, 0, 0, field.right - field.left,
-                 field.bottom - field.top + item * shown + GetSystemMetrics(SM_CYEDGE) * 2, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(hwnd, nullptr, 0, 0, field.right - field.left, field.bottom - field.top + item * shown + edges,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SendMessageW(hwnd, CB_SETDROPPEDWIDTH, static_cast<WPARAM>(std::min(TitlesWidth(hwnd, state), area.width)), 0);
 }
 
 }  // namespace
@@ -98,7 +129,7 @@ bool OnSelectorCommand(int window, HWND control, int code) {
             if (!state->announced && !AnnounceDropDown(state)) PostMessageW(control, CB_SHOWDROPDOWN, FALSE, 0);
             state->announced = false;
             PopToolTip();
-            FitListHeight(control);
+            FitList(control, *state);
             break;
         case CBN_CLOSEUP:
             DeliverMessage(window, Message{kMessageSelectorClosed, 0, std::string()});

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <map>
 
+#include "platform/Placement.h"
 #include "platform/win32/GuiPrivate.h"
 
 namespace {
@@ -360,9 +361,15 @@ void OpenWindow(int window, Rect placement, const std::string& title, unsigned s
     // Without a system menu the icon is not drawn, but the taskbar still takes it.
     s_states[window] = state;
     RegisterWindow(window, hwnd);
-    SIZE outer = OuterSize(hwnd, state, placement.width, placement.height);
     if (style & kStyleDialogKeys) AddModelessDialog(hwnd);
-    SetWindowPos(hwnd, nullptr, 0, 0, outer.cx, outer.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SIZE outer = OuterSize(hwnd, state, placement.width, placement.height);
+    if (window == kWindowMain) {
+        SetWindowPos(hwnd, nullptr, 0, 0, outer.cx, outer.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        return;
+    }
+    // The others open within the work area of the main window's monitor, smaller if need be.
+    PlaceOuter(hwnd, FitIntoArea(Rect{placement.x, placement.y, outer.cx, outer.cy}, WorkAreaNear(WindowHandle(kWindowMain))), 0);
+    KeepAboveMainWindow(hwnd);
 }
 
 void CloseWindow(int window) {
@@ -383,6 +390,7 @@ void CloseWindow(int window) {
         it = s_gadgetRects.erase(it);
     }
     if (WindowState* state = State(window)) RetireTable(state->table);
+    RemoveModelessDialog(hwnd);
     s_states.erase(window);
     ForgetWindow(window);
     if (hwnd == GetParent(s_tooltip)) s_tooltip = nullptr;
@@ -390,7 +398,6 @@ void CloseWindow(int window) {
     ::ShowWindow(hwnd, SW_HIDE);
     PostMessageW(hwnd, kDestroyLater, 0, 0);
 }
-    RemoveModelessDialog(hwnd);
 
 bool WindowExists(int window) { return WindowHandle(window) != nullptr; }
 
@@ -487,11 +494,6 @@ void EnableWindow(int window, bool enabled) {
     if (HWND hwnd = WindowHandle(window)) ::EnableWindow(hwnd, enabled ? TRUE : FALSE);
 }
 
-void SetOnTop(int window, bool onTop) {
-    if (HWND hwnd = WindowHandle(window))
-        SetWindowPos(hwnd, onTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-}
-
 void CreateButton(int window, int gadget, Rect r, const std::string& label) {
     CreateButtonOfStyle(window, gadget, r, label, BS_PUSHBUTTON);
 }
@@ -552,15 +554,13 @@ void FocusGadget(int gadget, FocusRoute route) {
     HWND hwnd = GadgetHandle(gadget);
     if (!hwnd) return;
     HWND top = GetAncestor(hwnd, GA_ROOT);
+    if (route != kFocusByProgram) ShowKeyboardCues(top);
     if (WindowState* state = State(WindowNumberOf(top))) state->lastFocus = hwnd;
     if (GetActiveWindow() == top) SetFocus(hwnd);
-    if (route != kFocusByProgram) ShowKeyboardCues(top);
 }
 
 int FocusedGadget() { return GadgetNumberOf(GetFocus()); }
 
-void PressGadget(int gadget) {
-    HWND hwnd = GadgetHandle(gadget);
 // For a gadget whose text is not its name (a list shows its entry, an editor its text), the
 // name is set through the accessibility property service; where a system has none, the
 // gadget stays unnamed.
@@ -577,6 +577,8 @@ void NameGadget(int gadget, const std::string& name) {
     services->Release();
 }
 
+void PressGadget(int gadget) {
+    HWND hwnd = GadgetHandle(gadget);
     if (!hwnd || !IsWindowEnabled(hwnd) || !IsClass(hwnd, WC_BUTTONW)) return;
     if ((GetWindowLongW(hwnd, GWL_STYLE) & BS_TYPEMASK) == BS_AUTOCHECKBOX)
         SendMessageW(hwnd, BM_SETCHECK, SendMessageW(hwnd, BM_GETCHECK, 0, 0) == BST_CHECKED ? BST_UNCHECKED : BST_CHECKED, 0);
