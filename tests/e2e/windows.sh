@@ -96,6 +96,33 @@ status=0
 (cd "$root/app" && "$wine" jotcrate.exe -x) >/dev/null 2>&1 || status=$?
 [ $status -eq 2 ] || fail "an unknown option gave status $status, not 2"
 
+# Text typed and never saved survives a kill: the journal, written about a second after the
+# last key, is offered back at the next start, and Yes puts the text into its record.
+journal=$root/app/Jotcrate.jcd-journal
+start_program
+text="Typed under Wine before the kill"
+xdotool type --delay 25 "$text"
+for _ in $(seq 150); do [ -s "$journal" ] && break; sleep 0.1; done
+[ -s "$journal" ] || fail "no journal after a pause in typing"
+kill -KILL "$app"
+wait "$app" 2>/dev/null || true
+for _ in $(seq 100); do dump >/dev/null 2>&1 && break; sleep 0.1; done  # once the killed one's lock is gone
+! dump | grep -q "$text" || fail "the text was in the data file before its save point"
+(cd "$root/app" && exec "$wine" jotcrate.exe) >"$root/out.txt" 2>&1 & app=$!
+pids+=($app)
+for _ in $(seq 300); do
+  [ "$(xdotool search --onlyvisible --name '^Jotcrate$' 2>/dev/null | wc -l)" -ge 2 ] && break
+  sleep 0.1
+done
+[ "$(xdotool search --onlyvisible --name '^Jotcrate$' | wc -l)" -ge 2 ] || fail "no question about the journal"
+xdotool key alt+y
+for _ in $(seq 100); do [ ! -e "$journal" ] && break; sleep 0.1; done
+[ ! -e "$journal" ] || fail "the journal stayed after Yes"
+window=$(xdotool search --onlyvisible --name '^Jotcrate$' | head -1)
+close_window
+wait_exit "$app" || fail "exit status $?"
+dump | grep -q "$text" || fail "Yes did not put the text back: $(dump | head -3)"
+
 # A second start brings the minimised first back, and ends.
 (cd "$root/app" && timeout 60 "$wine" jotcrate.exe) || fail "second instance did not exit 0"
 for _ in $(seq 100); do

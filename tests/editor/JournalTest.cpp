@@ -5,6 +5,9 @@
 // that is damaged or cannot be kept is never lost.
 #include <sys/stat.h>
 
+#include <QTest>
+#include <chrono>
+
 #include "app/AppState.h"
 #include "app/Numbers.h"
 #include "app/StringTable.h"
@@ -65,6 +68,24 @@ protected:
         ASSERT_TRUE(PathExists(g_app.journalPath));
     }
 };
+
+// The toolkit's own timer, really waited for: its expiry reaches the queue as an event, once.
+TEST_F(JournalTest, ThePlatformTimerExpiresOnceIntoTheEventQueue) {
+    constexpr int kTimer = 7;
+    StartTimer(kWindowMain, kTimer, 5);
+    int arrived = 0;
+    for (auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+         arrived == 0 && std::chrono::steady_clock::now() < end;) {
+        QTest::qWait(1);
+        Event event;
+        while (PollWindowEvent(&event)) arrived += event.kind == kEventTimer && event.number == kTimer;
+    }
+    EXPECT_EQ(1, arrived);
+    EXPECT_FALSE(ExpireTimer(kWindowMain, kTimer));
+    StartTimer(kWindowMain, kTimer, 60 * 1000);
+    StopTimer(kWindowMain, kTimer);
+    EXPECT_FALSE(ExpireTimer(kWindowMain, kTimer));
+}
 
 TEST_F(JournalTest, ThePauseAfterTypingWritesTheJournalAndTheSaveRemovesIt) {
     WriteDataFile(g_app.dataPath, {"Alpha", "Bravo"});

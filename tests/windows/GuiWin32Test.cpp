@@ -59,6 +59,34 @@ protected:
     }
 };
 
+// A timer's expiry comes through the message loop into the event queue, once; a restart while
+// it runs keeps one timer, and a stopped one expires no more.
+TEST_F(Win32GadgetTest, ATimerExpiresOnceIntoTheEventQueue) {
+    constexpr int kTimer = 7;
+    Event event;
+    while (PollWindowEvent(&event)) {
+    }
+    StartTimer(kWindow, kTimer, 10);
+    int arrived = 0;
+    for (DWORD end = GetTickCount() + 20000; arrived == 0 && GetTickCount() < end;) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+        RunPendingUiSteps();
+        while (PollWindowEvent(&event)) arrived += event.kind == kEventTimer && event.window == kWindow && event.number == kTimer;
+    }
+    EXPECT_EQ(1, arrived);
+    EXPECT_FALSE(ExpireTimer(kWindow, kTimer));
+    StartTimer(kWindow, kTimer, 60 * 1000);
+    StartTimer(kWindow, kTimer, 60 * 1000);
+    EXPECT_TRUE(ExpireTimer(kWindow, kTimer));
+    EXPECT_FALSE(ExpireTimer(kWindow, kTimer));
+    ASSERT_TRUE(PollWindowEvent(&event));
+    EXPECT_EQ(kEventTimer, event.kind);
+    EXPECT_FALSE(PollWindowEvent(&event));
+    StartTimer(kWindow, kTimer, 60 * 1000);
+    StopTimer(kWindow, kTimer);
+    EXPECT_FALSE(ExpireTimer(kWindow, kTimer));
+}
+
 TEST_F(Win32GadgetTest, TextSetFromCodeComesBackAsItWasAndIsNoEdit) {
     const std::vector<std::string> records = {"a\r\nb", "\r\nline\r\n\r\n", "Caf\xC3\xA9 \xE2\x82\xAC", "Caf\xE9 1252",
                                               "tab\there"};
