@@ -1,6 +1,7 @@
 // The Win32 gadgets on the real controls under Wine: the editor at the record limit and
 // across the encodings (what a save stores is what the Linux editor would store for the same
-// keys), and the record selector at the record limit.
+// keys), the record selector at the record limit, and the keys of the message loop: TAB, SHIFT+TAB
+// and ALT letters in a window with dialog keys, the focus shown after them.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -184,6 +185,104 @@ TEST_F(Win32GadgetTest, TheSelectorHoldsEveryRecordAsGiven) {
     EXPECT_EQ(2, SelectorEntryAt(kSelector, 1).slot);
     EXPECT_EQ(32767, SelectorCount(kSelector));
     for (MessageKind kind : s_messages) EXPECT_NE(kMessageSelectorChanged, kind);
+}
+
+// Keys through the program's own message loop: a window with dialog keys walks its gadgets on
+// TAB and SHIFT+TAB and takes ALT letters, with the focus shown; another keeps TAB for itself.
+class Win32KeyboardTest : public ::testing::Test {
+protected:
+    static constexpr int kDialog = 20, kWordwrap = 21, kOnTop = 22, kApply = 23, kCancel = 24;
+    static constexpr int kPlain = 30, kAdd = 31, kDelete = 32;
+    static void SetUpTestSuite() {
+        StartGui(0, nullptr);
+        s_hook = SetWindowsHookExW(WH_CALLWNDPROC, NoteCues, nullptr, GetCurrentThreadId());
+        OpenWindow(kPlain, Rect{420, 0, 200, 60}, "Jotcrate plain", kStyleCloseBox);
+        CreateButton(kPlain, kAdd, Rect{6, 6, 60, 26}, "&Add");
+        CreateButton(kPlain, kDelete, Rect{72, 6, 60, 26}, "&Delete");
+        OpenWindow(kDialog, Rect{0, 320, 214, 224}, "Jotcrate dialog", kStyleTitleOnly | kStyleDialogKeys);
+        CreateCheckbox(kDialog, kWordwrap, Rect{12, 13, 128, 22}, "&Wordwrap");
+        CreateCheckbox(kDialog, kOnTop, Rect{12, 38, 128, 22}, "On &Top");
+        CreateButton(kDialog, kApply, Rect{70, 186, 60, 26}, "&Apply");
+        CreateButton(kDialog, kCancel, Rect{142, 186, 60, 26}, "Cancel");
+        ShowWindow(kPlain);
+        ShowWindow(kDialog);
+    }
+    static void TearDownTestSuite() {
+        UnhookWindowsHookEx(s_hook);
+        CloseWindow(kDialog);
+        CloseWindow(kPlain);
+        RunPendingUiSteps();
+    }
+    void Activate(int window, int gadget) {
+        RaiseWindow(window);
+        FocusGadget(gadget);
+        RunPendingUiSteps();
+        ASSERT_EQ(gadget, FocusedGadget());
+        s_cuesShown = false;
+    }
+    // Whether a window was told to show its focus frames: Windows hides them until a key is
+    // used (Wine never does, so the telling is what can be seen there).
+    static LRESULT CALLBACK NoteCues(int code, WPARAM wParam, LPARAM lParam) {
+        const CWPSTRUCT* sent = reinterpret_cast<const CWPSTRUCT*>(lParam);
+        if (code == HC_ACTION && sent->message == WM_CHANGEUISTATE && LOWORD(sent->wParam) == UIS_CLEAR &&
+            (HIWORD(sent->wParam) & UISF_HIDEFOCUS))
+            s_cuesShown = true;
+        return CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+    static inline HHOOK s_hook = nullptr;
+    static inline bool s_cuesShown = false;
+    // A key as the keyboard posts it to the focused control, SHIFT held or not.
+    static void Press(WPARAM key, bool shift = false) {
+        BYTE keys[256];
+        GetKeyboardState(keys);
+        keys[VK_SHIFT] = shift ? 0x80 : 0;
+        SetKeyboardState(keys);
+        PostMessageW(GetFocus(), WM_KEYDOWN, key, 1);
+        PostMessageW(GetFocus(), WM_KEYUP, key, 1 | 3u << 30);
+        RunPendingUiSteps();
+        keys[VK_SHIFT] = 0;
+        SetKeyboardState(keys);
+    }
+    static void AltLetter(wchar_t letter) {
+        PostMessageW(GetFocus(), WM_SYSCHAR, letter, 1 | 1 << 29);
+        RunPendingUiSteps();
+    }
+    std::vector<int> Walk(bool shift, int count) {
+        std::vector<int> met;
+        for (int i = 0; i < count; ++i) {
+            Press(VK_TAB, shift);
+            met.push_back(FocusedGadget());
+        }
+        return met;
+    }
+};
+
+TEST_F(Win32KeyboardTest, TabAndShiftTabWalkADialogAndShowTheFocus) {
+    Activate(kDialog, kWordwrap);
+    EXPECT_EQ((std::vector<int>{kOnTop, kApply, kCancel, kWordwrap}), Walk(false, 4));
+    EXPECT_TRUE(s_cuesShown);
+    EXPECT_EQ((std::vector<int>{kCancel, kApply}), Walk(true, 2));
+    // SPACE turns the box TAB reached, ALT and a letter the box that underlines it.
+    Walk(false, 3);
+    ASSERT_EQ(kOnTop, FocusedGadget());
+    bool was = IsChecked(kOnTop);
+    Press(VK_SPACE);
+    EXPECT_NE(was, IsChecked(kOnTop));
+    was = IsChecked(kWordwrap);
+    AltLetter(L'w');
+    EXPECT_NE(was, IsChecked(kWordwrap));
+}
+
+TEST_F(Win32KeyboardTest, AWindowWithoutDialogKeysKeepsTabAndShowsTheProgramsKeyMoves) {
+    Activate(kPlain, kAdd);
+    Press(VK_TAB);
+    Press(VK_TAB, true);
+    EXPECT_EQ(kAdd, FocusedGadget());
+    FocusGadget(kDelete);
+    EXPECT_FALSE(s_cuesShown);
+    FocusGadget(kAdd, kFocusByKey);
+    EXPECT_EQ(kAdd, FocusedGadget());
+    EXPECT_TRUE(s_cuesShown);
 }
 
 }  // namespace
