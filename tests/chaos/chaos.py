@@ -126,6 +126,16 @@ def normal(text):
     return text.replace("\r\n", "\n")
 
 
+def journal_text(path):
+    """The text of the journal of unsaved typing (four header lines, then the text), or None."""
+    try:
+        with open(path, "rb") as f:
+            data = f.read()
+    except FileNotFoundError:
+        return None
+    return data.split(b"\n", 4)[4].decode("utf-8", "replace")
+
+
 def dump_of(slots):
     spacer = b"\r\n"
     separator = spacer + b"\r\n" + b"-" * 76 + spacer + b"\r\n"
@@ -410,6 +420,8 @@ class Runner:
         shutil.copy(self.program, os.path.join(self.app, "jotcrate"))
         shutil.copy(self.library, self.app)
         self.data = os.path.join(self.app, "Jotcrate.jcd")
+        self.journal = os.path.join(self.app, "Jotcrate.jcd-journal")
+        self.journal_left = False  # a killed run's journal, not yet offered back
         with open(os.path.join(self.app, "Jotcrate.ini"), "wb") as f:
             f.write(b"[Options]\r\nHide Tooltips=1\r\n")  # a tooltip would be one more window
         if self.initial is not None:
@@ -497,6 +509,8 @@ class Runner:
         m = self.model
         if m.cut is not None and m.full:
             self.free_disk()
+        # A journal a killed run left: its text is offered back once the records are shown.
+        journaled = journal_text(self.journal)
         self.out = open(os.path.join(self.root, "out.txt"), "ab")
         self.proc = subprocess.Popen([os.path.join(self.app, "jotcrate")], env=dict(self.env, DISPLAY=self.screen.display),
                                      stdout=self.out, stderr=self.out, cwd=self.app)
@@ -527,11 +541,25 @@ class Runner:
         # once the controls are enabled.
         if not poll(lambda: self.screen.dark_in(self.main, 20, 12, 52, 27)):
             raise Fault("no load", "the controls were never enabled")
+        if journaled is not None:
+            self.refuse_journal(journaled)
         self.idle_check()
         self.activate()
         m.running = True
         m.load()
         m.focus = "editor"
+
+    def refuse_journal(self, text):
+        """The question about a killed run's typing answered No: its text goes to a recovery file."""
+        before = len(self.recovery_texts())
+        self.answer(self.wait_box("the question about the journal"), "alt+n")
+        if not poll(lambda: len(self.recovery_texts()) > before):
+            raise Fault("journal", "No kept the journal's text in no recovery file")
+        self.dismiss("where the journal's text was kept")
+        self.model.recovery.append(normal(text))
+        self.journal_left = False
+        if os.path.exists(self.journal):
+            raise Fault("journal", "the journal stayed after its text was kept")
 
     def end_exit(self, how, expect_code=0):
         """Waits for the program to end, answering every notice it shows on the way."""
@@ -602,6 +630,7 @@ class Runner:
                 m.tokens[token] = "typed after the last save point, then SIGKILL"
         m.unsaved = False
         m.running = False
+        self.journal_left = os.path.exists(self.journal)
         self.check_settled("SIGKILL")
 
     def display_lost(self, step):
@@ -657,12 +686,17 @@ class Runner:
         for token, now in m.tokens.items():
             if now in ("saved", "kept", "pending") and not any(token.encode() in t for t in everywhere):
                 raise Fault("typed text lost", f"after {how} the typed {token!r} ({now}) is in no file")
-        leftovers = [n for n in os.listdir(self.app) if n.endswith(".tmp") or n == "Jotcrate.cmp"]
+        # SIGKILL may come in the middle of a journal's write, whose temporary the next start removes.
+        leftovers = [n for n in os.listdir(self.app) if (n.endswith(".tmp") or n == "Jotcrate.cmp") and
+                     not (how == "SIGKILL" and n == "Jotcrate.jcd-journal.tmp")]
         if leftovers:
             raise Fault("leftover", f"after {how} temporary files remain: {leftovers}")
         backup = os.path.join(self.app, "Jotcrate.bak")
         if os.path.exists(backup) and os.path.getsize(backup) % SLOT:
             raise Fault("backup", f"after {how} the backup is no whole number of slots")
+        # An end that ran its handlers saved the typed text or kept it in a recovery file.
+        if how != "SIGKILL" and not self.journal_left and os.path.exists(self.journal):
+            raise Fault("journal", f"after {how} the journal of unsaved typing remains")
         if m.cut is None and not m.full:
             done = subprocess.run([os.path.join(self.app, "jotcrate"), "-d"], env={k: v for k, v in self.env.items()
                                   if k != "DISPLAY"}, capture_output=True, timeout=WAIT)

@@ -22,6 +22,7 @@
 #include "platform/Launcher.h"
 #include "store/Compact.h"
 #include "store/DataFile.h"
+#include "store/JournalFile.h"
 #include "store/RecordDump.h"
 
 namespace {
@@ -69,6 +70,7 @@ protected:
             {"exported page", shared + "page.html", [this] { return WriteExportPage(shared + "page.html", {{"Record 1", 0}}); }},
             {"desktop shortcut", shared + "Jotcrate.desktop",
              [this] { return CreateShortcutFile("/bin/true", shared + "Jotcrate.desktop", shared, "", "notes", "", 0); }},
+            {"journal", g_app.journalPath, [] { return WriteJournal(g_app.journalPath, Journal{0, 0, "typed"}); }},
         };
     }
 
@@ -99,6 +101,13 @@ TEST_F(HostileFilesTest, AnotherUsersLinkInASharedFolderIsNeverWrittenThrough) {
     ExpectEachRefused([this](const std::string& path) { return PlantOthersLink(mine + "later.txt", path); },
                       "another user");
     EXPECT_FALSE(PathExists(mine + "later.txt"));
+    // Nor read through: a journal of unsaved typing behind another user's link is none of the user's.
+    WriteFileBytes(secret, FormatJournal(Journal{0, 0, "planted"}));
+    ASSERT_TRUE(PlantOthersLink(secret, g_app.journalPath));
+    Journal journal;
+    EXPECT_EQ(kJournalLeftAlone, ReadJournal(g_app.journalPath, &journal));
+    unlink(g_app.journalPath.c_str());
+    WriteFileBytes(secret, "my own notes");
     // The data file itself: no slot is written, no starter file made through the link.
     unlink(g_app.dataPath.c_str());
     WriteDataFile(mine + "records.jcd", {"Record 1"});

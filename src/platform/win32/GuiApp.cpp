@@ -312,8 +312,9 @@ void CloseOnTermination(int window) { s_terminationWindow = window; }
 
 void StartTimer(int window, int timer, int milliseconds) {
     UINT_PTR id = TimerId(window, timer);
-    // The same id again starts the running timer anew.
-    if (SetTimer(s_stepWindow, id, static_cast<UINT>(milliseconds), nullptr)) s_runningTimers.insert(id);
+    // The same id again starts the running timer anew; without the step window, a timer of no
+    // window would get an id of the system's choosing.
+    if (s_stepWindow && SetTimer(s_stepWindow, id, static_cast<UINT>(milliseconds), nullptr)) s_runningTimers.insert(id);
 }
 
 void StopTimer(int window, int timer) {
