@@ -14,6 +14,11 @@
 #                                       a requester open: the typed text is saved or kept, at once
 #   desktop.sh PROGRAM journal          typed text never saved survives SIGKILL: the next start
 #                                       offers it back, Yes into its record, No into a recovery file
+#   desktop.sh PROGRAM move-size        the window menu's Move and Size by the arrow keys: ENTER
+#                                       keeps the new place, ESC puts the window back
+#   desktop.sh PROGRAM on-top           with On Top, the help window, Find in All Records and a
+#                                       question open above the main window
+#   desktop.sh PROGRAM fit-screen       at twice the scale, every window opens within the screen
 # Each run has its own folder, HOME and XDG_RUNTIME_DIR.
 set -euo pipefail
 program=$1
@@ -292,6 +297,106 @@ case $scenario in
     dump | grep -q $'^Typed before the kill (yes)Record 1\r$' || fail "Yes did not put the text back: $(dump | head -3)"
     ! dump | grep -q 'kill (no)' || fail "No saved the text into the data file"
     grep -q 'Typed before the kill (no)' "$root"/app/Jotcrate-unsaved-*.txt || fail "No kept no recovery file"
+    ;;
+  move-size)
+    # A tooltip would be a window of the program too; with tips off, a new one is the menu.
+    printf '[Options]\r\nHide Tooltips=1\r\n' >"$root/app/Jotcrate.ini"
+    start_program
+    windows() { xdotool search --onlyvisible --class jotcrate 2>/dev/null | wc -l; }
+    # The client's place and size on the screen: "x y width height".
+    place() { xwininfo -id "$window" | awk '/Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4}
+      /Width:/ {w=$2} /Height:/ {h=$2} END {print x, y, w, h}'; }
+    # ALT+MINUS, then the item's letter once the menu is there and again once it is gone.
+    menu() {
+      local before
+      before=$(windows)
+      xdotool key alt+minus
+      for _ in $(seq 50); do [ "$(windows)" -gt "$before" ] && break; sleep 0.1; done
+      [ "$(windows)" -gt "$before" ] || fail "no window menu"
+      xdotool key "$1"
+      for _ in $(seq 50); do [ "$(windows)" -eq "$before" ] && break; sleep 0.1; done
+    }
+    # Waits until the window stands at the place given.
+    wait_place() {
+      for _ in $(seq 50); do [ "$(place)" = "$1" ] && return 0; sleep 0.1; done
+      fail "$2: at $(place), not $1"
+    }
+    read -r x y w h <<<"$(place)"
+    menu m
+    xdotool key Right Right Down
+    wait_place "$((x + 16)) $((y + 8)) $w $h" "ALT+MINUS, M, RIGHT RIGHT DOWN"
+    xdotool key Return
+    xdotool key Right  # the mode is over: this goes to the editor
+    menu m
+    xdotool key Left Up Up
+    wait_place "$((x + 8)) $((y - 8)) $w $h" "ALT+MINUS, M, LEFT UP UP"
+    xdotool key Escape
+    wait_place "$((x + 16)) $((y + 8)) $w $h" "ESC after a move"
+    # Size: the first arrow picks the edge, the next ones move it.
+    menu s
+    xdotool key Right Right Right Down Down
+    wait_place "$((x + 16)) $((y + 8)) $((w + 16)) $((h + 8))" "ALT+MINUS, S, RIGHT x3 DOWN x2"
+    xdotool key Return
+    close_window
+    wait_exit "$app" || fail "exit status $?"
+    ;;
+  on-top)
+    printf '[Options]\r\nOn Top=1\r\nHide Tooltips=1\r\n' >"$root/app/Jotcrate.ini"
+    start_program
+    [[ $(xprop -id "$window" _NET_WM_STATE) == *ABOVE* ]] || fail "On Top did not keep the window above"
+    # Whether the window of that title is above the main window in the window manager's order.
+    above_main() {
+      local stacking id below=1
+      stacking=$(xprop -root _NET_CLIENT_LIST_STACKING | sed 's/.*# //; s/,//g')
+      for id in $stacking; do
+        [ $((id)) = $((window)) ] && { below=0; continue; }
+        [ "$(xprop -id "$id" WM_NAME 2>/dev/null | cut -d'"' -f2)" = "$1" ] && [ $below = 0 ] && return 0
+      done
+      return 1
+    }
+    wait_above() {
+      for _ in $(seq 50); do above_main "$1" && return 0; sleep 0.1; done
+      fail "$1 opened below the On Top main window: $(xprop -root _NET_CLIENT_LIST_STACKING)"
+    }
+    xdotool key F1
+    wait_above "Jotcrate Help"
+    xdotool windowactivate --sync "$window" key ctrl+shift+f
+    wait_above "Find in All Records"
+    xdotool key Escape
+    xdotool windowactivate --sync "$window" key alt+d
+    wait_windows 2
+    wait_above "Jotcrate"  # the question, titled like the program
+    import -window root "$root/shot.png" 2>/dev/null || true
+    xdotool key Escape
+    wait_windows 1
+    close_window
+    wait_exit "$app" || fail "exit status $?"
+    ;;
+  fit-screen)
+    export QT_SCALE_FACTOR=2
+    start_program
+    # Frame and all, within the 1280 x 800 screen.
+    within() {
+      local id extents left right top bottom x y w h
+      id=$(timeout 10 xdotool search --sync --onlyvisible --name "^$1\$" | head -1) || fail "no window $1"
+      for _ in $(seq 50); do extents=$(xprop -id "$id" _NET_FRAME_EXTENTS 2>/dev/null | grep -o '[0-9, ]*$') && [ -n "$extents" ] && break; sleep 0.1; done
+      IFS=', ' read -r left right top bottom <<<"$extents"
+      read -r x y w h <<<"$(xwininfo -id "$id" | awk '/Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4}
+        /Width:/ {w=$2} /Height:/ {h=$2} END {print x, y, w, h}')"
+      ((x - left >= 0 && y - top >= 0 && x + w + right <= 1280 && y + h + bottom <= 800)) ||
+        fail "$1 at $x,$y ${w}x$h (frame $extents) is past the screen"
+    }
+    within Jotcrate
+    xdotool key F1
+    within "Jotcrate Help"
+    xdotool windowactivate --sync "$window" key ctrl+shift+f
+    within "Find in All Records"
+    xdotool key Escape
+    xdotool windowactivate --sync "$window" key alt+o
+    within Options
+    xdotool key Escape
+    close_window
+    wait_exit "$app" || fail "exit status $?"
     ;;
   *) fail "unknown scenario $scenario" ;;
 esac
