@@ -40,6 +40,7 @@ void ResetAppState() {
     g_app.shownPosition = -1;
     g_app.fullTipShown = false;
     g_app.readOnlyTipShown = false;
+    g_app.titleTimerRunning = false;
     g_app.dataWriteFailed = false;
     g_app.closePending = false;
     g_app.settingsUnread = false;

@@ -60,6 +60,7 @@ struct AppState {
     int shownPosition;                    // the selector entry whose record the editor holds, or -1
     bool fullTipShown;                    // the record-full tip goes up once a run
     bool readOnlyTipShown;                // so does the Read Only tip
+    bool titleTimerRunning;               // UI thread: the list's title follows typing when it ends
     bool dataWriteFailed;                 // the last write to the data file failed: no backup of it
     bool closePending;                    // the window was closed while the options dialog was open
     bool settingsUnread;                  // the settings file exists but could not be read

@@ -62,3 +62,4 @@ constexpr int kCmdPreviousControl = 514;
 
 // Timers of the main window
 constexpr int kTimerJournal = 600;
+constexpr int kTimerTitle = 601;

@@ -8,6 +8,7 @@
 #include "editor/Journal.h"
 #include "editor/Links.h"
 #include "store/RecordText.h"
+#include "store/Records.h"
 
 namespace {
 
@@ -46,6 +47,16 @@ void NoteRecordFull() {
     ShowEditorTip(kGadgetEditor, Str(kStrRecordFull));
 }
 
+// The list's title follows typing a moment later: the timer is not restarted by each key, so
+// it also shows while the typing goes on.
+constexpr int kTitlePauseMs = 250;
+
+void FollowTitle() {
+    if (!g_app.unsavedEdit || g_app.titleTimerRunning) return;
+    g_app.titleTimerRunning = true;
+    StartTimer(kWindowMain, kTimerTitle, kTitlePauseMs);
+}
+
 void NoteZoom() {
     CaptureZoom();
     g_app.settingsChanged = 1;
@@ -60,8 +71,11 @@ void EditorProcedure(const EditorInput& input) {
         case kInputPaste:
         case kInputUndo:
         case kInputRedo:
+            MarkEdited();
+            break;
         case kInputChanged:
             MarkEdited();
+            FollowTitle();
             break;
         case kInputRightButton:
             ShowEditorMenu(input.x, input.y);
@@ -73,6 +87,11 @@ void EditorProcedure(const EditorInput& input) {
             NoteRecordFull();
             break;
     }
+}
+
+void OnTitleTimer() {
+    g_app.titleTimerRunning = false;
+    ShowTypedTitle();
 }
 
 bool FindDialogOpen() { return FindDialogExists(); }

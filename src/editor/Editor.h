@@ -9,6 +9,8 @@
 
 void EditorProcedure(const EditorInput& input);
 void OnLinkReleased(const std::string& link);
+// A moment after typing changed the text: the list shows the title the text now gives.
+void OnTitleTimer();
 // The selection less trim-set characters at both ends, cut to limit characters.
 std::string SelectedText(std::size_t limit);
 void ApplyZoom();

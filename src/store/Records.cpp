@@ -74,6 +74,16 @@ bool SaveRecord() {
     return true;
 }
 
+void ShowTypedTitle() {
+    int position = g_app.shownPosition;
+    if (!g_app.unsavedEdit || g_app.shownRecordUnreadable || position < 0 || position >= SelectorCount(kGadgetSelector)) return;
+    TextEncoding encoding;
+    std::string text = EditorText(kGadgetEditor, &encoding);
+    // An emptied record is saved as the new record's text, so it keeps that title meanwhile.
+    std::string title = text.empty() ? SaveTitle(Str(kStrNewRecordText), kEncodingUtf8) : SaveTitle(text, encoding);
+    if (SelectorEntryAt(kGadgetSelector, position).title != title) SetSelectorTitle(kGadgetSelector, position, title);
+}
+
 bool KeepUnsavedText(std::string* path) {
     TextEncoding encoding;
     std::string bytes = EditorText(kGadgetEditor, &encoding);

@@ -9,6 +9,8 @@
 // the text is not stored (no record, a text too long to store or a failed write; the last two
 // are reported). An unreadable record is never written, and has nothing typed to store.
 bool SaveRecord();
+// The shown record's title in the list as its unsaved text gives it, so the list follows typing.
+void ShowTypedTitle();
 // After the user picked another entry by any route: the record left is saved into its own
 // slot first; when that fails it stays selected and shown.
 void ShowSelectedRecord();

@@ -184,6 +184,7 @@ void HandleMainWindow(const Event& event) {
             break;
         case kEventTimer:
             if (event.number == kTimerJournal) WriteJournalAtPause();
+            if (event.number == kTimerTitle) OnTitleTimer();
             break;
         case kEventNone:
             break;

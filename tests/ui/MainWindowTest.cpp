@@ -103,6 +103,31 @@ TEST_F(MainWindowTest, ReadOnlyCyclesOverTheEnabledControlsOnly) {
     EXPECT_EQ("Jotcrate", WindowWidget(kWindowMain)->windowTitle().toStdString());
 }
 
+// The list's title follows what is typed into the first lines before any save, and comes back
+// when the typing is undone; the data file is not written meanwhile.
+TEST_F(MainWindowTest, TheTitleInTheListFollowsTyping) {
+    StartProgram();
+    const std::string before = ReadFileBytes(g_app.dataPath);
+    Shortcut(Qt::Key_A, Qt::AltModifier);
+    ASSERT_EQ(10, SelectorCount(kGadgetSelector));
+    EditorCommand(kGadgetEditor, kCmdSelectAll);
+    QTest::keyClicks(Widget(kGadgetEditor), "Groceries");
+    ASSERT_TRUE(ExpireTimer(kWindowMain, kTimerTitle));
+    Pump();
+    EXPECT_EQ("Groceries", Titles()[9]);
+    QTest::keyClicks(Widget(kGadgetEditor), " list");  // typing goes on: the timer was not restarted by each key
+    ASSERT_TRUE(ExpireTimer(kWindowMain, kTimerTitle));
+    Pump();
+    EXPECT_EQ("Groceries list", Titles()[9]);
+    EXPECT_EQ(before.size() + 32001, ReadFileBytes(g_app.dataPath).size());  // only the Add's slot
+    EditorCommand(kGadgetEditor, kCmdSelectAll);
+    QTest::keyClick(Widget(kGadgetEditor), Qt::Key_Delete);
+    ASSERT_TRUE(ExpireTimer(kWindowMain, kTimerTitle));
+    Pump();
+    EXPECT_EQ("New record", Titles()[9]);
+    EXPECT_EQ("Record 1", Titles()[0]);
+}
+
 TEST_F(MainWindowTest, AltRStepsThroughTheRecords) {
     StartProgram();
     Shortcut(Qt::Key_R, Qt::AltModifier);
