@@ -163,6 +163,7 @@ void CreateGadgets(HWND hwnd) {
     make(0, WC_BUTTONW, L"&Whole word", BS_AUTOCHECKBOX | WS_TABSTOP, kWholeWordId);
     make(WS_EX_CLIENTEDGE, WC_LISTBOXW, L"",
          LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_TABSTOP, kRowsId);
+    NameControl(GetDlgItem(hwnd, kRowsId), L"Results");
     make(0, WC_STATICW, L"", SS_LEFTNOWORDWRAP | SS_NOPREFIX, kStatusId);
     ApplyFonts(hwnd);
 }

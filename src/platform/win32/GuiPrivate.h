@@ -24,6 +24,8 @@ void AddModelessDialog(HWND dialog);
 void RemoveModelessDialog(HWND dialog);
 // Focus frames and underlined letters shown in the window from now on, as after a key.
 void ShowKeyboardCues(HWND hwnd);
+// GuiWindows.cpp: the name a screen reader says for a control its text does not name.
+void NameControl(HWND hwnd, const std::wstring& name);
 // Pixels at 96 dots per inch to the window's pixels.
 int Scaled(HWND hwnd, int pixels);
 

@@ -561,21 +561,22 @@ void FocusGadget(int gadget, FocusRoute route) {
 
 int FocusedGadget() { return GadgetNumberOf(GetFocus()); }
 
-// For a gadget whose text is not its name (a list shows its entry, an editor its text), the
+// For a control whose text is not its name (a list shows its entry, an editor its text), the
 // name is set through the accessibility property service; where a system has none, the
-// gadget stays unnamed.
-void NameGadget(int gadget, const std::string& name) {
+// control stays unnamed.
+void NameControl(HWND hwnd, const std::wstring& name) {
     static const GUID kPropertyServices = {0xb5f8350b, 0x0548, 0x48b1, {0xa6, 0xee, 0x88, 0xbd, 0x00, 0xb4, 0xa5, 0xe7}};
     static const GUID kPropertyServicesInterface = {0x6e26e776, 0x04f0, 0x495d, {0x80, 0xe4, 0x33, 0x30, 0x35, 0x2e, 0x31, 0x69}};
     static const GUID kNameProperty = {0x608d3df8, 0x8128, 0x4aa7, {0xa4, 0x28, 0xf5, 0x5e, 0x49, 0x26, 0x72, 0x91}};
-    HWND hwnd = GadgetHandle(gadget);
     IAccPropServices* services = nullptr;
     if (!hwnd || FAILED(CoCreateInstance(kPropertyServices, nullptr, CLSCTX_INPROC_SERVER, kPropertyServicesInterface,
                                          reinterpret_cast<void**>(&services))))
         return;
-    services->SetHwndPropStr(hwnd, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF, kNameProperty, Widen(name).c_str());
+    services->SetHwndPropStr(hwnd, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF, kNameProperty, name.c_str());
     services->Release();
 }
+
+void NameGadget(int gadget, const std::string& name) { NameControl(GadgetHandle(gadget), Widen(name)); }
 
 void PressGadget(int gadget) {
     HWND hwnd = GadgetHandle(gadget);
