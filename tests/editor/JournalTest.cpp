@@ -6,6 +6,8 @@
 #include <sys/stat.h>
 
 #include <QTest>
+#include <QToolTip>
+#include <cerrno>
 #include <chrono>
 
 #include "app/AppState.h"
@@ -127,6 +129,27 @@ TEST_F(JournalTest, ThePauseAfterTypingWritesTheJournalAndTheSaveRemovesIt) {
     Type("w");
     EXPECT_FALSE(EndPause());
     EXPECT_TRUE(RecoveryTexts().empty());
+}
+
+TEST_F(JournalTest, AJournalThatCannotBeWrittenIsToldOnceAndTheRecordStillSaves) {
+    WriteDataFile(g_app.dataPath, {"Alpha"});
+    StartProgram();
+    FocusGadget(kGadgetEditor);
+    Type("full disk ");
+    ArmFileFault(kStepWrite, 1, ENOSPC);
+    ASSERT_TRUE(EndPause());
+    DisarmFileFaults();
+    EXPECT_FALSE(PathExists(g_app.journalPath));
+    EXPECT_EQ((std::vector<std::string>{"Jotcrate.ini", "Jotcrate.jcd", "home"}), FolderEntries(folder.path));
+    EXPECT_EQ(0, QToolTip::text().indexOf(QString::fromStdString(Str(kStrJournalWriteFailed))));
+    EXPECT_TRUE(g_app.journalTipShown);
+    // The next pause writes it; the save point saves the record as ever.
+    Type("again ");
+    ASSERT_TRUE(EndPause());
+    EXPECT_EQ("full disk again Alpha", ReadBack().text);
+    Shortcut(Qt::Key_A, Qt::AltModifier);
+    EXPECT_EQ("full disk again Alpha", Record(0));
+    EXPECT_FALSE(PathExists(g_app.journalPath));
 }
 
 TEST_F(JournalTest, TheDeletedRecordAndTheTextKeptInARecoveryFileTakeTheJournalWithThem) {
