@@ -41,8 +41,8 @@ void WriteJournalAtPause() {
 }
 
 void ForgetJournal() {
-    // A journal that cannot be removed is removed at the next chance; the next start finds
-    // its record changed and adds its text as a record of its own, so nothing goes.
+    // One that cannot be removed is tried again at the next chance; left at exit, the next
+    // start offers a text already saved or kept once more, which loses nothing.
     if (g_app.journalWritten && DeleteFile(g_app.journalPath)) g_app.journalWritten = false;
 }
 
