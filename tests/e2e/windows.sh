@@ -96,6 +96,17 @@ status=0
 (cd "$root/app" && "$wine" jotcrate.exe -x) >/dev/null 2>&1 || status=$?
 [ $status -eq 2 ] || fail "an unknown option gave status $status, not 2"
 
+# A second start brings the minimised first back, and ends.
+(cd "$root/app" && timeout 60 "$wine" jotcrate.exe) || fail "second instance did not exit 0"
+for _ in $(seq 100); do
+  [[ $(xprop -id "$window" _NET_WM_STATE 2>/dev/null) != *HIDDEN* ]] && break
+  sleep 0.1
+done
+[[ $(xprop -id "$window" _NET_WM_STATE) != *HIDDEN* ]] || fail "first instance stayed minimised"
+kill -0 "$app" || fail "first instance ended"
+close_window
+wait_exit "$app" || fail "exit status $?"
+
 # Text typed and never saved survives a kill: the journal, written about a second after the
 # last key, is offered back at the next start, and Yes puts the text into its record.
 journal=$root/app/Jotcrate.jcd-journal
@@ -123,14 +134,4 @@ close_window
 wait_exit "$app" || fail "exit status $?"
 dump | grep -q "$text" || fail "Yes did not put the text back: $(dump | head -3)"
 
-# A second start brings the minimised first back, and ends.
-(cd "$root/app" && timeout 60 "$wine" jotcrate.exe) || fail "second instance did not exit 0"
-for _ in $(seq 100); do
-  [[ $(xprop -id "$window" _NET_WM_STATE 2>/dev/null) != *HIDDEN* ]] && break
-  sleep 0.1
-done
-[[ $(xprop -id "$window" _NET_WM_STATE) != *HIDDEN* ]] || fail "first instance stayed minimised"
-kill -0 "$app" || fail "first instance ended"
-close_window
-wait_exit "$app" || fail "exit status $?"
 echo "PASS"
