@@ -85,6 +85,30 @@ for state in nothing context-menu question; do
     fail "the text typed before the session ended with $state open is lost"
 done
 
+# The window menu by a right-click on a button, then Move in the system's keyboard mode: the
+# arrows move the window, ENTER keeps it there; ALT+MINUS, then X maximises.
+start_program
+place() { xwininfo -id "$window" | awk '/Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4} END {print x, y}'; }
+start=$(place)
+before=$(windows)
+xdotool mousemove --window "$window" 20 20 click 3
+for _ in $(seq 100); do [ "$(windows)" -gt "$before" ] && break; sleep 0.1; done
+[ "$(windows)" -gt "$before" ] || fail "no window menu after a right-click on a button"
+xdotool key m
+# The mode starts in its own time: RIGHT until the window follows.
+for _ in $(seq 50); do xdotool key Right; [ "$(place)" != "$start" ] && break; sleep 0.1; done
+xdotool key Return
+read -r x0 y0 <<<"$start"
+read -r x1 y1 <<<"$(place)"
+((x1 > x0 && y1 == y0)) || fail "a right-click, M and RIGHT moved the window from $start to $x1 $y1"
+xdotool key alt+minus
+for _ in $(seq 100); do [ "$(windows)" -gt "$before" ] && break; sleep 0.1; done
+xdotool key x
+for _ in $(seq 100); do [[ $(xprop -id "$window" _NET_WM_STATE) == *MAXIMIZED_VERT* ]] && break; sleep 0.1; done
+[[ $(xprop -id "$window" _NET_WM_STATE) == *MAXIMIZED_VERT* ]] || fail "ALT+MINUS, X did not maximise"
+close_window
+wait_exit "$app" || fail "exit status $?"
+
 # -d beside the running window dumps what it saved and leaves the window be; an unknown option
 # is refused with status 2.
 start_program

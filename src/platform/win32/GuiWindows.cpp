@@ -207,6 +207,25 @@ bool OnCommand(int window, WPARAM wParam, LPARAM lParam) {
     return true;
 }
 
+// The system menu where the pointer is, its items enabled as the system enables them; the
+// chosen one goes the way of the system's own (Move and Size in their keyboard mode).
+void ShowWindowMenuAt(HWND hwnd, LPARAM at) {
+    HMENU menu = GetSystemMenu(hwnd, FALSE);
+    if (!menu) return;
+    POINT p = {static_cast<short>(LOWORD(at)), static_cast<short>(HIWORD(at))};
+    if (p.x == -1 && p.y == -1) {  // from the keyboard
+        RECT r;
+        GetWindowRect(hwnd, &r);
+        p = POINT{r.left, r.top};
+    }
+    bool normal = !IsZoomed(hwnd) && !IsIconic(hwnd);
+    for (UINT item : {SC_MOVE, SC_SIZE, SC_MAXIMIZE}) EnableMenuItem(menu, item, MF_BYCOMMAND | (normal ? MF_ENABLED : MF_GRAYED));
+    EnableMenuItem(menu, SC_RESTORE, MF_BYCOMMAND | (normal ? MF_GRAYED : MF_ENABLED));
+    SetForegroundWindow(hwnd);
+    UINT chosen = TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, p.x, p.y, 0, hwnd, nullptr);
+    if (chosen) PostMessageW(hwnd, WM_SYSCOMMAND, chosen, 0);
+}
+
 LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     int window = WindowNumberOf(hwnd);
     LRESULT result = 0;
@@ -261,6 +280,13 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
             break;
         case WM_NOTIFY:
             if (OnEditorNotify(window, reinterpret_cast<const NMHDR*>(lParam), &result)) return result;
+            break;
+        case WM_CONTEXTMENU:
+            // A right-click on the window's background or a button: the window menu at the pointer.
+            if (state && !state->tools.empty()) {
+                ShowWindowMenuAt(hwnd, lParam);
+                return 0;
+            }
             break;
         case WM_SYSCOMMAND:
             if (state) {
@@ -335,6 +361,11 @@ bool TranslateWindowShortcut(MSG* msg) {
     HWND top = GetAncestor(msg->hwnd, GA_ROOT);
     int window = WindowNumberOf(top);
     WindowState* state = State(window);
+    // ALT+MINUS opens the window menu too, as where the desktop keeps ALT+SPACE.
+    if (state && !state->tools.empty() && msg->message == WM_SYSKEYDOWN && msg->wParam == VK_OEM_MINUS) {
+        PostMessageW(top, WM_SYSCOMMAND, SC_KEYMENU, L' ');
+        return true;
+    }
     if (!state || !state->table) return false;
     // A shortcut held down acts once, as the Qt ones do.
     if ((msg->lParam & (1L << 30)) && MatchesShortcut(*state, msg->wParam)) return true;
