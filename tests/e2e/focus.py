@@ -100,7 +100,7 @@ key("Escape", TEXT, "Record text")
 # The find dialog, with a term so that Find Next takes part.
 key("ctrl+f", TEXT, "Find what:")
 subprocess.run(["xdotool", "type", "Record"], check=True)
-walk("Tab", [(BOX, "Match whole word only"), (BOX, "Match case"), ("radio button", "Up"), (BUTTON, "Find Next"),
+walk("Tab", [(BOX, "Match whole word only"), (BOX, "Match case"), ("radio button", "Down"), (BUTTON, "Find Next"),
              (BUTTON, "Cancel"), (TEXT, "Find what:")])
 walk("shift+Tab", [(BUTTON, "Cancel")])
 key("Escape", TEXT, "Record text")

@@ -142,10 +142,15 @@ TEST_F(KeyboardFocusTest, TabWalksTheFindDialogAndFindInAllRecords) {
     QWidget* find = QApplication::focusWidget()->window();
     QApplication::setActiveWindow(find);
     EXPECT_EQ("Find what:", FocusName());
-    // The two directions are one stop, as a group of choices is; the arrows choose within it.
-    EXPECT_EQ((std::vector<std::string>{"Match whole word only", "Match case", "Up", "Find Next", "Cancel", "Find what:"}),
+    // The two directions are one stop, entered at the one chosen; the arrows choose within it.
+    EXPECT_EQ((std::vector<std::string>{"Match whole word only", "Match case", "Down", "Find Next", "Cancel", "Find what:"}),
               Walk(Qt::Key_Tab, Qt::NoModifier, 6));
-    EXPECT_EQ((std::vector<std::string>{"Cancel", "Find Next"}), Walk(Qt::Key_Backtab, Qt::ShiftModifier, 2));
+    EXPECT_EQ((std::vector<std::string>{"Cancel", "Find Next", "Down", "Match case"}), Walk(Qt::Key_Backtab, Qt::ShiftModifier, 4));
+    Shortcut(Qt::Key_Tab);
+    Shortcut(Qt::Key_Left);
+    EXPECT_EQ("Up", FocusName());
+    EXPECT_EQ(std::vector<std::string>{"Find Next"}, Walk(Qt::Key_Tab, Qt::NoModifier, 1));
+    EXPECT_EQ(std::vector<std::string>{"Up"}, Walk(Qt::Key_Backtab, Qt::ShiftModifier, 1));
     Shortcut(Qt::Key_Escape);
     ASSERT_TRUE(PumpUntil([] { return !FindDialogExists(); }));
     QApplication::setActiveWindow(MainWindow());

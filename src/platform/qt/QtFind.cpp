@@ -34,6 +34,8 @@ public:
         up_ = new QRadioButton(tr("&Up"), direction);
         down_ = new QRadioButton(tr("&Down"), direction);
         down_->setChecked(true);
+        up_->installEventFilter(this);
+        down_->installEventFilter(this);
         QHBoxLayout* directions = new QHBoxLayout(direction);
         directions->addWidget(up_);
         directions->addWidget(down_);
@@ -71,6 +73,19 @@ public:
     QString term() const { return text_->text(); }
 
 protected:
+    // TAB and SHIFT+TAB enter the directions at the one chosen, as in the classic dialog; the
+    // arrow keys choose within them.
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::FocusIn && (watched == up_ || watched == down_)) {
+            Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+            QRadioButton* chosen = up_->isChecked() ? up_ : down_;
+            if (watched != chosen && (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason)) {
+                chosen->setFocus(reason);
+                return true;
+            }
+        }
+        return QWidget::eventFilter(watched, event);
+    }
     void closeEvent(QCloseEvent* event) override {
         report(kFindClosing);
         QWidget::closeEvent(event);
