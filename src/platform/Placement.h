@@ -4,6 +4,10 @@
 // the keys, and places the windows.
 #pragma once
 
+#include <cstddef>
+#include <string>
+#include <vector>
+
 #include "platform/Rect.h"
 
 // Shrunk to the area where it is larger, then moved into it.
@@ -14,6 +18,10 @@ Rect FitIntoArea(Rect r, Rect area);
 Rect PlaceBeside(Rect owner, int width, int height, Rect area);
 // Centred over the owner, within the area.
 Rect CentreOver(Rect owner, int width, int height, Rect area);
+
+// The rows of the longest texts by bytes, longest first, at most count of them: a list as wide
+// as its widest entry measures only these, not every one of 32,767 titles.
+std::vector<std::size_t> LongestEntries(const std::vector<std::string>& texts, std::size_t count);
 
 // Move and Size by keyboard, as the classic window menu has them: the arrows move the window
 // or, once the first arrow has picked an edge (a second, crosswise, a corner), move that

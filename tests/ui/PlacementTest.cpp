@@ -52,6 +52,14 @@ TEST(Placement, BesideTheOwnerWhereThereIsRoomElseOverIt) {
     EXPECT_RECT((Rect{0, 30, 214, 224}), CentreOver(Rect{-400, -100, 470, 300}, 214, 224, kArea));
 }
 
+TEST(Placement, TheLongestEntriesInOrder) {
+    const std::vector<std::string> titles = {"a", "abcd", "ab", "abcd", "", "abc"};
+    EXPECT_EQ((std::vector<std::size_t>{1, 3}), LongestEntries(titles, 2));
+    EXPECT_EQ((std::vector<std::size_t>{1, 3, 5, 2, 0, 4}), LongestEntries(titles, 10));
+    EXPECT_TRUE(LongestEntries(titles, 0).empty());
+    EXPECT_TRUE(LongestEntries({}, 3).empty());
+}
+
 TEST(Placement, MoveByKeysStepsKeepsOrRestores) {
     PlacementByKeys p = StartPlacementByKeys(Rect{100, 100, 300, 200}, false, 200, 100, kArea);
     EXPECT_TRUE(StepPlacementByKeys(&p, kPlaceRight, false));
@@ -262,6 +270,14 @@ TEST_F(PlacementGuiTest, TheRecordListScrollsAndIsAsWideAsItsTitles) {
     EXPECT_TRUE(area.contains(list));
     EXPECT_GT(list.width(), selector->width());
     EXPECT_GE(view->viewport()->width(), view->fontMetrics().horizontalAdvance(QString::fromStdString(longTitle)));
+    selector->hidePopup();
+    Pump();
+    // A title made longer since: the list widens for it.
+    const std::string longer(48, 'W');
+    SetSelectorTitle(kGadgetSelector, 2999, longer);
+    selector->showPopup();
+    Pump();
+    EXPECT_GE(view->viewport()->width(), view->fontMetrics().horizontalAdvance(QString::fromStdString(longer)));
     selector->hidePopup();
     Pump();
     // Titles wider than the screen: the list is as wide as the screen, no wider.

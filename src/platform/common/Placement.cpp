@@ -54,6 +54,21 @@ Rect PlaceBeside(Rect owner, int width, int height, Rect area) {
     return CentreOver(owner, width, height, area);
 }
 
+// One pass that keeps the longest so far in order: a longer text is rare after the first rows.
+std::vector<std::size_t> LongestEntries(const std::vector<std::string>& texts, std::size_t count) {
+    std::vector<std::size_t> rows;
+    if (count == 0) return rows;
+    rows.reserve(count + 1);
+    for (std::size_t row = 0; row < texts.size(); ++row) {
+        std::size_t length = texts[row].size();
+        if (rows.size() == count && length <= texts[rows.back()].size()) continue;
+        auto at = std::find_if(rows.begin(), rows.end(), [&](std::size_t kept) { return texts[kept].size() < length; });
+        rows.insert(at, row);
+        if (rows.size() > count) rows.pop_back();
+    }
+    return rows;
+}
+
 PlacementByKeys StartPlacementByKeys(Rect outer, bool sizing, int minimumWidth, int minimumHeight, Rect area) {
     return PlacementByKeys{sizing, outer, outer, minimumWidth, minimumHeight, area, 0};
 }

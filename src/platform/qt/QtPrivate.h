@@ -100,7 +100,7 @@ public:
     void keepClosed() { keepClosed_ = true; }
 
 private:
-    int titlesWidth() const;
+    int titlesWidth();
     int window_;
     bool keepClosed_ = false;
 };

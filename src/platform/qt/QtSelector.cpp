@@ -12,6 +12,12 @@
 #include "platform/Placement.h"
 #include "platform/qt/QtPrivate.h"
 
+namespace {
+
+constexpr std::size_t kMeasuredTitles = 16;
+
+}  // namespace
+
 class SelectorModel : public QAbstractListModel {
 public:
     using QAbstractListModel::QAbstractListModel;
@@ -24,6 +30,7 @@ public:
     }
     void append(std::vector<SelectorEntry>&& entries) {
         if (entries.empty()) return;
+        widest = -1;
         int first = static_cast<int>(titles.size());
         beginInsertRows(QModelIndex(), first, first + static_cast<int>(entries.size()) - 1);
         for (SelectorEntry& entry : entries) {
@@ -33,23 +40,27 @@ public:
         endInsertRows();
     }
     void insert(int position, const SelectorEntry& entry) {
+        widest = -1;
         beginInsertRows(QModelIndex(), position, position);
         titles.insert(titles.begin() + position, entry.title);
         slotIndexes.insert(slotIndexes.begin() + position, entry.slot);
         endInsertRows();
     }
     void setTitle(int position, const std::string& title) {
+        widest = -1;
         titles[static_cast<std::size_t>(position)] = title;
         QModelIndex at = index(position);
         emit dataChanged(at, at, {Qt::DisplayRole});
     }
     void remove(int position) {
+        widest = -1;
         beginRemoveRows(QModelIndex(), position, position);
         titles.erase(titles.begin() + position);
         slotIndexes.erase(slotIndexes.begin() + position);
         endRemoveRows();
     }
     void clear() {
+        widest = -1;
         beginResetModel();
         titles.clear();
         slotIndexes.clear();
@@ -57,6 +68,10 @@ public:
     }
     std::vector<std::string> titles;  // UTF-8
     std::vector<std::int64_t> slotIndexes;
+    // The widest title in measuredFont, or -1 once the titles changed: a list opened again
+    // and again is measured once.
+    int widest = -1;
+    QFont measuredFont;
 
 private:
     // A title is one line: any line end left in it shows as a blank.
@@ -108,25 +123,20 @@ void JcSelector::showPopup() {
     list->setGeometry(fitted.x, fitted.y, fitted.width, fitted.height);
 }
 
-// Measuring every title would cost a pass through the font for each of 32,767 entries; the
-// widest is among the longest in bytes, so only those are measured.
-int JcSelector::titlesWidth() const {
-    constexpr std::size_t kMeasured = 16;
-    const SelectorModel* model = static_cast<const SelectorModel*>(QComboBox::model());
-    std::vector<std::pair<std::size_t, int>> lengths;
-    lengths.reserve(model->titles.size());
-    for (std::size_t row = 0; row < model->titles.size(); ++row) lengths.emplace_back(model->titles[row].size(), static_cast<int>(row));
-    std::size_t measured = std::min(kMeasured, lengths.size());
-    std::partial_sort(lengths.begin(), lengths.begin() + static_cast<std::ptrdiff_t>(measured), lengths.end(),
-                      [](const auto& a, const auto& b) { return a.first > b.first; });
-    QFontMetrics metrics(view()->font());
-    int widest = 0;
-    for (std::size_t k = 0; k < measured; ++k)
-        widest = std::max(widest, metrics.horizontalAdvance(model->data(model->index(lengths[k].second), Qt::DisplayRole).toString()));
+// The widest title is among the longest in bytes: only those are measured, not 32,767.
+int JcSelector::titlesWidth() {
+    SelectorModel* model = ModelOf(this);
+    if (model->widest < 0 || model->measuredFont != view()->font()) {
+        QFontMetrics metrics(view()->font());
+        model->widest = 0;
+        model->measuredFont = view()->font();
+        for (std::size_t row : LongestEntries(model->titles, kMeasuredTitles))
+            model->widest = std::max(model->widest, metrics.horizontalAdvance(model->data(model->index(static_cast<int>(row)), Qt::DisplayRole).toString()));
+    }
     // The item's text margins, the view's frame and its scroll bar.
     int margins = 4 * style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view()) + 2 * view()->frameWidth() +
                   style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, view()) + 8;
-    return widest + margins;
+    return model->widest + margins;
 }
 
 // The list closes by itself too when the selector is disabled (the find dialog opening): only

@@ -5,11 +5,13 @@
 #include <algorithm>
 #include <map>
 
+#include "platform/Placement.h"
 #include "platform/win32/GuiPrivate.h"
 
 namespace {
 
 constexpr int kVisibleEntries = 20;
+constexpr std::size_t kMeasuredTitles = 16;
 
 struct SelectorState {
     int window = 0;
@@ -74,22 +76,14 @@ LRESULT CALLBACK SelectorProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
     return DefSubclassProc(hwnd, message, wParam, lParam);
 }
 
-// Measuring every title would cost a pass through the font for each of 32,767 entries; the
-// widest is among the longest in bytes, so only those are measured.
+// The widest title is among the longest in bytes: only those are measured, not 32,767.
 int TitlesWidth(HWND hwnd, const SelectorState& state) {
-    constexpr std::size_t kMeasured = 16;
-    std::vector<std::pair<std::size_t, std::size_t>> lengths;
-    lengths.reserve(state.titles.size());
-    for (std::size_t row = 0; row < state.titles.size(); ++row) lengths.emplace_back(state.titles[row].size(), row);
-    std::size_t measured = std::min(kMeasured, lengths.size());
-    std::partial_sort(lengths.begin(), lengths.begin() + static_cast<std::ptrdiff_t>(measured), lengths.end(),
-                      [](const auto& a, const auto& b) { return a.first > b.first; });
     HDC dc = GetDC(hwnd);
     if (!dc) return 0;
     HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(hwnd, WM_GETFONT, 0, 0)));
     int widest = 0;
-    for (std::size_t k = 0; k < measured; ++k) {
-        std::wstring shown = ShownTitle(state.titles[lengths[k].second]);
+    for (std::size_t row : LongestEntries(state.titles, kMeasuredTitles)) {
+        std::wstring shown = ShownTitle(state.titles[row]);
         SIZE extent;
         if (GetTextExtentPoint32W(dc, shown.c_str(), static_cast<int>(shown.size()), &extent)) widest = std::max(widest, static_cast<int>(extent.cx));
     }
