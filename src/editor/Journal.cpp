@@ -30,6 +30,12 @@ void WriteJournalAtPause() {
     journal.text = EditorText(kGadgetEditor);
     // Only a record of lone line ends grows past a record by itself; its save refuses it too.
     if (journal.text.size() > static_cast<std::size_t>(kTextSize)) return;
+    // A key that changed nothing (CTRL+C), or typing undone back to the stored text: nothing
+    // to offer back, and an older journal would offer what the user took back.
+    if (journal.text == DecodeText(g_app.shownSlot.data())) {
+        ForgetJournal();
+        return;
+    }
     if (WriteJournal(g_app.journalPath, journal)) {
         g_app.journalWritten = true;
         return;

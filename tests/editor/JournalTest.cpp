@@ -131,6 +131,22 @@ TEST_F(JournalTest, ThePauseAfterTypingWritesTheJournalAndTheSaveRemovesIt) {
     EXPECT_TRUE(RecoveryTexts().empty());
 }
 
+TEST_F(JournalTest, TextAsStoredNeedsNoJournal) {
+    WriteDataFile(g_app.dataPath, {"Alpha"});
+    StartProgram();
+    FocusGadget(kGadgetEditor);
+    Key(kGadgetEditor, Qt::Key_C, Qt::ControlModifier);  // marks the record edited, changes nothing
+    ASSERT_EQ(1, g_app.unsavedEdit);
+    ASSERT_TRUE(EndPause());
+    EXPECT_FALSE(PathExists(g_app.journalPath));
+    Type("x");
+    ASSERT_TRUE(EndPause());
+    EXPECT_EQ("xAlpha", ReadBack().text);
+    Key(kGadgetEditor, Qt::Key_Backspace);
+    ASSERT_TRUE(EndPause());
+    EXPECT_FALSE(PathExists(g_app.journalPath));
+}
+
 TEST_F(JournalTest, AJournalThatCannotBeWrittenIsToldOnceAndTheRecordStillSaves) {
     WriteDataFile(g_app.dataPath, {"Alpha"});
     StartProgram();
