@@ -187,6 +187,38 @@ TEST_F(JournalTest, TheDeletedRecordAndTheTextKeptInARecoveryFileTakeTheJournalW
     EXPECT_EQ(std::vector<std::string>{"kept Record 1\r\n"}, RecoveryTexts());
 }
 
+// A close saves the text or keeps it in a recovery file; either way no journal stays to offer
+// it twice.
+TEST_F(JournalTest, TheCloseLeavesTheTextInOnePlaceOnly) {
+    for (bool saves : {true, false}) {
+        WriteDataFile(g_app.dataPath, {"Alpha"});
+        StartProgram();
+        TypeIntoRecordAndKill(0, "closing ");
+        if (!saves) {
+            ArmFileFault(kStepFlush, 1, EIO, g_app.dataPath);
+            ArmFileFault(kStepWrite, 3, EIO, g_app.dataPath);
+        }
+        PostWindowEvent(Event{kEventClose, kWindowMain, 0});
+        Pump();
+        DisarmFileFaults();
+        EXPECT_EQ(0, g_app.running);
+        EXPECT_FALSE(PathExists(g_app.journalPath)) << saves;
+        if (saves) {
+            EXPECT_EQ("closing Alpha", Record(0));
+        }
+        EXPECT_EQ(saves ? std::vector<std::string>{} : std::vector<std::string>{"closing Alpha"}, RecoveryTexts());
+        Restart({});
+        EXPECT_TRUE(MessageBoxTexts().empty());
+        CloseWindow(kWindowMain);
+        Pump();
+        for (const std::string& name : FolderEntries(folder.path))
+            if (name.rfind(Str(kStrUnsavedPrefix), 0) == 0) DeleteFile(folder.path + name);
+        ResetAppState();
+        ResolvePaths(folder.path + "jotcrate");
+        g_app.journalPauseMs = 3600 * 1000;
+    }
+}
+
 TEST_F(JournalTest, ARestartPutsTheTextBackIntoItsUnchangedRecord) {
     WriteDataFile(g_app.dataPath, {"Alpha", "Bravo", "Charlie"});
     StartProgram();
