@@ -40,13 +40,16 @@ protected:
         EXPECT_EQ(kJournalRead, ReadJournal(g_app.journalPath, &journal));
         return journal;
     }
-    // As after a kill: the window goes without its close, then the program starts again.
-    void Restart(const std::vector<bool>& answers) {
+    // As after a kill: the window goes without its close, and the run's state with it.
+    void EndRun() {
         CloseWindow(kWindowMain);
         Pump();
         ResetAppState();
         ResolvePaths(folder.path + "jotcrate");
         g_app.journalPauseMs = 3600 * 1000;
+    }
+    void Restart(const std::vector<bool>& answers) {
+        EndRun();
         ClearMessageBoxTexts();
         ArmMessageBoxAnswers(answers);
         StartProgram();
@@ -209,13 +212,9 @@ TEST_F(JournalTest, TheCloseLeavesTheTextInOnePlaceOnly) {
         EXPECT_EQ(saves ? std::vector<std::string>{} : std::vector<std::string>{"closing Alpha"}, RecoveryTexts());
         Restart({});
         EXPECT_TRUE(MessageBoxTexts().empty());
-        CloseWindow(kWindowMain);
-        Pump();
+        EndRun();
         for (const std::string& name : FolderEntries(folder.path))
             if (name.rfind(Str(kStrUnsavedPrefix), 0) == 0) DeleteFile(folder.path + name);
-        ResetAppState();
-        ResolvePaths(folder.path + "jotcrate");
-        g_app.journalPauseMs = 3600 * 1000;
     }
 }
 
