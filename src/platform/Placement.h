@@ -20,7 +20,8 @@ Rect PlaceBeside(Rect owner, int width, int height, Rect area);
 Rect CentreOver(Rect owner, int width, int height, Rect area);
 
 // The rows of the longest texts by bytes, longest first, at most count of them: a list as wide
-// as its widest entry measures only these, not every one of 32,767 titles.
+// as its widest entry measures only these (kMeasuredTitles), not every one of 32,767 titles.
+constexpr std::size_t kMeasuredTitles = 16;
 std::vector<std::size_t> LongestEntries(const std::vector<std::string>& texts, std::size_t count);
 
 // Move and Size by keyboard, as the classic window menu has them: the arrows move the window

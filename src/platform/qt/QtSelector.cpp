@@ -12,12 +12,6 @@
 #include "platform/Placement.h"
 #include "platform/qt/QtPrivate.h"
 
-namespace {
-
-constexpr std::size_t kMeasuredTitles = 16;
-
-}  // namespace
-
 class SelectorModel : public QAbstractListModel {
 public:
     using QAbstractListModel::QAbstractListModel;

@@ -27,8 +27,8 @@ Rect WorkAreaNear(HWND hwnd) {
     return ScreenWorkArea();
 }
 
-void PlaceOuter(HWND hwnd, Rect outer, UINT flags) {
-    SetWindowPos(hwnd, nullptr, outer.x, outer.y, outer.width, outer.height, flags | SWP_NOZORDER | SWP_NOACTIVATE);
+void PlaceOuter(HWND hwnd, Rect outer) {
+    SetWindowPos(hwnd, nullptr, outer.x, outer.y, outer.width, outer.height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void PlaceBesideMainWindow(HWND hwnd) {
@@ -36,7 +36,7 @@ void PlaceBesideMainWindow(HWND hwnd) {
     RECT frame, own;
     if (!main || !GetWindowRect(main, &frame) || !GetWindowRect(hwnd, &own)) return;
     Rect size = ToRect(own);
-    PlaceOuter(hwnd, PlaceBeside(ToRect(frame), size.width, size.height, WorkAreaNear(main)), 0);
+    PlaceOuter(hwnd, PlaceBeside(ToRect(frame), size.width, size.height, WorkAreaNear(main)));
 }
 
 void CentreOverOwner(HWND hwnd) {
@@ -45,7 +45,7 @@ void CentreOverOwner(HWND hwnd) {
     if (!owner || !IsWindowVisible(owner) || IsIconic(owner) || !GetWindowRect(owner, &outer) || !GetWindowRect(hwnd, &own))
         return;
     Rect size = ToRect(own);
-    PlaceOuter(hwnd, CentreOver(ToRect(outer), size.width, size.height, WorkAreaNear(owner)), 0);
+    PlaceOuter(hwnd, CentreOver(ToRect(outer), size.width, size.height, WorkAreaNear(owner)));
 }
 
 void KeepAboveMainWindow(HWND hwnd) {

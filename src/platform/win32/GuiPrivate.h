@@ -66,7 +66,7 @@ std::u16string EditorPlainText(int gadget);
 void PopToolTip();
 // GuiPlacement.cpp. The work area of the monitor nearest the window.
 Rect WorkAreaNear(HWND hwnd);
-void PlaceOuter(HWND hwnd, Rect outer, UINT flags);
+void PlaceOuter(HWND hwnd, Rect outer);
 // Beside the main window where its work area has room, so that a window of the find tools
 // never covers the match it shows; always within the work area.
 void PlaceBesideMainWindow(HWND hwnd);

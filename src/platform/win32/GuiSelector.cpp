@@ -11,7 +11,6 @@
 namespace {
 
 constexpr int kVisibleEntries = 20;
-constexpr std::size_t kMeasuredTitles = 16;
 
 struct SelectorState {
     int window = 0;

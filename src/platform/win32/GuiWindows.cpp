@@ -399,7 +399,8 @@ void OpenWindow(int window, Rect placement, const std::string& title, unsigned s
         return;
     }
     // The others open within the work area of the main window's monitor, smaller if need be.
-    PlaceOuter(hwnd, FitIntoArea(Rect{placement.x, placement.y, outer.cx, outer.cy}, WorkAreaNear(WindowHandle(kWindowMain))), 0);
+    Rect area = WorkAreaNear(WindowHandle(kWindowMain));
+    PlaceOuter(hwnd, FitIntoArea(Rect{placement.x, placement.y, outer.cx, outer.cy}, area));
     KeepAboveMainWindow(hwnd);
 }
 
