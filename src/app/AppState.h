@@ -75,9 +75,9 @@ struct AppState {
     std::uint32_t reloads;                // how often the records were listed anew (a changed file, a reset)
     std::uint32_t listChanges;            // how often the list changed: those, records added, deleted, brought back, saved
     // UI thread: the journal of unsaved typing. journalPauseMs is the pause in typing before it
-    // is written (0: no journal); journalWritten, that this run's journal file exists;
+    // is written (0: no journal); journalWritten, that the journal file is this run's to remove;
     // journalBlocked, that a journal found at start could be neither applied nor kept, so this
-    // run writes none over it.
+    // run writes none over it; journalTipShown, that a failed write was told (once a run).
     int journalPauseMs;
     bool journalWritten;
     bool journalBlocked;
