@@ -256,6 +256,7 @@ TEST_F(PlacementGuiTest, TheFindToolsOpenBesideTheMainWindowWithinTheScreen) {
 TEST_F(PlacementGuiTest, TheRecordListScrollsAndIsAsWideAsItsTitles) {
     StartProgram();
     auto* selector = static_cast<JcSelector*>(Widget(kGadgetSelector));
+    const int first = SelectorCount(kGadgetSelector);  // after the starter records
     std::vector<SelectorEntry> entries;
     for (int i = 0; i < 3000; ++i) entries.push_back(SelectorEntry{"Entry " + std::to_string(i), 100 + i});
     const std::string longTitle = "A title long enough to be cut by the narrow field";
@@ -272,9 +273,13 @@ TEST_F(PlacementGuiTest, TheRecordListScrollsAndIsAsWideAsItsTitles) {
     EXPECT_GE(view->viewport()->width(), view->fontMetrics().horizontalAdvance(QString::fromStdString(longTitle)));
     selector->hidePopup();
     Pump();
+    // Letters typed on the field pick a title.
+    SelectEntry(kGadgetSelector, 0);
+    QTest::keyClicks(selector, "A");
+    EXPECT_EQ(first + 1500, SelectedEntry(kGadgetSelector));
     // A title made longer since: the list widens for it.
     const std::string longer(48, 'W');
-    SetSelectorTitle(kGadgetSelector, 2999, longer);
+    SetSelectorTitle(kGadgetSelector, first + 2999, longer);
     selector->showPopup();
     Pump();
     EXPECT_GE(view->viewport()->width(), view->fontMetrics().horizontalAdvance(QString::fromStdString(longer)));
