@@ -188,6 +188,7 @@ void ShowText(int position, std::string text, bool read, std::string reason) {
     ToUi([position, text = std::move(text), read, reason = std::move(reason), slot = std::move(slot)]() mutable {
         SetEditorText(kGadgetEditor, text);
         g_app.shownPosition = position;
+        g_app.titleTyped = false;
         g_app.shownSlot = std::move(slot);
         ApplyZoom();
         g_app.shownRecordUnreadable = !read;
@@ -272,7 +273,9 @@ bool ReloadRecords() {
     std::int64_t size = DataFileSize(g_app.dataPath);
     if (!IsWellFormedSize(size)) return false;
     std::string shownTitle;
-    if (g_app.shownPosition >= 0) shownTitle = SelectorEntryAt(kGadgetSelector, g_app.shownPosition).title;
+    // Another program's file holds the record under the title it was stored with, not one typed since.
+    if (g_app.shownPosition >= 0)
+        shownTitle = g_app.titleTyped ? g_app.storedTitle : SelectorEntryAt(kGadgetSelector, g_app.shownPosition).title;
     // The version is taken before the read, so that a change during it is heard again; a read
     // that fails leaves the file still counted as changed, since its records were never shown.
     FileVersion before = g_app.dataVersion;

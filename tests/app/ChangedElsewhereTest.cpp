@@ -104,6 +104,10 @@ TEST_F(ChangedElsewhereTest, APendingEditNeverOverwritesAnotherProgramsFile) {
         WriteDataFile(g_app.dataPath, kMine);
         StartProgram();
         Type("typed ");
+        // The list shows the typed title; the new file is searched for the title as stored.
+        ASSERT_TRUE(ExpireTimer(kWindowMain, kTimerTitle));
+        Pump();
+        ASSERT_EQ("typed Alpha", Titles()[0]);
         if (byRename) ReplaceByRename(kTheirs);
         else RewriteInPlace(kTheirs);
         Shortcut(Qt::Key_R, Qt::AltModifier);  // a save point, if the watcher was not first
