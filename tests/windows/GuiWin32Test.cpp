@@ -187,6 +187,39 @@ TEST_F(Win32GadgetTest, TheSelectorHoldsEveryRecordAsGiven) {
     for (MessageKind kind : s_messages) EXPECT_NE(kMessageSelectorChanged, kind);
 }
 
+// What the open list points at is no choice until it closes on it: a record shown at each
+// letter would take the list's focus and send the next letters into the editor.
+TEST_F(Win32GadgetTest, TheOpenListReportsAChoiceOnlyWhenItCloses) {
+    std::vector<SelectorEntry> entries;
+    for (int i = 0; i < 50; ++i) entries.push_back({"Item " + std::to_string(i), i});
+    ClearSelector(kSelector);
+    AddSelectorEntries(kSelector, std::move(entries));
+    SelectEntry(kSelector, 0);
+    HWND list = GadgetHandle(kSelector);
+    auto selChange = [list] {
+        SendMessageW(GetParent(list), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(list), CBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+    };
+    for (bool moved : {true, false}) {
+        s_messages.clear();
+        SendMessageW(list, CB_SHOWDROPDOWN, TRUE, 0);
+        ASSERT_TRUE(SendMessageW(list, CB_GETDROPPEDSTATE, 0, 0));
+        if (moved) {
+            SendMessageW(list, CB_SETCURSEL, 7, 0);
+            selChange();
+        }
+        EXPECT_EQ(std::vector<MessageKind>{kMessageSelectorDropping}, s_messages) << moved;
+        SendMessageW(list, CB_SHOWDROPDOWN, FALSE, 0);
+        std::vector<MessageKind> closed = {kMessageSelectorDropping, kMessageSelectorChanged, kMessageSelectorClosed};
+        if (!moved) closed.erase(closed.begin() + 1);
+        EXPECT_EQ(closed, s_messages) << moved;
+    }
+    // On the closed field each change is a choice at once.
+    s_messages.clear();
+    SendMessageW(list, CB_SETCURSEL, 9, 0);
+    selChange();
+    EXPECT_EQ(std::vector<MessageKind>{kMessageSelectorChanged}, s_messages);
+}
+
 // Keys through the program's own message loop: a window with dialog keys walks its gadgets on
 // TAB and SHIFT+TAB and takes ALT letters, with the focus shown; another keeps TAB for itself.
 class Win32KeyboardTest : public ::testing::Test {

@@ -19,6 +19,7 @@ struct SelectorState {
     std::vector<std::int64_t> slots;
     bool keepClosed = false;
     bool announced = false;  // the drop-down on its way was told already
+    int droppedAt = -1;      // the selection when the list opened; -1 while it is closed
 };
 
 std::map<int, SelectorState> s_selectors;  // by gadget
@@ -123,12 +124,20 @@ bool OnSelectorCommand(int window, HWND control, int code) {
             state->announced = false;
             PopToolTip();
             FitList(control, *state);
+            state->droppedAt = static_cast<int>(SendMessageW(control, CB_GETCURSEL, 0, 0));
             break;
-        case CBN_CLOSEUP:
+        case CBN_CLOSEUP: {
+            // Letters and arrows in the open list only point at an entry; the record changes
+            // when the list closes on it, so keys typed meanwhile never reach the editor.
+            int droppedAt = state->droppedAt;
+            state->droppedAt = -1;
+            if (droppedAt >= 0 && SendMessageW(control, CB_GETCURSEL, 0, 0) != droppedAt)
+                DeliverMessage(window, Message{kMessageSelectorChanged, 0, std::string()});
             DeliverMessage(window, Message{kMessageSelectorClosed, 0, std::string()});
             break;
+        }
         case CBN_SELCHANGE:
-            DeliverMessage(window, Message{kMessageSelectorChanged, 0, std::string()});
+            if (state->droppedAt < 0) DeliverMessage(window, Message{kMessageSelectorChanged, 0, std::string()});
             break;
     }
     return true;
