@@ -45,6 +45,11 @@ protected:
             if (text.rfind(start, 0) == 0) return text;
         return std::string();
     }
+    std::int64_t BackupTime() {
+        FileVersion backup;
+        EXPECT_TRUE(VersionOfFile(g_app.backupPath, &backup));
+        return backup.modified;
+    }
     std::vector<std::string> FilesStartingWith(const std::string& prefix) {
         std::vector<std::string> names;
         for (const std::string& name : FolderEntries(folder.path))
@@ -267,6 +272,24 @@ TEST_F(FailurePathTest, ACutDataFileCanGiveWayToTheBackup) {
     EXPECT_EQ(cut, ReadFileBytes(folder.path + kept[0]));
     std::string told = Told("The data file was brought back from its backup of " + when + ". Changes made after");
     EXPECT_NE(std::string::npos, told.find(kept[0])) << told;
+
+    // A backup that cannot be read ends the start with the reason, the cut file as it was.
+    CloseWindow(kWindowMain);
+    Pump();
+    g_app.running = 1;
+    ClearMessageBoxTexts();
+    unlink((folder.path + kept[0]).c_str());
+    WriteFileBytes(g_app.dataPath, cut);
+    WriteDataFile(g_app.backupPath, {"backed up", "too"});
+    ArmMessageBoxAnswers({false, true});
+    ArmFileFault(kStepRead, 1, EIO, g_app.backupPath);
+    StartProgram();
+    DisarmFileFaults();
+    EXPECT_EQ(0, g_app.running);
+    EXPECT_NE("", Told("Bring back the backup of the data file instead (" + LocalTimeText(BackupTime()) + ", 2 records)"));
+    EXPECT_NE(std::string::npos, Told("The data file is missing, damaged or read-only:").find("Input/output error"));
+    EXPECT_EQ(cut, ReadFileBytes(g_app.dataPath));
+    EXPECT_TRUE(FilesStartingWith("Jotcrate-damaged-").empty());
 }
 
 // A missing data file that comes back from the backup is announced, with the backup's time.
@@ -274,9 +297,7 @@ TEST_F(FailurePathTest, ARestoreFromTheBackupIsAnnounced) {
     WriteDataFile(g_app.backupPath, {"backed up", "too"});
     StartProgram();
     EXPECT_EQ((std::vector<std::string>{"backed up", "too"}), Titles());
-    FileVersion backup;
-    ASSERT_TRUE(VersionOfFile(g_app.backupPath, &backup));
-    EXPECT_NE("", Told("The data file was brought back from its backup of " + LocalTimeText(backup.modified) +
+    EXPECT_NE("", Told("The data file was brought back from its backup of " + LocalTimeText(BackupTime()) +
                        ". Changes made after that time may be missing."));
 }
 

@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fstream>
+#include <functional>
 
 #include "TestSupport.h"
 #include "app/AppState.h"
@@ -239,37 +240,55 @@ TEST_F(DataFileTest, FailedBackupRefreshKeepsTheOldBackup) {
 #endif
 }
 
-// A salvage failed at any of its file steps leaves the cut data file as it was and no second
-// name for it; one that succeeds leaves the whole slots and the cut file under a new name.
-TEST_F(DataFileTest, SalvageFailedAtAnyStepChangesNothing) {
+// A salvage, or the backup put in the cut file's place, failed at any of its file steps leaves
+// the cut data file as it was and no second name for it; one that succeeds leaves the whole
+// slots (or the backup) and the cut file under a new name.
+TEST_F(DataFileTest, SalvageOrRestoreFailedAtAnyStepChangesNothing) {
     const std::string cut = SlotBytes("one") + SlotBytes("two") + std::string(10, 'z');
-    WriteFileBytes(g_app.dataPath, cut);
-    std::string keptAs;
-    ArmFileFault(kStepOpen, 0, 0);
-    ASSERT_TRUE(SalvageDataFile(&keptAs));
-    int steps[kFileSteps];
-    for (int step = 0; step < kFileSteps; ++step) steps[step] = FileStepsSeen(static_cast<FileStep>(step));
-    DisarmFileFaults();
-    EXPECT_EQ(cut, ReadFileBytes(keptAs));
-    EXPECT_EQ(SlotBytes("one") + SlotBytes("two"), ReadFileBytes(g_app.dataPath));
-    for (int step = 0; step < kFileSteps; ++step) {
-        for (int n = 1; n <= steps[step]; ++n) {
+    const std::string backup = SlotBytes("backed up") + SlotBytes("also");
+    struct Way {
+        const char* name;
+        std::function<bool(std::string*)> run;
+        std::string result;
+    } ways[] = {
+        {"salvage", [](std::string* keptAs) { return SalvageDataFile(keptAs); }, SlotBytes("one") + SlotBytes("two")},
+        {"backup", [&backup](std::string* keptAs) { return RestoreOverDamaged(std::int64_t(backup.size()), keptAs); }, backup},
+    };
+    for (const Way& way : ways) {
+        auto prepare = [&] {
             for (const std::string& name : FolderEntries(folder.path)) unlink((folder.path + name).c_str());
             WriteFileBytes(g_app.dataPath, cut);
-            ArmFileFault(static_cast<FileStep>(step), n, EIO);
-            bool ok = SalvageDataFile(&keptAs);
-            DisarmFileFaults();
-            std::string where = "step " + std::to_string(step) + " call " + std::to_string(n);
-            bool salvaged = ReadFileBytes(g_app.dataPath) == SlotBytes("one") + SlotBytes("two");
-            EXPECT_TRUE(salvaged || ReadFileBytes(g_app.dataPath) == cut) << where;
-            if (salvaged) {
-                EXPECT_TRUE(ReadFileBytes(keptAs) == cut) << where;  // never lost
-            } else {
-                std::vector<std::string> names = FolderEntries(folder.path);
-                EXPECT_EQ(1u, names.size()) << where << ": " << (names.size() > 1 ? names[0] + " " + names[1] : "");
-            }
-            if (!ok) {
-                EXPECT_FALSE(LastFileError().empty()) << where;
+            WriteFileBytes(g_app.backupPath, backup);
+        };
+        prepare();
+        std::string keptAs;
+        ArmFileFault(kStepOpen, 0, 0);
+        ASSERT_TRUE(way.run(&keptAs)) << way.name;
+        int steps[kFileSteps];
+        for (int step = 0; step < kFileSteps; ++step) steps[step] = FileStepsSeen(static_cast<FileStep>(step));
+        DisarmFileFaults();
+        EXPECT_EQ(cut, ReadFileBytes(keptAs)) << way.name;
+        EXPECT_EQ(way.result, ReadFileBytes(g_app.dataPath)) << way.name;
+        for (int step = 0; step < kFileSteps; ++step) {
+            for (int n = 1; n <= steps[step]; ++n) {
+                prepare();
+                keptAs.clear();
+                ArmFileFault(static_cast<FileStep>(step), n, EIO);
+                bool ok = way.run(&keptAs);
+                DisarmFileFaults();
+                std::string where = std::string(way.name) + " step " + std::to_string(step) + " call " + std::to_string(n);
+                bool done = ReadFileBytes(g_app.dataPath) == way.result;
+                EXPECT_TRUE(done || ReadFileBytes(g_app.dataPath) == cut) << where;
+                if (done) {
+                    EXPECT_TRUE(ReadFileBytes(keptAs) == cut) << where;  // never lost
+                } else {
+                    std::vector<std::string> names = FolderEntries(folder.path);
+                    EXPECT_EQ(2u, names.size()) << where << ": " << (names.size() > 2 ? names[0] + " " + names[2] : "");
+                }
+                if (!ok) {
+                    EXPECT_FALSE(LastFileError().empty()) << where;
+                }
+                EXPECT_EQ(backup, ReadFileBytes(g_app.backupPath)) << where;
             }
         }
     }

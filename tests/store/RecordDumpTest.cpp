@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 
 #include "TestSupport.h"
 #include "app/AppState.h"
@@ -173,6 +174,30 @@ TEST_F(RecordDumpTest, BesideAWindowASaveDuringTheReadIsReadAgain) {
     EXPECT_EQ(ExpectedDump({"saved first", "second"}), ReadFileBytes(dumpPath));
     EXPECT_EQ(kDumpFailed, WriteRecordDump(false)) << "the dump of a lone run takes the lock";
     close(window);
+}
+
+// A window that saves during every pass: the dump gives up after a few, says why, and keeps
+// the old dump; one that cannot be written beside a window fails as it would alone.
+TEST_F(RecordDumpTest, BesideAWindowThatKeepsSavingTheDumpGivesUp) {
+    WriteDataFile(g_app.dataPath, {"A", "B"});
+    WriteFileBytes(dumpPath, "old dump");
+    int window = open(g_app.dataPath.c_str(), O_RDWR);
+    ASSERT_GE(window, 0);
+    std::string saved = SlotBytes("saved");
+    std::function<void()> save = [&] {
+        EXPECT_EQ(ssize_t(saved.size()), pwrite(window, saved.data(), saved.size(), 0));
+        ArmFileHook(kStepRead, 1, save, g_app.dataPath);
+    };
+    ArmFileHook(kStepRead, 1, save, g_app.dataPath);
+    EXPECT_EQ(kDumpFailed, WriteRecordDump(true));
+    DisarmFileFaults();
+    close(window);
+    EXPECT_NE(std::string::npos, LastFileError().find("kept saving into the data file")) << LastFileError();
+    EXPECT_EQ("old dump", ReadFileBytes(dumpPath));
+    EXPECT_FALSE(PathExists(dumpPath + ".tmp"));
+    unlink(dumpPath.c_str());
+    ASSERT_TRUE(MakeFolder(dumpPath));
+    EXPECT_EQ(kDumpFailed, WriteRecordDump(true));
 }
 
 TEST_F(RecordDumpTest, ALinkedDumpIsWrittenWhereTheLinkPoints) {
