@@ -55,6 +55,7 @@ void ResetAppState() {
     g_app.reloads = 0;
     g_app.listChanges = 0;
     g_app.journalPauseMs = kJournalPauseMs;
+    g_app.journalLongestRunning = false;
     g_app.journalWritten = false;
     g_app.journalBlocked = false;
     g_app.journalTipShown = false;

@@ -84,6 +84,7 @@ struct AppState {
     bool journalWritten;
     bool journalBlocked;
     bool journalTipShown;
+    bool journalLongestRunning;  // the longest wait of steady typing is timed
     std::string searchTerm;
     FindAllState findAll;
     SearchIndex searchIndex;

@@ -63,3 +63,4 @@ constexpr int kCmdPreviousControl = 514;
 // Timers of the main window
 constexpr int kTimerJournal = 600;
 constexpr int kTimerTitle = 601;
+constexpr int kTimerJournalLongest = 602;

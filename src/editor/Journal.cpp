@@ -2,6 +2,8 @@
 // expiry (kTimerJournal) comes back as an event of the main window.
 #include "editor/Journal.h"
 
+#include <algorithm>
+
 #include "app/AppState.h"
 #include "app/Numbers.h"
 #include "app/StringTable.h"
@@ -15,7 +17,18 @@
 #include "store/Titles.h"
 
 void NoteEditForJournal() {
-    if (g_app.journalPauseMs > 0) StartTimer(kWindowMain, kTimerJournal, g_app.journalPauseMs);
+    if (g_app.journalPauseMs <= 0) return;
+    StartTimer(kWindowMain, kTimerJournal, g_app.journalPauseMs);
+    // The pause restarts with each key; this one does not, so steady typing is kept too.
+    if (g_app.journalLongestRunning) return;
+    g_app.journalLongestRunning = true;
+    StartTimer(kWindowMain, kTimerJournalLongest, std::max(g_app.journalPauseMs, kJournalLongestWaitMs));
+}
+
+void OnJournalTimer(int timer) {
+    g_app.journalLongestRunning = false;
+    if (timer == kTimerJournal) StopTimer(kWindowMain, kTimerJournalLongest);
+    WriteJournalAtPause();
 }
 
 void WriteJournalAtPause() {

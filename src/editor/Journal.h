@@ -7,6 +7,8 @@
 void NoteEditForJournal();
 // The pause after the last edit ended: the shown record's text goes to the journal.
 void WriteJournalAtPause();
+// The pause ended, or typing went on for the longest wait: the journal is written.
+void OnJournalTimer(int timer);
 // The edit was saved, kept in a recovery file or given up: this run's journal goes.
 void ForgetJournal();
 // At start, once the records are shown: the text of a journal that a run ended without

@@ -12,6 +12,8 @@
 // About a second after the last key: long enough that typing never writes, short enough that
 // a crash loses a second of it.
 constexpr int kJournalPauseMs = 1000;
+// Typing that never pauses is written at least this often.
+constexpr int kJournalLongestWaitMs = 5000;
 
 struct Journal {
     std::int64_t slot = -1;

@@ -183,7 +183,7 @@ void HandleMainWindow(const Event& event) {
             LayoutMainWindow();
             break;
         case kEventTimer:
-            if (event.number == kTimerJournal) WriteJournalAtPause();
+            if (event.number == kTimerJournal || event.number == kTimerJournalLongest) OnJournalTimer(event.number);
             if (event.number == kTimerTitle) OnTitleTimer();
             break;
         case kEventNone:

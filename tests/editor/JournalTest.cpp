@@ -92,6 +92,22 @@ TEST_F(JournalTest, ThePlatformTimerExpiresOnceIntoTheEventQueue) {
     EXPECT_FALSE(ExpireTimer(kWindowMain, kTimer));
 }
 
+// Typing that never pauses is written all the same, after the longest wait from its first key.
+TEST_F(JournalTest, SteadyTypingIsWrittenWithoutAPause) {
+    WriteDataFile(g_app.dataPath, {"Alpha"});
+    StartProgram();
+    FocusGadget(kGadgetEditor);
+    Type("one ");
+    Type("two ");
+    ASSERT_TRUE(ExpireTimer(kWindowMain, kTimerJournalLongest));
+    Pump();
+    EXPECT_EQ("one two Alpha", ReadBack().text);
+    Type("three ");  // the next key times the next longest wait
+    ASSERT_TRUE(ExpireTimer(kWindowMain, kTimerJournalLongest));
+    Pump();
+    EXPECT_EQ("one two three Alpha", ReadBack().text);
+}
+
 TEST_F(JournalTest, ThePauseAfterTypingWritesTheJournalAndTheSaveRemovesIt) {
     WriteDataFile(g_app.dataPath, {"Alpha", "Bravo"});
     StartProgram();
@@ -103,6 +119,7 @@ TEST_F(JournalTest, ThePauseAfterTypingWritesTheJournalAndTheSaveRemovesIt) {
     EXPECT_FALSE(PathExists(g_app.journalPath));  // keys alone write nothing
     ASSERT_TRUE(EndPause());
     EXPECT_FALSE(EndPause());  // one expiry per pause
+    EXPECT_FALSE(ExpireTimer(kWindowMain, kTimerJournalLongest));  // and no second write after it
     Journal journal = ReadBack();
     EXPECT_EQ(1, journal.slot);
     EXPECT_EQ("new Bravo", journal.text);
