@@ -416,8 +416,9 @@ bool SetAsideDamagedBackup(std::string* keptAs) {
 
 std::string DamagedDataFileText(std::int64_t size) {
     std::int64_t whole = size / kSlotSize;
-    return Str(kStrDamagedPrefix) + std::to_string(size % kSlotSize) + Str(kStrDamagedMiddle) +
-           (whole == 1 ? Str(kStrDamagedOne) : Str(kStrDamagedMany) + std::to_string(whole) + Str(kStrDamagedSuffix));
+    std::string text = Str(kStrDamagedPrefix) + std::to_string(size % kSlotSize) + Str(kStrDamagedMiddle);
+    if (whole == 1) return text + Str(kStrDamagedOne);
+    return text + Str(kStrDamagedMany) + std::to_string(whole) + Str(kStrDamagedSuffix);
 }
 
 namespace {
@@ -468,8 +469,8 @@ bool RestoreOverDamaged(std::int64_t backupSize, std::string* keptAs) {
 std::string LocalTimeText(std::int64_t nanoseconds) {
     std::time_t seconds = static_cast<std::time_t>(nanoseconds / 1000000000);
     const std::tm* local = std::localtime(&seconds);
-    char text[32];
-    if (!local || !std::strftime(text, sizeof text, "%Y-%m-%d %H:%M", local)) return "?";
+    char text[32] = "?";
+    if (local) std::strftime(text, sizeof text, "%Y-%m-%d %H:%M", local);
     return text;
 }
 

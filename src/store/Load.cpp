@@ -155,14 +155,23 @@ bool SalvageOnRequest(std::int64_t size, std::string* failure) {
     *failure = DataFileErrorText();
     std::string when;
     std::int64_t backupSize = RestorableBackupSize(&when);
-    std::string backup = backupSize > 0 ? when + ", " + std::to_string(backupSize / kSlotSize) + Str(backupSize == kSlotSize ? kStrBackupRecord : kStrBackupRecords) : std::string();
+    std::string question = DamagedDataFileText(size), offer, told;
+    if (backupSize > 0) {
+        std::int64_t records = backupSize / kSlotSize;
+        std::string backup = when + ", " + std::to_string(records) + Str(records == 1 ? kStrBackupRecord : kStrBackupRecords);
+        question += Str(kStrSalvageOrBackupPrefix) + backup + Str(kStrSalvageOrBackupSuffix);
+        offer = Str(kStrBackupInsteadPrefix) + backup + Str(kStrBackupInsteadSuffix);
+    } else {
+        question += Str(kStrSalvageQuestion);
+    }
     std::string keptAs;
-    bool done = false, restored = false;
-    if (AskOnUi(DamagedDataFileText(size) + (backup.empty() ? Str(kStrSalvageQuestion) : Str(kStrSalvageOrBackupPrefix) + backup + Str(kStrSalvageOrBackupSuffix)))) {
+    bool done = false;
+    if (AskOnUi(question)) {
         done = SalvageDataFile(&keptAs);
-    } else if (backupSize > 0 && AskOnUi(Str(kStrBackupInsteadPrefix) + backup + Str(kStrBackupInsteadSuffix))) {
+        told = Str(kStrSalvaged);
+    } else if (!offer.empty() && AskOnUi(offer)) {
         done = RestoreOverDamaged(backupSize, &keptAs);
-        restored = true;
+        told = Str(kStrRestoredPrefix) + when + Str(kStrRestoredSuffix) + "\n\n";
     } else {
         return false;
     }
@@ -170,8 +179,7 @@ bool SalvageOnRequest(std::int64_t size, std::string* failure) {
         *failure = DataFileErrorWithReason();
         return false;
     }
-    std::string told = (restored ? Str(kStrRestoredPrefix) + when + Str(kStrRestoredSuffix) + "\n\n" : Str(kStrSalvaged)) +
-                       Str(kStrDamagedKeptAs) + keptAs;
+    told += Str(kStrDamagedKeptAs) + keptAs;
     ToUi([told] { ShowNotice(g_app.programTitle, told); });
     return true;
 }

@@ -54,12 +54,11 @@ DumpResult DumpOnce(bool besideWindow, bool* written) {
     WriteWatch* watch = besideWindow ? WatchWrites(data) : nullptr;
     FileVersion before;
     FileVersion after;
-    std::int64_t size = SizeOfOpenFile(data);
+    std::int64_t size = VersionOfOpenFile(data, &before) ? before.size : -1;
     // A dump that is a link is written where the link points, and stays a link.
     std::string dumpPath;
     FileHandle out;
-    if (size < 0 || !VersionOfOpenFile(data, &before) ||
-        !ResolveReplacement(g_app.programFolder + Str(kStrDumpFileName), &dumpPath) ||
+    if (size < 0 || !ResolveReplacement(g_app.programFolder + Str(kStrDumpFileName), &dumpPath) ||
         !CreateTempFile(dumpPath + ".tmp", dumpPath, &out)) {
         EndWriteWatch(watch);
         CloseFile(&data);

@@ -77,7 +77,8 @@ bool SaveRecord() {
 
 void ShowTypedTitle() {
     int position = g_app.shownPosition;
-    if (!g_app.unsavedEdit || g_app.shownRecordUnreadable || position < 0 || position >= SelectorCount(kGadgetSelector)) return;
+    // An unreadable record is read-only, so it has no unsaved edit.
+    if (!g_app.unsavedEdit || position < 0 || position >= SelectorCount(kGadgetSelector)) return;
     TextEncoding encoding;
     std::string text = EditorText(kGadgetEditor, &encoding);
     // An emptied record is saved as the new record's text, so it keeps that title meanwhile.

@@ -126,6 +126,12 @@ TEST_F(MainWindowTest, TheTitleInTheListFollowsTyping) {
     Pump();
     EXPECT_EQ("New record", Titles()[9]);
     EXPECT_EQ("Record 1", Titles()[0]);
+    // Saved before the moment is up: the save gave the title, and the timer leaves it.
+    QTest::keyClicks(Widget(kGadgetEditor), "Saved");
+    Shortcut(Qt::Key_R, Qt::AltModifier);
+    ASSERT_TRUE(ExpireTimer(kWindowMain, kTimerTitle));
+    Pump();
+    EXPECT_EQ("Saved", Titles()[9]);
 }
 
 TEST_F(MainWindowTest, AltRStepsThroughTheRecords) {
