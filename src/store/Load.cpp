@@ -51,10 +51,11 @@ void ShowEditorNotice(const std::string& text) {
     });
 }
 
+// An empty text ends the run without a word: the user chose it, in answer to a question.
 void FailLoad(const std::string& text) {
     g_app.loadState = kLoadFailed;
     ToUi([text] {
-        ShowNotice(g_app.programTitle, text);
+        if (!text.empty()) ShowNotice(g_app.programTitle, text);
         g_app.running = 0;
         PostWakeEvent();
     });
@@ -173,6 +174,7 @@ bool SalvageOnRequest(std::int64_t size, std::string* failure) {
         done = RestoreOverDamaged(backupSize, &keptAs);
         told = Str(kStrRestoredPrefix) + when + Str(kStrRestoredSuffix) + "\n\n";
     } else {
+        failure->clear();  // the question said that No ends Jotcrate and changes nothing
         return false;
     }
     if (!done) {

@@ -224,6 +224,7 @@ TEST_F(FailurePathTest, ACutDataFileIsSalvagedWhenTheUserAgrees) {
     StartProgram();  // unattended, the question gets No
     EXPECT_EQ(0, g_app.running);
     EXPECT_NE("", Told("The end of the data file is damaged: its last 700 bytes are not a whole record"));
+    EXPECT_EQ(1u, MessageBoxTexts().size()) << "No was the user's answer: nothing more to say";
     EXPECT_EQ(cut, ReadFileBytes(g_app.dataPath));
     EXPECT_TRUE(FilesStartingWith("Jotcrate-damaged-").empty());
 

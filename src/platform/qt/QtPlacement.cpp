@@ -26,12 +26,12 @@ void SetStaysOnTop(QWidget* window, bool onTop) {
 }
 
 // The frame the window manager gives a window, known only once it is shown; until then the
-// main window's stands in for it.
+// main window's stands in for it, and before the main window shows, room for a usual frame.
 QSize FrameOf(const QWidget* window) {
     QSize own = window->frameGeometry().size() - window->geometry().size();
     if (!own.isEmpty() || window->isVisible()) return own;
     QWidget* main = WindowWidget(kWindowMain);
-    return main && main->isVisible() ? main->frameGeometry().size() - main->geometry().size() : QSize(0, 0);
+    return main && main->isVisible() ? main->frameGeometry().size() - main->geometry().size() : QSize(8, 32);
 }
 
 QRect ToQRect(const Rect& r) { return QRect(r.x, r.y, r.width, r.height); }

@@ -8,9 +8,11 @@
 #include <QGuiApplication>
 #include <QMenu>
 #include <QPushButton>
+#include <QScreen>
 #include <QShortcut>
 #include <QTimer>
 #include <QToolTip>
+#include <algorithm>
 #include <map>
 
 #include "platform/qt/QtPrivate.h"
@@ -220,8 +222,21 @@ void SetWindowTitle(int window, const std::string& title) {
     if (JcWindow* widget = Window(window)) widget->setWindowTitle(ToQString(title));
 }
 
+// Room for a window manager's frame and title bar, in the screen's own pixels.
+constexpr int kFrameRoom = 48;
+
 void SetMinimumClientSize(int window, int width, int height) {
-    if (JcWindow* widget = Window(window)) widget->setMinimumSize(width, height);
+    JcWindow* widget = Window(window);
+    if (!widget) return;
+    // At a large scale the program's least size may be more than the screen holds: the screen
+    // wins, less room for a frame, so that every part of the window can be reached.
+    QScreen* screen = widget->screen() ? widget->screen() : QGuiApplication::primaryScreen();
+    if (screen) {
+        QRect area = screen->availableGeometry();
+        width = std::max(1, std::min(width, area.width() - kFrameRoom));
+        height = std::max(1, std::min(height, area.height() - kFrameRoom));
+    }
+    widget->setMinimumSize(width, height);
 }
 
 void ClientSize(int window, int* width, int* height) {
