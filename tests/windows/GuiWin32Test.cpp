@@ -213,6 +213,12 @@ TEST_F(Win32GadgetTest, TheOpenListReportsAChoiceOnlyWhenItCloses) {
         if (!moved) closed.erase(closed.begin() + 1);
         EXPECT_EQ(closed, s_messages) << moved;
     }
+    // Letters typed into the open list keep the focus in the list when it closes.
+    s_messages.clear();
+    SendMessageW(list, CB_SHOWDROPDOWN, TRUE, 0);
+    SendMessageW(list, WM_CHAR, 'I', 1);
+    SendMessageW(list, CB_SHOWDROPDOWN, FALSE, 0);
+    for (MessageKind kind : s_messages) EXPECT_NE(kMessageSelectorClosed, kind);
     // On the closed field each change is a choice at once.
     s_messages.clear();
     SendMessageW(list, CB_SETCURSEL, 9, 0);

@@ -20,6 +20,7 @@ struct SelectorState {
     bool keepClosed = false;
     bool announced = false;  // the drop-down on its way was told already
     int droppedAt = -1;      // the selection when the list opened; -1 while it is closed
+    bool typedInList = false;  // letters were typed into the open list
 };
 
 std::map<int, SelectorState> s_selectors;  // by gadget
@@ -66,6 +67,8 @@ LRESULT CALLBACK SelectorProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
         RemoveWindowSubclass(hwnd, SelectorProc, id);
         auto it = s_selectors.find(gadget);
         if (it != s_selectors.end() && it->second.hwnd == hwnd) s_selectors.erase(it);
+    } else if (message == WM_CHAR && SendMessageW(hwnd, CB_GETDROPPEDSTATE, 0, 0)) {
+        if (SelectorState* state = Selector(gadget)) state->typedInList = true;
     } else if (OpensList(message, wParam) && !SendMessageW(hwnd, CB_GETDROPPEDSTATE, 0, 0)) {
         SelectorState* state = Selector(gadget);
         if (state && !AnnounceDropDown(state)) {
@@ -130,10 +133,14 @@ bool OnSelectorCommand(int window, HWND control, int code) {
             // Letters and arrows in the open list only point at an entry; the record changes
             // when the list closes on it, so keys typed meanwhile never reach the editor.
             int droppedAt = state->droppedAt;
+            bool typed = state->typedInList;
             state->droppedAt = -1;
+            state->typedInList = false;
             if (droppedAt >= 0 && SendMessageW(control, CB_GETCURSEL, 0, 0) != droppedAt)
                 DeliverMessage(window, Message{kMessageSelectorChanged, 0, std::string()});
-            DeliverMessage(window, Message{kMessageSelectorClosed, 0, std::string()});
+            // A list that a letter closed (as some systems' lists do) keeps the focus, so the
+            // rest of what is typed goes on picking titles instead of landing in the editor.
+            if (!typed) DeliverMessage(window, Message{kMessageSelectorClosed, 0, std::string()});
             break;
         }
         case CBN_SELCHANGE:
