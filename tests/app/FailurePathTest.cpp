@@ -45,6 +45,15 @@ protected:
             if (text.rfind(start, 0) == 0) return text;
         return std::string();
     }
+    // The window of a run that ended closed, and the program started again with these answers.
+    void StartAgain(const std::vector<bool>& answers) {
+        CloseWindow(kWindowMain);
+        Pump();
+        g_app.running = 1;
+        ClearMessageBoxTexts();
+        ArmMessageBoxAnswers(answers);
+        StartProgram();
+    }
     std::int64_t BackupTime() {
         FileVersion backup;
         EXPECT_TRUE(VersionOfFile(g_app.backupPath, &backup));
@@ -228,12 +237,7 @@ TEST_F(FailurePathTest, ACutDataFileIsSalvagedWhenTheUserAgrees) {
     EXPECT_EQ(cut, ReadFileBytes(g_app.dataPath));
     EXPECT_TRUE(FilesStartingWith("Jotcrate-damaged-").empty());
 
-    CloseWindow(kWindowMain);
-    Pump();
-    g_app.running = 1;
-    ClearMessageBoxTexts();
-    ArmMessageBoxAnswers({true});
-    StartProgram();
+    StartAgain({true});
     EXPECT_EQ(1, g_app.running);
     EXPECT_EQ((std::vector<std::string>{"one", "two"}), Titles());
     EXPECT_EQ(SlotBytes("one") + SlotBytes("two"), ReadFileBytes(g_app.dataPath));
@@ -260,12 +264,7 @@ TEST_F(FailurePathTest, ACutDataFileCanGiveWayToTheBackup) {
     EXPECT_EQ(cut, ReadFileBytes(g_app.dataPath));
     EXPECT_TRUE(FilesStartingWith("Jotcrate-damaged-").empty());
 
-    CloseWindow(kWindowMain);
-    Pump();
-    g_app.running = 1;
-    ClearMessageBoxTexts();
-    ArmMessageBoxAnswers({false, true});
-    StartProgram();
+    StartAgain({false, true});
     EXPECT_EQ(1, g_app.running);
     EXPECT_EQ((std::vector<std::string>{"backed up"}), Titles());
     std::vector<std::string> kept = FilesStartingWith("Jotcrate-damaged-");
