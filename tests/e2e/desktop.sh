@@ -18,7 +18,7 @@
 #                                       keeps the new place, ESC puts the window back
 #   desktop.sh PROGRAM on-top           with On Top, the help window, Find in All Records and a
 #                                       question open above the main window
-#   desktop.sh PROGRAM fit-screen       at twice the scale, every window opens within the screen
+#   desktop.sh PROGRAM fit-screen       at twice and three times the scale, every window opens within the screen
 # Each run has its own folder, HOME and XDG_RUNTIME_DIR.
 set -euo pipefail
 program=$1
@@ -372,7 +372,7 @@ case $scenario in
     wait_exit "$app" || fail "exit status $?"
     ;;
   fit-screen)
-    # Frame and all, within the 1280 x 800 screen, at twice the size.
+    # Frame and all, within the 1280 x 800 screen, at twice and three times the size.
     within() {
       local id extents left right top bottom x y w h
       id=$(timeout 10 xdotool search --sync --onlyvisible --name "^$1\$" | head -1) || fail "no window $1"
@@ -383,7 +383,7 @@ case $scenario in
       ((x - left >= 0 && y - top >= 0 && x + w + right <= 1280 && y + h + bottom <= 800)) ||
         fail "$1 at $x,$y ${w}x$h (frame $extents) is past the screen at scale $QT_SCALE_FACTOR"
     }
-    for scale in 2; do
+    for scale in 2 3; do
       export QT_SCALE_FACTOR=$scale
       start_program
       within Jotcrate

@@ -29,7 +29,7 @@ void SetStaysOnTop(QWidget* window, bool onTop) {
 // main window's stands in for it, and before the main window shows, room for a usual frame.
 QSize FrameOf(const QWidget* window) {
     QSize own = window->frameGeometry().size() - window->geometry().size();
-    if (!own.isEmpty() || window->isVisible()) return own;
+    if (!own.isNull() || window->isVisible()) return own;
     QWidget* main = WindowWidget(kWindowMain);
     return main && main->isVisible() ? main->frameGeometry().size() - main->geometry().size() : QSize(8, 32);
 }
@@ -139,10 +139,22 @@ private:
 
 }  // namespace
 
+namespace {
+
+// At a scale the screen's size is rounded to whole pixels of the program's, and a frame of a
+// pixel or two of the screen's rounds to none: one pixel of room on each side keeps a window
+// that fills the area on the screen, frame and all.
+QRect ScaledArea(const QScreen* screen) {
+    QRect area = screen->availableGeometry();
+    return screen->devicePixelRatio() > 1 ? area.adjusted(1, 1, -1, -1) : area;
+}
+
+}  // namespace
+
 QRect WorkArea() {
     QWidget* main = WindowWidget(kWindowMain);
     QScreen* screen = main ? main->screen() : QGuiApplication::primaryScreen();
-    return screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+    return screen ? ScaledArea(screen) : QRect(0, 0, 1024, 768);
 }
 
 void KeepAboveMainWindow(QWidget* window) {
@@ -168,7 +180,7 @@ void BoundToWorkArea(QWidget* window) { window->setMaximumSize(WorkArea().size()
 Rect FitIntoScreenAt(Rect outer) {
     QScreen* screen = QGuiApplication::screenAt(ToQRect(outer).center());
     if (!screen) screen = QGuiApplication::primaryScreen();
-    return screen ? FitIntoArea(outer, ToRect(screen->availableGeometry())) : outer;
+    return screen ? FitIntoArea(outer, ToRect(ScaledArea(screen))) : outer;
 }
 
 void MoveOrSizeByKeys(QWidget* window, bool sizing) {

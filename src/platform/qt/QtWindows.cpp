@@ -115,7 +115,9 @@ void JcWindow::placeOuter(const QRect& outer) {
     move(outer.topLeft());
     resize(outer.size() - FrameExtra(this));
     show();
-    if (!FrameExtra(this).isEmpty()) {
+    // A frame with no width in the window's own pixels (a thin border at a large scale) is a
+    // frame all the same: only no frame at all is one not known yet.
+    if (!FrameExtra(this).isNull()) {
         resize(outer.size() - FrameExtra(this));
         lastNormalFrame_ = frameGeometry();
         return;
@@ -132,7 +134,7 @@ void JcWindow::placeOuter(const QRect& outer) {
 void JcWindow::notePlacement() {
     if (!isVisible() || windowState() != Qt::WindowNoState) return;
     if (pendingOuter_.isValid()) {
-        if (FrameExtra(this).isEmpty()) return;
+        if (FrameExtra(this).isNull()) return;
         // Only a client still at the size placed is corrected; any other size was chosen since.
         bool untouched = size() == pendingOuter_.size().expandedTo(minimumSize());
         QSize client = pendingOuter_.size() - FrameExtra(this);
