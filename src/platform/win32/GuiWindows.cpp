@@ -88,6 +88,14 @@ SIZE OuterSize(HWND hwnd, const WindowState& state, int clientWidth, int clientH
     return SIZE{r.right - r.left, r.bottom - r.top};
 }
 
+// The least outer size, no more than the screen holds: at a high DPI the program's least size,
+// scaled, can be more, and a window held larger than its screen hides its right and lower parts.
+SIZE LeastOuterSize(HWND hwnd, const WindowState& state) {
+    SIZE least = OuterSize(hwnd, state, state.minimum.cx, state.minimum.cy);
+    Rect area = WorkAreaNear(hwnd);
+    return SIZE{std::min<LONG>(least.cx, area.width), std::min<LONG>(least.cy, area.height)};
+}
+
 // A shortcut's command may enable or disable shortcuts while the table that found it is
 // still in use: old tables go once no translation is under way.
 std::vector<HACCEL> s_retiredTables;
@@ -268,7 +276,7 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
             break;
         case WM_GETMINMAXINFO:
             if (state && (state->minimum.cx > 0 || state->minimum.cy > 0)) {
-                SIZE outer = OuterSize(hwnd, *state, state->minimum.cx, state->minimum.cy);
+                SIZE outer = LeastOuterSize(hwnd, *state);
                 MINMAXINFO* info = reinterpret_cast<MINMAXINFO*>(lParam);
                 info->ptMinTrackSize.x = outer.cx;
                 info->ptMinTrackSize.y = outer.cy;
@@ -455,7 +463,7 @@ void SetMinimumClientSize(int window, int width, int height) {
     GetClientRect(hwnd, &client);
     GetWindowRect(hwnd, &outer);
     if (client.right >= Scaled(hwnd, width) && client.bottom >= Scaled(hwnd, height)) return;
-    SIZE least = OuterSize(hwnd, *state, width, height);
+    SIZE least = LeastOuterSize(hwnd, *state);
     PlaceBy(hwnd, state, nullptr, 0, 0, std::max(least.cx, outer.right - outer.left), std::max(least.cy, outer.bottom - outer.top),
             SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
