@@ -41,8 +41,6 @@ void ResetAppState() {
     g_app.fullTipShown = false;
     g_app.readOnlyTipShown = false;
     g_app.titleTimerRunning = false;
-    g_app.storedTitle.clear();
-    g_app.titleTyped = false;
     g_app.dataWriteFailed = false;
     g_app.closePending = false;
     g_app.settingsUnread = false;

@@ -61,8 +61,6 @@ struct AppState {
     bool fullTipShown;                    // the record-full tip goes up once a run
     bool readOnlyTipShown;                // so does the Read Only tip
     bool titleTimerRunning;               // UI thread: the list's title follows typing when it ends
-    std::string storedTitle;              // UI thread: the shown entry's title as stored, while typing shows another
-    bool titleTyped;                      // UI thread: the shown entry shows a typed title, storedTitle is its own
     bool dataWriteFailed;                 // the last write to the data file failed: no backup of it
     bool closePending;                    // the window was closed while the options dialog was open
     bool settingsUnread;                  // the settings file exists but could not be read

@@ -85,10 +85,7 @@ std::int64_t RestorableBackupSize(std::string* when) {
     return backupSize;
 }
 
-// Once the window shows, since the user may otherwise go on without knowing.
-void AnnounceRestore(const std::string& when) {
-    ToUi([when] { ShowNotice(g_app.programTitle, Str(kStrRestoredPrefix) + when + Str(kStrRestoredSuffix)); });
-}
+std::string RestoredText(const std::string& when) { return Str(kStrRestoredPrefix) + when + Str(kStrRestoredSuffix); }
 
 // A missing data file comes back from a backup of good size, or as the starter file; a
 // damaged backup is first set aside, so that no refresh can ever write over it. Only a data
@@ -106,7 +103,8 @@ bool ProvideDataFile(int mode, std::string* failure) {
     if (backupSize > 0) {
         ShowEditorNotice(Str(kStrRestoreNotice));
         if (RestoreFromBackup(backupSize)) {
-            AnnounceRestore(when);
+            // Once the window shows, since the user may otherwise go on without knowing.
+            ToUi([when] { ShowNotice(g_app.programTitle, RestoredText(when)); });
             return true;
         }
         *failure = Str(kStrRestoreFailed) + LastFileError();
@@ -172,7 +170,7 @@ bool SalvageOnRequest(std::int64_t size, std::string* failure) {
         told = Str(kStrSalvaged);
     } else if (!offer.empty() && AskOnUi(offer)) {
         done = RestoreOverDamaged(backupSize, &keptAs);
-        told = Str(kStrRestoredPrefix) + when + Str(kStrRestoredSuffix) + "\n\n";
+        told = RestoredText(when) + "\n\n";
     } else {
         failure->clear();  // the question said that No ends Jotcrate and changes nothing
         return false;
@@ -198,7 +196,6 @@ void ShowText(int position, std::string text, bool read, std::string reason) {
     ToUi([position, text = std::move(text), read, reason = std::move(reason), slot = std::move(slot)]() mutable {
         SetEditorText(kGadgetEditor, text);
         g_app.shownPosition = position;
-        g_app.titleTyped = false;
         g_app.shownSlot = std::move(slot);
         ApplyZoom();
         g_app.shownRecordUnreadable = !read;
@@ -283,9 +280,14 @@ bool ReloadRecords() {
     std::int64_t size = DataFileSize(g_app.dataPath);
     if (!IsWellFormedSize(size)) return false;
     std::string shownTitle;
-    // Another program's file holds the record under the title it was stored with, not one typed since.
-    if (g_app.shownPosition >= 0)
-        shownTitle = g_app.titleTyped ? g_app.storedTitle : SelectorEntryAt(kGadgetSelector, g_app.shownPosition).title;
+    // Another program's file holds the record under the title it was stored with, not one typed
+    // since: the one the listing below derives from the slot as shown.
+    if (g_app.shownSlot.size() == static_cast<std::size_t>(kSlotSize)) {
+        std::string text = DecodeText(g_app.shownSlot.data());
+        shownTitle = LoadTitle(text, RecordEncoding(text));
+    } else if (g_app.shownPosition >= 0) {
+        shownTitle = SelectorEntryAt(kGadgetSelector, g_app.shownPosition).title;
+    }
     // The version is taken before the read, so that a change during it is heard again; a read
     // that fails leaves the file still counted as changed, since its records were never shown.
     FileVersion before = g_app.dataVersion;

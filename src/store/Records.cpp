@@ -67,7 +67,6 @@ bool SaveRecord() {
         return false;
     }
     SetSelectorTitle(kGadgetSelector, position, title);
-    g_app.titleTyped = false;
     g_app.shownSlot.assign(g_app.slotImage, g_app.slotImage + kSlotSize);
     g_app.unsavedEdit = 0;
     ForgetJournal();
@@ -83,11 +82,7 @@ void ShowTypedTitle() {
     std::string text = EditorText(kGadgetEditor, &encoding);
     // An emptied record is saved as the new record's text, so it keeps that title meanwhile.
     std::string title = text.empty() ? SaveTitle(Str(kStrNewRecordText), kEncodingUtf8) : SaveTitle(text, encoding);
-    std::string shown = SelectorEntryAt(kGadgetSelector, position).title;
-    if (shown == title) return;
-    if (!g_app.titleTyped) g_app.storedTitle = shown;
-    g_app.titleTyped = true;
-    SetSelectorTitle(kGadgetSelector, position, title);
+    if (SelectorEntryAt(kGadgetSelector, position).title != title) SetSelectorTitle(kGadgetSelector, position, title);
 }
 
 bool KeepUnsavedText(std::string* path) {
