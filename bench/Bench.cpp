@@ -24,24 +24,24 @@
 #include <vector>
 
 #include "BenchData.h"
-#include "app/AppState.h"
+#include "base/AppState.h"
 #include "app/MainLoop.h"
-#include "app/Numbers.h"
-#include "app/StringTable.h"
-#include "editor/Journal.h"
-#include "export/HtmlExport.h"
+#include "base/Numbers.h"
+#include "base/StringTable.h"
+#include "ui/editor/Journal.h"
+#include "ui/HtmlExport.h"
 #include "platform/Files.h"
-#include "store/BackgroundWrites.h"
+#include "core/store/BackgroundWrites.h"
 #include "platform/Gui.h"
 #include "platform/qt/QtPrivate.h"
-#include "store/Compact.h"
-#include "store/DataFile.h"
-#include "store/JournalFile.h"
-#include "store/Load.h"
-#include "store/RecordDump.h"
-#include "store/Records.h"
-#include "store/SearchRecords.h"
-#include "store/Titles.h"
+#include "core/store/Compact.h"
+#include "core/store/DataFile.h"
+#include "core/store/JournalFile.h"
+#include "ui/records/Load.h"
+#include "core/store/RecordDump.h"
+#include "ui/records/Records.h"
+#include "core/search/SearchRecords.h"
+#include "core/store/Titles.h"
 #include "ui/MainWindow.h"
 
 extern char** environ;
@@ -284,7 +284,7 @@ void FindAll(benchmark::State& state, const char* term, bool first, bool cold = 
     for (std::int64_t slot = 0; slot < s_config.count; ++slot) entries.push_back({std::string(), slot});
     std::u16string text(term, term + std::char_traits<char>::length(term));
     std::atomic<bool> stop{false};
-    SearchedFile file{g_app.dataPath, g_app.dataVersion, g_app.dataVersionKnown, &g_app.searchIndex};
+    SearchedFile file{g_app.dataPath, g_app.dataVersion, g_app.dataVersionKnown, &g_searchIndex};
     SearchTerm search{text, false, false};
     std::size_t found = 0;
     if (!first) SearchRecords(file, entries, SearchTerm{u"the search before", false, false}, kRules, stop, CountFound, &found);
@@ -292,7 +292,7 @@ void FindAll(benchmark::State& state, const char* term, bool first, bool cold = 
     for (auto _ : state) {
         if (first) {
             state.PauseTiming();
-            ForgetSearchIndex(&g_app.searchIndex);
+            ForgetSearchIndex(&g_searchIndex);
             state.ResumeTiming();
         }
         EvictIfCold(state, cold);
@@ -426,7 +426,7 @@ int MeasureMemory(const std::string& folder, bool search, int argc, char** argv)
         std::atomic<bool> stop{false};
         std::size_t found = 0;
         std::u16string term(kRareTerm, kRareTerm + std::char_traits<char>::length(kRareTerm));
-        SearchedFile file{g_app.dataPath, g_app.dataVersion, g_app.dataVersionKnown, &g_app.searchIndex};
+        SearchedFile file{g_app.dataPath, g_app.dataVersion, g_app.dataVersionKnown, &g_searchIndex};
         SearchRecords(file, entries, SearchTerm{term, false, false}, kRules, stop, CountFound, &found);
     }
     // The peak of this program's own memory: getrusage would also count the bench process

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "platform/Files.h"
-#include "store/DataFile.h"
+#include "core/store/DataFile.h"
 
 namespace {
 

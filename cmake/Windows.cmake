@@ -1,13 +1,15 @@
 # The Windows program (cross-built: scripts/build-windows): one executable with the Win32
 # backend linked in and every library static, so that jotcrate.exe alone runs on a bare
 # Windows 10 or later. The toolkit-free test suites run under Wine, one process each.
-file(GLOB JOTCRATE_WIN32_GUI CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/platform/win32/Gui*.cpp)
-add_library(jotcrate_platform STATIC src/platform/common/GuiSeams.cpp src/platform/common/Placement.cpp
+file(GLOB JOTCRATE_WIN32_GUI CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/platform/win32gui/*.cpp)
+add_library(jotcrate_toolkit STATIC src/platform/common/GuiSeams.cpp src/platform/common/Placement.cpp
             ${JOTCRATE_WIN32_GUI})
-target_link_libraries(jotcrate_platform PUBLIC jotcrate_core comctl32 comdlg32 gdi32 shell32 ole32 oleaut32 uuid
+target_link_libraries(jotcrate_toolkit PUBLIC jotcrate_system comctl32 comdlg32 gdi32 shell32 ole32 oleaut32 uuid
                       shlwapi user32 kernel32)
-add_library(jotcrate_app STATIC ${JOTCRATE_APP_SOURCES})
-target_link_libraries(jotcrate_app PUBLIC jotcrate_platform)
+add_library(jotcrate_ui STATIC ${JOTCRATE_UI_SOURCES})
+target_link_libraries(jotcrate_ui PUBLIC jotcrate_core jotcrate_toolkit)
+add_library(jotcrate_app STATIC src/app/MainLoop.cpp)
+target_link_libraries(jotcrate_app PUBLIC jotcrate_ui jotcrate_start)
 
 add_executable(jotcrate WIN32 src/app/Main.cpp src/app/WindowEntry.cpp src/platform/win32/WindowLibrary.cpp
                src/platform/win32/jotcrate.rc)

@@ -11,9 +11,9 @@
 
 #include "FuzzSupport.h"
 #include "platform/Files.h"
-#include "store/DataFile.h"
-#include "store/RecordDump.h"
-#include "store/RecordText.h"
+#include "core/store/DataFile.h"
+#include "core/store/RecordDump.h"
+#include "base/RecordText.h"
 
 namespace {
 

@@ -8,9 +8,9 @@
 
 #include "FuzzSupport.h"
 #include "platform/Files.h"
-#include "store/DataFile.h"
-#include "store/RecordDump.h"
-#include "store/RecordText.h"
+#include "core/store/DataFile.h"
+#include "core/store/RecordDump.h"
+#include "base/RecordText.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t size) {
     PrepareOnce();

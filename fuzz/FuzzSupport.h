@@ -6,8 +6,8 @@
 #include <string>
 #include <unistd.h>
 
-#include "app/AppState.h"
-#include "app/StringTable.h"
+#include "base/AppState.h"
+#include "base/StringTable.h"
 
 inline void PrepareOnce() {
     static bool prepared = false;

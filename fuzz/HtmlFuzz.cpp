@@ -3,7 +3,7 @@
 #include <string>
 
 #include "FuzzSupport.h"
-#include "export/HtmlPage.h"
+#include "core/export/HtmlPage.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 #include <string>
 
 #include "FuzzSupport.h"
-#include "options/KeyValueFile.h"
+#include "core/settings/KeyValueFile.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t size) {
     PrepareOnce();

@@ -3,8 +3,8 @@
 #include <string>
 
 #include "FuzzSupport.h"
-#include "editor/Links.h"
-#include "store/RecordText.h"
+#include "core/links/Links.h"
+#include "base/RecordText.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t size) {
     PrepareOnce();

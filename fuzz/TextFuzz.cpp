@@ -5,8 +5,8 @@
 #include <string>
 
 #include "FuzzSupport.h"
-#include "store/RecordText.h"
-#include "store/TextCoding.h"
+#include "base/RecordText.h"
+#include "base/TextCoding.h"
 
 namespace {
 

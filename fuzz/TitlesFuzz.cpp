@@ -4,9 +4,9 @@
 #include <string>
 
 #include "FuzzSupport.h"
-#include "store/RecordText.h"
-#include "store/TextCoding.h"
-#include "store/Titles.h"
+#include "base/RecordText.h"
+#include "base/TextCoding.h"
+#include "core/store/Titles.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t size) {
     PrepareOnce();

@@ -1,8 +1,8 @@
 // The test main of the toolkit-free tests: the string table and the state, prepared once.
 #include <gtest/gtest.h>
 
-#include "app/AppState.h"
-#include "app/StringTable.h"
+#include "base/AppState.h"
+#include "base/StringTable.h"
 
 int main(int argc, char** argv) {
     UnscrambleStrings();

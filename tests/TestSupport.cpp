@@ -12,8 +12,9 @@
 #include <sstream>
 #include <system_error>
 
-#include "app/AppState.h"
-#include "store/DataFile.h"
+#include "base/AppState.h"
+#include "core/search/SearchIndex.h"
+#include "core/store/DataFile.h"
 
 namespace fs = std::filesystem;
 
@@ -28,6 +29,7 @@ TestFolder MakeTestFolder() {
             fs::permissions(path, fs::perms::owner_all, error);
             TestFolder folder{path.generic_string() + "/"};
             ResetAppState();
+            ForgetSearchIndex(&g_searchIndex);
             ResolvePaths(folder.path + "jotcrate");
             return folder;
         }

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "store/RecordText.h"
+#include "base/RecordText.h"
 
 bool IsDumpSwitch(int argc, const char* const* argv) { return argc >= 2 && argv[1] && SameIgnoringCase(argv[1], "-d"); }
 

@@ -3,15 +3,15 @@
 // library loaded only then. Either way a second instance hands over to the first.
 #include <cstdio>
 
-#include "app/AppState.h"
+#include "base/AppState.h"
 #include "app/CommandLine.h"
 #include "app/Startup.h"
-#include "app/StringTable.h"
+#include "base/StringTable.h"
 #include "platform/Files.h"
 #include "platform/SystemNames.h"
 #include "platform/WindowLibrary.h"
-#include "store/DataFile.h"
-#include "store/RecordDump.h"
+#include "core/store/DataFile.h"
+#include "core/store/RecordDump.h"
 
 namespace {
 

@@ -3,13 +3,13 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/AppState.h"
-#include "app/Numbers.h"
-#include "app/StringTable.h"
-#include "editor/FindAll.h"
+#include "base/AppState.h"
+#include "base/Numbers.h"
+#include "base/StringTable.h"
+#include "ui/editor/FindAll.h"
 #include "platform/Instance.h"
-#include "store/Load.h"
-#include "store/Records.h"
+#include "ui/records/Load.h"
+#include "ui/records/Records.h"
 #include "ui/Commands.h"
 #include "ui/MainWindow.h"
 

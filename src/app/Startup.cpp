@@ -3,12 +3,12 @@
 // holds it. The install folders come from the build (JOTCRATE_INSTALLED_BINDIR, ...).
 #include "app/Startup.h"
 
-#include "app/AppState.h"
-#include "app/StringTable.h"
+#include "base/AppState.h"
+#include "base/StringTable.h"
 #include "platform/Files.h"
 #include "platform/Instance.h"
 #include "platform/SystemNames.h"
-#include "store/DataFile.h"
+#include "core/store/DataFile.h"
 
 bool IsInstalledCopy(const std::string& programPath, const std::string& installedFolder) {
     if (!HasInstalledPlace()) return false;

@@ -3,7 +3,7 @@
 // (JC_EXPORT comes from that build); on Windows linked into the program.
 #include "app/MainLoop.h"
 #include "app/Startup.h"
-#include "app/StringTable.h"
+#include "base/StringTable.h"
 #include "platform/Gui.h"
 
 #ifndef JC_EXPORT

@@ -4,11 +4,11 @@
 #include "platform/SystemNames.h"
 #include "ui/HelpWindow.h"
 
-#include "app/AppState.h"
-#include "app/Numbers.h"
-#include "app/StringTable.h"
+#include "base/AppState.h"
+#include "base/Numbers.h"
+#include "base/StringTable.h"
 #include "platform/Gui.h"
-#include "store/RecordText.h"
+#include "base/RecordText.h"
 
 namespace {
 

@@ -6,8 +6,9 @@
 #include <cerrno>
 #include <random>
 
-#include "app/AppState.h"
-#include "app/Numbers.h"
+#include "base/AppState.h"
+#include "core/store/DataFile.h"
+#include "base/Numbers.h"
 #include "platform/Files.h"
 #include "platform/Gui.h"
 #include "ui/GuiTestSupport.h"

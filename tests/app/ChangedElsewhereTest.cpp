@@ -15,15 +15,15 @@
 #include <QPushButton>
 #include <QTimer>
 
-#include "app/AppState.h"
+#include "base/AppState.h"
 #include "app/MainLoop.h"
-#include "app/Numbers.h"
+#include "base/Numbers.h"
 #include "platform/Files.h"
 #include "platform/Gui.h"
-#include "store/Compact.h"
-#include "store/DataFile.h"
-#include "store/Load.h"
-#include "store/Records.h"
+#include "core/store/Compact.h"
+#include "core/store/DataFile.h"
+#include "ui/records/Load.h"
+#include "ui/records/Records.h"
 #include "ui/GuiTestSupport.h"
 
 namespace {

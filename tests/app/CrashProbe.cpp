@@ -3,11 +3,11 @@
 #include <cstdio>
 #include <string>
 
-#include "app/AppState.h"
-#include "app/StringTable.h"
-#include "options/Settings.h"
-#include "store/Compact.h"
-#include "store/DataFile.h"
+#include "base/AppState.h"
+#include "base/StringTable.h"
+#include "core/settings/Settings.h"
+#include "core/store/Compact.h"
+#include "core/store/DataFile.h"
 
 int main(int argc, char** argv) {
     if (argc < 3) return 2;

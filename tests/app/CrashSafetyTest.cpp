@@ -12,8 +12,8 @@
 #include <thread>
 
 #include "TestSupport.h"
-#include "app/AppState.h"
-#include "store/DataFile.h"
+#include "base/AppState.h"
+#include "core/store/DataFile.h"
 
 namespace {
 

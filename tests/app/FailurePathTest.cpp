@@ -9,14 +9,14 @@
 #include <cstdlib>
 #include <functional>
 
-#include "app/AppState.h"
-#include "app/Numbers.h"
-#include "app/Shutdown.h"
+#include "base/AppState.h"
+#include "base/Numbers.h"
+#include "ui/Shutdown.h"
 #include "platform/Files.h"
 #include "platform/Gui.h"
-#include "store/DataFile.h"
-#include "store/Load.h"
-#include "store/Records.h"
+#include "core/store/DataFile.h"
+#include "ui/records/Load.h"
+#include "ui/records/Records.h"
 #include "ui/Commands.h"
 #include "ui/GuiTestSupport.h"
 #include "ui/MainWindow.h"

@@ -11,8 +11,8 @@
 #include <cerrno>
 #include <functional>
 
-#include "app/AppState.h"
-#include "app/Numbers.h"
+#include "base/AppState.h"
+#include "base/Numbers.h"
 #include "platform/Files.h"
 #include "platform/Gui.h"
 #include "ui/GuiTestSupport.h"

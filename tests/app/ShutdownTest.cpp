@@ -3,13 +3,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "app/AppState.h"
-#include "app/Numbers.h"
-#include "app/Shutdown.h"
+#include "base/AppState.h"
+#include "base/Numbers.h"
+#include "ui/Shutdown.h"
 #include "platform/Gui.h"
 #include "platform/qt/QtPrivate.h"
-#include "store/DataFile.h"
-#include "store/Load.h"
+#include "core/store/DataFile.h"
+#include "ui/records/Load.h"
 #include "ui/GuiTestSupport.h"
 #include "ui/MainWindow.h"
 

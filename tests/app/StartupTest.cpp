@@ -5,10 +5,10 @@
 #include <unistd.h>
 
 #include "TestSupport.h"
-#include "app/AppState.h"
+#include "base/AppState.h"
 #include "app/CommandLine.h"
 #include "app/Startup.h"
-#include "app/StringTable.h"
+#include "base/StringTable.h"
 #include "platform/Files.h"
 #include "platform/SystemNames.h"
 

@@ -13,8 +13,8 @@
 #include <QWheelEvent>
 #include <map>
 
-#include "app/AppState.h"
-#include "app/Numbers.h"
+#include "base/AppState.h"
+#include "base/Numbers.h"
 #include "platform/Gui.h"
 #include "ui/GuiTestSupport.h"
 

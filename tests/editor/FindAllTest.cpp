@@ -8,11 +8,11 @@
 #include <QListWidget>
 #include <QTest>
 
-#include "app/AppState.h"
-#include "app/Numbers.h"
-#include "editor/FindAll.h"
-#include "store/Load.h"
-#include "store/Records.h"
+#include "base/AppState.h"
+#include "base/Numbers.h"
+#include "ui/editor/FindAll.h"
+#include "ui/records/Load.h"
+#include "ui/records/Records.h"
 #include "ui/Commands.h"
 #include "platform/Gui.h"
 #include "ui/GuiTestSupport.h"

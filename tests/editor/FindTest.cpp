@@ -4,10 +4,10 @@
 #include <QLineEdit>
 #include <QTest>
 
-#include "app/AppState.h"
-#include "app/Numbers.h"
+#include "base/AppState.h"
+#include "base/Numbers.h"
 #include "platform/Gui.h"
-#include "editor/Find.h"
+#include "ui/editor/Find.h"
 #include "ui/Commands.h"
 #include "ui/GuiTestSupport.h"
 

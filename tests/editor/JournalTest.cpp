@@ -10,15 +10,15 @@
 #include <cerrno>
 #include <chrono>
 
-#include "app/AppState.h"
-#include "app/Numbers.h"
-#include "app/StringTable.h"
-#include "editor/Journal.h"
+#include "base/AppState.h"
+#include "base/Numbers.h"
+#include "base/StringTable.h"
+#include "ui/editor/Journal.h"
 #include "platform/Files.h"
 #include "platform/Gui.h"
-#include "store/DataFile.h"
-#include "store/JournalFile.h"
-#include "store/Records.h"
+#include "core/store/DataFile.h"
+#include "core/store/JournalFile.h"
+#include "ui/records/Records.h"
 #include "ui/GuiTestSupport.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // Link detection over one line of editor text, and the target a click opens.
 #include <gtest/gtest.h>
 
-#include "editor/Links.h"
+#include "core/links/Links.h"
 
 namespace {
 

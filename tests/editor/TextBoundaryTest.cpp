@@ -10,11 +10,11 @@
 #include <QTest>
 #include <QToolTip>
 
-#include "app/AppState.h"
+#include "base/AppState.h"
 #include "app/MainLoop.h"
-#include "app/Numbers.h"
+#include "base/Numbers.h"
 #include "platform/Gui.h"
-#include "store/Load.h"
+#include "ui/records/Load.h"
 #include "ui/Commands.h"
 #include "ui/GuiTestSupport.h"
 

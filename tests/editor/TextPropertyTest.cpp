@@ -14,12 +14,12 @@
 #include <QTest>
 #include <ostream>
 
-#include "app/AppState.h"
-#include "app/Numbers.h"
+#include "base/AppState.h"
+#include "base/Numbers.h"
 #include "platform/Gui.h"
-#include "store/TextCoding.h"
-#include "store/Load.h"
-#include "store/RecordText.h"
+#include "base/TextCoding.h"
+#include "ui/records/Load.h"
+#include "base/RecordText.h"
 #include "ui/Commands.h"
 #include "ui/GuiTestSupport.h"
 

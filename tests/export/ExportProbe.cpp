@@ -5,12 +5,12 @@
 #include <string>
 #include <vector>
 
-#include "app/AppState.h"
-#include "app/StringTable.h"
-#include "export/HtmlPage.h"
+#include "base/AppState.h"
+#include "base/StringTable.h"
+#include "core/export/HtmlPage.h"
 #include "platform/Files.h"
-#include "store/DataFile.h"
-#include "store/Titles.h"
+#include "core/store/DataFile.h"
+#include "core/store/Titles.h"
 
 int main(int argc, char** argv) {
     if (argc < 2) return 2;

@@ -5,9 +5,9 @@
 #include <unistd.h>
 
 #include "TestSupport.h"
-#include "app/AppState.h"
-#include "export/HtmlPage.h"
-#include "store/DataFile.h"
+#include "base/AppState.h"
+#include "core/export/HtmlPage.h"
+#include "core/store/DataFile.h"
 
 namespace {
 

@@ -14,16 +14,16 @@
 #include <functional>
 
 #include "TestSupport.h"
-#include "app/AppState.h"
-#include "export/HtmlPage.h"
-#include "options/KeyValueFile.h"
-#include "options/Settings.h"
+#include "base/AppState.h"
+#include "core/export/HtmlPage.h"
+#include "core/settings/KeyValueFile.h"
+#include "core/settings/Settings.h"
 #include "platform/Files.h"
 #include "platform/Launcher.h"
-#include "store/Compact.h"
-#include "store/DataFile.h"
-#include "store/JournalFile.h"
-#include "store/RecordDump.h"
+#include "core/store/Compact.h"
+#include "core/store/DataFile.h"
+#include "core/store/JournalFile.h"
+#include "core/store/RecordDump.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <cstdlib>
 
 #include "TestSupport.h"
-#include "app/AppState.h"
-#include "options/DesktopShortcut.h"
+#include "base/AppState.h"
+#include "core/settings/DesktopShortcut.h"
 #include "platform/Launcher.h"
 
 namespace {

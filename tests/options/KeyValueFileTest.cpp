@@ -4,7 +4,7 @@
 #include <sys/stat.h>
 
 #include "TestSupport.h"
-#include "options/KeyValueFile.h"
+#include "core/settings/KeyValueFile.h"
 
 namespace {
 

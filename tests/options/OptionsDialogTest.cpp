@@ -12,8 +12,8 @@
 #include <QTimer>
 #include <cstdlib>
 
-#include "app/AppState.h"
-#include "app/Numbers.h"
+#include "base/AppState.h"
+#include "base/Numbers.h"
 #include "platform/Gui.h"
 #include "platform/qt/QtPrivate.h"
 #include "ui/GuiTestSupport.h"

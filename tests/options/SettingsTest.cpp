@@ -5,8 +5,8 @@
 #include <unistd.h>
 
 #include "TestSupport.h"
-#include "app/AppState.h"
-#include "options/Settings.h"
+#include "base/AppState.h"
+#include "core/settings/Settings.h"
 #include "platform/SystemNames.h"
 
 namespace {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <cstring>
 #include <regex>
 
 #include "TestSupport.h"
@@ -65,6 +66,35 @@ TEST(Boundary, PlatformHeadersIncludeOnlyThePlatform) {
             EXPECT_EQ(0u, (*m)[1].str().find("platform/")) << path << " includes " << (*m)[1];
     }
     EXPECT_GE(headers, 5);
+}
+
+// The folders are the layers: platform, base, core, ui, app, each including only its own and
+// those below it, so that a layer builds and tests without anything above it.
+int LayerOf(const std::string& path) {
+    static const char* const layers[] = {"platform/", "base/", "core/", "ui/", "app/"};
+    for (int layer = 0; layer < 5; ++layer)
+        if (path.compare(0, std::strlen(layers[layer]), layers[layer]) == 0) return layer;
+    return -1;
+}
+
+TEST(Boundary, EveryIncludeRunsDownTheLayers) {
+    const std::regex ownInclude(R"re(^\s*#\s*include\s*"([^"]+)")re", std::regex::multiline);
+    const std::string root = std::string(JOTCRATE_SOURCE_DIR) + "/src/";
+    int includes = 0;
+    for (const std::string& path : Sources()) {
+        std::string relative = path.substr(root.size());
+        int layer = LayerOf(relative);
+        EXPECT_NE(-1, layer) << relative << " is in no layer";
+        std::string text = ReadFileBytes(path);
+        for (std::sregex_iterator m(text.begin(), text.end(), ownInclude), end; m != end; ++m) {
+            std::string included = (*m)[1].str();
+            if (included.find('/') == std::string::npos) continue;  // beside it in its own folder
+            ++includes;
+            EXPECT_LE(LayerOf(included), layer) << relative << " includes " << included << " from above";
+            EXPECT_NE(-1, LayerOf(included)) << relative << " includes " << included;
+        }
+    }
+    EXPECT_GT(includes, 200);
 }
 
 TEST(Boundary, NoShellInterpreterIsEverStarted) {

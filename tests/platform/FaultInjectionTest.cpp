@@ -9,14 +9,14 @@
 #include <map>
 
 #include "TestSupport.h"
-#include "app/AppState.h"
-#include "export/HtmlPage.h"
-#include "options/DesktopShortcut.h"
-#include "options/Settings.h"
+#include "base/AppState.h"
+#include "core/export/HtmlPage.h"
+#include "core/settings/DesktopShortcut.h"
+#include "core/settings/Settings.h"
 #include "platform/Files.h"
-#include "store/Compact.h"
-#include "store/DataFile.h"
-#include "store/RecordDump.h"
+#include "core/store/Compact.h"
+#include "core/store/DataFile.h"
+#include "core/store/RecordDump.h"
 
 namespace {
 

@@ -17,7 +17,7 @@
 
 #include "TestSupport.h"
 #include "platform/Files.h"
-#include "store/BackgroundWrites.h"
+#include "core/store/BackgroundWrites.h"
 
 namespace {
 

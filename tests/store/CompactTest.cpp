@@ -10,11 +10,11 @@
 #endif
 
 #include "TestSupport.h"
-#include "app/AppState.h"
-#include "store/Compact.h"
+#include "base/AppState.h"
+#include "core/store/Compact.h"
 #include "platform/Files.h"
-#include "store/BackgroundWrites.h"
-#include "store/DataFile.h"
+#include "core/store/BackgroundWrites.h"
+#include "core/store/DataFile.h"
 
 namespace {
 

@@ -15,10 +15,10 @@
 #include <functional>
 
 #include "TestSupport.h"
-#include "app/AppState.h"
+#include "base/AppState.h"
 #include "platform/Files.h"
-#include "store/Compact.h"
-#include "store/DataFile.h"
+#include "core/store/Compact.h"
+#include "core/store/DataFile.h"
 
 namespace {
 

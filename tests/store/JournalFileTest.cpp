@@ -6,10 +6,10 @@
 #include <unistd.h>
 
 #include "TestSupport.h"
-#include "app/AppState.h"
+#include "base/AppState.h"
 #include "platform/Files.h"
-#include "store/DataFile.h"
-#include "store/JournalFile.h"
+#include "core/store/DataFile.h"
+#include "core/store/JournalFile.h"
 
 namespace {
 

@@ -11,9 +11,9 @@
 #include <functional>
 
 #include "TestSupport.h"
-#include "app/AppState.h"
-#include "store/DataFile.h"
-#include "store/RecordDump.h"
+#include "base/AppState.h"
+#include "core/store/DataFile.h"
+#include "core/store/RecordDump.h"
 
 namespace {
 

@@ -6,11 +6,11 @@
 
 #include <cerrno>
 
-#include "app/AppState.h"
-#include "app/Numbers.h"
+#include "base/AppState.h"
+#include "base/Numbers.h"
 #include "platform/Gui.h"
-#include "store/DataFile.h"
-#include "store/Records.h"
+#include "core/store/DataFile.h"
+#include "ui/records/Records.h"
 #include "ui/Commands.h"
 #include "ui/GuiTestSupport.h"
 #include "ui/MainWindow.h"

@@ -5,9 +5,9 @@
 #include <rapidcheck.h>
 
 #include "TestSupport.h"
-#include "app/AppState.h"
-#include "store/SearchRecords.h"
-#include "store/TextCoding.h"
+#include "base/AppState.h"
+#include "core/search/SearchRecords.h"
+#include "base/TextCoding.h"
 
 namespace {
 
@@ -236,7 +236,7 @@ TEST_F(SearchRecordsFile, TheIndexIsNotTrustedForAChangedSlotOrFile) {
     WriteDataFile(g_app.dataPath, {"alpha", "beta", "gamma"});
     NoteDataFileVersion();
     std::vector<SelectorEntry> entries = {{"alpha", 0}, {"beta", 1}, {"gamma", 2}};
-    SearchIndex& index = g_app.searchIndex;
+    SearchIndex& index = g_searchIndex;
     EXPECT_TRUE(Search(Indexed(&index), entries, SearchTerm{u"delta", false, false}).empty());
     EncodeText("beta delta", g_app.slotImage);
     ASSERT_TRUE(WriteSlot(1));

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 #include <rapidcheck.h>
 
-#include "store/RecordText.h"
-#include "store/TextCoding.h"
+#include "base/RecordText.h"
+#include "base/TextCoding.h"
 
 namespace {
 

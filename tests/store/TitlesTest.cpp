@@ -3,10 +3,10 @@
 #include <gtest/gtest.h>
 
 #include "TestSupport.h"
-#include "app/AppState.h"
-#include "app/StringTable.h"
-#include "store/RecordText.h"
-#include "store/Titles.h"
+#include "base/AppState.h"
+#include "base/StringTable.h"
+#include "base/RecordText.h"
+#include "core/store/Titles.h"
 
 namespace {
 

@@ -8,15 +8,15 @@
 #include <chrono>
 #include <cstdlib>
 
-#include "app/AppState.h"
+#include "base/AppState.h"
 #include "app/MainLoop.h"
-#include "app/Numbers.h"
-#include "app/StringTable.h"
-#include "editor/FindAll.h"
+#include "base/Numbers.h"
+#include "base/StringTable.h"
+#include "ui/editor/FindAll.h"
 #include "platform/Gui.h"
 #include "platform/qt/QtPrivate.h"
-#include "store/DataFile.h"
-#include "store/Load.h"
+#include "core/store/DataFile.h"
+#include "ui/records/Load.h"
 #include "ui/MainWindow.h"
 
 void GuiTest::SetUp() {

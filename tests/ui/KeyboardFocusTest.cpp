@@ -8,8 +8,8 @@
 
 #include <set>
 
-#include "app/AppState.h"
-#include "app/Numbers.h"
+#include "base/AppState.h"
+#include "base/Numbers.h"
 #include "platform/Gui.h"
 #include "platform/qt/QtPrivate.h"
 #include "ui/GuiTestSupport.h"

@@ -7,9 +7,9 @@
 #include <QTimer>
 #include <functional>
 
-#include "app/AppState.h"
-#include "app/Numbers.h"
-#include "options/ApplyOptions.h"
+#include "base/AppState.h"
+#include "base/Numbers.h"
+#include "ui/options/ApplyOptions.h"
 #include "platform/Gui.h"
 #include "platform/qt/QtPrivate.h"
 #include "ui/GuiTestSupport.h"

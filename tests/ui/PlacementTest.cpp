@@ -10,7 +10,7 @@
 #include <QTest>
 #include <QTimer>
 
-#include "app/Numbers.h"
+#include "base/Numbers.h"
 #include "platform/Gui.h"
 #include "platform/Placement.h"
 #include "platform/qt/QtPrivate.h"

@@ -12,8 +12,8 @@
 #include <QToolTip>
 #include <functional>
 
-#include "app/AppState.h"
-#include "app/Numbers.h"
+#include "base/AppState.h"
+#include "base/Numbers.h"
 #include "platform/Gui.h"
 #include "ui/GuiTestSupport.h"
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "platform/Gui.h"
-#include "platform/win32/GuiPrivate.h"
+#include "platform/win32gui/GuiPrivate.h"
 
 namespace {
 

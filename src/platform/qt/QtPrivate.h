@@ -10,7 +10,7 @@
 #include <QWidget>
 #include <string>
 
-#include "app/Numbers.h"
+#include "base/Numbers.h"
 #include "platform/Gui.h"
 #include "platform/common/GuiSeams.h"
 #include "platform/qt/QtText.h"

@@ -1,0 +1,584 @@
+// The editor: a rich edit control in plain text mode, subclassed so that the editor procedure
+// hears of typing, pasting, the right button and CTRL+wheel before the control acts; its own
+// zoom in steps of ten percent; links the control detects, reported as the program's detector
+// reads them; and the refusal, by every route, of text that a save could not store in 32,000
+// bytes. The control keeps a line break as one CR; outside this file it is one LF, so that a
+// character position means the same on both sides.
+#include <algorithm>
+#include <map>
+
+#include "platform/win32gui/GuiPrivate.h"
+#include "base/TextCoding.h"
+
+namespace {
+
+constexpr int kZoomStep = 10;
+constexpr int kZoomMin = 10;
+constexpr int kZoomMax = 500;
+constexpr UINT_PTR kTipTimer = 1;
+constexpr UINT kTipMilliseconds = 5000;
+
+struct EditorState {
+    int window = 0;
+    HWND hwnd = nullptr;
+    LinkDetector detector = nullptr;
+    void (*procedure)(const EditorInput&) = nullptr;
+    int settingText = 0;  // changes made by the program are no edits
+    TextEncoding encoding = kEncodingUtf8;  // of the text as it was set
+    std::wstring face = L"Segoe UI";
+    int points = 10;
+    int style = 0;
+    int zoom = 100;
+    int wheelParts = 0;  // of a CTRL+wheel step, from touchpads and smooth wheels
+    std::size_t lastStored = 0;
+    bool dropLowSurrogate = false;  // the first half of a refused character went already
+};
+
+std::map<int, EditorState> s_editors;  // by gadget
+HWND s_tip = nullptr;
+
+EditorState* Editor(int gadget) {
+    auto it = s_editors.find(gadget);
+    return it != s_editors.end() && GadgetHandle(gadget) == it->second.hwnd ? &it->second : nullptr;
+}
+
+void Tell(const EditorState* state, EditorInputKind kind, int x = 0, int y = 0) {
+    if (state->procedure) state->procedure(EditorInput{kind, x, y});
+}
+
+bool IsReadOnly(HWND hwnd) { return (GetWindowLongW(hwnd, GWL_STYLE) & ES_READONLY) != 0; }
+
+// The control's text, line breaks as LF.
+std::u16string ControlText(HWND hwnd) {
+    GETTEXTLENGTHEX length = {GTL_NUMCHARS | GTL_PRECISE, 1200};
+    LRESULT count = SendMessageW(hwnd, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&length), 0);
+    if (count <= 0) return std::u16string();
+    std::wstring text(static_cast<std::size_t>(count) + 1, L'\0');
+    GETTEXTEX get = {static_cast<DWORD>(text.size() * sizeof(wchar_t)), GT_DEFAULT, 1200, nullptr, nullptr};
+    LRESULT got = SendMessageW(hwnd, EM_GETTEXTEX, reinterpret_cast<WPARAM>(&get), reinterpret_cast<LPARAM>(&text[0]));
+    std::u16string result(text.begin(), text.begin() + (got > 0 ? got : 0));
+    for (char16_t& c : result)
+        if (c == u'\r') c = u'\n';
+    return result;
+}
+
+std::wstring ForControl(std::u16string_view text) {
+    std::wstring wide(text.begin(), text.end());
+    for (wchar_t& c : wide)
+        if (c == L'\n') c = L'\r';
+    return wide;
+}
+
+CHARRANGE Selection(HWND hwnd) {
+    CHARRANGE range = {0, 0};
+    SendMessageW(hwnd, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&range));
+    return range;
+}
+
+// What of an insertion fits beside the text that stays, counted as a save would store the
+// result; cut so that no character is split.
+// Whether the text with added more units surely fits, by its length alone: no unit stores to
+// more than 3 bytes (a line break to 2, a surrogate pair to 4). Spares a copy of the whole
+// text at each key in all but the longest records.
+bool SurelyFits(HWND hwnd, std::size_t added) {
+    auto length = static_cast<std::size_t>(SendMessageW(hwnd, WM_GETTEXTLENGTH, 0, 0));
+    return (length + added) * 3 <= kEditorStoredLimit;
+}
+
+std::u16string Fitting(const EditorState* state, const std::u16string& insertion) {
+    if (SurelyFits(state->hwnd, insertion.size())) return insertion;
+    std::u16string all = ControlText(state->hwnd);
+    CHARRANGE range = Selection(state->hwnd);
+    std::size_t start = std::min(static_cast<std::size_t>(range.cpMin), all.size());
+    std::size_t end = std::min(std::max(static_cast<std::size_t>(range.cpMax), start), all.size());
+    return insertion.substr(0, FittingLength(all, start, end, insertion, state->encoding, kEditorStoredLimit));
+}
+
+void InsertText(HWND hwnd, std::u16string_view text) {
+    std::wstring wide = ForControl(text);
+    SendMessageW(hwnd, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(wide.c_str()));
+}
+
+// Typed, pasted or composed text: cleaned as every text that enters the editor, and cut to
+// what the record can hold.
+void InsertFitted(EditorState* state, const std::u16string& text) {
+    if (IsReadOnly(state->hwnd)) return;
+    std::u16string clean = CleanEditorText(text);
+    std::u16string fitted = Fitting(state, clean);
+    if (fitted.size() < clean.size()) Tell(state, kInputRefused);
+    if (!fitted.empty()) InsertText(state->hwnd, fitted);
+}
+
+void PasteFitted(EditorState* state) {
+    if (IsReadOnly(state->hwnd) || !OpenClipboard(state->hwnd)) return;
+    std::u16string text;
+    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+        if (const char16_t* locked = static_cast<const char16_t*>(GlobalLock(data))) {
+            text = locked;
+            GlobalUnlock(data);
+        }
+    }
+    CloseClipboard();
+    if (!text.empty()) InsertFitted(state, text);
+}
+
+void ApplyFont(EditorState* state) {
+    CHARFORMAT2W format = {};
+    format.cbSize = sizeof format;
+    format.dwMask = CFM_FACE | CFM_SIZE | CFM_BOLD | CFM_ITALIC | CFM_UNDERLINE | CFM_STRIKEOUT | CFM_CHARSET;
+    format.yHeight = state->points * 20;
+    format.bCharSet = DEFAULT_CHARSET;
+    if (state->style & 256) format.dwEffects |= CFE_BOLD;
+    if (state->style & 512) format.dwEffects |= CFE_ITALIC;
+    if (state->style & 4) format.dwEffects |= CFE_UNDERLINE;
+    if (state->style & 8) format.dwEffects |= CFE_STRIKEOUT;
+    lstrcpynW(format.szFaceName, state->face.c_str(), LF_FACESIZE);
+    ++state->settingText;
+    SendMessageW(state->hwnd, EM_SETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&format));
+    SendMessageW(state->hwnd, EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&format));
+    --state->settingText;
+}
+
+bool ApplyZoom(EditorState* state, int percent) {
+    if (percent < kZoomMin || percent > kZoomMax) return false;
+    state->zoom = percent;
+    if (percent == 100)
+        SendMessageW(state->hwnd, EM_SETZOOM, 0, 0);
+    else
+        SendMessageW(state->hwnd, EM_SETZOOM, static_cast<WPARAM>(percent), 100);
+    return true;
+}
+
+void ZoomTo(EditorState* state, int percent) {
+    ApplyZoom(state, std::max(kZoomMin, std::min(percent, kZoomMax)));
+    Tell(state, kInputZoomed);
+}
+
+// CTRL+PLUS (or CTRL+=, where plus needs SHIFT), CTRL+MINUS and CTRL+0, as in other editors.
+bool ZoomByKey(EditorState* state, WPARAM key) {
+    if (GetKeyState(VK_CONTROL) >= 0 || GetKeyState(VK_MENU) < 0) return false;
+    if (key == VK_OEM_PLUS || key == VK_ADD) ZoomTo(state, state->zoom + kZoomStep);
+    else if (key == VK_OEM_MINUS || key == VK_SUBTRACT) ZoomTo(state, state->zoom - kZoomStep);
+    else if (key == '0' || key == VK_NUMPAD0) ZoomTo(state, 100);
+    else return false;
+    return true;
+}
+
+// With CTRL the control knows keys that would format the whole text in plain text mode
+// (alignment, bold, line spacing, lists, font size); only the editing ones get through.
+bool IsEditingControlKey(WPARAM key) {
+    switch (key) {
+        case 'A': case 'C': case 'X': case 'Z': case 'Y':
+        case VK_LEFT: case VK_RIGHT: case VK_UP: case VK_DOWN: case VK_HOME: case VK_END:
+        case VK_PRIOR: case VK_NEXT: case VK_BACK: case VK_DELETE: case VK_INSERT: case VK_RETURN:
+        case VK_CONTROL: case VK_SHIFT: case VK_MENU:
+            return true;
+    }
+    return false;
+}
+
+bool OnKeyDown(EditorState* state, WPARAM key) {
+    if (s_tip) SendMessageW(s_tip, TTM_TRACKACTIVATE, FALSE, 0);
+    if (ZoomByKey(state, key)) return true;
+    bool control = GetKeyState(VK_CONTROL) < 0, shift = GetKeyState(VK_SHIFT) < 0, alt = GetKeyState(VK_MENU) < 0;
+    if (key == VK_RETURN && !alt) {
+        // One line break whatever the modifiers: SHIFT+ENTER would make a soft one, and the
+        // control breaks the line at the key, before its character comes.
+        Tell(state, kInputCharacter);
+        InsertFitted(state, u"\n");
+        return true;
+    }
+    if ((control && !alt && !shift && key == 'V') || (shift && !control && !alt && key == VK_INSERT)) {
+        PasteFitted(state);
+        return true;
+    }
+    return control && !alt && !IsEditingControlKey(key);
+}
+
+// Every character key is told; the control characters of CTRL+letter stop there, as the
+// control would take some of them for formatting.
+bool OnCharacter(EditorState* state, wchar_t c) {
+    bool low = c >= 0xDC00 && c <= 0xDFFF;
+    if (low && state->dropLowSurrogate) {
+        state->dropLowSurrogate = false;
+        return true;
+    }
+    // ENTER was taken at its key.
+    if (c == L'\r' || c == L'\n') return true;
+    Tell(state, kInputCharacter);
+    if (IsReadOnly(state->hwnd)) return false;
+    // BACKSPACE takes away: it is never refused, not even in a record over the limit.
+    if (c == L'\b') return false;
+    if ((c < 0x20 && c != L'\t') || c == 0x7F) return true;
+    if (low) return false;
+    bool high = c >= 0xD800 && c <= 0xDBFF;
+    std::u16string typed = high ? std::u16string{static_cast<char16_t>(c), u'\xDC00'} : std::u16string(1, static_cast<char16_t>(c));
+    std::u16string clean = CleanEditorText(typed);
+    if (Fitting(state, clean).size() < clean.size()) {
+        state->dropLowSurrogate = high;
+        Tell(state, kInputRefused);
+        return true;
+    }
+    if (!high && clean != typed) {
+        InsertText(state->hwnd, clean);
+        return true;
+    }
+    return false;
+}
+
+void OnWheel(EditorState* state, short delta) {
+    // Touchpads and smooth wheels send parts of a step: they add up to whole steps, and a
+    // turn the other way starts afresh.
+    if ((delta > 0 && state->wheelParts < 0) || (delta < 0 && state->wheelParts > 0)) state->wheelParts = 0;
+    state->wheelParts += delta;
+    int notches = state->wheelParts / WHEEL_DELTA;
+    state->wheelParts -= notches * WHEEL_DELTA;
+    if (notches != 0) ZoomTo(state, state->zoom + notches * kZoomStep);
+}
+
+LRESULT CALLBACK EditorProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR) {
+    int gadget = static_cast<int>(id);
+    EditorState* state = Editor(gadget);
+    if (message == WM_NCDESTROY) {
+        RemoveWindowSubclass(hwnd, EditorProc, id);
+        auto it = s_editors.find(gadget);
+        if (it != s_editors.end() && it->second.hwnd == hwnd) s_editors.erase(it);
+        return DefSubclassProc(hwnd, message, wParam, lParam);
+    }
+    if (!state) return DefSubclassProc(hwnd, message, wParam, lParam);
+    switch (message) {
+        case WM_SETFOCUS: {
+            LRESULT result = DefSubclassProc(hwnd, message, wParam, lParam);
+            DeliverMessage(state->window, Message{kMessageEditorFocused, 0, std::string()});
+            return result;
+        }
+        case WM_KEYDOWN:
+            if (OnKeyDown(state, wParam)) return 0;
+            break;
+        case WM_CHAR:
+            if (OnCharacter(state, static_cast<wchar_t>(wParam))) return 0;
+            break;
+        case WM_PASTE:
+            PasteFitted(state);
+            return 0;
+        case WM_MOUSEWHEEL: {
+            WORD keys = GET_KEYSTATE_WPARAM(wParam);
+            if (keys == MK_CONTROL) {
+                OnWheel(state, GET_WHEEL_DELTA_WPARAM(wParam));
+                return 0;
+            }
+            // Other combinations scroll; the control's own CTRL zoom must not act on them.
+            if (keys & MK_CONTROL) wParam = MAKEWPARAM(keys & ~MK_CONTROL, HIWORD(wParam));
+            break;
+        }
+        case WM_RBUTTONDOWN: {
+            POINT at = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+            ClientToScreen(hwnd, &at);
+            Tell(state, kInputRightButton, at.x, at.y);
+            return 0;
+        }
+        case WM_CONTEXTMENU:
+            return 0;
+        case WM_TIMER:
+            if (wParam == kTipTimer) {
+                KillTimer(hwnd, kTipTimer);
+                if (s_tip) SendMessageW(s_tip, TTM_TRACKACTIVATE, FALSE, 0);
+                return 0;
+            }
+            break;
+    }
+    return DefSubclassProc(hwnd, message, wParam, lParam);
+}
+
+// A change the program did not make: kept only while the text still fits, which catches
+// the routes not checked beforehand (drops, input methods).
+void OnChange(EditorState* state) {
+    // Below the bound the text is within the limit, and none of it counts against a change
+    // that takes it past.
+    std::size_t stored = SurelyFits(state->hwnd, 0) ? 0 : StoredSize(ControlText(state->hwnd), state->encoding);
+    if (state->settingText) {
+        state->lastStored = stored;
+        return;
+    }
+    if (stored > kEditorStoredLimit && stored > state->lastStored) {
+        ++state->settingText;
+        SendMessageW(state->hwnd, EM_UNDO, 0, 0);
+        --state->settingText;
+        state->lastStored = StoredSize(ControlText(state->hwnd), state->encoding);
+        Tell(state, kInputRefused);
+        return;
+    }
+    state->lastStored = stored;
+    Tell(state, kInputChanged);
+}
+
+// The link under a released click, as the program's detector reads its line.
+std::string LinkAt(const EditorState* state, LONG position) {
+    std::u16string text = ControlText(state->hwnd);
+    std::size_t at = std::min(static_cast<std::size_t>(position), text.size());
+    std::size_t lineStart = text.rfind(u'\n', at == 0 ? 0 : at - 1);
+    lineStart = (lineStart == std::u16string::npos || at == 0) ? 0 : lineStart + 1;
+    std::size_t lineEnd = text.find(u'\n', lineStart);
+    if (lineEnd == std::u16string::npos) lineEnd = text.size();
+    std::u16string_view line = std::u16string_view(text).substr(lineStart, lineEnd - lineStart);
+    int column = static_cast<int>(at - lineStart);
+    for (const LinkSpan& span : state->detector(line))
+        if (column >= span.start && column < span.start + span.length)
+            return Narrow(std::wstring(line.begin() + span.start, line.begin() + span.start + span.length));
+    return std::string();
+}
+
+}  // namespace
+
+bool OnEditorCommand(int window, HWND control, int code) {
+    (void)window;
+    EditorState* state = Editor(GetDlgCtrlID(control));
+    if (!state || state->hwnd != control) return false;
+    if (code == EN_CHANGE) OnChange(state);
+    return true;
+}
+
+bool OnEditorNotify(int window, const NMHDR* header, LRESULT* result) {
+    EditorState* state = Editor(static_cast<int>(header->idFrom));
+    if (!state || state->hwnd != header->hwndFrom || header->code != EN_LINK || !state->detector) return false;
+    const ENLINK* link = reinterpret_cast<const ENLINK*>(header);
+    *result = 0;
+    if (link->msg == WM_LBUTTONUP) {
+        std::string text = LinkAt(state, link->chrg.cpMin);
+        if (!text.empty()) DeliverMessage(window, Message{kMessageLinkReleased, 0, text});
+    }
+    return true;
+}
+
+std::u16string EditorPlainText(int gadget) {
+    EditorState* state = Editor(gadget);
+    return state ? ControlText(state->hwnd) : std::u16string();
+}
+
+void CreateEditor(int window, int gadget, Rect r, LinkDetector detector) {
+    HWND parent = WindowHandle(window);
+    if (!parent) return;
+    HWND hwnd = CreateWindowExW(WS_EX_CLIENTEDGE, MSFTEDIT_CLASS, L"",
+                                WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_AUTOVSCROLL |
+                                    ES_AUTOHSCROLL | ES_NOHIDESEL | ES_WANTRETURN,
+                                0, 0, 0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(gadget)), ProgramInstance(),
+                                nullptr);
+    if (!hwnd) return;
+    // The text mode can change only while the control is empty.
+    SendMessageW(hwnd, EM_SETTEXTMODE, TM_PLAINTEXT | TM_MULTILEVELUNDO | TM_MULTICODEPAGE, 0);
+    // The byte limit is the program's; the control's own counts characters.
+    SendMessageW(hwnd, EM_EXLIMITTEXT, 0, 16 * 1024 * 1024);
+    SendMessageW(hwnd, EM_SETEVENTMASK, 0, ENM_CHANGE | (detector ? ENM_LINK : 0));
+    if (detector) SendMessageW(hwnd, EM_AUTOURLDETECT, AURL_ENABLEURL, 0);
+    EditorState& state = s_editors[gadget];
+    state = EditorState();
+    state.window = window;
+    state.hwnd = hwnd;
+    state.detector = detector;
+    SetWindowSubclass(hwnd, EditorProc, static_cast<UINT_PTR>(gadget), 0);
+    RegisterGadget(window, gadget, hwnd);
+    ApplyFont(&state);
+    SetGadgetRect(gadget, r);
+}
+
+void SetEditorProcedure(int gadget, void (*procedure)(const EditorInput&)) {
+    if (EditorState* state = Editor(gadget)) state->procedure = procedure;
+}
+
+void SetEditorText(int gadget, const std::string& bytes) {
+    EditorState* state = Editor(gadget);
+    if (!state) return;
+    state->encoding = RecordEncoding(bytes);
+    std::wstring text = ForControl(DecodeRecordText(bytes));
+    SETTEXTEX set = {ST_DEFAULT, 1200};
+    ++state->settingText;
+    SendMessageW(state->hwnd, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&set), reinterpret_cast<LPARAM>(text.c_str()));
+    SendMessageW(state->hwnd, EM_EMPTYUNDOBUFFER, 0, 0);
+    SendMessageW(state->hwnd, EM_SETMODIFY, FALSE, 0);
+    // The caret at the start, where the Qt editor puts it with new text.
+    CHARRANGE start = {0, 0};
+    SendMessageW(state->hwnd, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&start));
+    --state->settingText;
+    state->lastStored = StoredSize(ControlText(state->hwnd), state->encoding);
+}
+
+std::string EditorText(int gadget, TextEncoding* encoding) {
+    EditorState* state = Editor(gadget);
+    std::string bytes;
+    TextEncoding written = state ? EncodeRecordText(ControlText(state->hwnd), state->encoding, &bytes) : kEncodingUtf8;
+    if (encoding) *encoding = written;
+    return bytes;
+}
+
+bool IsEditorTextChanged(int gadget) {
+    EditorState* state = Editor(gadget);
+    return state && SendMessageW(state->hwnd, EM_GETMODIFY, 0, 0) != 0;
+}
+
+// A tracking tip below the caret, gone after a few seconds or at the next key.
+void ShowEditorTip(int gadget, const std::string& text) {
+    EditorState* state = Editor(gadget);
+    if (!state) return;
+    if (!s_tip)
+        s_tip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
+                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, GetAncestor(state->hwnd, GA_ROOT),
+                                nullptr, ProgramInstance(), nullptr);
+    if (!s_tip) return;
+    std::wstring wide = Widen(text);
+    TOOLINFOW tool = {};
+    tool.cbSize = sizeof tool;
+    tool.uFlags = TTF_TRACK | TTF_ABSOLUTE;
+    tool.hwnd = state->hwnd;
+    tool.uId = 1;
+    tool.lpszText = &wide[0];
+    SendMessageW(s_tip, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    SendMessageW(s_tip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    POINTL caret = {0, 0};
+    SendMessageW(state->hwnd, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&caret), Selection(state->hwnd).cpMax);
+    POINT at = {caret.x, caret.y + Scaled(state->hwnd, state->points * 96 / 72 * state->zoom / 100 + 6)};
+    ClientToScreen(state->hwnd, &at);
+    SendMessageW(s_tip, TTM_TRACKPOSITION, 0, MAKELPARAM(at.x, at.y));
+    SendMessageW(s_tip, TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&tool));
+    SetTimer(state->hwnd, kTipTimer, kTipMilliseconds, nullptr);
+}
+
+void SetEditorReadOnly(int gadget, bool readOnly) {
+    if (EditorState* state = Editor(gadget)) SendMessageW(state->hwnd, EM_SETREADONLY, readOnly ? TRUE : FALSE, 0);
+}
+
+bool IsEditorReadOnly(int gadget) {
+    EditorState* state = Editor(gadget);
+    return !state || IsReadOnly(state->hwnd);
+}
+
+void SetEditorSelection(int gadget, int start, int end) {
+    EditorState* state = Editor(gadget);
+    if (!state) return;
+    CHARRANGE range = {-1, 0};
+    if (start >= 0) {
+        std::u16string text = ControlText(state->hwnd);
+        int last = static_cast<int>(text.size());
+        // A position between the halves of a character would let the next input split it.
+        auto whole = [&text, last](int position) {
+            position = std::max(0, std::min(position, last));
+            return position < last && text[static_cast<std::size_t>(position)] >= 0xDC00 &&
+                           text[static_cast<std::size_t>(position)] <= 0xDFFF
+                       ? position - 1
+                       : position;
+        };
+        range.cpMin = whole(start);
+        range.cpMax = whole(end < 0 ? last : end);
+    }
+    SendMessageW(state->hwnd, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
+    if (start >= 0) SendMessageW(state->hwnd, EM_SCROLLCARET, 0, 0);
+}
+
+void EditorSelection(int gadget, int* start, int* end) {
+    EditorState* state = Editor(gadget);
+    CHARRANGE range = state ? Selection(state->hwnd) : CHARRANGE{0, 0};
+    *start = range.cpMin;
+    *end = range.cpMax;
+}
+
+std::string EditorSelectedText(int gadget) {
+    EditorState* state = Editor(gadget);
+    std::string bytes;
+    if (!state) return bytes;
+    std::u16string text = ControlText(state->hwnd);
+    CHARRANGE range = Selection(state->hwnd);
+    std::size_t start = std::min(static_cast<std::size_t>(std::max(range.cpMin, 0L)), text.size());
+    std::size_t end = std::min(static_cast<std::size_t>(std::max(range.cpMax, 0L)), text.size());
+    if (end > start) EncodeRecordText(std::u16string_view(text).substr(start, end - start), kEncodingUtf8, &bytes);
+    return bytes;
+}
+
+void EditorCommand(int gadget, int command) {
+    EditorState* state = Editor(gadget);
+    if (!state) return;
+    switch (command) {
+        case kCmdSelectAll: {
+            CHARRANGE all = {0, -1};
+            SendMessageW(state->hwnd, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&all));
+            break;
+        }
+        case kCmdCut:
+            Tell(state, kInputCut);
+            if (!IsReadOnly(state->hwnd)) SendMessageW(state->hwnd, WM_CUT, 0, 0);
+            break;
+        case kCmdCopy:
+            SendMessageW(state->hwnd, WM_COPY, 0, 0);
+            break;
+        case kCmdPaste:
+            Tell(state, kInputPaste);
+            PasteFitted(state);
+            break;
+        case kCmdUndo:
+            Tell(state, kInputUndo);
+            if (!IsReadOnly(state->hwnd)) SendMessageW(state->hwnd, EM_UNDO, 0, 0);
+            break;
+        case kCmdRedo:
+            Tell(state, kInputRedo);
+            if (!IsReadOnly(state->hwnd)) SendMessageW(state->hwnd, EM_REDO, 0, 0);
+            break;
+    }
+}
+
+bool EditorCanRun(int gadget, int command) {
+    EditorState* state = Editor(gadget);
+    if (!state) return false;
+    CHARRANGE range = Selection(state->hwnd);
+    bool selection = range.cpMax > range.cpMin, readOnly = IsReadOnly(state->hwnd);
+    switch (command) {
+        case kCmdSelectAll: return GetWindowTextLengthW(state->hwnd) > 0;
+        case kCmdCut: return selection && !readOnly;
+        case kCmdCopy: return selection;
+        case kCmdPaste: return !readOnly && IsClipboardFormatAvailable(CF_UNICODETEXT);
+        case kCmdUndo: return !readOnly && SendMessageW(state->hwnd, EM_CANUNDO, 0, 0) != 0;
+        case kCmdRedo: return !readOnly && SendMessageW(state->hwnd, EM_CANREDO, 0, 0) != 0;
+    }
+    return false;
+}
+
+void SetEditorWrap(int gadget, bool wrap) {
+    if (EditorState* state = Editor(gadget)) SendMessageW(state->hwnd, EM_SETTARGETDEVICE, 0, wrap ? 0 : 1);
+}
+
+void SetEditorFont(int gadget, const std::string& face, int points, int style) {
+    EditorState* state = Editor(gadget);
+    if (!state) return;
+    state->face = Widen(face);
+    state->points = points > 0 ? points : 10;
+    state->style = style;
+    ApplyFont(state);
+}
+
+void SetEditorColours(int gadget, std::int32_t background, std::int32_t text) {
+    EditorState* state = Editor(gadget);
+    if (!state) return;
+    CHARFORMAT2W format = {};
+    format.cbSize = sizeof format;
+    format.dwMask = CFM_COLOR;
+    format.crTextColor = static_cast<COLORREF>(text) & 0xFFFFFF;
+    ++state->settingText;
+    SendMessageW(state->hwnd, EM_SETBKGNDCOLOR, 0, static_cast<LPARAM>(background & 0xFFFFFF));
+    SendMessageW(state->hwnd, EM_SETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&format));
+    SendMessageW(state->hwnd, EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&format));
+    --state->settingText;
+}
+
+void SetEditorMargins(int gadget, int left, int right) {
+    EditorState* state = Editor(gadget);
+    if (!state) return;
+    SendMessageW(state->hwnd, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN,
+                 MAKELPARAM(Scaled(state->hwnd, left), Scaled(state->hwnd, right)));
+}
+
+bool SetEditorZoom(int gadget, int percent) {
+    EditorState* state = Editor(gadget);
+    return state && ApplyZoom(state, percent);
+}
+
+int EditorZoom(int gadget) {
+    EditorState* state = Editor(gadget);
+    return state ? state->zoom : 100;
+}

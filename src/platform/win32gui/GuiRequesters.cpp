@@ -1,0 +1,261 @@
+// The requesters: the system's font requester with its colour box, the colour requester with
+// 16 custom colours kept for the run, the save-file requester, and a small list requester of
+// our own. Each one keeps every other window of the program from input while it stands, and
+// each gives way to an armed answer in tests.
+#include <algorithm>
+
+#include "platform/win32gui/GuiPrivate.h"
+
+namespace {
+
+COLORREF s_customColours[16] = {
+    0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF,
+    0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF,
+};
+
+
+// The requester belongs to the program's foreground window (the options dialog for the font),
+// so that it stays in front of it, and of the main window when that is On Top; the other
+// windows of the program are kept from input, as the requester only disables its owner.
+struct ModalScope {
+    HWND owner = nullptr;
+    std::vector<HWND> disabled;
+};
+
+BOOL CALLBACK DisableOther(HWND hwnd, LPARAM context) {
+    ModalScope* scope = reinterpret_cast<ModalScope*>(context);
+    if (hwnd != scope->owner && IsWindowVisible(hwnd) && IsWindowEnabled(hwnd)) {
+        ::EnableWindow(hwnd, FALSE);
+        scope->disabled.push_back(hwnd);
+    }
+    return TRUE;
+}
+
+void BeginModal(ModalScope* scope) {
+    HWND active = GetActiveWindow();
+    scope->owner = active ? active : WindowHandle(kWindowMain);
+    EnumThreadWindows(GetCurrentThreadId(), DisableOther, reinterpret_cast<LPARAM>(scope));
+}
+
+void EndModal(const ModalScope& scope) {
+    for (HWND hwnd : scope.disabled)
+        if (IsWindow(hwnd)) ::EnableWindow(hwnd, TRUE);
+    if (scope.owner && IsWindow(scope.owner)) SetActiveWindow(scope.owner);
+}
+
+// The height the font requester takes for a size in points, on this screen.
+int CharacterHeight(int points) {
+    HDC screen = GetDC(nullptr);
+    int pixelsPerInch = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    return -MulDiv(points, pixelsPerInch, 72);
+}
+
+bool RunFontRequester(FontChoice* choice) {
+    LOGFONTW font = {};
+    std::wstring face = Widen(choice->face).substr(0, LF_FACESIZE - 1);
+    face.copy(font.lfFaceName, face.size());
+    font.lfHeight = choice->points > 0 ? CharacterHeight(choice->points) : 0;
+    font.lfWeight = choice->style & 256 ? FW_BOLD : FW_NORMAL;
+    font.lfItalic = (choice->style & 512) != 0;
+    font.lfUnderline = (choice->style & 4) != 0;
+    font.lfStrikeOut = (choice->style & 8) != 0;
+    font.lfCharSet = DEFAULT_CHARSET;
+    ModalScope scope;
+    BeginModal(&scope);
+    CHOOSEFONTW request = {};
+    request.lStructSize = sizeof request;
+    request.hwndOwner = scope.owner;
+    request.lpLogFont = &font;
+    request.Flags = CF_SCREENFONTS | CF_INITTOLOGFONTSTRUCT | CF_EFFECTS;
+    request.rgbColors = static_cast<COLORREF>(choice->colour) & 0xFFFFFF;
+    ModalLoop loop;
+    BOOL chosen = ChooseFontW(&request);
+    EndModal(scope);
+    if (!chosen) return false;
+    choice->face = Narrow(font.lfFaceName);
+    choice->points = request.iPointSize / 10;
+    // Only a weight of exactly bold is the bold style: semibold and black are not.
+    choice->style = (font.lfWeight == FW_BOLD ? 256 : 0) | (font.lfItalic ? 512 : 0) | (font.lfUnderline ? 4 : 0) |
+                    (font.lfStrikeOut ? 8 : 0);
+    choice->colour = static_cast<std::int32_t>(request.rgbColors & 0xFFFFFF);
+    return true;
+}
+
+// "Label|pattern|Label|pattern" as the requester's list of NUL-ended strings.
+std::wstring FilterList(const std::string& filter) {
+    std::wstring list = Widen(filter);
+    for (wchar_t& c : list)
+        if (c == L'|') c = L'\0';
+    list.push_back(L'\0');
+    list.push_back(L'\0');
+    return list;
+}
+
+// The list requester, built in memory: a prompt, the list, OK and Cancel.
+constexpr int kPromptId = 100;
+constexpr int kListId = 101;
+
+struct ListRequest {
+    const std::string* caption;
+    const std::string* prompt;
+    const std::vector<std::string>* items;
+    int chosen;
+};
+
+void AddDword(std::vector<WORD>* t, DWORD value) {
+    t->push_back(LOWORD(value));
+    t->push_back(HIWORD(value));
+}
+
+void AddText(std::vector<WORD>* t, const wchar_t* text) {
+    for (; *text; ++text) t->push_back(static_cast<WORD>(*text));
+    t->push_back(0);
+}
+
+// One control in dialog units; kind is the atom of a system class.
+void AddControl(std::vector<WORD>* t, DWORD style, DWORD exStyle, short x, short y, short width, short height,
+                WORD id, WORD kind, const wchar_t* text) {
+    if (t->size() % 2) t->push_back(0);
+    AddDword(t, style | WS_CHILD | WS_VISIBLE);
+    AddDword(t, exStyle);
+    for (short value : {x, y, width, height}) t->push_back(static_cast<WORD>(value));
+    t->push_back(id);
+    t->push_back(0xFFFF);
+    t->push_back(kind);
+    AddText(t, text);
+    t->push_back(0);
+}
+
+std::vector<WORD> ListTemplate() {
+    std::vector<WORD> t;
+    AddDword(&t, DS_SHELLFONT | DS_MODALFRAME | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU);
+    AddDword(&t, 0);
+    t.push_back(4);
+    for (short value : {0, 0, 232, 170}) t.push_back(static_cast<WORD>(value));
+    t.push_back(0);  // no menu
+    t.push_back(0);  // the dialog class
+    AddText(&t, L"");
+    t.push_back(8);
+    AddText(&t, L"MS Shell Dlg 2");
+    AddControl(&t, SS_LEFT | SS_NOPREFIX, 0, 7, 7, 218, 20, kPromptId, 0x0082, L"");
+    AddControl(&t, LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE, 7, 30, 218, 112,
+               kListId, 0x0083, L"");
+    AddControl(&t, BS_DEFPUSHBUTTON | WS_TABSTOP, 0, 121, 149, 50, 14, IDOK, 0x0080, L"OK");
+    AddControl(&t, BS_PUSHBUTTON | WS_TABSTOP, 0, 175, 149, 50, 14, IDCANCEL, 0x0080, L"Cancel");
+    return t;
+}
+
+INT_PTR CALLBACK ListProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    ListRequest* request = reinterpret_cast<ListRequest*>(GetWindowLongPtrW(dialog, DWLP_USER));
+    switch (message) {
+    case WM_INITDIALOG: {
+        request = reinterpret_cast<ListRequest*>(lParam);
+        SetWindowLongPtrW(dialog, DWLP_USER, lParam);
+        SetWindowTextW(dialog, Widen(*request->caption).c_str());
+        SetDlgItemTextW(dialog, kPromptId, Widen(*request->prompt).c_str());
+        HWND list = GetDlgItem(dialog, kListId);
+        SendMessageW(list, LB_INITSTORAGE, request->items->size(), 64 * request->items->size());
+        for (const std::string& item : *request->items)
+            SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(item).c_str()));
+        SendMessageW(list, LB_SETCURSEL, 0, 0);
+        CentreOverOwner(dialog);
+        SetFocus(list);
+        return FALSE;
+    }
+    case WM_COMMAND: {
+        int id = LOWORD(wParam);
+        bool activated = id == kListId && HIWORD(wParam) == LBN_DBLCLK;
+        if (id == IDOK || activated) {
+            int row = static_cast<int>(SendDlgItemMessageW(dialog, kListId, LB_GETCURSEL, 0, 0));
+            if (row < 0) return TRUE;
+            request->chosen = row;
+            EndDialog(dialog, IDOK);
+            return TRUE;
+        }
+        if (id == IDCANCEL) {
+            EndDialog(dialog, IDCANCEL);
+            return TRUE;
+        }
+        return FALSE;
+    }
+    default:
+        return FALSE;
+    }
+}
+
+}  // namespace
+
+bool ChooseFont(FontChoice* choice) {
+    bool ok;
+    if (AnsweredFont(choice, &ok)) return ok;
+    return RunFontRequester(choice);
+}
+
+bool ChooseColour(std::int32_t* colour) {
+    bool ok;
+    if (AnsweredColour(colour, &ok)) return ok;
+    COLORREF preset = *colour < 0 ? 0 : static_cast<COLORREF>(*colour) & 0xFFFFFF;
+    s_customColours[0] = preset;
+    ModalScope scope;
+    BeginModal(&scope);
+    CHOOSECOLORW request = {};
+    request.lStructSize = sizeof request;
+    request.hwndOwner = scope.owner;
+    request.rgbResult = preset;
+    request.lpCustColors = s_customColours;
+    request.Flags = CC_FULLOPEN | CC_RGBINIT;
+    ModalLoop loop;
+    BOOL chosen = ChooseColorW(&request);
+    EndModal(scope);
+    if (!chosen) return false;
+    *colour = static_cast<std::int32_t>(request.rgbResult & 0xFFFFFF);
+    return true;
+}
+
+bool ChooseSaveFile(const std::string& title, const std::string& folder, const std::string& name,
+                    const std::string& filter, std::string* path) {
+    bool ok;
+    if (AnsweredSaveFile(folder + name, path, &ok)) return ok;
+    std::vector<wchar_t> file(32768, L'\0');
+    std::wstring proposed = Widen(name).substr(0, file.size() - 1);
+    proposed.copy(file.data(), proposed.size());
+    std::wstring filters = FilterList(filter), caption = Widen(title), start = Widen(folder);
+    ModalScope scope;
+    BeginModal(&scope);
+    OPENFILENAMEW request = {};
+    request.lStructSize = sizeof request;
+    request.hwndOwner = scope.owner;
+    request.lpstrFilter = filters.c_str();
+    request.nFilterIndex = 1;
+    request.lpstrFile = file.data();
+    request.nMaxFile = static_cast<DWORD>(file.size());
+    request.lpstrInitialDir = start.empty() ? nullptr : start.c_str();
+    request.lpstrTitle = caption.c_str();
+    request.Flags = OFN_EXPLORER | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_HIDEREADONLY;
+    ModalLoop loop;
+    BOOL chosen = GetSaveFileNameW(&request);
+    EndModal(scope);
+    if (!chosen) return false;
+    *path = Narrow(file.data());
+    return true;
+}
+
+// A list of its own rather than a system one that answers with the text: two records may have
+// the same title.
+bool ChooseListItem(const std::string& caption, const std::string& prompt, const std::vector<std::string>& items,
+                    int* chosen) {
+    bool ok;
+    if (AnsweredListItem(chosen, &ok)) return ok;
+    ListRequest request{&caption, &prompt, &items, -1};
+    std::vector<WORD> layout = ListTemplate();
+    ModalScope scope;
+    BeginModal(&scope);
+    ModalLoop loop;
+    INT_PTR result = DialogBoxIndirectParamW(ProgramInstance(), reinterpret_cast<LPCDLGTEMPLATEW>(layout.data()),
+                                             scope.owner, ListProc, reinterpret_cast<LPARAM>(&request));
+    EndModal(scope);
+    if (result != IDOK || request.chosen < 0) return false;
+    *chosen = request.chosen;
+    return true;
+}

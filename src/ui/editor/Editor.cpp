@@ -1,0 +1,115 @@
+// The editor procedure sees typing, cutting, pasting, undo and redo before the editor acts,
+// so even a key that changes nothing (CTRL+C) marks the record edited.
+#include "ui/editor/Editor.h"
+
+#include "base/AppState.h"
+#include "base/Numbers.h"
+#include "base/StringTable.h"
+#include "ui/editor/Journal.h"
+#include "core/links/Links.h"
+#include "base/RecordText.h"
+#include "ui/records/Records.h"
+
+namespace {
+
+// Typing under Read Only is not silently lost: a beep each time, and the first time a word of
+// where to turn it off.
+void NoteReadOnly() {
+    Beep();
+    if (g_app.readOnlyTipShown) return;
+    g_app.readOnlyTipShown = true;
+    ShowEditorTip(kGadgetEditor, Str(kStrReadOnlyTip));
+}
+
+void MarkEdited() {
+    // A read-only editor (Read Only, the load, an unreadable record) changes nothing.
+    if (g_app.options.readOnly != 0 && g_app.loaded) NoteReadOnly();
+    if (g_app.options.readOnly != 0 || IsEditorReadOnly(kGadgetEditor)) return;
+    g_app.unsavedEdit = 1;
+    NoteEditForJournal();
+}
+
+// The editing entries are greyed when they would do nothing, as in other editors' menus; the
+// look-ups stay enabled, since without a selection they say why.
+void ShowEditorMenu(int x, int y) {
+    if (FindDialogOpen()) return;
+    for (int command : {kCmdSelectAll, kCmdCut, kCmdCopy, kCmdPaste, kCmdUndo, kCmdRedo})
+        EnableMenuItem(kMenuContext, command, EditorCanRun(kGadgetEditor, command));
+    RaiseWindow(kWindowMain);
+    ShowContextMenu(kWindowMain, kMenuContext, x - 1, y - 1);
+}
+
+// Refused input is noticed: a beep each time, and the first time in a run a word of why.
+void NoteRecordFull() {
+    Beep();
+    if (g_app.fullTipShown) return;
+    g_app.fullTipShown = true;
+    ShowEditorTip(kGadgetEditor, Str(kStrRecordFull));
+}
+
+// The list's title follows typing a moment later: the timer is not restarted by each key, so
+// it also shows while the typing goes on.
+constexpr int kTitlePauseMs = 250;
+
+void FollowTitle() {
+    if (!g_app.unsavedEdit || g_app.titleTimerRunning) return;
+    g_app.titleTimerRunning = true;
+    StartTimer(kWindowMain, kTimerTitle, kTitlePauseMs);
+}
+
+void NoteZoom() {
+    CaptureZoom();
+    g_app.settingsChanged = 1;
+}
+
+}  // namespace
+
+void EditorProcedure(const EditorInput& input) {
+    switch (input.kind) {
+        case kInputCharacter:
+        case kInputCut:
+        case kInputPaste:
+        case kInputUndo:
+        case kInputRedo:
+            MarkEdited();
+            break;
+        case kInputChanged:
+            MarkEdited();
+            FollowTitle();
+            break;
+        case kInputRightButton:
+            ShowEditorMenu(input.x, input.y);
+            break;
+        case kInputZoomed:
+            NoteZoom();
+            break;
+        case kInputRefused:
+            NoteRecordFull();
+            break;
+    }
+}
+
+void OnTitleTimer() {
+    g_app.titleTimerRunning = false;
+    ShowTypedTitle();
+}
+
+bool FindDialogOpen() { return FindDialogExists(); }
+
+std::string SelectedText(std::size_t limit) {
+    std::string selection = EditorSelectedText(kGadgetEditor);
+    return std::string(CutToCharacters(Trim(selection), limit));
+}
+
+void OnLinkReleased(const std::string& link) {
+    if (SelectedText(1).empty()) OpenWithShell(LinkTarget(link));
+}
+
+void ApplyZoom() { SetEditorZoom(kGadgetEditor, g_app.options.zoom); }
+
+void ResetZoom() {
+    SetEditorZoom(kGadgetEditor, 100);
+    g_app.options.zoom = 100;
+}
+
+void CaptureZoom() { g_app.options.zoom = EditorZoom(kGadgetEditor); }
