@@ -13,6 +13,7 @@
 
 #include "platform/Rect.h"
 #include "platform/TextEncoding.h"
+#include "platform/Types.h"
 
 enum EventKind { kEventNone, kEventGadget, kEventMenu, kEventClose, kEventSize, kEventTimer };
 
@@ -69,22 +70,12 @@ enum WindowStyle : unsigned {
     kStyleTitleOnly = 4,    // title bar only: no close box
     kStyleOwnedByMain = 8,  // a dialog of the main window, kept above it
     kStyleDialogKeys = 16,  // TAB, SHIFT+TAB and ALT+letter move between the gadgets, as in a dialog
+    kStyleMain = 32,        // the main window: the others are owned by it, open beside it, follow its On Top
 };
 
 // How a gadget gets the focus. A key's move shows where the focus went (a focus frame, the
 // underlined letters); the program's own moves leave that to the keys the user pressed last.
 enum FocusRoute { kFocusByProgram, kFocusByKey, kFocusBackByKey };
-
-struct SelectorEntry {
-    std::string title;
-    std::int64_t slot;
-};
-
-struct LinkSpan {
-    int start;  // in UTF-16 code units of the line
-    int length;
-};
-using LinkDetector = std::vector<LinkSpan> (*)(std::u16string_view line);
 
 struct MenuItem {
     int command;  // 0: separator; -1: starts a sub-menu named label; -2: ends it
@@ -202,8 +193,9 @@ bool IsEditorReadOnly(int gadget);
 void SetEditorSelection(int gadget, int start, int end);
 void EditorSelection(int gadget, int* start, int* end);
 std::string EditorSelectedText(int gadget);  // UTF-8, line breaks CR LF
-void EditorCommand(int gadget, int command);  // select all, cut, copy, paste, undo, redo
-bool EditorCanRun(int gadget, int command);   // whether that command would do anything now
+enum EditorAction { kEditSelectAll, kEditCut, kEditCopy, kEditPaste, kEditUndo, kEditRedo };
+void EditorCommand(int gadget, EditorAction action);
+bool EditorCanRun(int gadget, EditorAction action);  // whether the action would do anything now
 void SetEditorWrap(int gadget, bool wrap);
 void SetEditorFont(int gadget, const std::string& face, int points, int style);
 void SetEditorColours(int gadget, std::int32_t background, std::int32_t text);

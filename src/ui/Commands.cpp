@@ -146,7 +146,7 @@ void HandleMainWindow(const Event& event) {
                 case kCmdPaste:
                 case kCmdUndo:
                 case kCmdRedo:
-                    EditorCommand(kGadgetEditor, event.number);
+                    EditorCommand(kGadgetEditor, EditorActionOf(event.number));
                     break;
                 case kCmdLookupFirst:
                 case kCmdLookupFirst + 1:

@@ -131,7 +131,7 @@ void WriteFreshSettingsIfNeeded() {
 }  // namespace
 
 void BuildMainWindow() {
-    OpenWindow(kWindowMain, Rect{0, 0, 0, 0}, g_app.programTitle, kStyleSizable | kStyleCloseBox);
+    OpenWindow(kWindowMain, Rect{0, 0, 0, 0}, g_app.programTitle, kStyleSizable | kStyleCloseBox | kStyleMain);
     for (const Control& button : kButtons) CreateButton(kWindowMain, button.gadget, button.rect, Str(button.label));
     CreateSelector(kWindowMain, kGadgetSelector, Rect{270, 7, 198, 24});
     CreateEditor(kWindowMain, kGadgetEditor, Rect{6, 38, 462, 256}, FindLinks);

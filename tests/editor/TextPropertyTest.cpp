@@ -17,7 +17,7 @@
 #include "base/AppState.h"
 #include "base/Numbers.h"
 #include "platform/Gui.h"
-#include "base/TextCoding.h"
+#include "platform/TextCoding.h"
 #include "ui/records/Load.h"
 #include "base/RecordText.h"
 #include "ui/Commands.h"

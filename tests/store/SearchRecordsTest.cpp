@@ -7,7 +7,7 @@
 #include "TestSupport.h"
 #include "base/AppState.h"
 #include "core/search/SearchRecords.h"
-#include "base/TextCoding.h"
+#include "platform/TextCoding.h"
 
 namespace {
 

@@ -110,7 +110,7 @@ TEST_F(MainWindowTest, TheTitleInTheListFollowsTyping) {
     const std::string before = ReadFileBytes(g_app.dataPath);
     Shortcut(Qt::Key_A, Qt::AltModifier);
     ASSERT_EQ(10, SelectorCount(kGadgetSelector));
-    EditorCommand(kGadgetEditor, kCmdSelectAll);
+    EditorCommand(kGadgetEditor, kEditSelectAll);
     QTest::keyClicks(Widget(kGadgetEditor), "Groceries");
     ASSERT_TRUE(ExpireTimer(kWindowMain, kTimerTitle));
     Pump();
@@ -120,7 +120,7 @@ TEST_F(MainWindowTest, TheTitleInTheListFollowsTyping) {
     Pump();
     EXPECT_EQ("Groceries list", Titles()[9]);
     EXPECT_EQ(before.size() + 32001, ReadFileBytes(g_app.dataPath).size());  // only the Add's slot
-    EditorCommand(kGadgetEditor, kCmdSelectAll);
+    EditorCommand(kGadgetEditor, kEditSelectAll);
     QTest::keyClick(Widget(kGadgetEditor), Qt::Key_Delete);
     ASSERT_TRUE(ExpireTimer(kWindowMain, kTimerTitle));
     Pump();

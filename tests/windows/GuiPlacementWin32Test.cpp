@@ -24,7 +24,7 @@ class Win32PlacementTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         StartGui(0, nullptr);
-        OpenWindow(kWindowMain, Rect{0, 0, 400, 300}, "Jotcrate placement", kStyleSizable | kStyleCloseBox);
+        OpenWindow(kWindowMain, Rect{0, 0, 400, 300}, "Jotcrate placement", kStyleSizable | kStyleCloseBox | kStyleMain);
         PlaceWindow(kWindowMain, Rect{100, 100, 480, 360});
     }
     static void TearDownTestSuite() {

@@ -15,7 +15,7 @@
 #include "core/store/DataFile.h"
 #include "core/store/OrderedPieces.h"
 #include "base/RecordText.h"
-#include "base/TextCoding.h"
+#include "platform/TextCoding.h"
 #include "core/store/Titles.h"
 
 namespace {

@@ -8,7 +8,7 @@
 
 #include "platform/Files.h"
 
-#include "platform/Gui.h"
+#include "platform/Types.h"
 
 std::string PageHead(const std::string& programTitle, int count);
 // Replaces "&", "<" and ">" by their entities, in that order.

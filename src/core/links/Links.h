@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/Gui.h"
+#include "platform/Types.h"
 
 constexpr std::size_t kLinkLimit = 511;
 

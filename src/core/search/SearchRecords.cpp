@@ -10,7 +10,7 @@
 
 #include "platform/Files.h"
 #include "core/store/DataFile.h"
-#include "base/TextCoding.h"
+#include "platform/TextCoding.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "platform/Files.h"
-#include "platform/Gui.h"
+#include "platform/Types.h"
 #include "core/search/SearchIndex.h"
 
 struct SearchTerm {

@@ -11,7 +11,7 @@
 #include "base/AppState.h"
 #include "base/StringTable.h"
 #include "platform/Files.h"
-#include "base/TextCoding.h"
+#include "platform/TextCoding.h"
 #include "core/store/Titles.h"
 
 bool IsWellFormedSize(std::int64_t size) { return size > 0 && size % kSlotSize == 0; }

@@ -12,7 +12,7 @@
 #include "platform/Files.h"
 #include "core/store/DataFile.h"
 #include "base/RecordText.h"
-#include "base/TextCoding.h"
+#include "platform/TextCoding.h"
 
 std::string_view LineOf(std::string_view text, int j) {
     const std::string& lineBreak = Str(kStrLineBreak);

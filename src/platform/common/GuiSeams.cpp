@@ -13,8 +13,13 @@ std::deque<RequesterAnswer> s_requesterAnswers;
 RequesterPresets s_presets;
 void (*s_shellRecorder)(const std::vector<std::string>&) = nullptr;
 int s_beeps = 0;
+int s_mainWindow = 0;
 
 }  // namespace
+
+int MainWindowNumber() { return s_mainWindow; }
+
+void NoteMainWindow(int window) { s_mainWindow = window; }
 
 bool PollWindowEvent(Event* event) {
     if (s_events.empty()) return false;

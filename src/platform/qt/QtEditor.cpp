@@ -9,13 +9,11 @@
 #include <QTextBlock>
 #include <QToolTip>
 
+#include "platform/common/Zoom.h"
 #include "platform/qt/QtPrivate.h"
 
 namespace {
 
-constexpr int kZoomStep = 10;
-constexpr int kZoomMin = 10;
-constexpr int kZoomMax = 500;
 
 class LinkHighlighter : public QSyntaxHighlighter {
 public:
@@ -104,7 +102,7 @@ void JcEditor::setBaseFont(const QFont& font) {
 }
 
 bool JcEditor::setZoom(int percent) {
-    if (percent < kZoomMin || percent > kZoomMax) return false;
+    if (!IsZoomInRange(percent)) return false;
     zoom_ = percent;
     QFont font = baseFont_;
     font.setPointSizeF(baseFont_.pointSizeF() * percent / 100.0);
@@ -115,42 +113,42 @@ bool JcEditor::setZoom(int percent) {
     return true;
 }
 
-void JcEditor::runCommand(int command) {
+void JcEditor::runCommand(EditorAction command) {
     switch (command) {
-        case kCmdSelectAll:
+        case kEditSelectAll:
             selectAll();
             break;
-        case kCmdCut:
+        case kEditCut:
             tell(kInputCut);
             cut();
             break;
-        case kCmdCopy:
+        case kEditCopy:
             copy();
             break;
-        case kCmdPaste:
+        case kEditPaste:
             tell(kInputPaste);
             paste();
             break;
-        case kCmdUndo:
+        case kEditUndo:
             tell(kInputUndo);
             undo();
             break;
-        case kCmdRedo:
+        case kEditRedo:
             tell(kInputRedo);
             redo();
             break;
     }
 }
 
-bool JcEditor::canRun(int command) const {
+bool JcEditor::canRun(EditorAction command) const {
     bool selection = textCursor().hasSelection();
     switch (command) {
-        case kCmdSelectAll: return !document()->isEmpty();
-        case kCmdCut: return selection && !isReadOnly();
-        case kCmdCopy: return selection;
-        case kCmdPaste: return canPaste();
-        case kCmdUndo: return !isReadOnly() && document()->isUndoAvailable();
-        case kCmdRedo: return !isReadOnly() && document()->isRedoAvailable();
+        case kEditSelectAll: return !document()->isEmpty();
+        case kEditCut: return selection && !isReadOnly();
+        case kEditCopy: return selection;
+        case kEditPaste: return canPaste();
+        case kEditUndo: return !isReadOnly() && document()->isUndoAvailable();
+        case kEditRedo: return !isReadOnly() && document()->isRedoAvailable();
     }
     return false;
 }
@@ -274,41 +272,24 @@ QString JcEditor::linkAt(const QPoint& position) const {
 }
 
 void JcEditor::zoomTo(int percent) {
-    setZoom(qBound(kZoomMin, percent, kZoomMax));
+    setZoom(percent);
     tell(kInputZoomed);
 }
 
-// CTRL+PLUS (or CTRL+=, where plus needs SHIFT), CTRL+MINUS and CTRL+0, as in other editors.
+// CTRL+PLUS is CTRL+= where plus needs SHIFT.
 bool JcEditor::zoomByKey(QKeyEvent* event) {
     if ((event->modifiers() & ~(Qt::KeypadModifier | Qt::ShiftModifier)) != Qt::ControlModifier) return false;
-    switch (event->key()) {
-        case Qt::Key_Plus:
-        case Qt::Key_Equal:
-            zoomTo(zoom_ + kZoomStep);
-            break;
-        case Qt::Key_Minus:
-            zoomTo(zoom_ - kZoomStep);
-            break;
-        case Qt::Key_0:
-            zoomTo(100);
-            break;
-        default:
-            return false;
-    }
+    int key = event->key();
+    if (key != Qt::Key_Plus && key != Qt::Key_Equal && key != Qt::Key_Minus && key != Qt::Key_0) return false;
+    zoomTo(ZoomAfterKey(zoom_, key == Qt::Key_0 ? kZoomReset : key == Qt::Key_Minus ? kZoomOut : kZoomIn));
     event->accept();
     return true;
 }
 
 void JcEditor::wheelEvent(QWheelEvent* event) {
     if (event->modifiers() == Qt::ControlModifier && event->buttons() == Qt::NoButton) {
-        // Touchpads and smooth wheels send parts of a step: they add up to whole steps, and a
-        // turn the other way starts afresh.
-        int delta = event->angleDelta().y();
-        if ((delta > 0 && wheelParts_ < 0) || (delta < 0 && wheelParts_ > 0)) wheelParts_ = 0;
-        wheelParts_ += delta;
-        int notches = wheelParts_ / 120;
-        wheelParts_ -= notches * 120;
-        if (notches != 0) zoomTo(zoom_ + notches * kZoomStep);
+        int zoom = ZoomAfterWheel(zoom_, event->angleDelta().y(), &wheelParts_);
+        if (zoom != zoom_) zoomTo(zoom);
         event->accept();
         return;
     }
@@ -407,11 +388,11 @@ std::string EditorSelectedText(int gadget) {
     return bytes;
 }
 
-void EditorCommand(int gadget, int command) {
+void EditorCommand(int gadget, EditorAction command) {
     if (JcEditor* editor = Editor(gadget)) editor->runCommand(command);
 }
 
-bool EditorCanRun(int gadget, int command) {
+bool EditorCanRun(int gadget, EditorAction command) {
     JcEditor* editor = Editor(gadget);
     return editor && editor->canRun(command);
 }

@@ -111,7 +111,7 @@ private:
         return (down_->isChecked() ? kFindDown : 0) | (wholeWord_->isChecked() ? kFindWholeWord : 0) |
                (matchCase_->isChecked() ? kFindMatchCase : 0);
     }
-    void report(int flags) { SendMessage(kWindowMain, Message{kMessageFindReport, flags, ToUtf8(term())}); }
+    void report(int flags) { SendMessage(MainWindowNumber(), Message{kMessageFindReport, flags, ToUtf8(term())}); }
 
     QLineEdit* text_;
     QCheckBox* wholeWord_;
@@ -127,7 +127,7 @@ QPointer<FindDialog> s_dialog;
 
 void OpenFindDialog(const std::string& term) {
     if (!s_dialog) {
-        s_dialog = new FindDialog(WindowWidget(kWindowMain));
+        s_dialog = new FindDialog(WindowWidget(MainWindowNumber()));
         KeepAboveMainWindow(s_dialog);
         s_dialog->adjustSize();
         PlaceBesideMainWindow(s_dialog);

@@ -75,12 +75,12 @@ public:
         connect(pause_, &QTimer::timeout, this, [this] { report(); });
         connect(term_, &QLineEdit::textChanged, this, [this] {
             pause_->start();
-            SendMessage(kWindowMain, Message{kMessageFindAllEdited, 0, std::string()});
+            SendMessage(MainWindowNumber(), Message{kMessageFindAllEdited, 0, std::string()});
         });
         connect(matchCase_, &QCheckBox::toggled, this, [this] { report(); });
         connect(wholeWord_, &QCheckBox::toggled, this, [this] { report(); });
         connect(rows_, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) {
-            SendMessage(kWindowMain, Message{kMessageFindAllChosen, rows_->row(item), std::string()});
+            SendMessage(MainWindowNumber(), Message{kMessageFindAllChosen, rows_->row(item), std::string()});
         });
         term_->installEventFilter(this);
         QHBoxLayout* field = new QHBoxLayout;
@@ -132,7 +132,7 @@ protected:
     }
     void closeEvent(QCloseEvent* event) override {
         pause_->stop();
-        SendMessage(kWindowMain, Message{kMessageFindAllClosed, 0, std::string()});
+        SendMessage(MainWindowNumber(), Message{kMessageFindAllClosed, 0, std::string()});
         QWidget::closeEvent(event);
     }
 
@@ -140,7 +140,7 @@ private:
     void report() {
         pause_->stop();
         int flags = (matchCase_->isChecked() ? kFindMatchCase : 0) | (wholeWord_->isChecked() ? kFindWholeWord : 0);
-        SendMessage(kWindowMain, Message{kMessageFindAllTerm, flags, ToUtf8(term_->text())});
+        SendMessage(MainWindowNumber(), Message{kMessageFindAllTerm, flags, ToUtf8(term_->text())});
     }
 
     QLineEdit* term_;
@@ -157,7 +157,7 @@ QPointer<FindAllWindow> s_window;
 
 void OpenFindAllWindow() {
     if (!s_window) {
-        s_window = new FindAllWindow(WindowWidget(kWindowMain));
+        s_window = new FindAllWindow(WindowWidget(MainWindowNumber()));
         KeepAboveMainWindow(s_window);
         PlaceBesideMainWindow(s_window);
     }

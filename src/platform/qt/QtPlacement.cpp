@@ -14,7 +14,7 @@
 namespace {
 
 bool MainStaysOnTop() {
-    QWidget* main = WindowWidget(kWindowMain);
+    QWidget* main = WindowWidget(MainWindowNumber());
     return main && main->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
 }
 
@@ -30,7 +30,7 @@ void SetStaysOnTop(QWidget* window, bool onTop) {
 QSize FrameOf(const QWidget* window) {
     QSize own = window->frameGeometry().size() - window->geometry().size();
     if (!own.isNull() || window->isVisible()) return own;
-    QWidget* main = WindowWidget(kWindowMain);
+    QWidget* main = WindowWidget(MainWindowNumber());
     return main && main->isVisible() ? main->frameGeometry().size() - main->geometry().size() : QSize(8, 32);
 }
 
@@ -152,7 +152,7 @@ QRect ScaledArea(const QScreen* screen) {
 }  // namespace
 
 QRect WorkArea() {
-    QWidget* main = WindowWidget(kWindowMain);
+    QWidget* main = WindowWidget(MainWindowNumber());
     QScreen* screen = main ? main->screen() : QGuiApplication::primaryScreen();
     return screen ? ScaledArea(screen) : QRect(0, 0, 1024, 768);
 }
@@ -169,7 +169,7 @@ Rect FitClientIntoWorkArea(QWidget* window, Rect placement) {
 }
 
 void PlaceBesideMainWindow(QWidget* window) {
-    QWidget* main = WindowWidget(kWindowMain);
+    QWidget* main = WindowWidget(MainWindowNumber());
     if (!main) return;
     QSize outer = window->size().expandedTo(window->minimumSizeHint()) + FrameOf(window);
     PlaceOuter(window, PlaceBeside(ToRect(main->frameGeometry()), outer.width(), outer.height(), ToRect(WorkArea())));
@@ -193,7 +193,7 @@ void SetOnTop(int window, bool onTop) {
     QWidget* widget = WindowWidget(window);
     if (!widget) return;
     SetStaysOnTop(widget, onTop);
-    if (window != kWindowMain) return;
+    if (window != MainWindowNumber()) return;
     for (QWidget* top : QApplication::topLevelWidgets())
         if (top != widget && (top->windowType() == Qt::Window || top->windowType() == Qt::Dialog)) SetStaysOnTop(top, onTop);
 }

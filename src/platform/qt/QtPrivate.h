@@ -10,7 +10,6 @@
 #include <QWidget>
 #include <string>
 
-#include "base/Numbers.h"
 #include "platform/Gui.h"
 #include "platform/common/GuiSeams.h"
 #include "platform/qt/QtText.h"
@@ -59,8 +58,8 @@ public:
     void setBaseFont(const QFont& font);
     bool setZoom(int percent);
     int zoom() const { return zoom_; }
-    void runCommand(int command);
-    bool canRun(int command) const;
+    void runCommand(EditorAction command);
+    bool canRun(EditorAction command) const;
     LinkDetector linkDetector() const { return detector_; }
 
 protected:

@@ -29,7 +29,7 @@ std::int32_t FromColour(const QColor& c) { return c.red() | c.green() << 8 | c.b
 // top itself, so that it is never hidden behind it, and it fits the screen at any scale.
 QWidget* Owner() {
     QWidget* owner = QApplication::activeWindow();
-    return owner ? owner : WindowWidget(kWindowMain);
+    return owner ? owner : WindowWidget(MainWindowNumber());
 }
 
 void KeepInFront(QDialog* dialog) {

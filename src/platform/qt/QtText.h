@@ -7,7 +7,7 @@
 #include <vector>
 #include <string_view>
 
-#include "base/TextCoding.h"
+#include "platform/TextCoding.h"
 
 QString ToQString(const std::string& utf8);
 std::string ToUtf8(const QString& text);

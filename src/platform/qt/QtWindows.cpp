@@ -177,10 +177,11 @@ void SendMessage(int window, const Message& message) {
 }
 
 void OpenWindow(int window, Rect placement, const std::string& title, unsigned style) {
+    if (style & kStyleMain) NoteMainWindow(window);
     Qt::WindowFlags flags = Qt::Window;
     QWidget* owner = nullptr;
     if (style & kStyleOwnedByMain) {
-        owner = Window(kWindowMain);
+        owner = Window(MainWindowNumber());
         flags = Qt::Dialog;
     }
     if (!(style & kStyleSizable)) flags |= Qt::CustomizeWindowHint | Qt::WindowTitleHint;
@@ -188,7 +189,7 @@ void OpenWindow(int window, Rect placement, const std::string& title, unsigned s
     JcWindow* widget = new JcWindow(window, owner, flags);
     widget->setDialogKeys(style & kStyleDialogKeys);
     widget->setWindowTitle(ToQString(title));
-    if (window != kWindowMain) {
+    if (!(style & kStyleMain)) {
         placement = FitClientIntoWorkArea(widget, placement);
         KeepAboveMainWindow(widget);
     }

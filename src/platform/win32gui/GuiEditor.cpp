@@ -7,14 +7,12 @@
 #include <algorithm>
 #include <map>
 
+#include "platform/TextCoding.h"
+#include "platform/common/Zoom.h"
 #include "platform/win32gui/GuiPrivate.h"
-#include "base/TextCoding.h"
 
 namespace {
 
-constexpr int kZoomStep = 10;
-constexpr int kZoomMin = 10;
-constexpr int kZoomMax = 500;
 constexpr UINT_PTR kTipTimer = 1;
 constexpr UINT kTipMilliseconds = 5000;
 
@@ -139,27 +137,26 @@ void ApplyFont(EditorState* state) {
     --state->settingText;
 }
 
+// 100 is sent as the ratio 100/100, not as the 0/0 that turns zoom off: Wine takes 0/0 without
+// laying the text out again, so the text stayed enlarged until the next record.
 bool ApplyZoom(EditorState* state, int percent) {
-    if (percent < kZoomMin || percent > kZoomMax) return false;
+    if (!IsZoomInRange(percent)) return false;
     state->zoom = percent;
-    if (percent == 100)
-        SendMessageW(state->hwnd, EM_SETZOOM, 0, 0);
-    else
-        SendMessageW(state->hwnd, EM_SETZOOM, static_cast<WPARAM>(percent), 100);
+    SendMessageW(state->hwnd, EM_SETZOOM, static_cast<WPARAM>(percent), 100);
     return true;
 }
 
 void ZoomTo(EditorState* state, int percent) {
-    ApplyZoom(state, std::max(kZoomMin, std::min(percent, kZoomMax)));
+    ApplyZoom(state, percent);
     Tell(state, kInputZoomed);
 }
 
-// CTRL+PLUS (or CTRL+=, where plus needs SHIFT), CTRL+MINUS and CTRL+0, as in other editors.
+// CTRL+PLUS is CTRL+= (VK_OEM_PLUS) where plus needs SHIFT.
 bool ZoomByKey(EditorState* state, WPARAM key) {
     if (GetKeyState(VK_CONTROL) >= 0 || GetKeyState(VK_MENU) < 0) return false;
-    if (key == VK_OEM_PLUS || key == VK_ADD) ZoomTo(state, state->zoom + kZoomStep);
-    else if (key == VK_OEM_MINUS || key == VK_SUBTRACT) ZoomTo(state, state->zoom - kZoomStep);
-    else if (key == '0' || key == VK_NUMPAD0) ZoomTo(state, 100);
+    if (key == VK_OEM_PLUS || key == VK_ADD) ZoomTo(state, ZoomAfterKey(state->zoom, kZoomIn));
+    else if (key == VK_OEM_MINUS || key == VK_SUBTRACT) ZoomTo(state, ZoomAfterKey(state->zoom, kZoomOut));
+    else if (key == '0' || key == VK_NUMPAD0) ZoomTo(state, ZoomAfterKey(state->zoom, kZoomReset));
     else return false;
     return true;
 }
@@ -227,13 +224,8 @@ bool OnCharacter(EditorState* state, wchar_t c) {
 }
 
 void OnWheel(EditorState* state, short delta) {
-    // Touchpads and smooth wheels send parts of a step: they add up to whole steps, and a
-    // turn the other way starts afresh.
-    if ((delta > 0 && state->wheelParts < 0) || (delta < 0 && state->wheelParts > 0)) state->wheelParts = 0;
-    state->wheelParts += delta;
-    int notches = state->wheelParts / WHEEL_DELTA;
-    state->wheelParts -= notches * WHEEL_DELTA;
-    if (notches != 0) ZoomTo(state, state->zoom + notches * kZoomStep);
+    int zoom = ZoomAfterWheel(state->zoom, delta, &state->wheelParts);
+    if (zoom != state->zoom) ZoomTo(state, zoom);
 }
 
 LRESULT CALLBACK EditorProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR) {
@@ -492,49 +484,49 @@ std::string EditorSelectedText(int gadget) {
     return bytes;
 }
 
-void EditorCommand(int gadget, int command) {
+void EditorCommand(int gadget, EditorAction command) {
     EditorState* state = Editor(gadget);
     if (!state) return;
     switch (command) {
-        case kCmdSelectAll: {
+        case kEditSelectAll: {
             CHARRANGE all = {0, -1};
             SendMessageW(state->hwnd, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&all));
             break;
         }
-        case kCmdCut:
+        case kEditCut:
             Tell(state, kInputCut);
             if (!IsReadOnly(state->hwnd)) SendMessageW(state->hwnd, WM_CUT, 0, 0);
             break;
-        case kCmdCopy:
+        case kEditCopy:
             SendMessageW(state->hwnd, WM_COPY, 0, 0);
             break;
-        case kCmdPaste:
+        case kEditPaste:
             Tell(state, kInputPaste);
             PasteFitted(state);
             break;
-        case kCmdUndo:
+        case kEditUndo:
             Tell(state, kInputUndo);
             if (!IsReadOnly(state->hwnd)) SendMessageW(state->hwnd, EM_UNDO, 0, 0);
             break;
-        case kCmdRedo:
+        case kEditRedo:
             Tell(state, kInputRedo);
             if (!IsReadOnly(state->hwnd)) SendMessageW(state->hwnd, EM_REDO, 0, 0);
             break;
     }
 }
 
-bool EditorCanRun(int gadget, int command) {
+bool EditorCanRun(int gadget, EditorAction command) {
     EditorState* state = Editor(gadget);
     if (!state) return false;
     CHARRANGE range = Selection(state->hwnd);
     bool selection = range.cpMax > range.cpMin, readOnly = IsReadOnly(state->hwnd);
     switch (command) {
-        case kCmdSelectAll: return GetWindowTextLengthW(state->hwnd) > 0;
-        case kCmdCut: return selection && !readOnly;
-        case kCmdCopy: return selection;
-        case kCmdPaste: return !readOnly && IsClipboardFormatAvailable(CF_UNICODETEXT);
-        case kCmdUndo: return !readOnly && SendMessageW(state->hwnd, EM_CANUNDO, 0, 0) != 0;
-        case kCmdRedo: return !readOnly && SendMessageW(state->hwnd, EM_CANREDO, 0, 0) != 0;
+        case kEditSelectAll: return GetWindowTextLengthW(state->hwnd) > 0;
+        case kEditCut: return selection && !readOnly;
+        case kEditCopy: return selection;
+        case kEditPaste: return !readOnly && IsClipboardFormatAvailable(CF_UNICODETEXT);
+        case kEditUndo: return !readOnly && SendMessageW(state->hwnd, EM_CANUNDO, 0, 0) != 0;
+        case kEditRedo: return !readOnly && SendMessageW(state->hwnd, EM_CANREDO, 0, 0) != 0;
     }
     return false;
 }

@@ -22,14 +22,14 @@ bool OnFindMessage(HWND, WPARAM, LPARAM lParam, LRESULT* result) {
     std::string term = Narrow(s_term);
     if (flags & FR_DIALOGTERM) {
         RemoveModelessDialog(s_dialog);
-        DeliverMessage(kWindowMain, Message{kMessageFindReport, kFindClosing, term});
+        DeliverMessage(MainWindowNumber(), Message{kMessageFindReport, kFindClosing, term});
         s_dialog = nullptr;
         return true;
     }
     if (flags & FR_FINDNEXT) {
         int reported = kFindNextFlag | (flags & FR_DOWN ? kFindDown : 0) | (flags & FR_WHOLEWORD ? kFindWholeWord : 0) |
                        (flags & FR_MATCHCASE ? kFindMatchCase : 0);
-        DeliverMessage(kWindowMain, Message{kMessageFindReport, reported, term});
+        DeliverMessage(MainWindowNumber(), Message{kMessageFindReport, reported, term});
     }
     return true;
 }
@@ -153,7 +153,7 @@ void OpenFindDialog(const std::string& term) {
         text.copy(s_term, text.size());
         s_request = FINDREPLACEW{};
         s_request.lStructSize = sizeof s_request;
-        s_request.hwndOwner = WindowHandle(kWindowMain);
+        s_request.hwndOwner = WindowHandle(MainWindowNumber());
         s_request.Flags = FR_DOWN;
         s_request.lpstrFindWhat = s_term;
         s_request.wFindWhatLen = sizeof s_term;

@@ -39,12 +39,12 @@ void ReportTerm() {
     HWND field = Item(kTermId);
     std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(field)) + 1, L'\0');
     text.resize(static_cast<std::size_t>(GetWindowTextW(field, &text[0], static_cast<int>(text.size()))));
-    DeliverMessage(kWindowMain, Message{kMessageFindAllTerm, Flags(), Narrow(text)});
+    DeliverMessage(MainWindowNumber(), Message{kMessageFindAllTerm, Flags(), Narrow(text)});
 }
 
 void ChooseRow() {
     int row = static_cast<int>(SendMessageW(Item(kRowsId), LB_GETCURSEL, 0, 0));
-    if (row >= 0) DeliverMessage(kWindowMain, Message{kMessageFindAllChosen, row, std::string()});
+    if (row >= 0) DeliverMessage(MainWindowNumber(), Message{kMessageFindAllChosen, row, std::string()});
 }
 
 int RowHeight(HWND hwnd) {
@@ -170,7 +170,7 @@ void CreateGadgets(HWND hwnd) {
 
 void Close(HWND hwnd) {
     KillTimer(hwnd, kPauseTimer);
-    DeliverMessage(kWindowMain, Message{kMessageFindAllClosed, 0, std::string()});
+    DeliverMessage(MainWindowNumber(), Message{kMessageFindAllClosed, 0, std::string()});
     DestroyWindow(hwnd);
 }
 
@@ -218,7 +218,7 @@ LRESULT CALLBACK FindAllProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
         int id = LOWORD(wParam), code = HIWORD(wParam);
         if (id == kTermId && code == EN_CHANGE) {
             SetTimer(hwnd, kPauseTimer, kFindAllTypingPauseMs, nullptr);
-            DeliverMessage(kWindowMain, Message{kMessageFindAllEdited, 0, std::string()});
+            DeliverMessage(MainWindowNumber(), Message{kMessageFindAllEdited, 0, std::string()});
         }
         else if ((id == kMatchCaseId || id == kWholeWordId) && code == BN_CLICKED) ReportTerm();
         else if (id == kRowsId && code == LBN_DBLCLK) ChooseRow();
@@ -252,7 +252,7 @@ bool RegisterFindAllClass() {
     wc.hInstance = ProgramInstance();
     wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
     wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
-    wc.hIcon = reinterpret_cast<HICON>(GetClassLongPtrW(WindowHandle(kWindowMain), GCLP_HICON));
+    wc.hIcon = reinterpret_cast<HICON>(GetClassLongPtrW(WindowHandle(MainWindowNumber()), GCLP_HICON));
     wc.lpszClassName = kClass;
     registered = RegisterClassExW(&wc) != 0;
     return registered;
@@ -262,7 +262,7 @@ bool RegisterFindAllClass() {
 
 void OpenFindAllWindow() {
     if (!s_window) {
-        HWND main = WindowHandle(kWindowMain);
+        HWND main = WindowHandle(MainWindowNumber());
         if (!RegisterFindAllClass()) return;
         DWORD style = WS_OVERLAPPEDWINDOW & ~(WS_MINIMIZEBOX | WS_MAXIMIZEBOX);
         HWND hwnd = CreateWindowExW(0, kClass, L"Find in All Records", style, CW_USEDEFAULT, CW_USEDEFAULT,

@@ -13,7 +13,7 @@ bool IsTopmost(HWND hwnd) { return hwnd && (GetWindowLongW(hwnd, GWL_EXSTYLE) & 
 
 // Owned windows stay above their owner by themselves; a window of its own follows On Top.
 BOOL CALLBACK FollowOnTop(HWND hwnd, LPARAM onTop) {
-    if (hwnd != WindowHandle(kWindowMain) && WindowNumberOf(hwnd) && !GetWindow(hwnd, GW_OWNER))
+    if (hwnd != WindowHandle(MainWindowNumber()) && WindowNumberOf(hwnd) && !GetWindow(hwnd, GW_OWNER))
         SetWindowPos(hwnd, onTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     return TRUE;
 }
@@ -32,7 +32,7 @@ void PlaceOuter(HWND hwnd, Rect outer) {
 }
 
 void PlaceBesideMainWindow(HWND hwnd) {
-    HWND main = WindowHandle(kWindowMain);
+    HWND main = WindowHandle(MainWindowNumber());
     RECT frame, own;
     if (!main || !GetWindowRect(main, &frame) || !GetWindowRect(hwnd, &own)) return;
     Rect size = ToRect(own);
@@ -49,12 +49,12 @@ void CentreOverOwner(HWND hwnd) {
 }
 
 void KeepAboveMainWindow(HWND hwnd) {
-    if (IsTopmost(WindowHandle(kWindowMain)) && !GetWindow(hwnd, GW_OWNER)) FollowOnTop(hwnd, TRUE);
+    if (IsTopmost(WindowHandle(MainWindowNumber())) && !GetWindow(hwnd, GW_OWNER)) FollowOnTop(hwnd, TRUE);
 }
 
 void SetOnTop(int window, bool onTop) {
     HWND hwnd = WindowHandle(window);
     if (!hwnd) return;
     SetWindowPos(hwnd, onTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    if (window == kWindowMain) EnumThreadWindows(GetCurrentThreadId(), FollowOnTop, onTop);
+    if (window == MainWindowNumber()) EnumThreadWindows(GetCurrentThreadId(), FollowOnTop, onTop);
 }

@@ -4,7 +4,6 @@
 
 #include <string>
 
-#include "base/Numbers.h"
 #include "platform/Gui.h"
 #include "platform/common/GuiSeams.h"
 #include "platform/win32/WideText.h"

@@ -33,7 +33,7 @@ BOOL CALLBACK DisableOther(HWND hwnd, LPARAM context) {
 
 void BeginModal(ModalScope* scope) {
     HWND active = GetActiveWindow();
-    scope->owner = active ? active : WindowHandle(kWindowMain);
+    scope->owner = active ? active : WindowHandle(MainWindowNumber());
     EnumThreadWindows(GetCurrentThreadId(), DisableOther, reinterpret_cast<LPARAM>(scope));
 }
 

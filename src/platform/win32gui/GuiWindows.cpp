@@ -385,13 +385,14 @@ bool TranslateWindowShortcut(MSG* msg) {
 
 void OpenWindow(int window, Rect placement, const std::string& title, unsigned style) {
     RegisterWindowClass();
+    if (style & kStyleMain) NoteMainWindow(window);
     WindowState state;
     state.style = WS_CLIPCHILDREN | WS_CAPTION;
     if (style & kStyleSizable) state.style |= WS_OVERLAPPEDWINDOW;
     if (style & kStyleCloseBox) state.style |= WS_SYSMENU;
     HWND owner = nullptr;
     if (style & kStyleOwnedByMain) {
-        owner = WindowHandle(kWindowMain);
+        owner = WindowHandle(MainWindowNumber());
         state.exStyle |= WS_EX_DLGMODALFRAME;
     }
     HWND hwnd = CreateWindowExW(state.exStyle, kWindowClass, Widen(title).c_str(), state.style, placement.x, placement.y, 0, 0,
@@ -402,12 +403,12 @@ void OpenWindow(int window, Rect placement, const std::string& title, unsigned s
     RegisterWindow(window, hwnd);
     if (style & kStyleDialogKeys) AddModelessDialog(hwnd);
     SIZE outer = OuterSize(hwnd, state, placement.width, placement.height);
-    if (window == kWindowMain) {
+    if (style & kStyleMain) {
         SetWindowPos(hwnd, nullptr, 0, 0, outer.cx, outer.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
         return;
     }
     // The others open within the work area of the main window's monitor, smaller if need be.
-    Rect area = WorkAreaNear(WindowHandle(kWindowMain));
+    Rect area = WorkAreaNear(WindowHandle(MainWindowNumber()));
     PlaceOuter(hwnd, FitIntoArea(Rect{placement.x, placement.y, outer.cx, outer.cy}, area));
     KeepAboveMainWindow(hwnd);
 }

@@ -29,12 +29,23 @@ void MarkEdited() {
     NoteEditForJournal();
 }
 
+EditorAction EditorActionOf(int command) {
+    switch (command) {
+        case kCmdCut: return kEditCut;
+        case kCmdCopy: return kEditCopy;
+        case kCmdPaste: return kEditPaste;
+        case kCmdUndo: return kEditUndo;
+        case kCmdRedo: return kEditRedo;
+        default: return kEditSelectAll;
+    }
+}
+
 // The editing entries are greyed when they would do nothing, as in other editors' menus; the
 // look-ups stay enabled, since without a selection they say why.
 void ShowEditorMenu(int x, int y) {
     if (FindDialogOpen()) return;
     for (int command : {kCmdSelectAll, kCmdCut, kCmdCopy, kCmdPaste, kCmdUndo, kCmdRedo})
-        EnableMenuItem(kMenuContext, command, EditorCanRun(kGadgetEditor, command));
+        EnableMenuItem(kMenuContext, command, EditorCanRun(kGadgetEditor, EditorActionOf(command)));
     RaiseWindow(kWindowMain);
     ShowContextMenu(kWindowMain, kMenuContext, x - 1, y - 1);
 }

@@ -8,6 +8,8 @@
 #include "platform/Gui.h"
 
 void EditorProcedure(const EditorInput& input);
+// The editor's action for one of the commands kCmdSelectAll to kCmdRedo.
+EditorAction EditorActionOf(int command);
 void OnLinkReleased(const std::string& link);
 // A moment after typing changed the text: the list shows the title the text now gives.
 void OnTitleTimer();

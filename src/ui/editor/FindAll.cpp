@@ -10,7 +10,7 @@
 #include "platform/Files.h"
 #include "ui/records/Records.h"
 #include "core/search/SearchRecords.h"
-#include "base/TextCoding.h"
+#include "platform/TextCoding.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include "core/store/JournalFile.h"
 #include "ui/records/Load.h"
 #include "ui/records/Records.h"
-#include "base/TextCoding.h"
+#include "platform/TextCoding.h"
 #include "core/store/Titles.h"
 
 void NoteEditForJournal() {

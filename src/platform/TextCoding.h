@@ -10,6 +10,11 @@
 
 #include "platform/TextEncoding.h"
 
+bool IsValidUtf8(std::string_view s);
+// Drops a trailing incomplete UTF-8 sequence left by a byte cut. Text that is not UTF-8
+// before that tail (a record written in Windows-1252) is left as it is.
+std::string_view DropIncompleteUtf8Tail(std::string_view s);
+
 TextEncoding RecordEncoding(std::string_view bytes);
 // The encoding as far as a record's first bytes tell; cut says that the record goes on after
 // them, so that a sequence cut at their end is no proof of Windows-1252.
