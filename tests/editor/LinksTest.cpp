@@ -32,6 +32,38 @@ TEST(Links, SchemesAndExtents) {
     for (const Case& c : cases) EXPECT_EQ(c.links, Links(c.line));
 }
 
+// The manual's examples are written to be clicked: each is found as written, on this system's
+// own manual (a local file is a drive path on Windows, a home folder elsewhere).
+TEST(Links, TheManualsExamplesAreLinksAsWritten) {
+    const std::string manual =
+#include "ui/HelpText.inc"
+        ;
+    std::size_t section = manual.find("\nHYPERLINKS\n"), end = manual.find("\nOPEN\n");
+    ASSERT_NE(std::string::npos, section);
+    ASSERT_NE(std::string::npos, end);
+    int examples = 0;
+    std::size_t at = section;
+    while ((at = manual.find("\n. ", at + 1)) < end) {
+        std::string line = manual.substr(at + 1, manual.find('\n', at + 1) - at - 1);
+        std::u16string text(line.begin(), line.end());
+        for (const std::u16string& link : Links(text)) {
+            ++examples;
+            EXPECT_EQ(std::u16string::npos, link.find(u' ')) << line;
+            EXPECT_TRUE(link.back() != u'.' && link.back() != u',') << line;
+        }
+#ifdef _WIN32
+        EXPECT_EQ(std::string::npos, line.find("/home/")) << line;
+#else
+        EXPECT_EQ(std::string::npos, line.find("C:/")) << line;
+#endif
+        std::size_t file = line.find("file:");
+        if (file != std::string::npos) {
+            EXPECT_EQ(std::vector<std::u16string>{text.substr(file)}, Links(text)) << line;
+        }
+    }
+    EXPECT_GE(examples, 6);
+}
+
 // A format character draws nothing or reorders what is drawn, so such a run shows an address
 // other than the one it would open: it is no link, nor is any piece of it.
 TEST(Links, FormatCharactersMakeARunNoLink) {
