@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "base/Numbers.h"
 #include "platform/Gui.h"
 #include "platform/win32gui/GuiPrivate.h"
 
