@@ -1,5 +1,9 @@
 // The application state g_app: flags, paths, the option set and the slot image, shared by
-// every part of the program and by the load worker.
+// every part of the program. Who may touch what (TESTING.md has the threads): the UI thread
+// owns every field unless its group says otherwise. The paths and the title are set before
+// any other thread starts and only read after; the load worker writes loadState alone and
+// hands what it learnt of the data file over through the load's result (ui/records/Load.cpp);
+// the find-all worker gets copies when it starts and touches only the search index.
 #pragma once
 
 #include <atomic>
@@ -34,9 +38,10 @@ struct OptionSet {
 };
 
 // The search of "Find in All Records": its worker, and the records of the rows it has shown.
+// UI thread; the worker shares only the stop flag (and gets copies of the term and listing).
 struct FindAllState {
-    std::thread worker;
-    std::shared_ptr<std::atomic<bool>> stop;
+    std::thread worker;                      // started and joined by the UI thread
+    std::shared_ptr<std::atomic<bool>> stop;  // the running search's: set by the UI thread
     std::uint32_t search;             // which search the rows shown belong to
     std::vector<std::int64_t> rowSlots;  // the record of each row
     int records;
@@ -47,35 +52,51 @@ struct FindAllState {
 };
 
 struct AppState {
-    std::uint32_t bringToFrontMessage;
+    // Set before any other thread starts; read on any thread after.
+    std::uint32_t bringToFrontMessage;    // the instance listener compares what it hears with it
+    std::string programTitle;
+    bool installedCopy;                   // run from where it was installed: files in the user's data folder
+    std::string programFolder;            // where the files live: beside the program, or that data folder
+    std::string settingsPath;
+    std::string dataPath;
+    std::string backupPath;
+    std::string journalPath;
+
+    // Crossing threads, so atomic.
+    std::atomic<std::uint8_t> running;    // UI thread writes; read at exit() on whichever thread calls it
+    std::atomic<std::uint8_t> loadState;  // the load worker writes kLoadSucceeded or kLoadFailed; the UI thread reads
+    std::thread loadWorker;               // UI thread: started and joined there (WaitForLoadWorker)
+
+    // UI thread alone, from here on.
     std::uint8_t fontChanged;
     std::uint8_t unsavedEdit;
     std::uint8_t recordsDeleted;
     std::uint8_t settingsChanged;
-    std::atomic<std::uint8_t> running;
-    std::thread loadWorker;
-    std::atomic<std::uint8_t> loadState;  // kLoadRunning, kLoadSucceeded or kLoadFailed
-    bool loaded;                          // UI thread: the records are listed and shown
+    bool loaded;                          // the records are listed and shown: the load's result is taken
     bool shownRecordUnreadable;           // the editor's record failed to read: never saved over
     int shownPosition;                    // the selector entry whose record the editor holds, or -1
     bool fullTipShown;                    // the record-full tip goes up once a run
     bool readOnlyTipShown;                // so does the Read Only tip
-    bool titleTimerRunning;               // UI thread: the list's title follows typing when it ends
-    bool dataWriteFailed;                 // the last write to the data file failed: no backup of it
+    bool titleTimerRunning;               // the list's title follows typing when it ends
     bool closePending;                    // the window was closed while the options dialog was open
     bool settingsUnread;                  // the settings file exists but could not be read
-    std::vector<std::int64_t> deletedSlots;  // sorted: the slots this run marked, which compaction drops
-    std::map<std::int64_t, std::uint64_t> deletedDigests;  // each of those slots' bytes as marked
-    std::int64_t starterFirst;            // the first starter record that came in this run as the list emptied, or -1
+    // The data file as this run knows it (core/store and ui/records). The load worker never
+    // writes these: its version and slot image reach them when the UI thread takes the load's
+    // result; a find-all search copies the version when it starts.
     FileVersion dataVersion;              // the data file as this program last read or wrote it
     bool dataVersionKnown;
     bool dataChangedElsewhere;            // a write found another program's data file in its place
     bool wroteData;                       // this run wrote into the data file since it last read it
+    bool dataWriteFailed;                 // the last write to the data file failed: no backup of it
     std::vector<unsigned char> shownSlot;  // the shown record's slot as last read or written
+    std::vector<std::int64_t> deletedSlots;  // sorted: the slots this run marked, which compaction drops
+    std::map<std::int64_t, std::uint64_t> deletedDigests;  // each of those slots' bytes as marked
+    std::int64_t starterFirst;            // the first starter record that came in this run as the list emptied, or -1
     std::uint32_t reloads;                // how often the records were listed anew (a changed file, a reset)
     std::uint32_t listChanges;            // how often the list changed: those, records added, deleted, brought back, saved
-    // UI thread: the journal of unsaved typing. journalPauseMs is the pause in typing before it
-    // is written (0: no journal); journalWritten, that the journal file is this run's to remove;
+    unsigned char slotImage[kSlotSize];   // the slot operations' buffer; other threads read into their own
+    // The journal of unsaved typing. journalPauseMs is the pause in typing before it is written
+    // (0: no journal); journalWritten, that the journal file is this run's to remove;
     // journalBlocked, that a journal found at start could be neither applied nor kept, so this
     // run writes none over it; journalTipShown, that a failed write was told (once a run).
     int journalPauseMs;
@@ -85,15 +106,7 @@ struct AppState {
     bool journalLongestRunning;  // the longest wait of steady typing is timed
     std::string searchTerm;
     FindAllState findAll;
-    std::string programTitle;
-    bool installedCopy;                   // run from where it was installed: files in the user's data folder
-    std::string programFolder;            // where the files live: beside the program, or that data folder
-    std::string settingsPath;
-    std::string dataPath;
-    std::string backupPath;
-    std::string journalPath;
-    OptionSet options;
-    unsigned char slotImage[kSlotSize];
+    OptionSet options;                    // read from the settings before the load worker starts
 };
 
 enum LoadState : std::uint8_t { kLoadRunning, kLoadSucceeded, kLoadFailed };

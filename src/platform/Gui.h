@@ -298,3 +298,17 @@ struct RequesterPresets {
     std::string file;
 };
 const RequesterPresets& LastRequesterPresets();
+
+// The texts a backend shows of its own accord, from the program's string table above: the
+// window menu, the font requester, the buttons of a requester the toolkit has no stock one
+// for. Handed down once, before the first window opens; a backend reads them when it shows them.
+struct ToolkitTexts {
+    std::string menuRestore, menuMove, menuSize, menuMinimise, menuMaximise, menuClose;
+    std::string fontTitle, fontFace, fontStyle, fontSize, fontColour, fontUnderline, fontStrikeout;
+    std::string fontCustomColour, fontSample;
+    std::vector<std::string> fontStyles;   // regular, italic, bold, bold italic
+    std::vector<std::string> colourNames;  // the 16 colours of the classic font requester, in its order
+    std::string buttonOk, buttonCancel;
+};
+void SetToolkitTexts(const ToolkitTexts& texts);
+const ToolkitTexts& ToolkitText();

@@ -9,6 +9,7 @@
 #include "ui/options/OptionsDialog.h"
 #include "platform/Files.h"
 #include "platform/Gui.h"
+#include "ui/Notices.h"
 
 void ExportHtml() {
     CloseOptionsDialog();
@@ -22,11 +23,11 @@ void ExportHtml() {
     std::string target;
     FileIdentity asked;
     bool fits = ResolveReplacement(path, &target) && IdentityOfPath(target, &asked);
-    if (fits && asked.exists && !AskYesNo(kWindowMain, g_app.programTitle, Str(kStrExportOverwrite))) return;
+    if (fits && asked.exists && !AskProgramQuestion(Str(kStrExportOverwrite))) return;
     std::vector<SelectorEntry> entries;
     for (int i = 0; i < SelectorCount(kGadgetSelector); ++i) entries.push_back(SelectorEntryAt(kGadgetSelector, i));
     if (!fits || !WriteExportPage(path, entries, &asked)) {
-        ShowNotice(g_app.programTitle, Str(kStrExportFailed) + LastFileError());
+        ShowFailure(kStrExportFailed);
         return;
     }
     OpenWithShell(path);

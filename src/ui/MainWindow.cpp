@@ -16,6 +16,7 @@
 #include "ui/records/Load.h"
 #include "ui/records/Records.h"
 #include "ui/Commands.h"
+#include "ui/Notices.h"
 
 namespace {
 
@@ -131,6 +132,7 @@ void WriteFreshSettingsIfNeeded() {
 }  // namespace
 
 void BuildMainWindow() {
+    HandTextsToToolkit();
     OpenWindow(kWindowMain, Rect{0, 0, 0, 0}, g_app.programTitle, kStyleSizable | kStyleCloseBox | kStyleMain);
     for (const Control& button : kButtons) CreateButton(kWindowMain, button.gadget, button.rect, Str(button.label));
     CreateSelector(kWindowMain, kGadgetSelector, Rect{270, 7, 198, 24});

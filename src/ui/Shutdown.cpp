@@ -15,6 +15,7 @@
 #include "core/store/DataFile.h"
 #include "ui/records/Load.h"
 #include "ui/records/Records.h"
+#include "ui/Notices.h"
 
 void CloseMainWindow(bool endingSession) {
     if (WindowExists(kWindowOptions) && !endingSession) {
@@ -43,24 +44,24 @@ void CloseMainWindow(bool endingSession) {
     if (hadUnsavedEdit && !SaveRecord()) {
         std::string kept;
         if (g_app.unsavedEdit && KeepUnsavedText(&kept))
-            ShowNotice(g_app.programTitle, Str(kStrKeptUnsavedPrefix) + kept);
+            ShowProgramNotice(Str(kStrKeptUnsavedPrefix) + kept);
         else if (g_app.unsavedEdit)
-            ReportFileFailure(kStrLostAtClose);
+            ShowFailure(kStrLostAtClose);
         hadUnsavedEdit = false;
     }
     // A file another program put in place since is taken as it is: the deletions and edits
     // that would call for a compaction or a backup were of the file that is gone.
     if (g_app.loaded && !IsDataFileAsLeft()) ReloadRecords();
-    if (g_app.loaded && !g_app.deletedSlots.empty() && !CompactDataFile()) ReportFileFailure(kStrCompactFailed);
-    if (g_app.loadState == kLoadSucceeded && !RefreshBackup(hadUnsavedEdit)) ReportFileFailure(kStrBackupFailed);
+    if (g_app.loaded && !g_app.deletedSlots.empty() && !CompactDataFile()) ShowFailure(kStrCompactFailed);
+    if (g_app.loadState == kLoadSucceeded && !RefreshBackup(hadUnsavedEdit)) ShowFailure(kStrBackupFailed);
     // Settings that could not be read at start, or only in part, are not written over; what
     // changed in this run is then lost, and the user is told.
     if (g_app.settingsChanged && !g_app.settingsUnread) {
         Rect outer;
         if (!SaveSettings(false, NormalOuterRect(kWindowMain, &outer) ? &outer : nullptr))
-            ReportFileFailure(kStrSettingsFailed);
+            ShowFailure(kStrSettingsFailed);
     } else if (g_app.settingsChanged) {
-        ShowNotice(g_app.programTitle, Str(kStrSettingsFailed) + Str(kStrSettingsUnread) + g_app.settingsPath);
+        ShowProgramNotice(Str(kStrSettingsFailed) + Str(kStrSettingsUnread) + g_app.settingsPath);
     }
     g_app.running = 0;
 }

@@ -14,13 +14,17 @@
 
 constexpr std::size_t kIndexWords = 32;
 
+// Two owners. The write counts are the writers': the UI thread moves them on as it writes or
+// takes up a file, on any thread they are atomic. The bits and their counts are the one running
+// search's (the find-all worker and its helper, each over its own slots); the UI thread joins a
+// search before it starts the next, so two never meet, and it never touches them itself.
 struct SearchIndex {
     std::vector<std::atomic<std::uint32_t>> writes = std::vector<std::atomic<std::uint32_t>>(kRecordLimit);
     std::vector<std::uint64_t> bits;    // the searching threads': kIndexWords a slot
     std::vector<std::uint32_t> madeAt;  // the searching threads': the count each slot's bits were made at
 };
 
-// The data file's index: written by the UI thread's saves, read by one search at a time.
+// The data file's index: counts moved on by the UI thread's writes, bits of one search at a time.
 extern SearchIndex g_searchIndex;
 
 // On any thread.

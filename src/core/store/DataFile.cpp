@@ -124,9 +124,16 @@ bool ReadSlotTexts(PieceReader* reader, const FileHandle& data, const std::int64
     return true;
 }
 
-// The file is taken up as a whole: what searches learnt of the one before is void.
 void NoteDataFileVersion() {
-    g_app.dataVersionKnown = VersionOfFile(g_app.dataPath, &g_app.dataVersion);
+    FileVersion version;
+    bool known = VersionOfFile(g_app.dataPath, &version);
+    AdoptDataFileVersion(known, version);
+}
+
+// The file is taken up as a whole: what searches learnt of the one before is void.
+void AdoptDataFileVersion(bool known, const FileVersion& version) {
+    g_app.dataVersionKnown = known;
+    g_app.dataVersion = version;
     ForgetSearchIndex(&g_searchIndex);
 }
 
@@ -172,12 +179,13 @@ bool IsSlotAsShown(std::int64_t slot) {
     return read && !Changed(now == g_app.shownSlot);
 }
 
-bool ReadSlot(std::int64_t slot) {
+bool ReadSlot(std::int64_t slot) { return ReadSlotImage(slot, g_app.slotImage); }
+
+bool ReadSlotImage(std::int64_t slot, unsigned char* image) {
     FileHandle file;
-    bool ok = OpenFile(g_app.dataPath, kOpenRead, &file) &&
-              ReadExactlyAt(file, slot * kSlotSize, g_app.slotImage, kSlotSize);
+    bool ok = OpenFile(g_app.dataPath, kOpenRead, &file) && ReadExactlyAt(file, slot * kSlotSize, image, kSlotSize);
     CloseFile(&file);
-    if (!ok) std::memset(g_app.slotImage, 0, kSlotSize);
+    if (!ok) std::memset(image, 0, kSlotSize);
     return ok;
 }
 
@@ -349,19 +357,38 @@ std::vector<unsigned char> StarterSlots() {
 
 }  // namespace
 
-bool CreateStarterFile() {
+namespace {
+
+// committed: the temporary file was written whole, so that its commit was tried.
+bool WriteStarterFile(bool* committed) {
     std::string target;
     FileHandle temp;
+    *committed = false;
     if (!ResolveReplacement(g_app.dataPath, &target) || !CreateTempFile(target + ".tmp", target, &temp)) return false;
     std::vector<unsigned char> slots = StarterSlots();
     if (!WriteAt(temp, 0, slots.data(), slots.size())) {
         DiscardTempFile(&temp);
         return false;
     }
-    ForgetDeletions();
-    bool ok = CommitTempFile(&temp, target);
-    NoteDataFileVersion();
+    *committed = true;
+    return CommitTempFile(&temp, target);
+}
+
+}  // namespace
+
+bool CreateStarterFile() {
+    bool committed;
+    bool ok = WriteStarterFile(&committed);
+    if (committed) {
+        ForgetDeletions();
+        NoteDataFileVersion();
+    }
     return ok;
+}
+
+bool CreateStarterFileOnly() {
+    bool committed;
+    return WriteStarterFile(&committed);
 }
 
 bool AppendStarterRecords(std::int64_t* first) {

@@ -32,8 +32,10 @@ std::string DecodeText(const unsigned char* image, std::size_t textBytes = kText
 
 // The data file as this program last read or wrote it. Every write first checks that the
 // file is still that one; a file another program replaced or rewrote gets nothing written,
-// g_app.dataChangedElsewhere is set and the reason says so.
+// g_app.dataChangedElsewhere is set and the reason says so. UI thread, as all that writes
+// g_app here; the load worker reads the version and the UI thread adopts it.
 void NoteDataFileVersion();
+void AdoptDataFileVersion(bool known, const FileVersion& version);
 bool IsDataFileAsLeft();
 // Opens the data file for a write, only if it is the one this program left.
 bool OpenDataFileToWrite(OpenMode mode, FileHandle* file);
@@ -41,8 +43,10 @@ bool OpenDataFileToWrite(OpenMode mode, FileHandle* file);
 // in place of the same size within one tick of the file's clock shows here.
 bool IsSlotAsShown(std::int64_t slot);
 
-// A failed read leaves the slot image zeroed, never another record's bytes.
+// A failed read leaves the slot image zeroed, never another record's bytes. ReadSlotImage
+// reads into a buffer of the caller's, on any thread.
 bool ReadSlot(std::int64_t slot);
+bool ReadSlotImage(std::int64_t slot, unsigned char* image);
 bool WriteSlot(std::int64_t slot);
 bool MarkDeleted(std::int64_t slot);
 // Clears a mark this run set, so that the compaction keeps the slot.
@@ -70,7 +74,10 @@ bool ReadSlotTexts(PieceReader* reader, const FileHandle& data, const std::int64
 void RemoveStaleTemporaries();
 std::string CompactionPath(const std::string& target);
 
+// Forgets the deletions of this run and notes the new file's version; CreateStarterFileOnly
+// writes the file alone, touching no state (the load worker's).
 bool CreateStarterFile();
+bool CreateStarterFileOnly();
 // Appends the starter records after the last slot, flushed; *first is the first one's slot. A
 // failure leaves the file as it was.
 bool AppendStarterRecords(std::int64_t* first);

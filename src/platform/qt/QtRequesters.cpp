@@ -15,6 +15,7 @@
 #include <QLocale>
 #include <QVBoxLayout>
 #include <cmath>
+#include <iterator>
 
 #include "platform/qt/QtPrivate.h"
 
@@ -38,20 +39,14 @@ void KeepInFront(QDialog* dialog) {
     BoundToWorkArea(dialog);
 }
 
-struct NamedColour {
-    const char* name;
-    std::int32_t value;
-};
+// The values of the 16 colours of the classic font requester; their names come from above.
+const std::int32_t kColours[] = {0x000000, 0x000080, 0x008000, 0x008080, 0x800000, 0x800080, 0x808000, 0x808080,
+                                 0xC0C0C0, 0x0000FF, 0x00FF00, 0x00FFFF, 0xFF0000, 0xFF00FF, 0xFFFF00, 0xFFFFFF};
+constexpr int kStyleCount = 4;  // regular, italic, bold, bold italic
 
-// The 16 colours of the classic font requester.
-const NamedColour kColours[] = {
-    {"Black", 0x000000},  {"Maroon", 0x000080}, {"Green", 0x008000},  {"Olive", 0x008080},
-    {"Navy", 0x800000},   {"Purple", 0x800080}, {"Teal", 0x808000},   {"Grey", 0x808080},
-    {"Silver", 0xC0C0C0}, {"Red", 0x0000FF},    {"Lime", 0x00FF00},   {"Yellow", 0x00FFFF},
-    {"Blue", 0xFF0000},   {"Fuchsia", 0xFF00FF}, {"Aqua", 0xFFFF00},  {"White", 0xFFFFFF},
-};
-
-const char* const kStyles[] = {"Regular", "Italic", "Bold", "Bold Italic"};
+QString ListedText(const std::vector<std::string>& texts, std::size_t i) {
+    return i < texts.size() ? ToQString(texts[i]) : QString();
+}
 
 // A typed size may have a fraction ("10.5", or "10,5" where that is the decimal sign); the
 // size kept is whole points, rounded.
@@ -64,36 +59,37 @@ int TypedPoints(const QString& text) {
 
 bool RunFontDialog(FontChoice* choice) {
     QDialog dialog(Owner());
-    dialog.setWindowTitle(QObject::tr("Font"));
+    const ToolkitTexts& texts = ToolkitText();
+    dialog.setWindowTitle(ToQString(texts.fontTitle));
     KeepInFront(&dialog);
     QFontComboBox* face = new QFontComboBox(&dialog);
     face->setCurrentFont(QFont(ToQString(choice->face)));
     QComboBox* style = new QComboBox(&dialog);
-    for (const char* name : kStyles) style->addItem(QObject::tr(name));
+    for (int i = 0; i < kStyleCount; ++i) style->addItem(ListedText(texts.fontStyles, static_cast<std::size_t>(i)));
     style->setCurrentIndex((choice->style & 512 ? 1 : 0) + (choice->style & 256 ? 2 : 0));
     QComboBox* size = new QComboBox(&dialog);
     size->setEditable(true);
     for (int points : {8, 9, 10, 11, 12, 14, 16, 18, 20, 22, 24, 26, 28, 36, 48, 72}) size->addItem(QString::number(points));
     size->setCurrentText(choice->points > 0 ? QString::number(choice->points) : QString());
-    QCheckBox* underline = new QCheckBox(QObject::tr("&Underline"), &dialog);
+    QCheckBox* underline = new QCheckBox(ToQString(texts.fontUnderline), &dialog);
     underline->setChecked(choice->style & 4);
-    QCheckBox* strikeout = new QCheckBox(QObject::tr("Stri&keout"), &dialog);
+    QCheckBox* strikeout = new QCheckBox(ToQString(texts.fontStrikeout), &dialog);
     strikeout->setChecked(choice->style & 8);
     QComboBox* colour = new QComboBox(&dialog);
-    for (const NamedColour& c : kColours) {
+    for (std::size_t i = 0; i < std::size(kColours); ++i) {
         QPixmap swatch(16, 12);
-        swatch.fill(ToColour(c.value));
-        colour->addItem(QIcon(swatch), QObject::tr(c.name), c.value);
+        swatch.fill(ToColour(kColours[i]));
+        colour->addItem(QIcon(swatch), ListedText(texts.colourNames, i), kColours[i]);
     }
     int preset = colour->findData(choice->colour & 0xFFFFFF);
     if (preset < 0) {
         QPixmap swatch(16, 12);
         swatch.fill(ToColour(choice->colour));
-        colour->addItem(QIcon(swatch), QObject::tr("Custom"), choice->colour);
+        colour->addItem(QIcon(swatch), ToQString(texts.fontCustomColour), choice->colour);
         preset = colour->count() - 1;
     }
     colour->setCurrentIndex(preset);
-    QLabel* sample = new QLabel(QStringLiteral("AaBbYyZz 123"), &dialog);
+    QLabel* sample = new QLabel(ToQString(texts.fontSample), &dialog);
     sample->setMinimumHeight(48);
     sample->setAlignment(Qt::AlignCenter);
     sample->setFrameShape(QFrame::StyledPanel);
@@ -123,10 +119,10 @@ bool RunFontDialog(FontChoice* choice) {
     QObject::connect(colour, qOverload<int>(&QComboBox::currentIndexChanged), &dialog, update);
     update();
     QFormLayout* form = new QFormLayout;
-    form->addRow(QObject::tr("&Font:"), face);
-    form->addRow(QObject::tr("Font st&yle:"), style);
-    form->addRow(QObject::tr("&Size:"), size);
-    form->addRow(QObject::tr("&Colour:"), colour);
+    form->addRow(ToQString(texts.fontFace), face);
+    form->addRow(ToQString(texts.fontStyle), style);
+    form->addRow(ToQString(texts.fontSize), size);
+    form->addRow(ToQString(texts.fontColour), colour);
     form->addRow(QString(), underline);
     form->addRow(QString(), strikeout);
     QDialogButtonBox* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);

@@ -141,8 +141,10 @@ std::vector<WORD> ListTemplate() {
     AddControl(&t, SS_LEFT | SS_NOPREFIX, 0, 7, 7, 218, 20, kPromptId, 0x0082, L"");
     AddControl(&t, LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE, 7, 30, 218, 112,
                kListId, 0x0083, L"");
-    AddControl(&t, BS_DEFPUSHBUTTON | WS_TABSTOP, 0, 121, 149, 50, 14, IDOK, 0x0080, L"OK");
-    AddControl(&t, BS_PUSHBUTTON | WS_TABSTOP, 0, 175, 149, 50, 14, IDCANCEL, 0x0080, L"Cancel");
+    AddControl(&t, BS_DEFPUSHBUTTON | WS_TABSTOP, 0, 121, 149, 50, 14, IDOK, 0x0080,
+               Widen(ToolkitText().buttonOk).c_str());
+    AddControl(&t, BS_PUSHBUTTON | WS_TABSTOP, 0, 175, 149, 50, 14, IDCANCEL, 0x0080,
+               Widen(ToolkitText().buttonCancel).c_str());
     return t;
 }
 

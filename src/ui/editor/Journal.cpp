@@ -15,6 +15,7 @@
 #include "ui/records/Records.h"
 #include "platform/TextCoding.h"
 #include "core/store/Titles.h"
+#include "ui/Notices.h"
 
 void NoteEditForJournal() {
     if (g_app.journalPauseMs <= 0) return;
@@ -98,15 +99,15 @@ void OfferJournal() {
             return;
         case kJournalLeftAlone:
             g_app.journalBlocked = true;
-            ShowNotice(g_app.programTitle, Str(kStrJournalLeftAlone) + LastFileError());
+            ShowFailure(kStrJournalLeftAlone);
             return;
         case kJournalDamaged: {
             std::string keptAs = FreshName(g_app.programFolder, kStrDamagedJournalPrefix, kStrDamagedJournalSuffix);
             if (RenameFile(g_app.journalPath, keptAs)) {
-                ShowNotice(g_app.programTitle, Str(kStrJournalDamagedPrefix) + keptAs);
+                ShowProgramNotice(Str(kStrJournalDamagedPrefix) + keptAs);
             } else {
                 g_app.journalBlocked = true;
-                ShowNotice(g_app.programTitle, Str(kStrJournalLeftAlone) + LastFileError());
+                ShowFailure(kStrJournalLeftAlone);
             }
             return;
         }
@@ -116,17 +117,17 @@ void OfferJournal() {
     // From here the file is this run's: the save of its text, or its recovery file, removes it.
     g_app.journalWritten = true;
     std::string begins = LoadTitle(journal.text, RecordEncoding(journal.text));
-    if (AskYesNo(kWindowMain, g_app.programTitle, Str(kStrJournalQuestionPrefix) + begins + Str(kStrJournalQuestionSuffix)) &&
+    if (AskProgramQuestion(Str(kStrJournalQuestionPrefix) + begins + Str(kStrJournalQuestionSuffix)) &&
         PutJournalBack(journal))
         return;
     std::string kept;
     if (WriteRecoveryFile(RecordBytesToUtf8(journal.text, RecordEncoding(journal.text)), &kept)) {
         ForgetJournal();
-        ShowNotice(g_app.programTitle, Str(kStrKeptUnsavedPrefix) + kept);
+        ShowProgramNotice(Str(kStrKeptUnsavedPrefix) + kept);
         return;
     }
     // The journal is the text's only copy: no save of this run removes it, nor writes over it.
     g_app.journalWritten = false;
     g_app.journalBlocked = true;
-    ShowNotice(g_app.programTitle, Str(kStrJournalNotKept) + g_app.journalPath + "\n" + LastFileError());
+    ShowFailure(kStrJournalNotKept, g_app.journalPath + "\n");
 }

@@ -7,6 +7,7 @@
 #include "base/StringTable.h"
 #include "ui/editor/Editor.h"
 #include "platform/Gui.h"
+#include "ui/Notices.h"
 
 namespace {
 
@@ -39,7 +40,7 @@ std::string LookupUrl(int command, const std::string& text) {
 void Lookup(int command) {
     std::string text = SelectedText(kLookupLimit);
     if (text.empty()) {
-        ShowNotice(g_app.programTitle, Str(kStrNothingSelected));
+        ShowProgramNotice(Str(kStrNothingSelected));
         return;
     }
     OpenWithShell(LookupUrl(command, text));

@@ -2,7 +2,8 @@
 // slot from its first 48 bytes, the "Default" rule, then the first record shown and the
 // controls enabled. At start-up the file work runs on the load worker while the main window is
 // being built; every control change is then handed to the UI thread, in order, once the
-// window exists. Entries go over in batches.
+// window exists. Entries go over in batches. The worker writes nothing of g_app but loadState:
+// what it learnt of the data file waits in the load's result until the UI thread takes it.
 #include "ui/records/Load.h"
 
 #include <condition_variable>
@@ -23,6 +24,7 @@
 #include "platform/Gui.h"
 #include "core/store/DataFile.h"
 #include "core/store/Titles.h"
+#include "ui/Notices.h"
 
 namespace {
 
@@ -34,6 +36,45 @@ struct WindowGate {
     bool built = false;
 };
 WindowGate s_gate;
+
+// What the load worker learnt of the data file, for the UI thread: the file's version and the
+// shown slot as read (zeros where that failed). The worker fills it; the UI thread takes it
+// once, in the load's last step or after joining the worker, whichever comes first.
+struct LoadResult {
+    bool filled = false;
+    bool versionKnown = false;
+    bool starterWritten = false;  // the deletions of this run were of the file that is gone
+    FileVersion version;
+    unsigned char slotImage[kSlotSize];
+};
+std::mutex s_resultLock;
+LoadResult s_result;  // s_resultLock
+
+void NoteLoadedVersion() {
+    FileVersion version;
+    bool known = VersionOfFile(g_app.dataPath, &version);
+    std::lock_guard<std::mutex> hold(s_resultLock);
+    s_result.filled = true;
+    s_result.versionKnown = known;
+    s_result.version = version;
+    std::memset(s_result.slotImage, 0, kSlotSize);
+}
+
+void NoteStarterWritten() {
+    std::lock_guard<std::mutex> hold(s_resultLock);
+    s_result.starterWritten = true;
+}
+
+// UI thread.
+void TakeLoadResult() {
+    std::lock_guard<std::mutex> hold(s_resultLock);
+    if (s_result.starterWritten) ForgetDeletions();
+    s_result.starterWritten = false;
+    if (!s_result.filled) return;
+    s_result.filled = false;
+    AdoptDataFileVersion(s_result.versionKnown, s_result.version);
+    std::memcpy(g_app.slotImage, s_result.slotImage, kSlotSize);
+}
 
 // Control changes wait until the main window exists.
 void ToUi(std::function<void()> step) {
@@ -55,7 +96,8 @@ void ShowEditorNotice(const std::string& text) {
 void FailLoad(const std::string& text) {
     g_app.loadState = kLoadFailed;
     ToUi([text] {
-        if (!text.empty()) ShowNotice(g_app.programTitle, text);
+        TakeLoadResult();
+        if (!text.empty()) ShowProgramNotice(text);
         g_app.running = 0;
         PostWakeEvent();
     });
@@ -76,7 +118,7 @@ std::int64_t RestorableBackupSize(std::string* when) {
     // it is neither taken nor moved.
     std::string backup;
     if (backupSize > 0 && (!ResolveReplacement(g_app.backupPath, &backup) || !IsOwnFile(backup))) {
-        ToUi([] { ShowNotice(g_app.programTitle, Str(kStrBackupNotOwn) + g_app.backupPath); });
+        ToUi([] { ShowProgramNotice(Str(kStrBackupNotOwn) + g_app.backupPath); });
         return -1;
     }
     FileVersion version;
@@ -104,20 +146,23 @@ bool ProvideDataFile(int mode, std::string* failure) {
         ShowEditorNotice(Str(kStrRestoreNotice));
         if (RestoreFromBackup(backupSize)) {
             // Once the window shows, since the user may otherwise go on without knowing.
-            ToUi([when] { ShowNotice(g_app.programTitle, RestoredText(when)); });
+            ToUi([when] { ShowProgramNotice(RestoredText(when)); });
             return true;
         }
-        *failure = Str(kStrRestoreFailed) + LastFileError();
+        *failure = FailureText(kStrRestoreFailed);
         return false;
     }
     std::string keptAs;
     if (backupSize == -2 && !SetAsideDamagedBackup(&keptAs)) {
-        *failure = Str(kStrRestoreFailed) + LastFileError();
+        *failure = FailureText(kStrRestoreFailed);
         return false;
     }
     if (!keptAs.empty())
-        ToUi([keptAs] { ShowNotice(g_app.programTitle, Str(kStrBackupSetAsidePrefix) + keptAs + Str(kStrBackupSetAsideSuffix)); });
-    if (CreateStarterFile()) return true;
+        ToUi([keptAs] { ShowProgramNotice(Str(kStrBackupSetAsidePrefix) + keptAs + Str(kStrBackupSetAsideSuffix)); });
+    if (CreateStarterFileOnly()) {
+        NoteStarterWritten();
+        return true;
+    }
     *failure = DataFileErrorWithReason();
     return false;
 }
@@ -136,7 +181,7 @@ bool AskOnUi(const std::string& text) {
             std::lock_guard<std::mutex> hold(s_askLock);
             if (*answer >= 0) return;
         }
-        bool yes = AskYesNo(kWindowMain, g_app.programTitle, text);
+        bool yes = AskProgramQuestion(text);
         std::lock_guard<std::mutex> hold(s_askLock);
         *answer = yes;
         s_answered.notify_all();
@@ -180,7 +225,7 @@ bool SalvageOnRequest(std::int64_t size, std::string* failure) {
         return false;
     }
     told += Str(kStrDamagedKeptAs) + keptAs;
-    ToUi([told] { ShowNotice(g_app.programTitle, told); });
+    ToUi([told] { ShowProgramNotice(told); });
     return true;
 }
 
@@ -189,10 +234,10 @@ void CollectEntries(std::vector<SelectorEntry>&& batch, void* context) {
 }
 
 // Hands the text of the entry at position to the editor; a failed read shows an empty,
-// read-only record and says so.
-void ShowText(int position, std::string text, bool read, std::string reason) {
+// read-only record and says so. image: the slot as read.
+void ShowText(int position, std::string text, const unsigned char* image, bool read, std::string reason) {
     std::vector<unsigned char> slot;
-    if (read) slot.assign(g_app.slotImage, g_app.slotImage + kSlotSize);
+    if (read) slot.assign(image, image + kSlotSize);
     ToUi([position, text = std::move(text), read, reason = std::move(reason), slot = std::move(slot)]() mutable {
         SetEditorText(kGadgetEditor, text);
         g_app.shownPosition = position;
@@ -200,13 +245,14 @@ void ShowText(int position, std::string text, bool read, std::string reason) {
         ApplyZoom();
         g_app.shownRecordUnreadable = !read;
         if (g_app.loaded) UpdateEditorReadOnly();
-        if (!read) ShowNotice(g_app.programTitle, Str(kStrReadFailed) + reason);
+        if (!read) ShowProgramNotice(Str(kStrReadFailed) + reason);
     });
 }
 
-void ShowSlot(int position, std::int64_t slot) {
-    bool read = ReadSlot(slot);
-    ShowText(position, DecodeText(g_app.slotImage), read, read ? std::string() : LastFileError());
+// image: g_app.slotImage on the UI thread, a buffer of its own on the worker.
+void ShowSlot(int position, std::int64_t slot, unsigned char* image) {
+    bool read = ReadSlotImage(slot, image);
+    ShowText(position, DecodeText(image), image, read, read ? std::string() : LastFileError());
 }
 
 }  // namespace
@@ -246,10 +292,9 @@ void LoadRecords(int mode) {
         FailLoad(DataFileErrorText());
         return;
     }
-    NoteDataFileVersion();
+    NoteLoadedVersion();
     std::int64_t count = size / kSlotSize < kRecordLimit ? size / kSlotSize : kRecordLimit;
-    if (IsOversized(size)) ToUi([size] { ShowNotice(g_app.programTitle, OversizedDataFileText(size)); });
-    std::memset(g_app.slotImage, 0, kSlotSize);
+    if (IsOversized(size)) ToUi([size] { ShowProgramNotice(OversizedDataFileText(size)); });
     std::vector<std::vector<SelectorEntry>> batches;
     std::int64_t selected = 0;
     if (!ListTitles(g_app.dataPath, count, kEntryBatch, CollectEntries, &batches, &selected)) {
@@ -264,9 +309,15 @@ void LoadRecords(int mode) {
     for (std::vector<SelectorEntry>& batch : batches)
         ToUi([entries = std::move(batch)]() mutable { AddSelectorEntries(kGadgetSelector, std::move(entries)); });
     ToUi([selected] { SelectEntry(kGadgetSelector, static_cast<int>(selected)); });
-    ShowSlot(static_cast<int>(selected), selected);
+    std::vector<unsigned char> image(kSlotSize);
+    ShowSlot(static_cast<int>(selected), selected, image.data());
+    {
+        std::lock_guard<std::mutex> hold(s_resultLock);
+        std::memcpy(s_result.slotImage, image.data(), kSlotSize);
+    }
     g_app.loadState = kLoadSucceeded;
     ToUi([mode] {
+        TakeLoadResult();
         g_app.loaded = true;
         SetControlsDisabled(kGadgetAdd, kGadgetSelector, 0);
         UpdateEditorReadOnly();
@@ -320,7 +371,7 @@ bool ReloadRecords() {
     }
     if (sameTitle >= 0) selected = sameTitle;
     SelectEntry(kGadgetSelector, static_cast<int>(selected));
-    ShowSlot(static_cast<int>(selected), selected);
+    ShowSlot(static_cast<int>(selected), selected, g_app.slotImage);
     return true;
 }
 
@@ -334,11 +385,12 @@ void WaitForLoadWorker() {
         s_answered.notify_all();
     }
     g_app.loadWorker.join();
+    TakeLoadResult();
     std::lock_guard<std::mutex> hold(s_askLock);
     s_uiWaits = false;
 }
 
 void LoadSelectedRecord() {
     int position = SelectedEntry(kGadgetSelector);
-    if (position >= 0) ShowSlot(position, SelectorEntryAt(kGadgetSelector, position).slot);
+    if (position >= 0) ShowSlot(position, SelectorEntryAt(kGadgetSelector, position).slot, g_app.slotImage);
 }

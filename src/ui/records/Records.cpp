@@ -16,8 +16,7 @@
 #include "core/store/DataFile.h"
 #include "ui/records/Load.h"
 #include "core/store/Titles.h"
-
-void ReportFileFailure(StringId what) { ShowNotice(g_app.programTitle, Str(what) + LastFileError()); }
+#include "ui/Notices.h"
 
 namespace {
 
@@ -27,7 +26,7 @@ void ReportWriteFailure(StringId what) {
     if (g_app.dataChangedElsewhere)
         TakeChangedDataFile();
     else
-        ReportFileFailure(what);
+        ShowFailure(what);
 }
 
 }  // namespace
@@ -57,7 +56,7 @@ bool SaveRecord() {
             ForgetJournal();
             return true;
         }
-        ShowNotice(g_app.programTitle, Str(kStrTooLongPrefix) + std::to_string(text.size()) + Str(kStrTooLongSuffix));
+        ShowProgramNotice(Str(kStrTooLongPrefix) + std::to_string(text.size()) + Str(kStrTooLongSuffix));
         return false;
     }
     std::string title = SaveTitle(text, encoding);
@@ -99,7 +98,7 @@ void TakeChangedDataFile() {
     if (g_app.unsavedEdit) {
         // Text that cannot be kept stays on screen, and every save point tries again.
         if (!KeepUnsavedText(&kept)) {
-            ShowNotice(g_app.programTitle, Str(kStrChangedElsewhere) + "\n" + Str(kStrKeepFailed) + LastFileError());
+            ShowProgramNotice(Str(kStrChangedElsewhere) + "\n" + Str(kStrKeepFailed) + LastFileError());
             return;
         }
         g_app.unsavedEdit = 0;
@@ -110,7 +109,7 @@ void TakeChangedDataFile() {
     std::string message = Str(reloaded ? kStrReloadedPrefix : kStrChangedElsewhere);
     if (reloaded && wrote) message += Str(kStrReloadedOwnWrites);
     if (!kept.empty()) message += Str(kStrReloadedKeptPrefix) + kept;
-    ShowNotice(g_app.programTitle, message);
+    ShowProgramNotice(message);
 }
 
 void OnDataFileChanged() {
@@ -136,7 +135,7 @@ void AddRecord() {
     std::int64_t slot = SlotCount();
     // The next start lists the first 32,767 slots that the compaction leaves.
     if (slot - static_cast<std::int64_t>(g_app.deletedSlots.size()) >= kRecordLimit) {
-        ShowNotice(g_app.programTitle, Str(kStrRecordLimit));
+        ShowProgramNotice(Str(kStrRecordLimit));
         return;
     }
     EncodeText(Str(kStrNewRecordText), g_app.slotImage);
@@ -223,7 +222,7 @@ bool IsUnchangedStarter(std::int64_t slot) {
 void DeleteRecord() {
     std::uint32_t reloads = g_app.reloads;
     std::string title = SelectorEntryAt(kGadgetSelector, SelectedEntry(kGadgetSelector)).title;
-    if (!AskYesNo(kWindowMain, g_app.programTitle, Str(kStrDeleteQuestionPrefix) + title + Str(kStrDeleteQuestionSuffix))) return;
+    if (!AskProgramQuestion(Str(kStrDeleteQuestionPrefix) + title + Str(kStrDeleteQuestionSuffix))) return;
     // The records read again while the question was open are not the ones it asked about.
     if (g_app.reloads != reloads) return;
     int position = SelectedEntry(kGadgetSelector);
@@ -255,12 +254,12 @@ void UndeleteRecord() {
     for (std::int64_t slot : g_app.deletedSlots)
         if (!IsUnchangedStarter(slot)) slots.push_back(slot);
     if (slots.empty()) {
-        ShowNotice(g_app.programTitle, Str(kStrNothingDeleted));
+        ShowProgramNotice(Str(kStrNothingDeleted));
         return;
     }
     // As for Add: the next start lists the first 32,767 slots that the compaction leaves.
     if (SlotCount() - static_cast<std::int64_t>(g_app.deletedSlots.size()) >= kRecordLimit) {
-        ShowNotice(g_app.programTitle, Str(kStrRecordLimit));
+        ShowProgramNotice(Str(kStrRecordLimit));
         return;
     }
     std::vector<std::string> titles = DeletedRecordTitles(slots);

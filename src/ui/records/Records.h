@@ -14,8 +14,6 @@ void ShowTypedTitle();
 // After the user picked another entry by any route: the record left is saved into its own
 // slot first; when that fails it stays selected and shown.
 void ShowSelectedRecord();
-// Tells the user what failed and the system's reason.
-void ReportFileFailure(StringId what);
 // Text that could not be saved, to a recovery file; false when even that failed.
 bool KeepUnsavedText(std::string* path);
 // Another program changed the data file: nothing was written into it; the typed text goes
