@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -122,3 +123,13 @@ std::vector<std::string> OpenFilesUnder(const std::string& folder) {
 }
 
 bool FilesHaveModes() { return true; }
+
+int HoldFileLock(const std::string& path) {
+    int lock = open(path.c_str(), O_RDONLY);
+    if (lock >= 0) flock(lock, LOCK_EX);
+    return lock;
+}
+
+void ReleaseFileLock(int lock) {
+    if (lock >= 0) close(lock);
+}

@@ -94,6 +94,31 @@ void SetEnvironment(const std::string& name, const std::string& value) {
 #endif
 }
 
+unsigned FileMode(const std::string& path) {
+    std::error_code error;
+    fs::file_status status = fs::status(fs::u8path(path), error);
+    return error ? 0u : static_cast<unsigned>(status.permissions()) & 0777u;
+}
+
+bool SetReadOnly(const std::string& path, bool readOnly) {
+    std::error_code error;
+    fs::perms write = fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+    fs::permissions(fs::u8path(path), readOnly ? write : fs::perms::owner_write,
+                    readOnly ? fs::perm_options::remove : fs::perm_options::add, error);
+    return !error;
+}
+
+bool ResizeFile(const std::string& path, std::int64_t size) {
+    std::error_code error;
+    fs::resize_file(fs::u8path(path), static_cast<std::uintmax_t>(size), error);
+    return !error;
+}
+
+bool RemovePath(const std::string& path) {
+    std::error_code error;
+    return fs::remove(fs::u8path(path), error);
+}
+
 bool MakeLink(const std::string& target, const std::string& link) {
     std::error_code error;
     fs::create_symlink(fs::u8path(target), fs::u8path(link), error);

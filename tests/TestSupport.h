@@ -38,6 +38,16 @@ bool IsLink(const std::string& path);
 // The paths of the files this process holds open that lie under folder (empty where the
 // system does not tell).
 std::vector<std::string> OpenFilesUnder(const std::string& folder);
+// The file's permission bits (0 where files have none), its read-only state, its size.
+unsigned FileMode(const std::string& path);
+bool SetReadOnly(const std::string& path, bool readOnly);
+bool ResizeFile(const std::string& path, std::int64_t size);
+bool RemovePath(const std::string& path);  // a file or an empty folder
+// Holds the file as another program holds it while it writes (flock; on Windows a handle with
+// write access, which the program's share modes shut out): the
+// program's own writers wait for it or give up. Released by ReleaseFileLock.
+int HoldFileLock(const std::string& path);
+void ReleaseFileLock(int lock);
 // Whether files carry owner, group and other permission bits (not on Windows, where a new
 // file takes its folder's access rules).
 bool FilesHaveModes();

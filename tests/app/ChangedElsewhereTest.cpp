@@ -25,6 +25,7 @@
 #include "ui/records/Load.h"
 #include "ui/records/Records.h"
 #include "ui/GuiTestSupport.h"
+#include "ui/QtGuiTest.h"
 
 namespace {
 
@@ -72,7 +73,7 @@ protected:
         StartProgram();
         Type("typed ");
         ArmFileFault(step, 1, EIO, g_app.dataPath);
-        Shortcut(Qt::Key_R, Qt::AltModifier);
+        Shortcut('R', kModAlt);
         DisarmFileFaults();
     }
     std::vector<std::string> TheirTitles() { return {"New from elsewhere", "Alpha", "Bravo", "Charlie"}; }
@@ -91,7 +92,7 @@ protected:
         });
         whileUp.start(1);
         SetUnattended(false);
-        Shortcut(key, Qt::AltModifier);
+        Shortcut(key, kModAlt);
         SetUnattended(true);
         ASSERT_FALSE(whileUp.isActive());
     }
@@ -110,7 +111,7 @@ TEST_F(ChangedElsewhereTest, APendingEditNeverOverwritesAnotherProgramsFile) {
         ASSERT_EQ("typed Alpha", Titles()[0]);
         if (byRename) ReplaceByRename(kTheirs);
         else RewriteInPlace(kTheirs);
-        Shortcut(Qt::Key_R, Qt::AltModifier);  // a save point, if the watcher was not first
+        Shortcut('R', kModAlt);  // a save point, if the watcher was not first
         ASSERT_TRUE(PumpUntil([this] { return Titles() == TheirTitles(); })) << byRename;
         EXPECT_EQ(TheirFile(), ReadFileBytes(g_app.dataPath)) << byRename;
         EXPECT_EQ(std::vector<std::string>{"typed Alpha"}, RecoveryTexts()) << byRename;
@@ -120,7 +121,7 @@ TEST_F(ChangedElsewhereTest, APendingEditNeverOverwritesAnotherProgramsFile) {
         EXPECT_EQ(0, g_app.unsavedEdit);
         // What is typed now goes into the new file, and only into its own record.
         Type("then ");
-        Shortcut(Qt::Key_R, Qt::AltModifier);
+        Shortcut('R', kModAlt);
         EXPECT_EQ("then Alpha\r\nchanged elsewhere", Record(1));
         EXPECT_EQ("New from elsewhere", Record(0));
         CloseWindow(kWindowMain);
@@ -145,7 +146,7 @@ TEST_F(ChangedElsewhereTest, ReplacingWhatThisRunWroteIsTold) {
     WriteDataFile(g_app.dataPath, kMine);
     StartProgram();
     Type("saved ");
-    Shortcut(Qt::Key_R, Qt::AltModifier);
+    Shortcut('R', kModAlt);
     ReplaceByRename(kTheirs);
     ASSERT_TRUE(PumpUntil([this] { return Titles() == TheirTitles(); }));
     ASSERT_EQ(1u, MessageBoxTexts().size());
@@ -162,12 +163,12 @@ TEST_F(ChangedElsewhereTest, OwnWritesAreNoChangeByOthers) {
     StartProgram();
     for (int i = 0; i < 3; ++i) {
         Type("x");
-        Shortcut(Qt::Key_R, Qt::AltModifier);
-        Shortcut(Qt::Key_E, Qt::AltModifier);
+        Shortcut('R', kModAlt);
+        Shortcut('E', kModAlt);
     }
-    Shortcut(Qt::Key_A, Qt::AltModifier);
+    Shortcut('A', kModAlt);
     ArmMessageBoxAnswers({true});
-    Shortcut(Qt::Key_D, Qt::AltModifier);
+    Shortcut('D', kModAlt);
     Pump();
     EXPECT_TRUE(MessageBoxTexts().size() == 1u) << MessageBoxTexts().back();  // the delete question only
     EXPECT_EQ("xxxAlpha", Record(0));
@@ -186,7 +187,7 @@ TEST_F(ChangedElsewhereTest, TheCloseNeverCompactsOrBacksUpAnotherProgramsFile) 
     WriteFileBytes(g_app.settingsPath, "[Options]\r\nAuto Backup=1\r\n");
     StartProgram();
     ArmMessageBoxAnswers({true});
-    Shortcut(Qt::Key_D, Qt::AltModifier);
+    Shortcut('D', kModAlt);
     Type("typed ");
     ReplaceByRename(kTheirs);
     PostWindowEvent(Event{kEventClose, kWindowMain, 0});  // before the watcher is heard
@@ -208,7 +209,7 @@ TEST_F(ChangedElsewhereTest, ASameSizeRewriteInTheSameTickIsSeenByTheRecordsOwnB
     RewriteInPlace({"Theirs A", "Theirs B"});
     const struct timespec times[2] = {before.st_atim, before.st_mtim};
     ASSERT_EQ(0, utimensat(AT_FDCWD, g_app.dataPath.c_str(), times, 0));
-    Shortcut(Qt::Key_R, Qt::AltModifier);
+    Shortcut('R', kModAlt);
     EXPECT_EQ("Theirs A", Record(0));
     EXPECT_EQ(std::vector<std::string>{"typed Alpha"}, RecoveryTexts());
 }
@@ -221,7 +222,7 @@ TEST_F(ChangedElsewhereTest, AReplacementWhileASaveWritesIsCaughtAfterItsFlush) 
     StartProgram();
     Type("typed ");
     ArmFileHook(kStepFlush, 1, [this] { ReplaceByRename(kTheirs); }, g_app.dataPath);
-    Shortcut(Qt::Key_R, Qt::AltModifier);
+    Shortcut('R', kModAlt);
     DisarmFileFaults();
     EXPECT_EQ(std::vector<std::string>{"typed Alpha"}, RecoveryTexts());
     EXPECT_EQ(TheirFile(), ReadFileBytes(g_app.dataPath));
@@ -231,7 +232,7 @@ TEST_F(ChangedElsewhereTest, AReplacementWhileASaveWritesIsCaughtAfterItsFlush) 
     EXPECT_EQ(0, g_app.unsavedEdit);
     ArmMessageBoxAnswers({true});
     ArmFileHook(kStepFlush, 1, [this] { ReplaceByRename(kMine); }, g_app.dataPath);
-    Shortcut(Qt::Key_D, Qt::AltModifier);
+    Shortcut('D', kModAlt);
     DisarmFileFaults();
     EXPECT_EQ((std::vector<std::string>{"Alpha", "Bravo", "Charlie"}), Titles());
     EXPECT_TRUE(g_app.deletedSlots.empty());
@@ -242,7 +243,7 @@ TEST_F(ChangedElsewhereTest, DeletingTheLastRecordNeverWritesOverAnotherPrograms
     StartProgram();
     ReplaceByRename(kTheirs);
     ArmMessageBoxAnswers({true});
-    Shortcut(Qt::Key_D, Qt::AltModifier);
+    Shortcut('D', kModAlt);
     EXPECT_EQ(TheirFile(), ReadFileBytes(g_app.dataPath));
     EXPECT_EQ(TheirTitles(), Titles());
 }
@@ -254,7 +255,7 @@ TEST_F(ChangedElsewhereTest, AFileStillBeingWrittenIsWaitedFor) {
     Type("typed ");
     WriteFileBytes(g_app.dataPath, TheirFile().substr(0, 40000));
     Pump();
-    Shortcut(Qt::Key_R, Qt::AltModifier);
+    Shortcut('R', kModAlt);
     EXPECT_EQ(std::vector<std::string>{"typed Alpha"}, RecoveryTexts());
     EXPECT_EQ(0u, MessageBoxTexts().back().find("Another program changed the data file, so Jotcrate wrote nothing"));
     EXPECT_EQ((std::vector<std::string>{"Alpha", "Bravo", "Charlie"}), Titles());  // not read yet
@@ -268,13 +269,13 @@ TEST_F(ChangedElsewhereTest, AddAndDeleteMeetAChangedFileAndWriteNothing) {
     WriteDataFile(g_app.dataPath, {"Mine only", "Mine too"});
     StartProgram();
     ReplaceByRename(kTheirs);
-    Shortcut(Qt::Key_A, Qt::AltModifier);
+    Shortcut('A', kModAlt);
     EXPECT_EQ(TheirFile(), ReadFileBytes(g_app.dataPath));
     EXPECT_EQ(TheirTitles(), Titles());
     EXPECT_EQ(0, SelectedEntry(kGadgetSelector));  // no record of the old title: the first
     RewriteInPlace({"Third version", "more"});
     ArmMessageBoxAnswers({true});
-    Shortcut(Qt::Key_D, Qt::AltModifier);
+    Shortcut('D', kModAlt);
     EXPECT_EQ(SlotBytes("Third version") + SlotBytes("more"), ReadFileBytes(g_app.dataPath));
     EXPECT_EQ((std::vector<std::string>{"Third version", "more"}), Titles());
     EXPECT_TRUE(RecoveryTexts().empty());
@@ -345,7 +346,7 @@ TEST_F(ChangedElsewhereTest, AReloadThatCannotReadTheNewFileTriesAgain) {
 TEST_F(ChangedElsewhereTest, ADeleteAnsweredAfterTheRecordsWereReadAgainDoesNothing) {
     WriteDataFile(g_app.dataPath, kMine);
     StartProgram();
-    KeyWhileReplaced(Qt::Key_D, [](QWidget* box) { static_cast<QMessageBox*>(box)->button(QMessageBox::Yes)->click(); });
+    KeyWhileReplaced('D', [](QWidget* box) { static_cast<QMessageBox*>(box)->button(QMessageBox::Yes)->click(); });
     EXPECT_EQ(TheirFile(), ReadFileBytes(g_app.dataPath));
     EXPECT_EQ(TheirTitles(), Titles());
 }
@@ -356,7 +357,7 @@ TEST_F(ChangedElsewhereTest, ADeleteThatCannotCheckTheSlotDeletesNothing) {
     StartProgram();
     ArmMessageBoxAnswers({true});
     ArmFileFault(kStepRead, 1, EIO, g_app.dataPath);
-    Shortcut(Qt::Key_D, Qt::AltModifier);
+    Shortcut('D', kModAlt);
     DisarmFileFaults();
     ASSERT_FALSE(MessageBoxTexts().empty());
     EXPECT_NE(std::string::npos, MessageBoxTexts().back().find("Input/output error")) << MessageBoxTexts().back();
@@ -369,8 +370,8 @@ TEST_F(ChangedElsewhereTest, AnUndeleteChosenAfterTheRecordsWereReadAgainDoesNot
     WriteDataFile(g_app.dataPath, kMine);
     StartProgram();
     ArmMessageBoxAnswers({true});
-    Shortcut(Qt::Key_D, Qt::AltModifier);
-    KeyWhileReplaced(Qt::Key_U, [](QWidget* dialog) { static_cast<QDialog*>(dialog)->accept(); });
+    Shortcut('D', kModAlt);
+    KeyWhileReplaced('U', [](QWidget* dialog) { static_cast<QDialog*>(dialog)->accept(); });
     EXPECT_EQ(TheirFile(), ReadFileBytes(g_app.dataPath));
     EXPECT_EQ(TheirTitles(), Titles());
 }

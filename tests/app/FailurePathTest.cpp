@@ -19,6 +19,7 @@
 #include "ui/records/Records.h"
 #include "ui/Commands.h"
 #include "ui/GuiTestSupport.h"
+#include "ui/QtGuiTest.h"
 #include "ui/MainWindow.h"
 
 namespace {
@@ -134,7 +135,7 @@ TEST_F(FailurePathTest, TextThatCannotBeSavedAtCloseGoesToARecoveryFile) {
     WriteFileBytes(g_app.backupPath, std::string(50000, 'b'));  // stale: a refresh is due
     StartProgram();
     Type("Line one");
-    Key(kGadgetEditor, Qt::Key_Return);
+    Key(kGadgetEditor, kKeyEnter);
     // The save fails at its flush, and putting the old bytes back fails too: the slot is in doubt.
     ArmFileFault(kStepFlush, 1, EIO, g_app.dataPath);
     ArmFileFault(kStepWrite, 3, EIO, g_app.dataPath);
@@ -156,17 +157,17 @@ TEST_F(FailurePathTest, AFailedSaveStopsTheCommandAndKeepsTheText) {
     Type("typed ");
     HoldDataFile();
     ArmMessageBoxAnswers({true});
-    for (int key : {Qt::Key_A, Qt::Key_D, Qt::Key_O}) Shortcut(key, Qt::AltModifier);
+    for (int key : {'A', 'D', 'O'}) Shortcut(key, kModAlt);
     EXPECT_FALSE(WindowExists(kWindowOptions));
     EXPECT_EQ(2, SelectorCount(kGadgetSelector));
     EXPECT_EQ("typed one", EditorText(kGadgetEditor));
     FocusGadget(kGadgetSelector);
-    Key(kGadgetSelector, Qt::Key_Down);
+    Key(kGadgetSelector, kKeyDown);
     EXPECT_EQ(0, SelectedEntry(kGadgetSelector));
     EXPECT_EQ("typed one", EditorText(kGadgetEditor));
     close(lockFd);
     lockFd = -1;
-    Key(kGadgetSelector, Qt::Key_Down);
+    Key(kGadgetSelector, kKeyDown);
     EXPECT_EQ("typed one", Record(0));
     EXPECT_EQ("two", EditorText(kGadgetEditor));
 }
@@ -174,7 +175,7 @@ TEST_F(FailurePathTest, AFailedSaveStopsTheCommandAndKeepsTheText) {
 TEST_F(FailurePathTest, CloseWaitsForTheOptionsDialog) {
     StartProgram();
     Type("x");
-    Shortcut(Qt::Key_O, Qt::AltModifier);
+    Shortcut('O', kModAlt);
     ASSERT_TRUE(WindowExists(kWindowOptions));
     Close();
     EXPECT_EQ(1, g_app.running);
@@ -189,7 +190,7 @@ TEST_F(FailurePathTest, CloseWaitsForTheOptionsDialog) {
 TEST_F(FailurePathTest, CloseAtTheEndOfTheSessionDoesNotWaitForTheOptionsDialog) {
     StartProgram();
     Type("x");
-    Shortcut(Qt::Key_O, Qt::AltModifier);
+    Shortcut('O', kModAlt);
     ASSERT_TRUE(WindowExists(kWindowOptions));
     PostWindowEvent(Event{kEventClose, kWindowMain, kCloseEndingSession});
     Pump();
@@ -375,7 +376,7 @@ TEST_F(FailurePathTest, TextThatCannotBeKeptStaysOnScreenAndTheHomeFolderIsTheSe
     // A chmod by another program changes no record: it is no new version.
     chmod(g_app.dataPath.c_str(), 0640);
     Type("x");
-    Shortcut(Qt::Key_R, Qt::AltModifier);
+    Shortcut('R', kModAlt);
     EXPECT_EQ("xtheirs", Record(0));
 }
 
@@ -405,7 +406,7 @@ TEST_F(FailurePathTest, TheLastRecordStaysWhenTheStarterRecordsCannotBeWritten) 
     StartProgram();
     ArmMessageBoxAnswers({true});
     ArmFileFault(kStepWrite, 2, ENOSPC, g_app.dataPath);  // the mark is the first write
-    Shortcut(Qt::Key_D, Qt::AltModifier);
+    Shortcut('D', kModAlt);
     DisarmFileFaults();
     EXPECT_EQ(1, g_app.running);
     std::string told = Told("The record could not be deleted.");
@@ -419,20 +420,20 @@ TEST_F(FailurePathTest, AddStopsAtTheRecordLimit) {
     WriteFileBytes(g_app.dataPath, "");
     ASSERT_EQ(0, truncate(g_app.dataPath.c_str(), kRecordLimit * kSlotSize));
     StartProgram();
-    Shortcut(Qt::Key_A, Qt::AltModifier);
+    Shortcut('A', kModAlt);
     EXPECT_NE("", Told("Jotcrate lists at most 32,767 records"));
     EXPECT_EQ(kRecordLimit * kSlotSize, DataFileSize(g_app.dataPath));
     EXPECT_EQ(kRecordLimit, SelectorCount(kGadgetSelector));
     // A record deleted in this run makes room: the compaction at exit removes its slot.
     ArmMessageBoxAnswers({true});
-    Shortcut(Qt::Key_D, Qt::AltModifier);
-    Shortcut(Qt::Key_A, Qt::AltModifier);
+    Shortcut('D', kModAlt);
+    Shortcut('A', kModAlt);
     EXPECT_EQ((kRecordLimit + 1) * kSlotSize, DataFileSize(g_app.dataPath));
     EXPECT_EQ(kRecordLimit, SelectorCount(kGadgetSelector));
     // That room is taken: the deleted record cannot come back.
     ClearMessageBoxTexts();
     ArmRequesterAnswers({{true, {}, 0, "", 0}});
-    Shortcut(Qt::Key_U, Qt::AltModifier);
+    Shortcut('U', kModAlt);
     EXPECT_NE("", Told("Jotcrate lists at most 32,767 records"));
     EXPECT_EQ(kRecordLimit, SelectorCount(kGadgetSelector));
     EXPECT_EQ(1u, g_app.deletedSlots.size());

@@ -1,6 +1,5 @@
 // Where data is at stake, a failed file step reaches the user: the save, Add, Delete and the
 // compaction at exit say so and change nothing they could not finish.
-#include <QComboBox>
 #include <cerrno>
 
 #include "base/AppState.h"
@@ -19,10 +18,9 @@ protected:
         GuiTest::TearDown();
     }
     void DropList() {
-        QComboBox* selector = static_cast<QComboBox*>(Widget(kGadgetSelector));
-        selector->showPopup();
+        OpenTestSelectorList(kGadgetSelector, true);
         Pump();
-        selector->hidePopup();
+        OpenTestSelectorList(kGadgetSelector, false);
         Pump();
     }
     bool Told(const std::string& start) {
@@ -52,13 +50,13 @@ TEST_F(FaultReportTest, FailedAddAndDeleteChangeNothing) {
     WriteDataFile(g_app.dataPath, {"one", "two"});
     StartProgram();
     ArmFileFault(kStepWrite, 1, EIO);
-    Shortcut(Qt::Key_A, Qt::AltModifier);
+    Shortcut('A', kModAlt);
     EXPECT_TRUE(Told("The new record could not be added."));
     EXPECT_EQ(2, SelectorCount(kGadgetSelector));
     EXPECT_EQ(2 * kSlotSize, DataFileSize(g_app.dataPath));
     ArmMessageBoxAnswers({true});
     ArmFileFault(kStepWrite, 1, EIO);
-    Shortcut(Qt::Key_D, Qt::AltModifier);
+    Shortcut('D', kModAlt);
     EXPECT_TRUE(Told("The record could not be deleted."));
     EXPECT_EQ(2, SelectorCount(kGadgetSelector));
     EXPECT_EQ(0, g_app.recordsDeleted);
@@ -69,7 +67,7 @@ TEST_F(FaultReportTest, FailedCompactionAtExitKeepsTheDataFile) {
     WriteDataFile(g_app.dataPath, {"one", "two", "three"});
     StartProgram();
     ArmMessageBoxAnswers({true});
-    Shortcut(Qt::Key_D, Qt::AltModifier);
+    Shortcut('D', kModAlt);
     std::string marked = ReadFileBytes(g_app.dataPath);
     ArmFileFault(kStepRename, 1, EACCES);
     PostWindowEvent(Event{kEventClose, kWindowMain, 0});

@@ -1,12 +1,6 @@
 // Every save point crossed with every way the data file can fail under it: afterwards each
 // record is as it was or holds the typed text, and the typed text is somewhere: stored, still
 // on screen, or in a recovery file.
-#include <QApplication>
-#include <QComboBox>
-#include <QTest>
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <functional>
@@ -32,8 +26,7 @@ const Failure kFailures[] = {{"read", kStepRead, EIO},     {"write", kStepWrite,
 
 class SavePointMatrixTest : public GuiTest {
 protected:
-    QComboBox* Selector() { return static_cast<QComboBox*>(Widget(kGadgetSelector)); }
-    void SelectorKey(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    void SelectorKey(int key, unsigned modifiers = 0) {
         FocusGadget(kGadgetSelector);
         Key(kGadgetSelector, key, modifiers);
     }
@@ -50,32 +43,29 @@ protected:
 
 TEST_F(SavePointMatrixTest, NoFailureUnderAnySavePointLosesARecordOrTheTypedText) {
     const std::vector<std::pair<const char*, std::function<void()>>> savePoints = {
-        {"ALT+A", [&] { Shortcut(Qt::Key_A, Qt::AltModifier); }},
-        {"ALT+D", [&] { Shortcut(Qt::Key_D, Qt::AltModifier); }},
+        {"ALT+A", [&] { Shortcut('A', kModAlt); }},
+        {"ALT+D", [&] { Shortcut('D', kModAlt); }},
         {"ALT+O, Apply", [&] {
-             Shortcut(Qt::Key_O, Qt::AltModifier);
+             Shortcut('O', kModAlt);
              if (WindowExists(kWindowOptions)) PostWindowEvent(Event{kEventGadget, kWindowOptions, kGadgetApply});
              Pump();
          }},
-        {"F1", [&] { Shortcut(Qt::Key_F1); }},
-        {"ALT+R", [&] { Shortcut(Qt::Key_R, Qt::AltModifier); }},
-        {"ALT+E", [&] { Shortcut(Qt::Key_E, Qt::AltModifier); }},
-        {"CTRL+F", [&] { Shortcut(Qt::Key_F, Qt::ControlModifier); }},
-        {"F3", [&] { Shortcut(Qt::Key_F3); }},
+        {"F1", [&] { Shortcut(kKeyF1); }},
+        {"ALT+R", [&] { Shortcut('R', kModAlt); }},
+        {"ALT+E", [&] { Shortcut('E', kModAlt); }},
+        {"CTRL+F", [&] { Shortcut('F', kModCtrl); }},
+        {"F3", [&] { Shortcut(kKeyF3); }},
         {"the list", [&] {
-             Selector()->showPopup();
+             OpenTestSelectorList(kGadgetSelector, true);
              Pump();
-             Selector()->hidePopup();
+             OpenTestSelectorList(kGadgetSelector, false);
              Pump();
          }},
-        {"DOWN", [&] { SelectorKey(Qt::Key_Down); }},
-        {"ALT+END", [&] { SelectorKey(Qt::Key_End, Qt::AltModifier); }},
-        {"a letter", [&] { SelectorKey(Qt::Key_C); }},
+        {"DOWN", [&] { SelectorKey(kKeyDown); }},
+        {"ALT+END", [&] { SelectorKey(kKeyEnd, kModAlt); }},
+        {"a letter", [&] { SelectorKey('C'); }},
         {"the wheel", [&] {
-             QPointF at(5, 5);
-             QWheelEvent wheel(at, Selector()->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton,
-                               Qt::NoModifier, Qt::NoScrollPhase, false);
-             QApplication::sendEvent(Selector(), &wheel);
+             WheelTestGadget(kGadgetSelector, -1, 0);
              Pump();
          }},
         {"close", [&] {
@@ -95,15 +85,14 @@ TEST_F(SavePointMatrixTest, NoFailureUnderAnySavePointLosesARecordOrTheTypedText
             Type(kTyped);
             int lock = -1;
             if (failure.step == kFileSteps) {
-                lock = open(g_app.dataPath.c_str(), O_RDONLY);
-                flock(lock, LOCK_EX);
+                lock = HoldFileLock(g_app.dataPath);
             } else {
                 ArmFileFault(failure.step, 1, failure.error, g_app.dataPath);
             }
             ArmMessageBoxAnswers({false});  // keep every record: No to the delete question
             run();
             DisarmFileFaults();
-            if (lock >= 0) close(lock);
+            ReleaseFileLock(lock);
             for (int slot = 1; slot < 3; ++slot) EXPECT_EQ(kRecords[slot], Record(slot)) << where;
             EXPECT_TRUE(Record(0) == kRecords[0] || Record(0) == kTyped + kRecords[0]) << where << ": " << Record(0);
             EXPECT_TRUE(TypedTextKept()) << where;

@@ -1,7 +1,5 @@
 // Closing the main window: which files change, with Auto Backup on and off, and nothing at
 // all after a run without changes.
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "base/AppState.h"
 #include "base/Numbers.h"
@@ -34,7 +32,7 @@ TEST_F(ShutdownTest, UnsavedEditIsSavedAndRefreshesTheBackup) {
     Type("new ");
     Close();
     EXPECT_EQ(0, g_app.running);
-    EXPECT_FALSE(WindowWidget(kWindowMain)->isVisible());
+    EXPECT_FALSE(IsTestWindowVisible(kWindowMain));
     EXPECT_EQ("new one", Record(0));
     EXPECT_EQ(ReadFileBytes(g_app.dataPath), ReadFileBytes(g_app.backupPath));
 }
@@ -45,7 +43,7 @@ TEST_F(ShutdownTest, WithAutoBackupOffTheBackupIsNeverTouched) {
     StartProgram();
     Type("new ");
     ArmMessageBoxAnswers({true});
-    Shortcut(Qt::Key_D, Qt::AltModifier);
+    Shortcut('D', kModAlt);
     Close();
     EXPECT_FALSE(PathExists(g_app.backupPath));
     EXPECT_EQ(SlotBytes("two"), ReadFileBytes(g_app.dataPath));  // compacted
@@ -57,9 +55,9 @@ TEST_F(ShutdownTest, DeleteCompactsAndRefreshesTheBackup) {
     WriteDataFile(g_app.backupPath, {"old"});
     StartProgram();
     ArmMessageBoxAnswers({true});
-    Shortcut(Qt::Key_R, Qt::AltModifier);
-    Key(kGadgetSelector, Qt::Key_Down);
-    Shortcut(Qt::Key_D, Qt::AltModifier);
+    Shortcut('R', kModAlt);
+    Key(kGadgetSelector, kKeyDown);
+    Shortcut('D', kModAlt);
     Close();
     EXPECT_EQ(SlotBytes("one") + SlotBytes("three"), ReadFileBytes(g_app.dataPath));
     EXPECT_EQ(ReadFileBytes(g_app.dataPath), ReadFileBytes(g_app.backupPath));
@@ -72,7 +70,7 @@ TEST_F(ShutdownTest, ARunWithoutChangesWritesNothing) {
     WriteDataFile(g_app.backupPath, {"old backup"});
     std::string settings = ReadFileBytes(g_app.settingsPath);
     StartProgram();
-    Shortcut(Qt::Key_A, Qt::AltModifier);  // an added record alone does not refresh the backup
+    Shortcut('A', kModAlt);  // an added record alone does not refresh the backup
     Close();
     EXPECT_EQ(settings, ReadFileBytes(g_app.settingsPath));
     EXPECT_EQ(SlotBytes("old backup"), ReadFileBytes(g_app.backupPath));

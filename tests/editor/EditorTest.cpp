@@ -17,6 +17,7 @@
 #include "base/Numbers.h"
 #include "platform/Gui.h"
 #include "ui/GuiTestSupport.h"
+#include "ui/QtGuiTest.h"
 
 namespace {
 
@@ -93,10 +94,10 @@ TEST_F(EditorTest, ContextMenuGreysWhatWouldDoNothing) {
 TEST_F(EditorTest, EditingKeysMarkTheRecordEvenWithoutAChange) {
     StartProgram();
     EXPECT_EQ(0, g_app.unsavedEdit);  // loading is no edit
-    Key(kGadgetEditor, Qt::Key_X, Qt::AltModifier);  // a command key bound to nothing types nothing
+    Key(kGadgetEditor, 'X', kModAlt);  // a command key bound to nothing types nothing
     EXPECT_EQ(0, g_app.unsavedEdit);
     EXPECT_EQ("Record 1\r\n", EditorText(kGadgetEditor));
-    Key(kGadgetEditor, Qt::Key_C, Qt::ControlModifier);
+    Key(kGadgetEditor, 'C', kModCtrl);
     EXPECT_EQ(1, g_app.unsavedEdit);
     EXPECT_EQ("Record 1\r\n", EditorText(kGadgetEditor));
     for (int command : {kCmdUndo, kCmdRedo, kCmdCut, kCmdPaste}) {
@@ -109,7 +110,7 @@ TEST_F(EditorTest, EditingKeysMarkTheRecordEvenWithoutAChange) {
     PostWindowEvent(Event{kEventMenu, kWindowMain, kCmdCopy});
     Pump();
     EXPECT_EQ(0, g_app.unsavedEdit);
-    Key(kGadgetEditor, Qt::Key_Delete);  // no character, but a change
+    Key(kGadgetEditor, kKeyDelete);  // no character, but a change
     EXPECT_EQ(1, g_app.unsavedEdit);
 }
 
@@ -120,8 +121,8 @@ TEST_F(EditorTest, CtrlWheelZoomsAndTheZoomSurvivesRecordChanges) {
     EXPECT_EQ(110, g_app.options.zoom);
     EXPECT_EQ(1, g_app.settingsChanged);
     EXPECT_GT(Widget(kGadgetEditor)->font().pointSizeF(), before.pointSizeF());
-    Shortcut(Qt::Key_R, Qt::AltModifier);
-    Key(kGadgetSelector, Qt::Key_Down);
+    Shortcut('R', kModAlt);
+    Key(kGadgetSelector, kKeyDown);
     EXPECT_EQ(110, EditorZoom(kGadgetEditor));
     g_app.settingsChanged = 0;
     Wheel(Qt::ControlModifier | Qt::ShiftModifier);
@@ -144,9 +145,9 @@ TEST_F(EditorTest, PartsOfWheelStepsAddUpAndZoomKeysStepAndReset) {
     struct Step {
         int key;
         int zoom;
-    } steps[] = {{Qt::Key_Plus, 120}, {Qt::Key_Equal, 130}, {Qt::Key_Minus, 120}, {Qt::Key_0, 100}};
+    } steps[] = {{kKeyPlus, 120}, {kKeyEqual, 130}, {kKeyMinus, 120}, {'0', 100}};
     for (const Step& step : steps) {
-        Key(kGadgetEditor, step.key, Qt::ControlModifier);
+        Key(kGadgetEditor, step.key, kModCtrl);
         EXPECT_EQ(step.zoom, g_app.options.zoom) << step.key;
         EXPECT_EQ(step.zoom, EditorZoom(kGadgetEditor)) << step.key;
     }
@@ -170,14 +171,14 @@ TEST_F(EditorTest, StoredZoomIsAppliedAtStartAndAnUnsupportedOneLeavesTheEditorA
 TEST_F(EditorTest, TextBeyond32000BytesIsRefused) {
     StartProgram();
     QApplication::clipboard()->setText(QString(40000, QChar('z')));
-    Shortcut(Qt::Key_A, Qt::ControlModifier);
+    Shortcut('A', kModCtrl);
     PostWindowEvent(Event{kEventMenu, kWindowMain, kCmdPaste});
     Pump();
     EXPECT_EQ(32000u, EditorText(kGadgetEditor).size());
     Type("more");
     EXPECT_EQ(std::string(32000, 'z'), EditorText(kGadgetEditor));
     // Line breaks count as CR LF, and a character is never split.
-    Shortcut(Qt::Key_A, Qt::ControlModifier);
+    Shortcut('A', kModCtrl);
     QApplication::clipboard()->setText(QString(31999, QChar('a')) + QString::fromUtf8("\xC3\xA9\n"));
     PostWindowEvent(Event{kEventMenu, kWindowMain, kCmdPaste});
     Pump();

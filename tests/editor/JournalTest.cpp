@@ -3,10 +3,7 @@
 // removes it; a restart after a run that ended without saving offers the text back into its
 // record, into a new record where that one changed, or into a recovery file, and a journal
 // that is damaged or cannot be kept is never lost.
-#include <sys/stat.h>
 
-#include <QTest>
-#include <QToolTip>
 #include <cerrno>
 #include <chrono>
 
@@ -81,7 +78,7 @@ TEST_F(JournalTest, ThePlatformTimerExpiresOnceIntoTheEventQueue) {
     int arrived = 0;
     for (auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
          arrived == 0 && std::chrono::steady_clock::now() < end;) {
-        QTest::qWait(1);
+        WaitForWindowEvents(1);
         Event event;
         while (PollWindowEvent(&event)) arrived += event.kind == kEventTimer && event.number == kTimer;
     }
@@ -124,9 +121,9 @@ TEST_F(JournalTest, ThePauseAfterTypingWritesTheJournalAndTheSaveRemovesIt) {
     EXPECT_EQ(1, journal.slot);
     EXPECT_EQ("new Bravo", journal.text);
     EXPECT_EQ(StoredDigest(1), journal.slotDigest);
-    struct stat st;
-    ASSERT_EQ(0, stat(g_app.journalPath.c_str(), &st));
-    EXPECT_EQ(0600u, st.st_mode & 0777);
+    if (FilesHaveModes()) {
+        EXPECT_EQ(0600u, FileMode(g_app.journalPath));
+    }
     // More typing: the next pause writes the text as it is then, the slot still as stored.
     Type("x");
     ASSERT_TRUE(EndPause());
@@ -135,7 +132,7 @@ TEST_F(JournalTest, ThePauseAfterTypingWritesTheJournalAndTheSaveRemovesIt) {
     // A save point (Add) saves the record and the journal goes; a pause that ends after a save
     // writes nothing.
     Type("y");
-    Shortcut(Qt::Key_A, Qt::AltModifier);
+    Shortcut('A', kModAlt);
     EXPECT_EQ("new xyBravo", Record(1));
     EXPECT_FALSE(PathExists(g_app.journalPath));
     EndPause();
@@ -155,14 +152,14 @@ TEST_F(JournalTest, TextAsStoredNeedsNoJournal) {
     WriteDataFile(g_app.dataPath, {"Alpha"});
     StartProgram();
     FocusGadget(kGadgetEditor);
-    Key(kGadgetEditor, Qt::Key_C, Qt::ControlModifier);  // marks the record edited, changes nothing
+    Key(kGadgetEditor, 'C', kModCtrl);  // marks the record edited, changes nothing
     ASSERT_EQ(1, g_app.unsavedEdit);
     ASSERT_TRUE(EndPause());
     EXPECT_FALSE(PathExists(g_app.journalPath));
     Type("x");
     ASSERT_TRUE(EndPause());
     EXPECT_EQ("xAlpha", ReadBack().text);
-    Key(kGadgetEditor, Qt::Key_Backspace);
+    Key(kGadgetEditor, kKeyBackspace);
     ASSERT_TRUE(EndPause());
     EXPECT_FALSE(PathExists(g_app.journalPath));
 }
@@ -177,13 +174,13 @@ TEST_F(JournalTest, AJournalThatCannotBeWrittenIsToldOnceAndTheRecordStillSaves)
     DisarmFileFaults();
     EXPECT_FALSE(PathExists(g_app.journalPath));
     EXPECT_EQ((std::vector<std::string>{"Jotcrate.ini", "Jotcrate.jcd", "home"}), FolderEntries(folder.path));
-    EXPECT_EQ(0, QToolTip::text().indexOf(QString::fromStdString(Str(kStrJournalWriteFailed))));
+    EXPECT_EQ(0u, TestEditorTip(kGadgetEditor).find(Str(kStrJournalWriteFailed)));
     EXPECT_TRUE(g_app.journalTipShown);
     // The next pause writes it; the save point saves the record as ever.
     Type("again ");
     ASSERT_TRUE(EndPause());
     EXPECT_EQ("full disk again Alpha", ReadBack().text);
-    Shortcut(Qt::Key_A, Qt::AltModifier);
+    Shortcut('A', kModAlt);
     EXPECT_EQ("full disk again Alpha", Record(0));
     EXPECT_FALSE(PathExists(g_app.journalPath));
 }
@@ -196,7 +193,7 @@ TEST_F(JournalTest, TheDeletedRecordAndTheTextKeptInARecoveryFileTakeTheJournalW
     ASSERT_TRUE(EndPause());
     // Delete answers Yes: the last record goes, the starters come, no journal stays.
     ArmMessageBoxAnswers({true});
-    Shortcut(Qt::Key_D, Qt::AltModifier);
+    Shortcut('D', kModAlt);
     EXPECT_FALSE(PathExists(g_app.journalPath));
     FocusGadget(kGadgetEditor);
     Type("kept ");

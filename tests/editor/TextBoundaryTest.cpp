@@ -17,6 +17,7 @@
 #include "ui/records/Load.h"
 #include "ui/Commands.h"
 #include "ui/GuiTestSupport.h"
+#include "ui/QtGuiTest.h"
 
 namespace {
 
@@ -26,7 +27,7 @@ protected:
     QString Shown() { return Editor()->document()->toRawText().replace(QChar::ParagraphSeparator, QChar('\n')); }
     void Paste(const QString& text) {
         QApplication::clipboard()->setText(text);
-        Key(kGadgetEditor, Qt::Key_V, Qt::ControlModifier);
+        Key(kGadgetEditor, 'V', kModCtrl);
     }
     void Commit(const QString& text) {
         QInputMethodEvent event;
@@ -57,14 +58,14 @@ TEST_F(TextBoundaryTest, AWindows1252RecordIsStoredAgainInWindows1252AndWhole) {
     const std::string full = "Titel\r\n" + std::string(31993, '\xE9');
     WriteDataFile(g_app.dataPath, {full, "second"});
     StartProgram();
-    Key(kGadgetEditor, Qt::Key_C, Qt::ControlModifier);  // marks it edited, changes nothing
+    Key(kGadgetEditor, 'C', kModCtrl);  // marks it edited, changes nothing
     SaveByCommand();
     EXPECT_EQ(full, Record(0));
     EXPECT_TRUE(MessageBoxTexts().empty());
     // Full: nothing more fits, and a character Windows-1252 lacks would need UTF-8, twice the size.
     FocusGadget(kGadgetEditor);
     ToEnd();
-    Key(kGadgetEditor, Qt::Key_Backspace);
+    Key(kGadgetEditor, kKeyBackspace);
     Commit(QString::fromUtf8("\xE2\x86\x92"));
     Type("e");
     SaveByCommand();
@@ -78,9 +79,9 @@ TEST_F(TextBoundaryTest, TheLimitCountsEveryCharacterAsTheSaveStoresIt) {
     ToEnd();
     Paste(QString(QChar::Nbsp));  // two bytes in UTF-8
     Paste(QString(QChar::LineSeparator));
-    Key(kGadgetEditor, Qt::Key_Return);  // CR LF
+    Key(kGadgetEditor, kKeyEnter);  // CR LF
     EXPECT_EQ(QString(31999, QChar('a')), Shown());
-    Key(kGadgetEditor, Qt::Key_Backspace);
+    Key(kGadgetEditor, kKeyBackspace);
     Paste(QString(QChar::Nbsp));
     SaveByCommand();
     EXPECT_EQ(std::string(31998, 'a') + "\xC2\xA0", Record(0));
@@ -91,7 +92,7 @@ TEST_F(TextBoundaryTest, ShiftEnterAndSeparatorsMakeOrdinaryLineBreaks) {
     WriteDataFile(g_app.dataPath, {""});
     StartProgram();
     Type("a");
-    Key(kGadgetEditor, Qt::Key_Return, Qt::ShiftModifier);
+    Key(kGadgetEditor, kKeyEnter, kModShift);
     Type("b");
     Paste(QString::fromUtf16(u"c\u2028d\u2029e"));
     Commit(QString::fromUtf16(u"\u2028f"));
@@ -106,14 +107,14 @@ TEST_F(TextBoundaryTest, EveryRouteToAnotherRecordSavesTheOneLeftFirst) {
     StartProgram();
     QComboBox* selector = static_cast<QComboBox*>(Widget(kGadgetSelector));
     const std::vector<std::pair<const char*, std::function<void()>>> routes = {
-        {"ALT+UP", [&] { Key(kGadgetSelector, Qt::Key_Up, Qt::AltModifier); }},
-        {"ALT+PAGE DOWN", [&] { Key(kGadgetSelector, Qt::Key_PageDown, Qt::AltModifier); }},
-        {"ALT+PAGE UP", [&] { Key(kGadgetSelector, Qt::Key_PageUp, Qt::AltModifier); }},
-        {"ALT+HOME", [&] { Key(kGadgetSelector, Qt::Key_Home, Qt::AltModifier); }},
-        {"ALT+END", [&] { Key(kGadgetSelector, Qt::Key_End, Qt::AltModifier); }},
-        {"DOWN", [&] { Key(kGadgetSelector, Qt::Key_Down); }},
-        {"UP", [&] { Key(kGadgetSelector, Qt::Key_Up); }},
-        {"a letter", [&] { Key(kGadgetSelector, Qt::Key_D); }},
+        {"ALT+UP", [&] { Key(kGadgetSelector, kKeyUp, kModAlt); }},
+        {"ALT+PAGE DOWN", [&] { Key(kGadgetSelector, kKeyPageDown, kModAlt); }},
+        {"ALT+PAGE UP", [&] { Key(kGadgetSelector, kKeyPageUp, kModAlt); }},
+        {"ALT+HOME", [&] { Key(kGadgetSelector, kKeyHome, kModAlt); }},
+        {"ALT+END", [&] { Key(kGadgetSelector, kKeyEnd, kModAlt); }},
+        {"DOWN", [&] { Key(kGadgetSelector, kKeyDown); }},
+        {"UP", [&] { Key(kGadgetSelector, kKeyUp); }},
+        {"a letter", [&] { Key(kGadgetSelector, 'D'); }},
         {"the wheel", [&] {
              QPointF at(5, 5);
              QWheelEvent wheel(at, selector->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier,
@@ -175,8 +176,8 @@ TEST_F(TextBoundaryTest, AReadOnlyEditorRefusesInputByEveryRoute) {
     QApplication::clipboard()->setText("pasted");
     PostWindowEvent(Event{kEventMenu, kWindowMain, kCmdPaste});
     Pump();
-    Key(kGadgetEditor, Qt::Key_V, Qt::ControlModifier);
-    Key(kGadgetEditor, Qt::Key_Insert, Qt::ShiftModifier);
+    Key(kGadgetEditor, 'V', kModCtrl);
+    Key(kGadgetEditor, kKeyInsert, kModShift);
     Drop("dropped");
     Commit("committed");
     Type("typed");
@@ -218,29 +219,29 @@ TEST_F(TextBoundaryTest, ATextTooLongToStoreIsNeverCut) {
     for (int i = 0; i < 10; ++i) lines += "\nb";
     WriteDataFile(g_app.dataPath, {lines, "other"});
     StartProgram();
-    Key(kGadgetEditor, Qt::Key_C, Qt::ControlModifier);
+    Key(kGadgetEditor, 'C', kModCtrl);
     SaveByCommand();
     EXPECT_TRUE(MessageBoxTexts().empty());
     EXPECT_EQ(lines, Record(0));
 
     FocusGadget(kGadgetEditor);
     ToEnd();
-    Key(kGadgetEditor, Qt::Key_Backspace);
+    Key(kGadgetEditor, kKeyBackspace);
     const QString edited = Shown();
     SaveByCommand();
     ASSERT_EQ(1u, MessageBoxTexts().size());
     EXPECT_NE(std::string::npos, MessageBoxTexts()[0].find("32009 bytes"));
     FocusGadget(kGadgetSelector);
-    Key(kGadgetSelector, Qt::Key_Down);  // the record stays, with its text
+    Key(kGadgetSelector, kKeyDown);  // the record stays, with its text
     EXPECT_EQ(0, SelectedEntry(kGadgetSelector));
     EXPECT_EQ(edited, Shown());
     EXPECT_EQ(lines, Record(0));
 
     FocusGadget(kGadgetEditor);
     ToEnd();
-    for (int i = 0; i < 6; ++i) Key(kGadgetEditor, Qt::Key_Backspace);
+    for (int i = 0; i < 6; ++i) Key(kGadgetEditor, kKeyBackspace);
     FocusGadget(kGadgetSelector);
-    Key(kGadgetSelector, Qt::Key_Down);
+    Key(kGadgetSelector, kKeyDown);
     EXPECT_EQ(1, SelectedEntry(kGadgetSelector));
     EXPECT_EQ(32000u, Record(0).size());
 }

@@ -22,6 +22,7 @@
 #include "base/RecordText.h"
 #include "ui/Commands.h"
 #include "ui/GuiTestSupport.h"
+#include "ui/QtGuiTest.h"
 
 namespace {
 

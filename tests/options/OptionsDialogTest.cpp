@@ -17,6 +17,7 @@
 #include "platform/Gui.h"
 #include "platform/qt/QtPrivate.h"
 #include "ui/GuiTestSupport.h"
+#include "ui/QtGuiTest.h"
 
 namespace {
 
@@ -27,7 +28,7 @@ class OptionsDialogTest : public GuiTest {
 protected:
     void Open() {
         StartProgram();
-        Shortcut(Qt::Key_O, Qt::AltModifier);
+        Shortcut('O', kModAlt);
         ASSERT_TRUE(WindowExists(kWindowOptions));
     }
     void Click(int gadget) {
@@ -62,15 +63,15 @@ TEST_F(OptionsDialogTest, ControlsAndKeys) {
     EXPECT_TRUE(IsChecked(kGadgetWordwrap));
     EXPECT_FALSE(IsChecked(kGadgetReadOnly));
     FocusGadget(kGadgetCancel);
-    Shortcut(Qt::Key_Tab, Qt::ControlModifier);
+    Shortcut(kKeyTab, kModCtrl);
     EXPECT_EQ(kGadgetWordwrap, FocusedGadget());
-    Shortcut(Qt::Key_Tab);  // TAB moves on as in any dialog, SHIFT+TAB back
+    Shortcut(kKeyTab);  // TAB moves on as in any dialog, SHIFT+TAB back
     EXPECT_EQ(kGadgetOnTop, FocusedGadget());
-    Shortcut(Qt::Key_Backtab, Qt::ShiftModifier);
+    Shortcut(kKeyTab, kModShift);
     EXPECT_EQ(kGadgetWordwrap, FocusedGadget());
-    Shortcut(Qt::Key_Return);
+    Shortcut(kKeyEnter);
     EXPECT_FALSE(IsChecked(kGadgetWordwrap));
-    Shortcut(Qt::Key_Escape);
+    Shortcut(kKeyEscape);
     EXPECT_FALSE(WindowExists(kWindowOptions));
     EXPECT_TRUE(MainWindow()->isEnabled());
     EXPECT_EQ(1, g_app.options.wordwrap);
@@ -83,7 +84,7 @@ TEST_F(OptionsDialogTest, ApplyTakesEffectAtOnce) {
     SetChecked(kGadgetReadOnly, true);
     SetChecked(kGadgetWordwrap, false);
     FocusGadget(kGadgetApply);
-    Shortcut(Qt::Key_Return);
+    Shortcut(kKeyEnter);
     EXPECT_FALSE(WindowExists(kWindowOptions));
     EXPECT_EQ(1, g_app.settingsChanged);
     EXPECT_EQ(1, g_app.options.readOnly);
@@ -91,7 +92,7 @@ TEST_F(OptionsDialogTest, ApplyTakesEffectAtOnce) {
     EXPECT_FALSE(IsGadgetEnabled(kGadgetDelete));
     EXPECT_TRUE(IsEditorReadOnly(kGadgetEditor));
     EXPECT_EQ(QPlainTextEdit::NoWrap, static_cast<QPlainTextEdit*>(Widget(kGadgetEditor))->lineWrapMode());
-    Shortcut(Qt::Key_O, Qt::AltModifier);
+    Shortcut('O', kModAlt);
     SetChecked(kGadgetReadOnly, false);
     Click(kGadgetApply);
     EXPECT_TRUE(IsGadgetEnabled(kGadgetAdd));
@@ -119,7 +120,7 @@ TEST_F(OptionsDialogTest, OnTopAndTooltipsFollowTheirBoxes) {
     EXPECT_TRUE(MainWindow()->isVisible());
     EXPECT_EQ(0u, ReadFileBytes(launcher).find("[Desktop Entry]"));
     EXPECT_FALSE(ToolTipReaches(kGadgetAdd));
-    Shortcut(Qt::Key_O, Qt::AltModifier);
+    Shortcut('O', kModAlt);
     SetChecked(kGadgetHideTooltips, false);
     Click(kGadgetApply);
     EXPECT_TRUE(ToolTipReaches(kGadgetAdd));
@@ -147,7 +148,7 @@ TEST_F(OptionsDialogTest, ChosenFontWaitsForApplyAndResetsTheZoom) {
     Click(kGadgetCancel);
     EXPECT_EQ(before, EditorPoints());  // not shown before Apply
     EXPECT_EQ(1, g_app.fontChanged);
-    Shortcut(Qt::Key_O, Qt::AltModifier);
+    Shortcut('O', kModAlt);
     Click(kGadgetApply);
     EXPECT_EQ(100, g_app.options.zoom);
     EXPECT_EQ(100, EditorZoom(kGadgetEditor));
@@ -156,7 +157,7 @@ TEST_F(OptionsDialogTest, ChosenFontWaitsForApplyAndResetsTheZoom) {
     EXPECT_EQ(0, g_app.fontChanged);
     // The same font chosen again still resets the zoom.
     g_app.options.zoom = 130;
-    Shortcut(Qt::Key_O, Qt::AltModifier);
+    Shortcut('O', kModAlt);
     ArmRequesterAnswers({{true, {"DejaVu Serif", 20, 256 | 4, 0x0000FF}, 0, ""}});
     Click(kGadgetFont);
     Click(kGadgetApply);
@@ -171,7 +172,7 @@ TEST_F(OptionsDialogTest, CancelledRequestersChangeNothing) {
     Pump();
     EXPECT_FALSE(WindowExists(kWindowOptions));
     EXPECT_EQ(1, g_app.options.wordwrap);
-    Shortcut(Qt::Key_O, Qt::AltModifier);
+    Shortcut('O', kModAlt);
     ASSERT_TRUE(WindowExists(kWindowOptions));
     ArmRequesterAnswers({{false, {}, 0, ""}, {false, {}, 0, ""}});
     Click(kGadgetFont);
@@ -209,7 +210,7 @@ TEST_F(OptionsDialogTest, OpensCentredOverAMaximisedWindow) {
     StartProgram();
     MainWindow()->showMaximized();
     ASSERT_TRUE(PumpUntil([this] { return MainWindow()->isMaximized(); }));
-    Shortcut(Qt::Key_O, Qt::AltModifier);
+    Shortcut('O', kModAlt);
     ASSERT_TRUE(WindowExists(kWindowOptions));
     QRect main = MainWindow()->frameGeometry(), dialog = QApplication::activeWindow()->frameGeometry();
     EXPECT_LE(std::abs(main.center().x() - dialog.center().x()), 2) << main.center().x() << " " << dialog.center().x();
@@ -261,7 +262,7 @@ TEST_F(OptionsDialogTest, ExportClosesWithoutApplyingAndWritesThePage) {
     ASSERT_EQ(1u, s_started.size());
     EXPECT_EQ((std::vector<std::string>{"xdg-open", chosen + ".html"}), s_started[0]);
     // An existing page is replaced only after a Yes.
-    Shortcut(Qt::Key_O, Qt::AltModifier);
+    Shortcut('O', kModAlt);
     WriteFileBytes(chosen + ".html", "keep");
     ArmRequesterAnswers({{true, {}, 0, chosen + ".HTML"}});
     WriteFileBytes(chosen + ".HTML", "keep too");

@@ -1,10 +1,6 @@
 // The start-up load on real files: starter file, restore from the backup, validation, the
 // record limit, the "Default" rule and what Read Only locks.
-#include <QPlainTextEdit>
-#include <QTimer>
 #include <memory>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "base/AppState.h"
 #include "base/Numbers.h"
@@ -22,8 +18,10 @@ protected:
     void RecordEditorTexts() {
         shownTexts = std::make_shared<std::vector<std::string>>();
         auto texts = shownTexts;
-        QObject::connect(static_cast<QPlainTextEdit*>(Widget(kGadgetEditor)), &QPlainTextEdit::textChanged,
-                         [texts] { texts->push_back(EditorText(kGadgetEditor)); });
+        WatchTestEditorText(kGadgetEditor, [texts] {
+            std::string text = EditorText(kGadgetEditor);
+            if (texts->empty() || texts->back() != text) texts->push_back(text);
+        });
     }
     std::shared_ptr<std::vector<std::string>> shownTexts;
 };
@@ -66,9 +64,9 @@ TEST_F(LoadTest, UnusableDataFileEndsTheProgram) {
         {"ill-sized", [] { WriteFileBytes(g_app.dataPath, std::string(32000, 'x')); }},
         {"read-only", [] {
              WriteDataFile(g_app.dataPath, {"kept"});
-             chmod(g_app.dataPath.c_str(), 0444);
+             SetReadOnly(g_app.dataPath, true);
          }},
-        {"folder", [] { mkdir(g_app.dataPath.c_str(), 0700); }},
+        {"folder", [] { MakeFolder(g_app.dataPath); }},
     };
     for (const Case& c : cases) {
         c.make();
@@ -85,9 +83,8 @@ TEST_F(LoadTest, UnusableDataFileEndsTheProgram) {
         EXPECT_TRUE(IsEditorReadOnly(kGadgetEditor));
         CloseWindow(kWindowMain);
         Pump();
-        chmod(g_app.dataPath.c_str(), 0600);
-        unlink(g_app.dataPath.c_str());
-        rmdir(g_app.dataPath.c_str());
+        SetReadOnly(g_app.dataPath, false);
+        RemovePath(g_app.dataPath);
     }
 }
 
@@ -106,7 +103,7 @@ TEST_F(LoadTest, MarkedSlotsAreListedAndTheLimitHolds) {
     Pump();
     g_app.loaded = false;
     WriteFileBytes(g_app.dataPath, "");
-    ASSERT_EQ(0, truncate(g_app.dataPath.c_str(), 40000 * kSlotSize));
+    ASSERT_TRUE(ResizeFile(g_app.dataPath, 40000 * kSlotSize));
     ClearMessageBoxTexts();
     StartProgram();
     EXPECT_EQ(kRecordLimit, SelectorCount(kGadgetSelector));
@@ -121,7 +118,7 @@ TEST_F(LoadTest, MarkedSlotsAreListedAndTheLimitHolds) {
 TEST_F(LoadTest, AnOversizedBackupIsSetAsideNotRestored) {
     WriteFileBytes(g_app.backupPath, SlotBytes("backed up"));
     const std::int64_t size = (std::int64_t(100) << 30) / kSlotSize * kSlotSize;
-    ASSERT_EQ(0, truncate(g_app.backupPath.c_str(), size));
+    ASSERT_TRUE(ResizeFile(g_app.backupPath, size));
     StartProgram();
     EXPECT_EQ(9, SelectorCount(kGadgetSelector));
     EXPECT_FALSE(PathExists(g_app.backupPath));
@@ -189,17 +186,14 @@ TEST_F(LoadTest, ReadOnlyKeepsAddDeleteAndTheEditorLocked) {
 // The worker fills 32,767 entries while the window keeps handling events and shows the notice.
 TEST_F(LoadTest, LargeLoadRunsBesideAResponsiveWindow) {
     WriteFileBytes(g_app.dataPath, SlotBytes("first"));
-    ASSERT_EQ(0, truncate(g_app.dataPath.c_str(), kRecordLimit * kSlotSize));
+    ASSERT_TRUE(ResizeFile(g_app.dataPath, kRecordLimit * kSlotSize));
     BuildMainWindow();
-    int ticks = 0;
-    QTimer timer;
-    QObject::connect(&timer, &QTimer::timeout, [&ticks] { ++ticks; });
-    timer.start(1);
+    StartTestTicks(1);
     RecordEditorTexts();
     StartLoadWorker();
     ASSERT_TRUE(PumpUntil([&] { return g_app.loaded; }, 60000));
     EXPECT_EQ((std::vector<std::string>{"Loading 32767 records...", "first"}), *shownTexts);
-    EXPECT_GT(ticks, 0);
+    EXPECT_GT(StopTestTicks(), 0);
     EXPECT_EQ(kRecordLimit, SelectorCount(kGadgetSelector));
     EXPECT_EQ("first", EditorText(kGadgetEditor));
 }

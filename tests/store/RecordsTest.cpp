@@ -1,8 +1,5 @@
 // Save points, Add and Delete on a real data file: titles, positions and slot indexes as the
 // selector shows them, and what reaches the disk.
-#include <QComboBox>
-#include <QTest>
-#include <unistd.h>
 
 #include <cerrno>
 
@@ -20,9 +17,9 @@ namespace {
 class RecordsTest : public GuiTest {
 protected:
     void DropList() {
-        static_cast<QComboBox*>(Widget(kGadgetSelector))->showPopup();
+        OpenTestSelectorList(kGadgetSelector, true);
         Pump();
-        static_cast<QComboBox*>(Widget(kGadgetSelector))->hidePopup();
+        OpenTestSelectorList(kGadgetSelector, false);
         Pump();
     }
 };
@@ -30,7 +27,7 @@ protected:
 TEST_F(RecordsTest, TypingMarksTheRecordAndOpeningTheListSavesIt) {
     StartProgram();
     Type("Shopping");
-    Key(kGadgetEditor, Qt::Key_Return);
+    Key(kGadgetEditor, kKeyEnter);
     EXPECT_EQ(1, g_app.unsavedEdit);
     EXPECT_EQ("Record 1\r\n", Record(0));  // nothing written while typing
     DropList();
@@ -43,21 +40,21 @@ TEST_F(RecordsTest, TypingMarksTheRecordAndOpeningTheListSavesIt) {
 TEST_F(RecordsTest, CommandsSaveFirst) {
     StartProgram();
     Type("Phones");
-    Shortcut(Qt::Key_O, Qt::AltModifier);
+    Shortcut('O', kModAlt);
     EXPECT_TRUE(WindowExists(kWindowOptions));
-    Key(kGadgetApply, Qt::Key_Escape);
+    Key(kGadgetApply, kKeyEscape);
     EXPECT_FALSE(WindowExists(kWindowOptions));
     EXPECT_EQ("PhonesRecord 1", Titles()[0]);
     EXPECT_EQ("PhonesRecord 1\r\n", Record(0));
     Type("x");
-    Shortcut(Qt::Key_F3);
+    Shortcut(kKeyF3);
     EXPECT_EQ("xPhonesRecord 1\r\n", Record(0));
 }
 
 TEST_F(RecordsTest, AnEmptiedRecordIsStoredAsANewRecord) {
     StartProgram();
-    Shortcut(Qt::Key_A, Qt::ControlModifier);
-    Key(kGadgetEditor, Qt::Key_Backspace);
+    Shortcut('A', kModCtrl);
+    Key(kGadgetEditor, kKeyBackspace);
     DropList();
     EXPECT_EQ("New record", Record(0));
     EXPECT_EQ("New record", EditorText(kGadgetEditor));
@@ -68,8 +65,8 @@ TEST_F(RecordsTest, AnEmptiedRecordIsStoredAsANewRecord) {
 TEST_F(RecordsTest, KeyboardSelectionChangeKeepsThePendingEdit) {
     StartProgram();
     Type("typed ");
-    Shortcut(Qt::Key_R, Qt::AltModifier);
-    Key(kGadgetSelector, Qt::Key_Down);
+    Shortcut('R', kModAlt);
+    Key(kGadgetSelector, kKeyDown);
     EXPECT_EQ("typed Record 1\r\n", Record(0));
     EXPECT_EQ("Record 2\r\n", Record(1));
     EXPECT_EQ("Record 2\r\n", EditorText(kGadgetEditor));
@@ -81,7 +78,7 @@ TEST_F(RecordsTest, DeleteSelectsTheNeighbourAndAddGoesBehindMarkedSlots) {
     WriteDataFile(g_app.dataPath, {"one", "two", "three"});
     StartProgram();
     ArmMessageBoxAnswers({true});
-    Shortcut(Qt::Key_D, Qt::AltModifier);
+    Shortcut('D', kModAlt);
     EXPECT_EQ((std::vector<std::string>{"two", "three"}), Titles());
     EXPECT_EQ((std::vector<std::int64_t>{1, 2}), SlotIndexes());
     EXPECT_EQ(0, SelectedEntry(kGadgetSelector));
@@ -89,7 +86,7 @@ TEST_F(RecordsTest, DeleteSelectsTheNeighbourAndAddGoesBehindMarkedSlots) {
     EXPECT_EQ(1, g_app.recordsDeleted);
     EXPECT_EQ(SlotBytes("one", true), ReadFileBytes(g_app.dataPath).substr(0, kSlotSize));
 
-    Shortcut(Qt::Key_A, Qt::AltModifier);
+    Shortcut('A', kModAlt);
     EXPECT_EQ((std::vector<std::string>{"two", "three", "New record"}), Titles());
     EXPECT_EQ((std::vector<std::int64_t>{1, 2, 3}), SlotIndexes());
     EXPECT_EQ(2, SelectedEntry(kGadgetSelector));
@@ -97,7 +94,7 @@ TEST_F(RecordsTest, DeleteSelectsTheNeighbourAndAddGoesBehindMarkedSlots) {
     EXPECT_EQ(kGadgetEditor, FocusedGadget());
 
     ArmMessageBoxAnswers({true});
-    Shortcut(Qt::Key_D, Qt::AltModifier);  // the last of three selects the one before
+    Shortcut('D', kModAlt);  // the last of three selects the one before
     EXPECT_EQ(1, SelectedEntry(kGadgetSelector));
     EXPECT_EQ("three", EditorText(kGadgetEditor));
 }
@@ -105,7 +102,7 @@ TEST_F(RecordsTest, DeleteSelectsTheNeighbourAndAddGoesBehindMarkedSlots) {
 TEST_F(RecordsTest, AnsweringNoDeletesNothing) {
     StartProgram();
     ArmMessageBoxAnswers({false});
-    Shortcut(Qt::Key_D, Qt::AltModifier);
+    Shortcut('D', kModAlt);
     EXPECT_EQ(9, SelectorCount(kGadgetSelector));
     EXPECT_EQ(0, g_app.recordsDeleted);
     EXPECT_EQ(9 * kSlotSize, DataFileSize(g_app.dataPath));
@@ -115,14 +112,14 @@ TEST_F(RecordsTest, DeletingTheOnlyRecordBringsBackTheStarterRecords) {
     WriteFileBytes(g_app.dataPath, SlotBytes("only") + SlotBytes("marked earlier", true));
     StartProgram();
     ArmMessageBoxAnswers({true});
-    Shortcut(Qt::Key_R, Qt::AltModifier);
-    Key(kGadgetSelector, Qt::Key_Down);
-    Shortcut(Qt::Key_D, Qt::AltModifier);  // leaves one entry
+    Shortcut('R', kModAlt);
+    Key(kGadgetSelector, kKeyDown);
+    Shortcut('D', kModAlt);  // leaves one entry
     ASSERT_EQ(1, SelectorCount(kGadgetSelector));
     EXPECT_EQ(1, g_app.recordsDeleted);
     Type("edit");
     ArmMessageBoxAnswers({true});
-    Shortcut(Qt::Key_D, Qt::AltModifier);
+    Shortcut('D', kModAlt);
     EXPECT_EQ(9, SelectorCount(kGadgetSelector));
     EXPECT_EQ(0, g_app.recordsDeleted);
     EXPECT_EQ(0, g_app.unsavedEdit);
@@ -131,23 +128,23 @@ TEST_F(RecordsTest, DeletingTheOnlyRecordBringsBackTheStarterRecords) {
     // and the one that does keeps its place. The starter records stood in for them: those still
     // as they came go again (one the user deleted too), and are nothing to undelete; one the
     // user changed stays.
-    Shortcut(Qt::Key_R, Qt::AltModifier);
-    Key(kGadgetSelector, Qt::Key_End);
+    Shortcut('R', kModAlt);
+    Key(kGadgetSelector, kKeyEnd);
     ArmMessageBoxAnswers({true});
-    Shortcut(Qt::Key_D, Qt::AltModifier);
+    Shortcut('D', kModAlt);
     ASSERT_EQ(8, SelectorCount(kGadgetSelector));
-    Shortcut(Qt::Key_R, Qt::AltModifier);
-    Key(kGadgetSelector, Qt::Key_Home);
-    Shortcut(Qt::Key_E, Qt::AltModifier);
+    Shortcut('R', kModAlt);
+    Key(kGadgetSelector, kKeyHome);
+    Shortcut('E', kModAlt);
     Type("kept ");
     ArmRequesterAnswers({{true, {}, 0, "", 0}});
-    Shortcut(Qt::Key_U, Qt::AltModifier);
+    Shortcut('U', kModAlt);
     EXPECT_EQ((std::vector<std::string>{"editonly", "kept Record 1"}), Titles());
     EXPECT_EQ("editonly", EditorText(kGadgetEditor));
     ArmRequesterAnswers({{true, {}, 0, "", 0}});
-    Shortcut(Qt::Key_U, Qt::AltModifier);
+    Shortcut('U', kModAlt);
     EXPECT_EQ(3, SelectorCount(kGadgetSelector));
-    Shortcut(Qt::Key_U, Qt::AltModifier);
+    Shortcut('U', kModAlt);
     ASSERT_FALSE(MessageBoxTexts().empty());
     EXPECT_EQ(0u, MessageBoxTexts().back().find("No record was deleted since Jotcrate started"));
     PostWindowEvent(Event{kEventClose, kWindowMain, 0});
@@ -164,14 +161,14 @@ TEST_F(RecordsTest, DeletingTheLastRecordEndsInTheStarterFile) {
     StartProgram();
     ArmMessageBoxAnswers({true});
     ArmFileFault(kStepWrite, 1, EIO, g_app.dataPath);
-    Shortcut(Qt::Key_D, Qt::AltModifier);
+    Shortcut('D', kModAlt);
     DisarmFileFaults();
     ASSERT_FALSE(MessageBoxTexts().empty());
     EXPECT_EQ(0u, MessageBoxTexts().back().find("The record could not be deleted.")) << MessageBoxTexts().back();
     EXPECT_EQ(std::vector<std::string>{"only"}, Titles());
     EXPECT_TRUE(SlotBytes("only") == ReadFileBytes(g_app.dataPath));
     ArmMessageBoxAnswers({true});
-    Shortcut(Qt::Key_D, Qt::AltModifier);
+    Shortcut('D', kModAlt);
     EXPECT_EQ(9u, Titles().size());
     PostWindowEvent(Event{kEventClose, kWindowMain, 0});
     Pump();
@@ -183,10 +180,10 @@ TEST_F(RecordsTest, DeletingTheLastRecordEndsInTheStarterFile) {
 TEST_F(RecordsTest, UnreadableRecordIsShownReadOnlyAndNeverSavedOver) {
     WriteDataFile(g_app.dataPath, {"one", "two"});
     StartProgram();
-    ASSERT_EQ(0, truncate(g_app.dataPath.c_str(), kSlotSize + 10));  // slot 1 is cut short
+    ASSERT_TRUE(ResizeFile(g_app.dataPath, kSlotSize + 10));  // slot 1 is cut short
     ArmMessageBoxAnswers({true});
-    Shortcut(Qt::Key_R, Qt::AltModifier);
-    Key(kGadgetSelector, Qt::Key_Down);
+    Shortcut('R', kModAlt);
+    Key(kGadgetSelector, kKeyDown);
     ASSERT_EQ(1u, MessageBoxTexts().size());
     EXPECT_EQ(0u, MessageBoxTexts()[0].find("This record could not be read."));
     EXPECT_TRUE(IsEditorReadOnly(kGadgetEditor));
@@ -194,7 +191,7 @@ TEST_F(RecordsTest, UnreadableRecordIsShownReadOnlyAndNeverSavedOver) {
     g_app.unsavedEdit = 1;
     EXPECT_TRUE(SaveRecord());  // nothing to store
     EXPECT_EQ(kSlotSize + 10, DataFileSize(g_app.dataPath));
-    Key(kGadgetSelector, Qt::Key_Up);
+    Key(kGadgetSelector, kKeyUp);
     EXPECT_FALSE(IsEditorReadOnly(kGadgetEditor));
     EXPECT_EQ("one", EditorText(kGadgetEditor));
 }
@@ -223,10 +220,10 @@ TEST_F(RecordsTest, UndeleteBringsBackTheFirstAMiddleAndTheLastRecord) {
         SelectEntry(kGadgetSelector, victim);
         ShowSelectedRecord();
         ArmMessageBoxAnswers({true});
-        Shortcut(Qt::Key_D, Qt::AltModifier);
+        Shortcut('D', kModAlt);
         ASSERT_EQ(3u, Titles().size()) << victim;
         ArmRequesterAnswers({{true, {}, 0, "", 0}});
-        Shortcut(Qt::Key_U, Qt::AltModifier);
+        Shortcut('U', kModAlt);
         EXPECT_EQ(titles, Titles()) << victim;
         EXPECT_EQ(victim, SelectedEntry(kGadgetSelector)) << victim;
         EXPECT_EQ(records[static_cast<std::size_t>(victim)], EditorText(kGadgetEditor)) << victim;
@@ -254,11 +251,11 @@ TEST_F(RecordsTest, UndeleteOfALongRecordAndOfOneWhoseTitleCannotBeRead) {
         SelectEntry(kGadgetSelector, 1);
         ShowSelectedRecord();
         ArmMessageBoxAnswers({true});
-        Shortcut(Qt::Key_D, Qt::AltModifier);
+        Shortcut('D', kModAlt);
         ASSERT_EQ(2u, Titles().size());
         if (titleUnreadable != kFileSteps) ArmFileFault(titleUnreadable, 1, EIO, g_app.dataPath);
         ArmRequesterAnswers({{true, {}, 0, "", 0}});
-        Shortcut(Qt::Key_U, Qt::AltModifier);
+        Shortcut('U', kModAlt);
         DisarmFileFaults();
         EXPECT_EQ((std::vector<std::string>{"Short", "Long", "Third"}), Titles()) << titleUnreadable;
         EXPECT_EQ(longText, EditorText(kGadgetEditor)) << titleUnreadable;
@@ -272,32 +269,32 @@ TEST_F(RecordsTest, UndeleteOfALongRecordAndOfOneWhoseTitleCannotBeRead) {
 TEST_F(RecordsTest, UndeleteTakesTheChosenRecordAndRefusesQuietly) {
     WriteDataFile(g_app.dataPath, {"Same", "Same\r\nsecond", "Other"});
     StartProgram();
-    Shortcut(Qt::Key_U, Qt::AltModifier);
+    Shortcut('U', kModAlt);
     ASSERT_EQ(1u, MessageBoxTexts().size());
     EXPECT_EQ(0u, MessageBoxTexts()[0].find("No record was deleted"));
     for (int i = 0; i < 2; ++i) {
         ArmMessageBoxAnswers({true});
-        Shortcut(Qt::Key_D, Qt::AltModifier);
+        Shortcut('D', kModAlt);
     }
     EXPECT_EQ(std::vector<std::string>{"Other"}, Titles());
     ArmRequesterAnswers({{false, {}, 0, "", 1}});
-    Shortcut(Qt::Key_U, Qt::AltModifier);
+    Shortcut('U', kModAlt);
     EXPECT_EQ(std::vector<std::string>{"Other"}, Titles());
     ArmFileFault(kStepWrite, 1, EIO, g_app.dataPath);
     ArmRequesterAnswers({{true, {}, 0, "", 1}});
-    Shortcut(Qt::Key_U, Qt::AltModifier);
+    Shortcut('U', kModAlt);
     DisarmFileFaults();
     EXPECT_EQ(0u, MessageBoxTexts().back().find("The record could not be undeleted."));
     EXPECT_EQ(std::vector<std::string>{"Other"}, Titles());
     EXPECT_EQ((std::vector<std::int64_t>{0, 1}), g_app.deletedSlots);
     ArmRequesterAnswers({{true, {}, 0, "", 1}});
-    Shortcut(Qt::Key_U, Qt::AltModifier);
+    Shortcut('U', kModAlt);
     EXPECT_EQ((std::vector<std::string>{"Same", "Other"}), Titles());
     EXPECT_EQ("Same\r\nsecond", EditorText(kGadgetEditor));
     EXPECT_EQ(std::vector<std::int64_t>{0}, g_app.deletedSlots);
     g_app.options.readOnly = 1;
     ArmRequesterAnswers({{true, {}, 0, "", 0}});
-    Shortcut(Qt::Key_U, Qt::AltModifier);
+    Shortcut('U', kModAlt);
     EXPECT_EQ(std::vector<std::int64_t>{0}, g_app.deletedSlots);
     ArmRequesterAnswers({});
 }
@@ -310,7 +307,7 @@ TEST_F(RecordsTest, UndeleteAfterAFailedCompaction) {
     SelectEntry(kGadgetSelector, 1);
     ShowSelectedRecord();
     ArmMessageBoxAnswers({true});
-    Shortcut(Qt::Key_D, Qt::AltModifier);
+    Shortcut('D', kModAlt);
     ArmFileFault(kStepOpen, 1, EACCES, folder.path + "Jotcrate.cmp");
     PostWindowEvent(Event{kEventClose, kWindowMain, 0});
     Pump();
@@ -325,9 +322,9 @@ TEST_F(RecordsTest, UndeleteAfterAFailedCompaction) {
     SelectEntry(kGadgetSelector, 1);
     ShowSelectedRecord();
     ArmMessageBoxAnswers({true});
-    Shortcut(Qt::Key_D, Qt::AltModifier);
+    Shortcut('D', kModAlt);
     ArmRequesterAnswers({{true, {}, 0, "", 0}});
-    Shortcut(Qt::Key_U, Qt::AltModifier);
+    Shortcut('U', kModAlt);
     EXPECT_EQ((std::vector<std::string>{"Alpha", "Bravo", "Charlie"}), Titles());
     PostWindowEvent(Event{kEventClose, kWindowMain, 0});
     Pump();

@@ -1,23 +1,18 @@
-// The test main for window tests: the offscreen platform, the string table, one application.
+// The test main for window tests on either backend: the string table, one application, and
+// the harness's keys and pumping through the test input seam.
 #include "ui/GuiTestSupport.h"
 
-#include <sys/stat.h>
-
-#include <QApplication>
-#include <QTest>
 #include <chrono>
-#include <cstdlib>
 
-#include "base/AppState.h"
 #include "app/MainLoop.h"
+#include "base/AppState.h"
 #include "base/Numbers.h"
 #include "base/StringTable.h"
-#include "ui/editor/FindAll.h"
-#include "platform/Gui.h"
-#include "platform/qt/QtPrivate.h"
 #include "core/store/DataFile.h"
-#include "ui/records/Load.h"
+#include "platform/Gui.h"
 #include "ui/MainWindow.h"
+#include "ui/editor/FindAll.h"
+#include "ui/records/Load.h"
 
 void GuiTest::SetUp() {
     folder = MakeTestFolder();
@@ -25,10 +20,11 @@ void GuiTest::SetUp() {
     g_app.journalPauseMs = 3600 * 1000;
     // The desktop shortcut follows its option at every start: keep it off the real desktop.
     std::string home = folder.path + "home";
-    mkdir(home.c_str(), 0700);
-    mkdir((home + "/Desktop").c_str(), 0700);
-    setenv("HOME", home.c_str(), 1);
-    unsetenv("XDG_CONFIG_HOME");  // the user's own might name another desktop folder
+    MakeFolder(home);
+    MakeFolder(home + "/Desktop");
+    SetEnvironment("HOME", home);
+    SetEnvironment("USERPROFILE", home);
+    SetEnvironment("XDG_CONFIG_HOME", "");  // the user's own might name another desktop folder
     ArmMessageBoxAnswers({});
     ClearMessageBoxTexts();
 }
@@ -37,9 +33,8 @@ void GuiTest::TearDown() {
     StopFindAll();
     WaitForLoadWorker();
     Pump();
-    for (int window : {kWindowHelp, kWindowOptions, kWindowMain}) CloseWindow(window);
-    QCoreApplication::processEvents();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    for (int window : {kWindowFind, kWindowFindAll, kWindowHelp, kWindowOptions, kWindowMain}) CloseWindow(window);
+    ProcessWindowEvents();
     Event event;
     while (PollWindowEvent(&event)) {
     }
@@ -51,15 +46,12 @@ void GuiTest::StartProgram() {
     BuildMainWindow();
     LoadRecords(kLoadStartup);
     Pump();
-    QWidget* window = MainWindow();
-    window->activateWindow();
-    QApplication::setActiveWindow(window);
-    Pump();
+    Activate(kWindowMain);
 }
 
 void GuiTest::Pump() {
     for (int round = 0; round < 3; ++round) {
-        QCoreApplication::processEvents();
+        ProcessWindowEvents();
         Event event;
         while (PollWindowEvent(&event)) Dispatch(event);
     }
@@ -70,28 +62,27 @@ bool GuiTest::PumpUntil(const std::function<bool()>& condition, int timeoutMs) {
     while (!condition()) {
         if (std::chrono::steady_clock::now() > deadline) return false;
         Pump();
-        QTest::qWait(1);
+        WaitForWindowEvents(1);
     }
     return true;
 }
 
-QWidget* GuiTest::Widget(int gadget) { return GadgetWidget(gadget); }
-QWidget* GuiTest::MainWindow() { return WindowWidget(kWindowMain); }
-
-void GuiTest::Key(int gadget, int key, Qt::KeyboardModifiers modifiers) {
-    QTest::keyClick(Widget(gadget), static_cast<Qt::Key>(key), modifiers);
+void GuiTest::Key(int gadget, int key, unsigned modifiers) {
+    SendTestKey(gadget, key, modifiers);
     Pump();
 }
 
-// Shortcuts go to whatever has the focus, as the keyboard would.
-void GuiTest::Shortcut(int key, Qt::KeyboardModifiers modifiers) {
-    QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : MainWindow();
-    QTest::keyClick(target, static_cast<Qt::Key>(key), modifiers);
+void GuiTest::Shortcut(int key, unsigned modifiers) { Key(0, key, modifiers); }
+
+void GuiTest::Type(const std::string& text) { TypeInto(kGadgetEditor, text); }
+
+void GuiTest::TypeInto(int gadget, const std::string& text) {
+    TypeTestText(gadget, text);
     Pump();
 }
 
-void GuiTest::Type(const std::string& text) {
-    QTest::keyClicks(Widget(kGadgetEditor), QString::fromStdString(text));
+void GuiTest::Activate(int window) {
+    ActivateTestWindow(window);
     Pump();
 }
 
@@ -113,8 +104,44 @@ std::string GuiTest::Record(std::int64_t slot) {
     return DecodeText(reinterpret_cast<const unsigned char*>(bytes.data()) + slot * kSlotSize);
 }
 
+#ifdef QT_WIDGETS_LIB
+namespace {
+int SeamKey(Qt::Key key) {
+    if ((key >= Qt::Key_A && key <= Qt::Key_Z) || (key >= Qt::Key_0 && key <= Qt::Key_9)) return key;
+    switch (key) {
+    case Qt::Key_Return: case Qt::Key_Enter: return kKeyEnter;
+    case Qt::Key_Escape: return kKeyEscape;
+    case Qt::Key_Tab: return kKeyTab;
+    case Qt::Key_Backspace: return kKeyBackspace;
+    case Qt::Key_Delete: return kKeyDelete;
+    case Qt::Key_Down: return kKeyDown;
+    case Qt::Key_Up: return kKeyUp;
+    case Qt::Key_F2: return kKeyF2;
+    case Qt::Key_F3: return kKeyF3;
+    default: return 0;
+    }
+}
+unsigned SeamModifiers(Qt::KeyboardModifiers modifiers) {
+    return (modifiers & Qt::ShiftModifier ? kModShift : 0u) | (modifiers & Qt::ControlModifier ? kModCtrl : 0u) |
+           (modifiers & Qt::AltModifier ? kModAlt : 0u);
+}
+}  // namespace
+void GuiTest::Key(int gadget, Qt::Key key, Qt::KeyboardModifier modifier) {
+    Key(gadget, key, Qt::KeyboardModifiers(modifier));
+}
+void GuiTest::Key(int gadget, Qt::Key key, Qt::KeyboardModifiers modifiers) {
+    if (key == Qt::Key_Backtab) {
+        Key(gadget, kKeyTab, SeamModifiers(modifiers) | kModShift);
+        return;
+    }
+    Key(gadget, SeamKey(key), SeamModifiers(modifiers));
+}
+void GuiTest::Shortcut(Qt::Key key, Qt::KeyboardModifier modifier) { Key(0, key, Qt::KeyboardModifiers(modifier)); }
+void GuiTest::Shortcut(Qt::Key key, Qt::KeyboardModifiers modifiers) { Key(0, key, modifiers); }
+#endif
+
 int main(int argc, char** argv) {
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    SetEnvironment("QT_QPA_PLATFORM", "offscreen");
     UnscrambleStrings();
     ResetAppState();
     StartGui(argc, argv);

@@ -1,15 +1,21 @@
-// Helpers for tests that drive the real main window under the offscreen platform: a fresh
-// program folder per test, the window built and loaded, events pumped through the dispatch.
+// Helpers for tests that drive the real main window on either window backend (offscreen Qt on
+// Linux, Win32 under Wine): a fresh program folder per test, the window built and loaded, keys
+// sent through the platform's test input seam, events pumped through the dispatch.
 #pragma once
 
 #include <gtest/gtest.h>
 
-#include <QWidget>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "TestSupport.h"
+#include "platform/TestInput.h"
+
+#ifdef QT_WIDGETS_LIB
+#include <QtCore/qnamespace.h>  // for the find tests' keys until they use the seam's
+#endif
 
 class GuiTest : public ::testing::Test {
 protected:
@@ -21,14 +27,23 @@ protected:
     void Pump();
     // Pumps until the condition holds or timeoutMs passed.
     bool PumpUntil(const std::function<bool()>& condition, int timeoutMs = 5000);
-    QWidget* Widget(int gadget);
-    QWidget* MainWindow();
-    void Key(int gadget, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
-    void Shortcut(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
+    // A key (TestKey, or an upper-case letter or digit) with TestModifier bits, to a gadget.
+    void Key(int gadget, int key, unsigned modifiers = 0);
+    // Shortcuts go to whatever has the focus, as the keyboard would.
+    void Shortcut(int key, unsigned modifiers = 0);
+    // Typed into the editor, or into the gadget given.
     void Type(const std::string& text);
+    void TypeInto(int gadget, const std::string& text);
+    void Activate(int window);
     std::vector<std::string> Titles();
     std::vector<std::int64_t> SlotIndexes();
     std::string Record(std::int64_t slot);
+#ifdef QT_WIDGETS_LIB
+    void Key(int gadget, Qt::Key key, Qt::KeyboardModifier modifier = Qt::NoModifier);
+    void Key(int gadget, Qt::Key key, Qt::KeyboardModifiers modifiers);
+    void Shortcut(Qt::Key key, Qt::KeyboardModifier modifier = Qt::NoModifier);
+    void Shortcut(Qt::Key key, Qt::KeyboardModifiers modifiers);
+#endif
 
     TestFolder folder;
 };

@@ -13,6 +13,7 @@
 #include "platform/Gui.h"
 #include "platform/qt/QtPrivate.h"
 #include "ui/GuiTestSupport.h"
+#include "ui/QtGuiTest.h"
 #include "ui/HelpWindow.h"
 
 namespace {
@@ -60,19 +61,19 @@ TEST_F(MainWindowTest, CtrlTabCyclesAndReturnPressesTheFocusedButton) {
     FocusGadget(kGadgetEditor);
     std::vector<int> order;
     for (int i = 0; i < 7; ++i) {
-        Shortcut(Qt::Key_Tab, Qt::ControlModifier);
+        Shortcut(kKeyTab, kModCtrl);
         order.push_back(FocusedGadget());
     }
     EXPECT_EQ((std::vector<int>{200, 201, 202, 203, 204, 205, 200}), order);
-    Shortcut(Qt::Key_Tab, Qt::ControlModifier);  // Delete
+    Shortcut(kKeyTab, kModCtrl);  // Delete
     ArmMessageBoxAnswers({false});
-    Shortcut(Qt::Key_Return);
+    Shortcut(kKeyEnter);
     ASSERT_EQ(1u, MessageBoxTexts().size());
     EXPECT_EQ("Delete the record \"Record 1\"?\nUntil Jotcrate closes, Undelete (ALT+U) can bring it back.", MessageBoxTexts()[0]);
     EXPECT_EQ(9, SelectorCount(kGadgetSelector));
     // ALT+E puts the focus in the editor, where RETURN is a line break again.
-    Shortcut(Qt::Key_E, Qt::AltModifier);
-    Shortcut(Qt::Key_Return);
+    Shortcut('E', kModAlt);
+    Shortcut(kKeyEnter);
     EXPECT_EQ("\r\nRecord 1\r\n", EditorText(kGadgetEditor));
     EXPECT_EQ(1u, MessageBoxTexts().size());
 }
@@ -81,13 +82,13 @@ TEST_F(MainWindowTest, ReadOnlyCyclesOverTheEnabledControlsOnly) {
     WriteFileBytes(g_app.settingsPath, "[Options]\r\nRead Only=1\r\n");
     StartProgram();
     FocusGadget(kGadgetEditor);
-    Shortcut(Qt::Key_Tab, Qt::ControlModifier);
+    Shortcut(kKeyTab, kModCtrl);
     EXPECT_EQ(kGadgetOptions, FocusedGadget());
     EXPECT_FALSE(Widget(kGadgetAdd)->isEnabled());
     EXPECT_FALSE(Widget(kGadgetDelete)->isEnabled());
     EXPECT_TRUE(IsEditorReadOnly(kGadgetEditor));
-    Shortcut(Qt::Key_A, Qt::AltModifier);
-    Shortcut(Qt::Key_D, Qt::AltModifier);
+    Shortcut('A', kModAlt);
+    Shortcut('D', kModAlt);
     EXPECT_EQ(9, SelectorCount(kGadgetSelector));
     EXPECT_TRUE(MessageBoxTexts().empty());
     EXPECT_EQ(kGadgetOptions, FocusedGadget());  // refused commands do not even move the focus
@@ -95,7 +96,7 @@ TEST_F(MainWindowTest, ReadOnlyCyclesOverTheEnabledControlsOnly) {
     EXPECT_EQ("Jotcrate (Read Only)", WindowWidget(kWindowMain)->windowTitle().toStdString());
     int beeps = BeepsSoFar();
     FocusGadget(kGadgetEditor);
-    QTest::keyClicks(Widget(kGadgetEditor), "xy");
+    Type("xy");
     EXPECT_EQ(beeps + 2, BeepsSoFar());
     EXPECT_EQ("Record 1\r\n", EditorText(kGadgetEditor).substr(0, 10));
     g_app.options.readOnly = 0;
@@ -108,27 +109,27 @@ TEST_F(MainWindowTest, ReadOnlyCyclesOverTheEnabledControlsOnly) {
 TEST_F(MainWindowTest, TheTitleInTheListFollowsTyping) {
     StartProgram();
     const std::string before = ReadFileBytes(g_app.dataPath);
-    Shortcut(Qt::Key_A, Qt::AltModifier);
+    Shortcut('A', kModAlt);
     ASSERT_EQ(10, SelectorCount(kGadgetSelector));
     EditorCommand(kGadgetEditor, kEditSelectAll);
-    QTest::keyClicks(Widget(kGadgetEditor), "Groceries");
+    Type("Groceries");
     ASSERT_TRUE(ExpireTimer(kWindowMain, kTimerTitle));
     Pump();
     EXPECT_EQ("Groceries", Titles()[9]);
-    QTest::keyClicks(Widget(kGadgetEditor), " list");  // typing goes on: the timer was not restarted by each key
+    Type(" list");  // typing goes on: the timer was not restarted by each key
     ASSERT_TRUE(ExpireTimer(kWindowMain, kTimerTitle));
     Pump();
     EXPECT_EQ("Groceries list", Titles()[9]);
     EXPECT_EQ(before.size() + 32001, ReadFileBytes(g_app.dataPath).size());  // only the Add's slot
     EditorCommand(kGadgetEditor, kEditSelectAll);
-    QTest::keyClick(Widget(kGadgetEditor), Qt::Key_Delete);
+    Key(kGadgetEditor, kKeyDelete);
     ASSERT_TRUE(ExpireTimer(kWindowMain, kTimerTitle));
     Pump();
     EXPECT_EQ("New record", Titles()[9]);
     EXPECT_EQ("Record 1", Titles()[0]);
     // Saved before the moment is up: the save gave the title, and the timer leaves it.
-    QTest::keyClicks(Widget(kGadgetEditor), "Saved");
-    Shortcut(Qt::Key_R, Qt::AltModifier);
+    Type("Saved");
+    Shortcut('R', kModAlt);
     ASSERT_TRUE(ExpireTimer(kWindowMain, kTimerTitle));
     Pump();
     EXPECT_EQ("Saved", Titles()[9]);
@@ -136,28 +137,28 @@ TEST_F(MainWindowTest, TheTitleInTheListFollowsTyping) {
 
 TEST_F(MainWindowTest, AltRStepsThroughTheRecords) {
     StartProgram();
-    Shortcut(Qt::Key_R, Qt::AltModifier);
+    Shortcut('R', kModAlt);
     EXPECT_EQ(kGadgetSelector, FocusedGadget());
-    Key(kGadgetSelector, Qt::Key_Down);
-    Key(kGadgetSelector, Qt::Key_Down);
+    Key(kGadgetSelector, kKeyDown);
+    Key(kGadgetSelector, kKeyDown);
     EXPECT_EQ(2, SelectedEntry(kGadgetSelector));
     EXPECT_EQ("Record 3\r\n", EditorText(kGadgetEditor));
-    Key(kGadgetSelector, Qt::Key_Up);
+    Key(kGadgetSelector, kKeyUp);
     EXPECT_EQ("Record 2\r\n", EditorText(kGadgetEditor));
 }
 
 TEST_F(MainWindowTest, HelpOpensOnceAndStartsWithTheTitle) {
     StartProgram();
-    Shortcut(Qt::Key_F1);
+    Shortcut(kKeyF1);
     ASSERT_TRUE(WindowExists(kWindowHelp));
     QWidget* help = WindowWidget(kWindowHelp);
-    Shortcut(Qt::Key_H, Qt::AltModifier);
+    Shortcut('H', kModAlt);
     EXPECT_EQ(help, WindowWidget(kWindowHelp));
     EXPECT_EQ(QSize(632, 428), help->size());
     EXPECT_EQ(0u, EditorText(kGadgetHelpEditor).find("\r\n\r\nJotcrate\r\n\r\n\r\n\r\nJotcrate is a minimal"));
     EXPECT_TRUE(IsEditorReadOnly(kGadgetHelpEditor));
     EXPECT_EQ(std::string::npos, HelpText().find("%PROGRAM%"));
-    QTest::keyClicks(Widget(kGadgetHelpEditor), "zqxj");
+    TypeInto(kGadgetHelpEditor, "zqxj");
     EXPECT_EQ(std::string::npos, EditorText(kGadgetHelpEditor).find("zqxj"));
     PostWindowEvent(Event{kEventClose, kWindowHelp, 0});
     Pump();
@@ -174,8 +175,8 @@ TEST_F(MainWindowTest, TheWindowMenuHasRoutesTheDesktopLeavesFree) {
         QApplication::sendEvent(widget, &event);
     };
     const std::pair<const char*, std::function<void()>> routes[] = {
-        {"ALT+SPACE", [this] { Shortcut(Qt::Key_Space, Qt::AltModifier); }},
-        {"ALT+MINUS", [this] { Shortcut(Qt::Key_Minus, Qt::AltModifier); }},
+        {"ALT+SPACE", [this] { Shortcut(kKeySpace, kModAlt); }},
+        {"ALT+MINUS", [this] { Shortcut(kKeyMinus, kModAlt); }},
         {"background", [&] { rightClick(MainWindow(), QPoint(264, 20)); }},
         {"button", [&] { rightClick(Widget(kGadgetAdd), QPoint(5, 5)); }},
     };

@@ -15,6 +15,7 @@
 #include "platform/Placement.h"
 #include "platform/qt/QtPrivate.h"
 #include "ui/GuiTestSupport.h"
+#include "ui/QtGuiTest.h"
 
 namespace {
 
@@ -132,14 +133,10 @@ protected:
             QTest::keyClick(menu, letter);
         });
         chooser.start(1);
-        Shortcut(Qt::Key_Minus, Qt::AltModifier);
+        Shortcut(kKeyMinus, kModAlt);
         EXPECT_FALSE(chooser.isActive());
     }
-    void Press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-        QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : MainWindow();
-        QTest::keyClick(target, key, modifiers);
-        Pump();
-    }
+    void Press(int key, unsigned modifiers = 0) { Shortcut(key, modifiers); }
 };
 
 TEST_F(PlacementGuiTest, WindowMenuMoveAndSizeFollowTheArrowKeys) {
@@ -147,40 +144,40 @@ TEST_F(PlacementGuiTest, WindowMenuMoveAndSizeFollowTheArrowKeys) {
     QWidget* window = MainWindow();
     const QRect start = window->frameGeometry();
     PickFromWindowMenu(Qt::Key_M);
-    Press(Qt::Key_Right);
-    Press(Qt::Key_Right);
-    Press(Qt::Key_Down, Qt::ControlModifier);
+    Press(kKeyRight);
+    Press(kKeyRight);
+    Press(kKeyDown, kModCtrl);
     EXPECT_EQ(start.topLeft() + QPoint(16, 1), window->frameGeometry().topLeft());
     // No command key acts while the mode runs: ALT+A adds no record.
     int records = SelectorCount(kGadgetSelector);
-    Press(Qt::Key_A, Qt::AltModifier);
+    Press('A', kModAlt);
     EXPECT_EQ(records, SelectorCount(kGadgetSelector));
-    Press(Qt::Key_Return);
+    Press(kKeyEnter);
     const QRect kept = window->frameGeometry();
     EXPECT_EQ(start.topLeft() + QPoint(16, 1), kept.topLeft());
-    Press(Qt::Key_Right);  // the mode is over: the editor has the key
+    Press(kKeyRight);  // the mode is over: the editor has the key
     EXPECT_EQ(kept, window->frameGeometry());
 
     // ESC puts the window back.
     PickFromWindowMenu(Qt::Key_M);
-    Press(Qt::Key_Left);
-    Press(Qt::Key_Up);
+    Press(kKeyLeft);
+    Press(kKeyUp);
     EXPECT_NE(kept, window->frameGeometry());
-    Press(Qt::Key_Escape);
+    Press(kKeyEscape);
     EXPECT_EQ(kept, window->frameGeometry());
 
     // Size: the first arrow picks the right edge, the next move it; a click keeps the size.
     PickFromWindowMenu(Qt::Key_S);
-    Press(Qt::Key_Right);
-    Press(Qt::Key_Right);
-    Press(Qt::Key_Right);
-    Press(Qt::Key_Down);
-    Press(Qt::Key_Down);
+    Press(kKeyRight);
+    Press(kKeyRight);
+    Press(kKeyRight);
+    Press(kKeyDown);
+    Press(kKeyDown);
     QTest::mouseClick(window, Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
     Pump();
     EXPECT_EQ(kept.size() + QSize(16, 8), window->frameGeometry().size());
     EXPECT_EQ(kept.topLeft(), window->frameGeometry().topLeft());
-    Press(Qt::Key_Down);
+    Press(kKeyDown);
     EXPECT_EQ(kept.size() + QSize(16, 8), window->frameGeometry().size());
 }
 
@@ -194,7 +191,7 @@ bool StaysOnTop(const QWidget* window) { return window && window->windowFlags().
 
 TEST_F(PlacementGuiTest, OnTopKeepsTheProgramsOwnWindowsAndBoxesAboveTheMainWindow) {
     StartProgram();
-    Shortcut(Qt::Key_F1);
+    Shortcut(kKeyF1);
     ASSERT_TRUE(WindowExists(kWindowHelp));
     EXPECT_FALSE(StaysOnTop(WindowWidget(kWindowHelp)));
     SetOnTop(kWindowMain, true);

@@ -16,6 +16,7 @@
 #include "base/Numbers.h"
 #include "platform/Gui.h"
 #include "ui/GuiTestSupport.h"
+#include "ui/QtGuiTest.h"
 
 namespace {
 
@@ -96,7 +97,7 @@ TEST_F(PlainTextTest, MessageBoxesShowRecordTextAsWritten) {
     SetEditorSelection(kGadgetEditor, 0, static_cast<int>(kMarkup.size()));
     Qt::TextFormat format;
     std::string shown;
-    BoxOf([this] { Shortcut(Qt::Key_F3); }, &format, &shown);  // the term is found nowhere else
+    BoxOf([this] { Shortcut(kKeyF3); }, &format, &shown);  // the term is found nowhere else
     EXPECT_EQ(Qt::PlainText, format);
     EXPECT_EQ("No more matches of \"" + kMarkup + "\" after the cursor.", shown);
 
@@ -130,7 +131,7 @@ TEST_F(PlainTextTest, TooltipsShowTheirTextAsWritten) {
 TEST_F(PlainTextTest, LabelsShowTheirTextAsWritten) {
     StartProgram();
     // The status line of "Find in All Records" holds a file error's reason, with its path.
-    Shortcut(Qt::Key_F, Qt::ControlModifier | Qt::ShiftModifier);
+    Shortcut('F', kModCtrl | kModShift);
     ASSERT_TRUE(FindAllWindowExists());
     SetFindAllStatus(kAwkward);
     QLabel* status = nullptr;

@@ -1,0 +1,72 @@
+// For tests only: input as the user gives it, through each backend's own path for keys, so
+// that the window tests drive either backend the same way. On Qt the key events go to the
+// widget as the window system's would, shortcuts first; on Win32 they are posted to the
+// control and run through the program's message loop (shortcut table, dialog keys). Gadget 0
+// means whatever has the keyboard focus (else the active window).
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "platform/Rect.h"
+
+// Letters and digits are their upper-case ASCII code ('A', '7'); other keys are these.
+enum TestKey : int {
+    kKeyEnter = 0x100,
+    kKeyEscape,
+    kKeyTab,
+    kKeyBackspace,
+    kKeyDelete,
+    kKeyInsert,
+    kKeySpace,
+    kKeyLeft,
+    kKeyRight,
+    kKeyUp,
+    kKeyDown,
+    kKeyHome,
+    kKeyEnd,
+    kKeyPageUp,
+    kKeyPageDown,
+    kKeyF1,
+    kKeyF2,
+    kKeyF3,
+    kKeyPlus,   // the main keyboard's
+    kKeyMinus,
+    kKeyEqual,
+};
+enum TestModifier : unsigned { kModShift = 1, kModCtrl = 2, kModAlt = 4 };
+
+// One press and release of a key with modifiers held.
+void SendTestKey(int gadget, int key, unsigned modifiers);
+// Characters as typed on the keyboard, one after another.
+void TypeTestText(int gadget, const std::string& utf8);
+// Runs what the toolkit has queued (input, paints, posted calls) without waiting.
+void ProcessWindowEvents();
+// Waits up to the time for the toolkit to have something to do, then runs it.
+void WaitForWindowEvents(int milliseconds);
+// Makes the window the active one, as a click on its title would, and which window is.
+void ActivateTestWindow(int window);
+int ActiveTestWindow();
+// The window that holds the focused gadget, or the active window, or 0.
+int FocusedWindow();
+// A left click on the middle of a gadget; a right click there (a context menu's request).
+void ClickTestGadget(int gadget);
+void RightClickTestGadget(int gadget);
+// One notch of the mouse wheel over a gadget, down when notches is negative.
+void WheelTestGadget(int gadget, int notches, unsigned modifiers);
+// The on-screen rectangle of a gadget (in screen pixels), as the user sees it.
+Rect TestGadgetRect(int gadget);
+// Whether a window of the program is shown and whether it takes input.
+bool IsTestWindowVisible(int window);
+bool IsTestWindowEnabled(int window);
+// The label of a button or check box as shown, with its & mark for the ALT letter.
+std::string TestGadgetLabel(int gadget);
+// Drops the selector's list down, or closes it, as its arrow button does.
+void OpenTestSelectorList(int gadget, bool open);
+// The note shown at the editor's caret (ShowEditorTip), or empty.
+std::string TestEditorTip(int gadget);
+// Calls changed whenever the editor's text changes, by the program or by input.
+void WatchTestEditorText(int gadget, std::function<void()> changed);
+// A repeating toolkit timer that counts its expiries, to tell that the window's loop runs.
+void StartTestTicks(int milliseconds);
+int StopTestTicks();  // the expiries so far

@@ -1,0 +1,181 @@
+// The test input seam on Qt: keys and clicks through QTest, which sends them as the window
+// system would (the shortcut map first, then the focused widget), and the toolkit's queue run
+// by QApplication. Linked into the window tests only, never into the program.
+#include <QAbstractButton>
+#include <QApplication>
+#include <QComboBox>
+#include <QPlainTextEdit>
+#include <QTest>
+#include <QTimer>
+#include <QToolTip>
+#include <QWheelEvent>
+
+#include "platform/TestInput.h"
+#include "platform/qt/QtPrivate.h"
+
+namespace {
+
+Qt::Key QtKey(int key) {
+    if ((key >= 'A' && key <= 'Z') || (key >= '0' && key <= '9')) return static_cast<Qt::Key>(key);
+    switch (key) {
+    case kKeyEnter: return Qt::Key_Return;
+    case kKeyEscape: return Qt::Key_Escape;
+    case kKeyTab: return Qt::Key_Tab;
+    case kKeyBackspace: return Qt::Key_Backspace;
+    case kKeyDelete: return Qt::Key_Delete;
+    case kKeyInsert: return Qt::Key_Insert;
+    case kKeySpace: return Qt::Key_Space;
+    case kKeyLeft: return Qt::Key_Left;
+    case kKeyRight: return Qt::Key_Right;
+    case kKeyUp: return Qt::Key_Up;
+    case kKeyDown: return Qt::Key_Down;
+    case kKeyHome: return Qt::Key_Home;
+    case kKeyEnd: return Qt::Key_End;
+    case kKeyPageUp: return Qt::Key_PageUp;
+    case kKeyPageDown: return Qt::Key_PageDown;
+    case kKeyF1: return Qt::Key_F1;
+    case kKeyF2: return Qt::Key_F2;
+    case kKeyF3: return Qt::Key_F3;
+    case kKeyPlus: return Qt::Key_Plus;
+    case kKeyMinus: return Qt::Key_Minus;
+    case kKeyEqual: return Qt::Key_Equal;
+    default: return Qt::Key_unknown;
+    }
+}
+
+Qt::KeyboardModifiers QtModifiers(unsigned modifiers) {
+    Qt::KeyboardModifiers result = Qt::NoModifier;
+    if (modifiers & kModShift) result |= Qt::ShiftModifier;
+    if (modifiers & kModCtrl) result |= Qt::ControlModifier;
+    if (modifiers & kModAlt) result |= Qt::AltModifier;
+    return result;
+}
+
+// SHIFT+TAB reaches a widget as the back-tab key, as from a real keyboard.
+Qt::Key Shifted(Qt::Key key, unsigned modifiers) {
+    return key == Qt::Key_Tab && (modifiers & kModShift) ? Qt::Key_Backtab : key;
+}
+
+QWidget* Target(int gadget) {
+    if (gadget) return GadgetWidget(gadget);
+    if (QWidget* focus = QApplication::focusWidget()) return focus;
+    if (QWidget* active = QApplication::activeWindow()) return active;
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (window->isVisible() && dynamic_cast<JcWindow*>(window)) return window;
+    return nullptr;
+}
+
+int NumberOf(QWidget* window) {
+    JcWindow* jc = dynamic_cast<JcWindow*>(window);
+    return jc ? jc->number() : 0;
+}
+
+}  // namespace
+
+void SendTestKey(int gadget, int key, unsigned modifiers) {
+    if (QWidget* target = Target(gadget)) QTest::keyClick(target, Shifted(QtKey(key), modifiers), QtModifiers(modifiers));
+}
+
+void TypeTestText(int gadget, const std::string& utf8) {
+    if (QWidget* target = Target(gadget)) QTest::keyClicks(target, QString::fromStdString(utf8));
+}
+
+void ProcessWindowEvents() { QCoreApplication::processEvents(); }
+
+void WaitForWindowEvents(int milliseconds) { QTest::qWait(milliseconds); }
+
+void ActivateTestWindow(int window) {
+    QWidget* widget = WindowWidget(window);
+    if (!widget) return;
+    widget->activateWindow();
+    QApplication::setActiveWindow(widget);
+}
+
+int ActiveTestWindow() { return NumberOf(QApplication::activeWindow()); }
+
+int FocusedWindow() {
+    QWidget* focus = QApplication::focusWidget();
+    return NumberOf(focus ? focus->window() : QApplication::activeWindow());
+}
+
+void ClickTestGadget(int gadget) {
+    if (QWidget* widget = GadgetWidget(gadget)) QTest::mouseClick(widget, Qt::LeftButton);
+}
+
+void RightClickTestGadget(int gadget) {
+    QWidget* widget = GadgetWidget(gadget);
+    if (!widget) return;
+    QPoint middle = widget->rect().center();
+    QTest::mousePress(widget, Qt::RightButton, Qt::NoModifier, middle);
+    QTest::mouseRelease(widget, Qt::RightButton, Qt::NoModifier, middle);
+}
+
+void WheelTestGadget(int gadget, int notches, unsigned modifiers) {
+    QWidget* widget = GadgetWidget(gadget);
+    if (!widget) return;
+    QPointF at = widget->rect().center();
+    QWheelEvent wheel(at, widget->mapToGlobal(at), QPoint(), QPoint(0, 120 * notches), Qt::NoButton,
+                      QtModifiers(modifiers), Qt::NoScrollPhase, false);
+    QApplication::sendEvent(widget, &wheel);
+}
+
+Rect TestGadgetRect(int gadget) {
+    QWidget* widget = GadgetWidget(gadget);
+    if (!widget) return Rect{0, 0, 0, 0};
+    QPoint origin = widget->mapToGlobal(QPoint(0, 0));
+    return Rect{origin.x(), origin.y(), widget->width(), widget->height()};
+}
+
+bool IsTestWindowVisible(int window) {
+    QWidget* widget = WindowWidget(window);
+    return widget && widget->isVisible();
+}
+
+bool IsTestWindowEnabled(int window) {
+    QWidget* widget = WindowWidget(window);
+    return widget && widget->isEnabled();
+}
+
+std::string TestGadgetLabel(int gadget) {
+    QAbstractButton* button = qobject_cast<QAbstractButton*>(GadgetWidget(gadget));
+    return button ? button->text().toStdString() : std::string();
+}
+
+void OpenTestSelectorList(int gadget, bool open) {
+    QComboBox* selector = qobject_cast<QComboBox*>(GadgetWidget(gadget));
+    if (!selector) return;
+    if (open) {
+        selector->showPopup();
+    } else {
+        selector->hidePopup();
+    }
+}
+
+std::string TestEditorTip(int gadget) {
+    (void)gadget;
+    return QToolTip::isVisible() ? QToolTip::text().toStdString() : std::string();
+}
+
+void WatchTestEditorText(int gadget, std::function<void()> changed) {
+    if (QPlainTextEdit* editor = qobject_cast<QPlainTextEdit*>(GadgetWidget(gadget)))
+        QObject::connect(editor, &QPlainTextEdit::textChanged, editor, [changed] { changed(); });
+}
+
+namespace {
+QTimer* s_ticker = nullptr;
+int s_ticks = 0;
+}  // namespace
+
+void StartTestTicks(int milliseconds) {
+    s_ticks = 0;
+    delete s_ticker;
+    s_ticker = new QTimer;
+    QObject::connect(s_ticker, &QTimer::timeout, [] { ++s_ticks; });
+    s_ticker->start(milliseconds);
+}
+
+int StopTestTicks() {
+    delete s_ticker;
+    s_ticker = nullptr;
+    return s_ticks;
+}
