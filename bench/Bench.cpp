@@ -32,6 +32,7 @@
 #include "ui/HtmlExport.h"
 #include "platform/Files.h"
 #include "core/store/BackgroundWrites.h"
+#include "platform/CaseFolding.h"
 #include "platform/Gui.h"
 #include "platform/qt/QtPrivate.h"
 #include "core/store/Compact.h"

@@ -6,6 +6,7 @@
 #include "base/AppState.h"
 #include "base/Numbers.h"
 #include "base/StringTable.h"
+#include "ui/editor/Find.h"
 #include "ui/editor/FindAll.h"
 #include "platform/Instance.h"
 #include "ui/records/Load.h"
@@ -58,6 +59,13 @@ bool Dispatch(const Event& event) {
             break;
         case kWindowHelp:
             HandleHelpWindow(event);
+            break;
+        case kWindowFind:
+            HandleFindWindow(event);
+            break;
+        case kWindowFindAll:
+            HandleFindAllWindow(event);
+            RefreshFindAll();
             break;
     }
     --s_dispatching;

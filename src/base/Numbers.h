@@ -18,6 +18,8 @@ constexpr int kJournalPauseMs = 1000;
 constexpr int kWindowMain = 100;
 constexpr int kWindowOptions = 101;
 constexpr int kWindowHelp = 103;
+constexpr int kWindowFind = 102;
+constexpr int kWindowFindAll = 105;
 
 // Gadgets of the main window and the help window
 constexpr int kGadgetHelpEditor = 104;
@@ -76,3 +78,23 @@ constexpr int kCmdPreviousControl = 514;
 constexpr int kTimerJournal = 600;
 constexpr int kTimerTitle = 601;
 constexpr int kTimerJournalLongest = 602;
+
+// Gadgets of the find dialog, in the order TAB walks them
+constexpr int kGadgetFindTerm = 700;
+constexpr int kGadgetFindTermLabel = 701;
+constexpr int kGadgetFindWholeWord = 702;
+constexpr int kGadgetFindMatchCase = 703;
+constexpr int kGadgetFindDirection = 704;
+constexpr int kGadgetFindUp = 705;
+constexpr int kGadgetFindDown = 706;
+constexpr int kGadgetFindNext = 707;
+constexpr int kGadgetFindCancel = 708;
+
+// Gadgets of Find in All Records, and the timer of its pause in typing
+constexpr int kGadgetFindAllTerm = 720;
+constexpr int kGadgetFindAllTermLabel = 721;
+constexpr int kGadgetFindAllMatchCase = 722;
+constexpr int kGadgetFindAllWholeWord = 723;
+constexpr int kGadgetFindAllResults = 724;
+constexpr int kGadgetFindAllStatus = 725;
+constexpr int kTimerFindAllPause = 730;

@@ -36,12 +36,8 @@ enum MessageKind {
     kMessageEditorFocused,
     kMessageMovingOrSizing,
     kMessageSystemTool,  // number: the command
-    kMessageFindReport,  // number: the find flags
     kMessageFileChanged,  // a watched file, or the folder that holds it, changed
-    kMessageFindAllEdited,   // the term changed; kMessageFindAllTerm follows after a pause in typing
-    kMessageFindAllTerm,     // text: the term, after a pause in typing; number: the find flags
-    kMessageFindAllChosen,   // number: the result row
-    kMessageFindAllClosed,
+    kMessageTextEdited,   // number: the text field, changed by the user or by SetGadgetText
 };
 
 struct Message {
@@ -175,6 +171,31 @@ void SetSelectorTitle(int gadget, int position, const std::string& title);
 void KeepSelectorClosed(int gadget);
 SelectorEntry SelectorEntryAt(int gadget, int position);
 
+// Text fields, labels, radio buttons and result lists. A text field reports each change of its
+// text to its window's message callback as kMessageTextEdited; limit counts UTF-16 units.
+void CreateTextField(int window, int gadget, Rect r, int limit);
+void SetGadgetText(int gadget, const std::string& text);  // a field's text (selected) or a label's
+std::string GadgetText(int gadget);
+// With a buddy, the label's underlined letter focuses that gadget and names it for screen
+// readers; without one it is a plain line of text, shown as written.
+void CreateLabel(int window, int gadget, Rect r, const std::string& text, int buddy = 0);
+// The radio buttons created one after another from one that starts a group are one TAB stop,
+// entered at the chosen one; the arrow keys choose within it. IsChecked and SetChecked serve
+// them; a click is a gadget event.
+void CreateRadioButton(int window, int gadget, Rect r, const std::string& label, bool startsGroup);
+// A row of a result list: a title in bold, then a line with its match marked.
+struct ResultRow {
+    std::string title;
+    std::string before;
+    std::string match;
+    std::string after;
+};
+// A double-click on a row is a gadget event; DOWN in the field (if any) moves to the first row.
+void CreateResultList(int window, int gadget, Rect r, int field);
+void AddResultRows(int gadget, const std::vector<ResultRow>& rows);
+void ClearResultRows(int gadget);
+int SelectedResultRow(int gadget);  // -1: none
+
 // Editor
 void SetEditorProcedure(int gadget, void (*procedure)(const EditorInput&));
 // Record bytes in, UTF-8 or Windows-1252; never reported as an edit. Everything that enters
@@ -193,6 +214,8 @@ bool IsEditorReadOnly(int gadget);
 void SetEditorSelection(int gadget, int start, int end);
 void EditorSelection(int gadget, int* start, int* end);
 std::string EditorSelectedText(int gadget);  // UTF-8, line breaks CR LF
+// The text with a line break as one character (LF): an index into it is a character position.
+std::u16string EditorPlainText(int gadget);
 enum EditorAction { kEditSelectAll, kEditCut, kEditCopy, kEditPaste, kEditUndo, kEditRedo };
 void EditorCommand(int gadget, EditorAction action);
 bool EditorCanRun(int gadget, EditorAction action);  // whether the action would do anything now
@@ -229,41 +252,6 @@ bool ChooseSaveFile(const std::string& title, const std::string& folder, const s
 // One of the items, by its index; the first is preselected.
 bool ChooseListItem(const std::string& caption, const std::string& prompt, const std::vector<std::string>& items,
                     int* chosen);
-
-// The modeless find dialog. Its Find Next and its closing reach the main window's message
-// callback as kMessageFindReport with the find flags; the term it holds is FindDialogTerm().
-constexpr int kFindDown = 1;
-constexpr int kFindWholeWord = 2;
-constexpr int kFindMatchCase = 4;
-constexpr int kFindNextFlag = 8;
-constexpr int kFindClosing = 64;
-constexpr int kFindTermLimit = 79;
-void OpenFindDialog(const std::string& term);
-bool FindDialogExists();
-std::string FindDialogTerm();
-// Searches the editor's text from a character position; the match's start and length, or -1.
-int FindInEditor(int gadget, const std::string& term, int from, int flags, int* length);
-
-// The modeless "Find in All Records" window: a term field, Match Case and Whole Word, the
-// result rows and a status line. It reports to the main window's message callback.
-struct FindAllRow {
-    std::string title;
-    std::string before;  // the matching line: before, the match, after
-    std::string match;
-    std::string after;
-};
-// A pause in typing this long reports the term.
-constexpr int kFindAllTypingPauseMs = 250;
-void OpenFindAllWindow();
-bool FindAllWindowExists();
-void AddFindAllRows(const std::vector<FindAllRow>& rows);
-void ClearFindAllRows();
-void SetFindAllStatus(const std::string& text);
-// Full Unicode case folding, from any thread: ß and ẞ become "ss", every other character
-// folds to one of the same length.
-std::u16string FoldCase(std::u16string_view text);
-// A letter, digit or underscore: what whole-word matching takes for part of a word.
-bool IsWordPart(char16_t c);
 
 void Beep();
 

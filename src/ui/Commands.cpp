@@ -87,13 +87,13 @@ void RunCommand(int command) {
             FocusEditor();
             break;
         case kCmdFind:
-            OpenFind(0);
+            OpenFind(kFindWithDialog);
             break;
         case kCmdFindPrevious:
-            OpenFind(1);
+            OpenFind(kFindSelectionBackward);
             break;
         case kCmdFindNext:
-            OpenFind(2);
+            OpenFind(kFindSelectionForward);
             break;
         case kCmdUndelete:
             UndeleteAndFocus();

@@ -99,23 +99,10 @@ void MainMessageCallback(const Message& message) {
         case kMessageMovingOrSizing:
             g_app.settingsChanged = 1;
             break;
-        case kMessageFindReport:
-            OnFindReport(message);
-            break;
         case kMessageFileChanged:
             OnDataFileChanged();
             break;
-        case kMessageFindAllEdited:
-            ForgetFindAllRows();
-            break;
-        case kMessageFindAllTerm:
-            OnFindAllTerm(message);
-            break;
-        case kMessageFindAllChosen:
-            OnFindAllChosen(message.number);
-            break;
-        case kMessageFindAllClosed:
-            StopFindAll();
+        default:
             break;
     }
     // The results of Find in All Records follow the list, whatever changed it.

@@ -10,6 +10,7 @@
 
 #include "base/AppState.h"
 #include "base/Numbers.h"
+#include "ui/editor/Find.h"
 #include "ui/editor/FindAll.h"
 #include "ui/records/Load.h"
 #include "ui/records/Records.h"
@@ -170,8 +171,8 @@ TEST_F(FindAllTest, ANewTermReplacesTheSearchUnderWay) {
     StartProgram();
     Open();
     // The second term arrives before any result of the first was shown: none ever is.
-    OnFindAllTerm(Message{kMessageFindAllTerm, 0, "odd"});
-    OnFindAllTerm(Message{kMessageFindAllTerm, 0, "even"});
+    OnFindAllTerm("odd", 0);
+    OnFindAllTerm("even", 0);
     ASSERT_TRUE(PumpUntil([this] { return Status().find("Searching") == std::string::npos; }));
     for (const std::string& title : RowTitles()) ASSERT_EQ(0, std::stoi(title.substr(7)) % 2) << title;
     EXPECT_EQ(1500, rows->count());

@@ -1,6 +1,7 @@
 // Find with F2, F3 and the find dialog, and the web look-ups, on a record of apples.
 #include <QApplication>
 #include <QCheckBox>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QTest>
 
@@ -31,6 +32,15 @@ protected:
         int start, end;
         EditorSelection(kGadgetEditor, &start, &end);
         return {start, end};
+    }
+    // Find Next in the open dialog with the term and the options set as the user would.
+    void DialogFindNext(const std::string& term, bool down, bool wholeWord, bool matchCase) {
+        SetGadgetText(kGadgetFindTerm, term);
+        SetChecked(down ? kGadgetFindDown : kGadgetFindUp, true);
+        SetChecked(kGadgetFindWholeWord, wholeWord);
+        SetChecked(kGadgetFindMatchCase, matchCase);
+        PressGadget(kGadgetFindNext);
+        Pump();
     }
 };
 
@@ -148,18 +158,50 @@ TEST_F(FindTest, DialogSearchesWithItsOwnOptionsAndLocksTheCommands) {
     EXPECT_EQ(std::make_pair(0, 5), Selection());
     EXPECT_EQ(1, SelectorCount(kGadgetSelector));
     // Find Next with Match case: the "apple" inside pineapple is next, not "Apple".
-    OnFindReport(Message{kMessageFindReport, kFindNextFlag | kFindDown | kFindMatchCase, "apple"});
+    DialogFindNext("apple", true, false, true);
     EXPECT_EQ(std::make_pair(27, 32), Selection());
-    OnFindReport(Message{kMessageFindReport, kFindNextFlag | kFindDown | kFindWholeWord, "apple"});
+    DialogFindNext("apple", true, true, false);
     EXPECT_EQ(std::make_pair(34, 39), Selection());
-    OnFindReport(Message{kMessageFindReport, kFindNextFlag | kFindDown | kFindWholeWord, "apple"});
+    DialogFindNext("apple", true, true, false);
     EXPECT_EQ(1u, MessageBoxTexts().size());
-    OnFindReport(Message{kMessageFindReport, kFindNextFlag | kFindWholeWord, "apple"});
+    DialogFindNext("apple", false, true, false);
     EXPECT_EQ(std::make_pair(11, 16), Selection());  // upwards, pineapple is no whole word
+    // The field takes 79 characters, as the search term's buffer holds.
+    SetGadgetText(kGadgetFindTerm, std::string(100, 'x'));
+    EXPECT_EQ(std::string(79, 'x'), FindDialogTerm());
     dialog->close();
     Pump();
     EXPECT_FALSE(FindDialogExists());
     EXPECT_TRUE(IsGadgetEnabled(kGadgetAdd));
+}
+
+// A term in Greek or Chinese, typed into the dialog, is found as any other; without Match
+// case the Greek capitals match too.
+TEST_F(FindTest, TheDialogFindsTermsBeyondLatinScript) {
+    SetEditorText(kGadgetEditor, "alpha \xCE\xB1\xCE\xB2\xCE\xB3 \xE4\xB8\xAD\xE6\x96\x87 \xCE\x91\xCE\x92\xCE\x93");
+    SetEditorSelection(kGadgetEditor, 0, 0);
+    Shortcut(Qt::Key_F, Qt::ControlModifier);
+    ASSERT_TRUE(FindDialogExists());
+    QLineEdit* field = QApplication::activeWindow()->findChild<QLineEdit*>();
+    ASSERT_NE(nullptr, field);
+    for (QChar c : QStringLiteral("\u03B1\u03B2\u03B3")) {  // as a keyboard of that script types them
+        QKeyEvent key(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(field, &key);
+    }
+    EXPECT_EQ("\xCE\xB1\xCE\xB2\xCE\xB3", FindDialogTerm());
+    QTest::keyClick(field, Qt::Key_Return);
+    Pump();
+    EXPECT_EQ(std::make_pair(6, 9), Selection());
+    QTest::keyClick(field, Qt::Key_Return);
+    Pump();
+    EXPECT_EQ(std::make_pair(13, 16), Selection());  // the capitals
+    DialogFindNext("\xE4\xB8\xAD\xE6\x96\x87", false, true, true);
+    EXPECT_EQ(std::make_pair(10, 12), Selection());
+    DialogFindNext("\xCE\x91\xCE\x92\xCE\x93", false, false, true);
+    ASSERT_EQ(1u, MessageBoxTexts().size());
+    EXPECT_EQ("No more matches of \"\xCE\x91\xCE\x92\xCE\x93\" before the cursor.", MessageBoxTexts()[0]);
+    DialogFindNext("\xCE\xB4", true, false, false);
+    EXPECT_EQ("Cannot find \xCE\xB4", MessageBoxTexts().back());
 }
 
 TEST_F(FindTest, LookupsEncodeTheSelectionAfterTheirPrefix) {

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "platform/Gui.h"
+#include "platform/CaseFolding.h"
 
 namespace {
 

@@ -13,6 +13,8 @@
 #include "platform/Gui.h"
 #include "platform/qt/QtPrivate.h"
 #include "ui/GuiTestSupport.h"
+#include "ui/editor/Find.h"
+#include "ui/editor/FindAll.h"
 #include "ui/QtGuiTest.h"
 
 namespace {

@@ -15,6 +15,8 @@
 #include "platform/Placement.h"
 #include "platform/qt/QtPrivate.h"
 #include "ui/GuiTestSupport.h"
+#include "ui/editor/Find.h"
+#include "ui/editor/FindAll.h"
 #include "ui/QtGuiTest.h"
 
 namespace {
@@ -204,7 +206,7 @@ TEST_F(PlacementGuiTest, OnTopKeepsTheProgramsOwnWindowsAndBoxesAboveTheMainWind
     OpenFindAllWindow();
     Pump();
     EXPECT_TRUE(StaysOnTop(TopLevelTitled(QStringLiteral("Find in All Records"))));
-    OpenFindDialog("term");
+    OpenFind(kFindWithDialog);
     Pump();
     EXPECT_TRUE(StaysOnTop(TopLevelTitled(QStringLiteral("Find"))));
     // A notice and a question, as shown.
@@ -236,7 +238,7 @@ TEST_F(PlacementGuiTest, TheFindToolsOpenBesideTheMainWindowWithinTheScreen) {
     PlaceWindow(kWindowMain, Rect{0, 0, 474, 300});
     Pump();
     const QRect main = MainWindow()->frameGeometry(), area = MainWindow()->screen()->availableGeometry();
-    OpenFindDialog("term");
+    OpenFind(kFindWithDialog);
     Pump();
     QWidget* find = TopLevelTitled(QStringLiteral("Find"));
     ASSERT_TRUE(find);

@@ -16,6 +16,7 @@
 #include "base/Numbers.h"
 #include "platform/Gui.h"
 #include "ui/GuiTestSupport.h"
+#include "ui/editor/FindAll.h"
 #include "ui/QtGuiTest.h"
 
 namespace {

@@ -9,6 +9,7 @@
 
 #include "platform/Gui.h"
 #include "platform/win32gui/GuiPrivate.h"
+#include "ui/editor/FindText.h"
 
 namespace {
 
@@ -163,6 +164,95 @@ TEST_F(Win32GadgetTest, TypingUpToTheLimitStopsAtItInEitherEncoding) {
 
 // The list holds every record a data file can, gives back each title and slot as given, and
 // reports only the user's changes of the selection.
+// The gadgets of the find windows on the real controls: a term typed in Greek or Chinese
+// comes back whole (the common find dialog lost what the ANSI code page lacks) and the search
+// of the editor finds it; the radio buttons keep one chosen and one TAB stop; DOWN in the
+// field leads into the result rows.
+TEST_F(Win32GadgetTest, FindGadgetsTakeAnyScriptAndTheSearchFindsIt) {
+    constexpr int kField = 20, kUp = 21, kDown = 22, kRows = 23;
+    CreateTextField(kWindow, kField, Rect{0, 0, 200, 23}, 79);
+    HWND field = GadgetHandle(kField);
+    ASSERT_NE(nullptr, field);
+    s_messages.clear();
+    for (char16_t c : std::u16string(u"\u03B1\u03B2\u03B3 \u4E2D\u6587")) SendMessageW(field, WM_CHAR, c, 1);
+    EXPECT_EQ("\xCE\xB1\xCE\xB2\xCE\xB3 \xE4\xB8\xAD\xE6\x96\x87", GadgetText(kField));
+    ASSERT_EQ(6u, s_messages.size());
+    EXPECT_EQ(kMessageTextEdited, s_messages.back());
+    SetGadgetText(kField, std::string(100, 'x'));
+    EXPECT_EQ(std::string(79, 'x'), GadgetText(kField));
+
+    SetEditorText(kEditor, "alpha \xCE\x91\xCE\x92\xCE\x93 \xCE\xB1\xCE\xB2\xCE\xB3\r\n\xE4\xB8\xAD\xE6\x96\x87");
+    int length = 0;
+    EXPECT_EQ(6, FindInEditor(kEditor, "\xCE\xB1\xCE\xB2\xCE\xB3", 0, kFindDown, &length));
+    EXPECT_EQ(10, FindInEditor(kEditor, "\xCE\xB1\xCE\xB2\xCE\xB3", 0, kFindDown | kFindMatchCase, &length));
+    EXPECT_EQ(14, FindInEditor(kEditor, "\xE4\xB8\xAD\xE6\x96\x87", 0, kFindDown, &length));
+    EXPECT_EQ(2, length);
+    EXPECT_EQ(10, FindInEditor(kEditor, "\xCE\xB1\xCE\xB2\xCE\xB3\r\n\xE4\xB8\xAD", 16, 0, &length));
+
+    CreateRadioButton(kWindow, kUp, Rect{0, 30, 60, 22}, "&Up", true);
+    CreateRadioButton(kWindow, kDown, Rect{60, 30, 60, 22}, "&Down", false);
+    SetChecked(kDown, true);
+    auto tabStop = [](int gadget) { return (GetWindowLongW(GadgetHandle(gadget), GWL_STYLE) & WS_TABSTOP) != 0; };
+    EXPECT_FALSE(IsChecked(kUp));
+    EXPECT_TRUE(tabStop(kDown) && !tabStop(kUp));
+    SendMessageW(GadgetHandle(kDown), WM_KEYDOWN, VK_LEFT, 0);
+    EXPECT_TRUE(IsChecked(kUp) && !IsChecked(kDown));
+    EXPECT_TRUE(tabStop(kUp) && !tabStop(kDown));
+
+    CreateResultList(kWindow, kRows, Rect{0, 60, 200, 100}, kField);
+    AddResultRows(kRows, {{"\xCE\xA4\xCE\xAF\xCF\x84\xCE\xBB\xCE\xBF\xCF\x82", "a ", "\xCE\xB1\xCE\xB2\xCE\xB3", " b"},
+                          {"Two", "", "x", ""}});
+    EXPECT_EQ(-1, SelectedResultRow(kRows));
+    SendMessageW(field, WM_KEYDOWN, VK_DOWN, 0);
+    EXPECT_EQ(0, SelectedResultRow(kRows));
+    ClearResultRows(kRows);
+    EXPECT_EQ(-1, SelectedResultRow(kRows));
+}
+
+// Where a character of the editor is drawn, in the control's pixels.
+POINTL CharacterAt(int position) {
+    POINTL at = {0, 0};
+    SendMessageW(GadgetHandle(kEditor), EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&at), position);
+    return at;
+}
+
+// The text stands 8 pixels in from every edge, after a new size too, as in the Qt editor.
+TEST_F(Win32GadgetTest, TheTextKeepsItsMarginsThroughASize) {
+    HWND editor = GadgetHandle(kEditor);
+    SetEditorText(kEditor, "margin");
+    POINTL before = CharacterAt(0);
+    SetEditorMargins(kEditor, 8, 8);
+    POINTL at = CharacterAt(0);
+    EXPECT_GE(at.x, before.x + Scaled(editor, 8) - 2);
+    EXPECT_GE(at.y, Scaled(editor, 8));
+    SetGadgetRect(kEditor, Rect{0, 40, 300, 200});
+    POINTL sized = CharacterAt(0);
+    EXPECT_EQ(at.x, sized.x);
+    EXPECT_EQ(at.y, sized.y);
+    SetGadgetRect(kEditor, Rect{0, 40, 400, 260});
+    SetEditorMargins(kEditor, 0, 0);
+}
+
+// CTRL+0 lays the text out at 100 % at once: the second line goes back where it was, not
+// only the stored zoom.
+TEST_F(Win32GadgetTest, CtrlZeroPutsTheTextBackAtOnce) {
+    SetEditorText(kEditor, "one\r\ntwo");
+    LONG plain = CharacterAt(4).y;
+    ASSERT_TRUE(SetEditorZoom(kEditor, 300));
+    EXPECT_GT(CharacterAt(4).y, plain);
+    BYTE keys[256];
+    GetKeyboardState(keys);
+    BYTE control = keys[VK_CONTROL];
+    keys[VK_CONTROL] = 0x80;
+    SetKeyboardState(keys);
+    SendMessageW(GadgetHandle(kEditor), WM_KEYDOWN, '0', 1);
+    keys[VK_CONTROL] = control;
+    SetKeyboardState(keys);
+    EXPECT_EQ(100, EditorZoom(kEditor));
+    EXPECT_EQ(plain, CharacterAt(4).y);
+    EXPECT_TRUE(Told(kInputZoomed));
+}
+
 TEST_F(Win32GadgetTest, TheSelectorHoldsEveryRecordAsGiven) {
     std::vector<SelectorEntry> entries;
     for (int i = 0; i < 32767; ++i) entries.push_back({"Record " + std::to_string(i), i * 2});

@@ -168,13 +168,6 @@ Rect FitClientIntoWorkArea(QWidget* window, Rect placement) {
     return Rect{outer.x, outer.y, outer.width - frame.width(), outer.height - frame.height()};
 }
 
-void PlaceBesideMainWindow(QWidget* window) {
-    QWidget* main = WindowWidget(MainWindowNumber());
-    if (!main) return;
-    QSize outer = window->size().expandedTo(window->minimumSizeHint()) + FrameOf(window);
-    PlaceOuter(window, PlaceBeside(ToRect(main->frameGeometry()), outer.width(), outer.height(), ToRect(WorkArea())));
-}
-
 void BoundToWorkArea(QWidget* window) { window->setMaximumSize(WorkArea().size() - FrameOf(window)); }
 
 Rect FitIntoScreenAt(Rect outer) {

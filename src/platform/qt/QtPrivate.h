@@ -114,8 +114,6 @@ QRect WorkArea();
 void KeepAboveMainWindow(QWidget* window);
 // OpenWindow's outer position and client size, moved and shrunk into the work area.
 Rect FitClientIntoWorkArea(QWidget* window, Rect placement);
-// Beside the main window where the work area has room, so that it hides nothing of it.
-void PlaceBesideMainWindow(QWidget* window);
 // No larger than the work area, wherever the toolkit then puts it.
 void BoundToWorkArea(QWidget* window);
 // An outer rectangle within the work area of the screen under its middle.

@@ -1,6 +1,8 @@
 // Qt strings are UTF-16 like the editor text of the record coding, so a view of one is the
-// other without a copy.
+// other without a copy. And the text rules of the searches.
 #include "platform/qt/QtText.h"
+
+#include "platform/CaseFolding.h"
 
 #include <QTextDocument>
 
@@ -16,20 +18,14 @@ QString FromView(std::u16string_view text) {
     return QString(reinterpret_cast<const QChar*>(text.data()), static_cast<qsizetype>(text.size()));
 }
 
-QString FoldFully(const QString& text, std::vector<qsizetype>* sources) {
-    QString folded = text.toCaseFolded();
-    if (!sources && !folded.contains(QChar(0xDF))) return folded;
-    // One to one so far: folded[k] comes from text[k].
-    QString full;
-    full.reserve(folded.size());
-    if (sources) sources->clear();
-    for (qsizetype k = 0; k < folded.size(); ++k) {
-        bool sharpS = folded[k] == QChar(0xDF);
-        full += sharpS ? QStringLiteral("ss") : QString(folded[k]);
-        if (sources) sources->insert(sources->end(), sharpS ? 2 : 1, k);
-    }
-    return full;
+// The toolkit's one-to-one folding, then ß (and capital ẞ, which folds to it) as "ss".
+std::u16string FoldCase(std::u16string_view text) {
+    QString folded = FromView(text).toCaseFolded();
+    if (folded.contains(QChar(0xDF))) folded.replace(QChar(0xDF), QStringLiteral("ss"));
+    return std::u16string(View(folded));
 }
+
+bool IsWordPart(char16_t c) { return QChar(c).isLetterOrNumber() || c == u'_'; }
 
 QString EscapeTipText(const QString& text) {
     // The same guess the tooltip's label makes, so text it would show plainly stays as it is.

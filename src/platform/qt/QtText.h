@@ -13,10 +13,6 @@ QString ToQString(const std::string& utf8);
 std::string ToUtf8(const QString& text);
 std::u16string_view View(const QString& text);
 QString FromView(std::u16string_view text);
-// Full case folding, as searches fold: the toolkit's one-to-one folding, then ß (and capital
-// ẞ, which folds to it) as "ss". With sources, (*sources)[k] is the position in text of the
-// character that folded unit k comes from.
-QString FoldFully(const QString& text, std::vector<qsizetype>* sources = nullptr);
 // Tooltips guess rich text and have no format of their own to set: text the toolkit would take
 // for markup comes back escaped, so that it shows as written, blanks and line breaks too.
 QString EscapeTipText(const QString& text);

@@ -1,5 +1,5 @@
 // Where the program's windows go on Windows: within the work area of the monitor they open
-// on, beside the main window, and above an On Top main window. The rules are the
+// on and above an On Top main window. The rules are the
 // toolkit-free ones of platform/Placement.h. The window menu's Move and Size need nothing
 // here: the system menu's own keyboard mode (SC_MOVE, SC_SIZE) does them.
 #include "platform/Placement.h"
@@ -29,14 +29,6 @@ Rect WorkAreaNear(HWND hwnd) {
 
 void PlaceOuter(HWND hwnd, Rect outer) {
     SetWindowPos(hwnd, nullptr, outer.x, outer.y, outer.width, outer.height, SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-void PlaceBesideMainWindow(HWND hwnd) {
-    HWND main = WindowHandle(MainWindowNumber());
-    RECT frame, own;
-    if (!main || !GetWindowRect(main, &frame) || !GetWindowRect(hwnd, &own)) return;
-    Rect size = ToRect(own);
-    PlaceOuter(hwnd, PlaceBeside(ToRect(frame), size.width, size.height, WorkAreaNear(main)));
 }
 
 void CentreOverOwner(HWND hwnd) {

@@ -58,17 +58,11 @@ bool OnEditorNotify(int window, const NMHDR* header, LRESULT* result);
 using WindowMessageHook = bool (*)(HWND hwnd, WPARAM wParam, LPARAM lParam, LRESULT* result);
 void AddWindowMessageHook(UINT message, WindowMessageHook hook);
 bool RunWindowMessageHook(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
-// The editor's text with LF line breaks: an index into it is a character position of the
-// editor (SetEditorSelection, FindInEditor).
-std::u16string EditorPlainText(int gadget);
 // Takes down a tip on show, as a list drops down over it.
 void PopToolTip();
 // GuiPlacement.cpp. The work area of the monitor nearest the window.
 Rect WorkAreaNear(HWND hwnd);
 void PlaceOuter(HWND hwnd, Rect outer);
-// Beside the main window where its work area has room, so that a window of the find tools
-// never covers the match it shows; always within the work area.
-void PlaceBesideMainWindow(HWND hwnd);
 // Over the middle of its owner, within the owner's work area.
 void CentreOverOwner(HWND hwnd);
 // A window of its own (not owned) over an On Top main window is on top too.

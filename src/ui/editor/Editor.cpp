@@ -29,17 +29,6 @@ void MarkEdited() {
     NoteEditForJournal();
 }
 
-EditorAction EditorActionOf(int command) {
-    switch (command) {
-        case kCmdCut: return kEditCut;
-        case kCmdCopy: return kEditCopy;
-        case kCmdPaste: return kEditPaste;
-        case kCmdUndo: return kEditUndo;
-        case kCmdRedo: return kEditRedo;
-        default: return kEditSelectAll;
-    }
-}
-
 // The editing entries are greyed when they would do nothing, as in other editors' menus; the
 // look-ups stay enabled, since without a selection they say why.
 void ShowEditorMenu(int x, int y) {
@@ -75,6 +64,17 @@ void NoteZoom() {
 
 }  // namespace
 
+EditorAction EditorActionOf(int command) {
+    switch (command) {
+        case kCmdCut: return kEditCut;
+        case kCmdCopy: return kEditCopy;
+        case kCmdPaste: return kEditPaste;
+        case kCmdUndo: return kEditUndo;
+        case kCmdRedo: return kEditRedo;
+        default: return kEditSelectAll;
+    }
+}
+
 void EditorProcedure(const EditorInput& input) {
     switch (input.kind) {
         case kInputCharacter:
@@ -105,7 +105,7 @@ void OnTitleTimer() {
     ShowTypedTitle();
 }
 
-bool FindDialogOpen() { return FindDialogExists(); }
+bool FindDialogOpen() { return WindowExists(kWindowFind); }
 
 std::string SelectedText(std::size_t limit) {
     std::string selection = EditorSelectedText(kGadgetEditor);

@@ -1,9 +1,13 @@
-// Every OpenFind takes the current selection as the search term, or forgets the old one.
+// Window 102, the find dialog: modeless, owned by the main window. While it is open the main
+// window's buttons and record list are disabled and only the dialog sets the search term;
+// ENTER finds the next match from any of its gadgets but Cancel, ESC closes it.
 #include "ui/editor/Find.h"
 
 #include "base/AppState.h"
 #include "base/Numbers.h"
 #include "base/StringTable.h"
+#include "platform/Placement.h"
+#include "ui/MainWindow.h"
 #include "ui/editor/Editor.h"
 #include "ui/editor/FindAll.h"
 #include "ui/options/ApplyOptions.h"
@@ -11,26 +15,75 @@
 namespace {
 
 constexpr std::size_t kSearchLimit = 80;
+constexpr int kFindTermLimit = 79;  // the search term's buffer holds 80 bytes with its end
+
+struct Gadget {
+    int gadget;
+    Rect rect;
+    StringId label;
+};
+
+// In the order TAB walks them; the label of the term follows its field, which it names.
+const Gadget kBoxes[] = {{kGadgetFindWholeWord, {8, 40, 164, 22}, kStrWholeWordOnlyLabel},
+                         {kGadgetFindMatchCase, {8, 64, 164, 22}, kStrMatchCaseLabel}};
+const Gadget kButtons[] = {{kGadgetFindNext, {270, 8, 84, 26}, kStrFindNextLabel},
+                           {kGadgetFindCancel, {270, 40, 84, 26}, kStrCancelLabel}};
+
+void OnFindMessage(const Message& message) {
+    if (message.kind == kMessageTextEdited) DisableGadget(kGadgetFindNext, GadgetText(kGadgetFindTerm).empty());
+}
+
+void BuildFindDialog() {
+    OpenWindow(kWindowFind, Rect{0, 0, 362, 96}, Str(kStrFindTitle), kStyleCloseBox | kStyleOwnedByMain | kStyleDialogKeys);
+    SetMessageCallback(kWindowFind, OnFindMessage);
+    CreateTextField(kWindowFind, kGadgetFindTerm, Rect{86, 10, 176, 23}, kFindTermLimit);
+    CreateLabel(kWindowFind, kGadgetFindTermLabel, Rect{8, 13, 76, 20}, Str(kStrFindWhatLabel), kGadgetFindTerm);
+    for (const Gadget& box : kBoxes) CreateCheckbox(kWindowFind, box.gadget, box.rect, Str(box.label));
+    CreateLabel(kWindowFind, kGadgetFindDirection, Rect{180, 40, 84, 20}, Str(kStrDirectionLabel));
+    CreateRadioButton(kWindowFind, kGadgetFindUp, Rect{180, 62, 40, 22}, Str(kStrUpLabel), true);
+    CreateRadioButton(kWindowFind, kGadgetFindDown, Rect{222, 62, 58, 22}, Str(kStrDownLabel), false);
+    SetChecked(kGadgetFindDown, true);
+    for (const Gadget& button : kButtons) CreateButton(kWindowFind, button.gadget, button.rect, Str(button.label));
+    AddShortcut(kWindowFind, "Return", kCmdPressFocused);
+    AddShortcut(kWindowFind, "Enter", kCmdPressFocused);
+    AddShortcut(kWindowFind, "Escape", kCmdCloseDialog);
+    PlaceBesideMainWindow(kWindowFind);
+}
+
+void CloseFindDialog() {
+    if (!WindowExists(kWindowFind)) return;
+    CloseWindow(kWindowFind);
+    // Add and Delete stay disabled while Read Only is on.
+    SetControlsDisabled(kGadgetAdd, kGadgetSelector, 0);
+    RaiseWindow(kWindowMain);
+    FocusEditor();
+}
+
+void FindFromDialog() {
+    g_app.searchTerm = GadgetText(kGadgetFindTerm);
+    if (g_app.searchTerm.empty()) return;
+    FindNext(kFindNextFlag | (IsChecked(kGadgetFindDown) ? kFindDown : 0) |
+             (IsChecked(kGadgetFindWholeWord) ? kFindWholeWord : 0) | (IsChecked(kGadgetFindMatchCase) ? kFindMatchCase : 0));
+}
 
 }  // namespace
 
-void OpenFind(int mode) {
+void OpenFind(FindMode mode) {
     g_app.searchTerm = SelectedText(kSearchLimit);
-    int flags = mode == 1 ? kFindNextFlag : kFindNextFlag | kFindDown;
-    if (mode != 0) flags |= FindAllOptionsFor(g_app.searchTerm);
-    if (mode == 0) {
+    if (mode == kFindWithDialog) {
         SetControlsDisabled(kGadgetAdd, kGadgetSelector, 1);
-        OpenFindDialog(g_app.searchTerm);
+        if (!WindowExists(kWindowFind)) BuildFindDialog();
+        SetGadgetText(kGadgetFindTerm, g_app.searchTerm);
+        ShowWindow(kWindowFind);
+        RaiseWindow(kWindowFind);
+        FocusGadget(kGadgetFindTerm);
         return;
     }
+    int flags = kFindNextFlag | (mode == kFindSelectionForward ? kFindDown : 0) | FindAllOptionsFor(g_app.searchTerm);
     if (!g_app.searchTerm.empty()) FindNext(flags);
 }
 
 void FindNext(int flags) {
-    if (flags & kFindClosing) {
-        SetControlsDisabled(kGadgetAdd, kGadgetSelector, 0);
-        return;
-    }
     int start, end, length = 0;
     EditorSelection(kGadgetEditor, &start, &end);
     int found = FindInEditor(kGadgetEditor, g_app.searchTerm, (flags & kFindDown) ? end : start, flags, &length);
@@ -45,7 +98,30 @@ void FindNext(int flags) {
     SetEditorSelection(kGadgetEditor, found, found + length);
 }
 
-void OnFindReport(const Message& message) {
-    if (!(message.number & kFindClosing)) g_app.searchTerm = message.text;
-    FindNext(message.number);
+bool FindDialogExists() { return WindowExists(kWindowFind); }
+
+std::string FindDialogTerm() { return GadgetText(kGadgetFindTerm); }
+
+void HandleFindWindow(const Event& event) {
+    switch (event.kind) {
+        case kEventGadget:
+            if (event.number == kGadgetFindNext) FindFromDialog();
+            if (event.number == kGadgetFindCancel) CloseFindDialog();
+            break;
+        case kEventMenu:
+            if (event.number == kCmdCloseDialog) CloseFindDialog();
+            if (event.number == kCmdPressFocused) FocusedGadget() == kGadgetFindCancel ? CloseFindDialog() : FindFromDialog();
+            break;
+        case kEventClose:
+            CloseFindDialog();
+            break;
+        default:
+            break;
+    }
+}
+
+void PlaceBesideMainWindow(int window) {
+    Rect main, own;
+    if (OuterRectOnScreen(kWindowMain, &main) && OuterRectOnScreen(window, &own))
+        PlaceWindow(window, PlaceBeside(main, own.width, own.height, ScreenWorkArea()));
 }

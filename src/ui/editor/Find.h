@@ -1,10 +1,18 @@
 // Find in the current record: the find dialog, and F2/F3 on the selection. No wrap-around.
 #pragma once
 
-#include "platform/Gui.h"
+#include <string>
 
-// Mode 0 opens the find dialog, 1 finds the previous and 2 the next occurrence of the
-// selection.
-void OpenFind(int mode);
+#include "platform/Gui.h"
+#include "ui/editor/FindText.h"
+
+enum FindMode { kFindWithDialog, kFindSelectionBackward, kFindSelectionForward };
+
+// Every mode takes the current selection as the search term, or forgets the old one.
+void OpenFind(FindMode mode);
 void FindNext(int flags);
-void OnFindReport(const Message& message);
+bool FindDialogExists();
+std::string FindDialogTerm();
+void HandleFindWindow(const Event& event);
+// Beside the main window where the screen has room, so that the find tools cover no match.
+void PlaceBesideMainWindow(int window);

@@ -10,6 +10,8 @@
 #include "platform/Files.h"
 #include "ui/records/Records.h"
 #include "core/search/SearchRecords.h"
+#include "platform/CaseFolding.h"
+#include "ui/editor/Find.h"
 #include "platform/TextCoding.h"
 
 namespace {
@@ -31,14 +33,14 @@ std::string OneLine(std::string title) {
 void ShowFound(std::uint32_t search, const std::vector<FoundRecord>& found, bool searching) {
     FindAllState& f = g_app.findAll;
     if (search != f.search) return;
-    std::vector<FindAllRow> rows;
+    std::vector<ResultRow> rows;
     for (const FoundRecord& record : found) {
         f.rowSlots.push_back(record.slot);
         ++f.records;
         f.matches += record.matches;
-        rows.push_back(FindAllRow{OneLine(record.title), record.before, record.match, record.after});
+        rows.push_back(ResultRow{OneLine(record.title), record.before, record.match, record.after});
     }
-    AddFindAllRows(rows);
+    AddResultRows(kGadgetFindAllResults, rows);
     SetFindAllStatus(StatusText(searching));
 }
 
@@ -89,7 +91,7 @@ void StopFindAll() {
 void ForgetFindAllRows() {
     StopFindAll();
     FindAllState& f = g_app.findAll;
-    ClearFindAllRows();
+    ClearResultRows(kGadgetFindAllResults);
     f.rowSlots.clear();
     f.records = 0;
     f.matches = 0;
@@ -98,11 +100,11 @@ void ForgetFindAllRows() {
 
 namespace {
 
-void StartSearch(const Message& message) {
+void StartSearch(const std::string& text, int flags) {
     ForgetFindAllRows();
     FindAllState& f = g_app.findAll;
-    f.term = message.text;
-    f.flags = message.number;
+    f.term = text;
+    f.flags = flags;
     if (f.term.empty()) return;
     std::vector<SelectorEntry> entries;
     for (int position = 0; position < SelectorCount(kGadgetSelector); ++position)
@@ -117,18 +119,18 @@ void StartSearch(const Message& message) {
 
 }  // namespace
 
-void OnFindAllTerm(const Message& message) {
+void OnFindAllTerm(const std::string& term, int flags) {
     // The search reads the file, so text typed in the record since the window opened is saved
     // first, or the record would not be found by what it shows. A failed save has said why;
     // the stored text is searched.
     if (g_app.unsavedEdit) SaveRecord();
-    StartSearch(message);
+    StartSearch(term, flags);
 }
 
 void RefreshFindAll() {
     const FindAllState& f = g_app.findAll;
     if (FindAllWindowExists() && !f.term.empty() && f.listing != g_app.listChanges)
-        StartSearch(Message{kMessageFindAllTerm, f.flags, f.term});
+        StartSearch(f.term, f.flags);
 }
 
 void OnFindAllChosen(int row) {
