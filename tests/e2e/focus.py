@@ -66,6 +66,38 @@ def expect(role, name, after):
     sys.exit(f"FAIL after {after}: expected {role} '{name}', the focus is on {now}")
 
 
+def described(node, role, name, depth=0):
+    """What an object of that role under node says for name: its name or, where the toolkit
+    gives a list's name its chosen entry (Qt on Linux), its description (not the tooltip,
+    which Hide Tooltips takes away); None if none does."""
+    if node is None or depth > 25:
+        return None
+    try:
+        if node.get_role_name() == role:
+            for said in (node.get_name(), node.get_description() or ""):
+                if said == name:
+                    return said
+        count = node.get_child_count()
+    except gi.repository.GLib.Error:
+        return None
+    for i in range(min(count, 64)):
+        said = described(node.get_child_at_index(i), role, name, depth + 1)
+        if said is not None:
+            return said
+    return None
+
+
+def expect_named(role, name):
+    deadline = time.monotonic() + TIMEOUT
+    while time.monotonic() < deadline:
+        said = described(program(), role, name)
+        if said is not None:
+            print(f"ok   {'named':<16} {role}: {said}")
+            return
+        time.sleep(0.05)  # a poll, not a wait for time to pass
+    sys.exit(f"FAIL: no {role} called '{name}' in the accessibility tree")
+
+
 def key(keys, role, name):
     subprocess.run(["xdotool", "key", "--clearmodifiers", keys], check=True)
     expect(role, name, keys)
@@ -79,6 +111,9 @@ def walk(keys, stops):
 BUTTON, BOX, TEXT = "push button", "check box", "text"
 
 expect(TEXT, "Record text", "start")
+# The editor's name is heard above, the help editor's below; the record list, focused, says its
+# entry, so its own name is looked up.
+expect_named("combo box", "Records")
 # The main window: CTRL+TAB round the controls and back; the record list says its record.
 main = [(BUTTON, "Add"), (BUTTON, "Delete"), (BUTTON, "Options"), (BUTTON, "Help"), ("combo box", "Record 1"),
         (TEXT, "Record text")]

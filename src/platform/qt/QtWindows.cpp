@@ -346,7 +346,12 @@ void FocusGadget(int gadget, FocusRoute route) {
 }
 
 void NameGadget(int gadget, const std::string& name) {
-    if (QWidget* widget = GadgetWidget(gadget)) widget->setAccessibleName(ToQString(name));
+    QWidget* widget = GadgetWidget(gadget);
+    if (!widget) return;
+    widget->setAccessibleName(ToQString(name));
+    // On Linux, Qt gives a list's accessible name its chosen entry: a screen reader hears the
+    // list's own name in the description, which would otherwise be the tooltip, or nothing.
+    if (qobject_cast<QComboBox*>(widget)) widget->setAccessibleDescription(ToQString(name));
 }
 
 int FocusedGadget() {
