@@ -28,6 +28,7 @@ struct EditorState {
     int style = 0;
     int zoom = 100;
     int wheelParts = 0;  // of a CTRL+wheel step, from touchpads and smooth wheels
+    int margin = 0;  // around the text, at 96 dots per inch
     std::size_t lastStored = 0;
     bool dropLowSurrogate = false;  // the first half of a refused character went already
 };
@@ -223,6 +224,19 @@ bool OnCharacter(EditorState* state, wchar_t c) {
     return false;
 }
 
+// The text's rectangle inside the control, set anew at each size: the rich edit control under
+// Wine takes EM_SETMARGINS without moving the text.
+void ApplyMargin(EditorState* state) {
+    RECT r;
+    if (!GetClientRect(state->hwnd, &r)) return;
+    int margin = Scaled(state->hwnd, state->margin);
+    r.left += margin;
+    r.top += margin;
+    r.right = std::max(r.left, r.right - margin);
+    r.bottom = std::max(r.top, r.bottom - margin);
+    SendMessageW(state->hwnd, EM_SETRECT, 0, reinterpret_cast<LPARAM>(&r));
+}
+
 void OnWheel(EditorState* state, short delta) {
     int zoom = ZoomAfterWheel(state->zoom, delta, &state->wheelParts);
     if (zoom != state->zoom) ZoomTo(state, zoom);
@@ -242,6 +256,11 @@ LRESULT CALLBACK EditorProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
         case WM_SETFOCUS: {
             LRESULT result = DefSubclassProc(hwnd, message, wParam, lParam);
             DeliverMessage(state->window, Message{kMessageEditorFocused, 0, std::string()});
+            return result;
+        }
+        case WM_SIZE: {
+            LRESULT result = DefSubclassProc(hwnd, message, wParam, lParam);
+            ApplyMargin(state);
             return result;
         }
         case WM_KEYDOWN:
@@ -558,11 +577,12 @@ void SetEditorColours(int gadget, std::int32_t background, std::int32_t text) {
     --state->settingText;
 }
 
+// On every side, as the Qt editor's document margin.
 void SetEditorMargins(int gadget, int left, int right) {
     EditorState* state = Editor(gadget);
     if (!state) return;
-    SendMessageW(state->hwnd, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN,
-                 MAKELPARAM(Scaled(state->hwnd, left), Scaled(state->hwnd, right)));
+    state->margin = std::max(left, right);
+    ApplyMargin(state);
 }
 
 bool SetEditorZoom(int gadget, int percent) {

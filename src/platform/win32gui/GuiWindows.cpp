@@ -550,6 +550,27 @@ void SetGadgetRect(int gadget, Rect r) {
 
 // One tooltip control serves the program, made with the first tip: topmost, shown over an
 // inactive window too, with the gadgets subclassed so that their mouse moves reach it.
+namespace {
+
+// Wine measures some tips a few pixels short of what it then draws, which cut off their last
+// character ("(Alt+A" for "(Alt+A)"): each tip is made wider by an average character.
+LRESULT CALLBACK ToolTipProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+    if (message == WM_WINDOWPOSCHANGING) {
+        WINDOWPOS* pos = reinterpret_cast<WINDOWPOS*>(lParam);
+        if (!(pos->flags & SWP_NOSIZE) && pos->cx > 0) {
+            HDC dc = GetDC(hwnd);
+            HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(hwnd, WM_GETFONT, 0, 0)));
+            TEXTMETRICW metrics;
+            if (GetTextMetricsW(dc, &metrics)) pos->cx += metrics.tmAveCharWidth;
+            SelectObject(dc, old);
+            ReleaseDC(hwnd, dc);
+        }
+    }
+    return DefSubclassProc(hwnd, message, wParam, lParam);
+}
+
+}  // namespace
+
 void SetToolTip(int gadget, const std::string& text) {
     HWND control = GadgetHandle(gadget);
     HWND parent = control ? GetParent(control) : nullptr;
@@ -559,6 +580,7 @@ void SetToolTip(int gadget, const std::string& text) {
                                     CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, parent, nullptr,
                                     ProgramInstance(), nullptr);
         SendMessageW(s_tooltip, TTM_SETMAXTIPWIDTH, 0, Scaled(parent, 400));
+        SetWindowSubclass(s_tooltip, ToolTipProc, 0, 0);
     }
     std::wstring wide = Widen(text);
     TOOLINFOW tool = {};
