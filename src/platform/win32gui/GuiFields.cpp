@@ -197,7 +197,11 @@ void CreateTextField(int window, int gadget, Rect r, int limit) {
 void SetGadgetText(int gadget, const std::string& text) {
     HWND hwnd = GadgetHandle(gadget);
     if (!hwnd) return;
-    SetWindowTextW(hwnd, Widen(text).c_str());
+    std::wstring wide = Widen(text);
+    // The field's limit holds for the program's text too, as it does on Qt; no half pair stays.
+    std::size_t limit = s_fields.count(gadget) ? static_cast<std::size_t>(SendMessageW(hwnd, EM_GETLIMITTEXT, 0, 0)) : wide.size();
+    if (wide.size() > limit) wide.resize(limit > 0 && IS_HIGH_SURROGATE(wide[limit - 1]) ? limit - 1 : limit);
+    SetWindowTextW(hwnd, wide.c_str());
     if (s_fields.count(gadget)) SendMessageW(hwnd, EM_SETSEL, 0, -1);
 }
 
