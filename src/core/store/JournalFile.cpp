@@ -12,6 +12,7 @@
 #include <cstdio>
 
 #include "platform/Files.h"
+#include "base/StringTable.h"
 #include "core/store/DataFile.h"
 
 namespace {
@@ -91,7 +92,7 @@ JournalFound ReadJournal(const std::string& path, Journal* journal) {
     // A link of the user's to nothing: no journal behind it.
     if (StatPath(real).kind == kFileMissing) return kJournalNone;
     if (!IsOwnFile(real)) {
-        SetFileError("Reading " + path + ": it belongs to another user");
+        SetFileError(Str(kStrReadingPrefix) + path + Str(kStrOtherUsersSuffix));
         return kJournalLeftAlone;
     }
     std::string bytes;
