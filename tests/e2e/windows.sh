@@ -158,4 +158,16 @@ close_window
 wait_exit "$app" || fail "exit status $?"
 dump | grep -q "$text" || fail "Yes did not put the text back: $(dump | head -3)"
 
+# A data file that is a symbolic link stays one, written where it points. Wine shows a Unix
+# link as the file it leads to, without a reparse point: the file's own path tells.
+mv "$root/app/Jotcrate.jcd" "$root/linked.jcd"
+ln -s "$root/linked.jcd" "$root/app/Jotcrate.jcd"
+start_program
+text="Typed into a linked data file"
+xdotool type --delay 25 "$text"
+close_window
+wait_exit "$app" || fail "exit status $?"
+[ -L "$root/app/Jotcrate.jcd" ] || fail "the data file link was replaced by a file"
+dump | grep -q "$text" || fail "the text typed into a linked data file is not where the link points"
+
 echo "PASS"

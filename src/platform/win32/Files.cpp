@@ -330,6 +330,25 @@ bool IdentityOfPath(const std::string& path, FileIdentity* identity) {
     return true;
 }
 
+namespace {
+
+std::string FullPath(const std::string& path) {
+    std::wstring wide = Widen(path);
+    DWORD n = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+    if (n == 0) return path;
+    std::vector<wchar_t> buffer(n);
+    n = GetFullPathNameW(wide.c_str(), n, buffer.data(), nullptr);
+    return n == 0 || n >= buffer.size() ? path : Narrow(std::wstring(buffer.data(), n));
+}
+
+bool IsSamePath(const std::string& a, const std::string& b) {
+    std::wstring x = Widen(a), y = Widen(b);
+    return CompareStringOrdinal(x.c_str(), static_cast<int>(x.size()), y.c_str(), static_cast<int>(y.size()), TRUE) ==
+           CSTR_EQUAL;
+}
+
+}  // namespace
+
 bool ResolveReplacement(const std::string& path, std::string* target) {
     DWORD attributes = GetFileAttributesW(Widen(path).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
@@ -342,6 +361,11 @@ bool ResolveReplacement(const std::string& path, std::string* target) {
         at = CanonicalPath(path);
         // Whose a link to nothing is cannot be told here, so it is not followed.
         if (at.empty()) return FailWith("Replacing", path, "it is a link that leads nowhere");
+    } else if (std::string final = CanonicalPath(path); !final.empty() && !IsSamePath(final, FullPath(path))) {
+        // Wine shows a Unix symbolic link as the file it leads to, with no reparse point; the
+        // file's own path still tells. Without a link it names the same file (a short name, a
+        // mapped drive), so writing there changes nothing.
+        at = final;
     }
     HANDLE handle = OpenForLooking(at);
     if (handle == INVALID_HANDLE_VALUE) return Fail("Looking up", at);
