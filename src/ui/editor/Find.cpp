@@ -3,6 +3,8 @@
 // ENTER finds the next match from any of its gadgets but Cancel, ESC closes it.
 #include "ui/editor/Find.h"
 
+#include <algorithm>
+
 #include "base/AppState.h"
 #include "base/Numbers.h"
 #include "base/StringTable.h"
@@ -38,6 +40,7 @@ void BuildFindDialog() {
     SetMessageCallback(kWindowFind, OnFindMessage);
     CreateTextField(kWindowFind, kGadgetFindTerm, Rect{86, 10, 176, 23}, kFindTermLimit);
     CreateLabel(kWindowFind, kGadgetFindTermLabel, Rect{8, 13, 76, 20}, Str(kStrFindWhatLabel), kGadgetFindTerm);
+    NameGadget(kGadgetFindTerm, WithoutMnemonic(Str(kStrFindWhatLabel)));
     for (const Gadget& box : kBoxes) CreateCheckbox(kWindowFind, box.gadget, box.rect, Str(box.label));
     CreateLabel(kWindowFind, kGadgetFindDirection, Rect{180, 40, 84, 20}, Str(kStrDirectionLabel));
     CreateRadioButton(kWindowFind, kGadgetFindUp, Rect{180, 62, 40, 22}, Str(kStrUpLabel), true);
@@ -118,6 +121,11 @@ void HandleFindWindow(const Event& event) {
         default:
             break;
     }
+}
+
+std::string WithoutMnemonic(std::string label) {
+    label.erase(std::remove(label.begin(), label.end(), '&'), label.end());
+    return label;
 }
 
 void PlaceBesideMainWindow(int window) {

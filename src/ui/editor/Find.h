@@ -16,3 +16,5 @@ std::string FindDialogTerm();
 void HandleFindWindow(const Event& event);
 // Beside the main window where the screen has room, so that the find tools cover no match.
 void PlaceBesideMainWindow(int window);
+// A label's text as a screen reader says it, without the mark of its underlined letter.
+std::string WithoutMnemonic(std::string label);

@@ -64,6 +64,7 @@ void BuildFindAllWindow() {
     Rect none{0, 0, 0, 0};
     CreateTextField(kWindowFindAll, kGadgetFindAllTerm, none, 32767);
     CreateLabel(kWindowFindAll, kGadgetFindAllTermLabel, none, Str(kStrFindAllLabel), kGadgetFindAllTerm);
+    NameGadget(kGadgetFindAllTerm, WithoutMnemonic(Str(kStrFindAllLabel)));
     CreateCheckbox(kWindowFindAll, kGadgetFindAllMatchCase, none, Str(kStrMatchCaseLabel));
     CreateCheckbox(kWindowFindAll, kGadgetFindAllWholeWord, none, Str(kStrWholeWordLabel));
     CreateResultList(kWindowFindAll, kGadgetFindAllResults, none, kGadgetFindAllTerm);
