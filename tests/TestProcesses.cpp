@@ -133,3 +133,7 @@ int HoldFileLock(const std::string& path) {
 void ReleaseFileLock(int lock) {
     if (lock >= 0) close(lock);
 }
+
+bool GiveToAnotherUser(const std::string& path, bool link) {
+    return (link ? lchown(path.c_str(), 65534, 65534) : chown(path.c_str(), 65534, 65534)) == 0;
+}

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
@@ -70,6 +71,8 @@ std::vector<std::string> FolderEntries(const std::string& folder) {
     for (auto it = fs::directory_iterator(fs::u8path(folder), error); !error && it != fs::directory_iterator();
          it.increment(error))
         names.push_back(it->path().filename().u8string());
+    // In byte order, whatever order the file system keeps (Windows' is case-blind).
+    std::sort(names.begin(), names.end());
     return names;
 }
 

@@ -47,6 +47,9 @@ bool RemovePath(const std::string& path);  // a file or an empty folder
 // write access, which the program's share modes shut out): the
 // program's own writers wait for it or give up. Released by ReleaseFileLock.
 int HoldFileLock(const std::string& path);
+// Gives a file (or the link itself) to the user nobody; false where that takes rights the test
+// lacks, or where files have no such owner (Windows).
+bool GiveToAnotherUser(const std::string& path, bool link = false);
 void ReleaseFileLock(int lock);
 // Whether files carry owner, group and other permission bits (not on Windows, where a new
 // file takes its folder's access rules).

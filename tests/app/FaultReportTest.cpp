@@ -37,7 +37,13 @@ TEST_F(FaultReportTest, FailedSaveKeepsTheEditAndSaysSo) {
     ArmFileFault(kStepWrite, 1, ENOSPC);
     DropList();
     DisarmFileFaults();
-    EXPECT_TRUE(Told("The record could not be saved.\nReserving space in ")) << (MessageBoxTexts().empty() ? "" : MessageBoxTexts()[0]);
+#ifdef _WIN32
+    const char* step = "Writing ";  // the Win32 file layer reserves no space before a slot
+#else
+    const char* step = "Reserving space in ";
+#endif
+    EXPECT_TRUE(Told("The record could not be saved.\n" + std::string(step)))
+        << (MessageBoxTexts().empty() ? "" : MessageBoxTexts()[0]);
     EXPECT_EQ(1, g_app.unsavedEdit);
     EXPECT_EQ("one", Record(0));
     EXPECT_EQ("one", Titles()[0]);

@@ -5,7 +5,6 @@
 #include "base/Numbers.h"
 #include "ui/Shutdown.h"
 #include "platform/Gui.h"
-#include "platform/qt/QtPrivate.h"
 #include "core/store/DataFile.h"
 #include "ui/records/Load.h"
 #include "ui/GuiTestSupport.h"
@@ -98,7 +97,20 @@ TEST_F(ShutdownTest, MovedWindowAndZoomAreSaved) {
 TEST_F(ShutdownTest, FirstStartWritesAFreshSettingsFileAtTheOrigin) {
     StartProgram();
     std::string saved = ReadFileBytes(g_app.settingsPath);
-    EXPECT_NE(std::string::npos, saved.find("[Window]\r\nX=0\r\nY=0\r\nWidth=474\r\nHeight=300\r\nZoom=100\r\n")) << saved;
+    // The client area is the default size; the file keeps the outer one, which on Windows has
+    // the frame the system draws around it.
+    int width = 0, height = 0;
+    ClientSize(kWindowMain, &width, &height);
+    EXPECT_EQ(474, width);
+    EXPECT_EQ(300, height);
+#ifdef _WIN32
+    Rect outer{};
+    ASSERT_TRUE(NormalOuterRect(kWindowMain, &outer));
+    const std::string size = "Width=" + std::to_string(outer.width) + "\r\nHeight=" + std::to_string(outer.height);
+#else
+    const std::string size = "Width=474\r\nHeight=300";
+#endif
+    EXPECT_NE(std::string::npos, saved.find("[Window]\r\nX=0\r\nY=0\r\n" + size + "\r\nZoom=100\r\n")) << saved;
     EXPECT_EQ(0u, saved.find("[Options]\r\nWordwrap=1\r\n"));
 }
 

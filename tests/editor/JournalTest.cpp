@@ -276,6 +276,9 @@ TEST_F(JournalTest, NoKeepsTheTextInARecoveryFileInUtf8) {
 }
 
 TEST_F(JournalTest, AJournalThatCannotBeKeptAnywhereStaysAsItIs) {
+#ifdef _WIN32
+    GTEST_SKIP() << "the home folder is the profile's known folder on Windows, which no variable takes away";
+#endif
     WriteDataFile(g_app.dataPath, {"Alpha"});
     StartProgram();
     TypeIntoRecordAndKill(0, "only copy ");

@@ -116,6 +116,9 @@ TEST_F(LoadTest, MarkedSlotsAreListedAndTheLimitHolds) {
 // A backup past the record limit (a sparse one may claim terabytes) is not copied: it is set
 // aside unchanged, and the starter records begin anew.
 TEST_F(LoadTest, AnOversizedBackupIsSetAsideNotRestored) {
+#ifdef _WIN32
+    GTEST_SKIP() << "a file of 100 GiB takes its space on Windows, where files are not sparse unless marked";
+#endif
     WriteFileBytes(g_app.backupPath, SlotBytes("backed up"));
     const std::int64_t size = (std::int64_t(100) << 30) / kSlotSize * kSlotSize;
     ASSERT_TRUE(ResizeFile(g_app.backupPath, size));
@@ -132,7 +135,7 @@ TEST_F(LoadTest, AnOversizedBackupIsSetAsideNotRestored) {
 // typed would be theirs to read), their backup is neither restored nor moved, and each says so.
 TEST_F(LoadTest, AnotherUsersDataFileIsNotUsed) {
     WriteDataFile(g_app.dataPath, {"planted"});
-    if (chown(g_app.dataPath.c_str(), 65534, 65534) != 0) GTEST_SKIP() << "giving a file another owner needs root";
+    if (!GiveToAnotherUser(g_app.dataPath)) GTEST_SKIP() << "giving a file another owner needs root";
     ClearMessageBoxTexts();
     StartProgram();
     EXPECT_EQ(0, g_app.running);
@@ -148,9 +151,9 @@ TEST_F(LoadTest, RecordsBehindAnotherUsersLinkAreNotRead) {
     ASSERT_TRUE(MakeFolder(shared));
     ASSERT_TRUE(MakeFolder(mine));
     WriteDataFile(mine + "Jotcrate.jcd", {"private"});
-    ASSERT_TRUE(MakeLink(shared + "usb/Jotcrate.jcd", g_app.dataPath));
+    if (!MakeLink(shared + "usb/Jotcrate.jcd", g_app.dataPath)) GTEST_SKIP() << "the system allows no symbolic link here";
     ASSERT_TRUE(MakeLink(mine, shared + "usb"));
-    if (lchown((shared + "usb").c_str(), 65534, 65534) != 0) GTEST_SKIP() << "giving a link another owner needs root";
+    if (!GiveToAnotherUser(shared + "usb", true)) GTEST_SKIP() << "giving a link another owner needs root";
     ClearMessageBoxTexts();
     StartProgram();
     EXPECT_EQ(0, g_app.running);
@@ -161,7 +164,7 @@ TEST_F(LoadTest, RecordsBehindAnotherUsersLinkAreNotRead) {
 
 TEST_F(LoadTest, AnotherUsersBackupIsNeitherRestoredNorMoved) {
     WriteDataFile(g_app.backupPath, {"planted"});
-    if (chown(g_app.backupPath.c_str(), 65534, 65534) != 0) GTEST_SKIP() << "giving a file another owner needs root";
+    if (!GiveToAnotherUser(g_app.backupPath)) GTEST_SKIP() << "giving a file another owner needs root";
     ClearMessageBoxTexts();
     StartProgram();
     EXPECT_EQ(9, SelectorCount(kGadgetSelector));

@@ -16,6 +16,13 @@ namespace {
 
 class RecordsTest : public GuiTest {
 protected:
+    // The list requester's answer: chosen or cancelled, and the item.
+    static RequesterAnswer Pick(bool ok, int item) {
+        RequesterAnswer answer{};
+        answer.ok = ok;
+        answer.item = item;
+        return answer;
+    }
     void DropList() {
         OpenTestSelectorList(kGadgetSelector, true);
         Pump();
@@ -137,11 +144,11 @@ TEST_F(RecordsTest, DeletingTheOnlyRecordBringsBackTheStarterRecords) {
     Key(kGadgetSelector, kKeyHome);
     Shortcut('E', kModAlt);
     Type("kept ");
-    ArmRequesterAnswers({{true, {}, 0, "", 0}});
+    ArmRequesterAnswers({Pick(true, 0)});
     Shortcut('U', kModAlt);
     EXPECT_EQ((std::vector<std::string>{"editonly", "kept Record 1"}), Titles());
     EXPECT_EQ("editonly", EditorText(kGadgetEditor));
-    ArmRequesterAnswers({{true, {}, 0, "", 0}});
+    ArmRequesterAnswers({Pick(true, 0)});
     Shortcut('U', kModAlt);
     EXPECT_EQ(3, SelectorCount(kGadgetSelector));
     Shortcut('U', kModAlt);
@@ -222,7 +229,7 @@ TEST_F(RecordsTest, UndeleteBringsBackTheFirstAMiddleAndTheLastRecord) {
         ArmMessageBoxAnswers({true});
         Shortcut('D', kModAlt);
         ASSERT_EQ(3u, Titles().size()) << victim;
-        ArmRequesterAnswers({{true, {}, 0, "", 0}});
+        ArmRequesterAnswers({Pick(true, 0)});
         Shortcut('U', kModAlt);
         EXPECT_EQ(titles, Titles()) << victim;
         EXPECT_EQ(victim, SelectedEntry(kGadgetSelector)) << victim;
@@ -254,7 +261,7 @@ TEST_F(RecordsTest, UndeleteOfALongRecordAndOfOneWhoseTitleCannotBeRead) {
         Shortcut('D', kModAlt);
         ASSERT_EQ(2u, Titles().size());
         if (titleUnreadable != kFileSteps) ArmFileFault(titleUnreadable, 1, EIO, g_app.dataPath);
-        ArmRequesterAnswers({{true, {}, 0, "", 0}});
+        ArmRequesterAnswers({Pick(true, 0)});
         Shortcut('U', kModAlt);
         DisarmFileFaults();
         EXPECT_EQ((std::vector<std::string>{"Short", "Long", "Third"}), Titles()) << titleUnreadable;
@@ -277,23 +284,23 @@ TEST_F(RecordsTest, UndeleteTakesTheChosenRecordAndRefusesQuietly) {
         Shortcut('D', kModAlt);
     }
     EXPECT_EQ(std::vector<std::string>{"Other"}, Titles());
-    ArmRequesterAnswers({{false, {}, 0, "", 1}});
+    ArmRequesterAnswers({Pick(false, 1)});
     Shortcut('U', kModAlt);
     EXPECT_EQ(std::vector<std::string>{"Other"}, Titles());
     ArmFileFault(kStepWrite, 1, EIO, g_app.dataPath);
-    ArmRequesterAnswers({{true, {}, 0, "", 1}});
+    ArmRequesterAnswers({Pick(true, 1)});
     Shortcut('U', kModAlt);
     DisarmFileFaults();
     EXPECT_EQ(0u, MessageBoxTexts().back().find("The record could not be undeleted."));
     EXPECT_EQ(std::vector<std::string>{"Other"}, Titles());
     EXPECT_EQ((std::vector<std::int64_t>{0, 1}), g_app.deletedSlots);
-    ArmRequesterAnswers({{true, {}, 0, "", 1}});
+    ArmRequesterAnswers({Pick(true, 1)});
     Shortcut('U', kModAlt);
     EXPECT_EQ((std::vector<std::string>{"Same", "Other"}), Titles());
     EXPECT_EQ("Same\r\nsecond", EditorText(kGadgetEditor));
     EXPECT_EQ(std::vector<std::int64_t>{0}, g_app.deletedSlots);
     g_app.options.readOnly = 1;
-    ArmRequesterAnswers({{true, {}, 0, "", 0}});
+    ArmRequesterAnswers({Pick(true, 0)});
     Shortcut('U', kModAlt);
     EXPECT_EQ(std::vector<std::int64_t>{0}, g_app.deletedSlots);
     ArmRequesterAnswers({});
@@ -323,7 +330,7 @@ TEST_F(RecordsTest, UndeleteAfterAFailedCompaction) {
     ShowSelectedRecord();
     ArmMessageBoxAnswers({true});
     Shortcut('D', kModAlt);
-    ArmRequesterAnswers({{true, {}, 0, "", 0}});
+    ArmRequesterAnswers({Pick(true, 0)});
     Shortcut('U', kModAlt);
     EXPECT_EQ((std::vector<std::string>{"Alpha", "Bravo", "Charlie"}), Titles());
     PostWindowEvent(Event{kEventClose, kWindowMain, 0});

@@ -1,0 +1,266 @@
+// The test input seam on Win32: key messages posted to the focused control with the keyboard
+// state set to the modifiers held, then run through the program's own message loop
+// (RunPendingUiSteps), so that the shortcut table, the dialog manager and the controls see
+// them as they see the keyboard's. Linked into the window tests only, never into the program.
+#include "platform/TestInput.h"
+#include "platform/win32gui/GuiPrivate.h"
+
+namespace {
+
+UINT VirtualKey(int key) {
+    if ((key >= 'A' && key <= 'Z') || (key >= '0' && key <= '9')) return static_cast<UINT>(key);
+    switch (key) {
+    case kKeyEnter: return VK_RETURN;
+    case kKeyEscape: return VK_ESCAPE;
+    case kKeyTab: return VK_TAB;
+    case kKeyBackspace: return VK_BACK;
+    case kKeyDelete: return VK_DELETE;
+    case kKeyInsert: return VK_INSERT;
+    case kKeySpace: return VK_SPACE;
+    case kKeyLeft: return VK_LEFT;
+    case kKeyRight: return VK_RIGHT;
+    case kKeyUp: return VK_UP;
+    case kKeyDown: return VK_DOWN;
+    case kKeyHome: return VK_HOME;
+    case kKeyEnd: return VK_END;
+    case kKeyPageUp: return VK_PRIOR;
+    case kKeyPageDown: return VK_NEXT;
+    case kKeyF1: return VK_F1;
+    case kKeyF2: return VK_F2;
+    case kKeyF3: return VK_F3;
+    case kKeyPlus: return VK_OEM_PLUS;
+    case kKeyMinus: return VK_OEM_MINUS;
+    case kKeyEqual: return VK_OEM_PLUS;
+    default: return 0;
+    }
+}
+
+bool Extended(UINT vk) {
+    switch (vk) {
+    case VK_DELETE: case VK_INSERT: case VK_LEFT: case VK_RIGHT: case VK_UP: case VK_DOWN:
+    case VK_HOME: case VK_END: case VK_PRIOR: case VK_NEXT: return true;
+    default: return false;
+    }
+}
+
+HWND Target(int gadget) {
+    if (gadget) return GadgetHandle(gadget);
+    if (HWND focus = GetFocus()) return focus;
+    return GetActiveWindow();
+}
+
+// The modifiers held down in the thread's keyboard state while the posted keys are handled,
+// as GetKeyState (the shortcut table, the controls) reads them.
+void HoldModifiers(unsigned modifiers) {
+    BYTE state[256];
+    GetKeyboardState(state);
+    auto set = [&state](int vk, bool down) { state[vk] = down ? 0x80 : 0; };
+    set(VK_SHIFT, modifiers & kModShift);
+    set(VK_LSHIFT, modifiers & kModShift);
+    set(VK_CONTROL, modifiers & kModCtrl);
+    set(VK_LCONTROL, modifiers & kModCtrl);
+    set(VK_MENU, modifiers & kModAlt);
+    set(VK_LMENU, modifiers & kModAlt);
+    SetKeyboardState(state);
+}
+
+void PostKey(HWND hwnd, UINT vk, unsigned modifiers) {
+    UINT scan = MapVirtualKeyW(vk, MAPVK_VK_TO_VSC);
+    LPARAM down = 1 | (static_cast<LPARAM>(scan) << 16) | (Extended(vk) ? 1 << 24 : 0);
+    // Keys with ALT (and without CTRL) come as system keys, with the context bit.
+    bool system = (modifiers & kModAlt) && !(modifiers & kModCtrl);
+    if (modifiers & kModAlt) down |= 1 << 29;
+    LPARAM up = down | (1u << 30) | (1u << 31);
+    PostMessageW(hwnd, system ? WM_SYSKEYDOWN : WM_KEYDOWN, vk, down);
+    PostMessageW(hwnd, system ? WM_SYSKEYUP : WM_KEYUP, vk, up);
+}
+
+int RootNumber(HWND hwnd) { return hwnd ? WindowNumberOf(GetAncestor(hwnd, GA_ROOT)) : 0; }
+
+void PostMouse(HWND hwnd, UINT down, UINT up, WPARAM buttons) {
+    RECT client;
+    GetClientRect(hwnd, &client);
+    LPARAM at = MAKELPARAM((client.right - client.left) / 2, (client.bottom - client.top) / 2);
+    PostMessageW(hwnd, down, buttons, at);
+    PostMessageW(hwnd, up, 0, at);
+}
+
+}  // namespace
+
+void SendTestKey(int gadget, int key, unsigned modifiers) {
+    HWND target = Target(gadget);
+    UINT vk = VirtualKey(key);
+    if (!target || !vk) return;
+    HoldModifiers(modifiers);
+    PostKey(target, vk, modifiers);
+    RunPendingUiSteps();
+    HoldModifiers(0);
+}
+
+void TypeTestText(int gadget, const std::string& utf8) {
+    HWND target = Target(gadget);
+    if (!target) return;
+    HoldModifiers(0);
+    // ENTER and TAB as their keys; every other character as the keyboard layout delivers it.
+    for (wchar_t c : Widen(utf8)) {
+        if (c == L'\n') {
+            PostKey(target, VK_RETURN, 0);
+        } else if (c == L'\t') {
+            PostKey(target, VK_TAB, 0);
+        } else {
+            PostMessageW(target, WM_CHAR, c, 1);
+        }
+        RunPendingUiSteps();
+    }
+}
+
+void ProcessWindowEvents() { RunPendingUiSteps(); }
+
+void WaitForWindowEvents(int milliseconds) {
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(milliseconds), QS_ALLINPUT);
+    RunPendingUiSteps();
+}
+
+void ActivateTestWindow(int window) {
+    HWND hwnd = WindowHandle(window);
+    if (!hwnd) return;
+    SetForegroundWindow(hwnd);
+    SetActiveWindow(hwnd);
+    RunPendingUiSteps();
+}
+
+int ActiveTestWindow() { return WindowNumberOf(GetActiveWindow()); }
+
+int FocusedWindow() {
+    if (int number = RootNumber(GetFocus())) return number;
+    return ActiveTestWindow();
+}
+
+void ClickTestGadget(int gadget) {
+    HWND hwnd = GadgetHandle(gadget);
+    if (!hwnd) return;
+    wchar_t name[32] = L"";
+    GetClassNameW(hwnd, name, 32);
+    if (lstrcmpiW(name, L"Button") == 0) {
+        SendMessageW(hwnd, BM_CLICK, 0, 0);
+    } else {
+        PostMouse(hwnd, WM_LBUTTONDOWN, WM_LBUTTONUP, MK_LBUTTON);
+    }
+    RunPendingUiSteps();
+}
+
+void RightClickTestGadget(int gadget) {
+    if (HWND hwnd = GadgetHandle(gadget)) PostMouse(hwnd, WM_RBUTTONDOWN, WM_RBUTTONUP, MK_RBUTTON);
+    RunPendingUiSteps();
+}
+
+void WheelTestGadget(int gadget, int notches, unsigned modifiers) {
+    HWND hwnd = GadgetHandle(gadget);
+    if (!hwnd) return;
+    RECT r;
+    GetWindowRect(hwnd, &r);
+    WORD keys = ((modifiers & kModCtrl) ? MK_CONTROL : 0) | ((modifiers & kModShift) ? MK_SHIFT : 0);
+    HoldModifiers(modifiers);
+    PostMessageW(hwnd, WM_MOUSEWHEEL, MAKEWPARAM(keys, WHEEL_DELTA * notches),
+                 MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2));
+    RunPendingUiSteps();
+    HoldModifiers(0);
+}
+
+Rect TestGadgetRect(int gadget) {
+    RECT r = {};
+    if (HWND hwnd = GadgetHandle(gadget)) GetWindowRect(hwnd, &r);
+    return Rect{r.left, r.top, r.right - r.left, r.bottom - r.top};
+}
+
+bool IsTestWindowVisible(int window) {
+    HWND hwnd = WindowHandle(window);
+    return hwnd && IsWindowVisible(hwnd);
+}
+
+bool IsTestWindowEnabled(int window) {
+    HWND hwnd = WindowHandle(window);
+    return hwnd && IsWindowEnabled(hwnd);
+}
+
+std::string TestGadgetLabel(int gadget) {
+    HWND hwnd = GadgetHandle(gadget);
+    if (!hwnd) return std::string();
+    wchar_t text[256] = L"";
+    GetWindowTextW(hwnd, text, 256);
+    return Narrow(text);
+}
+
+void OpenTestSelectorList(int gadget, bool open) {
+    if (HWND hwnd = GadgetHandle(gadget)) SendMessageW(hwnd, CB_SHOWDROPDOWN, open ? TRUE : FALSE, 0);
+    RunPendingUiSteps();
+}
+
+namespace {
+
+struct TipSearch {
+    HWND editor;
+    std::string text;
+};
+
+BOOL CALLBACK FindTip(HWND hwnd, LPARAM data) {
+    TipSearch* search = reinterpret_cast<TipSearch*>(data);
+    wchar_t name[64] = L"";
+    GetClassNameW(hwnd, name, 64);
+    // Wine shows a tracking tip without marking it visible: the editor's tool is the note.
+    if (lstrcmpiW(name, TOOLTIPS_CLASSW) != 0) return TRUE;
+    int count = static_cast<int>(SendMessageW(hwnd, TTM_GETTOOLCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        TOOLINFOW tool = {};
+        tool.cbSize = sizeof tool;
+        if (!SendMessageW(hwnd, TTM_ENUMTOOLSW, i, reinterpret_cast<LPARAM>(&tool)) || tool.hwnd != search->editor) continue;
+        wchar_t text[1024] = L"";
+        tool.lpszText = text;
+        SendMessageW(hwnd, TTM_GETTEXTW, 1024, reinterpret_cast<LPARAM>(&tool));
+        search->text = Narrow(text);
+        return FALSE;
+    }
+    return TRUE;
+}
+
+std::function<void()> s_editorChanged;
+
+LRESULT CALLBACK WatchEditor(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+    LRESULT result = DefSubclassProc(hwnd, message, wParam, lParam);
+    bool changing = message == WM_SETTEXT || message == EM_SETTEXTEX || message == WM_CHAR || message == EM_REPLACESEL ||
+                    message == WM_KEYDOWN || message == WM_CUT || message == WM_PASTE || message == WM_UNDO ||
+                    message == EM_UNDO || message == EM_REDO;
+    if (changing && s_editorChanged) s_editorChanged();
+    return result;
+}
+
+HWND s_ticker = nullptr;
+int s_ticks = 0;
+void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) { ++s_ticks; }
+
+}  // namespace
+
+std::string TestEditorTip(int gadget) {
+    TipSearch search = {GadgetHandle(gadget), std::string()};
+    if (search.editor) EnumThreadWindows(GetCurrentThreadId(), FindTip, reinterpret_cast<LPARAM>(&search));
+    return search.text;
+}
+
+// Every message that may change the text tells; the test keeps only the texts that differ.
+void WatchTestEditorText(int gadget, std::function<void()> changed) {
+    HWND hwnd = GadgetHandle(gadget);
+    if (!hwnd) return;
+    s_editorChanged = std::move(changed);
+    SetWindowSubclass(hwnd, WatchEditor, 0x7e57, 0);
+}
+
+void StartTestTicks(int milliseconds) {
+    s_ticks = 0;
+    if (!s_ticker) s_ticker = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, ProgramInstance(), nullptr);
+    SetTimer(s_ticker, 1, static_cast<UINT>(milliseconds), Tick);
+}
+
+int StopTestTicks() {
+    if (s_ticker) KillTimer(s_ticker, 1);
+    return s_ticks;
+}
