@@ -12,3 +12,6 @@ const char* CalculatorPrograms();
 const char* FileManagerProgram();
 // Started in the home folder.
 const char* TerminalProgram();
+// Whether the environment names a display (X11, Wayland, or a platform chosen for the
+// toolkit); on Windows a window station is always there.
+bool DisplayNamed();

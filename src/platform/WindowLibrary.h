@@ -10,5 +10,3 @@ struct WindowEntries {
 
 // Loads the library; false with the loader's reason when it or an entry is missing.
 bool FindWindowEntries(const std::string& path, WindowEntries* entries, std::string* reason);
-// Whether the environment names a display (X11, Wayland, or a platform chosen for the toolkit).
-bool DisplayNamed();

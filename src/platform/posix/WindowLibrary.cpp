@@ -4,8 +4,6 @@
 
 #include <dlfcn.h>
 
-#include <cstdlib>
-
 bool FindWindowEntries(const std::string& path, WindowEntries* entries, std::string* reason) {
     void* library = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (library) {
@@ -14,13 +12,5 @@ bool FindWindowEntries(const std::string& path, WindowEntries* entries, std::str
         if (entries->run && entries->showNotice) return true;
     }
     *reason = dlerror();
-    return false;
-}
-
-bool DisplayNamed() {
-    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
-        const char* value = std::getenv(name);
-        if (value && *value) return true;
-    }
     return false;
 }

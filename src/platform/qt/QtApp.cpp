@@ -24,14 +24,10 @@
 #include <cstdlib>
 #include <map>
 
+#include "platform/SystemNames.h"
 #include "platform/qt/QtPrivate.h"
 
 namespace {
-
-bool IsSet(const char* name) {
-    const char* value = std::getenv(name);
-    return value && *value;
-}
 
 // A notice raised before the main loop (the record dump) needs an application of its own.
 // The toolkit's requesters keep their state (custom colours, the file dialog's history) in a
@@ -74,8 +70,6 @@ protected:
         return (key->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier)) == Qt::AltModifier && !key->text().isEmpty();
     }
 };
-
-bool HasDisplay() { return IsSet("DISPLAY") || IsSet("WAYLAND_DISPLAY") || IsSet("QT_QPA_PLATFORM"); }
 
 bool IsUiThread() { return QCoreApplication::instance() && QThread::currentThread() == qApp->thread(); }
 
@@ -199,7 +193,7 @@ void ShowNotice(const std::string& caption, const std::string& text) {
     if (TakeArmedAnswer(text, &ignored)) return;
     if (!QApplication::instance()) {
         std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
-        if (!HasDisplay()) return;
+        if (!DisplayNamed()) return;
         EnsureApplication();
     }
     QMessageBox box(QMessageBox::Information, ToQString(caption), ToQString(text), QMessageBox::Ok);

@@ -1,5 +1,4 @@
-// On Windows the window half is linked into the program: no library to load, and a window
-// station is always there.
+// On Windows the window half is linked into the program: no library to load.
 #include "platform/WindowLibrary.h"
 
 extern "C" int JotcrateRunWindow(int argc, char** argv);
@@ -10,5 +9,3 @@ bool FindWindowEntries(const std::string&, WindowEntries* entries, std::string*)
     entries->showNotice = JotcrateShowNotice;
     return true;
 }
-
-bool DisplayNamed() { return true; }
