@@ -141,4 +141,23 @@ TEST_F(ShutdownTest, ClosingBeforeTheLoadsQuestionIsAnsweredEndsTheRun) {
     for (const std::string& text : MessageBoxTexts()) EXPECT_EQ(std::string::npos, text.find("Salvage")) << text;
 }
 
+// A close that joins the load worker before the load's last step has run still takes what the
+// worker read: the data file's version, against which the backup's refresh checks the file,
+// and the shown slot. The last step, run after, takes nothing twice.
+TEST_F(ShutdownTest, ClosingRightAfterTheLoadTakesWhatTheWorkerRead) {
+    WriteSettings("Auto Backup=1");
+    WriteDataFile(g_app.dataPath, {"one", "two"});
+    BuildMainWindow();
+    StartLoadWorker();
+    CloseMainWindow(false);
+    EXPECT_TRUE(g_app.dataVersionKnown);
+    EXPECT_EQ("one", DecodeText(g_app.slotImage));
+    EXPECT_EQ(ReadFileBytes(g_app.dataPath), ReadFileBytes(g_app.backupPath));
+    FileVersion taken = g_app.dataVersion;
+    Pump();
+    EXPECT_TRUE(g_app.dataVersionKnown);
+    EXPECT_TRUE(SameVersion(taken, g_app.dataVersion));
+    EXPECT_EQ("one", DecodeText(g_app.slotImage));
+}
+
 }  // namespace
