@@ -23,7 +23,7 @@ namespace {
 class FindAllTest : public GuiTest {
 protected:
     void Open() {
-        Shortcut(Qt::Key_F, Qt::ControlModifier | Qt::ShiftModifier);
+        Shortcut('F', kModCtrl | kModShift);
         ASSERT_TRUE(FindAllWindowExists());
         window = QApplication::activeWindow();
         ASSERT_NE(nullptr, window);
@@ -67,7 +67,7 @@ TEST_F(FindAllTest, FindsInEveryRecordWithCaseFoldingAndEitherEncoding) {
     SelectEntry(kGadgetSelector, 3);
     ShowSelectedRecord();
     ArmMessageBoxAnswers({true});
-    Shortcut(Qt::Key_D, Qt::AltModifier);  // deleted records are not found
+    Shortcut('D', kModAlt);  // deleted records are not found
     Open();
     Search(QStringLiteral("\u00E4PFEL"));
     EXPECT_EQ((std::vector<std::string>{"Groceries", "Alte Liste"}), RowTitles());
@@ -116,9 +116,9 @@ TEST_F(FindAllTest, AFullyFoldedMatchIsShownAndSelectedAsItStands) {
     QTest::keyClick(rows, Qt::Key_Return);
     Pump();
     EXPECT_EQ(std::make_pair(20, 26), Selection());  // "Straße"
-    Shortcut(Qt::Key_F3);
+    Shortcut(kKeyF3);
     EXPECT_EQ(std::make_pair(31, 38), Selection());  // "STRASSE"
-    Shortcut(Qt::Key_F2);
+    Shortcut(kKeyF2);
     EXPECT_EQ(std::make_pair(20, 26), Selection());
 }
 
@@ -136,7 +136,7 @@ TEST_F(FindAllTest, ARowOpensItsRecordAtTheFirstMatchAndF3GoesOn) {
     EXPECT_EQ(1, SelectedEntry(kGadgetSelector));
     EXPECT_EQ("typed First\r\nnothing", Record(0));
     EXPECT_EQ(std::make_pair(10, 15), Selection());
-    Shortcut(Qt::Key_F3);
+    Shortcut(kKeyF3);
     EXPECT_EQ(std::make_pair(25, 30), Selection());
     // Once the term is edited the rows of the term before are gone, before its search runs:
     // DOWN and RETURN typed at once choose nothing of the old term.

@@ -48,12 +48,12 @@ TEST_F(FindTest, F3WalksForwardWithoutWrapping) {
     SetEditorSelection(kGadgetEditor, 0, 5);
     std::vector<std::pair<int, int>> found;
     for (int i = 0; i < 3; ++i) {
-        Shortcut(Qt::Key_F3);
+        Shortcut(kKeyF3);
         found.push_back(Selection());
     }
     EXPECT_EQ((std::vector<std::pair<int, int>>{{11, 16}, {27, 32}, {34, 39}}), found);  // Apple, pineapple, apple
     EXPECT_TRUE(MessageBoxTexts().empty());
-    Shortcut(Qt::Key_F3);
+    Shortcut(kKeyF3);
     ASSERT_EQ(1u, MessageBoxTexts().size());
     EXPECT_EQ("No more matches of \"apple\" after the cursor.", MessageBoxTexts()[0]);
     EXPECT_EQ(std::make_pair(34, 39), Selection());
@@ -61,10 +61,10 @@ TEST_F(FindTest, F3WalksForwardWithoutWrapping) {
 
 TEST_F(FindTest, F2WalksBackward) {
     SetEditorSelection(kGadgetEditor, 34, 39);
-    Shortcut(Qt::Key_F2);
+    Shortcut(kKeyF2);
     EXPECT_EQ(std::make_pair(27, 32), Selection());
     SetEditorSelection(kGadgetEditor, 0, 5);
-    Shortcut(Qt::Key_F2);
+    Shortcut(kKeyF2);
     ASSERT_EQ(1u, MessageBoxTexts().size());
     EXPECT_EQ("No more matches of \"apple\" before the cursor.", MessageBoxTexts()[0]);
     // A term that is nowhere is not found at all, whichever way.
@@ -77,22 +77,22 @@ TEST_F(FindTest, F2WalksBackward) {
 TEST_F(FindTest, TermsOfSeveralLinesAndTermsThatOverlapThemselves) {
     SetEditorText(kGadgetEditor, "one\r\ntwo\r\none\r\ntwo");
     SetEditorSelection(kGadgetEditor, 0, 7);
-    Shortcut(Qt::Key_F3);
+    Shortcut(kKeyF3);
     EXPECT_EQ(std::make_pair(8, 15), Selection());
-    Shortcut(Qt::Key_F2);
+    Shortcut(kKeyF2);
     EXPECT_EQ(std::make_pair(0, 7), Selection());
     EXPECT_TRUE(MessageBoxTexts().empty());
     // Backward, a match never overlaps the selection it starts from.
     SetEditorText(kGadgetEditor, "aaaa");
     SetEditorSelection(kGadgetEditor, 2, 4);
-    Shortcut(Qt::Key_F2);
+    Shortcut(kKeyF2);
     EXPECT_EQ(std::make_pair(0, 2), Selection());
     SetEditorSelection(kGadgetEditor, 1, 3);
-    Shortcut(Qt::Key_F2);
+    Shortcut(kKeyF2);
     EXPECT_EQ(1u, MessageBoxTexts().size());
     EXPECT_EQ(std::make_pair(1, 3), Selection());
     SetEditorSelection(kGadgetEditor, 0, 2);
-    Shortcut(Qt::Key_F3);
+    Shortcut(kKeyF3);
     EXPECT_EQ(std::make_pair(2, 4), Selection());
 }
 
@@ -109,22 +109,22 @@ TEST_F(FindTest, WholeWordsSkipWordsThatHoldTheTerm) {
 
 TEST_F(FindTest, TheSelectionIsTrimmedAndCut) {
     SetEditorSelection(kGadgetEditor, 10, 16);  // " Apple"
-    Shortcut(Qt::Key_F3);
+    Shortcut(kKeyF3);
     EXPECT_EQ("Apple", g_app.searchTerm);
     SetEditorSelection(kGadgetEditor, 0, 0);
-    Shortcut(Qt::Key_F3);
+    Shortcut(kKeyF3);
     EXPECT_EQ("", g_app.searchTerm);
     EXPECT_TRUE(MessageBoxTexts().empty());
     SetEditorText(kGadgetEditor, std::string(100, 'q'));
     SetEditorSelection(kGadgetEditor, 0, 100);
-    Shortcut(Qt::Key_F3);
+    Shortcut(kKeyF3);
     EXPECT_EQ(std::string(80, 'q'), g_app.searchTerm);
 }
 
 // ENTER searches from every control of the dialog, as the default button of a dialog does.
 TEST_F(FindTest, EnterInTheDialogFindsNextFromAnyControl) {
     SetEditorSelection(kGadgetEditor, 0, 5);
-    Shortcut(Qt::Key_F, Qt::ControlModifier);
+    Shortcut('F', kModCtrl);
     QWidget* dialog = QApplication::activeWindow();
     ASSERT_TRUE(dialog && FindDialogExists());
     EXPECT_EQ(std::make_pair(0, 5), Selection());  // opening the dialog keeps the selection
@@ -147,7 +147,7 @@ TEST_F(FindTest, EnterInTheDialogFindsNextFromAnyControl) {
 
 TEST_F(FindTest, DialogSearchesWithItsOwnOptionsAndLocksTheCommands) {
     SetEditorSelection(kGadgetEditor, 0, 5);
-    Shortcut(Qt::Key_F, Qt::ControlModifier);
+    Shortcut('F', kModCtrl);
     ASSERT_TRUE(FindDialogExists());
     EXPECT_EQ("apple", FindDialogTerm());
     for (int gadget = kGadgetAdd; gadget <= kGadgetSelector; ++gadget) EXPECT_FALSE(IsGadgetEnabled(gadget));
@@ -180,7 +180,7 @@ TEST_F(FindTest, DialogSearchesWithItsOwnOptionsAndLocksTheCommands) {
 TEST_F(FindTest, TheDialogFindsTermsBeyondLatinScript) {
     SetEditorText(kGadgetEditor, "alpha \xCE\xB1\xCE\xB2\xCE\xB3 \xE4\xB8\xAD\xE6\x96\x87 \xCE\x91\xCE\x92\xCE\x93");
     SetEditorSelection(kGadgetEditor, 0, 0);
-    Shortcut(Qt::Key_F, Qt::ControlModifier);
+    Shortcut('F', kModCtrl);
     ASSERT_TRUE(FindDialogExists());
     QLineEdit* field = QApplication::activeWindow()->findChild<QLineEdit*>();
     ASSERT_NE(nullptr, field);

@@ -104,42 +104,6 @@ std::string GuiTest::Record(std::int64_t slot) {
     return DecodeText(reinterpret_cast<const unsigned char*>(bytes.data()) + slot * kSlotSize);
 }
 
-#ifdef QT_WIDGETS_LIB
-namespace {
-int SeamKey(Qt::Key key) {
-    if ((key >= Qt::Key_A && key <= Qt::Key_Z) || (key >= Qt::Key_0 && key <= Qt::Key_9)) return key;
-    switch (key) {
-    case Qt::Key_Return: case Qt::Key_Enter: return kKeyEnter;
-    case Qt::Key_Escape: return kKeyEscape;
-    case Qt::Key_Tab: return kKeyTab;
-    case Qt::Key_Backspace: return kKeyBackspace;
-    case Qt::Key_Delete: return kKeyDelete;
-    case Qt::Key_Down: return kKeyDown;
-    case Qt::Key_Up: return kKeyUp;
-    case Qt::Key_F2: return kKeyF2;
-    case Qt::Key_F3: return kKeyF3;
-    default: return 0;
-    }
-}
-unsigned SeamModifiers(Qt::KeyboardModifiers modifiers) {
-    return (modifiers & Qt::ShiftModifier ? kModShift : 0u) | (modifiers & Qt::ControlModifier ? kModCtrl : 0u) |
-           (modifiers & Qt::AltModifier ? kModAlt : 0u);
-}
-}  // namespace
-void GuiTest::Key(int gadget, Qt::Key key, Qt::KeyboardModifier modifier) {
-    Key(gadget, key, Qt::KeyboardModifiers(modifier));
-}
-void GuiTest::Key(int gadget, Qt::Key key, Qt::KeyboardModifiers modifiers) {
-    if (key == Qt::Key_Backtab) {
-        Key(gadget, kKeyTab, SeamModifiers(modifiers) | kModShift);
-        return;
-    }
-    Key(gadget, SeamKey(key), SeamModifiers(modifiers));
-}
-void GuiTest::Shortcut(Qt::Key key, Qt::KeyboardModifier modifier) { Key(0, key, Qt::KeyboardModifiers(modifier)); }
-void GuiTest::Shortcut(Qt::Key key, Qt::KeyboardModifiers modifiers) { Key(0, key, modifiers); }
-#endif
-
 int main(int argc, char** argv) {
     SetEnvironment("QT_QPA_PLATFORM", "offscreen");
     UnscrambleStrings();

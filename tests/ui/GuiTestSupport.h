@@ -13,10 +13,6 @@
 #include "TestSupport.h"
 #include "platform/TestInput.h"
 
-#ifdef QT_WIDGETS_LIB
-#include <QtCore/qnamespace.h>  // for the find tests' keys until they use the seam's
-#endif
-
 class GuiTest : public ::testing::Test {
 protected:
     void SetUp() override;
@@ -38,12 +34,6 @@ protected:
     std::vector<std::string> Titles();
     std::vector<std::int64_t> SlotIndexes();
     std::string Record(std::int64_t slot);
-#ifdef QT_WIDGETS_LIB
-    void Key(int gadget, Qt::Key key, Qt::KeyboardModifier modifier = Qt::NoModifier);
-    void Key(int gadget, Qt::Key key, Qt::KeyboardModifiers modifiers);
-    void Shortcut(Qt::Key key, Qt::KeyboardModifier modifier = Qt::NoModifier);
-    void Shortcut(Qt::Key key, Qt::KeyboardModifiers modifiers);
-#endif
 
     TestFolder folder;
 };
