@@ -430,7 +430,8 @@ bool IsEditorTextChanged(int gadget) {
 void ShowEditorTip(int gadget, const std::string& text) {
     EditorState* state = Editor(gadget);
     if (!state) return;
-    if (!s_tip)
+    // The tip goes with the window that owns it: a main window opened anew needs a new one.
+    if (!s_tip || !IsWindow(s_tip))
         s_tip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, GetAncestor(state->hwnd, GA_ROOT),
                                 nullptr, ProgramInstance(), nullptr);
