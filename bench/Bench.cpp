@@ -16,34 +16,34 @@
 #include <QTest>
 #include <algorithm>
 #include <chrono>
-#include <fstream>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "BenchData.h"
-#include "base/AppState.h"
 #include "app/MainLoop.h"
+#include "base/AppState.h"
 #include "base/Numbers.h"
 #include "base/StringTable.h"
-#include "ui/editor/Journal.h"
-#include "ui/HtmlExport.h"
-#include "platform/Files.h"
+#include "core/search/SearchRecords.h"
 #include "core/store/BackgroundWrites.h"
-#include "platform/CaseFolding.h"
-#include "platform/Gui.h"
-#include "platform/qt/QtPrivate.h"
 #include "core/store/Compact.h"
 #include "core/store/DataFile.h"
 #include "core/store/JournalFile.h"
-#include "ui/records/Load.h"
 #include "core/store/RecordDump.h"
-#include "ui/records/Records.h"
-#include "core/search/SearchRecords.h"
 #include "core/store/Titles.h"
+#include "platform/CaseFolding.h"
+#include "platform/Files.h"
+#include "platform/Gui.h"
+#include "platform/qt/QtPrivate.h"
+#include "ui/HtmlExport.h"
 #include "ui/MainWindow.h"
+#include "ui/editor/Journal.h"
+#include "ui/records/Load.h"
+#include "ui/records/Records.h"
 
 extern char** environ;
 
@@ -124,9 +124,7 @@ void EvictIfCold(benchmark::State& state, bool cold) {
     state.ResumeTiming();
 }
 
-void Deliver(std::vector<SelectorEntry>&& batch, void* context) {
-    *static_cast<std::size_t*>(context) += batch.size();
-}
+void Deliver(std::vector<SelectorEntry>&& batch, void* context) { *static_cast<std::size_t*>(context) += batch.size(); }
 
 void ListAllTitles(benchmark::State& state, bool cold) {
     UseFolder(s_config.big);
@@ -156,8 +154,10 @@ void ReadAnnounced(benchmark::State& state) {
     for (auto _ : state) {
         EvictIfCold(state, true);
         int fd = open((s_config.big + "/Jotcrate.jcd").c_str(), O_RDONLY | O_CLOEXEC);
-        for (std::int64_t i = 0; i < s_config.count; ++i) posix_fadvise(fd, i * kSlotSize, sizeof buffer, POSIX_FADV_WILLNEED);
-        for (std::int64_t i = 0; i < s_config.count; ++i) benchmark::DoNotOptimize(pread(fd, buffer, sizeof buffer, i * kSlotSize));
+        for (std::int64_t i = 0; i < s_config.count; ++i)
+            posix_fadvise(fd, i * kSlotSize, sizeof buffer, POSIX_FADV_WILLNEED);
+        for (std::int64_t i = 0; i < s_config.count; ++i)
+            benchmark::DoNotOptimize(pread(fd, buffer, sizeof buffer, i * kSlotSize));
         close(fd);
     }
 }
@@ -245,7 +245,8 @@ void TimeFlushedCopy() {
     auto start = std::chrono::steady_clock::now();
     Spawn({"cp", "--sparse=never", g_app.dataPath, copy});
     Spawn({"sync", "--data", copy});
-    s_flushedCopies.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+    s_flushedCopies.push_back(
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
     DeleteFile(copy);
     sync();
 }
@@ -288,7 +289,8 @@ void FindAll(benchmark::State& state, const char* term, bool first, bool cold = 
     SearchedFile file{g_app.dataPath, g_app.dataVersion, g_app.dataVersionKnown, &g_searchIndex};
     SearchTerm search{text, false, false};
     std::size_t found = 0;
-    if (!first) SearchRecords(file, entries, SearchTerm{u"the search before", false, false}, kRules, stop, CountFound, &found);
+    if (!first)
+        SearchRecords(file, entries, SearchTerm{u"the search before", false, false}, kRules, stop, CountFound, &found);
     found = 0;
     for (auto _ : state) {
         if (first) {
@@ -343,9 +345,7 @@ std::string FullRecord() {
 
 // The journal of unsaved typing goes to the work folder, never beside the bench data, whose
 // next start would ask about it.
-void MoveJournalToWork() {
-    g_app.journalPath = s_config.work + "/bench-journal";
-}
+void MoveJournalToWork() { g_app.journalPath = s_config.work + "/bench-journal"; }
 
 // One key typed into a record one byte short of full, lines of 80 bytes as people write them:
 // the byte limit is counted on every key, over the whole text. With the journal, each key also
@@ -452,7 +452,8 @@ struct Row {
 
 int main(int argc, char** argv) {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: jotcrate_bench DATA_FOLDER [--smoke] | --memory FOLDER | --search-memory FOLDER\n");
+        std::fprintf(stderr,
+                     "usage: jotcrate_bench DATA_FOLDER [--smoke] | --memory FOLDER | --search-memory FOLDER\n");
         return 2;
     }
     UnscrambleStrings();
@@ -493,34 +494,57 @@ int main(int argc, char** argv) {
             ->Unit(benchmark::kMillisecond)
             ->UseRealTime();
     };
-    add("ListTitles", [](benchmark::State& s) { ListAllTitles(s, false); }, 5);
-    add("ReadFullSlots", [](benchmark::State& s) { ReadSlots(s, kSlotSize); }, 3);
-    add("Read49Bytes", [](benchmark::State& s) { ReadSlots(s, 49); }, 5);
-    add("StartupFull", [](benchmark::State& s) { Startup(s, &s_config.big, false); }, 5);
-    add("StartupNine", [](benchmark::State& s) { Startup(s, &s_config.small, false); }, 5);
-    add("OpenListFull", [](benchmark::State& s) { OpenList(s, &s_config.big); }, 10);
-    add("OpenListNine", [](benchmark::State& s) { OpenList(s, &s_config.small); }, 10);
+    add(
+        "ListTitles", [](benchmark::State& s) { ListAllTitles(s, false); }, 5);
+    add(
+        "ReadFullSlots", [](benchmark::State& s) { ReadSlots(s, kSlotSize); }, 3);
+    add(
+        "Read49Bytes", [](benchmark::State& s) { ReadSlots(s, 49); }, 5);
+    add(
+        "StartupFull", [](benchmark::State& s) { Startup(s, &s_config.big, false); }, 5);
+    add(
+        "StartupNine", [](benchmark::State& s) { Startup(s, &s_config.small, false); }, 5);
+    add(
+        "OpenListFull", [](benchmark::State& s) { OpenList(s, &s_config.big); }, 10);
+    add(
+        "OpenListNine", [](benchmark::State& s) { OpenList(s, &s_config.small); }, 10);
     add("Dump", Dump, 3);
-    add("DumpProcess", [](benchmark::State& s) { DumpProcess(s, false); }, 3);
-    add("Cat", [](benchmark::State& s) { Cat(s, false); }, 3);
-    add("Export", [](benchmark::State& s) { Export(s, false); }, 3);
-    add("FindAllFirst", [](benchmark::State& s) { FindAll(s, kRareTerm, true); }, 3);
-    add("FindAllRare", [](benchmark::State& s) { FindAll(s, kRareTerm, false); }, 3);
-    add("GrepRare", [](benchmark::State& s) { GrepDump(s, kRareTerm); }, 3);
-    add("FindAllAbsent", [](benchmark::State& s) { FindAll(s, kAbsentTerm, false); }, 3);
-    add("GrepAbsent", [](benchmark::State& s) { GrepDump(s, kAbsentTerm); }, 3);
+    add(
+        "DumpProcess", [](benchmark::State& s) { DumpProcess(s, false); }, 3);
+    add(
+        "Cat", [](benchmark::State& s) { Cat(s, false); }, 3);
+    add(
+        "Export", [](benchmark::State& s) { Export(s, false); }, 3);
+    add(
+        "FindAllFirst", [](benchmark::State& s) { FindAll(s, kRareTerm, true); }, 3);
+    add(
+        "FindAllRare", [](benchmark::State& s) { FindAll(s, kRareTerm, false); }, 3);
+    add(
+        "GrepRare", [](benchmark::State& s) { GrepDump(s, kRareTerm); }, 3);
+    add(
+        "FindAllAbsent", [](benchmark::State& s) { FindAll(s, kAbsentTerm, false); }, 3);
+    add(
+        "GrepAbsent", [](benchmark::State& s) { GrepDump(s, kAbsentTerm); }, 3);
     add("ColdReadAnnounced", ReadAnnounced, 1);
-    add("ColdListTitles", [](benchmark::State& s) { ListAllTitles(s, true); }, 1);
-    add("ColdStartupFull", [](benchmark::State& s) { Startup(s, &s_config.big, true); }, 1);
-    add("ColdCat", [](benchmark::State& s) { Cat(s, true); }, 1);
-    add("ColdDumpProcess", [](benchmark::State& s) { DumpProcess(s, true); }, 1);
-    add("ColdExport", [](benchmark::State& s) { Export(s, true); }, 1);
-    add("ColdFindAll", [](benchmark::State& s) { FindAll(s, kRareTerm, true, true); }, 1);
+    add(
+        "ColdListTitles", [](benchmark::State& s) { ListAllTitles(s, true); }, 1);
+    add(
+        "ColdStartupFull", [](benchmark::State& s) { Startup(s, &s_config.big, true); }, 1);
+    add(
+        "ColdCat", [](benchmark::State& s) { Cat(s, true); }, 1);
+    add(
+        "ColdDumpProcess", [](benchmark::State& s) { DumpProcess(s, true); }, 1);
+    add(
+        "ColdExport", [](benchmark::State& s) { Export(s, true); }, 1);
+    add(
+        "ColdFindAll", [](benchmark::State& s) { FindAll(s, kRareTerm, true, true); }, 1);
     add("Compact", Compact, 2);
     add("CpSparseNever", Copy, 2);
     add("SaveFlushed", Save, 20);
-    add("Keystroke", [](benchmark::State& s) { Keystroke(s, true); }, 200);
-    add("KeystrokeNoJournal", [](benchmark::State& s) { Keystroke(s, false); }, 200);
+    add(
+        "Keystroke", [](benchmark::State& s) { Keystroke(s, true); }, 200);
+    add(
+        "KeystrokeNoJournal", [](benchmark::State& s) { Keystroke(s, false); }, 200);
     add("JournalWrite", JournalWrite, 20);
 
     // Flags after the data folder (--benchmark_filter=...) go to the benchmark library.
@@ -541,22 +565,33 @@ int main(int argc, char** argv) {
     m["CpFlushed"] = Median(s_flushedCopies);
     std::string records = std::to_string(s_config.count);
     const Row rows[] = {
-        {"listing all titles (store)", "ListTitles", "reading every full slot", "ReadFullSlots", 1.0 / 3.0, "at least 3x faster"},
+        {"listing all titles (store)", "ListTitles", "reading every full slot", "ReadFullSlots", 1.0 / 3.0,
+         "at least 3x faster"},
         {"listing all titles (store)", "ListTitles", "reads of 49 bytes", "Read49Bytes", 1.25, "at most 1.25x"},
-        {"start-up to the first record shown", "StartupFull", "the same with 9 records", "StartupNine", 2.0, "at most 2x"},
+        {"start-up to the first record shown", "StartupFull", "the same with 9 records", "StartupNine", 2.0,
+         "at most 2x"},
         {"opening the record list", "OpenListFull", "the same with 9 entries", "OpenListNine", 3.0, "at most 3x"},
-        {"record dump, jotcrate -d whole process", "DumpProcess", "cat to /dev/null", "Cat", 1 / 1.5, "at least 1.5x faster"},
+        {"record dump, jotcrate -d whole process", "DumpProcess", "cat to /dev/null", "Cat", 1 / 1.5,
+         "at least 1.5x faster"},
         {"record dump in the process", "Dump", "cat to /dev/null", "Cat", 0, "context"},
         {"HTML export", "Export", "cat to /dev/null", "Cat", 0.5, "at least 2x faster"},
-        {"find in all records, a term in 1 % of records", "FindAllRare", "grep -c -F -i over the record dump", "GrepRare", 2.0, "at most 2x"},
-        {"find in all records, a term in no record", "FindAllAbsent", "grep -c -F -i over the record dump", "GrepAbsent", 2.0, "at most 2x"},
-        {"find in all records, the first search of a run", "FindAllFirst", "grep -c -F -i over the record dump", "GrepRare", 0, "context"},
-        {"cold: start-up to the first record shown", "ColdStartupFull", "cold: first pages, every read announced", "ColdReadAnnounced", 1.5, "at most 1.5x"},
-        {"cold: listing all titles (store)", "ColdListTitles", "cold: first pages, every read announced", "ColdReadAnnounced", 1.25, "at most 1.25x"},
-        {"cold: record dump, jotcrate -d whole process", "ColdDumpProcess", "cold: cat to /dev/null", "ColdCat", 1.0, "at most 1.0x"},
+        {"find in all records, a term in 1 % of records", "FindAllRare", "grep -c -F -i over the record dump",
+         "GrepRare", 2.0, "at most 2x"},
+        {"find in all records, a term in no record", "FindAllAbsent", "grep -c -F -i over the record dump",
+         "GrepAbsent", 2.0, "at most 2x"},
+        {"find in all records, the first search of a run", "FindAllFirst", "grep -c -F -i over the record dump",
+         "GrepRare", 0, "context"},
+        {"cold: start-up to the first record shown", "ColdStartupFull", "cold: first pages, every read announced",
+         "ColdReadAnnounced", 1.5, "at most 1.5x"},
+        {"cold: listing all titles (store)", "ColdListTitles", "cold: first pages, every read announced",
+         "ColdReadAnnounced", 1.25, "at most 1.25x"},
+        {"cold: record dump, jotcrate -d whole process", "ColdDumpProcess", "cold: cat to /dev/null", "ColdCat", 1.0,
+         "at most 1.0x"},
         {"cold: HTML export", "ColdExport", "cold: cat to /dev/null", "ColdCat", 1.0, "at most 1.0x"},
-        {"cold: find in all records, the first search", "ColdFindAll", "cold: cat to /dev/null", "ColdCat", 1.0, "at most 1.0x"},
-        {"compaction, one deleted slot", "Compact", "cp --sparse=never, then sync --data", "CpFlushed", 1.0, "at most 1.0x"},
+        {"cold: find in all records, the first search", "ColdFindAll", "cold: cat to /dev/null", "ColdCat", 1.0,
+         "at most 1.0x"},
+        {"compaction, one deleted slot", "Compact", "cp --sparse=never, then sync --data", "CpFlushed", 1.0,
+         "at most 1.0x"},
         {"compaction, one deleted slot", "Compact", "cp --sparse=never", "CpSparseNever", 0, "context"},
     };
     std::printf("\n%s records\n\n", records.c_str());
@@ -569,15 +604,18 @@ int main(int argc, char** argv) {
         targets += row.limit > 0;
         met += row.limit > 0 && ok;
         std::printf("| %s | %.1f | %s | %.1f | %.2fx | %s | %s |\n", row.figure, figure, row.baseline, baseline, ratio,
-                    row.target, row.limit == 0 ? "" : ok ? "yes" : "NO");
+                    row.target,
+                    row.limit == 0 ? ""
+                    : ok           ? "yes"
+                                   : "NO");
     }
     auto memoryRow = [&](const char* figure, long full, long nine) {
         double extraMiB = (full - nine) / 1024.0;
         bool ok = extraMiB <= 16.0;
         ++targets;
         met += ok;
-        std::printf("| %s | %.1f MiB | the same with 9 records | %.1f MiB | +%.1f MiB | at most +16 MiB | %s |\n", figure,
-                    full / 1024.0, nine / 1024.0, extraMiB, ok ? "yes" : "NO");
+        std::printf("| %s | %.1f MiB | the same with 9 records | %.1f MiB | +%.1f MiB | at most +16 MiB | %s |\n",
+                    figure, full / 1024.0, nine / 1024.0, extraMiB, ok ? "yes" : "NO");
     };
     memoryRow("peak memory, records loaded", memoryFull, memoryNine);
     memoryRow("peak memory, a search of every record", searchFull, searchNine);
@@ -585,10 +623,13 @@ int main(int argc, char** argv) {
     bool keystrokeOk = m["Keystroke"] <= 1.0;
     ++targets;
     met += keystrokeOk;
-    std::printf("| keystroke in a full 32,000-byte record | %.3f | the same without the journal | %.3f | %.2fx | at most 1 ms | %s |\n",
-                m["Keystroke"], m["KeystrokeNoJournal"], m["KeystrokeNoJournal"] > 0 ? m["Keystroke"] / m["KeystrokeNoJournal"] : 0,
-                keystrokeOk ? "yes" : "NO");
-    std::printf("| journal of a full record written at the pause, flushed | %.2f | | | median | no target | |\n", m["JournalWrite"]);
+    std::printf(
+        "| keystroke in a full 32,000-byte record | %.3f | the same without the journal | %.3f | %.2fx | at most 1 ms "
+        "| %s |\n",
+        m["Keystroke"], m["KeystrokeNoJournal"],
+        m["KeystrokeNoJournal"] > 0 ? m["Keystroke"] / m["KeystrokeNoJournal"] : 0, keystrokeOk ? "yes" : "NO");
+    std::printf("| journal of a full record written at the pause, flushed | %.2f | | | median | no target | |\n",
+                m["JournalWrite"]);
     std::printf("\n%d of %d targets met\n", met, targets);
     return s_config.smoke || met == targets ? 0 : 1;
 }

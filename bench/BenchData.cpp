@@ -7,14 +7,14 @@
 #include <random>
 #include <vector>
 
-#include "platform/Files.h"
 #include "core/store/DataFile.h"
+#include "platform/Files.h"
 
 namespace {
 
-const char* const kWords[] = {"meeting", "call",   "Anna",    "phone",  "address", "street", "recipe", "flour",
-                              "sugar",   "butter", "monday",  "notes",  "project", "garden", "doctor", "birthday",
-                              "invoice", "plumber", "bicycle", "tickets", "train", "museum", "library", "keys"};
+const char* const kWords[] = {"meeting", "call",    "Anna",    "phone",   "address", "street", "recipe",  "flour",
+                              "sugar",   "butter",  "monday",  "notes",   "project", "garden", "doctor",  "birthday",
+                              "invoice", "plumber", "bicycle", "tickets", "train",   "museum", "library", "keys"};
 
 std::string RecordText(std::mt19937* random) {
     std::uniform_int_distribution<int> size(100, 2000), word(0, 23), words(2, 5), digit(0, 9);

@@ -10,10 +10,10 @@
 #include <string>
 
 #include "FuzzSupport.h"
-#include "platform/Files.h"
+#include "base/RecordText.h"
 #include "core/store/DataFile.h"
 #include "core/store/RecordDump.h"
-#include "base/RecordText.h"
+#include "platform/Files.h"
 
 namespace {
 
@@ -54,10 +54,10 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t siz
 
     DumpResult result = WriteRecordDump();
     std::int64_t slots = fileSize / kSlotSize;
-    DumpResult expected = slots < 1                       ? kDumpDataFileError
-                          : slots > kRecordLimit          ? kDumpOversized
-                          : fileSize % kSlotSize != 0     ? kDumpDamaged
-                                                          : kDumpWritten;
+    DumpResult expected = slots < 1                   ? kDumpDataFileError
+                          : slots > kRecordLimit      ? kDumpOversized
+                          : fileSize % kSlotSize != 0 ? kDumpDamaged
+                                                      : kDumpWritten;
     FUZZ_CHECK(result == expected);
     FUZZ_CHECK(StatPath(dumpPath + ".tmp").kind == kFileMissing);
     if (result == kDumpDataFileError) {

@@ -7,10 +7,10 @@
 #include <vector>
 
 #include "FuzzSupport.h"
-#include "platform/Files.h"
+#include "base/RecordText.h"
 #include "core/store/DataFile.h"
 #include "core/store/RecordDump.h"
-#include "base/RecordText.h"
+#include "platform/Files.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t size) {
     PrepareOnce();

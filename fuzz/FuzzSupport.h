@@ -1,10 +1,10 @@
 // Shared by the fuzz targets: the string table prepared once, and a check that stops the run.
 #pragma once
 
+#include <unistd.h>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <unistd.h>
 
 #include "base/AppState.h"
 #include "base/StringTable.h"
@@ -28,10 +28,10 @@ inline const std::string& FuzzFolder() {
     return folder;
 }
 
-#define FUZZ_CHECK(condition)                                                     \
-    do {                                                                          \
-        if (!(condition)) {                                                       \
+#define FUZZ_CHECK(condition)                                                                   \
+    do {                                                                                        \
+        if (!(condition)) {                                                                     \
             std::fprintf(stderr, "check failed: %s (%s:%d)\n", #condition, __FILE__, __LINE__); \
-            std::abort();                                                         \
-        }                                                                         \
+            std::abort();                                                                       \
+        }                                                                                       \
     } while (0)

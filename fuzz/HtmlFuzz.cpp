@@ -10,10 +10,19 @@ namespace {
 std::string Unescape(const std::string& text) {
     std::string out;
     for (std::size_t i = 0; i < text.size();) {
-        if (text.compare(i, 5, "&amp;") == 0) { out += '&'; i += 5; }
-        else if (text.compare(i, 4, "&lt;") == 0) { out += '<'; i += 4; }
-        else if (text.compare(i, 4, "&gt;") == 0) { out += '>'; i += 4; }
-        else { FUZZ_CHECK(text[i] != '&'); out += text[i++]; }
+        if (text.compare(i, 5, "&amp;") == 0) {
+            out += '&';
+            i += 5;
+        } else if (text.compare(i, 4, "&lt;") == 0) {
+            out += '<';
+            i += 4;
+        } else if (text.compare(i, 4, "&gt;") == 0) {
+            out += '>';
+            i += 4;
+        } else {
+            FUZZ_CHECK(text[i] != '&');
+            out += text[i++];
+        }
     }
     return out;
 }

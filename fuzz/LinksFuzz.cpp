@@ -3,8 +3,8 @@
 #include <string>
 
 #include "FuzzSupport.h"
-#include "core/links/Links.h"
 #include "base/RecordText.h"
+#include "core/links/Links.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t size) {
     PrepareOnce();

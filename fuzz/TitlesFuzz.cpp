@@ -20,10 +20,12 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t siz
         if (title == Str(kStrDefaultTitle)) continue;
         // Titles are UTF-8: a Windows-1252 title is converted from its at most 48 bytes.
         FUZZ_CHECK(IsValidUtf8(title) && !title.empty());
-        if (encoding == kEncodingUtf8) FUZZ_CHECK(title.size() <= kTitleLimit && text.find(title) != std::string_view::npos);
+        if (encoding == kEncodingUtf8)
+            FUZZ_CHECK(title.size() <= kTitleLimit && text.find(title) != std::string_view::npos);
     }
     std::string_view cut = CutToCharacters(text, size % 97);
     FUZZ_CHECK(text.substr(0, cut.size()) == cut);
-    if (IsValidUtf8(text)) FUZZ_CHECK(IsValidUtf8(cut) && IsValidUtf8(DropIncompleteUtf8Tail(text.substr(0, size / 2))));
+    if (IsValidUtf8(text))
+        FUZZ_CHECK(IsValidUtf8(cut) && IsValidUtf8(DropIncompleteUtf8Tail(text.substr(0, size / 2))));
     return 0;
 }

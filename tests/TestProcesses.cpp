@@ -23,8 +23,7 @@ std::vector<std::string> TestEnvironment(const std::vector<std::string>& changes
     for (char** e = environ; *e; ++e) env.push_back(*e);
     for (const std::string& change : changes) {
         std::string name = change.substr(0, change.find('=') + 1);
-        for (auto it = env.begin(); it != env.end();)
-            it = it->rfind(name, 0) == 0 ? env.erase(it) : it + 1;
+        for (auto it = env.begin(); it != env.end();) it = it->rfind(name, 0) == 0 ? env.erase(it) : it + 1;
         if (change.size() > name.size()) env.push_back(change);
     }
     return env;

@@ -41,8 +41,8 @@ TestFolder MakeTestFolder() {
 void RemoveTestFolder(const TestFolder& folder) {
     std::error_code error;
     // Read-only files and folders a test made are made writable first, so that they go too.
-    for (auto it = fs::recursive_directory_iterator(folder.path, error); !error && it != fs::recursive_directory_iterator();
-         it.increment(error))
+    for (auto it = fs::recursive_directory_iterator(folder.path, error);
+         !error && it != fs::recursive_directory_iterator(); it.increment(error))
         if (!it->is_symlink(error)) fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, error);
     fs::permissions(folder.path, fs::perms::owner_all, fs::perm_options::add, error);
     fs::remove_all(folder.path, error);
@@ -90,10 +90,8 @@ void SetEnvironment(const std::string& name, const std::string& value) {
 #ifdef _WIN32
     _putenv_s(name.c_str(), value.c_str());
 #else
-    if (value.empty())
-        unsetenv(name.c_str());
-    else
-        setenv(name.c_str(), value.c_str(), 1);
+    if (value.empty()) unsetenv(name.c_str());
+    else setenv(name.c_str(), value.c_str(), 1);
 #endif
 }
 
@@ -146,4 +144,3 @@ void WriteDataFile(const std::string& path, const std::vector<std::string>& text
     for (const std::string& text : texts) bytes += SlotBytes(text);
     WriteFileBytes(path, bytes);
 }
-

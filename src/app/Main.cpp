@@ -3,15 +3,15 @@
 // library loaded only then. Either way a second instance hands over to the first.
 #include <cstdio>
 
-#include "base/AppState.h"
 #include "app/CommandLine.h"
 #include "app/Startup.h"
+#include "base/AppState.h"
 #include "base/StringTable.h"
+#include "core/store/DataFile.h"
+#include "core/store/RecordDump.h"
 #include "platform/Files.h"
 #include "platform/SystemNames.h"
 #include "platform/WindowLibrary.h"
-#include "core/store/DataFile.h"
-#include "core/store/RecordDump.h"
 
 namespace {
 
@@ -19,7 +19,8 @@ namespace {
 // could put a window library, or the toolkit's plugins, of their own making.
 bool IsProgramFolderSafe(const std::string& program) {
     std::string folder = FolderPart(program);
-    return !IsFolderOthersCanWrite(folder.empty() ? "." : folder) && !IsFolderOthersCanWrite(WindowLibraryPath(program));
+    return !IsFolderOthersCanWrite(folder.empty() ? "." : folder) &&
+           !IsFolderOthersCanWrite(WindowLibraryPath(program));
 }
 
 // A message box where the window library and a display are there, else standard error; beside
@@ -28,10 +29,10 @@ void TellDumpFailure(const std::string& text, bool besideWindow = false) {
     WindowEntries window{};
     std::string reason;
     std::string program = ProgramPath("");
-    if (!besideWindow && IsProgramFolderSafe(program) && FindWindowEntries(WindowLibraryPath(program), &window, &reason))
+    if (!besideWindow && IsProgramFolderSafe(program) &&
+        FindWindowEntries(WindowLibraryPath(program), &window, &reason))
         window.showNotice(g_app.programTitle.c_str(), text.c_str());
-    else
-        std::fprintf(stderr, "%s: %s\n", g_app.programTitle.c_str(), text.c_str());
+    else std::fprintf(stderr, "%s: %s\n", g_app.programTitle.c_str(), text.c_str());
 }
 
 int RunRecordDump(bool besideWindow) {
@@ -42,7 +43,8 @@ int RunRecordDump(bool besideWindow) {
             TellDumpFailure(DataFileErrorText(), besideWindow);
             return 1;
         case kDumpDamaged:
-            TellDumpFailure(DamagedDataFileText(DataFileSize(g_app.dataPath)) + Str(kStrDumpedWholeRecords), besideWindow);
+            TellDumpFailure(DamagedDataFileText(DataFileSize(g_app.dataPath)) + Str(kStrDumpedWholeRecords),
+                            besideWindow);
             return 1;
         case kDumpOversized:
             TellDumpFailure(OversizedDataFileText(DataFileSize(g_app.dataPath)), besideWindow);
@@ -66,12 +68,14 @@ int RunWindow(int argc, char** argv) {
     std::string program = ProgramPath(argv[0]);
     if (!IsProgramFolderSafe(program)) {
         UnscrambleStrings();
-        std::fprintf(stderr, "%s: %s%s\n", Str(kStrProgramTitle).c_str(), Str(kStrUnsafeFolder).c_str(), program.c_str());
+        std::fprintf(stderr, "%s: %s%s\n", Str(kStrProgramTitle).c_str(), Str(kStrUnsafeFolder).c_str(),
+                     program.c_str());
         return 1;
     }
     if (FindWindowEntries(WindowLibraryPath(program), &window, &reason)) return window.run(argc, argv);
     UnscrambleStrings();
-    std::fprintf(stderr, "%s: %s%s\n", Str(kStrProgramTitle).c_str(), Str(kStrWindowLibraryFailed).c_str(), reason.c_str());
+    std::fprintf(stderr, "%s: %s%s\n", Str(kStrProgramTitle).c_str(), Str(kStrWindowLibraryFailed).c_str(),
+                 reason.c_str());
     return 1;
 }
 
@@ -84,7 +88,8 @@ int PrintHelp(const char* argv0) {
     std::string folder = FilesFolder(program, IsInstalledCopy(program, JOTCRATE_INSTALLED_BINDIR));
     std::string bindir = JOTCRATE_INSTALLED_BINDIR;
     std::string also = bindir == "/usr/bin" || bindir == "/usr/local/bin" ? std::string() : Str(kStrUsageOr) + bindir;
-    std::string where = HasInstalledPlace() ? Str(kStrUsageInstalled) + also + Str(kStrUsageMiddle) : Str(kStrUsagePortable);
+    std::string where =
+        HasInstalledPlace() ? Str(kStrUsageInstalled) + also + Str(kStrUsageMiddle) : Str(kStrUsagePortable);
     return Print(Str(kStrUsage) + where + folder + "\n");
 }
 

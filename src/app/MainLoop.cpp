@@ -6,13 +6,13 @@
 #include "base/AppState.h"
 #include "base/Numbers.h"
 #include "base/StringTable.h"
-#include "ui/editor/Find.h"
-#include "ui/editor/FindAll.h"
 #include "platform/Instance.h"
-#include "ui/records/Load.h"
-#include "ui/records/Records.h"
 #include "ui/Commands.h"
 #include "ui/MainWindow.h"
+#include "ui/editor/Find.h"
+#include "ui/editor/FindAll.h"
+#include "ui/records/Load.h"
+#include "ui/records/Records.h"
 
 namespace {
 
@@ -82,8 +82,7 @@ int RunMainLoop(int argc, char** argv) {
     BuildMainWindow();
     StartInstanceListener(Str(kStrInstanceName), OnInstanceMessage);
     CloseOnTermination(kWindowMain);
-    while (Dispatch(WaitWindowEvent())) {
-    }
+    while (Dispatch(WaitWindowEvent())) {}
     WaitForLoadWorker();
     StopFindAll();
     return 0;

@@ -5,10 +5,10 @@
 
 #include "base/AppState.h"
 #include "base/StringTable.h"
+#include "core/store/DataFile.h"
 #include "platform/Files.h"
 #include "platform/Instance.h"
 #include "platform/SystemNames.h"
-#include "core/store/DataFile.h"
 
 bool IsInstalledCopy(const std::string& programPath, const std::string& installedFolder) {
     if (!HasInstalledPlace()) return false;
@@ -27,7 +27,8 @@ std::string ProgramPath(const char* argv0) {
 
 std::string WindowLibraryPath(const std::string& programPath) {
     std::string beside = FolderPart(programPath) + JOTCRATE_WINDOW_LIBRARY;
-    if (StatPath(beside).kind == kFileRegular || !IsInstalledCopy(programPath, JOTCRATE_INSTALLED_BINDIR)) return beside;
+    if (StatPath(beside).kind == kFileRegular || !IsInstalledCopy(programPath, JOTCRATE_INSTALLED_BINDIR))
+        return beside;
     return JOTCRATE_INSTALLED_LIBDIR "/" JOTCRATE_WINDOW_LIBRARY;
 }
 

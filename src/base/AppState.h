@@ -14,9 +14,9 @@
 #include <thread>
 #include <vector>
 
-#include "platform/Rect.h"
 #include "base/Numbers.h"
 #include "platform/Files.h"
+#include "platform/Rect.h"
 
 struct OptionSet {
     std::int8_t wordwrap;
@@ -40,10 +40,10 @@ struct OptionSet {
 // The search of "Find in All Records": its worker, and the records of the rows it has shown.
 // UI thread; the worker shares only the stop flag (and gets copies of the term and listing).
 struct FindAllState {
-    std::thread worker;                      // started and joined by the UI thread
+    std::thread worker;                       // started and joined by the UI thread
     std::shared_ptr<std::atomic<bool>> stop;  // the running search's: set by the UI thread
-    std::uint32_t search;             // which search the rows shown belong to
-    std::vector<std::int64_t> rowSlots;  // the record of each row
+    std::uint32_t search;                     // which search the rows shown belong to
+    std::vector<std::int64_t> rowSlots;       // the record of each row
     int records;
     int matches;
     std::string term;
@@ -53,10 +53,10 @@ struct FindAllState {
 
 struct AppState {
     // Set before any other thread starts; read on any thread after.
-    std::uint32_t bringToFrontMessage;    // the instance listener compares what it hears with it
+    std::uint32_t bringToFrontMessage;  // the instance listener compares what it hears with it
     std::string programTitle;
-    bool installedCopy;                   // run from where it was installed: files in the user's data folder
-    std::string programFolder;            // where the files live: beside the program, or that data folder
+    bool installedCopy;         // run from where it was installed: files in the user's data folder
+    std::string programFolder;  // where the files live: beside the program, or that data folder
     std::string settingsPath;
     std::string dataPath;
     std::string backupPath;
@@ -72,29 +72,29 @@ struct AppState {
     std::uint8_t unsavedEdit;
     std::uint8_t recordsDeleted;
     std::uint8_t settingsChanged;
-    bool loaded;                          // the records are listed and shown: the load's result is taken
-    bool shownRecordUnreadable;           // the editor's record failed to read: never saved over
-    int shownPosition;                    // the selector entry whose record the editor holds, or -1
-    bool fullTipShown;                    // the record-full tip goes up once a run
-    bool readOnlyTipShown;                // so does the Read Only tip
-    bool titleTimerRunning;               // the list's title follows typing when it ends
-    bool closePending;                    // the window was closed while the options dialog was open
-    bool settingsUnread;                  // the settings file exists but could not be read
+    bool loaded;                 // the records are listed and shown: the load's result is taken
+    bool shownRecordUnreadable;  // the editor's record failed to read: never saved over
+    int shownPosition;           // the selector entry whose record the editor holds, or -1
+    bool fullTipShown;           // the record-full tip goes up once a run
+    bool readOnlyTipShown;       // so does the Read Only tip
+    bool titleTimerRunning;      // the list's title follows typing when it ends
+    bool closePending;           // the window was closed while the options dialog was open
+    bool settingsUnread;         // the settings file exists but could not be read
     // The data file as this run knows it (core/store and ui/records). The load worker never
     // writes these: its version and slot image reach them when the UI thread takes the load's
     // result; a find-all search copies the version when it starts.
-    FileVersion dataVersion;              // the data file as this program last read or wrote it
+    FileVersion dataVersion;  // the data file as this program last read or wrote it
     bool dataVersionKnown;
-    bool dataChangedElsewhere;            // a write found another program's data file in its place
-    bool wroteData;                       // this run wrote into the data file since it last read it
-    bool dataWriteFailed;                 // the last write to the data file failed: no backup of it
-    std::vector<unsigned char> shownSlot;  // the shown record's slot as last read or written
-    std::vector<std::int64_t> deletedSlots;  // sorted: the slots this run marked, which compaction drops
+    bool dataChangedElsewhere;                             // a write found another program's data file in its place
+    bool wroteData;                                        // this run wrote into the data file since it last read it
+    bool dataWriteFailed;                                  // the last write to the data file failed: no backup of it
+    std::vector<unsigned char> shownSlot;                  // the shown record's slot as last read or written
+    std::vector<std::int64_t> deletedSlots;                // sorted: the slots this run marked, which compaction drops
     std::map<std::int64_t, std::uint64_t> deletedDigests;  // each of those slots' bytes as marked
-    std::int64_t starterFirst;            // the first starter record that came in this run as the list emptied, or -1
-    std::uint32_t reloads;                // how often the records were listed anew (a changed file, a reset)
-    std::uint32_t listChanges;            // how often the list changed: those, records added, deleted, brought back, saved
-    unsigned char slotImage[kSlotSize];   // the slot operations' buffer; other threads read into their own
+    std::int64_t starterFirst;  // the first starter record that came in this run as the list emptied, or -1
+    std::uint32_t reloads;      // how often the records were listed anew (a changed file, a reset)
+    std::uint32_t listChanges;  // how often the list changed: those, records added, deleted, brought back, saved
+    unsigned char slotImage[kSlotSize];  // the slot operations' buffer; other threads read into their own
     // The journal of unsaved typing. journalPauseMs is the pause in typing before it is written
     // (0: no journal); journalWritten, that the journal file is this run's to remove;
     // journalBlocked, that a journal found at start could be neither applied nor kept, so this
@@ -106,7 +106,7 @@ struct AppState {
     bool journalLongestRunning;  // the longest wait of steady typing is timed
     std::string searchTerm;
     FindAllState findAll;
-    OptionSet options;                    // read from the settings before the load worker starts
+    OptionSet options;  // read from the settings before the load worker starts
 };
 
 enum LoadState : std::uint8_t { kLoadRunning, kLoadSucceeded, kLoadFailed };

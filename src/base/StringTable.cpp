@@ -12,8 +12,7 @@ constexpr unsigned char kScrambleKey = 0xA5;
 template <std::size_t N>
 constexpr std::array<char, N> Scramble(const char (&plain)[N]) {
     std::array<char, N> out{};
-    for (std::size_t i = 0; i < N; ++i)
-        out[i] = static_cast<char>(static_cast<unsigned char>(plain[i]) ^ kScrambleKey);
+    for (std::size_t i = 0; i < N; ++i) out[i] = static_cast<char>(static_cast<unsigned char>(plain[i]) ^ kScrambleKey);
     return out;
 }
 

@@ -43,7 +43,7 @@ void EndWriteWatch(WriteWatch* watch);
 struct FileHandle {
     std::intptr_t fd = -1;  // a descriptor; a HANDLE on Windows
     std::string path;
-    FileIdentity replaces;  // a temporary file's: what its target held when it was made
+    FileIdentity replaces;                // a temporary file's: what its target held when it was made
     WriteWatch* replacesWatch = nullptr;  // a temporary file's: written into, the target is not replaced
 };
 inline bool IsOpen(const FileHandle& file) { return file.fd != -1; }

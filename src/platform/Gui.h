@@ -29,13 +29,13 @@ constexpr int kCloseEndingSession = 1;
 // Notifications that must be acted on before the toolkit's own handling; they reach the
 // window's message callback at once.
 enum MessageKind {
-    kMessageLinkReleased,    // text: the link
+    kMessageLinkReleased,     // text: the link
     kMessageSelectorChanged,  // by the user, whatever the route: list, key, wheel, letters
     kMessageSelectorDropping,
     kMessageSelectorClosed,
     kMessageEditorFocused,
     kMessageMovingOrSizing,
-    kMessageSystemTool,  // number: the command
+    kMessageSystemTool,   // number: the command
     kMessageFileChanged,  // a watched file, or the folder that holds it, changed
     kMessageTextEdited,   // number: the text field, changed by the user or by SetGadgetText
 };
@@ -51,8 +51,17 @@ constexpr std::size_t kEditorStoredLimit = 32000;
 
 // What reaches the editor procedure before the editor acts on it.
 // kInputRefused: input that the record cannot hold was turned away, whole or in part.
-enum EditorInputKind { kInputCharacter, kInputCut, kInputPaste, kInputUndo, kInputRedo, kInputChanged,
-                       kInputRightButton, kInputZoomed, kInputRefused };
+enum EditorInputKind {
+    kInputCharacter,
+    kInputCut,
+    kInputPaste,
+    kInputUndo,
+    kInputRedo,
+    kInputChanged,
+    kInputRightButton,
+    kInputZoomed,
+    kInputRefused
+};
 
 struct EditorInput {
     EditorInputKind kind;

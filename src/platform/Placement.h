@@ -34,7 +34,7 @@ constexpr int kPlacementFineStep = 1;  // with CTRL
 
 struct PlacementByKeys {
     bool sizing;
-    Rect original;   // outer rectangle when the mode began
+    Rect original;  // outer rectangle when the mode began
     Rect current;
     int minimumWidth;  // outer
     int minimumHeight;

@@ -1,25 +1,25 @@
 // Commands that touch the record store wait for the load to end: until then they are
 // ignored, as the buttons are disabled.
-#include "platform/SystemNames.h"
 #include "ui/Commands.h"
+#include "platform/SystemNames.h"
 
 #include <sstream>
 
 #include "base/AppState.h"
 #include "base/Numbers.h"
-#include "ui/Shutdown.h"
 #include "base/StringTable.h"
+#include "platform/Files.h"
+#include "ui/HelpWindow.h"
+#include "ui/HtmlExport.h"
+#include "ui/MainWindow.h"
+#include "ui/Shutdown.h"
 #include "ui/editor/Editor.h"
 #include "ui/editor/Find.h"
 #include "ui/editor/FindAll.h"
 #include "ui/editor/Journal.h"
 #include "ui/editor/Lookup.h"
-#include "ui/HtmlExport.h"
 #include "ui/options/OptionsDialog.h"
-#include "platform/Files.h"
 #include "ui/records/Records.h"
-#include "ui/HelpWindow.h"
-#include "ui/MainWindow.h"
 
 namespace {
 

@@ -1,14 +1,14 @@
 // Window 103 is rebuilt from scratch at each opening, at its fixed place and size as far as
 // the screen's work area allows, with its own font and colours whatever the user chose for
 // the main editor.
-#include "platform/SystemNames.h"
 #include "ui/HelpWindow.h"
+#include "platform/SystemNames.h"
 
 #include "base/AppState.h"
 #include "base/Numbers.h"
+#include "base/RecordText.h"
 #include "base/StringTable.h"
 #include "platform/Gui.h"
-#include "base/RecordText.h"
 
 namespace {
 

@@ -6,10 +6,10 @@
 #include "base/Numbers.h"
 #include "base/StringTable.h"
 #include "core/export/HtmlPage.h"
-#include "ui/options/OptionsDialog.h"
 #include "platform/Files.h"
 #include "platform/Gui.h"
 #include "ui/Notices.h"
+#include "ui/options/OptionsDialog.h"
 
 void ExportHtml() {
     CloseOptionsDialog();

@@ -5,18 +5,18 @@
 #include "base/AppState.h"
 #include "base/Numbers.h"
 #include "base/StringTable.h"
-#include "ui/editor/Editor.h"
-#include "ui/editor/Find.h"
-#include "ui/editor/FindAll.h"
 #include "core/links/Links.h"
-#include "ui/options/ApplyOptions.h"
 #include "core/settings/Settings.h"
 #include "platform/Files.h"
 #include "platform/Gui.h"
-#include "ui/records/Load.h"
-#include "ui/records/Records.h"
 #include "ui/Commands.h"
 #include "ui/Notices.h"
+#include "ui/editor/Editor.h"
+#include "ui/editor/Find.h"
+#include "ui/editor/FindAll.h"
+#include "ui/options/ApplyOptions.h"
+#include "ui/records/Load.h"
+#include "ui/records/Records.h"
 
 namespace {
 
@@ -29,12 +29,14 @@ struct Shortcut {
 };
 
 const Shortcut kShortcuts[] = {
-    {"Ctrl+Tab", kCmdNextControl},     {"Alt+A", kCmdAdd},         {"Alt+D", kCmdDelete},
-    {"Alt+O", kCmdOptions},            {"Alt+H", kCmdHelp},        {"F1", kCmdHelp},
-    {"Alt+R", kCmdFocusSelector},      {"Alt+E", kCmdFocusEditor}, {"Ctrl+F", kCmdFind},
-    {"F2", kCmdFindPrevious},          {"F3", kCmdFindNext},       {"Return", kCmdPressFocused},
-    {"Enter", kCmdPressFocused},       {"Alt+U", kCmdUndelete},
-    {"Ctrl+Shift+F", kCmdFindAll},     {"Ctrl+Shift+Tab", kCmdPreviousControl},
+    {"Ctrl+Tab", kCmdNextControl}, {"Alt+A", kCmdAdd},
+    {"Alt+D", kCmdDelete},         {"Alt+O", kCmdOptions},
+    {"Alt+H", kCmdHelp},           {"F1", kCmdHelp},
+    {"Alt+R", kCmdFocusSelector},  {"Alt+E", kCmdFocusEditor},
+    {"Ctrl+F", kCmdFind},          {"F2", kCmdFindPrevious},
+    {"F3", kCmdFindNext},          {"Return", kCmdPressFocused},
+    {"Enter", kCmdPressFocused},   {"Alt+U", kCmdUndelete},
+    {"Ctrl+Shift+F", kCmdFindAll}, {"Ctrl+Shift+Tab", kCmdPreviousControl},
 };
 
 struct Control {

@@ -8,14 +8,14 @@
 #include "base/AppState.h"
 #include "base/Numbers.h"
 #include "base/StringTable.h"
-#include "ui/editor/FindAll.h"
 #include "core/settings/Settings.h"
-#include "platform/Gui.h"
 #include "core/store/Compact.h"
 #include "core/store/DataFile.h"
+#include "platform/Gui.h"
+#include "ui/Notices.h"
+#include "ui/editor/FindAll.h"
 #include "ui/records/Load.h"
 #include "ui/records/Records.h"
-#include "ui/Notices.h"
 
 void CloseMainWindow(bool endingSession) {
     if (WindowExists(kWindowOptions) && !endingSession) {
@@ -43,10 +43,8 @@ void CloseMainWindow(bool endingSession) {
     // has kept the text already. Either way the edit is no reason for a backup of the file.
     if (hadUnsavedEdit && !SaveRecord()) {
         std::string kept;
-        if (g_app.unsavedEdit && KeepUnsavedText(&kept))
-            ShowProgramNotice(Str(kStrKeptUnsavedPrefix) + kept);
-        else if (g_app.unsavedEdit)
-            ShowFailure(kStrLostAtClose);
+        if (g_app.unsavedEdit && KeepUnsavedText(&kept)) ShowProgramNotice(Str(kStrKeptUnsavedPrefix) + kept);
+        else if (g_app.unsavedEdit) ShowFailure(kStrLostAtClose);
         hadUnsavedEdit = false;
     }
     // A file another program put in place since is taken as it is: the deletions and edits

@@ -5,8 +5,8 @@
 #include <random>
 
 #include "base/AppState.h"
-#include "core/store/DataFile.h"
 #include "base/Numbers.h"
+#include "core/store/DataFile.h"
 #include "platform/Files.h"
 #include "platform/Gui.h"
 #include "ui/GuiTestSupport.h"
@@ -103,7 +103,7 @@ TEST_F(BadInputTest, RecordsWrittenElsewhereReadAndSaveCleanly) {
     EXPECT_EQ("xcaf\xE9 cr\xE8me\r\nna\xEFve", Record(0));  // and stays Windows-1252
     EXPECT_EQ("xcaf\xC3\xA9 cr\xC3\xA8me", Titles()[0]);
     EXPECT_EQ("one\r\ntwo\r\nthree", EditorText(kGadgetEditor));  // lone CRs are line breaks
-    EXPECT_EQ("one\rtwo\rthree", Record(1));                       // and stay as they were until edited
+    EXPECT_EQ("one\rtwo\rthree", Record(1));                      // and stay as they were until edited
     Key(kGadgetSelector, kKeyDown);
     EXPECT_EQ(std::string(32000, 'q'), EditorText(kGadgetEditor));
     Shortcut('E', kModAlt);
@@ -122,9 +122,10 @@ TEST_F(BadInputTest, QuotesAndShellCharactersReachTheShellAsOneArgument) {
     Pump();
     ASSERT_EQ(1u, s_started.size());
     ASSERT_EQ(2u, s_started[0].size());
-    EXPECT_EQ("https://duckduckgo.com/?q=a%20%22b%22%20%27c%27%20%24%28touch%20x%29%20%60id%60%20%3B%20%7C%20%26%20%3E%20"
-              "%3C%20%25%20%23",
-              s_started[0][1]);
+    EXPECT_EQ(
+        "https://duckduckgo.com/?q=a%20%22b%22%20%27c%27%20%24%28touch%20x%29%20%60id%60%20%3B%20%7C%20%26%20%3E%20"
+        "%3C%20%25%20%23",
+        s_started[0][1]);
     EXPECT_FALSE(PathExists(folder.path + "x"));
 }
 

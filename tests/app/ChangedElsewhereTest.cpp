@@ -15,17 +15,17 @@
 #include <QPushButton>
 #include <QTimer>
 
-#include "base/AppState.h"
 #include "app/MainLoop.h"
+#include "base/AppState.h"
 #include "base/Numbers.h"
-#include "platform/Files.h"
-#include "platform/Gui.h"
 #include "core/store/Compact.h"
 #include "core/store/DataFile.h"
-#include "ui/records/Load.h"
-#include "ui/records/Records.h"
+#include "platform/Files.h"
+#include "platform/Gui.h"
 #include "ui/GuiTestSupport.h"
 #include "ui/QtGuiTest.h"
+#include "ui/records/Load.h"
+#include "ui/records/Records.h"
 
 namespace {
 
@@ -221,7 +221,8 @@ TEST_F(ChangedElsewhereTest, AReplacementWhileASaveWritesIsCaughtAfterItsFlush) 
     WriteDataFile(g_app.dataPath, kMine);
     StartProgram();
     Type("typed ");
-    ArmFileHook(kStepFlush, 1, [this] { ReplaceByRename(kTheirs); }, g_app.dataPath);
+    ArmFileHook(
+        kStepFlush, 1, [this] { ReplaceByRename(kTheirs); }, g_app.dataPath);
     Shortcut('R', kModAlt);
     DisarmFileFaults();
     EXPECT_EQ(std::vector<std::string>{"typed Alpha"}, RecoveryTexts());
@@ -231,7 +232,8 @@ TEST_F(ChangedElsewhereTest, AReplacementWhileASaveWritesIsCaughtAfterItsFlush) 
     EXPECT_NE(std::string::npos, MessageBoxTexts().back().find("What you had typed was kept in the file"));
     EXPECT_EQ(0, g_app.unsavedEdit);
     ArmMessageBoxAnswers({true});
-    ArmFileHook(kStepFlush, 1, [this] { ReplaceByRename(kMine); }, g_app.dataPath);
+    ArmFileHook(
+        kStepFlush, 1, [this] { ReplaceByRename(kMine); }, g_app.dataPath);
     Shortcut('D', kModAlt);
     DisarmFileFaults();
     EXPECT_EQ((std::vector<std::string>{"Alpha", "Bravo", "Charlie"}), Titles());
@@ -322,7 +324,8 @@ TEST_F(ChangedElsewhereTest, SlotWritesCheckTheFileTheyWriteInto) {
     // A file removed between a write's open and its flush: the write counts as not made.
     WriteDataFile(g_app.dataPath, kMine);
     NoteDataFileVersion();
-    ArmFileHook(kStepFlush, 1, [] { unlink(g_app.dataPath.c_str()); }, g_app.dataPath);
+    ArmFileHook(
+        kStepFlush, 1, [] { unlink(g_app.dataPath.c_str()); }, g_app.dataPath);
     EXPECT_FALSE(WriteSlot(0));
     DisarmFileFaults();
     EXPECT_EQ(0u, LastFileError().find("Another program replaced the data file")) << LastFileError();

@@ -76,14 +76,13 @@ protected:
             Restore(restored);
             auto start = std::chrono::steady_clock::now();
             EXPECT_EQ(0, RunProcess({CRASH_PROBE, folder.path, operation}, env).exitCode);
-            long took = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start).count();
+            long took =
+                std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start).count();
             quickest = run == 0 ? took : std::min(quickest, took);
         }
         return static_cast<int>(quickest);
     }
-    void Restore(const std::string& name) {
-        WriteFileBytes(folder.path + name, ReadFileBytes(pristine + name));
-    }
+    void Restore(const std::string& name) { WriteFileBytes(folder.path + name, ReadFileBytes(pristine + name)); }
     void ExpectNoTemporaries() {
         for (const std::string& name : FolderEntries(folder.path))
             EXPECT_TRUE(name.find(".tmp") == std::string::npos && name != "Jotcrate.cmp") << name << " left behind";

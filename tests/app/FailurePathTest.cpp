@@ -11,16 +11,16 @@
 
 #include "base/AppState.h"
 #include "base/Numbers.h"
-#include "ui/Shutdown.h"
+#include "core/store/DataFile.h"
 #include "platform/Files.h"
 #include "platform/Gui.h"
-#include "core/store/DataFile.h"
-#include "ui/records/Load.h"
-#include "ui/records/Records.h"
 #include "ui/Commands.h"
 #include "ui/GuiTestSupport.h"
-#include "ui/QtGuiTest.h"
 #include "ui/MainWindow.h"
+#include "ui/QtGuiTest.h"
+#include "ui/Shutdown.h"
+#include "ui/records/Load.h"
+#include "ui/records/Records.h"
 
 namespace {
 
@@ -124,14 +124,15 @@ TEST_F(FailurePathTest, ARestoreThatFailsSaysSoAndWritesNothing) {
     StartProgram();
     DisarmFileFaults();
     EXPECT_EQ(0, g_app.running);
-    EXPECT_NE(std::string::npos, Told("The data file could not be restored from its backup.").find("Input/output error"));
+    EXPECT_NE(std::string::npos,
+              Told("The data file could not be restored from its backup.").find("Input/output error"));
     EXPECT_FALSE(PathExists(g_app.dataPath));
     EXPECT_EQ(SlotBytes("backed up"), ReadFileBytes(g_app.backupPath));
 }
 
 TEST_F(FailurePathTest, TextThatCannotBeSavedAtCloseGoesToARecoveryFile) {
     WriteFileBytes(g_app.settingsPath, "[Options]\r\nAuto Backup=1\r\n");
-    WriteDataFile(g_app.dataPath, {"caf\xE9"});  // Windows-1252: the recovery file is UTF-8
+    WriteDataFile(g_app.dataPath, {"caf\xE9"});                 // Windows-1252: the recovery file is UTF-8
     WriteFileBytes(g_app.backupPath, std::string(50000, 'b'));  // stale: a refresh is due
     StartProgram();
     Type("Line one");
@@ -260,7 +261,8 @@ TEST_F(FailurePathTest, ACutDataFileCanGiveWayToTheBackup) {
     ArmMessageBoxAnswers({false, false});
     StartProgram();
     EXPECT_EQ(0, g_app.running);
-    EXPECT_NE(std::string::npos, Told("The end of the data file is damaged").find("offers its backup instead (" + when + ", 1 record)"));
+    EXPECT_NE(std::string::npos,
+              Told("The end of the data file is damaged").find("offers its backup instead (" + when + ", 1 record)"));
     EXPECT_NE("", Told("Bring back the backup of the data file instead (" + when));
     EXPECT_EQ(cut, ReadFileBytes(g_app.dataPath));
     EXPECT_TRUE(FilesStartingWith("Jotcrate-damaged-").empty());
@@ -287,7 +289,8 @@ TEST_F(FailurePathTest, ACutDataFileCanGiveWayToTheBackup) {
     StartProgram();
     DisarmFileFaults();
     EXPECT_EQ(0, g_app.running);
-    EXPECT_NE("", Told("Bring back the backup of the data file instead (" + LocalTimeText(BackupTime()) + ", 2 records)"));
+    EXPECT_NE("",
+              Told("Bring back the backup of the data file instead (" + LocalTimeText(BackupTime()) + ", 2 records)"));
     EXPECT_NE(std::string::npos, Told("The data file is missing, damaged or read-only:").find("Input/output error"));
     EXPECT_EQ(cut, ReadFileBytes(g_app.dataPath));
     EXPECT_TRUE(FilesStartingWith("Jotcrate-damaged-").empty());

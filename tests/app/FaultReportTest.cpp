@@ -3,8 +3,8 @@
 #include <cerrno>
 
 #include "base/AppState.h"
-#include "core/store/DataFile.h"
 #include "base/Numbers.h"
+#include "core/store/DataFile.h"
 #include "platform/Files.h"
 #include "platform/Gui.h"
 #include "ui/GuiTestSupport.h"

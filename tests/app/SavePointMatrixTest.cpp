@@ -21,8 +21,11 @@ struct Failure {
     FileStep step;  // kFileSteps: another program holds a lock on the data file
     int error;
 };
-const Failure kFailures[] = {{"read", kStepRead, EIO},     {"write", kStepWrite, ENOSPC}, {"flush", kStepFlush, EIO},
-                             {"rename", kStepRename, EIO}, {"lock held", kFileSteps, 0}};
+const Failure kFailures[] = {{"read", kStepRead, EIO},
+                             {"write", kStepWrite, ENOSPC},
+                             {"flush", kStepFlush, EIO},
+                             {"rename", kStepRename, EIO},
+                             {"lock held", kFileSteps, 0}};
 
 class SavePointMatrixTest : public GuiTest {
 protected:
@@ -45,7 +48,8 @@ TEST_F(SavePointMatrixTest, NoFailureUnderAnySavePointLosesARecordOrTheTypedText
     const std::vector<std::pair<const char*, std::function<void()>>> savePoints = {
         {"ALT+A", [&] { Shortcut('A', kModAlt); }},
         {"ALT+D", [&] { Shortcut('D', kModAlt); }},
-        {"ALT+O, Apply", [&] {
+        {"ALT+O, Apply",
+         [&] {
              Shortcut('O', kModAlt);
              if (WindowExists(kWindowOptions)) PostWindowEvent(Event{kEventGadget, kWindowOptions, kGadgetApply});
              Pump();
@@ -55,7 +59,8 @@ TEST_F(SavePointMatrixTest, NoFailureUnderAnySavePointLosesARecordOrTheTypedText
         {"ALT+E", [&] { Shortcut('E', kModAlt); }},
         {"CTRL+F", [&] { Shortcut('F', kModCtrl); }},
         {"F3", [&] { Shortcut(kKeyF3); }},
-        {"the list", [&] {
+        {"the list",
+         [&] {
              OpenTestSelectorList(kGadgetSelector, true);
              Pump();
              OpenTestSelectorList(kGadgetSelector, false);
@@ -64,11 +69,13 @@ TEST_F(SavePointMatrixTest, NoFailureUnderAnySavePointLosesARecordOrTheTypedText
         {"DOWN", [&] { SelectorKey(kKeyDown); }},
         {"ALT+END", [&] { SelectorKey(kKeyEnd, kModAlt); }},
         {"a letter", [&] { SelectorKey('C'); }},
-        {"the wheel", [&] {
+        {"the wheel",
+         [&] {
              WheelTestGadget(kGadgetSelector, -1, 0);
              Pump();
          }},
-        {"close", [&] {
+        {"close",
+         [&] {
              PostWindowEvent(Event{kEventClose, kWindowMain, 0});
              Pump();
          }},

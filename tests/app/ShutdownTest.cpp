@@ -3,12 +3,12 @@
 
 #include "base/AppState.h"
 #include "base/Numbers.h"
-#include "ui/Shutdown.h"
-#include "platform/Gui.h"
 #include "core/store/DataFile.h"
-#include "ui/records/Load.h"
+#include "platform/Gui.h"
 #include "ui/GuiTestSupport.h"
 #include "ui/MainWindow.h"
+#include "ui/Shutdown.h"
+#include "ui/records/Load.h"
 
 namespace {
 
@@ -19,7 +19,8 @@ protected:
         Pump();
     }
     void WriteSettings(const std::string& options) {
-        WriteFileBytes(g_app.settingsPath, "[Options]\r\n" + options + "\r\n[Window]\r\nX=24\r\nY=24\r\nWidth=470\r\nHeight=300\r\n");
+        WriteFileBytes(g_app.settingsPath,
+                       "[Options]\r\n" + options + "\r\n[Window]\r\nX=24\r\nY=24\r\nWidth=470\r\nHeight=300\r\n");
     }
 };
 

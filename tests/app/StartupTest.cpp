@@ -5,9 +5,9 @@
 #include <unistd.h>
 
 #include "TestSupport.h"
-#include "base/AppState.h"
 #include "app/CommandLine.h"
 #include "app/Startup.h"
+#include "base/AppState.h"
 #include "base/StringTable.h"
 #include "platform/Files.h"
 #include "platform/SystemNames.h"
@@ -108,10 +108,8 @@ TEST(AppState, UserDataHomeFollowsAnAbsoluteXdgDataHomeOnly) {
         {"/srv/ann data", "/srv/ann data"},
     };
     for (const Case& c : cases) {
-        if (c.xdg)
-            setenv("XDG_DATA_HOME", c.xdg, 1);
-        else
-            unsetenv("XDG_DATA_HOME");
+        if (c.xdg) setenv("XDG_DATA_HOME", c.xdg, 1);
+        else unsetenv("XDG_DATA_HOME");
         EXPECT_EQ(c.expected, UserDataHome()) << (c.xdg ? c.xdg : "unset");
     }
     unsetenv("XDG_DATA_HOME");
@@ -139,9 +137,9 @@ TEST(CommandLine, OnlyAFirstArgumentOfDumpSwitchCounts) {
         std::vector<const char*> argv;
         bool dump;
     } cases[] = {
-        {{"jotcrate", "-d"}, true},  {{"jotcrate", "-D"}, true},   {{"jotcrate", "-d", "x"}, true},
-        {{"jotcrate"}, false},       {{"jotcrate", "x", "-d"}, false}, {{"jotcrate", "-dd"}, false},
-        {{"jotcrate", "d"}, false},  {{"jotcrate", ""}, false},
+        {{"jotcrate", "-d"}, true}, {{"jotcrate", "-D"}, true},       {{"jotcrate", "-d", "x"}, true},
+        {{"jotcrate"}, false},      {{"jotcrate", "x", "-d"}, false}, {{"jotcrate", "-dd"}, false},
+        {{"jotcrate", "d"}, false}, {{"jotcrate", ""}, false},
     };
     for (const Case& c : cases)
         EXPECT_EQ(c.dump, IsDumpSwitch(static_cast<int>(c.argv.size()), c.argv.data())) << c.argv.size();

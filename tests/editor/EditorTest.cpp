@@ -5,8 +5,8 @@
 #include <QClipboard>
 #include <QMenu>
 #include <QPlainTextEdit>
-#include <QTest>
 #include <QScrollBar>
+#include <QTest>
 #include <QTextBlock>
 #include <QTextLayout>
 #include <QTimer>
@@ -52,7 +52,8 @@ protected:
             QMenu* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
             if (!menu) return;
             for (QAction* action : menu->actions())
-                if (!action->isSeparator()) entries[action->text().remove(QChar('&')).toStdString()] = action->isEnabled();
+                if (!action->isSeparator())
+                    entries[action->text().remove(QChar('&')).toStdString()] = action->isEnabled();
             menu->close();
         });
         QWidget* viewport = static_cast<QPlainTextEdit*>(Widget(kGadgetEditor))->viewport();
@@ -70,7 +71,7 @@ TEST_F(EditorTest, ContextMenuGreysWhatWouldDoNothing) {
     ASSERT_FALSE(menu.empty());
     EXPECT_TRUE(menu["Select All"]);
     EXPECT_TRUE(menu["Paste"]);
-    EXPECT_FALSE(menu["Copy"]);   // no selection
+    EXPECT_FALSE(menu["Copy"]);  // no selection
     EXPECT_FALSE(menu["Cut"]);
     EXPECT_FALSE(menu["Undo"]);  // a loaded record has nothing to undo
     EXPECT_FALSE(menu["Redo"]);
@@ -93,7 +94,7 @@ TEST_F(EditorTest, ContextMenuGreysWhatWouldDoNothing) {
 
 TEST_F(EditorTest, EditingKeysMarkTheRecordEvenWithoutAChange) {
     StartProgram();
-    EXPECT_EQ(0, g_app.unsavedEdit);  // loading is no edit
+    EXPECT_EQ(0, g_app.unsavedEdit);   // loading is no edit
     Key(kGadgetEditor, 'X', kModAlt);  // a command key bound to nothing types nothing
     EXPECT_EQ(0, g_app.unsavedEdit);
     EXPECT_EQ("Record 1\r\n", EditorText(kGadgetEditor));

@@ -10,13 +10,13 @@
 
 #include "base/AppState.h"
 #include "base/Numbers.h"
+#include "platform/Gui.h"
+#include "ui/Commands.h"
+#include "ui/GuiTestSupport.h"
 #include "ui/editor/Find.h"
 #include "ui/editor/FindAll.h"
 #include "ui/records/Load.h"
 #include "ui/records/Records.h"
-#include "ui/Commands.h"
-#include "platform/Gui.h"
-#include "ui/GuiTestSupport.h"
 
 namespace {
 
@@ -46,7 +46,8 @@ protected:
     }
     std::vector<std::string> RowTitles() {
         std::vector<std::string> titles;
-        for (int i = 0; i < rows->count(); ++i) titles.push_back(rows->item(i)->data(Qt::UserRole).toString().toStdString());
+        for (int i = 0; i < rows->count(); ++i)
+            titles.push_back(rows->item(i)->data(Qt::UserRole).toString().toStdString());
         return titles;
     }
     std::pair<int, int> Selection() {
@@ -87,11 +88,21 @@ TEST_F(FindAllTest, FindsInEveryRecordWithCaseFoldingAndEitherEncoding) {
 
 // Full folding: ß is ss, in a record of either encoding and in the term.
 TEST_F(FindAllTest, SharpSFindsDoubleSAndTheOtherWayRound) {
-    WriteDataFile(g_app.dataPath, {"Stra\xC3\x9F" "e", "STRASSE", "Stra\xDF" "e 1252", "Gro\xE1\xBA\x9E", "Strase"});
+    WriteDataFile(g_app.dataPath, {"Stra\xC3\x9F"
+                                   "e",
+                                   "STRASSE",
+                                   "Stra\xDF"
+                                   "e 1252",
+                                   "Gro\xE1\xBA\x9E", "Strase"});
     StartProgram();
     Open();
     Search(QStringLiteral("strasse"));
-    EXPECT_EQ((std::vector<std::string>{"Stra\xC3\x9F" "e", "STRASSE", "Stra\xC3\x9F" "e 1252"}), RowTitles());
+    EXPECT_EQ((std::vector<std::string>{"Stra\xC3\x9F"
+                                        "e",
+                                        "STRASSE",
+                                        "Stra\xC3\x9F"
+                                        "e 1252"}),
+              RowTitles());
     Search(QStringLiteral("STRA\u00DFE"));
     EXPECT_EQ("3 records, 3 matches", Status());
     Search(QStringLiteral("gross"));
@@ -101,14 +112,19 @@ TEST_F(FindAllTest, SharpSFindsDoubleSAndTheOtherWayRound) {
 // Where folding changes lengths, the row still shows the record's own text, and opening it
 // selects the match the row names; F3 goes on with the same folding.
 TEST_F(FindAllTest, AFullyFoldedMatchIsShownAndSelectedAsItStands) {
-    WriteDataFile(g_app.dataPath, {"Title\r\n\xC3\x84rger mit der Stra\xC3\x9F" "e und STRASSE", "Lone\nline\rbreaks strasse"});
+    WriteDataFile(g_app.dataPath, {"Title\r\n\xC3\x84rger mit der Stra\xC3\x9F"
+                                   "e und STRASSE",
+                                   "Lone\nline\rbreaks strasse"});
     StartProgram();
     Open();
     Search(QStringLiteral("strasse"));
     ASSERT_EQ(2, rows->count());
     EXPECT_EQ("Lone line breaks strasse", RowTitles()[1]);  // a row has one line
     EXPECT_EQ("\xC3\x84rger mit der ", rows->item(0)->data(Qt::UserRole + 1).toString().toStdString());
-    EXPECT_EQ("Stra\xC3\x9F" "e", rows->item(0)->data(Qt::UserRole + 2).toString().toStdString());
+    EXPECT_EQ(
+        "Stra\xC3\x9F"
+        "e",
+        rows->item(0)->data(Qt::UserRole + 2).toString().toStdString());
     EXPECT_EQ(" und STRASSE", rows->item(0)->data(Qt::UserRole + 3).toString().toStdString());
     EXPECT_EQ("Title", RowTitles()[0]);
     rows->setFocus();

@@ -8,9 +8,9 @@
 #include "base/AppState.h"
 #include "base/Numbers.h"
 #include "platform/Gui.h"
-#include "ui/editor/Find.h"
 #include "ui/Commands.h"
 #include "ui/GuiTestSupport.h"
+#include "ui/editor/Find.h"
 
 namespace {
 

@@ -17,8 +17,9 @@ std::pair<int, int> Find(std::u16string_view text, std::u16string_view term, int
 }
 
 TEST(FindText, TermsBeyondLatinScriptAreFoundEitherWay) {
-    const std::u16string text = u"alpha \u03B1\u03B2\u03B3 \u4E2D\u6587 \u0391\u0392\u0393 \u03A3\u039F\u03A6\u038A\u0391 "
-                                u"\u03C3\u03BF\u03C6\u03AF\u03B1";
+    const std::u16string text =
+        u"alpha \u03B1\u03B2\u03B3 \u4E2D\u6587 \u0391\u0392\u0393 \u03A3\u039F\u03A6\u038A\u0391 "
+        u"\u03C3\u03BF\u03C6\u03AF\u03B1";
     const std::u16string greek = u"\u03B1\u03B2\u03B3", chinese = u"\u4E2D\u6587";
     EXPECT_EQ(std::make_pair(6, 3), Find(text, greek, 0, kFindDown));
     EXPECT_EQ(std::make_pair(13, 3), Find(text, greek, 9, kFindDown));  // the capitals, folded

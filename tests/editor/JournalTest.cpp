@@ -10,13 +10,13 @@
 #include "base/AppState.h"
 #include "base/Numbers.h"
 #include "base/StringTable.h"
-#include "ui/editor/Journal.h"
-#include "platform/Files.h"
-#include "platform/Gui.h"
 #include "core/store/DataFile.h"
 #include "core/store/JournalFile.h"
-#include "ui/records/Records.h"
+#include "platform/Files.h"
+#include "platform/Gui.h"
 #include "ui/GuiTestSupport.h"
+#include "ui/editor/Journal.h"
+#include "ui/records/Records.h"
 
 namespace {
 
@@ -115,7 +115,7 @@ TEST_F(JournalTest, ThePauseAfterTypingWritesTheJournalAndTheSaveRemovesIt) {
     Type("new ");
     EXPECT_FALSE(PathExists(g_app.journalPath));  // keys alone write nothing
     ASSERT_TRUE(EndPause());
-    EXPECT_FALSE(EndPause());  // one expiry per pause
+    EXPECT_FALSE(EndPause());                                      // one expiry per pause
     EXPECT_FALSE(ExpireTimer(kWindowMain, kTimerJournalLongest));  // and no second write after it
     Journal journal = ReadBack();
     EXPECT_EQ(1, journal.slot);

@@ -19,7 +19,8 @@ TEST(Links, SchemesAndExtents) {
     } cases[] = {
         {u"see http://example.com.", {u"http://example.com"}},
         {u"HTTPS://Example.com/a?b=1&c=2#x, then", {u"HTTPS://Example.com/a?b=1&c=2#x"}},
-        {u"mailto:ann@example.com ftp://f.example news:comp.lang.c", {u"mailto:ann@example.com", u"ftp://f.example", u"news:comp.lang.c"}},
+        {u"mailto:ann@example.com ftp://f.example news:comp.lang.c",
+         {u"mailto:ann@example.com", u"ftp://f.example", u"news:comp.lang.c"}},
         {u"telnet://host:23 file:///home/ann/notes.txt", {u"telnet://host:23", u"file:///home/ann/notes.txt"}},
         {u"(www.example.com/wiki/Jot_(card))!", {u"www.example.com/wiki/Jot_(card)"}},
         {u"\"http://quoted.example\"", {u"http://quoted.example"}},
@@ -68,9 +69,9 @@ TEST(Links, TheManualsExamplesAreLinksAsWritten) {
 // other than the one it would open: it is no link, nor is any piece of it.
 TEST(Links, FormatCharactersMakeARunNoLink) {
     const std::u16string hidden[] = {
-        u"\u202E", u"\u202A", u"\u202B", u"\u202C", u"\u202D", u"\u2066", u"\u2067", u"\u2068", u"\u2069",
-        u"\u200B", u"\u200C", u"\u200D", u"\u200E", u"\u200F", u"\u061C", u"\u2060", u"\u2064", u"\uFEFF",
-        u"\u00AD", u"\u180E", u"\uFFF9", u"\uFFFB", u"\u206F", u"\u034F", u"\uFE0F",
+        u"\u202E",     u"\u202A", u"\u202B", u"\u202C", u"\u202D", u"\u2066", u"\u2067", u"\u2068", u"\u2069",
+        u"\u200B",     u"\u200C", u"\u200D", u"\u200E", u"\u200F", u"\u061C", u"\u2060", u"\u2064", u"\uFEFF",
+        u"\u00AD",     u"\u180E", u"\uFFF9", u"\uFFFB", u"\u206F", u"\u034F", u"\uFE0F",
         u"\U000E0041",  // a tag letter, a surrogate pair
         u"\U0001D173",
     };
@@ -89,7 +90,8 @@ TEST(Links, FormatCharactersMakeARunNoLink) {
     } kept[] = {
         {u"http://a.example/\u00AC\u2010\u2070\uFE10\uFFFC", {u"http://a.example/\u00AC\u2010\u2070\uFE10\uFFFC"}},
         {u"http://a.example/\U0001F600", {u"http://a.example/\U0001F600"}},
-        {std::u16string(u"http://a.example/") + static_cast<char16_t>(0xD800), {std::u16string(u"http://a.example/") + static_cast<char16_t>(0xD800)}},
+        {std::u16string(u"http://a.example/") + static_cast<char16_t>(0xD800),
+         {std::u16string(u"http://a.example/") + static_cast<char16_t>(0xD800)}},
         // A format character beside a link, across a blank, leaves it alone.
         {u"\u200B http://a.example \u200B", {u"http://a.example"}},
         {u"http://x.example/\u200B http://a.example", {u"http://a.example"}},
@@ -106,13 +108,13 @@ TEST(Links, LinksInsideAnOpenChangeOfDirectionAreNoLinks) {
     } cases[] = {
         {u"\u202E http://moc.knab.example", {}},
         {u"\u2067x http://a.example", {}},
-        {u"\u202B\u202E\u202C http://a.example", {}},        // one PDF closes only the override
-        {u"\u202E\u2069 http://a.example", {}},               // a PDI with no isolate closes nothing
+        {u"\u202B\u202E\u202C http://a.example", {}},                     // one PDF closes only the override
+        {u"\u202E\u2069 http://a.example", {}},                           // a PDI with no isolate closes nothing
         {u"\u2066\u202E\u2069 http://a.example", {u"http://a.example"}},  // the PDI closes the override too
-        {u"\u2066\u202C http://a.example", {}},               // a PDF cannot close an isolate
+        {u"\u2066\u202C http://a.example", {}},                           // a PDF cannot close an isolate
         {u"\u202E\u202C http://a.example", {u"http://a.example"}},
         {u"\u202Eabc\u202C http://a.example \u202E", {u"http://a.example"}},
-        {u"http://x.example\u202E http://a.example", {}},    // left open by a refused run
+        {u"http://x.example\u202E http://a.example", {}},  // left open by a refused run
         {u"http://x.example\u202E\u202C http://a.example", {u"http://a.example"}},
     };
     for (const Case& c : cases) EXPECT_EQ(c.links, Links(c.line)) << c.line.size();

@@ -10,14 +10,14 @@
 #include <QTest>
 #include <QToolTip>
 
-#include "base/AppState.h"
 #include "app/MainLoop.h"
+#include "base/AppState.h"
 #include "base/Numbers.h"
 #include "platform/Gui.h"
-#include "ui/records/Load.h"
 #include "ui/Commands.h"
 #include "ui/GuiTestSupport.h"
 #include "ui/QtGuiTest.h"
+#include "ui/records/Load.h"
 
 namespace {
 
@@ -115,7 +115,8 @@ TEST_F(TextBoundaryTest, EveryRouteToAnotherRecordSavesTheOneLeftFirst) {
         {"DOWN", [&] { Key(kGadgetSelector, kKeyDown); }},
         {"UP", [&] { Key(kGadgetSelector, kKeyUp); }},
         {"a letter", [&] { Key(kGadgetSelector, 'D'); }},
-        {"the wheel", [&] {
+        {"the wheel",
+         [&] {
              QPointF at(5, 5);
              QWheelEvent wheel(at, selector->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier,
                                Qt::NoScrollPhase, false);
@@ -188,13 +189,17 @@ TEST_F(TextBoundaryTest, AReadOnlyEditorRefusesInputByEveryRoute) {
 // Found by the generated tests: a selection ending between the halves of a character let the
 // next input leave half of it behind.
 TEST_F(TextBoundaryTest, ASelectionNeverSplitsACharacter) {
-    WriteDataFile(g_app.dataPath, {"a\xF0\x9F\x98\x80" "b"});
+    WriteDataFile(g_app.dataPath, {"a\xF0\x9F\x98\x80"
+                                   "b"});
     StartProgram();
     SetEditorSelection(kGadgetEditor, 0, 2);
     Type("c");
     SaveByCommand();
     EXPECT_EQ(QString::fromUtf16(u"c😀b"), Shown());
-    EXPECT_EQ("c\xF0\x9F\x98\x80" "b", Record(0));
+    EXPECT_EQ(
+        "c\xF0\x9F\x98\x80"
+        "b",
+        Record(0));
 }
 
 TEST_F(TextBoundaryTest, RefusedInputBeepsEachTimeAndSaysWhyOnce) {

@@ -16,23 +16,39 @@
 
 #include "base/AppState.h"
 #include "base/Numbers.h"
+#include "base/RecordText.h"
 #include "platform/Gui.h"
 #include "platform/TextCoding.h"
-#include "ui/records/Load.h"
-#include "base/RecordText.h"
 #include "ui/Commands.h"
 #include "ui/GuiTestSupport.h"
 #include "ui/QtGuiTest.h"
+#include "ui/records/Load.h"
 
 namespace {
 
 enum ActionKind {
-    kType, kShiftEnter, kPaste, kMenuPaste, kDrop, kCommit, kSelect, kSelectAll, kCut, kCopy, kUndo, kRedo,
-    kDelete, kBackspace, kSaveByCommand, kSaveByList, kChangeRecord, kActionKinds
+    kType,
+    kShiftEnter,
+    kPaste,
+    kMenuPaste,
+    kDrop,
+    kCommit,
+    kSelect,
+    kSelectAll,
+    kCut,
+    kCopy,
+    kUndo,
+    kRedo,
+    kDelete,
+    kBackspace,
+    kSaveByCommand,
+    kSaveByList,
+    kChangeRecord,
+    kActionKinds
 };
-const char* const kActionNames[] = {"type", "shift+enter", "paste", "menu paste", "drop", "commit", "select",
-                                    "select all", "cut", "copy", "undo", "redo", "delete", "backspace",
-                                    "save by command", "save by list", "change record"};
+const char* const kActionNames[] = {
+    "type", "shift+enter", "paste", "menu paste", "drop",      "commit",          "select",       "select all",   "cut",
+    "copy", "undo",        "redo",  "delete",     "backspace", "save by command", "save by list", "change record"};
 
 struct Action {
     ActionKind kind;
@@ -52,11 +68,30 @@ rc::Gen<int> Uniform(int low, int high) { return rc::gen::resize(100, rc::gen::i
 // Pieces that change form somewhere between a key and the disk, and some that a record cannot
 // hold at all (NUL, a lone surrogate, the editor's frame marks).
 rc::Gen<std::u16string> GenText() {
-    static const std::vector<std::u16string> kPieces = {
-        u"a", u"Word ", u"\r", u"\n", u"\r\n", u"\t", u"\u00A0", u"\u2028", u"\u2029", u"é", u"€", u"\u0081",
-        u"ÿ", u"Ÿ", u"日本", u"😀", u"\uFDD0", std::u16string(1, u'\0'), std::u16string(1, char16_t(0xD83D)),
-        u"\u200B", u"\uE000", u"→"};
-    auto piece = rc::gen::map(Uniform(0, static_cast<int>(kPieces.size())), [](int i) { return kPieces[std::size_t(i)]; });
+    static const std::vector<std::u16string> kPieces = {u"a",
+                                                        u"Word ",
+                                                        u"\r",
+                                                        u"\n",
+                                                        u"\r\n",
+                                                        u"\t",
+                                                        u"\u00A0",
+                                                        u"\u2028",
+                                                        u"\u2029",
+                                                        u"é",
+                                                        u"€",
+                                                        u"\u0081",
+                                                        u"ÿ",
+                                                        u"Ÿ",
+                                                        u"日本",
+                                                        u"😀",
+                                                        u"\uFDD0",
+                                                        std::u16string(1, u'\0'),
+                                                        std::u16string(1, char16_t(0xD83D)),
+                                                        u"\u200B",
+                                                        u"\uE000",
+                                                        u"→"};
+    auto piece =
+        rc::gen::map(Uniform(0, static_cast<int>(kPieces.size())), [](int i) { return kPieces[std::size_t(i)]; });
     return rc::gen::map(rc::gen::container<std::vector<std::u16string>>(piece),
                         [](const std::vector<std::u16string>& pieces) {
                             std::u16string text;
@@ -67,8 +102,8 @@ rc::Gen<std::u16string> GenText() {
 
 rc::Gen<Action> GenAction() {
     return rc::gen::build<Action>(rc::gen::set(&Action::kind, rc::gen::cast<ActionKind>(Uniform(0, kActionKinds))),
-                                  rc::gen::set(&Action::text, GenText()),
-                                  rc::gen::set(&Action::from, Uniform(0, 1001)), rc::gen::set(&Action::to, Uniform(0, 1001)));
+                                  rc::gen::set(&Action::text, GenText()), rc::gen::set(&Action::from, Uniform(0, 1001)),
+                                  rc::gen::set(&Action::to, Uniform(0, 1001)));
 }
 
 // A record as it may stand in a data file: UTF-8 or Windows-1252, any line ends, often near
@@ -81,8 +116,9 @@ rc::Gen<std::string> GenRecord() {
         if (*rc::gen::arbitrary<bool>()) {
             bytes += QString::fromStdU16String(*GenText()).remove(QChar(0)).toUtf8().toStdString();
         } else {
-            auto byte = rc::gen::resize(100, rc::gen::oneOf(rc::gen::elementOf(std::string("az \r\n\t")),
-                                                            rc::gen::inRange<char>('\x80', '\xFF'), rc::gen::just('\xFF')));
+            auto byte =
+                rc::gen::resize(100, rc::gen::oneOf(rc::gen::elementOf(std::string("az \r\n\t")),
+                                                    rc::gen::inRange<char>('\x80', '\xFF'), rc::gen::just('\xFF')));
             bytes += *rc::gen::container<std::string>(byte);
         }
         return std::string(DropIncompleteUtf8Tail(std::string_view(bytes).substr(0, 32000)));
@@ -133,10 +169,10 @@ protected:
             int key;
             Qt::KeyboardModifiers modifiers;
         };
-        static const Route kRoutes[] = {
-            {Qt::Key_Down, Qt::NoModifier}, {Qt::Key_Up, Qt::NoModifier},      {Qt::Key_Up, Qt::AltModifier},
-            {Qt::Key_Down, Qt::AltModifier}, {Qt::Key_PageDown, Qt::NoModifier}, {Qt::Key_End, Qt::AltModifier},
-            {Qt::Key_Home, Qt::AltModifier}, {Qt::Key_P, Qt::NoModifier}};
+        static const Route kRoutes[] = {{Qt::Key_Down, Qt::NoModifier},     {Qt::Key_Up, Qt::NoModifier},
+                                        {Qt::Key_Up, Qt::AltModifier},      {Qt::Key_Down, Qt::AltModifier},
+                                        {Qt::Key_PageDown, Qt::NoModifier}, {Qt::Key_End, Qt::AltModifier},
+                                        {Qt::Key_Home, Qt::AltModifier},    {Qt::Key_P, Qt::NoModifier}};
         const int keys = static_cast<int>(std::size(kRoutes));
         int r = route % (keys + 3);  // then the wheel down and up, and a pick from the list
         FocusGadget(kGadgetSelector);
@@ -144,8 +180,8 @@ protected:
             QTest::keyClick(Selector(), static_cast<Qt::Key>(kRoutes[r].key), kRoutes[r].modifiers);
         } else if (r < keys + 2) {
             QPointF at(5, 5);
-            QWheelEvent wheel(at, Selector()->mapToGlobal(at), QPoint(), QPoint(0, r == keys ? -120 : 120), Qt::NoButton,
-                              Qt::NoModifier, Qt::NoScrollPhase, false);
+            QWheelEvent wheel(at, Selector()->mapToGlobal(at), QPoint(), QPoint(0, r == keys ? -120 : 120),
+                              Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
             QApplication::sendEvent(Selector(), &wheel);
         } else {
             Selector()->showPopup();
@@ -161,8 +197,12 @@ protected:
     void Run(const Action& action) {
         QString text = QString::fromStdU16String(action.text);
         switch (action.kind) {
-            case kType: TypeText(action.text); break;
-            case kShiftEnter: KeyToEditor(Qt::Key_Return, Qt::ShiftModifier); break;
+            case kType:
+                TypeText(action.text);
+                break;
+            case kShiftEnter:
+                KeyToEditor(Qt::Key_Return, Qt::ShiftModifier);
+                break;
             case kPaste:
                 QApplication::clipboard()->setText(text);
                 KeyToEditor(Qt::Key_V, Qt::ControlModifier);
@@ -187,17 +227,31 @@ protected:
                 Pump();
                 break;
             }
-            case kSelect: SetEditorSelection(kGadgetEditor, At(action.from), At(action.to)); break;
-            case kSelectAll: KeyToEditor(Qt::Key_A, Qt::ControlModifier); break;
+            case kSelect:
+                SetEditorSelection(kGadgetEditor, At(action.from), At(action.to));
+                break;
+            case kSelectAll:
+                KeyToEditor(Qt::Key_A, Qt::ControlModifier);
+                break;
             case kCut:
                 SetEditorSelection(kGadgetEditor, At(action.from), At(action.to));
                 KeyToEditor(Qt::Key_X, Qt::ControlModifier);
                 break;
-            case kCopy: KeyToEditor(Qt::Key_C, Qt::ControlModifier); break;
-            case kUndo: KeyToEditor(Qt::Key_Z, Qt::ControlModifier); break;
-            case kRedo: KeyToEditor(Qt::Key_Y, Qt::ControlModifier); break;
-            case kDelete: KeyToEditor(Qt::Key_Delete); break;
-            case kBackspace: KeyToEditor(Qt::Key_Backspace); break;
+            case kCopy:
+                KeyToEditor(Qt::Key_C, Qt::ControlModifier);
+                break;
+            case kUndo:
+                KeyToEditor(Qt::Key_Z, Qt::ControlModifier);
+                break;
+            case kRedo:
+                KeyToEditor(Qt::Key_Y, Qt::ControlModifier);
+                break;
+            case kDelete:
+                KeyToEditor(Qt::Key_Delete);
+                break;
+            case kBackspace:
+                KeyToEditor(Qt::Key_Backspace);
+                break;
             case kSaveByCommand:
                 RunCommand(kCmdFocusSelector);
                 FocusGadget(kGadgetEditor);
@@ -208,15 +262,18 @@ protected:
                 Selector()->hidePopup();
                 Pump();
                 break;
-            case kChangeRecord: ChangeRecord(action.from); break;
-            case kActionKinds: break;
+            case kChangeRecord:
+                ChangeRecord(action.from);
+                break;
+            case kActionKinds:
+                break;
         }
     }
 
     // What leaving a record must leave behind: its text stored whole in its own slot, or the
     // user told and the record still on screen with its text.
-    void CheckLeft(int position, std::int64_t slot, bool edited, const std::string& stored,
-                   const std::u16string& shown, std::size_t messagesBefore) {
+    void CheckLeft(int position, std::int64_t slot, bool edited, const std::string& stored, const std::u16string& shown,
+                   std::size_t messagesBefore) {
         if (MessageBoxTexts().size() > messagesBefore) {
             RC_ASSERT(g_app.shownPosition == position);
             RC_ASSERT(SelectedEntry(kGadgetSelector) == position);
@@ -224,7 +281,7 @@ protected:
             return;
         }
         if (g_app.unsavedEdit && g_app.shownPosition == position) return;  // nothing stored yet
-        if (stored.empty()) {  // an emptied record is stored as a new one
+        if (stored.empty()) {                                              // an emptied record is stored as a new one
             RC_ASSERT(Record(slot) == std::string(edited ? "New record" : ""));
             return;
         }

@@ -8,9 +8,9 @@
 #include "base/AppState.h"
 #include "base/StringTable.h"
 #include "core/export/HtmlPage.h"
-#include "platform/Files.h"
 #include "core/store/DataFile.h"
 #include "core/store/Titles.h"
+#include "platform/Files.h"
 
 int main(int argc, char** argv) {
     if (argc < 2) return 2;
@@ -20,10 +20,12 @@ int main(int argc, char** argv) {
     const char* texts[] = {"Phone numbers\r\nAnn 555 1234\r\nBob 555 9876",
                            "Deleted record\r\nthis one was deleted",
                            "Recipes <b>\r\nflour & water\r\n",
-                           "Long lines\r\n" "this line is long and stays one line as written in the record, however wide",
+                           "Long lines\r\n"
+                           "this line is long and stays one line as written in the record, however wide",
                            "New record",
                            "Caf\xE9 list\r\nna\xEFve cr\xE8me",
-                           "\xC3\x9C" "bung\r\n\xE2\x82\xAC 5 \xE2\x80\x94 fertig"};
+                           "\xC3\x9C"
+                           "bung\r\n\xE2\x82\xAC 5 \xE2\x80\x94 fertig"};
     std::vector<SelectorEntry> entries;
     for (int slot = 0; slot < 7; ++slot) {
         EncodeText(texts[slot], g_app.slotImage);

@@ -28,9 +28,10 @@ TEST(HtmlPage, HeadHasItsTwentyNineLines) {
     lines.erase(lines.begin() + 2);
     EXPECT_EQ("<title>Jotcrate</title>", lines[2]);
     EXPECT_EQ("<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">", lines[3]);
-    EXPECT_EQ("body{font-family:sans-serif;font-size:14px;padding:5em 16em;min-width:600px;background-color:#FDFDFD;"
-              "color:#585858}",
-              lines[5]);
+    EXPECT_EQ(
+        "body{font-family:sans-serif;font-size:14px;padding:5em 16em;min-width:600px;background-color:#FDFDFD;"
+        "color:#585858}",
+        lines[5]);
     EXPECT_EQ(".record{display:none;overflow:auto;margin-bottom:-1em}", lines[13]);
     EXPECT_EQ(0u, lines[14].find("@media (max-width:760px){body{padding:1em;min-width:0}"));
     EXPECT_EQ(0u, lines[17].find("var p='data:image/png;base64,iVBORw0KGgo"));
@@ -60,9 +61,10 @@ TEST(HtmlPage, EscapingAndTheBodyRule) {
         {"Caf\xE9\r\nna\xEFve", "Caf\xC3\xA9", "na\xC3\xAFve"},  // Windows-1252, written as UTF-8
     };
     for (const Case& c : cases) EXPECT_EQ(c.body, ExportBody(c.text, c.title)) << c.text;
-    EXPECT_EQ("<div class='title'>a&lt;b<img id='7' alt='' onclick='toggle(7)'><div class='record' id='r7'><pre>"
-              "x &gt; y</pre></div></div>\r\n",
-              RecordFragment(7, "a<b", "x > y"));
+    EXPECT_EQ(
+        "<div class='title'>a&lt;b<img id='7' alt='' onclick='toggle(7)'><div class='record' id='r7'><pre>"
+        "x &gt; y</pre></div></div>\r\n",
+        RecordFragment(7, "a<b", "x > y"));
 }
 
 TEST(HtmlPage, ExtensionIsAddedUnlessPresentInAnyCase) {

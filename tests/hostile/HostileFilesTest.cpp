@@ -18,12 +18,12 @@
 #include "core/export/HtmlPage.h"
 #include "core/settings/KeyValueFile.h"
 #include "core/settings/Settings.h"
-#include "platform/Files.h"
-#include "platform/Launcher.h"
 #include "core/store/Compact.h"
 #include "core/store/DataFile.h"
 #include "core/store/JournalFile.h"
 #include "core/store/RecordDump.h"
+#include "platform/Files.h"
+#include "platform/Launcher.h"
 
 namespace {
 
@@ -67,10 +67,18 @@ protected:
                  g_app.options.autoBackup = 1;
                  return RefreshBackup(true);
              }},
-            {"exported page", shared + "page.html", [this] { return WriteExportPage(shared + "page.html", {{"Record 1", 0}}); }},
+            {"exported page", shared + "page.html",
+             [this] {
+                 return WriteExportPage(shared + "page.html", {{"Record 1", 0}});
+             }},
             {"desktop shortcut", shared + "Jotcrate.desktop",
-             [this] { return CreateShortcutFile("/bin/true", shared + "Jotcrate.desktop", shared, "", "notes", "", 0); }},
-            {"journal", g_app.journalPath, [] { return WriteJournal(g_app.journalPath, Journal{0, 0, "typed"}); }},
+             [this] {
+                 return CreateShortcutFile("/bin/true", shared + "Jotcrate.desktop", shared, "", "notes", "", 0);
+             }},
+            {"journal", g_app.journalPath,
+             [] {
+                 return WriteJournal(g_app.journalPath, Journal{0, 0, "typed"});
+             }},
         };
     }
 
@@ -284,7 +292,8 @@ TEST_F(HostileFilesTest, AHugeSparseDataFileIsNeitherCopiedNorCompacted) {
 TEST_F(HostileFilesTest, AnotherUsersDataFileIsNeverWrittenInto) {
     WriteDataFile(g_app.dataPath, {"Record 1"});
     ASSERT_EQ(0, chmod(g_app.dataPath.c_str(), 0666));
-    if (chown(g_app.dataPath.c_str(), kOtherUser, kOtherUser) != 0) GTEST_SKIP() << "giving a file another owner needs root";
+    if (chown(g_app.dataPath.c_str(), kOtherUser, kOtherUser) != 0)
+        GTEST_SKIP() << "giving a file another owner needs root";
     EncodeText("my bank PIN", g_app.slotImage);
     EXPECT_FALSE(WriteSlot(0));
     EXPECT_NE(std::string::npos, LastFileError().find("belongs to another user")) << LastFileError();
@@ -298,7 +307,8 @@ TEST_F(HostileFilesTest, AnotherUsersDataFileIsNeverWrittenInto) {
 TEST_F(HostileFilesTest, TheWindowDoesNotStartFromAFolderOthersCanWrite) {
     std::string program = InstallProgramCopy(shared);
     WriteDataFile(shared + "Jotcrate.jcd", {"Record 1"});
-    std::vector<std::string> env = TestEnvironment({"DISPLAY=:987", "XDG_RUNTIME_DIR=" + mine, "QT_QPA_PLATFORM=offscreen"});
+    std::vector<std::string> env =
+        TestEnvironment({"DISPLAY=:987", "XDG_RUNTIME_DIR=" + mine, "QT_QPA_PLATFORM=offscreen"});
     ASSERT_EQ(0, chmod(mine.c_str(), 0700));
     ProcessResult window = RunProcess({program}, env);
     EXPECT_EQ(1, window.exitCode) << window.standardError;

@@ -99,7 +99,8 @@ TEST_F(DesktopShortcutTest, GoesToTheDesktopFolderTheUsersSettingsName) {
     struct Case {
         std::string dirs, folder;
     } cases[] = {
-        {"# written by xdg-user-dirs-update\nXDG_DOCUMENTS_DIR=\"$HOME/Dokumente\"\nXDG_DESKTOP_DIR=\"$HOME/Schreibtisch\"\n",
+        {"# written by "
+         "xdg-user-dirs-update\nXDG_DOCUMENTS_DIR=\"$HOME/Dokumente\"\nXDG_DESKTOP_DIR=\"$HOME/Schreibtisch\"\n",
          home + "/Schreibtisch"},
         {"XDG_DESKTOP_DIR=\"/srv/desk top\"", "/srv/desk top"},
         {"  XDG_DESKTOP_DIR=\"$HOME/Bureau \\\"x\\\"\"\n", home + "/Bureau \"x\""},
@@ -127,7 +128,8 @@ TEST_F(DesktopShortcutTest, GoesToTheDesktopFolderTheUsersSettingsName) {
 
 TEST_F(DesktopShortcutTest, ExecQuotesThePathAsLaunchersRequire) {
     std::string entry = DesktopEntry("Jotcrate", "/home/a b/$x \"q\" 100%/jot\\crate", "/f", "", "d", "i");
-    EXPECT_NE(std::string::npos, entry.find("\nExec=\"/home/a b/\\\\$x \\\\\"q\\\\\" 100%%/jot\\\\\\\\crate\"\n")) << entry;
+    EXPECT_NE(std::string::npos, entry.find("\nExec=\"/home/a b/\\\\$x \\\\\"q\\\\\" 100%%/jot\\\\\\\\crate\"\n"))
+        << entry;
 }
 
 }  // namespace

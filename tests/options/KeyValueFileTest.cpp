@@ -39,7 +39,7 @@ TEST(KeyValueFile, RewriteForm) {
         {"[A]\r\nalone \t\r\n", "[A]\r\nalone=\r\n"},  // reads back as the same key
         {bom + "[G]\r\nk=v", bom + "\r\n[G]\r\nk=v\r\n"},
         {bom, bom + "\r\n"},
-        {"\xEF\xBB", "\xEF\xBB=\r\n"},  // too short to be a byte-order mark
+        {"\xEF\xBB", "\xEF\xBB=\r\n"},      // too short to be a byte-order mark
         {";\r\n   \r\n[", "; \r\n[]\r\n"},  // an empty comment, a blank line, a bare bracket
     };
     for (const Case& c : cases) EXPECT_EQ(c.out, Rewrite(c.in)) << c.in;
@@ -80,8 +80,15 @@ TEST(KeyValueFile, Integers) {
         const char* text;
         std::int32_t value;
     } cases[] = {
-        {"12", 12},   {" \t12abc", 12}, {"-5", -5},         {"+7", 7},        {"abc", 0},  {"", 0},
-        {"- 5", 0},   {"2147483647", 2147483647}, {"-2147483648", -2147483647 - 1},
+        {"12", 12},
+        {" \t12abc", 12},
+        {"-5", -5},
+        {"+7", 7},
+        {"abc", 0},
+        {"", 0},
+        {"- 5", 0},
+        {"2147483647", 2147483647},
+        {"-2147483648", -2147483647 - 1},
         {"4294967297", 1},  // wraps instead of overflowing
     };
     for (const Case& c : cases) EXPECT_EQ(c.value, ParseInteger(c.text)) << c.text;

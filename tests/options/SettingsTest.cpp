@@ -22,10 +22,13 @@ TEST_F(SettingsTest, FreshFileHoldsBothGroupsAndAllSixteenKeys) {
     EXPECT_TRUE(SettingsFileNeedsFresh());
     Rect window{0, 0, 474, 300};
     ASSERT_TRUE(SaveSettings(true, &window));
-    EXPECT_EQ("[Options]\r\nWordwrap=1\r\nOn Top=0\r\nRead Only=0\r\nHide Tooltips=0\r\nAuto Backup=0\r\n"
-              "Desktop Shortcut=0\r\nBackground=16777215\r\nFont Size=10\r\nText Color=0\r\nFont Style=0\r\n"
-              "Font Name=" + std::string(DefaultFontName()) + "\r\n\r\n[Window]\r\nX=0\r\nY=0\r\nWidth=474\r\nHeight=300\r\nZoom=100\r\n",
-              Saved());
+    EXPECT_EQ(
+        "[Options]\r\nWordwrap=1\r\nOn Top=0\r\nRead Only=0\r\nHide Tooltips=0\r\nAuto Backup=0\r\n"
+        "Desktop Shortcut=0\r\nBackground=16777215\r\nFont Size=10\r\nText Color=0\r\nFont Style=0\r\n"
+        "Font Name=" +
+            std::string(DefaultFontName()) +
+            "\r\n\r\n[Window]\r\nX=0\r\nY=0\r\nWidth=474\r\nHeight=300\r\nZoom=100\r\n",
+        Saved());
     EXPECT_FALSE(SettingsFileNeedsFresh());
     struct stat st;
     ASSERT_EQ(0, stat(g_app.settingsPath.c_str(), &st));
@@ -67,11 +70,12 @@ TEST_F(SettingsTest, HandEditsAreReadAndNormalisedOnSave) {
     EXPECT_EQ(16777215, g_app.options.backgroundColour);
     Rect window{10, 20, 500, 400};
     ASSERT_TRUE(SaveSettings(false, &window));
-    EXPECT_EQ("; my settings\r\n[OPTIONS]\r\nWordwrap=0\r\nFont Name=Deja Vu Sans\r\nUnknown=kept\r\nOn Top=0\r\n"
-              "Read Only=0\r\nHide Tooltips=0\r\nAuto Backup=0\r\nDesktop Shortcut=0\r\nBackground=16777215\r\n"
-              "Font Size=10\r\nText Color=0\r\nFont Style=0\r\n\r\n[Mine]\r\nx=1\r\n\r\n[window]\r\nZoom=12\r\n"
-              "X=10\r\nY=20\r\nWidth=500\r\nHeight=400\r\n",
-              Saved());
+    EXPECT_EQ(
+        "; my settings\r\n[OPTIONS]\r\nWordwrap=0\r\nFont Name=Deja Vu Sans\r\nUnknown=kept\r\nOn Top=0\r\n"
+        "Read Only=0\r\nHide Tooltips=0\r\nAuto Backup=0\r\nDesktop Shortcut=0\r\nBackground=16777215\r\n"
+        "Font Size=10\r\nText Color=0\r\nFont Style=0\r\n\r\n[Mine]\r\nx=1\r\n\r\n[window]\r\nZoom=12\r\n"
+        "X=10\r\nY=20\r\nWidth=500\r\nHeight=400\r\n",
+        Saved());
 }
 
 TEST_F(SettingsTest, MaximisedWindowKeepsTheStoredPlacement) {
@@ -121,8 +125,9 @@ TEST_F(SettingsTest, WindowRectangleMustFitTheWorkArea) {
 }
 
 TEST_F(SettingsTest, OnOffOptionsKeepTheirLowEightBits) {
-    WriteFileBytes(g_app.settingsPath, "[Options]\r\nWordwrap=257\r\nOn Top=255\r\nRead Only=-1\r\nAuto Backup=x\r\n"
-                                       "Font Name=Noto Sans Inscriptional Parthian\r\n");
+    WriteFileBytes(g_app.settingsPath,
+                   "[Options]\r\nWordwrap=257\r\nOn Top=255\r\nRead Only=-1\r\nAuto Backup=x\r\n"
+                   "Font Name=Noto Sans Inscriptional Parthian\r\n");
     ASSERT_TRUE(LoadSettings(kWorkArea));
     EXPECT_EQ(1, g_app.options.wordwrap);
     EXPECT_EQ(-1, g_app.options.onTop);

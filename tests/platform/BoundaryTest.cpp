@@ -17,10 +17,8 @@ void CollectSources(const std::string& folder, std::vector<std::string>* files) 
         std::string path = folder + "/" + name;
         struct stat st;
         if (stat(path.c_str(), &st) != 0) continue;
-        if (S_ISDIR(st.st_mode))
-            CollectSources(path, files);
-        else if (std::regex_search(name, std::regex(R"(\.(cpp|h|inc)$)")))
-            files->push_back(path);
+        if (S_ISDIR(st.st_mode)) CollectSources(path, files);
+        else if (std::regex_search(name, std::regex(R"(\.(cpp|h|inc)$)"))) files->push_back(path);
     }
 }
 
@@ -36,10 +34,12 @@ bool IsUnder(const std::string& path, const char* folder) {
 
 TEST(Boundary, EachSystemIsIncludedOnlyInItsBackend) {
     const std::regex qt(R"(^\s*#\s*include\s*[<"]Q[A-Za-z])", std::regex::multiline);
-    const std::regex win32(R"(^\s*#\s*include\s*<(windows|shlobj|shellapi|shobjidl|commctrl|commdlg|richedit|objbase|ole2|shlwapi|winioctl|io|direct|process)\.h>)",
-                           std::regex::multiline | std::regex::icase);
-    const std::regex posix(R"(^\s*#\s*include\s*<(unistd|fcntl|dlfcn|dirent|spawn|signal|csignal|poll|pthread|liburing|malloc|pwd|sys/[a-z]+)(\.h)?>)",
-                           std::regex::multiline);
+    const std::regex win32(
+        R"(^\s*#\s*include\s*<(windows|shlobj|shellapi|shobjidl|commctrl|commdlg|richedit|objbase|ole2|shlwapi|winioctl|io|direct|process)\.h>)",
+        std::regex::multiline | std::regex::icase);
+    const std::regex posix(
+        R"(^\s*#\s*include\s*<(unistd|fcntl|dlfcn|dirent|spawn|signal|csignal|poll|pthread|liburing|malloc|pwd|sys/[a-z]+)(\.h)?>)",
+        std::regex::multiline);
     std::vector<std::string> files = Sources();
     ASSERT_GT(files.size(), 10u);
     for (const std::string& path : files) {

@@ -13,10 +13,10 @@
 #include "core/export/HtmlPage.h"
 #include "core/settings/DesktopShortcut.h"
 #include "core/settings/Settings.h"
-#include "platform/Files.h"
 #include "core/store/Compact.h"
 #include "core/store/DataFile.h"
 #include "core/store/RecordDump.h"
+#include "platform/Files.h"
 
 namespace {
 
@@ -25,10 +25,8 @@ using Snapshot = std::map<std::string, std::string>;
 void Collect(const std::string& folder, const std::string& prefix, Snapshot* files) {
     for (const std::string& name : FolderEntries(folder)) {
         std::string path = folder + name;
-        if (IsFolder(path))
-            Collect(path + "/", prefix + name + "/", files);
-        else
-            (*files)[prefix + name] = ReadFileBytes(path);
+        if (IsFolder(path)) Collect(path + "/", prefix + name + "/", files);
+        else (*files)[prefix + name] = ReadFileBytes(path);
     }
 }
 
@@ -86,7 +84,8 @@ protected:
                 bool ok = op.run();
                 int reached = FileStepsSeen(static_cast<FileStep>(step));
                 DisarmFileFaults();
-                std::string where = std::string(op.name) + ", step " + std::to_string(step) + " call " + std::to_string(n);
+                std::string where =
+                    std::string(op.name) + ", step " + std::to_string(step) + " call " + std::to_string(n);
                 EXPECT_GE(reached, n) << where << ": the armed call was never made";
                 if (op.reportsFailure && !ok) {
                     EXPECT_FALSE(LastFileError().empty()) << where;
@@ -112,7 +111,8 @@ protected:
 
 std::vector<std::string> Records(int n) {
     std::vector<std::string> texts;
-    for (int i = 0; i < n; ++i) texts.push_back("Record " + std::to_string(i) + "\r\nbody of record " + std::to_string(i));
+    for (int i = 0; i < n; ++i)
+        texts.push_back("Record " + std::to_string(i) + "\r\nbody of record " + std::to_string(i));
     return texts;
 }
 
@@ -129,15 +129,15 @@ TEST_F(FaultInjectionTest, SlotWritesAndMarks) {
                          return WriteSlot(3);
                      },
                      true});
-    CheckEveryFault({"mark a slot", [] { WriteDataFile(g_app.dataPath, Records(3)); }, [] { return MarkDeleted(2); },
-                     true});
+    CheckEveryFault(
+        {"mark a slot", [] { WriteDataFile(g_app.dataPath, Records(3)); }, [] { return MarkDeleted(2); }, true});
 }
 
 TEST_F(FaultInjectionTest, WholeFileReplacements) {
-    CheckEveryFault({"starter file", [] { WriteDataFile(g_app.dataPath, Records(3)); }, [] { return CreateStarterFile(); },
-                     true});
-    CheckEveryFault({"restore", [] { WriteDataFile(g_app.backupPath, Records(2)); }, [] { return RestoreFromBackup(2 * kSlotSize); },
-                     true});
+    CheckEveryFault(
+        {"starter file", [] { WriteDataFile(g_app.dataPath, Records(3)); }, [] { return CreateStarterFile(); }, true});
+    CheckEveryFault({"restore", [] { WriteDataFile(g_app.backupPath, Records(2)); },
+                     [] { return RestoreFromBackup(2 * kSlotSize); }, true});
     CheckEveryFault({"backup refresh",
                      [] {
                          WriteDataFile(g_app.dataPath, Records(4));

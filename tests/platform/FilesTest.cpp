@@ -2,8 +2,8 @@
 // that keeps permissions, messages that say what failed, and no half-made file after one.
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <rapidcheck.h>
 #include <pwd.h>
+#include <rapidcheck.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
@@ -16,8 +16,8 @@
 #include <functional>
 
 #include "TestSupport.h"
-#include "platform/Files.h"
 #include "core/store/BackgroundWrites.h"
+#include "platform/Files.h"
 
 namespace {
 
@@ -80,8 +80,8 @@ TEST_F(FilesTest, CopiesIntoReservedSpaceReadBackWhole) {
         const std::int64_t toOffset = *rc::gen::inRange<std::int64_t>(0, 10000);
         const std::int64_t reserve = toOffset + n + *rc::gen::inRange<std::int64_t>(0, 5000);
         std::string expected(static_cast<std::size_t>(reserve), '\0');
-        expected.replace(static_cast<std::size_t>(toOffset), static_cast<std::size_t>(n), source, static_cast<std::size_t>(fromOffset),
-                         static_cast<std::size_t>(n));
+        expected.replace(static_cast<std::size_t>(toOffset), static_cast<std::size_t>(n), source,
+                         static_cast<std::size_t>(fromOffset), static_cast<std::size_t>(n));
         WriteFileBytes(from, source);
         for (bool skipZeros : {true, false}) {
             unlink(to.c_str());
@@ -247,7 +247,8 @@ TEST_F(FilesTest, SecondNamesAndLateWork) {
 }
 
 TEST_F(FilesTest, ProgramsAndTheHomeFolderAreFoundWithoutTheEnvironment) {
-    std::string home = std::getenv("HOME") ? std::getenv("HOME") : "", path = std::getenv("PATH") ? std::getenv("PATH") : "";
+    std::string home = std::getenv("HOME") ? std::getenv("HOME") : "",
+                path = std::getenv("PATH") ? std::getenv("PATH") : "";
     unsetenv("HOME");
     EXPECT_FALSE(HomeFolder().empty());
     setenv("HOME", "", 1);
@@ -373,16 +374,19 @@ TEST_F(FilesTest, WhatHappensAtTheRenameRefusesIt) {
             ASSERT_TRUE(CreateTempFile(file + ".tmp", file, &temp));
             ASSERT_TRUE(WriteAt(temp, 0, "new", 3));
             temp.replacesWatch = WatchWrites(target);
-            ArmFileHook(kStepRename, 1, [&] {
-                if (change == 0) {
-                    WriteFileBytes(theirs, "theirs");
-                    ASSERT_EQ(0, rename(theirs.c_str(), file.c_str()));
-                }
-                if (change == 1) WriteFileBytes(file, "theirs");
-                if (change == 2) {
-                    ASSERT_EQ(0, unlink(file.c_str()));
-                }
-            }, file);
+            ArmFileHook(
+                kStepRename, 1,
+                [&] {
+                    if (change == 0) {
+                        WriteFileBytes(theirs, "theirs");
+                        ASSERT_EQ(0, rename(theirs.c_str(), file.c_str()));
+                    }
+                    if (change == 1) WriteFileBytes(file, "theirs");
+                    if (change == 2) {
+                        ASSERT_EQ(0, unlink(file.c_str()));
+                    }
+                },
+                file);
             if (!canSwap) ArmFileFault(kStepRename, 1, change % 2 ? ENOSYS : EINVAL, file);
             bool replaced = CommitTempFile(&temp, file);
             DisarmFileFaults();
@@ -440,11 +444,11 @@ TEST_F(FilesTest, OwnersAndFoldersOthersCanWriteAreTold) {
     // mask, on a folder of the user's own group.
     ASSERT_EQ(0, chmod(inner.c_str(), 0700));
     const std::uint16_t undefined = 0xFFFF;
-    const std::uint16_t acl[] = {2,    0,    // version
-                                 0x01, 7, undefined, undefined,  // the owner
-                                 0x02, 7, 65534,     0,          // another user
-                                 0x04, 5, undefined, undefined,  // the owning group
-                                 0x10, 7, undefined, undefined,  // the mask
+    const std::uint16_t acl[] = {2,    0,                         // version
+                                 0x01, 7, undefined, undefined,   // the owner
+                                 0x02, 7, 65534,     0,           // another user
+                                 0x04, 5, undefined, undefined,   // the owning group
+                                 0x10, 7, undefined, undefined,   // the mask
                                  0x20, 5, undefined, undefined};  // others
     if (setxattr(inner.c_str(), "system.posix_acl_access", acl, sizeof acl, 0) == 0) {
         EXPECT_TRUE(IsFolderOthersCanWrite(inner));
@@ -495,7 +499,8 @@ TEST_F(FilesTest, PathsAreWalkedAsTheSystemWalksThem) {
     ASSERT_EQ(0, chdir((folder.path + "sub").c_str()));
     bool relative = ResolveReplacement("../file", &target);
     std::string relativeTarget = target;
-    bool climbing = ResolveReplacement("./../../" + folder.path.substr(folder.path.rfind('/', folder.path.size() - 2) + 1) + "file", &target);
+    bool climbing = ResolveReplacement(
+        "./../../" + folder.path.substr(folder.path.rfind('/', folder.path.size() - 2) + 1) + "file", &target);
     bool bare = ResolveReplacement("new", &target);
     std::string bareTarget = target;
     ASSERT_EQ(0, chdir(here));

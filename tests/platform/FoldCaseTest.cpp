@@ -14,19 +14,20 @@ TEST(FoldCase, FoldsFullyWhateverTheBackend) {
     } cases[] = {
         {u"ABC xyz 123", u"abc xyz 123"},
         {u"Stra\u00DFe STRASSE Stra\u1E9Ee", u"strasse strasse strasse"},
-        {u"\u03A3\u03C3\u03C2", u"\u03C3\u03C3\u03C3"},                // capital, small and final sigma
-        {u"\u212A\u00B5\u017F\u03D0", u"k\u03BCs\u03B2"},              // Kelvin sign, micro, long s, curled beta
-        {u"\u2126\u212B", u"\u03C9\u00E5"},                               // ohm and angstrom signs
+        {u"\u03A3\u03C3\u03C2", u"\u03C3\u03C3\u03C3"},    // capital, small and final sigma
+        {u"\u212A\u00B5\u017F\u03D0", u"k\u03BCs\u03B2"},  // Kelvin sign, micro, long s, curled beta
+        {u"\u2126\u212B", u"\u03C9\u00E5"},                // ohm and angstrom signs
         {u"\u00C9\u00C0\u00D6\u0106", u"\u00E9\u00E0\u00F6\u0107"},
-        {u"\U00010400\U00010427", u"\U00010428\U0001044F"},            // Deseret, beyond the first plane
-        {u"\u0130", u"\u0130"},                                        // the dotted capital I stays
+        {u"\U00010400\U00010427", u"\U00010428\U0001044F"},  // Deseret, beyond the first plane
+        {u"\u0130", u"\u0130"},                              // the dotted capital I stays
         {u"\u65E5\u672C", u"\u65E5\u672C"},
     };
     for (const Case& c : cases) EXPECT_EQ(c.folded, FoldCase(c.text)) << std::string(c.text.begin(), c.text.end());
 }
 
 TEST(FoldCase, WordPartsAreLettersDigitsAndUnderscore) {
-    for (char16_t c : {u'a', u'Z', u'0', u'_', u'\u00E9', u'\u03C3', u'\u65E5', u'\u0661'}) EXPECT_TRUE(IsWordPart(c)) << int(c);
+    for (char16_t c : {u'a', u'Z', u'0', u'_', u'\u00E9', u'\u03C3', u'\u65E5', u'\u0661'})
+        EXPECT_TRUE(IsWordPart(c)) << int(c);
     for (char16_t c : {u' ', u'-', u'.', u'\u00A0', u'\u2014', u'\u3002', u'\n'}) EXPECT_FALSE(IsWordPart(c)) << int(c);
 }
 

@@ -57,7 +57,8 @@ TEST_F(InstanceTest, OfTwoStartedTogetherExactlyOneIsFirst) {
         int pidB = StartProbe(b);
         int exitA, exitB;
         WaitForOneOfTwo(pidA, pidB, 3000, &exitA, &exitB);
-        EXPECT_TRUE((exitA == 0 && exitB == -2) || (exitA == -2 && exitB == 0)) << round << ": " << exitA << " " << exitB;
+        EXPECT_TRUE((exitA == 0 && exitB == -2) || (exitA == -2 && exitB == 0))
+            << round << ": " << exitA << " " << exitB;
         std::string outputs = Output(a) + Output(b);
         std::size_t firsts = 0;
         for (std::size_t p = outputs.find("first"); p != std::string::npos; p = outputs.find("first", p + 1)) ++firsts;
@@ -161,11 +162,13 @@ TEST_F(InstanceTest, AnotherEnvironmentOrARemovedLockFileStillFindsTheFirst) {
     std::string other = folder.path + "other-run";
     mkdir(other.c_str(), 0700);
     auto start = [&](const std::vector<std::string>& environment, const std::string& label) {
-        int pid = StartProcess({INSTANCE_PROBE, kName, "0", "0", files}, environment, std::string(), folder.path + label);
+        int pid =
+            StartProcess({INSTANCE_PROBE, kName, "0", "0", files}, environment, std::string(), folder.path + label);
         EXPECT_EQ(0, WaitProcess(pid, 5000)) << label;
         return Output(label);
     };
-    EXPECT_EQ(0u, start(TestEnvironment({"XDG_RUNTIME_DIR=" + other, "XDG_CACHE_HOME=" + cache}), "other").find("second"));
+    EXPECT_EQ(0u,
+              start(TestEnvironment({"XDG_RUNTIME_DIR=" + other, "XDG_CACHE_HOME=" + cache}), "other").find("second"));
     ASSERT_EQ(0, unlink((runtime + "/" + kName + ".lock").c_str()));
     EXPECT_EQ(0u, start(env, "removed").find("second"));
     // Other files are another matter for the folder, though not for the user's lock.
@@ -210,7 +213,8 @@ TEST_F(InstanceTest, DumpWhileTheWindowRunsLeavesTheWindowBe) {
     for (const char* option : {"-x", "--nonsense", "-"}) {
         ProcessResult wrong = RunProcess({program, option}, env);
         EXPECT_EQ(2, wrong.exitCode) << option;
-        EXPECT_NE(std::string::npos, wrong.standardError.find(std::string("unknown option: ") + option)) << wrong.standardError;
+        EXPECT_NE(std::string::npos, wrong.standardError.find(std::string("unknown option: ") + option))
+            << wrong.standardError;
         EXPECT_NE(std::string::npos, wrong.standardError.find("Usage: jotcrate")) << wrong.standardError;
     }
     EXPECT_EQ(std::string::npos, ReadFileBytes(folder.path + "first").find("message")) << "brought to the front";

@@ -11,10 +11,10 @@
 
 #include "TestSupport.h"
 #include "base/AppState.h"
-#include "core/store/Compact.h"
-#include "platform/Files.h"
 #include "core/store/BackgroundWrites.h"
+#include "core/store/Compact.h"
 #include "core/store/DataFile.h"
+#include "platform/Files.h"
 
 namespace {
 
@@ -37,7 +37,8 @@ TEST_F(CompactTest, DropsMarkedSlotsAndKeepsOrder) {
 TEST_F(CompactTest, MarksOfEarlierRunsAreClearedNotDropped) {
     std::string oddMark = SlotBytes("odd mark");
     oddMark[0] = '\x7F';
-    WriteFileBytes(g_app.dataPath, SlotBytes("keep") + SlotBytes("deleted now") + oddMark + SlotBytes("old mark", true));
+    WriteFileBytes(g_app.dataPath,
+                   SlotBytes("keep") + SlotBytes("deleted now") + oddMark + SlotBytes("old mark", true));
     ASSERT_TRUE(MarkDeleted(1));
     ASSERT_TRUE(CompactDataFile()) << LastFileError();
     EXPECT_EQ(SlotBytes("keep") + SlotBytes("odd mark") + SlotBytes("old mark"), ReadFileBytes(g_app.dataPath));
@@ -109,7 +110,9 @@ TEST_F(CompactTest, RunsLongerThanOneCopyPieceGoOnWhereTheLastEnded) {
     ASSERT_EQ(static_cast<std::size_t>((kSlots - 1) * kSlotSize), bytes.size());
     std::string expected(bytes.size(), '\0');
     for (std::int64_t slot : texts)
-        if (slot > 0) expected.replace(static_cast<std::size_t>((slot - 1) * kSlotSize), kSlotSize, SlotBytes("slot " + std::to_string(slot)));
+        if (slot > 0)
+            expected.replace(static_cast<std::size_t>((slot - 1) * kSlotSize), kSlotSize,
+                             SlotBytes("slot " + std::to_string(slot)));
     EXPECT_TRUE(expected == bytes);
 }
 
@@ -140,7 +143,8 @@ TEST_F(CompactTest, NothingIsDroppedThatThisRunDidNotMark) {
     g_app.dataVersionKnown = false;
     ASSERT_TRUE(MarkDeleted(0) && MarkDeleted(1));
     std::string theirs = SlotBytes("one", true) + SlotBytes("two", true) + SlotBytes("appended");
-    ArmFileHook(kStepRead, 1, [&] { WriteFileBytes(g_app.dataPath, theirs); }, g_app.dataPath);
+    ArmFileHook(
+        kStepRead, 1, [&] { WriteFileBytes(g_app.dataPath, theirs); }, g_app.dataPath);
     EXPECT_FALSE(CompactDataFile());
     DisarmFileFaults();
     EXPECT_TRUE(theirs == ReadFileBytes(g_app.dataPath));
@@ -188,8 +192,8 @@ TEST_F(CompactTest, AnotherProgramsFileIsNeverCompactedOver) {
     ASSERT_TRUE(MarkDeleted(1));
     std::string incoming = folder.path + "incoming";
     WriteDataFile(incoming, {"renamed in"});
-    ArmFileHook(kStepRename, 1, [&] { ASSERT_EQ(0, rename(incoming.c_str(), g_app.dataPath.c_str())); },
-                g_app.dataPath);
+    ArmFileHook(
+        kStepRename, 1, [&] { ASSERT_EQ(0, rename(incoming.c_str(), g_app.dataPath.c_str())); }, g_app.dataPath);
     EXPECT_FALSE(CompactDataFile());
     DisarmFileFaults();
     EXPECT_NE(std::string::npos, LastFileError().find("another program replaced the file")) << LastFileError();
@@ -203,9 +207,11 @@ TEST_F(CompactTest, AnotherProgramsFileIsNeverCompactedOver) {
         NoteDataFileVersion();
         ForgetDeletions();
         ASSERT_TRUE(MarkDeleted(1));
-        std::string written = append ? SlotBytes("one") + SlotBytes("two", true) + SlotBytes("three") + SlotBytes("four")
-                                     : SlotBytes("theirs") + SlotBytes("two", true) + SlotBytes("three");
-        ArmFileHook(kStepRename, 1, [&] { WriteFileBytes(g_app.dataPath, written); }, g_app.dataPath);
+        std::string written = append
+                                  ? SlotBytes("one") + SlotBytes("two", true) + SlotBytes("three") + SlotBytes("four")
+                                  : SlotBytes("theirs") + SlotBytes("two", true) + SlotBytes("three");
+        ArmFileHook(
+            kStepRename, 1, [&] { WriteFileBytes(g_app.dataPath, written); }, g_app.dataPath);
         EXPECT_FALSE(CompactDataFile());
         DisarmFileFaults();
         EXPECT_NE(std::string::npos, LastFileError().find("another program wrote into the file")) << LastFileError();

@@ -1,7 +1,7 @@
 // The data file's bytes: coding, slot offsets, appends, failed reads, the starter file and
 // the backup rules, all checked on real files.
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #ifdef __linux__
@@ -16,9 +16,9 @@
 
 #include "TestSupport.h"
 #include "base/AppState.h"
-#include "platform/Files.h"
 #include "core/store/Compact.h"
 #include "core/store/DataFile.h"
+#include "platform/Files.h"
 
 namespace {
 
@@ -144,18 +144,17 @@ TEST_F(DataFileTest, BackupIsRefreshedOnlyWhenStale) {
         std::int64_t backupSize;  // -1: no backup
         bool due;
     } cases[] = {
-        {0, true, 1, -1, false},        // off: never
-        {2, true, 1, -1, false},        // only exactly 1 counts
-        {1, false, 0, kSlotSize, false},
-        {1, true, 0, kSlotSize, true},
-        {1, false, 1, kSlotSize, true},
-        {1, false, 0, -1, true},        // missing counts as not a multiple
-        {1, false, 0, 0, false},        // 0 bytes is a multiple
+        {0, true, 1, -1, false},  // off: never
+        {2, true, 1, -1, false},  // only exactly 1 counts
+        {1, false, 0, kSlotSize, false}, {1, true, 0, kSlotSize, true},
+        {1, false, 1, kSlotSize, true},  {1, false, 0, -1, true},  // missing counts as not a multiple
+        {1, false, 0, 0, false},                                   // 0 bytes is a multiple
         {1, false, 0, 50000, true},
     };
     for (const Case& c : cases) {
         unlink(g_app.backupPath.c_str());
-        if (c.backupSize >= 0) WriteFileBytes(g_app.backupPath, std::string(static_cast<std::size_t>(c.backupSize), 'b'));
+        if (c.backupSize >= 0)
+            WriteFileBytes(g_app.backupPath, std::string(static_cast<std::size_t>(c.backupSize), 'b'));
         g_app.options.autoBackup = c.autoBackup;
         g_app.recordsDeleted = c.recordsDeleted;
         EXPECT_EQ(c.due, BackupIsDue(c.hadUnsavedEdit)) << int(c.autoBackup) << c.hadUnsavedEdit << c.backupSize;
@@ -232,7 +231,8 @@ TEST_F(DataFileTest, FailedBackupRefreshKeepsTheOldBackup) {
 #ifndef _WIN32  // there the file being copied admits no other writer
     // Another program cuts the data file while it is copied: the copy is of no version of it.
     WriteDataFile(g_app.dataPath, {"new", "two"});
-    ArmFileHook(kStepRead, 1, [] { ASSERT_EQ(0, truncate(g_app.dataPath.c_str(), kSlotSize + 100)); }, g_app.dataPath);
+    ArmFileHook(
+        kStepRead, 1, [] { ASSERT_EQ(0, truncate(g_app.dataPath.c_str(), kSlotSize + 100)); }, g_app.dataPath);
     EXPECT_FALSE(RefreshBackup(true));
     DisarmFileFaults();
     EXPECT_NE(std::string::npos, LastFileError().find("another program changed it")) << LastFileError();
@@ -252,7 +252,8 @@ TEST_F(DataFileTest, SalvageOrRestoreFailedAtAnyStepChangesNothing) {
         std::string result;
     } ways[] = {
         {"salvage", [](std::string* keptAs) { return SalvageDataFile(keptAs); }, SlotBytes("one") + SlotBytes("two")},
-        {"backup", [&backup](std::string* keptAs) { return RestoreOverDamaged(std::int64_t(backup.size()), keptAs); }, backup},
+        {"backup", [&backup](std::string* keptAs) { return RestoreOverDamaged(std::int64_t(backup.size()), keptAs); },
+         backup},
     };
     for (const Way& way : ways) {
         auto prepare = [&] {
@@ -276,7 +277,8 @@ TEST_F(DataFileTest, SalvageOrRestoreFailedAtAnyStepChangesNothing) {
                 ArmFileFault(static_cast<FileStep>(step), n, EIO);
                 bool ok = way.run(&keptAs);
                 DisarmFileFaults();
-                std::string where = std::string(way.name) + " step " + std::to_string(step) + " call " + std::to_string(n);
+                std::string where =
+                    std::string(way.name) + " step " + std::to_string(step) + " call " + std::to_string(n);
                 bool done = ReadFileBytes(g_app.dataPath) == way.result;
                 EXPECT_TRUE(done || ReadFileBytes(g_app.dataPath) == cut) << where;
                 if (done) {
@@ -348,8 +350,7 @@ struct FullDisk {
         WriteFileBytes(path + "spare", std::string(spare, 's'));
         int fd = open((path + "filler").c_str(), O_WRONLY | O_CREAT, 0600);
         std::string block(4096, 'f');
-        while (write(fd, block.data(), block.size()) > 0) {
-        }
+        while (write(fd, block.data(), block.size()) > 0) {}
         close(fd);
         unlink((path + "spare").c_str());
     }

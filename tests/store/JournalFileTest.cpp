@@ -7,9 +7,9 @@
 
 #include "TestSupport.h"
 #include "base/AppState.h"
-#include "platform/Files.h"
 #include "core/store/DataFile.h"
 #include "core/store/JournalFile.h"
+#include "platform/Files.h"
 
 namespace {
 

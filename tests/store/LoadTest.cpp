@@ -4,11 +4,11 @@
 
 #include "base/AppState.h"
 #include "base/Numbers.h"
-#include "platform/Gui.h"
 #include "core/store/DataFile.h"
-#include "ui/records/Load.h"
+#include "platform/Gui.h"
 #include "ui/GuiTestSupport.h"
 #include "ui/MainWindow.h"
+#include "ui/records/Load.h"
 
 namespace {
 
@@ -62,7 +62,8 @@ TEST_F(LoadTest, UnusableDataFileEndsTheProgram) {
     } cases[] = {
         {"empty", [] { WriteFileBytes(g_app.dataPath, ""); }},
         {"ill-sized", [] { WriteFileBytes(g_app.dataPath, std::string(32000, 'x')); }},
-        {"read-only", [] {
+        {"read-only",
+         [] {
              WriteDataFile(g_app.dataPath, {"kept"});
              SetReadOnly(g_app.dataPath, true);
          }},
@@ -127,7 +128,8 @@ TEST_F(LoadTest, AnOversizedBackupIsSetAsideNotRestored) {
     EXPECT_FALSE(PathExists(g_app.backupPath));
     bool keptAside = false;
     for (const std::string& name : FolderEntries(g_app.programFolder))
-        if (name.rfind("Jotcrate-damaged-backup-", 0) == 0) keptAside = DataFileSize(g_app.programFolder + name) == size;
+        if (name.rfind("Jotcrate-damaged-backup-", 0) == 0)
+            keptAside = DataFileSize(g_app.programFolder + name) == size;
     EXPECT_TRUE(keptAside);
 }
 
@@ -151,7 +153,8 @@ TEST_F(LoadTest, RecordsBehindAnotherUsersLinkAreNotRead) {
     ASSERT_TRUE(MakeFolder(shared));
     ASSERT_TRUE(MakeFolder(mine));
     WriteDataFile(mine + "Jotcrate.jcd", {"private"});
-    if (!MakeLink(shared + "usb/Jotcrate.jcd", g_app.dataPath)) GTEST_SKIP() << "the system allows no symbolic link here";
+    if (!MakeLink(shared + "usb/Jotcrate.jcd", g_app.dataPath))
+        GTEST_SKIP() << "the system allows no symbolic link here";
     ASSERT_TRUE(MakeLink(mine, shared + "usb"));
     if (!GiveToAnotherUser(shared + "usb", true)) GTEST_SKIP() << "giving a link another owner needs root";
     ClearMessageBoxTexts();

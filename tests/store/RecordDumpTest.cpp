@@ -1,6 +1,6 @@
 // The record dump byte for byte, in process and through the real program with -d.
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -86,7 +86,8 @@ TEST_F(RecordDumpTest, FilesBeyondTheRecordLimitAreDumpedToTheLimit) {
     texts.back() = "last";
     for (std::int64_t slots : {kRecordLimit + 2, (std::int64_t(15) << 40) / kSlotSize}) {
         if (truncate(g_app.dataPath.c_str(), slots * kSlotSize) != 0) {
-            std::printf("a file of %lld slots cannot be made here: %s\n", static_cast<long long>(slots), strerror(errno));
+            std::printf("a file of %lld slots cannot be made here: %s\n", static_cast<long long>(slots),
+                        strerror(errno));
             continue;
         }
         EncodeText("last", g_app.slotImage);
@@ -143,7 +144,8 @@ TEST_F(RecordDumpTest, UnwritableDumpKeepsTheOldOneAndLeavesNoTemporary) {
 // Slots are read by two threads at once: a read that fails on either ends the dump.
 TEST_F(RecordDumpTest, AFailedReadAnywhereGivesNoDumpAndKeepsTheOldOne) {
     std::vector<std::string> texts;
-    for (int i = 0; i < 400; ++i) texts.push_back("record " + std::to_string(i) + std::string(i % 7 == 0 ? 3000 : 10, 'x'));
+    for (int i = 0; i < 400; ++i)
+        texts.push_back("record " + std::to_string(i) + std::string(i % 7 == 0 ? 3000 : 10, 'x'));
     WriteDataFile(g_app.dataPath, texts);
     WriteFileBytes(dumpPath, "old dump");
     for (int failing : {1, 100, 250, 457}) {
@@ -166,8 +168,9 @@ TEST_F(RecordDumpTest, BesideAWindowASaveDuringTheReadIsReadAgain) {
     ASSERT_GE(window, 0);
     ASSERT_EQ(0, flock(window, LOCK_EX | LOCK_NB));
     std::string saved = SlotBytes("saved first");
-    ArmFileHook(kStepRead, 1, [&] { ASSERT_EQ(ssize_t(saved.size()), pwrite(window, saved.data(), saved.size(), 0)); },
-                g_app.dataPath);
+    ArmFileHook(
+        kStepRead, 1, [&] { ASSERT_EQ(ssize_t(saved.size()), pwrite(window, saved.data(), saved.size(), 0)); },
+        g_app.dataPath);
     ASSERT_EQ(kDumpWritten, WriteRecordDump(true)) << LastFileError();
     EXPECT_EQ(2, FileStepsSeen(kStepOpen)) << "read again";
     DisarmFileFaults();
@@ -249,7 +252,10 @@ TEST_F(DumpCommandTest, FailuresAreReportedWithNonZeroExit) {
     WriteFileBytes(folder.path + "Jotcrate.jcd", SlotBytes("A") + std::string(5, 'x'));
     ProcessResult cut = RunProcess({program, "-d"}, env);
     EXPECT_NE(0, cut.exitCode);
-    EXPECT_NE(std::string::npos, cut.standardError.find("its last 5 bytes are not a whole record (a copy cut short or a full disk leaves a file like this). The 1 record before them is whole.")) << cut.standardError;
+    EXPECT_NE(std::string::npos,
+              cut.standardError.find("its last 5 bytes are not a whole record (a copy cut short or a full disk leaves "
+                                     "a file like this). The 1 record before them is whole."))
+        << cut.standardError;
     EXPECT_TRUE(PathExists(dumpPath));
     unlink(dumpPath.c_str());
 

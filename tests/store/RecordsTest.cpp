@@ -5,12 +5,12 @@
 
 #include "base/AppState.h"
 #include "base/Numbers.h"
-#include "platform/Gui.h"
 #include "core/store/DataFile.h"
-#include "ui/records/Records.h"
+#include "platform/Gui.h"
 #include "ui/Commands.h"
 #include "ui/GuiTestSupport.h"
 #include "ui/MainWindow.h"
+#include "ui/records/Records.h"
 
 namespace {
 

@@ -67,8 +67,8 @@ TEST_F(SearchRecordsFile, FindsInListOrderAndShowsTheLineAroundTheFirstMatch) {
     std::vector<SelectorEntry> entries = {{"Three", 2}, {"Two", 1}, {"One", 0}, {"caf\xC3\xA9", 3}};
     std::atomic<bool> stop{false};
     Collected collected;
-    ASSERT_TRUE(SearchRecords(Unindexed(g_app.dataPath), entries, SearchTerm{u"needle", false, false}, kAscii, stop, Collect,
-                              &collected));
+    ASSERT_TRUE(SearchRecords(Unindexed(g_app.dataPath), entries, SearchTerm{u"needle", false, false}, kAscii, stop,
+                              Collect, &collected));
     ASSERT_EQ(3u, collected.found.size());
     EXPECT_EQ(2, collected.found[0].slot);
     EXPECT_EQ("last ", collected.found[0].before);
@@ -81,12 +81,12 @@ TEST_F(SearchRecordsFile, FindsInListOrderAndShowsTheLineAroundTheFirstMatch) {
     EXPECT_EQ("caf\xC3\xA9 ", collected.found[2].before);  // Windows-1252, shown as UTF-8
     EXPECT_EQ(std::vector<std::size_t>{4}, collected.searched);
     collected = Collected();
-    ASSERT_TRUE(SearchRecords(Unindexed(g_app.dataPath), entries, SearchTerm{u"needle", true, false}, kAscii, stop, Collect,
-                              &collected));
+    ASSERT_TRUE(SearchRecords(Unindexed(g_app.dataPath), entries, SearchTerm{u"needle", true, false}, kAscii, stop,
+                              Collect, &collected));
     EXPECT_EQ(2u, collected.found.size());
     collected = Collected();
-    ASSERT_TRUE(SearchRecords(Unindexed(g_app.dataPath), entries, SearchTerm{u"one\nno", false, false}, kAscii, stop, Collect,
-                              &collected));
+    ASSERT_TRUE(SearchRecords(Unindexed(g_app.dataPath), entries, SearchTerm{u"one\nno", false, false}, kAscii, stop,
+                              Collect, &collected));
     ASSERT_EQ(1u, collected.found.size());
     EXPECT_EQ("One\r\nno", collected.found[0].match);
 }
@@ -98,8 +98,8 @@ TEST_F(SearchRecordsFile, TheLineIsCutBetweenCharacters) {
     WriteDataFile(g_app.dataPath, {smiles.substr(0, 120) + " needle " + smiles});
     std::atomic<bool> stop{false};
     Collected collected;
-    ASSERT_TRUE(SearchRecords(Unindexed(g_app.dataPath), {{"t", 0}}, SearchTerm{u"needle", false, false}, kAscii, stop, Collect,
-                              &collected));
+    ASSERT_TRUE(SearchRecords(Unindexed(g_app.dataPath), {{"t", 0}}, SearchTerm{u"needle", false, false}, kAscii, stop,
+                              Collect, &collected));
     ASSERT_EQ(1u, collected.found.size());
     EXPECT_EQ("\xE2\x80\xA6" + smiles.substr(0, 80) + " ", collected.found[0].before);
     EXPECT_EQ(" " + smiles.substr(0, 316) + "\xE2\x80\xA6", collected.found[0].after);
@@ -115,7 +115,11 @@ std::u16string SharpSFold(std::u16string_view text) {
 
 TEST_F(SearchRecordsFile, AMatchFoundInTextThatFoldingLengthenedIsShownAsItStands) {
     const std::string smile = "\xF0\x9F\x98\x80";
-    WriteDataFile(g_app.dataPath, {smile + "Gro\xC3\x9F" "e Stra\xC3\x9F" "e, " + smile + " STRASSE"});
+    WriteDataFile(g_app.dataPath, {smile +
+                                   "Gro\xC3\x9F"
+                                   "e Stra\xC3\x9F"
+                                   "e, " +
+                                   smile + " STRASSE"});
     std::atomic<bool> stop{false};
     for (const char16_t* term : {u"strasse", u"e, \U0001F600 str"}) {
         Collected collected;
@@ -123,8 +127,16 @@ TEST_F(SearchRecordsFile, AMatchFoundInTextThatFoldingLengthenedIsShownAsItStand
                                   TextRules{SharpSFold, AsciiWord}, stop, Collect, &collected));
         ASSERT_EQ(1u, collected.found.size());
         const FoundRecord& found = collected.found[0];
-        EXPECT_EQ(smile + "Gro\xC3\x9F" "e Stra\xC3\x9F" "e, " + smile + " STRASSE", found.before + found.match + found.after);
-        EXPECT_EQ(term[0] == u's' ? "Stra\xC3\x9F" "e" : "e, " + smile + " STR", found.match);
+        EXPECT_EQ(smile +
+                      "Gro\xC3\x9F"
+                      "e Stra\xC3\x9F"
+                      "e, " +
+                      smile + " STRASSE",
+                  found.before + found.match + found.after);
+        EXPECT_EQ(term[0] == u's' ? "Stra\xC3\x9F"
+                                    "e"
+                                  : "e, " + smile + " STR",
+                  found.match);
     }
 }
 
@@ -138,24 +150,25 @@ TEST_F(SearchRecordsFile, StreamsInBatchesStopsWhenToldAndReportsAnUnreadableFil
     WriteDataFile(g_app.dataPath, texts);
     std::atomic<bool> stop{false};
     Collected collected;
-    ASSERT_TRUE(SearchRecords(Unindexed(g_app.dataPath), entries, SearchTerm{u"record", false, false}, kAscii, stop, Collect,
-                              &collected));
+    ASSERT_TRUE(SearchRecords(Unindexed(g_app.dataPath), entries, SearchTerm{u"record", false, false}, kAscii, stop,
+                              Collect, &collected));
     EXPECT_EQ((std::vector<std::size_t>{256, 512, 600}), collected.searched);
     EXPECT_EQ(600u, collected.found.size());
     stop = true;
     collected = Collected();
-    ASSERT_TRUE(SearchRecords(Unindexed(g_app.dataPath), entries, SearchTerm{u"record", false, false}, kAscii, stop, Collect,
-                              &collected));
+    ASSERT_TRUE(SearchRecords(Unindexed(g_app.dataPath), entries, SearchTerm{u"record", false, false}, kAscii, stop,
+                              Collect, &collected));
     EXPECT_TRUE(collected.searched.empty());
     stop = false;
     entries.push_back({"beyond the end", 700});
-    EXPECT_FALSE(SearchRecords(Unindexed(g_app.dataPath), entries, SearchTerm{u"record", false, false}, kAscii, stop, Collect,
-                               &collected));
-    EXPECT_FALSE(SearchRecords(Unindexed(folder.path + "missing"), entries, SearchTerm{u"record", false, false}, kAscii, stop,
+    EXPECT_FALSE(SearchRecords(Unindexed(g_app.dataPath), entries, SearchTerm{u"record", false, false}, kAscii, stop,
                                Collect, &collected));
+    EXPECT_FALSE(SearchRecords(Unindexed(folder.path + "missing"), entries, SearchTerm{u"record", false, false}, kAscii,
+                               stop, Collect, &collected));
 }
 
-std::vector<FoundRecord> Search(const SearchedFile& file, const std::vector<SelectorEntry>& entries, const SearchTerm& term) {
+std::vector<FoundRecord> Search(const SearchedFile& file, const std::vector<SelectorEntry>& entries,
+                                const SearchTerm& term) {
     std::atomic<bool> stop{false};
     Collected collected;
     EXPECT_TRUE(SearchRecords(file, entries, term, kAscii, stop, Collect, &collected));
@@ -168,7 +181,9 @@ std::vector<std::int64_t> SlotsOf(const std::vector<FoundRecord>& found) {
     return slots;
 }
 
-SearchedFile Indexed(SearchIndex* index) { return SearchedFile{g_app.dataPath, g_app.dataVersion, g_app.dataVersionKnown, index}; }
+SearchedFile Indexed(SearchIndex* index) {
+    return SearchedFile{g_app.dataPath, g_app.dataVersion, g_app.dataVersionKnown, index};
+}
 
 // From one to most pieces.
 std::string PickPieces(const std::vector<std::string>& pieces, int most) {
@@ -187,15 +202,18 @@ TEST_F(SearchRecordsFile, WhatASearchSkipsByTheIndexHoldsNoMatchAndTheRestIsFoun
     EXPECT_TRUE(rc::check([path] {
         std::vector<std::string> texts(*rc::gen::inRange(1, 12));
         for (std::string& text : texts)
-            text = PickPieces({"needle", "NEEDLE", "Nee", "dle", " ", "_", "9", "\r\n", "\r", "\n", "\xE9", "\xC3\xA9"}, 40);
-        std::u16string term = DecodeRecordText(PickPieces({"needle", "nee", "EDL", "e n", "9", "le\r\nne", "_n", "\xC3\xA9", "x"}, 3));
+            text = PickPieces({"needle", "NEEDLE", "Nee", "dle", " ", "_", "9", "\r\n", "\r", "\n", "\xE9", "\xC3\xA9"},
+                              40);
+        std::u16string term =
+            DecodeRecordText(PickPieces({"needle", "nee", "EDL", "e n", "9", "le\r\nne", "_n", "\xC3\xA9", "x"}, 3));
         bool matchCase = *rc::gen::arbitrary<bool>();
         bool wholeWord = *rc::gen::arbitrary<bool>();
         std::u16string before = DecodeRecordText(PickPieces({"needle", "dle", "zz"}, 2));
         WriteDataFile(path, texts);
         NoteDataFileVersion();
         std::vector<SelectorEntry> entries;
-        for (std::size_t slot = 0; slot < texts.size(); ++slot) entries.push_back({"t", static_cast<std::int64_t>(slot)});
+        for (std::size_t slot = 0; slot < texts.size(); ++slot)
+            entries.push_back({"t", static_cast<std::int64_t>(slot)});
         SearchTerm search{term, matchCase, wholeWord};
         std::vector<FoundRecord> read = Search(Unindexed(path), entries, search);
         auto index = std::make_unique<SearchIndex>();
@@ -218,7 +236,8 @@ TEST_F(SearchRecordsFile, WhatASearchSkipsByTheIndexHoldsNoMatchAndTheRestIsFoun
             // The line around the match: of the text, and no further than its line breaks.
             std::string line = read[f].before + read[f].match + read[f].after, ellipsis = "\xE2\x80\xA6";
             if (line.rfind(ellipsis, 0) == 0) line.erase(0, ellipsis.size());
-            if (line.size() >= ellipsis.size() && line.compare(line.size() - ellipsis.size(), ellipsis.size(), ellipsis) == 0)
+            if (line.size() >= ellipsis.size() &&
+                line.compare(line.size() - ellipsis.size(), ellipsis.size(), ellipsis) == 0)
                 line.erase(line.size() - ellipsis.size());
             std::string utf8;
             EncodeRecordText(text, kEncodingUtf8, &utf8);
@@ -240,15 +259,18 @@ TEST_F(SearchRecordsFile, TheIndexIsNotTrustedForAChangedSlotOrFile) {
     EXPECT_TRUE(Search(Indexed(&index), entries, SearchTerm{u"delta", false, false}).empty());
     EncodeText("beta delta", g_app.slotImage);
     ASSERT_TRUE(WriteSlot(1));
-    EXPECT_EQ(std::vector<std::int64_t>{1}, SlotsOf(Search(Indexed(&index), entries, SearchTerm{u"delta", false, false})));
+    EXPECT_EQ(std::vector<std::int64_t>{1},
+              SlotsOf(Search(Indexed(&index), entries, SearchTerm{u"delta", false, false})));
     SearchedFile unknown = Indexed(&index);
     unknown.versionKnown = false;
     EXPECT_EQ(std::vector<std::int64_t>{1}, SlotsOf(Search(unknown, entries, SearchTerm{u"delta", false, false})));
     WriteDataFile(g_app.dataPath, {"delta, by another program", "beta", "gamma"});
-    EXPECT_EQ(std::vector<std::int64_t>{0}, SlotsOf(Search(Indexed(&index), entries, SearchTerm{u"delta", false, false})));
+    EXPECT_EQ(std::vector<std::int64_t>{0},
+              SlotsOf(Search(Indexed(&index), entries, SearchTerm{u"delta", false, false})));
     WriteDataFile(g_app.dataPath, {"alpha", "beta", "gamma and epsilon"});
     NoteDataFileVersion();
-    EXPECT_EQ(std::vector<std::int64_t>{2}, SlotsOf(Search(Indexed(&index), entries, SearchTerm{u"epsilon", false, false})));
+    EXPECT_EQ(std::vector<std::int64_t>{2},
+              SlotsOf(Search(Indexed(&index), entries, SearchTerm{u"epsilon", false, false})));
 }
 
 // A list long enough to be searched in two halves at once still arrives in list order, and a
@@ -278,20 +300,21 @@ TEST_F(SearchRecordsFile, TwoHalvesDeliverInListOrderAndStopTogether) {
         std::atomic<bool> stop{false};
         int deliveries = 0;
     } stopping;
-    ASSERT_TRUE(SearchRecords(Unindexed(g_app.dataPath), entries, SearchTerm{u"needle", false, false}, kAscii, stopping.stop,
-                              [](std::vector<FoundRecord>&&, std::size_t, void* context) {
-                                  Stopping* s = static_cast<Stopping*>(context);
-                                  ++s->deliveries;
-                                  s->stop = true;
-                              },
-                              &stopping));
+    ASSERT_TRUE(SearchRecords(
+        Unindexed(g_app.dataPath), entries, SearchTerm{u"needle", false, false}, kAscii, stopping.stop,
+        [](std::vector<FoundRecord>&&, std::size_t, void* context) {
+            Stopping* s = static_cast<Stopping*>(context);
+            ++s->deliveries;
+            s->stop = true;
+        },
+        &stopping));
     EXPECT_EQ(1, stopping.deliveries);
     // A failed read on either thread fails the search, with its reason.
     for (int failing : {1, 3000, 4200}) {
         SetFileError(std::string());
         ArmFileFault(kStepRead, failing, EIO, g_app.dataPath);
-        EXPECT_FALSE(SearchRecords(Unindexed(g_app.dataPath), entries, SearchTerm{u"needle", false, false}, kAscii, stop,
-                                   Collect, &collected));
+        EXPECT_FALSE(SearchRecords(Unindexed(g_app.dataPath), entries, SearchTerm{u"needle", false, false}, kAscii,
+                                   stop, Collect, &collected));
         DisarmFileFaults();
         EXPECT_NE(std::string::npos, LastFileError().find("Input/output error")) << failing;
     }

@@ -31,7 +31,10 @@ TEST(TextCoding, RecordsReadAndWriteBackInTheirOwnEncoding) {
         {"a\rb\nc", kEncodingUtf8, u"a\nb\nc", "a\r\nb\r\nc"},
         {"\xE9\rb", kEncodingWindows1252, u"é\nb", "\xE9\r\nb"},
         // Line and paragraph separators are line breaks; the editor's frame marks are not text.
-        {"a\xE2\x80\xA8" "b\xE2\x80\xA9" "c", kEncodingUtf8, u"a\nb\nc", "a\r\nb\r\nc"},
+        {"a\xE2\x80\xA8"
+         "b\xE2\x80\xA9"
+         "c",
+         kEncodingUtf8, u"a\nb\nc", "a\r\nb\r\nc"},
         {"\xEF\xB7\x90", kEncodingUtf8, u"\uFFFD", "\xEF\xBF\xBD"},
     };
     for (const Case& c : cases) {
@@ -69,17 +72,16 @@ TEST(TextCoding, EditorInputIsCleanedOfWhatARecordCannotHold) {
 
 // Texts mixing what changes form on the way to the disk.
 rc::Gen<std::u16string> GenEditorText() {
-    static const std::u16string kPieces[] = {u"a",     u"Zz9 ",   u"\r",     u"\n",     u"\r\n", u"\t",
-                                             u"\u00A0", u"\u2028", u"\u2029", u"é",      u"€",    u"\u0081",
-                                             u"ÿŸ",     u"日本",   u"😀",     u"\uFDD0", u"\u0080"};
+    static const std::u16string kPieces[] = {u"a",      u"Zz9 ",   u"\r",     u"\n",     u"\r\n",  u"\t",
+                                             u"\u00A0", u"\u2028", u"\u2029", u"é",      u"€",     u"\u0081",
+                                             u"ÿŸ",     u"日本",   u"😀",      u"\uFDD0", u"\u0080"};
     // Sized to the whole range: inRange alone narrows with the size of the case.
     auto pick = rc::gen::resize(100, rc::gen::inRange<std::size_t>(0, std::size(kPieces)));
-    return rc::gen::map(rc::gen::container<std::vector<std::size_t>>(pick),
-                        [](const std::vector<std::size_t>& picks) {
-                            std::u16string text;
-                            for (std::size_t pick : picks) text += kPieces[pick];
-                            return text;
-                        });
+    return rc::gen::map(rc::gen::container<std::vector<std::size_t>>(pick), [](const std::vector<std::size_t>& picks) {
+        std::u16string text;
+        for (std::size_t pick : picks) text += kPieces[pick];
+        return text;
+    });
 }
 
 TEST(TextCoding, EverySaveDecodesToTheTextItWasGiven) {
@@ -96,8 +98,8 @@ TEST(TextCoding, EverySaveDecodesToTheTextItWasGiven) {
     }));
     EXPECT_TRUE(rc::check("any record bytes are stored again as they were, line breaks aside", [] {
         std::string bytes = *rc::gen::container<std::string>(rc::gen::resize(100, rc::gen::inRange<char>(1, 127)));
-        std::string high = *rc::gen::container<std::string>(rc::gen::map(rc::gen::resize(100, rc::gen::inRange(0x80, 0x100)),
-                                                                         [](int b) { return static_cast<char>(b); }));
+        std::string high = *rc::gen::container<std::string>(rc::gen::map(
+            rc::gen::resize(100, rc::gen::inRange(0x80, 0x100)), [](int b) { return static_cast<char>(b); }));
         bytes += high;
         TextEncoding encoding = RecordEncoding(bytes);
         std::u16string text = DecodeRecordText(bytes);

@@ -4,8 +4,8 @@
 
 #include "TestSupport.h"
 #include "base/AppState.h"
-#include "base/StringTable.h"
 #include "base/RecordText.h"
+#include "base/StringTable.h"
 #include "core/store/Titles.h"
 
 namespace {
@@ -27,9 +27,8 @@ TEST(Titles, LinesAreFieldsBetweenLineBreaks) {
         int j;
         std::string line;
     } cases[] = {
-        {"", 1, ""},          {"one", 1, "one"},        {"one", 2, ""},
-        {"a\r\nb\r\nc", 3, "c"}, {"a\r\n", 2, ""},      {"a\r\n\r\nc", 2, ""},
-        {"a\nb\rc", 1, "a\nb\rc"},  // only CR LF separates lines
+        {"", 1, ""},           {"one", 1, "one"},         {"one", 2, ""}, {"a\r\nb\r\nc", 3, "c"}, {"a\r\n", 2, ""},
+        {"a\r\n\r\nc", 2, ""}, {"a\nb\rc", 1, "a\nb\rc"},  // only CR LF separates lines
     };
     for (const Case& c : cases) EXPECT_EQ(c.line, LineOf(c.text, c.j)) << c.text << " line " << c.j;
 }
@@ -80,12 +79,12 @@ TEST(Titles, CutNeverSplitsACharacterOfTheRecordsEncoding) {
 TEST_F(TitlesOnDisk, ListingCutsInTheRecordsOwnEncoding) {
     const std::string ascii47(47, 'a');
     WriteDataFile(g_app.dataPath, {
-        ascii47 + "\xC9tude",                 // Windows-1252 É as the 48th byte
-        ascii47 + "\xC3\xA9tude",             // UTF-8 é split by the cut
-        ascii47 + "\xC9\x92" + "a\xE9",       // looks like UTF-8 at the cut, but is not
-        "caf\xE9\r\nsecond",                  // Windows-1252 title
-        "caf\xC3\xA9\r\nsecond",
-    });
+                                      ascii47 + "\xC9tude",            // Windows-1252 É as the 48th byte
+                                      ascii47 + "\xC3\xA9tude",        // UTF-8 é split by the cut
+                                      ascii47 + "\xC9\x92" + "a\xE9",  // looks like UTF-8 at the cut, but is not
+                                      "caf\xE9\r\nsecond",             // Windows-1252 title
+                                      "caf\xC3\xA9\r\nsecond",
+                                  });
     std::vector<SelectorEntry> entries;
     std::int64_t selected = -1;
     ASSERT_TRUE(ListTitles(g_app.dataPath, 5, 2, Collect, &entries, &selected));

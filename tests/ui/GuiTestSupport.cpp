@@ -36,8 +36,7 @@ void GuiTest::TearDown() {
     for (int window : {kWindowFind, kWindowFindAll, kWindowHelp, kWindowOptions, kWindowMain}) CloseWindow(window);
     ProcessWindowEvents();
     Event event;
-    while (PollWindowEvent(&event)) {
-    }
+    while (PollWindowEvent(&event)) {}
     SetShellRecorder(nullptr);
     RemoveTestFolder(folder);
 }
@@ -88,13 +87,15 @@ void GuiTest::Activate(int window) {
 
 std::vector<std::string> GuiTest::Titles() {
     std::vector<std::string> titles;
-    for (int i = 0; i < SelectorCount(kGadgetSelector); ++i) titles.push_back(SelectorEntryAt(kGadgetSelector, i).title);
+    for (int i = 0; i < SelectorCount(kGadgetSelector); ++i)
+        titles.push_back(SelectorEntryAt(kGadgetSelector, i).title);
     return titles;
 }
 
 std::vector<std::int64_t> GuiTest::SlotIndexes() {
     std::vector<std::int64_t> indexes;
-    for (int i = 0; i < SelectorCount(kGadgetSelector); ++i) indexes.push_back(SelectorEntryAt(kGadgetSelector, i).slot);
+    for (int i = 0; i < SelectorCount(kGadgetSelector); ++i)
+        indexes.push_back(SelectorEntryAt(kGadgetSelector, i).slot);
     return indexes;
 }
 

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "TestInput.h"
 #include "TestSupport.h"
-#include "platform/TestInput.h"
 
 class GuiTest : public ::testing::Test {
 protected:

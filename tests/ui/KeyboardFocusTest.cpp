@@ -13,9 +13,9 @@
 #include "platform/Gui.h"
 #include "platform/qt/QtPrivate.h"
 #include "ui/GuiTestSupport.h"
+#include "ui/QtGuiTest.h"
 #include "ui/editor/Find.h"
 #include "ui/editor/FindAll.h"
-#include "ui/QtGuiTest.h"
 
 namespace {
 
@@ -84,7 +84,7 @@ TEST_F(KeyboardFocusTest, TabWalksTheOptionsDialogInOrderBothWays) {
     StartProgram();
     OpenOptions();
     EXPECT_EQ("Apply", FocusName());
-    const std::vector<std::string> forward = {"Cancel",       "Wordwrap",         "On Top", "Read Only", "Hide Tooltips",
+    const std::vector<std::string> forward = {"Cancel",      "Wordwrap",         "On Top", "Read Only", "Hide Tooltips",
                                               "Auto Backup", "Desktop Shortcut", "Font",   "Color",     "Export",
                                               "Apply"};
     EXPECT_EQ(forward, Walk(kKeyTab, 0, 11));
@@ -114,7 +114,8 @@ TEST_F(KeyboardFocusTest, EveryOptionsControlHasItsOwnAltLetter) {
         if (button == Widget(kGadgetCancel)) continue;  // ESC is Cancel's key
         QKeySequence letter = QKeySequence::mnemonic(button->text());
         ASSERT_FALSE(letter.isEmpty()) << button->text().toStdString();
-        EXPECT_TRUE(letters.insert(letter[0].toCombined()).second) << "letter used twice: " << button->text().toStdString();
+        EXPECT_TRUE(letters.insert(letter[0].toCombined()).second)
+            << "letter used twice: " << button->text().toStdString();
     }
     EXPECT_EQ(10u, letters.size());
     // ALT+R turns Read Only wherever the focus is, and the mnemonic shows in no name.
@@ -129,7 +130,8 @@ TEST_F(KeyboardFocusTest, EveryOptionsControlHasItsOwnAltLetter) {
 TEST_F(KeyboardFocusTest, MainWindowLettersStayTheCommandsKeys) {
     StartProgram();
     // The buttons underline the letters of their commands; ALT+D still asks before it deletes.
-    EXPECT_EQ(QKeySequence(Qt::ALT | Qt::Key_D), QKeySequence::mnemonic(static_cast<QAbstractButton*>(Widget(kGadgetDelete))->text()));
+    EXPECT_EQ(QKeySequence(Qt::ALT | Qt::Key_D),
+              QKeySequence::mnemonic(static_cast<QAbstractButton*>(Widget(kGadgetDelete))->text()));
     ArmMessageBoxAnswers({false});
     Shortcut('D', kModAlt);
     EXPECT_EQ(1u, MessageBoxTexts().size());
@@ -146,8 +148,9 @@ TEST_F(KeyboardFocusTest, TabWalksTheFindDialogAndFindInAllRecords) {
     QApplication::setActiveWindow(find);
     EXPECT_EQ("Find what:", FocusName());
     // The two directions are one stop, entered at the one chosen; the arrows choose within it.
-    EXPECT_EQ((std::vector<std::string>{"Match whole word only", "Match case", "Down", "Find Next", "Cancel", "Find what:"}),
-              Walk(kKeyTab, 0, 6));
+    EXPECT_EQ(
+        (std::vector<std::string>{"Match whole word only", "Match case", "Down", "Find Next", "Cancel", "Find what:"}),
+        Walk(kKeyTab, 0, 6));
     EXPECT_EQ((std::vector<std::string>{"Cancel", "Find Next", "Down", "Match case"}), Walk(kKeyTab, kModShift, 4));
     Shortcut(kKeyTab);
     Shortcut(kKeyLeft);

@@ -9,12 +9,12 @@
 
 #include "base/AppState.h"
 #include "base/Numbers.h"
-#include "ui/options/ApplyOptions.h"
 #include "platform/Gui.h"
 #include "platform/qt/QtPrivate.h"
 #include "ui/GuiTestSupport.h"
-#include "ui/QtGuiTest.h"
 #include "ui/HelpWindow.h"
+#include "ui/QtGuiTest.h"
+#include "ui/options/ApplyOptions.h"
 
 namespace {
 
@@ -69,7 +69,8 @@ TEST_F(MainWindowTest, CtrlTabCyclesAndReturnPressesTheFocusedButton) {
     ArmMessageBoxAnswers({false});
     Shortcut(kKeyEnter);
     ASSERT_EQ(1u, MessageBoxTexts().size());
-    EXPECT_EQ("Delete the record \"Record 1\"?\nUntil Jotcrate closes, Undelete (ALT+U) can bring it back.", MessageBoxTexts()[0]);
+    EXPECT_EQ("Delete the record \"Record 1\"?\nUntil Jotcrate closes, Undelete (ALT+U) can bring it back.",
+              MessageBoxTexts()[0]);
     EXPECT_EQ(9, SelectorCount(kGadgetSelector));
     // ALT+E puts the focus in the editor, where RETURN is a line break again.
     Shortcut('E', kModAlt);

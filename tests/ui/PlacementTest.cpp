@@ -15,16 +15,19 @@
 #include "platform/Placement.h"
 #include "platform/qt/QtPrivate.h"
 #include "ui/GuiTestSupport.h"
+#include "ui/QtGuiTest.h"
 #include "ui/editor/Find.h"
 #include "ui/editor/FindAll.h"
-#include "ui/QtGuiTest.h"
 
 namespace {
 
-bool Same(const Rect& a, const Rect& b) { return a.x == b.x && a.y == b.y && a.width == b.width && a.height == b.height; }
+bool Same(const Rect& a, const Rect& b) {
+    return a.x == b.x && a.y == b.y && a.width == b.width && a.height == b.height;
+}
 
 std::string Show(const Rect& r) {
-    return std::to_string(r.x) + "," + std::to_string(r.y) + " " + std::to_string(r.width) + "x" + std::to_string(r.height);
+    return std::to_string(r.x) + "," + std::to_string(r.y) + " " + std::to_string(r.width) + "x" +
+           std::to_string(r.height);
 }
 
 #define EXPECT_RECT(expected, actual) EXPECT_TRUE(Same(expected, actual)) << Show(actual)
@@ -43,10 +46,10 @@ TEST(Placement, WindowsFitTheWorkArea) {
 
 TEST(Placement, BesideTheOwnerWhereThereIsRoomElseOverIt) {
     const Rect area{0, 0, 1280, 800};
-    EXPECT_RECT((Rect{500, 50, 300, 200}), PlaceBeside(Rect{20, 50, 480, 300}, 300, 200, area));   // right
-    EXPECT_RECT((Rect{20, 350, 300, 200}), PlaceBeside(Rect{20, 50, 1100, 300}, 300, 200, area));  // below
+    EXPECT_RECT((Rect{500, 50, 300, 200}), PlaceBeside(Rect{20, 50, 480, 300}, 300, 200, area));     // right
+    EXPECT_RECT((Rect{20, 350, 300, 200}), PlaceBeside(Rect{20, 50, 1100, 300}, 300, 200, area));    // below
     EXPECT_RECT((Rect{200, 500, 300, 200}), PlaceBeside(Rect{500, 500, 780, 300}, 300, 200, area));  // left
-    EXPECT_RECT((Rect{0, 300, 300, 200}), PlaceBeside(Rect{0, 500, 1280, 300}, 300, 200, area));   // above
+    EXPECT_RECT((Rect{0, 300, 300, 200}), PlaceBeside(Rect{0, 500, 1280, 300}, 300, 200, area));     // above
     // Beside, but never past the area's bottom edge.
     EXPECT_RECT((Rect{500, 600, 300, 200}), PlaceBeside(Rect{20, 700, 480, 100}, 300, 200, area));
     // No room anywhere: centred over the owner; a window larger than the area is shrunk.

@@ -16,8 +16,8 @@
 #include "base/Numbers.h"
 #include "platform/Gui.h"
 #include "ui/GuiTestSupport.h"
-#include "ui/editor/FindAll.h"
 #include "ui/QtGuiTest.h"
+#include "ui/editor/FindAll.h"
 
 namespace {
 

@@ -25,7 +25,8 @@ class Win32PlacementTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         StartGui(0, nullptr);
-        OpenWindow(kWindowMain, Rect{0, 0, 400, 300}, "Jotcrate placement", kStyleSizable | kStyleCloseBox | kStyleMain);
+        OpenWindow(kWindowMain, Rect{0, 0, 400, 300}, "Jotcrate placement",
+                   kStyleSizable | kStyleCloseBox | kStyleMain);
         PlaceWindow(kWindowMain, Rect{100, 100, 480, 360});
     }
     static void TearDownTestSuite() {
@@ -58,7 +59,8 @@ TEST_F(Win32PlacementTest, AWindowLargerThanTheWorkAreaOpensWithinIt) {
     OpenWindow(kOther, Rect{200, 300, 4000, 3000}, "Jotcrate other", kStyleCloseBox);
     RECT outer;
     ASSERT_TRUE(GetWindowRect(WindowHandle(kOther), &outer));
-    EXPECT_TRUE(Within(outer, ScreenWorkArea())) << outer.left << "," << outer.top << " " << outer.right << "," << outer.bottom;
+    EXPECT_TRUE(Within(outer, ScreenWorkArea()))
+        << outer.left << "," << outer.top << " " << outer.right << "," << outer.bottom;
     int width, height;
     ClientSize(kOther, &width, &height);
     EXPECT_LT(width, 4000);
@@ -86,7 +88,8 @@ TEST_F(Win32PlacementTest, TheRecordListIsAsWideAsItsTitlesWithinTheScreen) {
     EXPECT_GT(dropped, field.right - field.left);
     EXPECT_LE(dropped, ScreenWorkArea().width);
     EXPECT_TRUE(GetWindowLongW(info.hwndList, GWL_STYLE) & WS_VSCROLL);
-    EXPECT_TRUE(Within(list, ScreenWorkArea())) << list.left << "," << list.top << " " << list.right << "," << list.bottom;
+    EXPECT_TRUE(Within(list, ScreenWorkArea()))
+        << list.left << "," << list.top << " " << list.right << "," << list.bottom;
     SendMessageW(combo, CB_SHOWDROPDOWN, FALSE, 0);
     RunPendingUiSteps();
 }

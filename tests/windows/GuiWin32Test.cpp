@@ -48,7 +48,8 @@ protected:
     }
     // What a save would store, told briefly where it differs.
     static std::string Brief(const std::string& bytes) {
-        return std::to_string(bytes.size()) + " bytes ending \"" + bytes.substr(bytes.size() < 8 ? 0 : bytes.size() - 8) + "\"";
+        return std::to_string(bytes.size()) + " bytes ending \"" +
+               bytes.substr(bytes.size() < 8 ? 0 : bytes.size() - 8) + "\"";
     }
     void ToEnd() {
         int length = static_cast<int>(SendMessageW(GadgetHandle(kEditor), WM_GETTEXTLENGTH, 0, 0));
@@ -66,14 +67,14 @@ protected:
 TEST_F(Win32GadgetTest, ATimerExpiresOnceIntoTheEventQueue) {
     constexpr int kTimer = 7;
     Event event;
-    while (PollWindowEvent(&event)) {
-    }
+    while (PollWindowEvent(&event)) {}
     StartTimer(kWindow, kTimer, 10);
     int arrived = 0;
     for (DWORD end = GetTickCount() + 20000; arrived == 0 && GetTickCount() < end;) {
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
         RunPendingUiSteps();
-        while (PollWindowEvent(&event)) arrived += event.kind == kEventTimer && event.window == kWindow && event.number == kTimer;
+        while (PollWindowEvent(&event))
+            arrived += event.kind == kEventTimer && event.window == kWindow && event.number == kTimer;
     }
     EXPECT_EQ(1, arrived);
     EXPECT_FALSE(ExpireTimer(kWindow, kTimer));
@@ -287,7 +288,8 @@ TEST_F(Win32GadgetTest, TheOpenListReportsAChoiceOnlyWhenItCloses) {
     SelectEntry(kSelector, 0);
     HWND list = GadgetHandle(kSelector);
     auto selChange = [list] {
-        SendMessageW(GetParent(list), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(list), CBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+        SendMessageW(GetParent(list), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(list), CBN_SELCHANGE),
+                     reinterpret_cast<LPARAM>(list));
     };
     for (bool moved : {true, false}) {
         s_messages.clear();

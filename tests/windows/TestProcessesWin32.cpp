@@ -19,8 +19,9 @@ std::vector<HANDLE> s_locks;
 int HoldFileLock(const std::string& path) {
     // The program locks by share modes: a handle with write access shuts out its readers and
     // writers alike, which share no writing.
-    HANDLE file = CreateFileW(fs::u8path(path).wstring().c_str(), GENERIC_READ | GENERIC_WRITE,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE file =
+        CreateFileW(fs::u8path(path).wstring().c_str(), GENERIC_READ | GENERIC_WRITE,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) return -1;
     s_locks.push_back(file);
     return static_cast<int>(s_locks.size()) - 1;

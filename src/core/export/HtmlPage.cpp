@@ -9,14 +9,14 @@
 #include <vector>
 
 #include "base/AppState.h"
+#include "base/RecordText.h"
 #include "base/StringTable.h"
-#include "platform/Files.h"
 #include "core/store/BackgroundWrites.h"
 #include "core/store/DataFile.h"
 #include "core/store/OrderedPieces.h"
-#include "base/RecordText.h"
-#include "platform/TextCoding.h"
 #include "core/store/Titles.h"
+#include "platform/Files.h"
+#include "platform/TextCoding.h"
 
 namespace {
 
@@ -99,8 +99,8 @@ void AppendEscaped(std::string* out, std::string_view text) {
     for (std::size_t i = 0; i < text.size(); ++i) {
         // Eight bytes at a time while none of them is to be escaped.
         std::uint64_t eight;
-        while (i + 8 <= text.size() && (std::memcpy(&eight, text.data() + i, 8), !HasByte(eight, a) && !HasByte(eight, l) &&
-                                                                               !HasByte(eight, g)))
+        while (i + 8 <= text.size() && (std::memcpy(&eight, text.data() + i, 8),
+                                        !HasByte(eight, a) && !HasByte(eight, l) && !HasByte(eight, g)))
             i += 8;
         if (i == text.size()) break;
         char c = text[i];
@@ -170,7 +170,9 @@ void MakePagePiece(std::size_t first, const std::vector<std::string>& texts, std
     }
 }
 
-void WritePagePiece(std::string&& piece, void* writer) { WriteChunk(static_cast<ChunkWriter*>(writer), std::move(piece)); }
+void WritePagePiece(std::string&& piece, void* writer) {
+    WriteChunk(static_cast<ChunkWriter*>(writer), std::move(piece));
+}
 
 }  // namespace
 

@@ -11,7 +11,7 @@
 
 namespace {
 
-const std::u16string_view kPrefixes[] = {u"http://", u"https://", u"mailto:", u"ftp://",
+const std::u16string_view kPrefixes[] = {u"http://", u"https://",  u"mailto:",  u"ftp://",
                                          u"news:",   u"telnet://", u"file:///", u"www."};
 
 char16_t Lower(char16_t c) { return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c - u'A' + u'a') : c; }
@@ -131,7 +131,8 @@ std::vector<LinkSpan> FindLinks(std::u16string_view line) {
         std::size_t prefix = 0;
         if ((i == 0 || !IsWordCharacter(line[i - 1])) && StartsWithPrefix(line, i, &prefix)) {
             std::size_t end = i + prefix;
-            while (end < line.size() && !IsBlank(line[end]) && line[end] != u'<' && line[end] != u'>' && line[end] != u'"')
+            while (end < line.size() && !IsBlank(line[end]) && line[end] != u'<' && line[end] != u'>' &&
+                   line[end] != u'"')
                 ++end;
             std::size_t run = end;
             end = TrimLinkEnd(line, i + prefix, end);

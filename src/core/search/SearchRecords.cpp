@@ -8,8 +8,8 @@
 #include <algorithm>
 #include <thread>
 
-#include "platform/Files.h"
 #include "core/store/DataFile.h"
+#include "platform/Files.h"
 #include "platform/TextCoding.h"
 
 namespace {
@@ -23,7 +23,9 @@ constexpr std::size_t kContextAfter = 160;
 // Text as the editor holds it, or the stored bytes of an ASCII record.
 template <typename Char>
 bool IsWholeWordAt(std::basic_string_view<Char> text, std::size_t at, std::size_t length, bool (*isWord)(char16_t)) {
-    auto word = [&](std::size_t i) { return isWord(static_cast<char16_t>(static_cast<std::make_unsigned_t<Char>>(text[i]))); };
+    auto word = [&](std::size_t i) {
+        return isWord(static_cast<char16_t>(static_cast<std::make_unsigned_t<Char>>(text[i])));
+    };
     return (at == 0 || !word(at - 1)) && (at + length == text.size() || !word(at + length));
 }
 
@@ -63,7 +65,8 @@ void TakeLine(std::u16string_view text, std::size_t at, std::size_t length, Foun
     std::size_t lineEnd = text.find(u'\n', at + length);
     if (lineEnd == std::u16string_view::npos) lineEnd = text.size();
     std::size_t from = at - lineStart > kContextBefore ? BackToCharacter(text, at - kContextBefore) : lineStart;
-    std::size_t to = lineEnd - (at + length) > kContextAfter ? BackToCharacter(text, at + length + kContextAfter) : lineEnd;
+    std::size_t to =
+        lineEnd - (at + length) > kContextAfter ? BackToCharacter(text, at + length + kContextAfter) : lineEnd;
     found->before = (from > lineStart ? "\xE2\x80\xA6" : "") + Utf8(text.substr(from, at - from));
     found->match = Utf8(text.substr(at, length));
     found->after = Utf8(text.substr(at + length, to - at - length)) + (to < lineEnd ? "\xE2\x80\xA6" : "");
@@ -104,8 +107,9 @@ void MapToText(std::u16string_view text, const TextRules& rules, std::size_t at,
 
 // The first match of a record: its row, or nothing.
 // lowered: the record's bytes lowered when they are ASCII, whose folding that is.
-void MatchRecord(const SelectorEntry& entry, std::string_view bytes, const std::string* lowered, const std::u16string& wanted,
-                 const SearchTerm& term, const TextRules& rules, std::vector<FoundRecord>* found) {
+void MatchRecord(const SelectorEntry& entry, std::string_view bytes, const std::string* lowered,
+                 const std::u16string& wanted, const SearchTerm& term, const TextRules& rules,
+                 std::vector<FoundRecord>* found) {
     std::u16string text = DecodeRecordText(bytes);
     std::u16string folded = term.matchCase ? std::u16string() : lowered ? DecodeRecordText(*lowered) : rules.fold(text);
     const std::u16string& searched = term.matchCase ? text : folded;
@@ -123,7 +127,8 @@ void MatchRecord(const SelectorEntry& entry, std::string_view bytes, const std::
 // An ASCII record and term, matched in the stored bytes (where a line break is CR LF, CR or LF,
 // none of them in the term): only the line of the first match is decoded.
 void MatchAsciiRecord(const SelectorEntry& entry, std::string_view bytes, std::string_view searched,
-                      std::string_view term, bool wholeWord, bool (*isWord)(char16_t), std::vector<FoundRecord>* found) {
+                      std::string_view term, bool wholeWord, bool (*isWord)(char16_t),
+                      std::vector<FoundRecord>* found) {
     int count = 0;
     std::ptrdiff_t first = FindMatches(searched, term, wholeWord, isWord, &count);
     if (first < 0) return;
@@ -131,7 +136,8 @@ void MatchAsciiRecord(const SelectorEntry& entry, std::string_view bytes, std::s
     std::size_t lineStart = at == 0 ? bytes.npos : bytes.find_last_of("\r\n", at - 1);
     lineStart = lineStart == bytes.npos ? 0 : lineStart + 1;
     std::size_t lineEnd = std::min(bytes.find_first_of("\r\n", at + term.size()), bytes.size());
-    std::u16string line(bytes.begin() + static_cast<std::ptrdiff_t>(lineStart), bytes.begin() + static_cast<std::ptrdiff_t>(lineEnd));
+    std::u16string line(bytes.begin() + static_cast<std::ptrdiff_t>(lineStart),
+                        bytes.begin() + static_cast<std::ptrdiff_t>(lineEnd));
     FoundRecord record{entry.slot, entry.title, {}, {}, {}, count};
     TakeLine(line, at - lineStart, term.size(), &record);
     found->push_back(std::move(record));
@@ -243,7 +249,8 @@ bool SearchRecords(const SearchedFile& file, const std::vector<SelectorEntry>& e
     // A search runs beside the saves: a shared lock would refuse every one of them meanwhile.
     if (!OpenFile(file.path, kOpenReadBeside, &data)) return false;
     Search search{entries, term, rules, stop, term.matchCase ? term.text : rules.fold(term.text), {}, {}, nullptr};
-    if (std::all_of(search.wanted.begin(), search.wanted.end(), [](char16_t c) { return c < 0x80 && c != u'\n' && c != u'\r'; }))
+    if (std::all_of(search.wanted.begin(), search.wanted.end(),
+                    [](char16_t c) { return c < 0x80 && c != u'\n' && c != u'\r'; }))
         for (char16_t c : search.wanted) search.asciiTerm += static_cast<char>(c);
     FileVersion now;
     if (file.index && file.versionKnown && VersionOfOpenFile(data, &now) && SameVersion(now, file.version)) {

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "core/search/SearchIndex.h"
 #include "platform/Files.h"
 #include "platform/Types.h"
-#include "core/search/SearchIndex.h"
 
 struct SearchTerm {
     std::u16string text;

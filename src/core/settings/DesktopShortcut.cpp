@@ -27,7 +27,7 @@ std::string SyncDesktopShortcut() {
     // named by its full path, wherever it was put.
     std::string program = g_app.installedCopy ? Str(kStrInstalledCommand) : ExecutablePath();
     std::string icon = Str(g_app.installedCopy ? kStrInstalledIcon : kStrShortcutIcon);
-    bool written = CreateShortcutFile(program, path, g_app.programFolder, std::string(), Str(kStrShortcutDescription),
-                                      icon, 0);
+    bool written =
+        CreateShortcutFile(program, path, g_app.programFolder, std::string(), Str(kStrShortcutDescription), icon, 0);
     return written ? path : std::string();
 }

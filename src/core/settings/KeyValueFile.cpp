@@ -2,8 +2,8 @@
 // at open and written back whole, through a temporary file, at close.
 #include "core/settings/KeyValueFile.h"
 
-#include "platform/Files.h"
 #include "base/RecordText.h"
+#include "platform/Files.h"
 
 namespace {
 
@@ -23,7 +23,8 @@ KeyLine ParseLine(std::string_view line) {
     }
     if (!line.empty() && line[0] == '[') {
         std::size_t close = line.find(']');
-        return {kLineGroup, std::string(line.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1)),
+        return {kLineGroup,
+                std::string(line.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1)),
                 std::string()};
     }
     // A line without "=" reads as if it ended in one: its trailing blanks go, as they would
@@ -53,7 +54,6 @@ const KeyLine* FindKey(const KeyFile& file, const std::string& key) {
 }
 
 }  // namespace
-
 
 std::int32_t ParseInteger(std::string_view text) {
     std::size_t i = 0;

@@ -1,11 +1,11 @@
 // The option set's keys, their order in the file and their defaults.
 #include "core/settings/Settings.h"
 
+#include "base/RecordText.h"
 #include "base/StringTable.h"
 #include "core/settings/KeyValueFile.h"
 #include "platform/Files.h"
 #include "platform/SystemNames.h"
-#include "base/RecordText.h"
 
 namespace {
 
@@ -28,7 +28,8 @@ bool FitsWorkArea(const OptionSet& o, const Rect& workArea) {
 // alone: the defaults serve.
 bool SettingsFileNeedsFresh() {
     FileInfo info = StatPath(g_app.settingsPath);
-    return info.kind == kFileMissing || (info.kind == kFileRegular && info.size < 1 && IsWritableFile(g_app.settingsPath));
+    return info.kind == kFileMissing ||
+           (info.kind == kFileRegular && info.size < 1 && IsWritableFile(g_app.settingsPath));
 }
 
 bool LoadSettings(const Rect& workArea) {
@@ -48,7 +49,8 @@ bool LoadSettings(const Rect& workArea) {
     o.fontStyle = ReadInteger(file, Str(kStrKeyFontStyle), 0);
     // No family has a name near this long; a damaged file's megabyte of text is no name.
     std::string fontName = ReadText(file, Str(kStrKeyFontName), DefaultFontName());
-    if (fontName.size() > kFontNameLimit) fontName = std::string(DropIncompleteUtf8Tail(fontName.substr(0, kFontNameLimit)));
+    if (fontName.size() > kFontNameLimit)
+        fontName = std::string(DropIncompleteUtf8Tail(fontName.substr(0, kFontNameLimit)));
     o.fontName = fontName;
     SelectGroup(&file, Str(kStrWindowGroup));
     o.windowX = ReadInteger(file, Str(kStrKeyWindowX), 24);

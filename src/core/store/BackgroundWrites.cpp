@@ -105,4 +105,3 @@ void WaitForClosesLater() {
     std::unique_lock<std::mutex> hold(Closes().lock);
     Closes().ended.wait(hold, [] { return Closes().pending == 0; });
 }
-

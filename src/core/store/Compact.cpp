@@ -14,9 +14,9 @@
 
 #include "base/AppState.h"
 #include "base/StringTable.h"
-#include "platform/Files.h"
 #include "core/store/BackgroundWrites.h"
 #include "core/store/DataFile.h"
+#include "platform/Files.h"
 
 namespace {
 

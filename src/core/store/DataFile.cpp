@@ -10,9 +10,9 @@
 
 #include "base/AppState.h"
 #include "base/StringTable.h"
+#include "core/store/Titles.h"
 #include "platform/Files.h"
 #include "platform/TextCoding.h"
-#include "core/store/Titles.h"
 
 bool IsWellFormedSize(std::int64_t size) { return size > 0 && size % kSlotSize == 0; }
 
@@ -92,7 +92,8 @@ bool ReadSlotTexts(PieceReader* reader, const FileHandle& data, const std::int64
     heads.resize(n * kFirstRead);
     pieces.resize(n);
     texts->resize(n);
-    for (std::size_t i = 0; i < n; ++i) pieces[i] = ReadPiece{slots[i] * kSlotSize, &heads[i * kFirstRead], kFirstRead, 0};
+    for (std::size_t i = 0; i < n; ++i)
+        pieces[i] = ReadPiece{slots[i] * kSlotSize, &heads[i * kFirstRead], kFirstRead, 0};
     if (!ReadPieces(reader, pieces.data(), n)) return false;
     // Texts that go on past their first read get the rest of their slots in a second batch.
     longer.clear();
@@ -101,8 +102,7 @@ bool ReadSlotTexts(PieceReader* reader, const FileHandle& data, const std::int64
         std::int64_t got = pieces[i].got;
         if (got == static_cast<std::int64_t>(kFirstRead) && !std::memchr(head + 1, 0, kFirstRead - 1))
             longer.push_back(i);
-        else if (!FinishSlotText(data, slots[i], head, got, &(*texts)[i]))
-            return false;
+        else if (!FinishSlotText(data, slots[i], head, got, &(*texts)[i])) return false;
     }
     if (longer.empty()) return true;
     wholes.resize(longer.size() * kSlotSize);
@@ -111,7 +111,7 @@ bool ReadSlotTexts(PieceReader* reader, const FileHandle& data, const std::int64
         unsigned char* whole = &wholes[k * kSlotSize];
         std::memcpy(whole, &heads[longer[k] * kFirstRead], kFirstRead);
         rests[k] = ReadPiece{slots[longer[k]] * kSlotSize + static_cast<std::int64_t>(kFirstRead), whole + kFirstRead,
-                            kSlotSize - kFirstRead, 0};
+                             kSlotSize - kFirstRead, 0};
     }
     if (!ReadPieces(reader, rests.data(), rests.size())) return false;
     for (std::size_t k = 0; k < longer.size(); ++k) {
@@ -167,14 +167,16 @@ bool OpenDataFileToWrite(OpenMode mode, FileHandle* file) {
 
 bool IsDataFileAsLeft() {
     FileVersion now;
-    return !g_app.dataVersionKnown || !Changed(VersionOfFile(g_app.dataPath, &now) && SameVersion(now, g_app.dataVersion));
+    return !g_app.dataVersionKnown ||
+           !Changed(VersionOfFile(g_app.dataPath, &now) && SameVersion(now, g_app.dataVersion));
 }
 
 bool IsSlotAsShown(std::int64_t slot) {
     if (g_app.shownSlot.size() != static_cast<std::size_t>(kSlotSize)) return true;
     std::vector<unsigned char> now(kSlotSize);
     FileHandle file;
-    bool read = OpenFile(g_app.dataPath, kOpenRead, &file) && ReadExactlyAt(file, slot * kSlotSize, now.data(), now.size());
+    bool read =
+        OpenFile(g_app.dataPath, kOpenRead, &file) && ReadExactlyAt(file, slot * kSlotSize, now.data(), now.size());
     CloseFile(&file);
     return read && !Changed(now == g_app.shownSlot);
 }
@@ -263,8 +265,8 @@ namespace {
 // may lie in holes that a write of its zeros would have to fill on a full disk.
 bool WriteDeletedMark(std::int64_t slot, unsigned char mark) {
     FileHandle file;
-    bool ok = OpenDataFileToWrite(kOpenReadWrite, &file) &&
-              ReadExactlyAt(file, slot * kSlotSize, g_app.slotImage, kSlotSize);
+    bool ok =
+        OpenDataFileToWrite(kOpenReadWrite, &file) && ReadExactlyAt(file, slot * kSlotSize, g_app.slotImage, kSlotSize);
     if (ok) {
         g_app.slotImage[0] = mark;
         ok = WriteAt(file, slot * kSlotSize, &mark, 1) && FlushFile(file);
@@ -331,17 +333,15 @@ std::vector<std::string> DeletedRecordTitles(const std::vector<std::int64_t>& sl
     return titles;
 }
 
-std::string CompactionPath(const std::string& target) {
-    return FolderPart(target) + Str(kStrCompactFileName);
-}
+std::string CompactionPath(const std::string& target) { return FolderPart(target) + Str(kStrCompactFileName); }
 
 // Only the program folder's own: beside a linked file's target, a file of that name may be
 // the user's.
 void RemoveStaleTemporaries() {
     const std::string& folder = g_app.programFolder;
-    for (const std::string& path : {g_app.dataPath + ".tmp", g_app.backupPath + ".tmp", g_app.settingsPath + ".tmp",
-                                    folder + Str(kStrCompactFileName), folder + Str(kStrDumpFileName) + ".tmp",
-                                    g_app.journalPath + ".tmp"})
+    for (const std::string& path :
+         {g_app.dataPath + ".tmp", g_app.backupPath + ".tmp", g_app.settingsPath + ".tmp",
+          folder + Str(kStrCompactFileName), folder + Str(kStrDumpFileName) + ".tmp", g_app.journalPath + ".tmp"})
         if (StatPath(path).kind == kFileRegular) DeleteFile(path);
 }
 
@@ -351,7 +351,8 @@ namespace {
 
 std::vector<unsigned char> StarterSlots() {
     std::vector<unsigned char> slots(static_cast<std::size_t>(kStarterRecords) * kSlotSize);
-    for (int n = 0; n < kStarterRecords; ++n) EncodeText(StarterText(n), &slots[static_cast<std::size_t>(n) * kSlotSize]);
+    for (int n = 0; n < kStarterRecords; ++n)
+        EncodeText(StarterText(n), &slots[static_cast<std::size_t>(n) * kSlotSize]);
     return slots;
 }
 
@@ -429,7 +430,8 @@ bool RefreshBackup(bool hadUnsavedEdit) {
 std::string FreshName(const std::string& folder, StringId prefix, StringId suffix) {
     std::string stem = folder + Str(prefix) + TimeStamp();
     std::string path = stem + Str(suffix);
-    for (int n = 2; StatPath(path).kind != kFileMissing && n < 1000; ++n) path = stem + "-" + std::to_string(n) + Str(suffix);
+    for (int n = 2; StatPath(path).kind != kFileMissing && n < 1000; ++n)
+        path = stem + "-" + std::to_string(n) + Str(suffix);
     return path;
 }
 

@@ -5,13 +5,12 @@
 
 #include <cstdint>
 #include <string>
-#include <vector>
 #include <string_view>
+#include <vector>
 
 #include "base/Numbers.h"
 #include "base/StringTable.h"
 #include "platform/Files.h"
-
 
 bool IsWellFormedSize(std::int64_t size);
 // More slots than the record limit: no pass goes past the limit, and nothing that would have to

@@ -11,9 +11,9 @@
 #include <cinttypes>
 #include <cstdio>
 
-#include "platform/Files.h"
 #include "base/StringTable.h"
 #include "core/store/DataFile.h"
+#include "platform/Files.h"
 
 namespace {
 

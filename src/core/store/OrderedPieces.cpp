@@ -22,13 +22,14 @@ struct Shared {
     std::condition_variable changed;
     std::string pieces[kAhead];  // the helper's group g waits in pieces[g / 2 % kAhead]
     bool made[kAhead] = {};
-    bool failed = false;         // a read failed, or the caller gave up
+    bool failed = false;  // a read failed, or the caller gave up
     std::string failure;
 };
 
 std::size_t Groups(const Shared& shared) { return (shared.slots.size() + kReadGroup - 1) / kReadGroup; }
 
-bool MakeGroup(Shared* shared, PieceReader* reader, std::size_t group, std::vector<std::string>* texts, std::string* piece) {
+bool MakeGroup(Shared* shared, PieceReader* reader, std::size_t group, std::vector<std::string>* texts,
+               std::string* piece) {
     std::size_t first = group * kReadGroup;
     std::size_t n = std::min(kReadGroup, shared->slots.size() - first);
     if (!ReadSlotTexts(reader, shared->data, shared->slots.data() + first, n, texts)) return false;

@@ -8,15 +8,14 @@
 #include <vector>
 
 #include "base/AppState.h"
+#include "base/RecordText.h"
 #include "base/StringTable.h"
-#include "platform/Files.h"
 #include "core/store/BackgroundWrites.h"
 #include "core/store/DataFile.h"
 #include "core/store/OrderedPieces.h"
-#include "base/RecordText.h"
+#include "platform/Files.h"
 
 namespace {
-
 
 std::string SeparatorBlock() {
     const std::string& spacer = Str(kStrSpacer);
@@ -40,7 +39,9 @@ void MakeDumpPiece(std::size_t first, const std::vector<std::string>& texts, std
     }
 }
 
-void WriteDumpPiece(std::string&& piece, void* writer) { WriteChunk(static_cast<ChunkWriter*>(writer), std::move(piece)); }
+void WriteDumpPiece(std::string&& piece, void* writer) {
+    WriteChunk(static_cast<ChunkWriter*>(writer), std::move(piece));
+}
 
 // One pass over the data file. Beside a running window the file is read without the shared
 // lock, which would make the window's saves fail; a pass that saw a write is made again.
@@ -49,7 +50,8 @@ DumpResult DumpOnce(bool besideWindow, bool* written) {
     // Records are read only where the user's own links lead, as in the window.
     std::string real;
     FileHandle data;
-    if (!ResolveReplacement(g_app.dataPath, &real) || !OpenFile(real, besideWindow ? kOpenReadBeside : kOpenRead, &data))
+    if (!ResolveReplacement(g_app.dataPath, &real) ||
+        !OpenFile(real, besideWindow ? kOpenReadBeside : kOpenRead, &data))
         return kDumpFailed;
     WriteWatch* watch = besideWindow ? WatchWrites(data) : nullptr;
     FileVersion before;

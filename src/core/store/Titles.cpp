@@ -8,10 +8,10 @@
 #include <iterator>
 #include <thread>
 
-#include "base/StringTable.h"
-#include "platform/Files.h"
-#include "core/store/DataFile.h"
 #include "base/RecordText.h"
+#include "base/StringTable.h"
+#include "core/store/DataFile.h"
+#include "platform/Files.h"
 #include "platform/TextCoding.h"
 
 std::string_view LineOf(std::string_view text, int j) {
@@ -63,7 +63,8 @@ void ListRange(const FileHandle& data, std::int64_t first, std::int64_t last, st
             if (pieces[k].got == static_cast<std::int64_t>(kWindow)) {
                 unsigned char* text = windows[k] + 1;
                 const void* end = std::memchr(text, 0, kWindow - 1);
-                std::size_t size = end ? static_cast<std::size_t>(static_cast<const unsigned char*>(end) - text) : kWindow - 1;
+                std::size_t size =
+                    end ? static_cast<std::size_t>(static_cast<const unsigned char*>(end) - text) : kWindow - 1;
                 NegateBytes(text, size);
                 std::string_view start(reinterpret_cast<const char*>(text), size);
                 title = LoadTitle(start, RecordEncodingOfStart(start, size == kWindow - 1));

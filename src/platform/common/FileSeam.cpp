@@ -161,7 +161,8 @@ bool CopyNonZeroBlocks(const FileHandle& from, std::int64_t fromOffset, const Fi
         for (std::int64_t at = 0; at < chunk;) {
             std::int64_t first = at;
             while (at < chunk && !IsAllZero(buffer.data() + at, blockEnd(at) - at)) at = blockEnd(at);
-            if (at > first && !WriteAt(to, toOffset + first, buffer.data() + first, static_cast<std::size_t>(at - first)))
+            if (at > first &&
+                !WriteAt(to, toOffset + first, buffer.data() + first, static_cast<std::size_t>(at - first)))
                 return false;
             if (at < chunk) at = blockEnd(at);
         }

@@ -39,7 +39,8 @@ Rect FitIntoArea(Rect r, Rect area) {
 }
 
 Rect CentreOver(Rect owner, int width, int height, Rect area) {
-    return FitIntoArea(Rect{owner.x + (owner.width - width) / 2, owner.y + (owner.height - height) / 2, width, height}, area);
+    return FitIntoArea(Rect{owner.x + (owner.width - width) / 2, owner.y + (owner.height - height) / 2, width, height},
+                       area);
 }
 
 Rect PlaceBeside(Rect owner, int width, int height, Rect area) {
@@ -86,15 +87,18 @@ bool StepPlacementByKeys(PlacementByKeys* p, PlacementKey key, bool fine) {
     const Rect& area = p->area;
     if (!p->sizing) {
         if (IsHorizontal(key))
-            r.x = StepWithin(r.x, delta, area.x - r.width + std::min(r.width, kGripWidth), Right(area) - std::min(r.width, kGripWidth));
-        else
-            r.y = StepWithin(r.y, delta, area.y, Bottom(area) - std::min(r.height, kGripHeight));
+            r.x = StepWithin(r.x, delta, area.x - r.width + std::min(r.width, kGripWidth),
+                             Right(area) - std::min(r.width, kGripWidth));
+        else r.y = StepWithin(r.y, delta, area.y, Bottom(area) - std::min(r.height, kGripHeight));
         return true;
     }
     // The first arrow of an axis picks its edge; the next ones move it.
     unsigned axis = IsHorizontal(key) ? (kEdgeLeft | kEdgeRight) : (kEdgeTop | kEdgeBottom);
     if (!(p->edges & axis)) {
-        p->edges |= key == kPlaceLeft ? kEdgeLeft : key == kPlaceRight ? kEdgeRight : key == kPlaceUp ? kEdgeTop : kEdgeBottom;
+        p->edges |= key == kPlaceLeft    ? kEdgeLeft
+                    : key == kPlaceRight ? kEdgeRight
+                    : key == kPlaceUp    ? kEdgeTop
+                                         : kEdgeBottom;
         return true;
     }
     int right = Right(r), bottom = Bottom(r);

@@ -28,11 +28,16 @@ bool IsValidPrefix(const unsigned char* p, std::size_t present) {
     if (present < 2) return true;
     unsigned char second = p[1];
     switch (p[0]) {
-        case 0xE0: return second >= 0xA0;
-        case 0xED: return second <= 0x9F;
-        case 0xF0: return second >= 0x90;
-        case 0xF4: return second <= 0x8F;
-        default: return true;
+        case 0xE0:
+            return second >= 0xA0;
+        case 0xED:
+            return second <= 0x9F;
+        case 0xF0:
+            return second >= 0x90;
+        case 0xF4:
+            return second <= 0x8F;
+        default:
+            return true;
     }
 }
 
@@ -71,17 +76,16 @@ std::string_view DropIncompleteUtf8Tail(std::string_view s) {
     }
     if (lead == n || p[lead] < 0x80) return s;
     std::size_t present = n - lead;
-    if (present >= static_cast<std::size_t>(SequenceLength(p[lead])) || !IsValidPrefix(p + lead, present))
-        return s;
+    if (present >= static_cast<std::size_t>(SequenceLength(p[lead])) || !IsValidPrefix(p + lead, present)) return s;
     return IsValidUtf8(s.substr(0, lead)) ? s.substr(0, lead) : s;
 }
 
 namespace {
 
-const char16_t kWindows1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+const char16_t kWindows1252High[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                       0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+                                       0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                       0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
 constexpr char16_t kReplacement = 0xFFFD;
 
@@ -188,7 +192,9 @@ void EncodeUtf8(std::u16string_view text, std::string* bytes) {
 
 }  // namespace
 
-TextEncoding RecordEncoding(std::string_view bytes) { return IsValidUtf8(bytes) ? kEncodingUtf8 : kEncodingWindows1252; }
+TextEncoding RecordEncoding(std::string_view bytes) {
+    return IsValidUtf8(bytes) ? kEncodingUtf8 : kEncodingWindows1252;
+}
 
 TextEncoding RecordEncodingOfStart(std::string_view start, bool cut) {
     return RecordEncoding(cut ? DropIncompleteUtf8Tail(start) : start);

@@ -13,9 +13,12 @@ bool IsZoomInRange(int percent) { return percent >= kZoomMin && percent <= kZoom
 
 int ZoomAfterKey(int zoom, ZoomKey key) {
     switch (key) {
-        case kZoomIn: return Bounded(zoom + kZoomStep);
-        case kZoomOut: return Bounded(zoom - kZoomStep);
-        case kZoomReset: break;
+        case kZoomIn:
+            return Bounded(zoom + kZoomStep);
+        case kZoomOut:
+            return Bounded(zoom - kZoomStep);
+        case kZoomReset:
+            break;
     }
     return 100;
 }

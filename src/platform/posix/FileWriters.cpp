@@ -17,7 +17,8 @@ bool CopyRange(const FileHandle& from, std::int64_t fromOffset, const FileHandle
                std::int64_t n) {
     while (n > 0) {
         loff_t in = fromOffset, out = toOffset;
-        ssize_t copied = FaultSeamActive() ? 0 : copy_file_range(from.fd, &in, to.fd, &out, static_cast<std::size_t>(n), 0);
+        ssize_t copied =
+            FaultSeamActive() ? 0 : copy_file_range(from.fd, &in, to.fd, &out, static_cast<std::size_t>(n), 0);
         if (copied < 0 && errno == EINTR) continue;
         if (copied <= 0) break;
         fromOffset += copied;

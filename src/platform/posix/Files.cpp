@@ -4,11 +4,6 @@
 
 #include "platform/common/FileSeam.h"
 
-#include <cerrno>
-#include <cstdlib>
-#include <cstdio>
-#include <cstring>
-#include <ctime>
 #include <fcntl.h>
 #include <grp.h>
 #include <malloc.h>
@@ -19,6 +14,11 @@
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
 #include <vector>
 
 namespace {
@@ -170,7 +170,6 @@ bool VersionOfOpenFile(const FileHandle& file, FileVersion* version) {
     return true;
 }
 
-
 // A file without its owner's write bit counts as read-only even where the user (root) could
 // write it anyway: that bit is how a user marks a file read-only.
 bool IsWritableFile(const std::string& path) {
@@ -291,7 +290,9 @@ std::int64_t SizeOfOpenFile(const FileHandle& file) {
 std::int64_t ReadAt(const FileHandle& file, std::int64_t offset, void* buffer, std::size_t n) {
     std::size_t done = 0;
     while (done < n) {
-        ssize_t got = Injected(kStepRead, file.path) ? -1 : pread(file.fd, static_cast<char*>(buffer) + done, n - done, offset + done);
+        ssize_t got = Injected(kStepRead, file.path)
+                          ? -1
+                          : pread(file.fd, static_cast<char*>(buffer) + done, n - done, offset + done);
         if (got < 0 && errno == EINTR) continue;
         if (got < 0) {
             FailErrno("Reading", file.path);
@@ -303,11 +304,12 @@ std::int64_t ReadAt(const FileHandle& file, std::int64_t offset, void* buffer, s
     return static_cast<std::int64_t>(done);
 }
 
-
 bool WriteAt(const FileHandle& file, std::int64_t offset, const void* bytes, std::size_t n) {
     std::size_t done = 0;
     while (done < n) {
-        ssize_t put = Injected(kStepWrite, file.path) ? -1 : pwrite(file.fd, static_cast<const char*>(bytes) + done, n - done, offset + done);
+        ssize_t put = Injected(kStepWrite, file.path)
+                          ? -1
+                          : pwrite(file.fd, static_cast<const char*>(bytes) + done, n - done, offset + done);
         if (put < 0 && errno == EINTR) continue;
         if (put <= 0) return FailErrno("Writing", file.path);
         done += static_cast<std::size_t>(put);
@@ -337,7 +339,8 @@ bool CreateTempFile(const std::string& tempPath, const std::string& target, File
     std::string path = tempPath;
     int fd = -1;
     for (int n = 1; fd < 0 && n <= 200; ++n) {
-        fd = Injected(kStepOpen, path) ? -1 : open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        fd = Injected(kStepOpen, path) ? -1
+                                       : open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
         if (fd < 0 && errno != EEXIST) return FailErrno("Creating", path);
         if (fd < 0) path = tempPath + "." + (n < 100 ? std::to_string(n) : RandomName());
     }
@@ -375,7 +378,9 @@ bool ExchangeOver(const FileHandle& file, const std::string& target, bool* swapp
         return true;
     }
     renameat2(AT_FDCWD, file.path.c_str(), AT_FDCWD, target.c_str(), RENAME_EXCHANGE);
-    return FailWith("Replacing", target, same ? "another program wrote into the file meanwhile" : "another program replaced the file meanwhile");
+    return FailWith(
+        "Replacing", target,
+        same ? "another program wrote into the file meanwhile" : "another program replaced the file meanwhile");
 }
 
 // The rename itself, over the file the caller meant to replace, or over nothing where there
@@ -400,8 +405,10 @@ bool RenameOver(const FileHandle& file, const std::string& target) {
     // A file system that can do neither: the last look is as close to the rename as it gets.
     FileIdentity now;
     if (!IdentityOfPath(target, &now)) return false;
-    if (!SameIdentity(now, file.replaces)) return FailWith("Replacing", target, "another program replaced the file meanwhile");
-    if (WasWritten(file.replacesWatch)) return FailWith("Replacing", target, "another program wrote into the file meanwhile");
+    if (!SameIdentity(now, file.replaces))
+        return FailWith("Replacing", target, "another program replaced the file meanwhile");
+    if (WasWritten(file.replacesWatch))
+        return FailWith("Replacing", target, "another program wrote into the file meanwhile");
     return rename(file.path.c_str(), target.c_str()) == 0 || FailErrno("Replacing", target);
 }
 
@@ -464,7 +471,9 @@ bool IdentityOfPath(const std::string& path, FileIdentity* identity) {
     return true;
 }
 
-bool ResolveReplacement(const std::string& path, std::string* target) { return FollowOwnLinks(path, "Replacing", target); }
+bool ResolveReplacement(const std::string& path, std::string* target) {
+    return FollowOwnLinks(path, "Replacing", target);
+}
 
 bool WriteNewFile(const std::string& path, std::string_view bytes) {
     int fd = Injected(kStepOpen, path) ? -1 : open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
@@ -491,7 +500,6 @@ bool RenameFile(const std::string& from, const std::string& to) {
     if (Injected(kStepRename, to) || rename(from.c_str(), to.c_str()) != 0) return FailErrno("Renaming", from);
     return FlushFolderOf(to);
 }
-
 
 bool DeleteFile(const std::string& path) {
     if (Injected(kStepDelete, path)) return FailErrno("Deleting", path);
@@ -533,9 +541,10 @@ std::string CanonicalPath(const std::string& path) {
 }
 
 bool MakePrivateFolders(const std::string& path) {
-    for (std::size_t at = path.find('/', 1); ; at = path.find('/', at + 1)) {
+    for (std::size_t at = path.find('/', 1);; at = path.find('/', at + 1)) {
         std::string folder = path.substr(0, at);
-        if (!folder.empty() && mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) return Fail("Making", folder, errno);
+        if (!folder.empty() && mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST)
+            return Fail("Making", folder, errno);
         if (at == std::string::npos) break;
     }
     return StatPath(path).kind == kFileFolder || Fail("Making", path, ENOTDIR);

@@ -51,7 +51,8 @@ std::string DesktopDirValue(std::string_view line, const std::string& home) {
         value += line[i];
     }
     const std::string homeMark = "$HOME";
-    if (value.compare(0, homeMark.size(), homeMark) == 0 && (value.size() == homeMark.size() || value[homeMark.size()] == '/'))
+    if (value.compare(0, homeMark.size(), homeMark) == 0 &&
+        (value.size() == homeMark.size() || value[homeMark.size()] == '/'))
         return home + value.substr(homeMark.size());
     return !value.empty() && value[0] == '/' ? value : std::string();
 }
@@ -88,6 +89,7 @@ std::string DesktopEntry(const std::string& name, const std::string& target, con
                          const std::string& arguments, const std::string& description, const std::string& icon) {
     std::string exec = Value(ExecArgument(target));
     if (!arguments.empty()) exec += " " + Value(arguments);
+    // clang-format off
     return "[Desktop Entry]\n"
            "Type=Application\n"
            "Name=" + Value(name) + "\n"
@@ -96,6 +98,7 @@ std::string DesktopEntry(const std::string& name, const std::string& target, con
            "Path=" + Value(folder) + "\n"
            "Icon=" + Value(icon) + "\n"
            "Terminal=false\n";
+    // clang-format on
 }
 
 bool CreateShortcutFile(const std::string& target, const std::string& shortcutPath, const std::string& folder,

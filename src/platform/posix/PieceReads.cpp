@@ -81,8 +81,9 @@ bool ReadThroughRing(PieceReader* reader, ReadPiece* pieces, std::size_t n) {
     for (std::size_t i = 0; i < n; ++i) {
         ReadPiece& piece = pieces[i];
         if (piece.got < 0 || static_cast<std::size_t>(piece.got) == piece.size) continue;
-        std::int64_t rest = ReadAt(*reader->file, piece.offset + piece.got, static_cast<char*>(piece.buffer) + piece.got,
-                                   piece.size - static_cast<std::size_t>(piece.got));
+        std::int64_t rest =
+            ReadAt(*reader->file, piece.offset + piece.got, static_cast<char*>(piece.buffer) + piece.got,
+                   piece.size - static_cast<std::size_t>(piece.got));
         piece.got = rest < 0 ? -1 : piece.got + rest;
         all = all && rest >= 0;
     }

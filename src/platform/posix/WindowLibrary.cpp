@@ -8,7 +8,8 @@ bool FindWindowEntries(const std::string& path, WindowEntries* entries, std::str
     void* library = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (library) {
         entries->run = reinterpret_cast<int (*)(int, char**)>(dlsym(library, "JotcrateRunWindow"));
-        entries->showNotice = reinterpret_cast<void (*)(const char*, const char*)>(dlsym(library, "JotcrateShowNotice"));
+        entries->showNotice =
+            reinterpret_cast<void (*)(const char*, const char*)>(dlsym(library, "JotcrateShowNotice"));
         if (entries->run && entries->showNotice) return true;
     }
     *reason = dlerror();

@@ -5,19 +5,19 @@
 #include <unistd.h>
 
 #include <QApplication>
-#include <QSocketNotifier>
+#include <QDir>
 #include <QFileInfo>
 #include <QFileSystemWatcher>
-#include <QDir>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QKeyEvent>
-#include <QLineEdit>
 #include <QLibraryInfo>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QProcess>
 #include <QScreen>
 #include <QSettings>
+#include <QSocketNotifier>
 #include <QThread>
 #include <QTimer>
 #include <cstdio>
@@ -36,7 +36,8 @@ namespace {
 void NewApplication(int* argc, char** argv) {
     const QString nowhere = QStringLiteral("/dev/null/jotcrate");
     for (QSettings::Format format : {QSettings::NativeFormat, QSettings::IniFormat})
-        for (QSettings::Scope scope : {QSettings::UserScope, QSettings::SystemScope}) QSettings::setPath(format, scope, nowhere);
+        for (QSettings::Scope scope : {QSettings::UserScope, QSettings::SystemScope})
+            QSettings::setPath(format, scope, nowhere);
     new QApplication(*argc, argv);
     // The toolkit also looks for plugins in the program's folder. That folder was found to be no
     // one else's before this library was loaded; from here on it is not looked in at all.
@@ -67,7 +68,8 @@ protected:
         if (event->type() != QEvent::KeyPress) return false;
         if (!qobject_cast<QLineEdit*>(watched) && !qobject_cast<QPlainTextEdit*>(watched)) return false;
         const QKeyEvent* key = static_cast<QKeyEvent*>(event);
-        return (key->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier)) == Qt::AltModifier && !key->text().isEmpty();
+        return (key->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier)) == Qt::AltModifier &&
+               !key->text().isEmpty();
     }
 };
 
@@ -152,8 +154,7 @@ void CloseOnTermination(int window) {
     QSocketNotifier* notifier = new QSocketNotifier(s_signalPipe[0], QSocketNotifier::Read, qApp);
     QObject::connect(notifier, &QSocketNotifier::activated, [window] {
         char byte;
-        while (read(s_signalPipe[0], &byte, 1) > 0) {
-        }
+        while (read(s_signalPipe[0], &byte, 1) > 0) {}
         DeliverWindowEvent(Event{kEventClose, window, kCloseEndingSession});
     });
     struct sigaction action = {};
@@ -228,4 +229,3 @@ void OpenWithShell(const std::string& target) { StartProgram({"xdg-open", target
 void Beep() {
     if (CountBeep()) QApplication::beep();
 }
-

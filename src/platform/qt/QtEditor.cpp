@@ -14,10 +14,10 @@
 
 namespace {
 
-
 class LinkHighlighter : public QSyntaxHighlighter {
 public:
-    LinkHighlighter(QTextDocument* document, LinkDetector detector) : QSyntaxHighlighter(document), detector_(detector) {
+    LinkHighlighter(QTextDocument* document, LinkDetector detector)
+        : QSyntaxHighlighter(document), detector_(detector) {
         format_.setFontUnderline(true);
         format_.setForeground(QColor(0x00, 0x66, 0xCC));
     }
@@ -143,12 +143,18 @@ void JcEditor::runCommand(EditorAction command) {
 bool JcEditor::canRun(EditorAction command) const {
     bool selection = textCursor().hasSelection();
     switch (command) {
-        case kEditSelectAll: return !document()->isEmpty();
-        case kEditCut: return selection && !isReadOnly();
-        case kEditCopy: return selection;
-        case kEditPaste: return canPaste();
-        case kEditUndo: return !isReadOnly() && document()->isUndoAvailable();
-        case kEditRedo: return !isReadOnly() && document()->isRedoAvailable();
+        case kEditSelectAll:
+            return !document()->isEmpty();
+        case kEditCut:
+            return selection && !isReadOnly();
+        case kEditCopy:
+            return selection;
+        case kEditPaste:
+            return canPaste();
+        case kEditUndo:
+            return !isReadOnly() && document()->isUndoAvailable();
+        case kEditRedo:
+            return !isReadOnly() && document()->isRedoAvailable();
     }
     return false;
 }
@@ -192,8 +198,9 @@ void JcEditor::typeKey(QKeyEvent* event) {
 QString JcEditor::fitting(const QString& insertion) const {
     QString text = document()->toRawText();
     QTextCursor cursor = textCursor();
-    std::size_t fits = FittingLength(View(text), static_cast<std::size_t>(cursor.selectionStart()),
-                                     static_cast<std::size_t>(cursor.selectionEnd()), View(insertion), encoding_, kEditorStoredLimit);
+    std::size_t fits =
+        FittingLength(View(text), static_cast<std::size_t>(cursor.selectionStart()),
+                      static_cast<std::size_t>(cursor.selectionEnd()), View(insertion), encoding_, kEditorStoredLimit);
     return insertion.left(static_cast<qsizetype>(fits));
 }
 

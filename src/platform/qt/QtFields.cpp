@@ -99,8 +99,9 @@ void Place(QWidget* widget, int window, int gadget, Rect r) {
 void CreateTextField(int window, int gadget, Rect r, int limit) {
     QLineEdit* field = new QLineEdit(WindowWidget(window));
     field->setMaxLength(limit);
-    QObject::connect(field, &QLineEdit::textChanged,
-                     [window, gadget] { SendMessage(window, Message{kMessageTextEdited, gadget, std::string()}); });
+    QObject::connect(field, &QLineEdit::textChanged, [window, gadget] {
+        SendMessage(window, Message{kMessageTextEdited, gadget, std::string()});
+    });
     Place(field, window, gadget, r);
 }
 
@@ -123,10 +124,8 @@ std::string GadgetText(int gadget) {
 
 void CreateLabel(int window, int gadget, Rect r, const std::string& text, int buddy) {
     QLabel* label = new QLabel(ToQString(text), WindowWidget(window));
-    if (buddy && GadgetWidget(buddy))
-        label->setBuddy(GadgetWidget(buddy));
-    else
-        label->setTextFormat(Qt::PlainText);  // it can hold a file's name and an error's reason
+    if (buddy && GadgetWidget(buddy)) label->setBuddy(GadgetWidget(buddy));
+    else label->setTextFormat(Qt::PlainText);  // it can hold a file's name and an error's reason
     Place(label, window, gadget, r);
 }
 
@@ -137,7 +136,9 @@ void CreateRadioButton(int window, int gadget, Rect r, const std::string& label,
     if (startsGroup || !group || group->parent() != parent) group = new QButtonGroup(parent);
     group->addButton(radio);
     radio->installEventFilter(Filter());
-    QObject::connect(radio, &QRadioButton::clicked, [window, gadget] { DeliverWindowEvent(Event{kEventGadget, window, gadget}); });
+    QObject::connect(radio, &QRadioButton::clicked, [window, gadget] {
+        DeliverWindowEvent(Event{kEventGadget, window, gadget});
+    });
     Place(radio, window, gadget, r);
 }
 
@@ -145,7 +146,9 @@ void CreateResultList(int window, int gadget, Rect r, int field) {
     QListWidget* rows = new QListWidget(WindowWidget(window));
     rows->setItemDelegate(new RowDelegate(rows));
     rows->setUniformItemSizes(true);
-    QObject::connect(rows, &QListWidget::itemActivated, [window, gadget] { DeliverWindowEvent(Event{kEventGadget, window, gadget}); });
+    QObject::connect(rows, &QListWidget::itemActivated, [window, gadget] {
+        DeliverWindowEvent(Event{kEventGadget, window, gadget});
+    });
     if (QWidget* leader = GadgetWidget(field)) {
         Filter()->lists[leader] = rows;
         leader->installEventFilter(Filter());

@@ -50,7 +50,8 @@ class PlacementMode : public QObject {
 public:
     PlacementMode(QWidget* window, bool sizing) : QObject(window), window_(window) {
         QSize least = window->minimumSize() + FrameOf(window);
-        placement_ = StartPlacementByKeys(ToRect(window->frameGeometry()), sizing, least.width(), least.height(), ToRect(WorkArea()));
+        placement_ = StartPlacementByKeys(ToRect(window->frameGeometry()), sizing, least.width(), least.height(),
+                                          ToRect(WorkArea()));
         qApp->installEventFilter(this);
         window->grabKeyboard();
         window->grabMouse(QCursor(Qt::SizeAllCursor));
@@ -85,14 +86,21 @@ protected:
 private:
     static PlacementKey KeyOf(int key) {
         switch (key) {
-            case Qt::Key_Left: return kPlaceLeft;
-            case Qt::Key_Right: return kPlaceRight;
-            case Qt::Key_Up: return kPlaceUp;
-            case Qt::Key_Down: return kPlaceDown;
+            case Qt::Key_Left:
+                return kPlaceLeft;
+            case Qt::Key_Right:
+                return kPlaceRight;
+            case Qt::Key_Up:
+                return kPlaceUp;
+            case Qt::Key_Down:
+                return kPlaceDown;
             case Qt::Key_Return:
-            case Qt::Key_Enter: return kPlaceKeep;
-            case Qt::Key_Escape: return kPlaceRestore;
-            default: return kPlaceOther;
+            case Qt::Key_Enter:
+                return kPlaceKeep;
+            case Qt::Key_Escape:
+                return kPlaceRestore;
+            default:
+                return kPlaceOther;
         }
     }
     void step(QKeyEvent* key) {
@@ -108,11 +116,12 @@ private:
     void showMode() {
         unsigned edges = placement_.sizing ? placement_.edges : 0;
         bool across = edges & (kEdgeLeft | kEdgeRight), upDown = edges & (kEdgeTop | kEdgeBottom);
-        bool falling = (edges & (kEdgeLeft | kEdgeTop)) == (kEdgeLeft | kEdgeTop) || (edges & (kEdgeRight | kEdgeBottom)) == (kEdgeRight | kEdgeBottom);
+        bool falling = (edges & (kEdgeLeft | kEdgeTop)) == (kEdgeLeft | kEdgeTop) ||
+                       (edges & (kEdgeRight | kEdgeBottom)) == (kEdgeRight | kEdgeBottom);
         Qt::CursorShape shape = across && upDown ? (falling ? Qt::SizeFDiagCursor : Qt::SizeBDiagCursor)
-                                : across       ? Qt::SizeHorCursor
-                                : upDown       ? Qt::SizeVerCursor
-                                               : Qt::SizeAllCursor;
+                                : across         ? Qt::SizeHorCursor
+                                : upDown         ? Qt::SizeVerCursor
+                                                 : Qt::SizeAllCursor;
         QGuiApplication::changeOverrideCursor(QCursor(shape));
         int x, y;
         PlacementPointer(placement_, &x, &y);
@@ -163,8 +172,9 @@ void KeepAboveMainWindow(QWidget* window) {
 
 Rect FitClientIntoWorkArea(QWidget* window, Rect placement) {
     QSize frame = FrameOf(window);
-    Rect outer = FitIntoArea(Rect{placement.x, placement.y, placement.width + frame.width(), placement.height + frame.height()},
-                             ToRect(WorkArea()));
+    Rect outer =
+        FitIntoArea(Rect{placement.x, placement.y, placement.width + frame.width(), placement.height + frame.height()},
+                    ToRect(WorkArea()));
     return Rect{outer.x, outer.y, outer.width - frame.width(), outer.height - frame.height()};
 }
 
@@ -188,5 +198,6 @@ void SetOnTop(int window, bool onTop) {
     SetStaysOnTop(widget, onTop);
     if (window != MainWindowNumber()) return;
     for (QWidget* top : QApplication::topLevelWidgets())
-        if (top != widget && (top->windowType() == Qt::Window || top->windowType() == Qt::Dialog)) SetStaysOnTop(top, onTop);
+        if (top != widget && (top->windowType() == Qt::Window || top->windowType() == Qt::Dialog))
+            SetStaysOnTop(top, onTop);
 }

@@ -10,8 +10,8 @@
 #include <QFileDialog>
 #include <QFontComboBox>
 #include <QFormLayout>
-#include <QListWidget>
 #include <QLabel>
+#include <QListWidget>
 #include <QLocale>
 #include <QVBoxLayout>
 #include <cmath>
@@ -20,8 +20,6 @@
 #include "platform/qt/QtPrivate.h"
 
 namespace {
-
-
 
 QColor ToColour(std::int32_t value) { return QColor(value & 0xFF, (value >> 8) & 0xFF, (value >> 16) & 0xFF); }
 std::int32_t FromColour(const QColor& c) { return c.red() | c.green() << 8 | c.blue() << 16; }
@@ -69,7 +67,8 @@ bool RunFontDialog(FontChoice* choice) {
     style->setCurrentIndex((choice->style & 512 ? 1 : 0) + (choice->style & 256 ? 2 : 0));
     QComboBox* size = new QComboBox(&dialog);
     size->setEditable(true);
-    for (int points : {8, 9, 10, 11, 12, 14, 16, 18, 20, 22, 24, 26, 28, 36, 48, 72}) size->addItem(QString::number(points));
+    for (int points : {8, 9, 10, 11, 12, 14, 16, 18, 20, 22, 24, 26, 28, 36, 48, 72})
+        size->addItem(QString::number(points));
     size->setCurrentText(choice->points > 0 ? QString::number(choice->points) : QString());
     QCheckBox* underline = new QCheckBox(ToQString(texts.fontUnderline), &dialog);
     underline->setChecked(choice->style & 4);
@@ -95,7 +94,8 @@ bool RunFontDialog(FontChoice* choice) {
     sample->setFrameShape(QFrame::StyledPanel);
     auto chosenStyle = [&] {
         int s = style->currentIndex();
-        return (s & 1 ? 512 : 0) | (s & 2 ? 256 : 0) | (underline->isChecked() ? 4 : 0) | (strikeout->isChecked() ? 8 : 0);
+        return (s & 1 ? 512 : 0) | (s & 2 ? 256 : 0) | (underline->isChecked() ? 4 : 0) |
+               (strikeout->isChecked() ? 8 : 0);
     };
     auto update = [&] {
         QFont font = face->currentFont();

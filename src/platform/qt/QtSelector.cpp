@@ -15,11 +15,14 @@
 class SelectorModel : public QAbstractListModel {
 public:
     using QAbstractListModel::QAbstractListModel;
-    int rowCount(const QModelIndex& parent) const override { return parent.isValid() ? 0 : static_cast<int>(titles.size()); }
+    int rowCount(const QModelIndex& parent) const override {
+        return parent.isValid() ? 0 : static_cast<int>(titles.size());
+    }
     QVariant data(const QModelIndex& index, int role) const override {
         if (!index.isValid() || index.row() >= static_cast<int>(titles.size())) return QVariant();
         if (role == Qt::DisplayRole) return Title(titles[static_cast<std::size_t>(index.row())]);
-        if (role == Qt::UserRole) return QVariant::fromValue<qint64>(slotIndexes[static_cast<std::size_t>(index.row())]);
+        if (role == Qt::UserRole)
+            return QVariant::fromValue<qint64>(slotIndexes[static_cast<std::size_t>(index.row())]);
         return QVariant();
     }
     void append(std::vector<SelectorEntry>&& entries) {
@@ -93,8 +96,9 @@ JcSelector::JcSelector(int window, QWidget* parent) : QComboBox(parent), window_
     // over all entries.
     setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     setMinimumContentsLength(8);
-    connect(this, qOverload<int>(&QComboBox::activated), this,
-            [this] { SendMessage(window_, Message{kMessageSelectorChanged, 0, std::string()}); });
+    connect(this, qOverload<int>(&QComboBox::activated), this, [this] {
+        SendMessage(window_, Message{kMessageSelectorChanged, 0, std::string()});
+    });
 }
 
 void JcSelector::showPopup() {
@@ -125,7 +129,9 @@ int JcSelector::titlesWidth() {
         model->widest = 0;
         model->measuredFont = view()->font();
         for (std::size_t row : LongestEntries(model->titles, kMeasuredTitles))
-            model->widest = std::max(model->widest, metrics.horizontalAdvance(model->data(model->index(static_cast<int>(row)), Qt::DisplayRole).toString()));
+            model->widest = std::max(model->widest,
+                                     metrics.horizontalAdvance(
+                                         model->data(model->index(static_cast<int>(row)), Qt::DisplayRole).toString()));
     }
     // The item's text margins, the view's frame and its scroll bar.
     int margins = 4 * style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view()) + 2 * view()->frameWidth() +
@@ -140,7 +146,6 @@ void JcSelector::hidePopup() {
     QComboBox::hidePopup();
     if (wasOpen) SendMessage(window_, Message{kMessageSelectorClosed, 0, std::string()});
 }
-
 
 namespace {
 
@@ -205,5 +210,6 @@ SelectorEntry SelectorEntryAt(int gadget, int position) {
     JcSelector* selector = Selector(gadget);
     if (!selector || position < 0 || position >= selector->count()) return SelectorEntry{std::string(), -1};
     SelectorModel* model = ModelOf(selector);
-    return SelectorEntry{model->titles[static_cast<std::size_t>(position)], model->slotIndexes[static_cast<std::size_t>(position)]};
+    return SelectorEntry{model->titles[static_cast<std::size_t>(position)],
+                         model->slotIndexes[static_cast<std::size_t>(position)]};
 }

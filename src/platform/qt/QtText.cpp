@@ -6,7 +6,9 @@
 
 #include <QTextDocument>
 
-QString ToQString(const std::string& utf8) { return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())); }
+QString ToQString(const std::string& utf8) {
+    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
 
 std::string ToUtf8(const QString& text) { return text.toUtf8().toStdString(); }
 

@@ -4,8 +4,8 @@
 
 #include <QString>
 #include <string>
-#include <vector>
 #include <string_view>
+#include <vector>
 
 #include "platform/TextCoding.h"
 

@@ -194,10 +194,8 @@ void OpenWindow(int window, Rect placement, const std::string& title, unsigned s
         KeepAboveMainWindow(widget);
     }
     widget->move(placement.x, placement.y);
-    if (style & kStyleSizable)
-        widget->resize(placement.width, placement.height);
-    else
-        widget->setFixedSize(placement.width, placement.height);
+    if (style & kStyleSizable) widget->resize(placement.width, placement.height);
+    else widget->setFixedSize(placement.width, placement.height);
     s_windows[window].widget = widget;
 }
 
@@ -297,15 +295,18 @@ void CreateButton(int window, int gadget, Rect r, const std::string& label) {
     JcWindow* parent = Window(window);
     if (parent && !parent->dialogKeys()) button->setShortcut(QKeySequence());
     button->setGeometry(r.x, r.y, r.width, r.height);
-    QObject::connect(button, &QPushButton::clicked,
-                     [window, gadget] { DeliverWindowEvent(Event{kEventGadget, window, gadget}); });
+    QObject::connect(button, &QPushButton::clicked, [window, gadget] {
+        DeliverWindowEvent(Event{kEventGadget, window, gadget});
+    });
     RegisterGadget(window, gadget, button);
 }
 
 void CreateCheckbox(int window, int gadget, Rect r, const std::string& label) {
     QCheckBox* box = new QCheckBox(ToQString(label), Window(window));
     box->setGeometry(r.x, r.y, r.width, r.height);
-    QObject::connect(box, &QCheckBox::clicked, [window, gadget] { DeliverWindowEvent(Event{kEventGadget, window, gadget}); });
+    QObject::connect(box, &QCheckBox::clicked, [window, gadget] {
+        DeliverWindowEvent(Event{kEventGadget, window, gadget});
+    });
     RegisterGadget(window, gadget, box);
 }
 
@@ -380,8 +381,9 @@ void AddShortcut(int window, const std::string& keys, int command) {
     QShortcut* shortcut = new QShortcut(QKeySequence(ToQString(keys)), widget);
     shortcut->setContext(Qt::WindowShortcut);
     shortcut->setAutoRepeat(false);
-    QObject::connect(shortcut, &QShortcut::activated,
-                     [window, command] { DeliverWindowEvent(Event{kEventMenu, window, command}); });
+    QObject::connect(shortcut, &QShortcut::activated, [window, command] {
+        DeliverWindowEvent(Event{kEventMenu, window, command});
+    });
     s_windows[window].shortcuts.emplace(command, shortcut);
 }
 
@@ -426,6 +428,7 @@ void SetWindowMenuTools(int window, const std::vector<MenuItem>& tools) {
     for (const char* keys : {"Alt+Space", "Alt+-"}) {
         QShortcut* shortcut = new QShortcut(QKeySequence(QString::fromLatin1(keys)), widget);
         shortcut->setContext(Qt::WindowShortcut);
-        QObject::connect(shortcut, &QShortcut::activated, [window, widget] { ShowWindowMenu(window, widget->mapToGlobal(QPoint(0, 0))); });
+        QObject::connect(shortcut, &QShortcut::activated,
+                         [window, widget] { ShowWindowMenu(window, widget->mapToGlobal(QPoint(0, 0))); });
     }
 }

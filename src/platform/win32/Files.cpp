@@ -51,7 +51,8 @@ bool FillVersion(HANDLE handle, FileVersion* version) {
     if (!GetFileInformationByHandle(handle, &info)) return false;
     version->device = info.dwVolumeSerialNumber;
     version->inode = (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
-    version->size = static_cast<std::int64_t>((static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow);
+    version->size =
+        static_cast<std::int64_t>((static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow);
     ULARGE_INTEGER written;
     written.LowPart = info.ftLastWriteTime.dwLowDateTime;
     written.HighPart = info.ftLastWriteTime.dwHighDateTime;
@@ -87,7 +88,6 @@ bool RenameOpenFile(HANDLE handle, const std::string& from, const std::string& t
 
 }  // namespace
 
-
 bool IsPathSeparator(char c) { return c == '/' || c == '\\'; }
 
 FileInfo StatPath(const std::string& path) {
@@ -106,7 +106,8 @@ FileInfo StatPath(const std::string& path) {
         info.kind = kFileOther;
     } else {
         info.kind = kFileRegular;
-        info.size = static_cast<std::int64_t>((static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
+        info.size =
+            static_cast<std::int64_t>((static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
     }
     return info;
 }
@@ -126,10 +127,10 @@ bool VersionOfOpenFile(const FileHandle& file, FileVersion* version) {
     return FillVersion(Handle(file), version) || Fail("Looking up", file.path);
 }
 
-
 bool IsWritableFile(const std::string& path) {
     DWORD attributes = GetFileAttributesW(Widen(path).c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY));
+    return attributes != INVALID_FILE_ATTRIBUTES &&
+           !(attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY));
 }
 
 bool IsOwnFile(const std::string&) { return true; }
@@ -152,12 +153,14 @@ bool OpenFile(const std::string& path, OpenMode mode, FileHandle* file) {
     DWORD share = mode == kOpenReadBeside ? kShareAll : FILE_SHARE_READ | FILE_SHARE_DELETE;
     DWORD disposition = mode == kOpenReadWriteCreate ? OPEN_ALWAYS : OPEN_EXISTING;
     if (InjectedHere(kStepOpen, path)) return Fail("Opening", path);
-    HANDLE handle = CreateFileW(Widen(path).c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE handle =
+        CreateFileW(Widen(path).c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         DWORD error = GetLastError();
         if (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION) return Fail("Locking", path);
         // Opening a folder answers "access denied"; say what it is.
-        if (error == ERROR_ACCESS_DENIED && StatPath(path).kind == kFileFolder) return FailWith("Opening", path, "Is a directory");
+        if (error == ERROR_ACCESS_DENIED && StatPath(path).kind == kFileFolder)
+            return FailWith("Opening", path, "Is a directory");
         SetLastError(error);
         return Fail("Opening", path);
     }
@@ -218,7 +221,6 @@ std::int64_t ReadAt(const FileHandle& file, std::int64_t offset, void* buffer, s
     return static_cast<std::int64_t>(done);
 }
 
-
 bool WriteAt(const FileHandle& file, std::int64_t offset, const void* bytes, std::size_t n) {
     std::size_t done = 0;
     while (done < n) {
@@ -226,7 +228,8 @@ bool WriteAt(const FileHandle& file, std::int64_t offset, const void* bytes, std
         OVERLAPPED where = At(offset + static_cast<std::int64_t>(done));
         DWORD put = 0;
         DWORD ask = static_cast<DWORD>(n - done < kLargestCall ? n - done : kLargestCall);
-        if (!WriteFile(Handle(file), static_cast<const char*>(bytes) + done, ask, &put, &where)) return Fail("Writing", file.path);
+        if (!WriteFile(Handle(file), static_cast<const char*>(bytes) + done, ask, &put, &where))
+            return Fail("Writing", file.path);
         if (put == 0) return FailWith("Writing", file.path, "Nothing was written");
         done += put;
     }
@@ -240,7 +243,8 @@ bool FlushFile(const FileHandle& file) {
 bool TruncateFile(const FileHandle& file, std::int64_t size) {
     FILE_END_OF_FILE_INFO end;
     end.EndOfFile.QuadPart = size;
-    return SetFileInformationByHandle(Handle(file), FileEndOfFileInfo, &end, sizeof end) || Fail("Truncating", file.path);
+    return SetFileInformationByHandle(Handle(file), FileEndOfFileInfo, &end, sizeof end) ||
+           Fail("Truncating", file.path);
 }
 
 namespace {
@@ -249,7 +253,8 @@ namespace {
 bool IsStillReplaced(const FileHandle& file, const std::string& target) {
     FileIdentity now;
     if (!IdentityOfPath(target, &now)) return false;
-    return SameIdentity(now, file.replaces) || FailWith("Replacing", target, "another program replaced the file meanwhile");
+    return SameIdentity(now, file.replaces) ||
+           FailWith("Replacing", target, "another program replaced the file meanwhile");
 }
 
 }  // namespace
@@ -263,8 +268,9 @@ bool CreateTempFile(const std::string& tempPath, const std::string& target, File
     for (int n = 1; n <= 100; ++n) {
         if (InjectedHere(kStepOpen, path)) return Fail("Creating", path);
         // DELETE: the file is renamed by its handle.
-        HANDLE handle = CreateFileW(Widen(path).c_str(), GENERIC_READ | GENERIC_WRITE | DELETE,
-                                    FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        HANDLE handle =
+            CreateFileW(Widen(path).c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                        nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (handle != INVALID_HANDLE_VALUE) {
             file->fd = reinterpret_cast<std::intptr_t>(handle);
             file->path = path;
@@ -404,7 +410,6 @@ bool RenameFile(const std::string& from, const std::string& to) {
     return (!InjectedHere(kStepRename, to) && MoveReplacing(from, to, true)) || Fail("Renaming", from);
 }
 
-
 bool DeleteFile(const std::string& path) {
     if (InjectedHere(kStepDelete, path)) return Fail("Deleting", path);
     return DeleteFileW(Widen(path).c_str()) || IsMissingError(GetLastError()) || Fail("Deleting", path);
@@ -414,8 +419,8 @@ std::string TimeStamp() {
     SYSTEMTIME now;
     GetLocalTime(&now);
     char text[32];
-    std::snprintf(text, sizeof text, "%04u%02u%02u-%02u%02u%02u", now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute,
-                  now.wSecond);
+    std::snprintf(text, sizeof text, "%04u%02u%02u-%02u%02u%02u", now.wYear, now.wMonth, now.wDay, now.wHour,
+                  now.wMinute, now.wSecond);
     return text;
 }
 
@@ -431,13 +436,9 @@ std::string ExecutablePath() {
 
 void KeepFreedMemory() {}
 
-std::string HomeFolder() {
-    return KnownFolder(FOLDERID_Profile);
-}
+std::string HomeFolder() { return KnownFolder(FOLDERID_Profile); }
 
-std::string UserDataHome() {
-    return KnownFolder(FOLDERID_LocalAppData);
-}
+std::string UserDataHome() { return KnownFolder(FOLDERID_LocalAppData); }
 
 std::string CanonicalPath(const std::string& path) {
     HANDLE handle = OpenForLooking(path);
@@ -472,6 +473,7 @@ bool MakePrivateFolders(const std::string& path) {
 
 std::string FindProgram(const std::string& name) {
     std::vector<wchar_t> buffer(MAX_PATH * 4);
-    DWORD n = SearchPathW(nullptr, Widen(name).c_str(), L".exe", static_cast<DWORD>(buffer.size()), buffer.data(), nullptr);
+    DWORD n =
+        SearchPathW(nullptr, Widen(name).c_str(), L".exe", static_cast<DWORD>(buffer.size()), buffer.data(), nullptr);
     return n == 0 || n >= buffer.size() ? std::string() : Narrow(std::wstring_view(buffer.data(), n));
 }

@@ -6,9 +6,7 @@
 #include "platform/win32/WideText.h"
 #include "platform/win32/Win32.h"
 
-std::string DesktopFolder() {
-    return KnownFolder(FOLDERID_Desktop);
-}
+std::string DesktopFolder() { return KnownFolder(FOLDERID_Desktop); }
 
 std::string LauncherFileName(const std::string& name) { return name + ".lnk"; }
 

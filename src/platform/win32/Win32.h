@@ -18,8 +18,8 @@
 #include <commctrl.h>
 #include <commdlg.h>
 #include <objbase.h>
-#include <oleacc.h>
 #include <ole2.h>
+#include <oleacc.h>
 #include <richedit.h>
 #include <shellapi.h>
 #include <shlobj.h>

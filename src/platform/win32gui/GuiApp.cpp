@@ -55,7 +55,9 @@ void RunQueuedSteps() {
 // UI thread: the program's timers run on the step window, their ids made of window and number.
 std::set<UINT_PTR> s_runningTimers;
 
-UINT_PTR TimerId(int window, int timer) { return static_cast<UINT_PTR>(window) << 16 | static_cast<UINT_PTR>(timer & 0xffff); }
+UINT_PTR TimerId(int window, int timer) {
+    return static_cast<UINT_PTR>(window) << 16 | static_cast<UINT_PTR>(timer & 0xffff);
+}
 
 void TimerExpired(UINT_PTR id) {
     KillTimer(s_stepWindow, id);
@@ -82,7 +84,8 @@ void CreateStepWindow() {
     wc.hInstance = ProgramInstance();
     wc.lpszClassName = L"JotcrateSteps";
     RegisterClassExW(&wc);
-    s_stepWindow = CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, ProgramInstance(), nullptr);
+    s_stepWindow =
+        CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, ProgramInstance(), nullptr);
 }
 
 void RouteMessage(MSG* msg) {
@@ -144,8 +147,9 @@ void AppendQuoted(std::wstring* line, const std::wstring& argument) {
 // ReadDirectoryChangesW on the folder: the file itself by any change, other entries only as
 // they come and go, as a folder watch reports on Linux.
 void WatchFolder(int window, std::wstring folder, std::wstring name) {
-    HANDLE handle = CreateFileW(folder.c_str(), FILE_LIST_DIRECTORY, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    HANDLE handle =
+        CreateFileW(folder.c_str(), FILE_LIST_DIRECTORY, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (handle == INVALID_HANDLE_VALUE) return;
     alignas(DWORD) static thread_local BYTE buffer[16384];
     const DWORD filter = FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_DIR_NAME | FILE_NOTIFY_CHANGE_LAST_WRITE |
@@ -157,11 +161,13 @@ void WatchFolder(int window, std::wstring folder, std::wstring name) {
         for (DWORD offset = 0; !changed && bytes > 0;) {
             const FILE_NOTIFY_INFORMATION* info = reinterpret_cast<const FILE_NOTIFY_INFORMATION*>(buffer + offset);
             std::wstring entry(info->FileName, info->FileNameLength / sizeof(WCHAR));
-            changed = info->Action != FILE_ACTION_MODIFIED || CompareStringOrdinal(entry.c_str(), -1, name.c_str(), -1, TRUE) == CSTR_EQUAL;
+            changed = info->Action != FILE_ACTION_MODIFIED ||
+                      CompareStringOrdinal(entry.c_str(), -1, name.c_str(), -1, TRUE) == CSTR_EQUAL;
             if (info->NextEntryOffset == 0) break;
             offset += info->NextEntryOffset;
         }
-        if (changed) RunOnUiThread([window] { DeliverMessage(window, Message{kMessageFileChanged, 0, std::string()}); });
+        if (changed)
+            RunOnUiThread([window] { DeliverMessage(window, Message{kMessageFileChanged, 0, std::string()}); });
     }
     CloseHandle(handle);
 }
@@ -225,8 +231,7 @@ void ShowKeyboardCues(HWND hwnd) {
 void AddModelessDialog(HWND dialog) { s_dialogs.push_back(dialog); }
 
 void RemoveModelessDialog(HWND dialog) {
-    for (auto it = s_dialogs.begin(); it != s_dialogs.end();)
-        it = *it == dialog ? s_dialogs.erase(it) : std::next(it);
+    for (auto it = s_dialogs.begin(); it != s_dialogs.end();) it = *it == dialog ? s_dialogs.erase(it) : std::next(it);
 }
 
 void AddWindowMessageHook(UINT message, WindowMessageHook hook) { s_hooks[message] = hook; }
@@ -314,7 +319,8 @@ void StartTimer(int window, int timer, int milliseconds) {
     UINT_PTR id = TimerId(window, timer);
     // The same id again starts the running timer anew; without the step window, a timer of no
     // window would get an id of the system's choosing.
-    if (s_stepWindow && SetTimer(s_stepWindow, id, static_cast<UINT>(milliseconds), nullptr)) s_runningTimers.insert(id);
+    if (s_stepWindow && SetTimer(s_stepWindow, id, static_cast<UINT>(milliseconds), nullptr))
+        s_runningTimers.insert(id);
 }
 
 void StopTimer(int window, int timer) {
@@ -412,4 +418,3 @@ void OpenWithShell(const std::string& target) {
 void Beep() {
     if (CountBeep()) MessageBeep(MB_OK);
 }
-

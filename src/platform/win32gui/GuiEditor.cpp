@@ -21,14 +21,14 @@ struct EditorState {
     HWND hwnd = nullptr;
     LinkDetector detector = nullptr;
     void (*procedure)(const EditorInput&) = nullptr;
-    int settingText = 0;  // changes made by the program are no edits
+    int settingText = 0;                    // changes made by the program are no edits
     TextEncoding encoding = kEncodingUtf8;  // of the text as it was set
     std::wstring face = L"Segoe UI";
     int points = 10;
     int style = 0;
     int zoom = 100;
     int wheelParts = 0;  // of a CTRL+wheel step, from touchpads and smooth wheels
-    int margin = 0;  // around the text, at 96 dots per inch
+    int margin = 0;      // around the text, at 96 dots per inch
     std::size_t lastStored = 0;
     bool dropLowSurrogate = false;  // the first half of a refused character went already
 };
@@ -166,10 +166,26 @@ bool ZoomByKey(EditorState* state, WPARAM key) {
 // (alignment, bold, line spacing, lists, font size); only the editing ones get through.
 bool IsEditingControlKey(WPARAM key) {
     switch (key) {
-        case 'A': case 'C': case 'X': case 'Z': case 'Y':
-        case VK_LEFT: case VK_RIGHT: case VK_UP: case VK_DOWN: case VK_HOME: case VK_END:
-        case VK_PRIOR: case VK_NEXT: case VK_BACK: case VK_DELETE: case VK_INSERT: case VK_RETURN:
-        case VK_CONTROL: case VK_SHIFT: case VK_MENU:
+        case 'A':
+        case 'C':
+        case 'X':
+        case 'Z':
+        case 'Y':
+        case VK_LEFT:
+        case VK_RIGHT:
+        case VK_UP:
+        case VK_DOWN:
+        case VK_HOME:
+        case VK_END:
+        case VK_PRIOR:
+        case VK_NEXT:
+        case VK_BACK:
+        case VK_DELETE:
+        case VK_INSERT:
+        case VK_RETURN:
+        case VK_CONTROL:
+        case VK_SHIFT:
+        case VK_MENU:
             return true;
     }
     return false;
@@ -210,7 +226,8 @@ bool OnCharacter(EditorState* state, wchar_t c) {
     if ((c < 0x20 && c != L'\t') || c == 0x7F) return true;
     if (low) return false;
     bool high = c >= 0xD800 && c <= 0xDBFF;
-    std::u16string typed = high ? std::u16string{static_cast<char16_t>(c), u'\xDC00'} : std::u16string(1, static_cast<char16_t>(c));
+    std::u16string typed =
+        high ? std::u16string{static_cast<char16_t>(c), u'\xDC00'} : std::u16string(1, static_cast<char16_t>(c));
     std::u16string clean = CleanEditorText(typed);
     if (Fitting(state, clean).size() < clean.size()) {
         state->dropLowSurrogate = high;
@@ -370,10 +387,10 @@ void CreateEditor(int window, int gadget, Rect r, LinkDetector detector) {
     HWND parent = WindowHandle(window);
     if (!parent) return;
     HWND hwnd = CreateWindowExW(WS_EX_CLIENTEDGE, MSFTEDIT_CLASS, L"",
-                                WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_AUTOVSCROLL |
-                                    ES_AUTOHSCROLL | ES_NOHIDESEL | ES_WANTRETURN,
-                                0, 0, 0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(gadget)), ProgramInstance(),
-                                nullptr);
+                                WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE |
+                                    ES_AUTOVSCROLL | ES_AUTOHSCROLL | ES_NOHIDESEL | ES_WANTRETURN,
+                                0, 0, 0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(gadget)),
+                                ProgramInstance(), nullptr);
     if (!hwnd) return;
     // The text mode can change only while the control is empty.
     SendMessageW(hwnd, EM_SETTEXTMODE, TM_PLAINTEXT | TM_MULTILEVELUNDO | TM_MULTICODEPAGE, 0);
@@ -433,8 +450,8 @@ void ShowEditorTip(int gadget, const std::string& text) {
     // The tip goes with the window that owns it: a main window opened anew needs a new one.
     if (!s_tip || !IsWindow(s_tip))
         s_tip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
-                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, GetAncestor(state->hwnd, GA_ROOT),
-                                nullptr, ProgramInstance(), nullptr);
+                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                                GetAncestor(state->hwnd, GA_ROOT), nullptr, ProgramInstance(), nullptr);
     if (!s_tip) return;
     std::wstring wide = Widen(text);
     TOOLINFOW tool = {};
@@ -541,12 +558,18 @@ bool EditorCanRun(int gadget, EditorAction command) {
     CHARRANGE range = Selection(state->hwnd);
     bool selection = range.cpMax > range.cpMin, readOnly = IsReadOnly(state->hwnd);
     switch (command) {
-        case kEditSelectAll: return GetWindowTextLengthW(state->hwnd) > 0;
-        case kEditCut: return selection && !readOnly;
-        case kEditCopy: return selection;
-        case kEditPaste: return !readOnly && IsClipboardFormatAvailable(CF_UNICODETEXT);
-        case kEditUndo: return !readOnly && SendMessageW(state->hwnd, EM_CANUNDO, 0, 0) != 0;
-        case kEditRedo: return !readOnly && SendMessageW(state->hwnd, EM_CANREDO, 0, 0) != 0;
+        case kEditSelectAll:
+            return GetWindowTextLengthW(state->hwnd) > 0;
+        case kEditCut:
+            return selection && !readOnly;
+        case kEditCopy:
+            return selection;
+        case kEditPaste:
+            return !readOnly && IsClipboardFormatAvailable(CF_UNICODETEXT);
+        case kEditUndo:
+            return !readOnly && SendMessageW(state->hwnd, EM_CANUNDO, 0, 0) != 0;
+        case kEditRedo:
+            return !readOnly && SendMessageW(state->hwnd, EM_CANREDO, 0, 0) != 0;
     }
     return false;
 }

@@ -19,9 +19,9 @@ struct Row {
 };
 
 std::set<int> s_fields;
-std::map<int, std::vector<Row>> s_lists;    // rows by list gadget
-std::map<int, std::vector<int>> s_groups;   // radio buttons by the gadget that starts the group
-std::map<int, int> s_groupOf;               // radio button to the gadget that starts its group
+std::map<int, std::vector<Row>> s_lists;   // rows by list gadget
+std::map<int, std::vector<int>> s_groups;  // radio buttons by the gadget that starts the group
+std::map<int, int> s_groupOf;              // radio button to the gadget that starts its group
 int s_lastGroup = 0;
 
 HWND MakeControl(int window, int gadget, DWORD exStyle, const wchar_t* cls, const std::wstring& text, DWORD style) {
@@ -77,13 +77,15 @@ void DrawRow(const DRAWITEMSTRUCT* item, const std::vector<Row>& rows) {
             int width = std::min<int>(size.cx, r.right - r.left);
             if (marked) {
                 RECT mark = {r.left, r.top + 1, r.left + width, r.bottom - 1};
-                HBRUSH brush = CreateSolidBrush(Mix(GetSysColor(COLOR_HIGHLIGHT), RGB(255, 255, 255), selected ? 70 : 35));
+                HBRUSH brush =
+                    CreateSolidBrush(Mix(GetSysColor(COLOR_HIGHLIGHT), RGB(255, 255, 255), selected ? 70 : 35));
                 FillRect(dc, &mark, brush);
                 DeleteObject(brush);
             }
             SetTextColor(dc, marked && !selected ? GetSysColor(COLOR_WINDOWTEXT) : text);
             RECT place = r;
-            DrawTextW(dc, part.c_str(), static_cast<int>(part.size()), &place, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
+            DrawTextW(dc, part.c_str(), static_cast<int>(part.size()), &place,
+                      DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
             r.left += width;
         };
         draw(row.title + L"   ", bold ? bold : plain, false);
@@ -113,11 +115,13 @@ LRESULT CALLBACK RadioProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
     int gadget = GadgetNumberOf(hwnd);
     if (message == WM_GETDLGCODE) return DefSubclassProc(hwnd, message, wParam, lParam) | DLGC_WANTARROWS;
     if (message == BM_SETCHECK && wParam == BST_CHECKED && gadget) Choose(gadget);
-    if (message == WM_KEYDOWN && gadget && (wParam == VK_LEFT || wParam == VK_RIGHT || wParam == VK_UP || wParam == VK_DOWN)) {
+    if (message == WM_KEYDOWN && gadget &&
+        (wParam == VK_LEFT || wParam == VK_RIGHT || wParam == VK_UP || wParam == VK_DOWN)) {
         const std::vector<int>& group = s_groups[s_groupOf[gadget]];
         auto at = std::find(group.begin(), group.end(), gadget) - group.begin();
         int step = wParam == VK_LEFT || wParam == VK_UP ? -1 : 1;
-        int next = group[static_cast<std::size_t>((at + step + static_cast<long>(group.size())) % static_cast<long>(group.size()))];
+        int next = group[static_cast<std::size_t>((at + step + static_cast<long>(group.size())) %
+                                                  static_cast<long>(group.size()))];
         if (HWND target = GadgetHandle(next)) {
             SetFocus(target);
             SendMessageW(target, BM_SETCHECK, BST_CHECKED, 0);
@@ -153,7 +157,8 @@ bool OnCommandHook(HWND, WPARAM wParam, LPARAM lParam, LRESULT* result) {
         return true;
     }
     // A click (or its letter) chooses the radio button; the common handling reports it.
-    if (s_groupOf.count(gadget) && code == BN_CLICKED) SendMessageW(reinterpret_cast<HWND>(lParam), BM_SETCHECK, BST_CHECKED, 0);
+    if (s_groupOf.count(gadget) && code == BN_CLICKED)
+        SendMessageW(reinterpret_cast<HWND>(lParam), BM_SETCHECK, BST_CHECKED, 0);
     return false;
 }
 
@@ -199,7 +204,8 @@ void SetGadgetText(int gadget, const std::string& text) {
     if (!hwnd) return;
     std::wstring wide = Widen(text);
     // The field's limit holds for the program's text too, as it does on Qt; no half pair stays.
-    std::size_t limit = s_fields.count(gadget) ? static_cast<std::size_t>(SendMessageW(hwnd, EM_GETLIMITTEXT, 0, 0)) : wide.size();
+    std::size_t limit =
+        s_fields.count(gadget) ? static_cast<std::size_t>(SendMessageW(hwnd, EM_GETLIMITTEXT, 0, 0)) : wide.size();
     if (wide.size() > limit) wide.resize(limit > 0 && IS_HIGH_SURROGATE(wide[limit - 1]) ? limit - 1 : limit);
     SetWindowTextW(hwnd, wide.c_str());
     if (s_fields.count(gadget)) SendMessageW(hwnd, EM_SETSEL, 0, -1);
@@ -216,7 +222,8 @@ std::string GadgetText(int gadget) {
 // The dialog manager gives a label's letter to the TAB stop that follows it, so a label goes
 // right before its buddy in the order of the window's controls.
 void CreateLabel(int window, int gadget, Rect r, const std::string& text, int buddy) {
-    HWND hwnd = MakeControl(window, gadget, 0, WC_STATICW, Widen(text), buddy ? SS_LEFT : SS_LEFTNOWORDWRAP | SS_NOPREFIX);
+    HWND hwnd =
+        MakeControl(window, gadget, 0, WC_STATICW, Widen(text), buddy ? SS_LEFT : SS_LEFTNOWORDWRAP | SS_NOPREFIX);
     if (!hwnd) return;
     if (HWND follower = buddy ? GadgetHandle(buddy) : nullptr) {
         HWND before = GetWindow(follower, GW_HWNDPREV);
@@ -232,7 +239,8 @@ void CreateRadioButton(int window, int gadget, Rect r, const std::string& label,
     if (startsGroup) group.clear();
     group.push_back(gadget);
     s_groupOf[gadget] = s_lastGroup;
-    HWND hwnd = MakeControl(window, gadget, 0, WC_BUTTONW, Widen(label), BS_RADIOBUTTON | (startsGroup ? WS_TABSTOP | WS_GROUP : 0));
+    HWND hwnd = MakeControl(window, gadget, 0, WC_BUTTONW, Widen(label),
+                            BS_RADIOBUTTON | (startsGroup ? WS_TABSTOP | WS_GROUP : 0));
     if (!hwnd) return;
     SetWindowSubclass(hwnd, RadioProc, 0, 0);
     SetGadgetRect(gadget, r);
@@ -241,11 +249,13 @@ void CreateRadioButton(int window, int gadget, Rect r, const std::string& label,
 void CreateResultList(int window, int gadget, Rect r, int field) {
     AddHooks();
     s_lists[gadget].clear();
-    HWND hwnd = MakeControl(window, gadget, WS_EX_CLIENTEDGE, WC_LISTBOXW, L"",
-                            LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_TABSTOP);
+    HWND hwnd =
+        MakeControl(window, gadget, WS_EX_CLIENTEDGE, WC_LISTBOXW, L"",
+                    LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_TABSTOP);
     if (!hwnd) return;
     SendMessageW(hwnd, LB_SETITEMHEIGHT, 0, RowHeight(hwnd));
-    if (HWND leader = field ? GadgetHandle(field) : nullptr) SetWindowSubclass(leader, LeaderProc, 0, static_cast<DWORD_PTR>(gadget));
+    if (HWND leader = field ? GadgetHandle(field) : nullptr)
+        SetWindowSubclass(leader, LeaderProc, 0, static_cast<DWORD_PTR>(gadget));
     SetGadgetRect(gadget, r);
 }
 

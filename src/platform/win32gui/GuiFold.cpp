@@ -8,34 +8,61 @@ namespace {
 // Characters whose case folding is not their lowercase, as lowercase gives them.
 char16_t FoldLowered(char16_t c) {
     switch (c) {
-    case 0x00B5: return 0x03BC;
-    case 0x017F: return 0x0073;
-    case 0x0345: return 0x03B9;
-    case 0x03C2: return 0x03C3;
-    case 0x03D0: return 0x03B2;
-    case 0x03D1: return 0x03B8;
-    case 0x03D5: return 0x03C6;
-    case 0x03D6: return 0x03C0;
-    case 0x03F0: return 0x03BA;
-    case 0x03F1: return 0x03C1;
-    case 0x03F5: return 0x03B5;
-    case 0x1C80: return 0x0432;
-    case 0x1C81: return 0x0434;
-    case 0x1C82: return 0x043E;
-    case 0x1C83: return 0x0441;
-    case 0x1C84: return 0x0442;
-    case 0x1C85: return 0x0442;
-    case 0x1C86: return 0x044A;
-    case 0x1C87: return 0x0463;
-    case 0x1C88: return 0xA64B;
-    case 0x1E9B: return 0x1E61;
-    case 0x1E9E: return 0x00DF;
-    case 0x1FBE: return 0x03B9;
-    // Letterlike symbols that not every system lowers (Wine does not).
-    case 0x2126: return 0x03C9;
-    case 0x212A: return 0x006B;
-    case 0x212B: return 0x00E5;
-    default: break;
+        case 0x00B5:
+            return 0x03BC;
+        case 0x017F:
+            return 0x0073;
+        case 0x0345:
+            return 0x03B9;
+        case 0x03C2:
+            return 0x03C3;
+        case 0x03D0:
+            return 0x03B2;
+        case 0x03D1:
+            return 0x03B8;
+        case 0x03D5:
+            return 0x03C6;
+        case 0x03D6:
+            return 0x03C0;
+        case 0x03F0:
+            return 0x03BA;
+        case 0x03F1:
+            return 0x03C1;
+        case 0x03F5:
+            return 0x03B5;
+        case 0x1C80:
+            return 0x0432;
+        case 0x1C81:
+            return 0x0434;
+        case 0x1C82:
+            return 0x043E;
+        case 0x1C83:
+            return 0x0441;
+        case 0x1C84:
+            return 0x0442;
+        case 0x1C85:
+            return 0x0442;
+        case 0x1C86:
+            return 0x044A;
+        case 0x1C87:
+            return 0x0463;
+        case 0x1C88:
+            return 0xA64B;
+        case 0x1E9B:
+            return 0x1E61;
+        case 0x1E9E:
+            return 0x00DF;
+        case 0x1FBE:
+            return 0x03B9;
+        // Letterlike symbols that not every system lowers (Wine does not).
+        case 0x2126:
+            return 0x03C9;
+        case 0x212A:
+            return 0x006B;
+        case 0x212B:
+            return 0x00E5;
+        default:
+            break;
     }
     // Cherokee folds to its capitals.
     if (c >= 0xAB70 && c <= 0xABBF) return static_cast<char16_t>(c - 0xAB70 + 0x13A0);
@@ -71,7 +98,8 @@ std::u16string FoldCase(std::u16string_view text) {
     std::u16string lowered(text.size(), u'\0');
     const wchar_t* from = reinterpret_cast<const wchar_t*>(text.data());
     wchar_t* to = reinterpret_cast<wchar_t*>(&lowered[0]);
-    if (LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_LOWERCASE, from, length, to, length, nullptr, nullptr, 0) != length) {
+    if (LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_LOWERCASE, from, length, to, length, nullptr, nullptr, 0) !=
+        length) {
         lowered.assign(text);
         for (char16_t& c : lowered)
             if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c + 32);

@@ -23,7 +23,8 @@ BOOL CALLBACK FollowOnTop(HWND hwnd, LPARAM onTop) {
 Rect WorkAreaNear(HWND hwnd) {
     MONITORINFO monitor = {};
     monitor.cbSize = sizeof monitor;
-    if (hwnd && GetMonitorInfoW(MonitorFromWindow(hwnd, MONITOR_DEFAULTTONEAREST), &monitor)) return ToRect(monitor.rcWork);
+    if (hwnd && GetMonitorInfoW(MonitorFromWindow(hwnd, MONITOR_DEFAULTTONEAREST), &monitor))
+        return ToRect(monitor.rcWork);
     return ScreenWorkArea();
 }
 
@@ -34,7 +35,8 @@ void PlaceOuter(HWND hwnd, Rect outer) {
 void CentreOverOwner(HWND hwnd) {
     HWND owner = GetWindow(hwnd, GW_OWNER);
     RECT outer, own;
-    if (!owner || !IsWindowVisible(owner) || IsIconic(owner) || !GetWindowRect(owner, &outer) || !GetWindowRect(hwnd, &own))
+    if (!owner || !IsWindowVisible(owner) || IsIconic(owner) || !GetWindowRect(owner, &outer) ||
+        !GetWindowRect(hwnd, &own))
         return;
     Rect size = ToRect(own);
     PlaceOuter(hwnd, CentreOver(ToRect(outer), size.width, size.height, WorkAreaNear(owner)));

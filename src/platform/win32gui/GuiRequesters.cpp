@@ -13,7 +13,6 @@ COLORREF s_customColours[16] = {
     0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF,
 };
 
-
 // The requester belongs to the program's foreground window (the options dialog for the font),
 // so that it stays in front of it, and of the main window when that is On Top; the other
 // windows of the program are kept from input, as the requester only disables its owner.
@@ -114,8 +113,8 @@ void AddText(std::vector<WORD>* t, const wchar_t* text) {
 }
 
 // One control in dialog units; kind is the atom of a system class.
-void AddControl(std::vector<WORD>* t, DWORD style, DWORD exStyle, short x, short y, short width, short height,
-                WORD id, WORD kind, const wchar_t* text) {
+void AddControl(std::vector<WORD>* t, DWORD style, DWORD exStyle, short x, short y, short width, short height, WORD id,
+                WORD kind, const wchar_t* text) {
     if (t->size() % 2) t->push_back(0);
     AddDword(t, style | WS_CHILD | WS_VISIBLE);
     AddDword(t, exStyle);
@@ -151,38 +150,38 @@ std::vector<WORD> ListTemplate() {
 INT_PTR CALLBACK ListProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     ListRequest* request = reinterpret_cast<ListRequest*>(GetWindowLongPtrW(dialog, DWLP_USER));
     switch (message) {
-    case WM_INITDIALOG: {
-        request = reinterpret_cast<ListRequest*>(lParam);
-        SetWindowLongPtrW(dialog, DWLP_USER, lParam);
-        SetWindowTextW(dialog, Widen(*request->caption).c_str());
-        SetDlgItemTextW(dialog, kPromptId, Widen(*request->prompt).c_str());
-        HWND list = GetDlgItem(dialog, kListId);
-        SendMessageW(list, LB_INITSTORAGE, request->items->size(), 64 * request->items->size());
-        for (const std::string& item : *request->items)
-            SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(item).c_str()));
-        SendMessageW(list, LB_SETCURSEL, 0, 0);
-        CentreOverOwner(dialog);
-        SetFocus(list);
-        return FALSE;
-    }
-    case WM_COMMAND: {
-        int id = LOWORD(wParam);
-        bool activated = id == kListId && HIWORD(wParam) == LBN_DBLCLK;
-        if (id == IDOK || activated) {
-            int row = static_cast<int>(SendDlgItemMessageW(dialog, kListId, LB_GETCURSEL, 0, 0));
-            if (row < 0) return TRUE;
-            request->chosen = row;
-            EndDialog(dialog, IDOK);
-            return TRUE;
+        case WM_INITDIALOG: {
+            request = reinterpret_cast<ListRequest*>(lParam);
+            SetWindowLongPtrW(dialog, DWLP_USER, lParam);
+            SetWindowTextW(dialog, Widen(*request->caption).c_str());
+            SetDlgItemTextW(dialog, kPromptId, Widen(*request->prompt).c_str());
+            HWND list = GetDlgItem(dialog, kListId);
+            SendMessageW(list, LB_INITSTORAGE, request->items->size(), 64 * request->items->size());
+            for (const std::string& item : *request->items)
+                SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(item).c_str()));
+            SendMessageW(list, LB_SETCURSEL, 0, 0);
+            CentreOverOwner(dialog);
+            SetFocus(list);
+            return FALSE;
         }
-        if (id == IDCANCEL) {
-            EndDialog(dialog, IDCANCEL);
-            return TRUE;
+        case WM_COMMAND: {
+            int id = LOWORD(wParam);
+            bool activated = id == kListId && HIWORD(wParam) == LBN_DBLCLK;
+            if (id == IDOK || activated) {
+                int row = static_cast<int>(SendDlgItemMessageW(dialog, kListId, LB_GETCURSEL, 0, 0));
+                if (row < 0) return TRUE;
+                request->chosen = row;
+                EndDialog(dialog, IDOK);
+                return TRUE;
+            }
+            if (id == IDCANCEL) {
+                EndDialog(dialog, IDCANCEL);
+                return TRUE;
+            }
+            return FALSE;
         }
-        return FALSE;
-    }
-    default:
-        return FALSE;
+        default:
+            return FALSE;
     }
 }
 

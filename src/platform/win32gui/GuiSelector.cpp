@@ -18,8 +18,8 @@ struct SelectorState {
     std::vector<std::string> titles;  // UTF-8, as given
     std::vector<std::int64_t> slots;
     bool keepClosed = false;
-    bool announced = false;  // the drop-down on its way was told already
-    int droppedAt = -1;      // the selection when the list opened; -1 while it is closed
+    bool announced = false;    // the drop-down on its way was told already
+    int droppedAt = -1;        // the selection when the list opened; -1 while it is closed
     bool typedInList = false;  // letters were typed into the open list
 };
 
@@ -88,7 +88,8 @@ int TitlesWidth(HWND hwnd, const SelectorState& state) {
     for (std::size_t row : LongestEntries(state.titles, kMeasuredTitles)) {
         std::wstring shown = ShownTitle(state.titles[row]);
         SIZE extent;
-        if (GetTextExtentPoint32W(dc, shown.c_str(), static_cast<int>(shown.size()), &extent)) widest = std::max(widest, static_cast<int>(extent.cx));
+        if (GetTextExtentPoint32W(dc, shown.c_str(), static_cast<int>(shown.size()), &extent))
+            widest = std::max(widest, static_cast<int>(extent.cx));
     }
     SelectObject(dc, old);
     ReleaseDC(hwnd, dc);
@@ -153,10 +154,9 @@ bool OnSelectorCommand(int window, HWND control, int code) {
 void CreateSelector(int window, int gadget, Rect r) {
     HWND parent = WindowHandle(window);
     if (!parent) return;
-    HWND hwnd = CreateWindowExW(0, WC_COMBOBOXW, L"",
-                                WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST | CBS_HASSTRINGS,
-                                0, 0, 0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(gadget)), ProgramInstance(),
-                                nullptr);
+    HWND hwnd = CreateWindowExW(
+        0, WC_COMBOBOXW, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST | CBS_HASSTRINGS, 0, 0,
+        0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(gadget)), ProgramInstance(), nullptr);
     if (!hwnd) return;
     SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(GadgetFont(parent)), FALSE);
     SendMessageW(hwnd, CB_SETMINVISIBLE, kVisibleEntries, 0);
@@ -206,7 +206,8 @@ void InsertSelectorEntry(int gadget, int position, const SelectorEntry& entry) {
     SelectorState* state = Selector(gadget);
     if (!state || position < 0 || position > static_cast<int>(state->titles.size())) return;
     std::wstring shown = ShownTitle(entry.title);
-    LRESULT at = SendMessageW(state->hwnd, CB_INSERTSTRING, static_cast<WPARAM>(position), reinterpret_cast<LPARAM>(shown.c_str()));
+    LRESULT at = SendMessageW(state->hwnd, CB_INSERTSTRING, static_cast<WPARAM>(position),
+                              reinterpret_cast<LPARAM>(shown.c_str()));
     if (at < 0) return;
     SendMessageW(state->hwnd, CB_SETITEMDATA, static_cast<WPARAM>(at), static_cast<LPARAM>(entry.slot));
     state->titles.insert(state->titles.begin() + position, entry.title);
@@ -233,7 +234,8 @@ int SelectedEntry(int gadget) {
 
 // CB_SETCURSEL sends no notification: a selection made here is never taken for the user's.
 void SelectEntry(int gadget, int position) {
-    if (SelectorState* state = Selector(gadget)) SendMessageW(state->hwnd, CB_SETCURSEL, static_cast<WPARAM>(position), 0);
+    if (SelectorState* state = Selector(gadget))
+        SendMessageW(state->hwnd, CB_SETCURSEL, static_cast<WPARAM>(position), 0);
 }
 
 void SetSelectorTitle(int gadget, int position, const std::string& title) {
@@ -258,6 +260,8 @@ void KeepSelectorClosed(int gadget) {
 
 SelectorEntry SelectorEntryAt(int gadget, int position) {
     SelectorState* state = Selector(gadget);
-    if (!state || position < 0 || position >= static_cast<int>(state->titles.size())) return SelectorEntry{std::string(), -1};
-    return SelectorEntry{state->titles[static_cast<std::size_t>(position)], state->slots[static_cast<std::size_t>(position)]};
+    if (!state || position < 0 || position >= static_cast<int>(state->titles.size()))
+        return SelectorEntry{std::string(), -1};
+    return SelectorEntry{state->titles[static_cast<std::size_t>(position)],
+                         state->slots[static_cast<std::size_t>(position)]};
 }

@@ -30,8 +30,8 @@ struct WindowState {
     HACCEL table = nullptr;
     std::vector<MenuItem> tools;
     HWND lastFocus = nullptr;
-    bool placing = false;      // the program is moving the window
-    bool sizingLoop = false;   // the system's modal move and size loop is running
+    bool placing = false;            // the program is moving the window
+    bool sizingLoop = false;         // the system's modal move and size loop is running
     RECT lastNormal = {0, 0, 0, 0};  // where the program or the user left it, neither minimised nor maximised
 };
 
@@ -130,12 +130,12 @@ bool ParseKeys(const std::string& keys, ACCEL* accel) {
         else return false;
     }
     static const std::map<std::string, WORD> named = {
-        {"Return", VK_RETURN}, {"Enter", VK_RETURN}, {"Escape", VK_ESCAPE}, {"Esc", VK_ESCAPE},
-        {"Tab", VK_TAB},       {"Space", VK_SPACE},  {"Backspace", VK_BACK}, {"Delete", VK_DELETE},
-        {"Del", VK_DELETE},    {"Insert", VK_INSERT}, {"Ins", VK_INSERT},    {"Home", VK_HOME},
-        {"End", VK_END},       {"PgUp", VK_PRIOR},   {"PgDown", VK_NEXT},    {"Up", VK_UP},
-        {"Down", VK_DOWN},     {"Left", VK_LEFT},    {"Right", VK_RIGHT},    {"-", VK_OEM_MINUS},
-        {"=", VK_OEM_PLUS},    {",", VK_OEM_COMMA},  {".", VK_OEM_PERIOD}};
+        {"Return", VK_RETURN}, {"Enter", VK_RETURN},  {"Escape", VK_ESCAPE},  {"Esc", VK_ESCAPE},
+        {"Tab", VK_TAB},       {"Space", VK_SPACE},   {"Backspace", VK_BACK}, {"Delete", VK_DELETE},
+        {"Del", VK_DELETE},    {"Insert", VK_INSERT}, {"Ins", VK_INSERT},     {"Home", VK_HOME},
+        {"End", VK_END},       {"PgUp", VK_PRIOR},    {"PgDown", VK_NEXT},    {"Up", VK_UP},
+        {"Down", VK_DOWN},     {"Left", VK_LEFT},     {"Right", VK_RIGHT},    {"-", VK_OEM_MINUS},
+        {"=", VK_OEM_PLUS},    {",", VK_OEM_COMMA},   {".", VK_OEM_PERIOD}};
     auto it = named.find(rest);
     if (it != named.end()) {
         accel->key = it->second;
@@ -182,8 +182,8 @@ HMENU BuildMenu(const std::vector<MenuItem>& items) {
             sub = nullptr;
             current = top;
         } else {
-            AppendMenuW(current, MF_STRING | (item.enabled ? MF_ENABLED : MF_GRAYED), static_cast<UINT_PTR>(item.command),
-                        Widen(item.label).c_str());
+            AppendMenuW(current, MF_STRING | (item.enabled ? MF_ENABLED : MF_GRAYED),
+                        static_cast<UINT_PTR>(item.command), Widen(item.label).c_str());
         }
     }
     if (sub) AppendMenuW(top, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(sub), subLabel.c_str());
@@ -211,7 +211,8 @@ bool OnCommand(int window, WPARAM wParam, LPARAM lParam) {
         return true;
     }
     if (OnSelectorCommand(window, control, code) || OnEditorCommand(window, control, code)) return true;
-    if (code == BN_CLICKED && window && GadgetNumberOf(control) == id) DeliverWindowEvent(Event{kEventGadget, window, id});
+    if (code == BN_CLICKED && window && GadgetNumberOf(control) == id)
+        DeliverWindowEvent(Event{kEventGadget, window, id});
     return true;
 }
 
@@ -227,7 +228,8 @@ void ShowWindowMenuAt(HWND hwnd, LPARAM at) {
         p = POINT{r.left, r.top};
     }
     bool normal = !IsZoomed(hwnd) && !IsIconic(hwnd);
-    for (UINT item : {SC_MOVE, SC_SIZE, SC_MAXIMIZE}) EnableMenuItem(menu, item, MF_BYCOMMAND | (normal ? MF_ENABLED : MF_GRAYED));
+    for (UINT item : {SC_MOVE, SC_SIZE, SC_MAXIMIZE})
+        EnableMenuItem(menu, item, MF_BYCOMMAND | (normal ? MF_ENABLED : MF_GRAYED));
     EnableMenuItem(menu, SC_RESTORE, MF_BYCOMMAND | (normal ? MF_GRAYED : MF_ENABLED));
     SetForegroundWindow(hwnd);
     UINT chosen = TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, p.x, p.y, 0, hwnd, nullptr);
@@ -338,10 +340,12 @@ void RegisterWindowClass() {
     wc.cbSize = sizeof wc;
     wc.lpfnWndProc = WindowProc;
     wc.hInstance = ProgramInstance();
-    wc.hIcon = static_cast<HICON>(LoadImageW(ProgramInstance(), MAKEINTRESOURCEW(1), IMAGE_ICON, GetSystemMetrics(SM_CXICON),
-                                             GetSystemMetrics(SM_CYICON), LR_DEFAULTCOLOR));
-    wc.hIconSm = static_cast<HICON>(LoadImageW(ProgramInstance(), MAKEINTRESOURCEW(1), IMAGE_ICON,
-                                               GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
+    wc.hIcon =
+        static_cast<HICON>(LoadImageW(ProgramInstance(), MAKEINTRESOURCEW(1), IMAGE_ICON, GetSystemMetrics(SM_CXICON),
+                                      GetSystemMetrics(SM_CYICON), LR_DEFAULTCOLOR));
+    wc.hIconSm =
+        static_cast<HICON>(LoadImageW(ProgramInstance(), MAKEINTRESOURCEW(1), IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                      GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
     wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // the arrow
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     wc.lpszClassName = kWindowClass;
@@ -351,8 +355,9 @@ void RegisterWindowClass() {
 void CreateButtonOfStyle(int window, int gadget, Rect r, const std::string& label, DWORD style) {
     HWND parent = WindowHandle(window);
     if (!parent) return;
-    HWND hwnd = CreateWindowExW(0, WC_BUTTONW, Widen(label).c_str(), WS_CHILD | WS_VISIBLE | WS_TABSTOP | style, 0, 0, 0, 0,
-                                parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(gadget)), ProgramInstance(), nullptr);
+    HWND hwnd =
+        CreateWindowExW(0, WC_BUTTONW, Widen(label).c_str(), WS_CHILD | WS_VISIBLE | WS_TABSTOP | style, 0, 0, 0, 0,
+                        parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(gadget)), ProgramInstance(), nullptr);
     SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(GadgetFont(parent)), FALSE);
     RegisterGadget(window, gadget, hwnd);
     SetGadgetRect(gadget, r);
@@ -395,8 +400,8 @@ void OpenWindow(int window, Rect placement, const std::string& title, unsigned s
         owner = WindowHandle(MainWindowNumber());
         state.exStyle |= WS_EX_DLGMODALFRAME;
     }
-    HWND hwnd = CreateWindowExW(state.exStyle, kWindowClass, Widen(title).c_str(), state.style, placement.x, placement.y, 0, 0,
-                                owner, nullptr, ProgramInstance(), nullptr);
+    HWND hwnd = CreateWindowExW(state.exStyle, kWindowClass, Widen(title).c_str(), state.style, placement.x,
+                                placement.y, 0, 0, owner, nullptr, ProgramInstance(), nullptr);
     if (!hwnd) return;
     // Without a system menu the icon is not drawn, but the taskbar still takes it.
     s_states[window] = state;
@@ -465,8 +470,8 @@ void SetMinimumClientSize(int window, int width, int height) {
     GetWindowRect(hwnd, &outer);
     if (client.right >= Scaled(hwnd, width) && client.bottom >= Scaled(hwnd, height)) return;
     SIZE least = LeastOuterSize(hwnd, *state);
-    PlaceBy(hwnd, state, nullptr, 0, 0, std::max(least.cx, outer.right - outer.left), std::max(least.cy, outer.bottom - outer.top),
-            SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    PlaceBy(hwnd, state, nullptr, 0, 0, std::max(least.cx, outer.right - outer.left),
+            std::max(least.cy, outer.bottom - outer.top), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void ClientSize(int window, int* width, int* height) {
@@ -628,8 +633,10 @@ int FocusedGadget() { return GadgetNumberOf(GetFocus()); }
 // name is set through the accessibility property service; where a system has none, the
 // control stays unnamed.
 void NameControl(HWND hwnd, const std::wstring& name) {
-    static const GUID kPropertyServices = {0xb5f8350b, 0x0548, 0x48b1, {0xa6, 0xee, 0x88, 0xbd, 0x00, 0xb4, 0xa5, 0xe7}};
-    static const GUID kPropertyServicesInterface = {0x6e26e776, 0x04f0, 0x495d, {0x80, 0xe4, 0x33, 0x30, 0x35, 0x2e, 0x31, 0x69}};
+    static const GUID kPropertyServices = {
+        0xb5f8350b, 0x0548, 0x48b1, {0xa6, 0xee, 0x88, 0xbd, 0x00, 0xb4, 0xa5, 0xe7}};
+    static const GUID kPropertyServicesInterface = {
+        0x6e26e776, 0x04f0, 0x495d, {0x80, 0xe4, 0x33, 0x30, 0x35, 0x2e, 0x31, 0x69}};
     static const GUID kNameProperty = {0x608d3df8, 0x8128, 0x4aa7, {0xa4, 0x28, 0xf5, 0x5e, 0x49, 0x26, 0x72, 0x91}};
     IAccPropServices* services = nullptr;
     if (!hwnd || FAILED(CoCreateInstance(kPropertyServices, nullptr, CLSCTX_INPROC_SERVER, kPropertyServicesInterface,
@@ -645,7 +652,8 @@ void PressGadget(int gadget) {
     HWND hwnd = GadgetHandle(gadget);
     if (!hwnd || !IsWindowEnabled(hwnd) || !IsClass(hwnd, WC_BUTTONW)) return;
     if ((GetWindowLongW(hwnd, GWL_STYLE) & BS_TYPEMASK) == BS_AUTOCHECKBOX)
-        SendMessageW(hwnd, BM_SETCHECK, SendMessageW(hwnd, BM_GETCHECK, 0, 0) == BST_CHECKED ? BST_UNCHECKED : BST_CHECKED, 0);
+        SendMessageW(hwnd, BM_SETCHECK,
+                     SendMessageW(hwnd, BM_GETCHECK, 0, 0) == BST_CHECKED ? BST_UNCHECKED : BST_CHECKED, 0);
     DeliverWindowEvent(Event{kEventGadget, GadgetWindow(gadget), gadget});
 }
 

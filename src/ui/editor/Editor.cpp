@@ -4,10 +4,10 @@
 
 #include "base/AppState.h"
 #include "base/Numbers.h"
-#include "base/StringTable.h"
-#include "ui/editor/Journal.h"
-#include "core/links/Links.h"
 #include "base/RecordText.h"
+#include "base/StringTable.h"
+#include "core/links/Links.h"
+#include "ui/editor/Journal.h"
 #include "ui/records/Records.h"
 
 namespace {
@@ -66,12 +66,18 @@ void NoteZoom() {
 
 EditorAction EditorActionOf(int command) {
     switch (command) {
-        case kCmdCut: return kEditCut;
-        case kCmdCopy: return kEditCopy;
-        case kCmdPaste: return kEditPaste;
-        case kCmdUndo: return kEditUndo;
-        case kCmdRedo: return kEditRedo;
-        default: return kEditSelectAll;
+        case kCmdCut:
+            return kEditCut;
+        case kCmdCopy:
+            return kEditCopy;
+        case kCmdPaste:
+            return kEditPaste;
+        case kCmdUndo:
+            return kEditUndo;
+        case kCmdRedo:
+            return kEditRedo;
+        default:
+            return kEditSelectAll;
     }
 }
 

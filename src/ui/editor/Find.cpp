@@ -10,6 +10,7 @@
 #include "base/StringTable.h"
 #include "platform/Placement.h"
 #include "ui/MainWindow.h"
+#include "ui/Notices.h"
 #include "ui/editor/Editor.h"
 #include "ui/editor/FindAll.h"
 #include "ui/options/ApplyOptions.h"
@@ -36,7 +37,8 @@ void OnFindMessage(const Message& message) {
 }
 
 void BuildFindDialog() {
-    OpenWindow(kWindowFind, Rect{0, 0, 362, 96}, Str(kStrFindTitle), kStyleCloseBox | kStyleOwnedByMain | kStyleDialogKeys);
+    OpenWindow(kWindowFind, Rect{0, 0, 362, 96}, Str(kStrFindTitle),
+               kStyleCloseBox | kStyleOwnedByMain | kStyleDialogKeys);
     SetMessageCallback(kWindowFind, OnFindMessage);
     CreateTextField(kWindowFind, kGadgetFindTerm, Rect{86, 10, 176, 23}, kFindTermLimit);
     CreateLabel(kWindowFind, kGadgetFindTermLabel, Rect{8, 13, 76, 20}, Str(kStrFindWhatLabel), kGadgetFindTerm);
@@ -66,7 +68,8 @@ void FindFromDialog() {
     g_app.searchTerm = GadgetText(kGadgetFindTerm);
     if (g_app.searchTerm.empty()) return;
     FindNext(kFindNextFlag | (IsChecked(kGadgetFindDown) ? kFindDown : 0) |
-             (IsChecked(kGadgetFindWholeWord) ? kFindWholeWord : 0) | (IsChecked(kGadgetFindMatchCase) ? kFindMatchCase : 0));
+             (IsChecked(kGadgetFindWholeWord) ? kFindWholeWord : 0) |
+             (IsChecked(kGadgetFindMatchCase) ? kFindMatchCase : 0));
 }
 
 }  // namespace
@@ -94,8 +97,9 @@ void FindNext(int flags) {
         // Past the last match the user learns that there were others, not that there are none.
         bool elsewhere = FindInEditor(kGadgetEditor, g_app.searchTerm, 0, flags | kFindDown, &length) >= 0;
         bool down = flags & kFindDown;
-        ShowNotice(g_app.programTitle, elsewhere ? Str(kStrNoMorePrefix) + g_app.searchTerm + Str(down ? kStrNoMoreBelow : kStrNoMoreAbove)
-                                                 : Str(kStrNotFoundPrefix) + g_app.searchTerm);
+        ShowProgramNotice(elsewhere
+                              ? Str(kStrNoMorePrefix) + g_app.searchTerm + Str(down ? kStrNoMoreBelow : kStrNoMoreAbove)
+                              : Str(kStrNotFoundPrefix) + g_app.searchTerm);
         return;
     }
     SetEditorSelection(kGadgetEditor, found, found + length);
@@ -113,7 +117,8 @@ void HandleFindWindow(const Event& event) {
             break;
         case kEventMenu:
             if (event.number == kCmdCloseDialog) CloseFindDialog();
-            if (event.number == kCmdPressFocused) FocusedGadget() == kGadgetFindCancel ? CloseFindDialog() : FindFromDialog();
+            if (event.number == kCmdPressFocused)
+                FocusedGadget() == kGadgetFindCancel ? CloseFindDialog() : FindFromDialog();
             break;
         case kEventClose:
             CloseFindDialog();

@@ -7,12 +7,12 @@
 #include "base/AppState.h"
 #include "base/Numbers.h"
 #include "base/StringTable.h"
-#include "platform/Files.h"
-#include "ui/records/Records.h"
 #include "core/search/SearchRecords.h"
 #include "platform/CaseFolding.h"
-#include "ui/editor/Find.h"
+#include "platform/Files.h"
 #include "platform/TextCoding.h"
+#include "ui/editor/Find.h"
+#include "ui/records/Records.h"
 
 namespace {
 
@@ -76,7 +76,8 @@ int PositionOfSlot(std::int64_t slot) {
 
 int FindAllOptionsFor(const std::string& term) {
     const FindAllState& f = g_app.findAll;
-    if (!FindAllWindowExists() || f.term.empty() || FoldCase(DecodeRecordText(term)) != FoldCase(DecodeRecordText(f.term)))
+    if (!FindAllWindowExists() || f.term.empty() ||
+        FoldCase(DecodeRecordText(term)) != FoldCase(DecodeRecordText(f.term)))
         return 0;
     return f.flags & (kFindMatchCase | kFindWholeWord);
 }
@@ -129,8 +130,7 @@ void OnFindAllTerm(const std::string& term, int flags) {
 
 void RefreshFindAll() {
     const FindAllState& f = g_app.findAll;
-    if (FindAllWindowExists() && !f.term.empty() && f.listing != g_app.listChanges)
-        StartSearch(f.term, f.flags);
+    if (FindAllWindowExists() && !f.term.empty() && f.listing != g_app.listChanges) StartSearch(f.term, f.flags);
 }
 
 void OnFindAllChosen(int row) {

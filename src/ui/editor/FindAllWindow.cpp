@@ -32,7 +32,8 @@ void Layout() {
 
 void SearchForTerm() {
     StopTimer(kWindowFindAll, kTimerFindAllPause);
-    int flags = (IsChecked(kGadgetFindAllMatchCase) ? kFindMatchCase : 0) | (IsChecked(kGadgetFindAllWholeWord) ? kFindWholeWord : 0);
+    int flags = (IsChecked(kGadgetFindAllMatchCase) ? kFindMatchCase : 0) |
+                (IsChecked(kGadgetFindAllWholeWord) ? kFindWholeWord : 0);
     OnFindAllTerm(GadgetText(kGadgetFindAllTerm), flags);
 }
 

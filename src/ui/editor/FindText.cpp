@@ -47,12 +47,14 @@ int FindInText(std::u16string_view text, std::u16string_view term, int from, int
     const std::u16string needle = folding ? FoldCase(term) : std::u16string(term);
     auto source = [&](std::size_t k) { return folding ? sources[k] : k; };
     long long start = std::max(0, from);
-    if (folding) start = std::lower_bound(sources.begin(), sources.end(), static_cast<std::size_t>(start)) - sources.begin();
+    if (folding)
+        start = std::lower_bound(sources.begin(), sources.end(), static_cast<std::size_t>(start)) - sources.begin();
     bool down = flags & kFindDown;
     long long size = static_cast<long long>(searched.size()), span = static_cast<long long>(needle.size());
     long long at = down ? start : start - span;
     while (at >= 0 && at <= size) {
-        std::size_t found = down ? searched.find(needle, static_cast<std::size_t>(at)) : searched.rfind(needle, static_cast<std::size_t>(at));
+        std::size_t found = down ? searched.find(needle, static_cast<std::size_t>(at))
+                                 : searched.rfind(needle, static_cast<std::size_t>(at));
         if (found == std::u16string::npos) break;
         std::size_t first = source(found), end = source(found + needle.size() - 1) + 1;
         if (!(flags & kFindWholeWord) || IsWholeWordAt(text, first, end - first)) {

@@ -7,15 +7,15 @@
 #include "base/AppState.h"
 #include "base/Numbers.h"
 #include "base/StringTable.h"
-#include "platform/Files.h"
-#include "platform/Gui.h"
 #include "core/store/DataFile.h"
 #include "core/store/JournalFile.h"
+#include "core/store/Titles.h"
+#include "platform/Files.h"
+#include "platform/Gui.h"
+#include "platform/TextCoding.h"
+#include "ui/Notices.h"
 #include "ui/records/Load.h"
 #include "ui/records/Records.h"
-#include "platform/TextCoding.h"
-#include "core/store/Titles.h"
-#include "ui/Notices.h"
 
 void NoteEditForJournal() {
     if (g_app.journalPauseMs <= 0) return;

@@ -5,9 +5,9 @@
 #include "base/AppState.h"
 #include "base/Numbers.h"
 #include "base/StringTable.h"
-#include "ui/editor/Editor.h"
 #include "platform/Gui.h"
 #include "ui/Notices.h"
+#include "ui/editor/Editor.h"
 
 namespace {
 

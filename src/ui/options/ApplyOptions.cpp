@@ -30,7 +30,8 @@ void SetControlsDisabled(int first, int last, int disabled) {
 void UpdateEditorReadOnly() {
     SetEditorReadOnly(kGadgetEditor, !g_app.loaded || g_app.options.readOnly != 0 || g_app.shownRecordUnreadable);
     // The title says so, since greyed buttons alone do not tell why typing does nothing.
-    SetWindowTitle(kWindowMain, g_app.options.readOnly != 0 ? g_app.programTitle + Str(kStrReadOnlyTitle) : g_app.programTitle);
+    SetWindowTitle(kWindowMain,
+                   g_app.options.readOnly != 0 ? g_app.programTitle + Str(kStrReadOnlyTitle) : g_app.programTitle);
 }
 
 void ApplyOptions(bool withReadOnly) {

@@ -5,11 +5,11 @@
 #include "base/AppState.h"
 #include "base/Numbers.h"
 #include "base/StringTable.h"
+#include "platform/Gui.h"
+#include "ui/MainWindow.h"
 #include "ui/editor/Editor.h"
 #include "ui/options/ApplyOptions.h"
-#include "platform/Gui.h"
 #include "ui/records/Load.h"
-#include "ui/MainWindow.h"
 
 namespace {
 
@@ -39,8 +39,8 @@ struct Button {
 };
 
 const Button kButtons[] = {
-    {kGadgetFont, {142, 14, 60, 26}, kStrFontLabel},     {kGadgetColour, {142, 54, 60, 26}, kStrColourLabel},
-    {kGadgetExport, {142, 94, 60, 26}, kStrExportLabel}, {kGadgetApply, {70, 186, 60, 26}, kStrApplyLabel},
+    {kGadgetFont, {142, 14, 60, 26}, kStrFontLabel},      {kGadgetColour, {142, 54, 60, 26}, kStrColourLabel},
+    {kGadgetExport, {142, 94, 60, 26}, kStrExportLabel},  {kGadgetApply, {70, 186, 60, 26}, kStrApplyLabel},
     {kGadgetCancel, {142, 186, 60, 26}, kStrCancelLabel},
 };
 
@@ -57,7 +57,8 @@ Rect CentredPlacement() {
 
 void OpenOptionsDialog() {
     EnableWindow(kWindowMain, false);
-    OpenWindow(kWindowOptions, CentredPlacement(), Str(kStrOptionsTitle), kStyleTitleOnly | kStyleOwnedByMain | kStyleDialogKeys);
+    OpenWindow(kWindowOptions, CentredPlacement(), Str(kStrOptionsTitle),
+               kStyleTitleOnly | kStyleOwnedByMain | kStyleDialogKeys);
     for (const Box& box : kBoxes) {
         // Wider than 112 pixels, so that "Desktop Shortcut" shows whole in the default font.
         CreateCheckbox(kWindowOptions, box.gadget, Rect{12, box.y, 128, 22}, Str(box.label));

@@ -17,14 +17,14 @@
 #include "base/AppState.h"
 #include "base/Numbers.h"
 #include "base/StringTable.h"
+#include "core/store/DataFile.h"
+#include "core/store/Titles.h"
+#include "platform/Files.h"
+#include "platform/Gui.h"
+#include "ui/Notices.h"
 #include "ui/editor/Editor.h"
 #include "ui/editor/Journal.h"
 #include "ui/options/ApplyOptions.h"
-#include "platform/Files.h"
-#include "platform/Gui.h"
-#include "core/store/DataFile.h"
-#include "core/store/Titles.h"
-#include "ui/Notices.h"
 
 namespace {
 
@@ -122,7 +122,8 @@ std::int64_t RestorableBackupSize(std::string* when) {
         return -1;
     }
     FileVersion version;
-    if (!IsWellFormedSize(backupSize) || IsOversized(backupSize) || !VersionOfFile(backup, &version)) return backupSize > 0 ? -2 : -1;
+    if (!IsWellFormedSize(backupSize) || IsOversized(backupSize) || !VersionOfFile(backup, &version))
+        return backupSize > 0 ? -2 : -1;
     *when = LocalTimeText(version.modified);
     return backupSize;
 }
@@ -202,7 +203,8 @@ bool SalvageOnRequest(std::int64_t size, std::string* failure) {
     std::string question = DamagedDataFileText(size), offer, told;
     if (backupSize > 0) {
         std::int64_t records = backupSize / kSlotSize;
-        std::string backup = when + ", " + std::to_string(records) + Str(records == 1 ? kStrBackupRecord : kStrBackupRecords);
+        std::string backup =
+            when + ", " + std::to_string(records) + Str(records == 1 ? kStrBackupRecord : kStrBackupRecords);
         question += Str(kStrSalvageOrBackupPrefix) + backup + Str(kStrSalvageOrBackupSuffix);
         offer = Str(kStrBackupInsteadPrefix) + backup + Str(kStrBackupInsteadSuffix);
     } else {

@@ -10,23 +10,21 @@
 #include "base/AppState.h"
 #include "base/Numbers.h"
 #include "base/StringTable.h"
-#include "ui/editor/Journal.h"
+#include "core/store/DataFile.h"
+#include "core/store/Titles.h"
 #include "platform/Files.h"
 #include "platform/Gui.h"
-#include "core/store/DataFile.h"
-#include "ui/records/Load.h"
-#include "core/store/Titles.h"
 #include "ui/Notices.h"
+#include "ui/editor/Journal.h"
+#include "ui/records/Load.h"
 
 namespace {
 
 // A write refused because another program changed the data file takes that file in; any
 // other failure is told.
 void ReportWriteFailure(StringId what) {
-    if (g_app.dataChangedElsewhere)
-        TakeChangedDataFile();
-    else
-        ShowFailure(what);
+    if (g_app.dataChangedElsewhere) TakeChangedDataFile();
+    else ShowFailure(what);
 }
 
 }  // namespace
@@ -116,10 +114,8 @@ void OnDataFileChanged() {
     if (!g_app.loaded || !IsWellFormedSize(DataFileSize(g_app.dataPath)) || IsDataFileAsLeft()) return;
     // Another program's new records are shown without a word, unless this run had written into
     // the file they replace: that program may not have kept what was written.
-    if (g_app.unsavedEdit || g_app.wroteData)
-        TakeChangedDataFile();
-    else
-        ReloadRecords();
+    if (g_app.unsavedEdit || g_app.wroteData) TakeChangedDataFile();
+    else ReloadRecords();
 }
 
 void ShowSelectedRecord() {
@@ -212,7 +208,8 @@ bool IsUnchangedStarter(std::int64_t slot) {
     if (g_app.starterFirst < 0 || slot < g_app.starterFirst) return false;
     std::vector<unsigned char> image(kSlotSize);
     FileHandle data;
-    bool read = OpenFile(g_app.dataPath, kOpenRead, &data) && ReadExactlyAt(data, slot * kSlotSize, image.data(), image.size());
+    bool read =
+        OpenFile(g_app.dataPath, kOpenRead, &data) && ReadExactlyAt(data, slot * kSlotSize, image.data(), image.size());
     CloseFile(&data);
     return read && IsStarterImage(image.data());
 }
@@ -275,7 +272,8 @@ void UndeleteRecord() {
     g_app.recordsDeleted = !g_app.deletedSlots.empty();
     // The list is in slot order.
     int position = 0;
-    while (position < SelectorCount(kGadgetSelector) && SelectorEntryAt(kGadgetSelector, position).slot < slot) ++position;
+    while (position < SelectorCount(kGadgetSelector) && SelectorEntryAt(kGadgetSelector, position).slot < slot)
+        ++position;
     // The title from the slot as just written back, even where the list could not read it.
     std::string text = DecodeText(g_app.slotImage);
     InsertSelectorEntry(kGadgetSelector, position, SelectorEntry{LoadTitle(text, RecordEncoding(text)), slot});

@@ -2,7 +2,7 @@
 // state set to the modifiers held, then run through the program's own message loop
 // (RunPendingUiSteps), so that the shortcut table, the dialog manager and the controls see
 // them as they see the keyboard's. Linked into the window tests only, never into the program.
-#include "platform/TestInput.h"
+#include "TestInput.h"
 #include "platform/win32gui/GuiPrivate.h"
 
 namespace {
@@ -10,36 +10,68 @@ namespace {
 UINT VirtualKey(int key) {
     if ((key >= 'A' && key <= 'Z') || (key >= '0' && key <= '9')) return static_cast<UINT>(key);
     switch (key) {
-    case kKeyEnter: return VK_RETURN;
-    case kKeyEscape: return VK_ESCAPE;
-    case kKeyTab: return VK_TAB;
-    case kKeyBackspace: return VK_BACK;
-    case kKeyDelete: return VK_DELETE;
-    case kKeyInsert: return VK_INSERT;
-    case kKeySpace: return VK_SPACE;
-    case kKeyLeft: return VK_LEFT;
-    case kKeyRight: return VK_RIGHT;
-    case kKeyUp: return VK_UP;
-    case kKeyDown: return VK_DOWN;
-    case kKeyHome: return VK_HOME;
-    case kKeyEnd: return VK_END;
-    case kKeyPageUp: return VK_PRIOR;
-    case kKeyPageDown: return VK_NEXT;
-    case kKeyF1: return VK_F1;
-    case kKeyF2: return VK_F2;
-    case kKeyF3: return VK_F3;
-    case kKeyPlus: return VK_OEM_PLUS;
-    case kKeyMinus: return VK_OEM_MINUS;
-    case kKeyEqual: return VK_OEM_PLUS;
-    default: return 0;
+        case kKeyEnter:
+            return VK_RETURN;
+        case kKeyEscape:
+            return VK_ESCAPE;
+        case kKeyTab:
+            return VK_TAB;
+        case kKeyBackspace:
+            return VK_BACK;
+        case kKeyDelete:
+            return VK_DELETE;
+        case kKeyInsert:
+            return VK_INSERT;
+        case kKeySpace:
+            return VK_SPACE;
+        case kKeyLeft:
+            return VK_LEFT;
+        case kKeyRight:
+            return VK_RIGHT;
+        case kKeyUp:
+            return VK_UP;
+        case kKeyDown:
+            return VK_DOWN;
+        case kKeyHome:
+            return VK_HOME;
+        case kKeyEnd:
+            return VK_END;
+        case kKeyPageUp:
+            return VK_PRIOR;
+        case kKeyPageDown:
+            return VK_NEXT;
+        case kKeyF1:
+            return VK_F1;
+        case kKeyF2:
+            return VK_F2;
+        case kKeyF3:
+            return VK_F3;
+        case kKeyPlus:
+            return VK_OEM_PLUS;
+        case kKeyMinus:
+            return VK_OEM_MINUS;
+        case kKeyEqual:
+            return VK_OEM_PLUS;
+        default:
+            return 0;
     }
 }
 
 bool Extended(UINT vk) {
     switch (vk) {
-    case VK_DELETE: case VK_INSERT: case VK_LEFT: case VK_RIGHT: case VK_UP: case VK_DOWN:
-    case VK_HOME: case VK_END: case VK_PRIOR: case VK_NEXT: return true;
-    default: return false;
+        case VK_DELETE:
+        case VK_INSERT:
+        case VK_LEFT:
+        case VK_RIGHT:
+        case VK_UP:
+        case VK_DOWN:
+        case VK_HOME:
+        case VK_END:
+        case VK_PRIOR:
+        case VK_NEXT:
+            return true;
+        default:
+            return false;
     }
 }
 
@@ -213,7 +245,8 @@ BOOL CALLBACK FindTip(HWND hwnd, LPARAM data) {
     for (int i = 0; i < count; ++i) {
         TOOLINFOW tool = {};
         tool.cbSize = sizeof tool;
-        if (!SendMessageW(hwnd, TTM_ENUMTOOLSW, i, reinterpret_cast<LPARAM>(&tool)) || tool.hwnd != search->editor) continue;
+        if (!SendMessageW(hwnd, TTM_ENUMTOOLSW, i, reinterpret_cast<LPARAM>(&tool)) || tool.hwnd != search->editor)
+            continue;
         wchar_t text[1024] = L"";
         tool.lpszText = text;
         SendMessageW(hwnd, TTM_GETTEXTW, 1024, reinterpret_cast<LPARAM>(&tool));
@@ -227,9 +260,9 @@ std::function<void()> s_editorChanged;
 
 LRESULT CALLBACK WatchEditor(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
     LRESULT result = DefSubclassProc(hwnd, message, wParam, lParam);
-    bool changing = message == WM_SETTEXT || message == EM_SETTEXTEX || message == WM_CHAR || message == EM_REPLACESEL ||
-                    message == WM_KEYDOWN || message == WM_CUT || message == WM_PASTE || message == WM_UNDO ||
-                    message == EM_UNDO || message == EM_REDO;
+    bool changing = message == WM_SETTEXT || message == EM_SETTEXTEX || message == WM_CHAR ||
+                    message == EM_REPLACESEL || message == WM_KEYDOWN || message == WM_CUT || message == WM_PASTE ||
+                    message == WM_UNDO || message == EM_UNDO || message == EM_REDO;
     if (changing && s_editorChanged) s_editorChanged();
     return result;
 }
@@ -256,7 +289,8 @@ void WatchTestEditorText(int gadget, std::function<void()> changed) {
 
 void StartTestTicks(int milliseconds) {
     s_ticks = 0;
-    if (!s_ticker) s_ticker = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, ProgramInstance(), nullptr);
+    if (!s_ticker)
+        s_ticker = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, ProgramInstance(), nullptr);
     SetTimer(s_ticker, 1, static_cast<UINT>(milliseconds), Tick);
 }
 

@@ -10,7 +10,7 @@
 #include <QToolTip>
 #include <QWheelEvent>
 
-#include "platform/TestInput.h"
+#include "TestInput.h"
 #include "platform/qt/QtPrivate.h"
 
 namespace {
@@ -18,28 +18,50 @@ namespace {
 Qt::Key QtKey(int key) {
     if ((key >= 'A' && key <= 'Z') || (key >= '0' && key <= '9')) return static_cast<Qt::Key>(key);
     switch (key) {
-    case kKeyEnter: return Qt::Key_Return;
-    case kKeyEscape: return Qt::Key_Escape;
-    case kKeyTab: return Qt::Key_Tab;
-    case kKeyBackspace: return Qt::Key_Backspace;
-    case kKeyDelete: return Qt::Key_Delete;
-    case kKeyInsert: return Qt::Key_Insert;
-    case kKeySpace: return Qt::Key_Space;
-    case kKeyLeft: return Qt::Key_Left;
-    case kKeyRight: return Qt::Key_Right;
-    case kKeyUp: return Qt::Key_Up;
-    case kKeyDown: return Qt::Key_Down;
-    case kKeyHome: return Qt::Key_Home;
-    case kKeyEnd: return Qt::Key_End;
-    case kKeyPageUp: return Qt::Key_PageUp;
-    case kKeyPageDown: return Qt::Key_PageDown;
-    case kKeyF1: return Qt::Key_F1;
-    case kKeyF2: return Qt::Key_F2;
-    case kKeyF3: return Qt::Key_F3;
-    case kKeyPlus: return Qt::Key_Plus;
-    case kKeyMinus: return Qt::Key_Minus;
-    case kKeyEqual: return Qt::Key_Equal;
-    default: return Qt::Key_unknown;
+        case kKeyEnter:
+            return Qt::Key_Return;
+        case kKeyEscape:
+            return Qt::Key_Escape;
+        case kKeyTab:
+            return Qt::Key_Tab;
+        case kKeyBackspace:
+            return Qt::Key_Backspace;
+        case kKeyDelete:
+            return Qt::Key_Delete;
+        case kKeyInsert:
+            return Qt::Key_Insert;
+        case kKeySpace:
+            return Qt::Key_Space;
+        case kKeyLeft:
+            return Qt::Key_Left;
+        case kKeyRight:
+            return Qt::Key_Right;
+        case kKeyUp:
+            return Qt::Key_Up;
+        case kKeyDown:
+            return Qt::Key_Down;
+        case kKeyHome:
+            return Qt::Key_Home;
+        case kKeyEnd:
+            return Qt::Key_End;
+        case kKeyPageUp:
+            return Qt::Key_PageUp;
+        case kKeyPageDown:
+            return Qt::Key_PageDown;
+        case kKeyF1:
+            return Qt::Key_F1;
+        case kKeyF2:
+            return Qt::Key_F2;
+        case kKeyF3:
+            return Qt::Key_F3;
+        case kKeyPlus:
+            return Qt::Key_Plus;
+        case kKeyMinus:
+            return Qt::Key_Minus;
+        case kKeyEqual:
+            return Qt::Key_Equal;
+        default:
+            return Qt::Key_unknown;
     }
 }
 
@@ -73,7 +95,8 @@ int NumberOf(QWidget* window) {
 }  // namespace
 
 void SendTestKey(int gadget, int key, unsigned modifiers) {
-    if (QWidget* target = Target(gadget)) QTest::keyClick(target, Shifted(QtKey(key), modifiers), QtModifiers(modifiers));
+    if (QWidget* target = Target(gadget))
+        QTest::keyClick(target, Shifted(QtKey(key), modifiers), QtModifiers(modifiers));
 }
 
 void TypeTestText(int gadget, const std::string& utf8) {

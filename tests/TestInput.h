@@ -30,7 +30,7 @@ enum TestKey : int {
     kKeyF1,
     kKeyF2,
     kKeyF3,
-    kKeyPlus,   // the main keyboard's
+    kKeyPlus,  // the main keyboard's
     kKeyMinus,
     kKeyEqual,
 };
