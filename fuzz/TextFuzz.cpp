@@ -6,7 +6,7 @@
 
 #include "FuzzSupport.h"
 #include "base/RecordText.h"
-#include "base/TextCoding.h"
+#include "platform/TextCoding.h"
 
 namespace {
 

@@ -169,10 +169,16 @@ TEST_F(FindTest, DialogSearchesWithItsOwnOptionsAndLocksTheCommands) {
     // The field takes 79 characters, as the search term's buffer holds.
     SetGadgetText(kGadgetFindTerm, std::string(100, 'x'));
     EXPECT_EQ(std::string(79, 'x'), FindDialogTerm());
+    // A character of two UTF-16 units across the limit is left out whole, not cut in half.
+    SetGadgetText(kGadgetFindTerm, std::string(78, 'x') + "\xF0\x9F\x98\x80y");
+    EXPECT_EQ(std::string(78, 'x'), FindDialogTerm());
+    DialogFindNext("apple", false, true, false);
     dialog->close();
     Pump();
     EXPECT_FALSE(FindDialogExists());
     EXPECT_TRUE(IsGadgetEnabled(kGadgetAdd));
+    // Closing leaves the match selected, so F3 and typing go on from it.
+    EXPECT_EQ(std::make_pair(0, 5), Selection());
 }
 
 // A term in Greek or Chinese, typed into the dialog, is found as any other; without Match

@@ -54,6 +54,10 @@ TEST(FindText, WholeWordsOverlapsAndEdges) {
     EXPECT_EQ(std::make_pair(-1, 0), Find(u"aaaa", u"", 0, kFindDown));
     EXPECT_EQ(std::make_pair(-1, 0), Find(u"aaaa", u"a", 5, kFindDown));
     EXPECT_EQ(std::make_pair(-1, 0), Find(u"", u"a", 0, kFindDown));
+    // A letter with a combining accent is one letter: a whole word neither ends inside it nor
+    // leaves its accent out of the match.
+    EXPECT_EQ(std::make_pair(-1, 0), Find(u"cafe\u0301 cafes", u"cafe", 0, kFindDown | kFindWholeWord));
+    EXPECT_EQ(std::make_pair(0, 5), Find(u"cafe\u0301 cafes", u"cafe\u0301", 0, kFindDown | kFindWholeWord));
     // A term of several lines, a line break one character as in the editor.
     EXPECT_EQ(std::make_pair(4, 7), Find(u"one\ntwo\none\ntwo", u"two\none", 0, kFindDown));
 }

@@ -108,7 +108,13 @@ void CreateTextField(int window, int gadget, Rect r, int limit) {
 void SetGadgetText(int gadget, const std::string& text) {
     QWidget* widget = GadgetWidget(gadget);
     if (QLineEdit* field = qobject_cast<QLineEdit*>(widget)) {
-        field->setText(ToQString(text));
+        // Qt cuts at the limit in UTF-16 units, even between the halves of a pair: none stays.
+        QString value = ToQString(text);
+        if (value.size() > field->maxLength()) {
+            int limit = field->maxLength();
+            value.truncate(limit > 0 && value[limit - 1].isHighSurrogate() ? limit - 1 : limit);
+        }
+        field->setText(value);
         field->selectAll();
     } else if (QLabel* label = qobject_cast<QLabel*>(widget)) {
         label->setText(ToQString(text));

@@ -27,7 +27,8 @@ std::u16string FoldCase(std::u16string_view text) {
     return std::u16string(View(folded));
 }
 
-bool IsWordPart(char16_t c) { return QChar(c).isLetterOrNumber() || c == u'_'; }
+// A combining mark belongs to the letter before it, so a word does not end inside a letter.
+bool IsWordPart(char16_t c) { return QChar(c).isLetterOrNumber() || QChar(c).isMark() || c == u'_'; }
 
 QString EscapeTipText(const QString& text) {
     // The same guess the tooltip's label makes, so text it would show plainly stays as it is.

@@ -124,7 +124,9 @@ std::u16string FoldCase(std::u16string_view text) {
 bool IsWordPart(char16_t c) {
     if (c < 0x80) return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || c == u'_';
     if (IS_HIGH_SURROGATE(c) || IS_LOW_SURROGATE(c)) return false;
-    WORD type = 0;
+    WORD type = 0, marks = 0;
     wchar_t character = static_cast<wchar_t>(c);
-    return GetStringTypeW(CT_CTYPE1, &character, 1, &type) && (type & (C1_ALPHA | C1_DIGIT));
+    if (GetStringTypeW(CT_CTYPE1, &character, 1, &type) && (type & (C1_ALPHA | C1_DIGIT))) return true;
+    // A combining mark belongs to the letter before it, so a word does not end inside a letter.
+    return GetStringTypeW(CT_CTYPE3, &character, 1, &marks) && (marks & (C3_NONSPACING | C3_DIACRITIC));
 }

@@ -61,7 +61,8 @@ void CloseFindDialog() {
     // Add and Delete stay disabled while Read Only is on.
     SetControlsDisabled(kGadgetAdd, kGadgetSelector, 0);
     RaiseWindow(kWindowMain);
-    FocusEditor();
+    // The match stays selected: F3 or typing goes on from where the search left the caret.
+    FocusGadget(kGadgetEditor);
 }
 
 void FindFromDialog() {

@@ -54,7 +54,8 @@ void CloseFindAllWindow() {
     g_app.findAll.term.clear();
     CloseWindow(kWindowFindAll);
     RaiseWindow(kWindowMain);
-    FocusEditor();
+    // The chosen match stays selected and in view.
+    FocusGadget(kGadgetEditor);
 }
 
 void BuildFindAllWindow() {
