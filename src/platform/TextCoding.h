@@ -38,8 +38,5 @@ std::size_t StoredSize(std::u16string_view text, TextEncoding preferred);
 std::size_t FittingLength(std::u16string_view text, std::size_t start, std::size_t end, std::u16string_view insertion,
                           TextEncoding preferred, std::size_t limit);
 
-// The length of text cut to at most limit UTF-16 units, with no half of a pair at the cut.
-std::size_t WholeUnits(std::u16string_view text, std::size_t limit);
-
 // Record bytes as UTF-8 (titles and the export page); UTF-8 bytes stay as they are.
 std::string RecordBytesToUtf8(std::string_view bytes, TextEncoding encoding);

@@ -268,8 +268,3 @@ std::string RecordBytesToUtf8(std::string_view bytes, TextEncoding encoding) {
     for (char c : bytes) AppendUtf8(&out, Windows1252Character(static_cast<unsigned char>(c)));
     return out;
 }
-
-std::size_t WholeUnits(std::u16string_view text, std::size_t limit) {
-    if (text.size() <= limit) return text.size();
-    return limit > 0 && text[limit - 1] >= 0xD800 && text[limit - 1] <= 0xDBFF ? limit - 1 : limit;
-}

@@ -13,7 +13,6 @@
 #include <QTextDocument>
 #include <map>
 
-#include "platform/TextCoding.h"
 #include "platform/qt/QtPrivate.h"
 
 namespace {
@@ -111,9 +110,10 @@ void SetGadgetText(int gadget, const std::string& text) {
     if (QLineEdit* field = qobject_cast<QLineEdit*>(widget)) {
         // Qt cuts at the limit in UTF-16 units, even between the halves of a pair: none stays.
         QString value = ToQString(text);
-        std::u16string_view units(reinterpret_cast<const char16_t*>(value.utf16()),
-                                  static_cast<std::size_t>(value.size()));
-        value.truncate(static_cast<int>(WholeUnits(units, static_cast<std::size_t>(field->maxLength()))));
+        if (value.size() > field->maxLength()) {
+            int limit = field->maxLength();
+            value.truncate(limit > 0 && value[limit - 1].isHighSurrogate() ? limit - 1 : limit);
+        }
         field->setText(value);
         field->selectAll();
     } else if (QLabel* label = qobject_cast<QLabel*>(widget)) {

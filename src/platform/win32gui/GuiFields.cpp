@@ -7,7 +7,6 @@
 #include <set>
 #include <vector>
 
-#include "platform/TextCoding.h"
 #include "platform/win32gui/GuiPrivate.h"
 
 namespace {
@@ -207,7 +206,7 @@ void SetGadgetText(int gadget, const std::string& text) {
     // The field's limit holds for the program's text too, as it does on Qt; no half pair stays.
     std::size_t limit =
         s_fields.count(gadget) ? static_cast<std::size_t>(SendMessageW(hwnd, EM_GETLIMITTEXT, 0, 0)) : wide.size();
-    wide.resize(WholeUnits(std::u16string_view(reinterpret_cast<const char16_t*>(wide.data()), wide.size()), limit));
+    if (wide.size() > limit) wide.resize(limit > 0 && IS_HIGH_SURROGATE(wide[limit - 1]) ? limit - 1 : limit);
     SetWindowTextW(hwnd, wide.c_str());
     if (s_fields.count(gadget)) SendMessageW(hwnd, EM_SETSEL, 0, -1);
 }
