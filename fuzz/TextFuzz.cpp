@@ -6,7 +6,7 @@
 
 #include "FuzzSupport.h"
 #include "base/RecordText.h"
-#include "platform/TextCoding.h"
+#include "base/TextCoding.h"
 
 namespace {
 

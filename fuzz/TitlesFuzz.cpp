@@ -5,8 +5,8 @@
 
 #include "FuzzSupport.h"
 #include "base/RecordText.h"
+#include "base/TextCoding.h"
 #include "core/store/Titles.h"
-#include "platform/TextCoding.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t size) {
     PrepareOnce();

@@ -5,7 +5,7 @@
 
 #include <string_view>
 
-#include "platform/TextCoding.h"
+#include "base/TextCoding.h"
 
 bool IsInTrimSet(char c);
 std::string_view Trim(std::string_view s);

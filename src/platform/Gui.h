@@ -150,8 +150,8 @@ Rect ScreenWorkArea();
 void CreateButton(int window, int gadget, Rect r, const std::string& label);
 void CreateCheckbox(int window, int gadget, Rect r, const std::string& label);
 void CreateSelector(int window, int gadget, Rect r);
-// Without a link detector the editor shows no links.
-void CreateEditor(int window, int gadget, Rect r, LinkDetector detector);
+// Without a link detector the editor shows no links. The rules must outlive the editor.
+void CreateEditor(int window, int gadget, Rect r, LinkDetector detector, const EditorTextRules& rules);
 void SetGadgetRect(int gadget, Rect r);
 void SetToolTip(int gadget, const std::string& text);
 void SetToolTipsActive(int window, bool active);
@@ -209,7 +209,7 @@ int SelectedResultRow(int gadget);  // -1: none
 void SetEditorProcedure(int gadget, void (*procedure)(const EditorInput&));
 // Record bytes in, UTF-8 or Windows-1252; never reported as an edit. Everything that enters
 // the editor later (typing, paste, drop, input methods) is refused beyond what a save can
-// store in 32,000 bytes, counted by EncodeRecordText in the encoding the text was set in.
+// store in 32,000 bytes, counted by the editor's rules in the encoding the text was set in.
 void SetEditorText(int gadget, const std::string& bytes);
 // The bytes a save writes, uncut, and their encoding.
 std::string EditorText(int gadget, TextEncoding* encoding = nullptr);

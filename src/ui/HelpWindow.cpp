@@ -8,6 +8,7 @@
 #include "base/Numbers.h"
 #include "base/RecordText.h"
 #include "base/StringTable.h"
+#include "base/TextCoding.h"
 #include "platform/Gui.h"
 
 namespace {
@@ -46,7 +47,7 @@ void ShowHelp() {
     // The window may have been made smaller to fit the screen: the editor fills what it got.
     int width, height;
     ClientSize(kWindowHelp, &width, &height);
-    CreateEditor(kWindowHelp, kGadgetHelpEditor, Rect{6, 6, width - 12, height - 12}, nullptr);
+    CreateEditor(kWindowHelp, kGadgetHelpEditor, Rect{6, 6, width - 12, height - 12}, nullptr, kRecordTextRules);
     SetEditorColours(kGadgetHelpEditor, kHelpBackground, kHelpText);
     SetEditorText(kGadgetHelpEditor, std::string());
     SetEditorReadOnly(kGadgetHelpEditor, true);

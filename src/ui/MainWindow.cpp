@@ -5,6 +5,7 @@
 #include "base/AppState.h"
 #include "base/Numbers.h"
 #include "base/StringTable.h"
+#include "base/TextCoding.h"
 #include "core/links/Links.h"
 #include "core/settings/Settings.h"
 #include "platform/Files.h"
@@ -125,7 +126,7 @@ void BuildMainWindow() {
     OpenWindow(kWindowMain, Rect{0, 0, 0, 0}, g_app.programTitle, kStyleSizable | kStyleCloseBox | kStyleMain);
     for (const Control& button : kButtons) CreateButton(kWindowMain, button.gadget, button.rect, Str(button.label));
     CreateSelector(kWindowMain, kGadgetSelector, Rect{270, 7, 198, 24});
-    CreateEditor(kWindowMain, kGadgetEditor, Rect{6, 38, 462, 256}, FindLinks);
+    CreateEditor(kWindowMain, kGadgetEditor, Rect{6, 38, 462, 256}, FindLinks, kRecordTextRules);
     SetEditorText(kGadgetEditor, std::string());
     SetEditorMargins(kGadgetEditor, 8, 8);
     SetEditorProcedure(kGadgetEditor, EditorProcedure);

@@ -6,8 +6,8 @@
 
 #include "TestSupport.h"
 #include "base/AppState.h"
+#include "base/TextCoding.h"
 #include "core/search/SearchRecords.h"
-#include "platform/TextCoding.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <rapidcheck.h>
 
 #include "base/RecordText.h"
-#include "platform/TextCoding.h"
+#include "base/TextCoding.h"
 
 namespace {
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "base/TextCoding.h"
 #include "platform/Gui.h"
 #include "platform/win32gui/GuiPrivate.h"
 #include "ui/editor/FindText.h"
@@ -27,7 +28,7 @@ protected:
     static void SetUpTestSuite() {
         StartGui(0, nullptr);
         OpenWindow(kWindow, Rect{0, 0, 400, 300}, "Jotcrate test", kStyleSizable);
-        CreateEditor(kWindow, kEditor, Rect{0, 40, 400, 260}, nullptr);
+        CreateEditor(kWindow, kEditor, Rect{0, 40, 400, 260}, nullptr, kRecordTextRules);
         CreateSelector(kWindow, kSelector, Rect{0, 0, 400, 30});
         SetMessageCallback(kWindow, RecordMessage);
         SetEditorProcedure(kEditor, Record);

@@ -11,12 +11,12 @@
 #include "base/AppState.h"
 #include "base/RecordText.h"
 #include "base/StringTable.h"
+#include "base/TextCoding.h"
 #include "core/store/BackgroundWrites.h"
 #include "core/store/DataFile.h"
 #include "core/store/OrderedPieces.h"
 #include "core/store/Titles.h"
 #include "platform/Files.h"
-#include "platform/TextCoding.h"
 
 namespace {
 

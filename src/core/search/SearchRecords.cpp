@@ -8,9 +8,9 @@
 #include <algorithm>
 #include <thread>
 
+#include "base/TextCoding.h"
 #include "core/store/DataFile.h"
 #include "platform/Files.h"
-#include "platform/TextCoding.h"
 
 namespace {
 

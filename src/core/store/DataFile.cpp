@@ -10,9 +10,9 @@
 
 #include "base/AppState.h"
 #include "base/StringTable.h"
+#include "base/TextCoding.h"
 #include "core/store/Titles.h"
 #include "platform/Files.h"
-#include "platform/TextCoding.h"
 
 bool IsWellFormedSize(std::int64_t size) { return size > 0 && size % kSlotSize == 0; }
 

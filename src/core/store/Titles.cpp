@@ -10,9 +10,9 @@
 
 #include "base/RecordText.h"
 #include "base/StringTable.h"
+#include "base/TextCoding.h"
 #include "core/store/DataFile.h"
 #include "platform/Files.h"
-#include "platform/TextCoding.h"
 
 std::string_view LineOf(std::string_view text, int j) {
     const std::string& lineBreak = Str(kStrLineBreak);

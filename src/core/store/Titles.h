@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/TextCoding.h"
+#include "base/TextCoding.h"
 #include "platform/Types.h"
 
 constexpr std::size_t kTitleLimit = 48;

@@ -59,13 +59,10 @@ QString TypedText(const QKeyEvent* event) {
     return typed ? text : QString();
 }
 
-QString Cleaned(const QString& text) { return FromView(CleanEditorText(View(text))); }
-
 }  // namespace
 
-JcEditor::JcEditor(int window, int gadget, QWidget* parent, LinkDetector detector)
-    : QPlainTextEdit(parent), window_(window), detector_(detector) {
-    (void)gadget;
+JcEditor::JcEditor(int window, QWidget* parent, LinkDetector detector, const EditorTextRules& rules)
+    : QPlainTextEdit(parent), window_(window), detector_(detector), rules_(rules) {
     setContextMenuPolicy(Qt::PreventContextMenu);
     setTabChangesFocus(false);
     setMouseTracking(true);
@@ -85,15 +82,15 @@ void JcEditor::tell(EditorInputKind kind, int x, int y) {
 }
 
 void JcEditor::setRecordText(const std::string& bytes) {
-    encoding_ = RecordEncoding(bytes);
+    encoding_ = rules_.encodingOf(bytes);
     settingText_ = true;
-    setPlainText(FromView(DecodeRecordText(bytes)));
+    setPlainText(FromView(rules_.decode(bytes)));
     document()->setModified(false);
     settingText_ = false;
 }
 
 TextEncoding JcEditor::storedText(std::string* bytes) const {
-    return EncodeRecordText(View(document()->toRawText()), encoding_, bytes);
+    return rules_.encode(View(document()->toRawText()), encoding_, bytes);
 }
 
 void JcEditor::setBaseFont(const QFont& font) {
@@ -177,7 +174,7 @@ void JcEditor::keyPressEvent(QKeyEvent* event) {
 void JcEditor::typeKey(QKeyEvent* event) {
     QString typed = TypedText(event);
     if (!typed.isEmpty() && !isReadOnly()) {
-        QString clean = Cleaned(typed);
+        QString clean = cleaned(typed);
         if (fitting(clean).size() < clean.size()) {
             tell(kInputRefused);
             event->accept();
@@ -193,14 +190,16 @@ void JcEditor::typeKey(QKeyEvent* event) {
     QPlainTextEdit::keyPressEvent(event);
 }
 
+QString JcEditor::cleaned(const QString& text) const { return FromView(rules_.clean(View(text))); }
+
 // What of an insertion fits beside the text that stays, counted as a save would store the
 // result; cut so that no character is split.
 QString JcEditor::fitting(const QString& insertion) const {
     QString text = document()->toRawText();
     QTextCursor cursor = textCursor();
     std::size_t fits =
-        FittingLength(View(text), static_cast<std::size_t>(cursor.selectionStart()),
-                      static_cast<std::size_t>(cursor.selectionEnd()), View(insertion), encoding_, kEditorStoredLimit);
+        rules_.fitting(View(text), static_cast<std::size_t>(cursor.selectionStart()),
+                       static_cast<std::size_t>(cursor.selectionEnd()), View(insertion), encoding_, kEditorStoredLimit);
     return insertion.left(static_cast<qsizetype>(fits));
 }
 
@@ -209,7 +208,7 @@ bool JcEditor::canInsertFromMimeData(const QMimeData* source) const { return sou
 
 void JcEditor::insertFromMimeData(const QMimeData* source) {
     if (!source->hasText() || isReadOnly()) return;
-    QString text = Cleaned(source->text());
+    QString text = cleaned(source->text());
     QString fitted = fitting(text);
     if (fitted.size() < text.size()) tell(kInputRefused);
     if (fitted.isEmpty()) return;
@@ -223,12 +222,12 @@ void JcEditor::inputMethodEvent(QInputMethodEvent* event) {
         return;
     }
     QString commit = event->commitString();
-    QString fitted = commit.isEmpty() ? commit : fitting(Cleaned(commit));
+    QString fitted = commit.isEmpty() ? commit : fitting(cleaned(commit));
     if (fitted == commit) {
         QPlainTextEdit::inputMethodEvent(event);
         return;
     }
-    if (fitted.size() < Cleaned(commit).size()) tell(kInputRefused);
+    if (fitted.size() < cleaned(commit).size()) tell(kInputRefused);
     QInputMethodEvent changed(event->preeditString(), event->attributes());
     changed.setCommitString(fitted, event->replacementStart(), event->replacementLength());
     QPlainTextEdit::inputMethodEvent(&changed);
@@ -318,8 +317,8 @@ JcEditor* Editor(int gadget) { return dynamic_cast<JcEditor*>(GadgetWidget(gadge
 
 }  // namespace
 
-void CreateEditor(int window, int gadget, Rect r, LinkDetector detector) {
-    JcEditor* editor = new JcEditor(window, gadget, WindowWidget(window), detector);
+void CreateEditor(int window, int gadget, Rect r, LinkDetector detector, const EditorTextRules& rules) {
+    JcEditor* editor = new JcEditor(window, WindowWidget(window), detector, rules);
     editor->setGeometry(r.x, r.y, r.width, r.height);
     editor->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     editor->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -391,7 +390,7 @@ void EditorSelection(int gadget, int* start, int* end) {
 std::string EditorSelectedText(int gadget) {
     JcEditor* editor = Editor(gadget);
     std::string bytes;
-    if (editor) EncodeRecordText(View(editor->textCursor().selectedText()), kEncodingUtf8, &bytes);
+    if (editor) editor->rules().encode(View(editor->textCursor().selectedText()), kEncodingUtf8, &bytes);
     return bytes;
 }
 

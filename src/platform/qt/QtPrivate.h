@@ -51,7 +51,7 @@ private:
 
 class JcEditor : public QPlainTextEdit {
 public:
-    JcEditor(int window, int gadget, QWidget* parent, LinkDetector detector);
+    JcEditor(int window, QWidget* parent, LinkDetector detector, const EditorTextRules& rules);
     void setProcedure(void (*procedure)(const EditorInput&)) { procedure_ = procedure; }
     void setRecordText(const std::string& bytes);
     TextEncoding storedText(std::string* bytes) const;
@@ -61,6 +61,7 @@ public:
     void runCommand(EditorAction command);
     bool canRun(EditorAction command) const;
     LinkDetector linkDetector() const { return detector_; }
+    const EditorTextRules& rules() const { return rules_; }
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -79,9 +80,11 @@ private:
     void zoomTo(int percent);
     void tell(EditorInputKind kind, int x = 0, int y = 0);
     QString linkAt(const QPoint& position) const;
+    QString cleaned(const QString& text) const;
     QString fitting(const QString& insertion) const;
     int window_;
     LinkDetector detector_;
+    const EditorTextRules& rules_;
     void (*procedure_)(const EditorInput&) = nullptr;
     bool settingText_ = false;
     int revision_ = 0;

@@ -7,8 +7,6 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/TextCoding.h"
-
 QString ToQString(const std::string& utf8);
 std::string ToUtf8(const QString& text);
 std::u16string_view View(const QString& text);

@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <map>
 
-#include "platform/TextCoding.h"
 #include "platform/common/Zoom.h"
 #include "platform/win32gui/GuiPrivate.h"
 
@@ -20,6 +19,7 @@ struct EditorState {
     int window = 0;
     HWND hwnd = nullptr;
     LinkDetector detector = nullptr;
+    const EditorTextRules* rules = nullptr;
     void (*procedure)(const EditorInput&) = nullptr;
     int settingText = 0;                    // changes made by the program are no edits
     TextEncoding encoding = kEncodingUtf8;  // of the text as it was set
@@ -90,7 +90,7 @@ std::u16string Fitting(const EditorState* state, const std::u16string& insertion
     CHARRANGE range = Selection(state->hwnd);
     std::size_t start = std::min(static_cast<std::size_t>(range.cpMin), all.size());
     std::size_t end = std::min(std::max(static_cast<std::size_t>(range.cpMax), start), all.size());
-    return insertion.substr(0, FittingLength(all, start, end, insertion, state->encoding, kEditorStoredLimit));
+    return insertion.substr(0, state->rules->fitting(all, start, end, insertion, state->encoding, kEditorStoredLimit));
 }
 
 void InsertText(HWND hwnd, std::u16string_view text) {
@@ -102,7 +102,7 @@ void InsertText(HWND hwnd, std::u16string_view text) {
 // what the record can hold.
 void InsertFitted(EditorState* state, const std::u16string& text) {
     if (IsReadOnly(state->hwnd)) return;
-    std::u16string clean = CleanEditorText(text);
+    std::u16string clean = state->rules->clean(text);
     std::u16string fitted = Fitting(state, clean);
     if (fitted.size() < clean.size()) Tell(state, kInputRefused);
     if (!fitted.empty()) InsertText(state->hwnd, fitted);
@@ -228,7 +228,7 @@ bool OnCharacter(EditorState* state, wchar_t c) {
     bool high = c >= 0xD800 && c <= 0xDBFF;
     std::u16string typed =
         high ? std::u16string{static_cast<char16_t>(c), u'\xDC00'} : std::u16string(1, static_cast<char16_t>(c));
-    std::u16string clean = CleanEditorText(typed);
+    std::u16string clean = state->rules->clean(typed);
     if (Fitting(state, clean).size() < clean.size()) {
         state->dropLowSurrogate = high;
         Tell(state, kInputRefused);
@@ -323,7 +323,8 @@ LRESULT CALLBACK EditorProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
 void OnChange(EditorState* state) {
     // Below the bound the text is within the limit, and none of it counts against a change
     // that takes it past.
-    std::size_t stored = SurelyFits(state->hwnd, 0) ? 0 : StoredSize(ControlText(state->hwnd), state->encoding);
+    std::size_t stored =
+        SurelyFits(state->hwnd, 0) ? 0 : state->rules->storedSize(ControlText(state->hwnd), state->encoding);
     if (state->settingText) {
         state->lastStored = stored;
         return;
@@ -332,7 +333,7 @@ void OnChange(EditorState* state) {
         ++state->settingText;
         SendMessageW(state->hwnd, EM_UNDO, 0, 0);
         --state->settingText;
-        state->lastStored = StoredSize(ControlText(state->hwnd), state->encoding);
+        state->lastStored = state->rules->storedSize(ControlText(state->hwnd), state->encoding);
         Tell(state, kInputRefused);
         return;
     }
@@ -383,7 +384,7 @@ std::u16string EditorPlainText(int gadget) {
     return state ? ControlText(state->hwnd) : std::u16string();
 }
 
-void CreateEditor(int window, int gadget, Rect r, LinkDetector detector) {
+void CreateEditor(int window, int gadget, Rect r, LinkDetector detector, const EditorTextRules& rules) {
     HWND parent = WindowHandle(window);
     if (!parent) return;
     HWND hwnd = CreateWindowExW(WS_EX_CLIENTEDGE, MSFTEDIT_CLASS, L"",
@@ -403,6 +404,7 @@ void CreateEditor(int window, int gadget, Rect r, LinkDetector detector) {
     state.window = window;
     state.hwnd = hwnd;
     state.detector = detector;
+    state.rules = &rules;
     SetWindowSubclass(hwnd, EditorProc, static_cast<UINT_PTR>(gadget), 0);
     RegisterGadget(window, gadget, hwnd);
     ApplyFont(&state);
@@ -416,8 +418,8 @@ void SetEditorProcedure(int gadget, void (*procedure)(const EditorInput&)) {
 void SetEditorText(int gadget, const std::string& bytes) {
     EditorState* state = Editor(gadget);
     if (!state) return;
-    state->encoding = RecordEncoding(bytes);
-    std::wstring text = ForControl(DecodeRecordText(bytes));
+    state->encoding = state->rules->encodingOf(bytes);
+    std::wstring text = ForControl(state->rules->decode(bytes));
     SETTEXTEX set = {ST_DEFAULT, 1200};
     ++state->settingText;
     SendMessageW(state->hwnd, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&set), reinterpret_cast<LPARAM>(text.c_str()));
@@ -427,13 +429,14 @@ void SetEditorText(int gadget, const std::string& bytes) {
     CHARRANGE start = {0, 0};
     SendMessageW(state->hwnd, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&start));
     --state->settingText;
-    state->lastStored = StoredSize(ControlText(state->hwnd), state->encoding);
+    state->lastStored = state->rules->storedSize(ControlText(state->hwnd), state->encoding);
 }
 
 std::string EditorText(int gadget, TextEncoding* encoding) {
     EditorState* state = Editor(gadget);
     std::string bytes;
-    TextEncoding written = state ? EncodeRecordText(ControlText(state->hwnd), state->encoding, &bytes) : kEncodingUtf8;
+    TextEncoding written =
+        state ? state->rules->encode(ControlText(state->hwnd), state->encoding, &bytes) : kEncodingUtf8;
     if (encoding) *encoding = written;
     return bytes;
 }
@@ -517,7 +520,7 @@ std::string EditorSelectedText(int gadget) {
     CHARRANGE range = Selection(state->hwnd);
     std::size_t start = std::min(static_cast<std::size_t>(std::max(range.cpMin, 0L)), text.size());
     std::size_t end = std::min(static_cast<std::size_t>(std::max(range.cpMax, 0L)), text.size());
-    if (end > start) EncodeRecordText(std::u16string_view(text).substr(start, end - start), kEncodingUtf8, &bytes);
+    if (end > start) state->rules->encode(std::u16string_view(text).substr(start, end - start), kEncodingUtf8, &bytes);
     return bytes;
 }
 

@@ -7,10 +7,10 @@
 #include "base/AppState.h"
 #include "base/Numbers.h"
 #include "base/StringTable.h"
+#include "base/TextCoding.h"
 #include "core/search/SearchRecords.h"
 #include "platform/CaseFolding.h"
 #include "platform/Files.h"
-#include "platform/TextCoding.h"
 #include "ui/editor/Find.h"
 #include "ui/records/Records.h"
 

@@ -6,9 +6,9 @@
 #include <algorithm>
 #include <vector>
 
+#include "base/TextCoding.h"
 #include "platform/CaseFolding.h"
 #include "platform/Gui.h"
-#include "platform/TextCoding.h"
 
 namespace {
 

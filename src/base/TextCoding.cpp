@@ -1,6 +1,6 @@
 // Windows-1252 decodes its five unassigned bytes to the C1 controls of the same value, so
 // every byte string reads back to the bytes it came from.
-#include "platform/TextCoding.h"
+#include "base/TextCoding.h"
 
 #include <cstdint>
 #include <cstring>
@@ -268,3 +268,6 @@ std::string RecordBytesToUtf8(std::string_view bytes, TextEncoding encoding) {
     for (char c : bytes) AppendUtf8(&out, Windows1252Character(static_cast<unsigned char>(c)));
     return out;
 }
+
+const EditorTextRules kRecordTextRules = {RecordEncoding,   DecodeRecordText, CleanEditorText,
+                                          EncodeRecordText, StoredSize,       FittingLength};

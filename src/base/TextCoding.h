@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "platform/TextEncoding.h"
+#include "platform/Types.h"
 
 bool IsValidUtf8(std::string_view s);
 // Drops a trailing incomplete UTF-8 sequence left by a byte cut. Text that is not UTF-8
@@ -40,3 +41,6 @@ std::size_t FittingLength(std::u16string_view text, std::size_t start, std::size
 
 // Record bytes as UTF-8 (titles and the export page); UTF-8 bytes stay as they are.
 std::string RecordBytesToUtf8(std::string_view bytes, TextEncoding encoding);
+
+// The rules above as every editor of the program takes them.
+extern const EditorTextRules kRecordTextRules;
