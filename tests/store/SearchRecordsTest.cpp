@@ -113,6 +113,24 @@ std::u16string SharpSFold(std::u16string_view text) {
     return folded;
 }
 
+// A folding that lengthens another character than ß, beside a pair: each folded unit still
+// leads back to the character it came from.
+std::u16string ApostropheNFold(std::u16string_view text) {
+    std::u16string folded;
+    for (char16_t c : SharpSFold(text)) folded += c == u'\u0149' ? std::u16string(u"\u02BCn") : std::u16string(1, c);
+    return folded;
+}
+
+TEST(FoldedSources, EachFoldedUnitLeadsBackToItsCharacter) {
+    const std::u16string sharp = u"Stra\u00DFe", other = u"a\u0149\U0001F600b";
+    EXPECT_EQ((std::vector<std::size_t>{0, 1, 2, 3, 4, 4, 5}), FoldedSources(sharp, SharpSFold(sharp), SharpSFold));
+    EXPECT_EQ((std::vector<std::size_t>{0, 1, 1, 2, 2, 4}),
+              FoldedSources(other, ApostropheNFold(other), ApostropheNFold));
+    // A lone first half of a pair at the end is a character of its own.
+    const std::u16string cut = u"\u0149" + std::u16string(1, char16_t(0xD83D));
+    EXPECT_EQ((std::vector<std::size_t>{0, 0, 1}), FoldedSources(cut, ApostropheNFold(cut), ApostropheNFold));
+}
+
 TEST_F(SearchRecordsFile, AMatchFoundInTextThatFoldingLengthenedIsShownAsItStands) {
     const std::string smile = "\xF0\x9F\x98\x80";
     WriteDataFile(g_app.dataPath, {smile +

@@ -83,28 +83,6 @@ void LowerAscii(std::string* bytes) {
         if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + ('a' - 'A'));
 }
 
-// Where units [at, at + length) of the folded text come from in the text, when folding
-// changed the length somewhere: each character folded alone says how many units it became.
-void MapToText(std::u16string_view text, const TextRules& rules, std::size_t at, std::size_t length, std::size_t* from,
-               std::size_t* to) {
-    std::size_t units = 0;
-    bool started = false;
-    *from = *to = text.size();
-    for (std::size_t i = 0; i < text.size();) {
-        std::size_t n = text[i] >= 0xD800 && text[i] < 0xDC00 && i + 1 < text.size() ? 2 : 1;
-        units += rules.fold(text.substr(i, n)).size();
-        if (!started && units > at) {
-            *from = i;
-            started = true;
-        }
-        i += n;
-        if (started && units >= at + length) {
-            *to = i;
-            return;
-        }
-    }
-}
-
 // The first match of a record: its row, or nothing.
 // lowered: the record's bytes lowered when they are ASCII, whose folding that is.
 void MatchRecord(const SelectorEntry& entry, std::string_view bytes, const std::string* lowered,
@@ -118,7 +96,11 @@ void MatchRecord(const SelectorEntry& entry, std::string_view bytes, const std::
     if (at < 0) return;
     // The row shows the record's own text, where folding that changed lengths moved the match.
     std::size_t from = static_cast<std::size_t>(at), to = from + wanted.size();
-    if (searched.size() != text.size()) MapToText(text, rules, from, wanted.size(), &from, &to);
+    if (searched.size() != text.size()) {
+        std::vector<std::size_t> sources = FoldedSources(text, searched, rules.fold);
+        from = sources[static_cast<std::size_t>(at)];
+        to = sources[static_cast<std::size_t>(at) + wanted.size() - 1] + 1;
+    }
     FoundRecord record{entry.slot, entry.title, {}, {}, {}, count};
     TakeLine(text, from, to - from, &record);
     found->push_back(std::move(record));
@@ -282,4 +264,21 @@ bool SearchRecords(const SearchedFile& file, const std::vector<SelectorEntry>& e
     if (half < entries.size()) found = std::move(secondFound);
     deliver(std::move(found), entries.size(), context);
     return true;
+}
+
+std::vector<std::size_t> FoldedSources(std::u16string_view text, std::u16string_view folded,
+                                       std::u16string (*fold)(std::u16string_view text)) {
+    std::vector<std::size_t> sources;
+    sources.reserve(folded.size());
+    for (std::size_t k = 0; k < text.size(); ++k)
+        sources.insert(sources.end(), text[k] == u'\u00DF' || text[k] == u'\u1E9E' ? 2 : 1, k);
+    if (sources.size() == folded.size()) return sources;
+    // A folding beyond that rule: each character folded alone says how many units it became.
+    sources.clear();
+    for (std::size_t k = 0; k < text.size(); ++k) {
+        std::size_t units = k + 1 < text.size() && text[k] >= 0xD800 && text[k] <= 0xDBFF ? 2 : 1;
+        sources.insert(sources.end(), fold(text.substr(k, units)).size(), k);
+        k += units - 1;
+    }
+    return sources;
 }

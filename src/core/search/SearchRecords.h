@@ -51,6 +51,11 @@ using DeliverFound = void (*)(std::vector<FoundRecord>&& found, std::size_t sear
 bool SearchRecords(const SearchedFile& file, const std::vector<SelectorEntry>& entries, const SearchTerm& term,
                    const TextRules& rules, const std::atomic<bool>& stop, DeliverFound deliver, void* context);
 
+// For each unit of folded (the text folded whole), the position in text of the character it
+// comes from: folding changes lengths (ß becomes ss), and a match is shown where it stands.
+std::vector<std::size_t> FoldedSources(std::u16string_view text, std::u16string_view folded,
+                                       std::u16string (*fold)(std::u16string_view text));
+
 // The matches of the term in a text, as the search counts them: the first one's position, or
 // -1, and their number.
 std::ptrdiff_t FindInText(std::u16string_view text, std::u16string_view term, bool wholeWord,

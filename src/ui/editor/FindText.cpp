@@ -7,31 +7,11 @@
 #include <vector>
 
 #include "base/TextCoding.h"
+#include "core/search/SearchRecords.h"
 #include "platform/CaseFolding.h"
 #include "platform/Gui.h"
 
 namespace {
-
-// The folded text, and for each of its units the position in text it comes from.
-std::u16string Folded(std::u16string_view text, std::vector<std::size_t>* sources) {
-    std::u16string folded = FoldCase(text);
-    sources->clear();
-    sources->reserve(folded.size());
-    for (std::size_t k = 0; k < text.size(); ++k)
-        sources->insert(sources->end(), text[k] == u'\u00DF' || text[k] == u'\u1E9E' ? 2 : 1, k);
-    if (sources->size() == folded.size()) return folded;
-    // A folding beyond that rule: character by character, slower but as exact.
-    folded.clear();
-    sources->clear();
-    for (std::size_t k = 0; k < text.size(); ++k) {
-        std::size_t units = k + 1 < text.size() && text[k] >= 0xD800 && text[k] <= 0xDBFF ? 2 : 1;
-        std::u16string part = FoldCase(text.substr(k, units));
-        folded += part;
-        sources->insert(sources->end(), part.size(), k);
-        k += units - 1;
-    }
-    return folded;
-}
 
 bool IsWholeWordAt(std::u16string_view text, std::size_t at, std::size_t length) {
     return (at == 0 || !IsWordPart(text[at - 1])) && (at + length == text.size() || !IsWordPart(text[at + length]));
@@ -42,8 +22,9 @@ bool IsWholeWordAt(std::u16string_view text, std::size_t at, std::size_t length)
 int FindInText(std::u16string_view text, std::u16string_view term, int from, int flags, int* length) {
     if (term.empty()) return -1;
     bool folding = !(flags & kFindMatchCase);
-    std::vector<std::size_t> sources;
-    const std::u16string searched = folding ? Folded(text, &sources) : std::u16string(text);
+    const std::u16string searched = folding ? FoldCase(text) : std::u16string(text);
+    const std::vector<std::size_t> sources =
+        folding ? FoldedSources(text, searched, FoldCase) : std::vector<std::size_t>();
     const std::u16string needle = folding ? FoldCase(term) : std::u16string(term);
     auto source = [&](std::size_t k) { return folding ? sources[k] : k; };
     long long start = std::max(0, from);
