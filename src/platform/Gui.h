@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/Keys.h"
 #include "platform/Rect.h"
 #include "platform/TextEncoding.h"
 #include "platform/Types.h"
@@ -237,7 +238,7 @@ bool SetEditorZoom(int gadget, int percent);
 int EditorZoom(int gadget);
 
 // Keyboard shortcuts and menus
-void AddShortcut(int window, const std::string& keys, int command);
+void AddShortcut(int window, const Shortcut& shortcut);
 void SetShortcutEnabled(int window, int command, bool enabled);
 void SetContextMenu(int menu, const std::vector<MenuItem>& items);
 void EnableMenuItem(int menu, int command, bool enabled);

@@ -24,20 +24,30 @@ namespace {
 constexpr int kMinimumWidth = 474;
 constexpr int kMinimumHeight = 300;
 
-struct Shortcut {
-    const char* keys;
-    int command;
+const Shortcut kShortcuts[] = {
+    {kNamedTab, kWithCtrl, kCmdNextControl},
+    {'A', kWithAlt, kCmdAdd},
+    {'D', kWithAlt, kCmdDelete},
+    {'O', kWithAlt, kCmdOptions},
+    {'H', kWithAlt, kCmdHelp},
+    {kNamedF1, 0, kCmdHelp},
+    {'R', kWithAlt, kCmdFocusSelector},
+    {'E', kWithAlt, kCmdFocusEditor},
+    {'F', kWithCtrl, kCmdFind},
+    {kNamedF2, 0, kCmdFindPrevious},
+    {kNamedF3, 0, kCmdFindNext},
+    {kNamedReturn, 0, kCmdPressFocused},
+    {kNamedEnter, 0, kCmdPressFocused},
+    {'U', kWithAlt, kCmdUndelete},
+    {'F', kWithCtrl | kWithShift, kCmdFindAll},
+    {kNamedTab, kWithCtrl | kWithShift, kCmdPreviousControl},
 };
 
-const Shortcut kShortcuts[] = {
-    {"Ctrl+Tab", kCmdNextControl}, {"Alt+A", kCmdAdd},
-    {"Alt+D", kCmdDelete},         {"Alt+O", kCmdOptions},
-    {"Alt+H", kCmdHelp},           {"F1", kCmdHelp},
-    {"Alt+R", kCmdFocusSelector},  {"Alt+E", kCmdFocusEditor},
-    {"Ctrl+F", kCmdFind},          {"F2", kCmdFindPrevious},
-    {"F3", kCmdFindNext},          {"Return", kCmdPressFocused},
-    {"Enter", kCmdPressFocused},   {"Alt+U", kCmdUndelete},
-    {"Ctrl+Shift+F", kCmdFindAll}, {"Ctrl+Shift+Tab", kCmdPreviousControl},
+// Either ENTER presses the focused button, ESC closes.
+const Shortcut kDialogShortcuts[] = {
+    {kNamedReturn, 0, kCmdPressFocused},
+    {kNamedEnter, 0, kCmdPressFocused},
+    {kNamedEscape, 0, kCmdCloseDialog},
 };
 
 struct Control {
@@ -135,7 +145,7 @@ void BuildMainWindow() {
     NameGadget(kGadgetSelector, Str(kStrSelectorName));
     NameGadget(kGadgetEditor, Str(kStrEditorName));
     SetContextMenu(kMenuContext, ContextMenu());
-    for (const Shortcut& shortcut : kShortcuts) AddShortcut(kWindowMain, shortcut.keys, shortcut.command);
+    for (const Shortcut& shortcut : kShortcuts) AddShortcut(kWindowMain, shortcut);
     SetShortcutEnabled(kWindowMain, kCmdPressFocused, false);
     SetMinimumClientSize(kWindowMain, kMinimumWidth, kMinimumHeight);
     SetMessageCallback(kWindowMain, MainMessageCallback);
@@ -152,6 +162,10 @@ void BuildMainWindow() {
     const OptionSet& o = g_app.options;
     PlaceWindow(kWindowMain, Rect{o.windowX, o.windowY, o.windowWidth, o.windowHeight});
     MainWindowBuilt();
+}
+
+void AddDialogShortcuts(int window) {
+    for (const Shortcut& shortcut : kDialogShortcuts) AddShortcut(window, shortcut);
 }
 
 void LayoutMainWindow() {

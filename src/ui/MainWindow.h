@@ -5,3 +5,5 @@ void BuildMainWindow();
 void LayoutMainWindow();
 // Keyboard focus to the editor, caret at the start, nothing selected.
 void FocusEditor();
+// The keys every dialog of the main window answers: ENTER and ESC.
+void AddDialogShortcuts(int window);

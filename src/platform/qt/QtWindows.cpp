@@ -13,6 +13,7 @@
 #include <QTimer>
 #include <QToolTip>
 #include <algorithm>
+#include <iterator>
 #include <map>
 
 #include "platform/qt/QtPrivate.h"
@@ -29,6 +30,27 @@ struct WindowRecord {
 std::map<int, WindowRecord> s_windows;
 std::map<int, QPointer<QWidget>> s_gadgets;
 std::map<int, std::vector<MenuItem>> s_menus;
+
+// A shortcut's key as Qt names it: the main keyboard's ENTER is Key_Return, the keypad's
+// Key_Enter.
+Qt::Key QtKey(int key) {
+    static const Qt::Key named[] = {Qt::Key_Return,   Qt::Key_Enter,  Qt::Key_Escape, Qt::Key_Tab,  Qt::Key_Backspace,
+                                    Qt::Key_Delete,   Qt::Key_Insert, Qt::Key_Space,  Qt::Key_Left, Qt::Key_Right,
+                                    Qt::Key_Up,       Qt::Key_Down,   Qt::Key_Home,   Qt::Key_End,  Qt::Key_PageUp,
+                                    Qt::Key_PageDown, Qt::Key_Plus,   Qt::Key_Minus,  Qt::Key_Equal};
+    static_assert(std::size(named) == kNamedF1 - kNamedReturn, "one Qt key for each name before F1");
+    if (key >= kNamedReturn && key < kNamedF1) return named[key - kNamedReturn];
+    if (key >= kNamedF1 && key <= kNamedF12) return static_cast<Qt::Key>(Qt::Key_F1 + key - kNamedF1);
+    return static_cast<Qt::Key>(key);  // letters and digits are their ASCII codes in Qt too
+}
+
+Qt::KeyboardModifiers QtModifiers(unsigned modifiers) {
+    Qt::KeyboardModifiers held;
+    if (modifiers & kWithCtrl) held |= Qt::ControlModifier;
+    if (modifiers & kWithShift) held |= Qt::ShiftModifier;
+    if (modifiers & kWithAlt) held |= Qt::AltModifier;
+    return held;
+}
 
 JcWindow* Window(int window) {
     auto it = s_windows.find(window);
@@ -375,10 +397,12 @@ void SetChecked(int gadget, bool checked) {
     if (QAbstractButton* button = qobject_cast<QAbstractButton*>(GadgetWidget(gadget))) button->setChecked(checked);
 }
 
-void AddShortcut(int window, const std::string& keys, int command) {
+void AddShortcut(int window, const Shortcut& keys) {
     JcWindow* widget = Window(window);
     if (!widget) return;
-    QShortcut* shortcut = new QShortcut(QKeySequence(ToQString(keys)), widget);
+    int command = keys.command;
+    QShortcut* shortcut =
+        new QShortcut(QKeySequence(QKeyCombination(QtModifiers(keys.modifiers), QtKey(keys.key))), widget);
     shortcut->setContext(Qt::WindowShortcut);
     shortcut->setAutoRepeat(false);
     QObject::connect(shortcut, &QShortcut::activated, [window, command] {

@@ -1,10 +1,9 @@
 // Windows and gadgets by number: the program's window class and its procedure, which turns
 // close boxes, sizes and commands into events and passes gadget notifications on; buttons,
 // checkboxes and the one tooltip control; the accelerator table of each window, built from
-// the shortcuts' key names; context menus and the tools in the system menu.
+// its shortcuts; context menus and the tools in the system menu.
 #include <algorithm>
-#include <cctype>
-#include <cstdlib>
+#include <iterator>
 #include <map>
 
 #include "platform/Placement.h"
@@ -17,7 +16,7 @@ constexpr UINT kDestroyLater = WM_APP + 2;
 constexpr UINT kToolBase = 0x1100;  // system menu ids keep their low four bits clear
 constexpr int kSelectorListHeight = 320;
 
-struct Shortcut {
+struct Accelerator {
     ACCEL accel;
     bool enabled;
 };
@@ -26,7 +25,7 @@ struct WindowState {
     DWORD style = 0;
     DWORD exStyle = 0;
     SIZE minimum = {0, 0};  // client, at 96 dots per inch
-    std::vector<Shortcut> shortcuts;
+    std::vector<Accelerator> shortcuts;
     HACCEL table = nullptr;
     std::vector<MenuItem> tools;
     HWND lastFocus = nullptr;
@@ -109,50 +108,29 @@ void RebuildAccelerators(WindowState* state) {
     RetireTable(state->table);
     state->table = nullptr;
     std::vector<ACCEL> accels;
-    for (const Shortcut& shortcut : state->shortcuts)
+    for (const Accelerator& shortcut : state->shortcuts)
         if (shortcut.enabled) accels.push_back(shortcut.accel);
     if (!accels.empty()) state->table = CreateAcceleratorTableW(accels.data(), static_cast<int>(accels.size()));
 }
 
-// "Ctrl+Shift+F", "Alt+A", "F3", "Return", "Escape", "Ctrl+Tab", "Alt+-": the names the Qt
-// key sequences use.
-bool ParseKeys(const std::string& keys, ACCEL* accel) {
-    accel->fVirt = FVIRTKEY | FNOINVERT;
-    std::string rest = keys;
-    for (;;) {
-        std::size_t plus = rest.find('+', 1);
-        if (plus == std::string::npos) break;
-        std::string modifier = rest.substr(0, plus);
-        rest = rest.substr(plus + 1);
-        if (modifier == "Ctrl") accel->fVirt |= FCONTROL;
-        else if (modifier == "Shift") accel->fVirt |= FSHIFT;
-        else if (modifier == "Alt") accel->fVirt |= FALT;
-        else return false;
-    }
-    static const std::map<std::string, WORD> named = {
-        {"Return", VK_RETURN}, {"Enter", VK_RETURN},  {"Escape", VK_ESCAPE},  {"Esc", VK_ESCAPE},
-        {"Tab", VK_TAB},       {"Space", VK_SPACE},   {"Backspace", VK_BACK}, {"Delete", VK_DELETE},
-        {"Del", VK_DELETE},    {"Insert", VK_INSERT}, {"Ins", VK_INSERT},     {"Home", VK_HOME},
-        {"End", VK_END},       {"PgUp", VK_PRIOR},    {"PgDown", VK_NEXT},    {"Up", VK_UP},
-        {"Down", VK_DOWN},     {"Left", VK_LEFT},     {"Right", VK_RIGHT},    {"-", VK_OEM_MINUS},
-        {"=", VK_OEM_PLUS},    {",", VK_OEM_COMMA},   {".", VK_OEM_PERIOD}};
-    auto it = named.find(rest);
-    if (it != named.end()) {
-        accel->key = it->second;
-        return true;
-    }
-    if (rest.size() == 1 && std::isalnum(static_cast<unsigned char>(rest[0]))) {
-        accel->key = static_cast<WORD>(std::toupper(static_cast<unsigned char>(rest[0])));
-        return true;
-    }
-    if (rest.size() >= 2 && rest[0] == 'F') {
-        int number = std::atoi(rest.c_str() + 1);
-        if (number >= 1 && number <= 24) {
-            accel->key = static_cast<WORD>(VK_F1 + number - 1);
-            return true;
-        }
-    }
-    return false;
+// The virtual key of a shortcut's key: both ENTER keys are VK_RETURN, and PLUS is the key
+// that EQUAL is on, where plus needs SHIFT.
+WORD VirtualKey(int key) {
+    static const WORD named[] = {VK_RETURN, VK_RETURN, VK_ESCAPE,   VK_TAB,       VK_BACK,    VK_DELETE, VK_INSERT,
+                                 VK_SPACE,  VK_LEFT,   VK_RIGHT,    VK_UP,        VK_DOWN,    VK_HOME,   VK_END,
+                                 VK_PRIOR,  VK_NEXT,   VK_OEM_PLUS, VK_OEM_MINUS, VK_OEM_PLUS};
+    static_assert(std::size(named) == kNamedF1 - kNamedReturn, "one virtual key for each name before F1");
+    if (key >= kNamedReturn && key < kNamedF1) return named[key - kNamedReturn];
+    if (key >= kNamedF1 && key <= kNamedF12) return static_cast<WORD>(VK_F1 + key - kNamedF1);
+    return static_cast<WORD>(key);  // letters and digits are their own virtual keys
+}
+
+ACCEL AccelOf(const Shortcut& shortcut) {
+    BYTE flags = FVIRTKEY | FNOINVERT;
+    if (shortcut.modifiers & kWithCtrl) flags |= FCONTROL;
+    if (shortcut.modifiers & kWithShift) flags |= FSHIFT;
+    if (shortcut.modifiers & kWithAlt) flags |= FALT;
+    return ACCEL{flags, VirtualKey(shortcut.key), static_cast<WORD>(shortcut.command)};
 }
 
 bool MatchesShortcut(const WindowState& state, WPARAM key) {
@@ -160,7 +138,7 @@ bool MatchesShortcut(const WindowState& state, WPARAM key) {
     if (GetKeyState(VK_CONTROL) < 0) held |= FCONTROL;
     if (GetKeyState(VK_SHIFT) < 0) held |= FSHIFT;
     if (GetKeyState(VK_MENU) < 0) held |= FALT;
-    for (const Shortcut& shortcut : state.shortcuts)
+    for (const Accelerator& shortcut : state.shortcuts)
         if (shortcut.enabled && shortcut.accel.key == key && shortcut.accel.fVirt == held) return true;
     return false;
 }
@@ -666,12 +644,10 @@ void SetChecked(int gadget, bool checked) {
     if (HWND hwnd = GadgetHandle(gadget)) SendMessageW(hwnd, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
-void AddShortcut(int window, const std::string& keys, int command) {
+void AddShortcut(int window, const Shortcut& shortcut) {
     WindowState* state = State(window);
-    ACCEL accel = {};
-    if (!state || !ParseKeys(keys, &accel)) return;
-    accel.cmd = static_cast<WORD>(command);
-    state->shortcuts.push_back(Shortcut{accel, true});
+    if (!state) return;
+    state->shortcuts.push_back(Accelerator{AccelOf(shortcut), true});
     RebuildAccelerators(state);
 }
 
@@ -679,7 +655,7 @@ void SetShortcutEnabled(int window, int command, bool enabled) {
     WindowState* state = State(window);
     if (!state) return;
     bool changed = false;
-    for (Shortcut& shortcut : state->shortcuts)
+    for (Accelerator& shortcut : state->shortcuts)
         if (shortcut.accel.cmd == command && shortcut.enabled != enabled) {
             shortcut.enabled = enabled;
             changed = true;

@@ -49,9 +49,7 @@ void BuildFindDialog() {
     CreateRadioButton(kWindowFind, kGadgetFindDown, Rect{222, 62, 58, 22}, Str(kStrDownLabel), false);
     SetChecked(kGadgetFindDown, true);
     for (const Gadget& button : kButtons) CreateButton(kWindowFind, button.gadget, button.rect, Str(button.label));
-    AddShortcut(kWindowFind, "Return", kCmdPressFocused);
-    AddShortcut(kWindowFind, "Enter", kCmdPressFocused);
-    AddShortcut(kWindowFind, "Escape", kCmdCloseDialog);
+    AddDialogShortcuts(kWindowFind);
     PlaceBesideMainWindow(kWindowFind);
 }
 

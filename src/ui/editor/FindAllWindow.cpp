@@ -72,9 +72,7 @@ void BuildFindAllWindow() {
     CreateResultList(kWindowFindAll, kGadgetFindAllResults, none, kGadgetFindAllTerm);
     NameGadget(kGadgetFindAllResults, Str(kStrResultsName));
     CreateLabel(kWindowFindAll, kGadgetFindAllStatus, none, std::string());
-    AddShortcut(kWindowFindAll, "Return", kCmdPressFocused);
-    AddShortcut(kWindowFindAll, "Enter", kCmdPressFocused);
-    AddShortcut(kWindowFindAll, "Escape", kCmdCloseDialog);
+    AddDialogShortcuts(kWindowFindAll);
     Layout();
     // Beside the main window, so that it never hides the record a row opens.
     PlaceBesideMainWindow(kWindowFindAll);

@@ -65,11 +65,9 @@ void OpenOptionsDialog() {
         SetChecked(box.gadget, g_app.options.*box.option != 0);
     }
     for (const Button& button : kButtons) CreateButton(kWindowOptions, button.gadget, button.rect, Str(button.label));
-    AddShortcut(kWindowOptions, "Ctrl+Tab", kCmdNextControl);
-    AddShortcut(kWindowOptions, "Ctrl+Shift+Tab", kCmdPreviousControl);
-    AddShortcut(kWindowOptions, "Return", kCmdPressFocused);
-    AddShortcut(kWindowOptions, "Enter", kCmdPressFocused);
-    AddShortcut(kWindowOptions, "Escape", kCmdCloseDialog);
+    AddShortcut(kWindowOptions, Shortcut{kNamedTab, kWithCtrl, kCmdNextControl});
+    AddShortcut(kWindowOptions, Shortcut{kNamedTab, kWithCtrl | kWithShift, kCmdPreviousControl});
+    AddDialogShortcuts(kWindowOptions);
     ShowWindow(kWindowOptions);
     RaiseWindow(kWindowOptions);
     // Shown with its focus frame: the dialog is as much the keyboard's as the mouse's.
