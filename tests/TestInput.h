@@ -7,7 +7,9 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
+#include "platform/Gui.h"
 #include "platform/Rect.h"
 
 // Letters and digits are their upper-case ASCII code ('A', '7'); other keys are these.
@@ -61,6 +63,8 @@ bool IsTestWindowVisible(int window);
 bool IsTestWindowEnabled(int window);
 // The label of a button or check box as shown, with its & mark for the ALT letter.
 std::string TestGadgetLabel(int gadget);
+// The rows of a result list as it holds them to show, in order.
+std::vector<ResultRow> TestResultRows(int gadget);
 // Drops the selector's list down, or closes it, as its arrow button does.
 void OpenTestSelectorList(int gadget, bool open);
 // The note shown at the editor's caret (ShowEditorTip), or empty.

@@ -1,13 +1,6 @@
 // "Find in All Records" on the real windows: results in list order, case folding beyond ASCII,
 // records of either encoding, a new term replacing the search under way, and a row opening
-// its record at the first match.
-#include <QApplication>
-#include <QCheckBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QTest>
-
+// its record at the first match. Driven through the test input seam on either window backend.
 #include "base/AppState.h"
 #include "base/Numbers.h"
 #include "platform/Gui.h"
@@ -25,39 +18,35 @@ protected:
     void Open() {
         Shortcut('F', kModCtrl | kModShift);
         ASSERT_TRUE(FindAllWindowExists());
-        window = QApplication::activeWindow();
-        ASSERT_NE(nullptr, window);
-        field = window->findChild<QLineEdit*>();
-        rows = window->findChild<QListWidget*>();
-        ASSERT_NE(nullptr, field);
-        ASSERT_NE(nullptr, rows);
+        EXPECT_EQ(kWindowFindAll, ActiveTestWindow());
+        EXPECT_EQ(kGadgetFindAllTerm, FocusedGadget());
     }
-    // Types the term and waits for its search to end.
-    void Search(const QString& term) {
-        field->setText(term);
-        ASSERT_TRUE(PumpUntil([this, term] {
-            return g_app.findAll.term == term.toStdString() && Status().find("Searching") == std::string::npos;
-        }));
+    // Puts the term in the field and waits for its search to end.
+    void Search(const std::string& term) {
+        SetGadgetText(kGadgetFindAllTerm, term);
+        ASSERT_TRUE(PumpUntil(
+            [this, term] { return g_app.findAll.term == term && Status().find("Searching") == std::string::npos; }));
     }
-    std::string Status() {
-        for (QLabel* label : window->findChildren<QLabel*>())
-            if (label->buddy() == nullptr) return label->text().toStdString();
-        return std::string();
-    }
+    std::string Status() { return GadgetText(kGadgetFindAllStatus); }
+    std::vector<ResultRow> Rows() { return TestResultRows(kGadgetFindAllResults); }
+    int RowCount() { return static_cast<int>(Rows().size()); }
     std::vector<std::string> RowTitles() {
         std::vector<std::string> titles;
-        for (int i = 0; i < rows->count(); ++i)
-            titles.push_back(rows->item(i)->data(Qt::UserRole).toString().toStdString());
+        for (const ResultRow& row : Rows()) titles.push_back(row.title);
         return titles;
+    }
+    // DOWN from the field to the first row, and RETURN there, as the user opens it.
+    void OpenFirstRow() {
+        Key(kGadgetFindAllTerm, kKeyDown);
+        EXPECT_EQ(kGadgetFindAllResults, FocusedGadget());
+        EXPECT_EQ(0, SelectedResultRow(kGadgetFindAllResults));
+        Key(kGadgetFindAllResults, kKeyEnter);
     }
     std::pair<int, int> Selection() {
         int start, end;
         EditorSelection(kGadgetEditor, &start, &end);
         return {start, end};
     }
-    QWidget* window = nullptr;
-    QLineEdit* field = nullptr;
-    QListWidget* rows = nullptr;
 };
 
 TEST_F(FindAllTest, FindsInEveryRecordWithCaseFoldingAndEitherEncoding) {
@@ -70,20 +59,20 @@ TEST_F(FindAllTest, FindsInEveryRecordWithCaseFoldingAndEitherEncoding) {
     ArmMessageBoxAnswers({true});
     Shortcut('D', kModAlt);  // deleted records are not found
     Open();
-    Search(QStringLiteral("\u00E4PFEL"));
+    Search("\xC3\xA4PFEL");
     EXPECT_EQ((std::vector<std::string>{"Groceries", "Alte Liste"}), RowTitles());
     EXPECT_EQ("2 records, 3 matches", Status());
-    EXPECT_EQ("\xC3\x84pfel", rows->item(0)->data(Qt::UserRole + 2).toString().toStdString());
+    EXPECT_EQ("\xC3\x84pfel", Rows()[0].match);
     // Match Case and Whole Word narrow it.
-    window->findChildren<QCheckBox*>()[0]->setChecked(true);
-    Search(QStringLiteral("\u00C4pfel"));
+    SetChecked(kGadgetFindAllMatchCase, true);
+    Search("\xC3\x84pfel");
     EXPECT_EQ((std::vector<std::string>{"Groceries", "Alte Liste"}), RowTitles());
     EXPECT_EQ("2 records, 2 matches", Status());
-    window->findChildren<QCheckBox*>()[0]->setChecked(false);
-    window->findChildren<QCheckBox*>()[1]->setChecked(true);
-    Search(QStringLiteral("pfel"));
+    SetChecked(kGadgetFindAllMatchCase, false);
+    SetChecked(kGadgetFindAllWholeWord, true);
+    Search("pfel");
     EXPECT_EQ("0 records, 0 matches", Status());
-    EXPECT_EQ(0, rows->count());
+    EXPECT_EQ(0, RowCount());
 }
 
 // Full folding: ß is ss, in a record of either encoding and in the term.
@@ -96,16 +85,18 @@ TEST_F(FindAllTest, SharpSFindsDoubleSAndTheOtherWayRound) {
                                    "Gro\xE1\xBA\x9E", "Strase"});
     StartProgram();
     Open();
-    Search(QStringLiteral("strasse"));
+    Search("strasse");
     EXPECT_EQ((std::vector<std::string>{"Stra\xC3\x9F"
                                         "e",
                                         "STRASSE",
                                         "Stra\xC3\x9F"
                                         "e 1252"}),
               RowTitles());
-    Search(QStringLiteral("STRA\u00DFE"));
+    Search(
+        "STRA\xC3\x9F"
+        "E");
     EXPECT_EQ("3 records, 3 matches", Status());
-    Search(QStringLiteral("gross"));
+    Search("gross");
     EXPECT_EQ(std::vector<std::string>{"Gro\xE1\xBA\x9E"}, RowTitles());
 }
 
@@ -117,20 +108,17 @@ TEST_F(FindAllTest, AFullyFoldedMatchIsShownAndSelectedAsItStands) {
                                    "Lone\nline\rbreaks strasse"});
     StartProgram();
     Open();
-    Search(QStringLiteral("strasse"));
-    ASSERT_EQ(2, rows->count());
+    Search("strasse");
+    ASSERT_EQ(2, RowCount());
     EXPECT_EQ("Lone line breaks strasse", RowTitles()[1]);  // a row has one line
-    EXPECT_EQ("\xC3\x84rger mit der ", rows->item(0)->data(Qt::UserRole + 1).toString().toStdString());
+    EXPECT_EQ("\xC3\x84rger mit der ", Rows()[0].before);
     EXPECT_EQ(
         "Stra\xC3\x9F"
         "e",
-        rows->item(0)->data(Qt::UserRole + 2).toString().toStdString());
-    EXPECT_EQ(" und STRASSE", rows->item(0)->data(Qt::UserRole + 3).toString().toStdString());
+        Rows()[0].match);
+    EXPECT_EQ(" und STRASSE", Rows()[0].after);
     EXPECT_EQ("Title", RowTitles()[0]);
-    rows->setFocus();
-    rows->setCurrentRow(0);
-    QTest::keyClick(rows, Qt::Key_Return);
-    Pump();
+    OpenFirstRow();
     EXPECT_EQ(std::make_pair(20, 26), Selection());  // "Straße"
     Shortcut(kKeyF3);
     EXPECT_EQ(std::make_pair(31, 38), Selection());  // "STRASSE"
@@ -143,12 +131,9 @@ TEST_F(FindAllTest, ARowOpensItsRecordAtTheFirstMatchAndF3GoesOn) {
     StartProgram();
     Type("typed ");  // a pending edit is saved when a row is opened
     Open();
-    Search(QStringLiteral("APPLE"));
-    ASSERT_EQ(2, rows->count());
-    rows->setFocus();
-    rows->setCurrentRow(0);
-    QTest::keyClick(rows, Qt::Key_Return);
-    Pump();
+    Search("APPLE");
+    ASSERT_EQ(2, RowCount());
+    OpenFirstRow();
     EXPECT_EQ(1, SelectedEntry(kGadgetSelector));
     EXPECT_EQ("typed First\r\nnothing", Record(0));
     EXPECT_EQ(std::make_pair(10, 15), Selection());
@@ -156,11 +141,11 @@ TEST_F(FindAllTest, ARowOpensItsRecordAtTheFirstMatchAndF3GoesOn) {
     EXPECT_EQ(std::make_pair(25, 30), Selection());
     // Once the term is edited the rows of the term before are gone, before its search runs:
     // DOWN and RETURN typed at once choose nothing of the old term.
-    QTest::keyClicks(field, "s");
-    EXPECT_EQ(0, rows->count());
+    TypeTestText(kGadgetFindAllTerm, "s");
+    EXPECT_EQ(0, RowCount());
     EXPECT_EQ("", Status());
-    QTest::keyClick(field, Qt::Key_Down);
-    QTest::keyClick(rows, Qt::Key_Return);
+    SendTestKey(kGadgetFindAllTerm, kKeyDown, 0);
+    SendTestKey(kGadgetFindAllResults, kKeyEnter, 0);
     Pump();
     EXPECT_EQ(std::make_pair(25, 30), Selection());
 }
@@ -171,13 +156,13 @@ TEST_F(FindAllTest, EachTermSavesTheRecordFirstAndAltKeysTypeNothing) {
     StartProgram();
     Open();
     Type("yak ");
-    Search(QStringLiteral("yak"));
+    Search("yak");
     EXPECT_EQ("1 record, 1 match", Status());
     EXPECT_EQ("yak First", Record(0));
     EXPECT_EQ(0, g_app.unsavedEdit);
     // ALT with a letter is a command key: the field does not take the letter.
-    QTest::keyClick(field, Qt::Key_U, Qt::AltModifier);
-    EXPECT_EQ(QStringLiteral("yak"), field->text());
+    SendTestKey(kGadgetFindAllTerm, 'U', kModAlt);
+    EXPECT_EQ("yak", GadgetText(kGadgetFindAllTerm));
 }
 
 TEST_F(FindAllTest, ANewTermReplacesTheSearchUnderWay) {
@@ -191,15 +176,14 @@ TEST_F(FindAllTest, ANewTermReplacesTheSearchUnderWay) {
     OnFindAllTerm("even", 0);
     ASSERT_TRUE(PumpUntil([this] { return Status().find("Searching") == std::string::npos; }));
     for (const std::string& title : RowTitles()) ASSERT_EQ(0, std::stoi(title.substr(7)) % 2) << title;
-    EXPECT_EQ(1500, rows->count());
-    field->setText(QStringLiteral("odd"));
+    EXPECT_EQ(1500, RowCount());
+    SetGadgetText(kGadgetFindAllTerm, "odd");
     ASSERT_TRUE(PumpUntil([this] { return !Status().empty(); }));
-    Search(QStringLiteral("even"));
+    Search("even");
     EXPECT_EQ("1500 records, 1500 matches", Status());
-    EXPECT_EQ(1500, rows->count());
+    EXPECT_EQ(1500, RowCount());
     EXPECT_EQ("Record 0", RowTitles()[0]);
-    QTest::keyClick(field, Qt::Key_Escape);
-    Pump();
+    Key(kGadgetFindAllTerm, kKeyEscape);
     EXPECT_FALSE(FindAllWindowExists());
 }
 
@@ -208,9 +192,10 @@ TEST_F(FindAllTest, F3AfterARowKeepsTheWindowsOptions) {
     WriteDataFile(g_app.dataPath, {"Fruit\r\nan apple, APPLE, pineapple, \u00ABapple\u00BB"});
     StartProgram();
     Open();
-    for (QCheckBox* box : window->findChildren<QCheckBox*>()) box->setChecked(true);
-    Search(QStringLiteral("apple"));
-    ASSERT_EQ(1, rows->count());
+    SetChecked(kGadgetFindAllMatchCase, true);
+    SetChecked(kGadgetFindAllWholeWord, true);
+    Search("apple");
+    ASSERT_EQ(1, RowCount());
     EXPECT_EQ("1 record, 2 matches", Status());
     OnFindAllChosen(0);
     EXPECT_EQ(std::make_pair(9, 14), Selection());
@@ -225,13 +210,13 @@ TEST_F(FindAllTest, RowsOfAnOlderListingSearchAgain) {
     WriteDataFile(g_app.dataPath, {"First", "Second apple"});
     StartProgram();
     Open();
-    Search(QStringLiteral("apple"));
-    ASSERT_EQ(1, rows->count());
+    Search("apple");
+    ASSERT_EQ(1, RowCount());
     WriteDataFile(g_app.dataPath, {"Other", "Another", "Third apple"});
     ASSERT_TRUE(ReloadRecords());
     OnFindAllChosen(0);
     EXPECT_EQ(0, SelectedEntry(kGadgetSelector));
-    ASSERT_TRUE(PumpUntil([this] { return Status() == "1 record, 1 match" && rows->count() == 1; }));
+    ASSERT_TRUE(PumpUntil([this] { return Status() == "1 record, 1 match" && RowCount() == 1; }));
     EXPECT_EQ(std::vector<std::string>{"Third apple"}, RowTitles());
     OnFindAllChosen(0);
     EXPECT_EQ(2, SelectedEntry(kGadgetSelector));
@@ -243,7 +228,7 @@ TEST_F(FindAllTest, NoSearchStartsAfterTheClose) {
     WriteDataFile(g_app.dataPath, {"First", "Second apple"});
     StartProgram();
     Open();
-    Search(QStringLiteral("apple"));
+    Search("apple");
     PostWindowEvent(Event{kEventClose, kWindowMain, 0});
     Pump();
     ASSERT_EQ(0, g_app.running);
@@ -257,13 +242,15 @@ TEST_F(FindAllTest, TheRowsFollowDeletesUndeletesAndReloads) {
     WriteDataFile(g_app.dataPath, {"First apple", "Second apple", "Third"});
     StartProgram();
     Open();
-    Search(QStringLiteral("apple"));
-    ASSERT_EQ(2, rows->count());
+    Search("apple");
+    ASSERT_EQ(2, RowCount());
     ArmMessageBoxAnswers({true});
     PostWindowEvent(Event{kEventMenu, kWindowMain, kCmdDelete});
     ASSERT_TRUE(PumpUntil([this] { return Status() == "1 record, 1 match"; }));
     EXPECT_EQ(std::vector<std::string>{"Second apple"}, RowTitles());
-    ArmRequesterAnswers({{true, {}, 0, "", 0}});
+    RequesterAnswer first{};  // the list requester's first item
+    first.ok = true;
+    ArmRequesterAnswers({first});
     PostWindowEvent(Event{kEventMenu, kWindowMain, kCmdUndelete});
     ASSERT_TRUE(PumpUntil([this] { return Status() == "2 records, 2 matches"; }));
     WriteDataFile(g_app.dataPath, {"Other apple", "Another"});
@@ -283,7 +270,7 @@ TEST_F(FindAllTest, ARowWaitsForTheFindDialogToClose) {
     WriteDataFile(g_app.dataPath, {"First", "Second apple"});
     StartProgram();
     Open();
-    Search(QStringLiteral("apple"));
+    Search("apple");
     PostWindowEvent(Event{kEventMenu, kWindowMain, kCmdFind});
     ASSERT_TRUE(PumpUntil([] { return FindDialogExists(); }));
     OnFindAllChosen(0);

@@ -1,10 +1,5 @@
-// Find with F2, F3 and the find dialog, and the web look-ups, on a record of apples.
-#include <QApplication>
-#include <QCheckBox>
-#include <QKeyEvent>
-#include <QLineEdit>
-#include <QTest>
-
+// Find with F2, F3 and the find dialog, and the web look-ups, on a record of apples. The keys
+// and clicks go through the test input seam, so the cases run on either window backend.
 #include "base/AppState.h"
 #include "base/Numbers.h"
 #include "platform/Gui.h"
@@ -125,24 +120,22 @@ TEST_F(FindTest, TheSelectionIsTrimmedAndCut) {
 TEST_F(FindTest, EnterInTheDialogFindsNextFromAnyControl) {
     SetEditorSelection(kGadgetEditor, 0, 5);
     Shortcut('F', kModCtrl);
-    QWidget* dialog = QApplication::activeWindow();
-    ASSERT_TRUE(dialog && FindDialogExists());
+    ASSERT_TRUE(FindDialogExists());
+    EXPECT_EQ(kWindowFind, ActiveTestWindow());
     EXPECT_EQ(std::make_pair(0, 5), Selection());  // opening the dialog keeps the selection
-    QTest::keyClick(dialog->findChild<QLineEdit*>(), Qt::Key_Return);
-    Pump();
+    EXPECT_EQ(kGadgetFindTerm, FocusedGadget());
+    Key(kGadgetFindTerm, kKeyEnter);
     EXPECT_EQ(std::make_pair(11, 16), Selection());
-    QCheckBox* matchCase = nullptr;
-    for (QCheckBox* box : dialog->findChildren<QCheckBox*>())
-        if (box->text().contains(QStringLiteral("case"))) matchCase = box;
-    ASSERT_NE(nullptr, matchCase);
-    matchCase->setChecked(true);
-    matchCase->setFocus();
-    QTest::keyClick(matchCase, Qt::Key_Return);
-    Pump();
+    ASSERT_NE(std::string::npos, TestGadgetLabel(kGadgetFindMatchCase).find("case"));
+    SetChecked(kGadgetFindMatchCase, true);
+    FocusGadget(kGadgetFindMatchCase);
+    Key(kGadgetFindMatchCase, kKeyEnter);
     EXPECT_EQ(std::make_pair(27, 32), Selection());
+    EXPECT_TRUE(IsChecked(kGadgetFindMatchCase));  // ENTER searched rather than toggling the box
     EXPECT_TRUE(MessageBoxTexts().empty());
-    dialog->close();
+    PostWindowEvent(Event{kEventClose, kWindowFind, 0});
     Pump();
+    EXPECT_FALSE(FindDialogExists());
 }
 
 TEST_F(FindTest, DialogSearchesWithItsOwnOptionsAndLocksTheCommands) {
@@ -151,7 +144,6 @@ TEST_F(FindTest, DialogSearchesWithItsOwnOptionsAndLocksTheCommands) {
     ASSERT_TRUE(FindDialogExists());
     EXPECT_EQ("apple", FindDialogTerm());
     for (int gadget = kGadgetAdd; gadget <= kGadgetSelector; ++gadget) EXPECT_FALSE(IsGadgetEnabled(gadget));
-    QWidget* dialog = QApplication::activeWindow();
     SetEditorSelection(kGadgetEditor, 0, 5);
     RunCommand(kCmdAdd);
     RunCommand(kCmdFindNext);
@@ -173,7 +165,7 @@ TEST_F(FindTest, DialogSearchesWithItsOwnOptionsAndLocksTheCommands) {
     SetGadgetText(kGadgetFindTerm, std::string(78, 'x') + "\xF0\x9F\x98\x80y");
     EXPECT_EQ(std::string(78, 'x'), FindDialogTerm());
     DialogFindNext("apple", false, true, false);
-    dialog->close();
+    PostWindowEvent(Event{kEventClose, kWindowFind, 0});
     Pump();
     EXPECT_FALSE(FindDialogExists());
     EXPECT_TRUE(IsGadgetEnabled(kGadgetAdd));
@@ -188,18 +180,11 @@ TEST_F(FindTest, TheDialogFindsTermsBeyondLatinScript) {
     SetEditorSelection(kGadgetEditor, 0, 0);
     Shortcut('F', kModCtrl);
     ASSERT_TRUE(FindDialogExists());
-    QLineEdit* field = QApplication::activeWindow()->findChild<QLineEdit*>();
-    ASSERT_NE(nullptr, field);
-    for (QChar c : QStringLiteral("\u03B1\u03B2\u03B3")) {  // as a keyboard of that script types them
-        QKeyEvent key(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
-        QApplication::sendEvent(field, &key);
-    }
+    TypeInto(kGadgetFindTerm, "\xCE\xB1\xCE\xB2\xCE\xB3");  // as a keyboard of that script types them
     EXPECT_EQ("\xCE\xB1\xCE\xB2\xCE\xB3", FindDialogTerm());
-    QTest::keyClick(field, Qt::Key_Return);
-    Pump();
+    Key(kGadgetFindTerm, kKeyEnter);
     EXPECT_EQ(std::make_pair(6, 9), Selection());
-    QTest::keyClick(field, Qt::Key_Return);
-    Pump();
+    Key(kGadgetFindTerm, kKeyEnter);
     EXPECT_EQ(std::make_pair(13, 16), Selection());  // the capitals
     DialogFindNext("\xE4\xB8\xAD\xE6\x96\x87", false, true, true);
     EXPECT_EQ(std::make_pair(10, 12), Selection());

@@ -4,6 +4,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
+#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QTest>
 #include <QTimer>
@@ -99,8 +100,18 @@ void SendTestKey(int gadget, int key, unsigned modifiers) {
         QTest::keyClick(target, Shifted(QtKey(key), modifiers), QtModifiers(modifiers));
 }
 
+// Beyond ASCII a character comes with no key of its own, as a keyboard of its script sends it.
 void TypeTestText(int gadget, const std::string& utf8) {
-    if (QWidget* target = Target(gadget)) QTest::keyClicks(target, QString::fromStdString(utf8));
+    QWidget* target = Target(gadget);
+    if (!target) return;
+    for (uint c : QString::fromStdString(utf8).toUcs4()) {
+        if (c < 0x80) {
+            QTest::keyClick(target, static_cast<char>(c));
+        } else {
+            QString text = QString::fromUcs4(reinterpret_cast<const char32_t*>(&c), 1);
+            QTest::sendKeyEvent(QTest::Click, target, Qt::Key_unknown, text, Qt::NoModifier);
+        }
+    }
 }
 
 void ProcessWindowEvents() { QCoreApplication::processEvents(); }
@@ -162,6 +173,17 @@ bool IsTestWindowEnabled(int window) {
 std::string TestGadgetLabel(int gadget) {
     QAbstractButton* button = qobject_cast<QAbstractButton*>(GadgetWidget(gadget));
     return button ? button->text().toStdString() : std::string();
+}
+
+// The parts sit in the item's data from Qt::UserRole on, in the order of ResultRow's fields.
+std::vector<ResultRow> TestResultRows(int gadget) {
+    std::vector<ResultRow> rows;
+    QListWidget* list = qobject_cast<QListWidget*>(GadgetWidget(gadget));
+    for (int i = 0; list && i < list->count(); ++i) {
+        auto part = [list, i](int n) { return list->item(i)->data(Qt::UserRole + n).toString().toStdString(); };
+        rows.push_back(ResultRow{part(0), part(1), part(2), part(3)});
+    }
+    return rows;
 }
 
 void OpenTestSelectorList(int gadget, bool open) {

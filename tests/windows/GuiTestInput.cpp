@@ -223,6 +223,14 @@ std::string TestGadgetLabel(int gadget) {
     return Narrow(text);
 }
 
+std::vector<ResultRow> TestResultRows(int gadget) {
+    std::vector<ResultRow> rows;
+    HWND list = GadgetHandle(gadget);
+    int count = list ? static_cast<int>(SendMessageW(list, LB_GETCOUNT, 0, 0)) : 0;
+    for (int i = 0; i < count; ++i) rows.push_back(ShownResultRow(gadget, i));
+    return rows;
+}
+
 void OpenTestSelectorList(int gadget, bool open) {
     if (HWND hwnd = GadgetHandle(gadget)) SendMessageW(hwnd, CB_SHOWDROPDOWN, open ? TRUE : FALSE, 0);
     RunPendingUiSteps();

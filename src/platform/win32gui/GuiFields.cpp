@@ -286,3 +286,10 @@ int SelectedResultRow(int gadget) {
     HWND list = GadgetHandle(gadget);
     return list ? static_cast<int>(SendMessageW(list, LB_GETCURSEL, 0, 0)) : -1;
 }
+
+ResultRow ShownResultRow(int gadget, int row) {
+    auto rows = s_lists.find(gadget);
+    if (rows == s_lists.end() || row < 0 || row >= static_cast<int>(rows->second.size())) return ResultRow{};
+    const Row& shown = rows->second[static_cast<std::size_t>(row)];
+    return ResultRow{Narrow(shown.title), Narrow(shown.before), Narrow(shown.match), Narrow(shown.after)};
+}

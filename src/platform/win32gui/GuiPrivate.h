@@ -60,6 +60,8 @@ void AddWindowMessageHook(UINT message, WindowMessageHook hook);
 bool RunWindowMessageHook(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
 // Takes down a tip on show, as a list drops down over it.
 void PopToolTip();
+// GuiFields.cpp: the parts a result list's row draws (for the window tests, which read them).
+ResultRow ShownResultRow(int gadget, int row);
 // GuiPlacement.cpp. The work area of the monitor nearest the window.
 Rect WorkAreaNear(HWND hwnd);
 void PlaceOuter(HWND hwnd, Rect outer);
