@@ -457,6 +457,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     UnscrambleStrings();
+    HandTextsToFileLayer();
     ResetAppState();
     if (std::string(argv[1]) == "--memory" && argc > 2) return MeasureMemory(argv[2], false, argc, argv);
     if (std::string(argv[1]) == "--search-memory" && argc > 2) return MeasureMemory(argv[2], true, argc, argv);

@@ -14,6 +14,7 @@ inline void PrepareOnce() {
     if (prepared) return;
     prepared = true;
     UnscrambleStrings();
+    HandTextsToFileLayer();
     ResetAppState();
 }
 

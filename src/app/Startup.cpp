@@ -1,6 +1,7 @@
-// The start shared by the record dump and the window, in the order both rely on: the folder
-// of the files before the instance lock, stale temporaries removed only by the instance that
-// holds it. The install folders come from the build (JOTCRATE_INSTALLED_BINDIR, ...).
+// The start shared by the record dump and the window, in the order both rely on: the string
+// table and the file layer's texts from it first, the folder of the files before the instance
+// lock, stale temporaries removed only by the instance that holds it. The install folders come
+// from the build (JOTCRATE_INSTALLED_BINDIR, ...).
 #include "app/Startup.h"
 
 #include "base/AppState.h"
@@ -38,6 +39,7 @@ std::string FilesFolder(const std::string& programPath, bool installed) {
 
 RunStart BeginRun(const char* argv0, bool bringToFront) {
     UnscrambleStrings();
+    HandTextsToFileLayer();
     g_app.bringToFrontMessage = RegisterMessage(Str(kStrBringToFrontName));
     ResetAppState();
     std::string program = ProgramPath(argv0);

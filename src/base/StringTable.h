@@ -13,3 +13,6 @@ enum StringId {
 
 void UnscrambleStrings();
 const std::string& Str(StringId id);
+// Hands the file layer, which cannot read the table, the texts its failures are told in; once at
+// start, after UnscrambleStrings(), by each entry point.
+void HandTextsToFileLayer();

@@ -12,6 +12,7 @@
 int main(int argc, char** argv) {
     if (argc < 3) return 2;
     UnscrambleStrings();
+    HandTextsToFileLayer();
     ResetAppState();
     ResolvePaths(std::string(argv[1]) + "/jotcrate");
     std::string operation = argv[2];

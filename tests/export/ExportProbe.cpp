@@ -15,6 +15,7 @@
 int main(int argc, char** argv) {
     if (argc < 2) return 2;
     UnscrambleStrings();
+    HandTextsToFileLayer();
     ResetAppState();
     ResolvePaths(std::string(argv[1]) + "/jotcrate");
     const char* texts[] = {"Phone numbers\r\nAnn 555 1234\r\nBob 555 9876",

@@ -12,6 +12,7 @@
 
 #include "TestSupport.h"
 #include "base/AppState.h"
+#include "base/StringTable.h"
 #include "core/store/DataFile.h"
 #include "core/store/RecordDump.h"
 
@@ -264,6 +265,9 @@ TEST_F(DumpCommandTest, FailuresAreReportedWithNonZeroExit) {
     ProcessResult blocked = RunProcess({program, "-d"}, env);
     EXPECT_NE(0, blocked.exitCode);
     EXPECT_NE(std::string::npos, blocked.standardError.find("record dump")) << blocked.standardError;
+    // The file layer's reason, in the words the dump's start handed down from the string table.
+    std::string reason = Str(kStrFileDoingReplacing) + " " + dumpPath + ": " + Str(kStrFileReasonNotRegular);
+    EXPECT_NE(std::string::npos, blocked.standardError.find(reason)) << blocked.standardError;
 }
 
 // -d must start without the toolkit: the executable alone dumps, and only a window needs the

@@ -108,6 +108,7 @@ std::string GuiTest::Record(std::int64_t slot) {
 int main(int argc, char** argv) {
     SetEnvironment("QT_QPA_PLATFORM", "offscreen");
     UnscrambleStrings();
+    HandTextsToFileLayer();
     ResetAppState();
     StartGui(argc, argv);
     SetUnattended(true);

@@ -92,7 +92,7 @@ JournalFound ReadJournal(const std::string& path, Journal* journal) {
     // A link of the user's to nothing: no journal behind it.
     if (StatPath(real).kind == kFileMissing) return kJournalNone;
     if (!IsOwnFile(real)) {
-        SetFileError(Str(kStrReadingPrefix) + path + Str(kStrOtherUsersSuffix));
+        SetFileError(Str(kStrFileDoingReading) + " " + path + ": " + Str(kStrFileReasonOthersFile));
         return kJournalLeftAlone;
     }
     std::string bytes;

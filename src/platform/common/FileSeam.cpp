@@ -1,5 +1,6 @@
-// What the file layers of both systems share: the last error, the fault seam of the tests,
-// and the whole-file operations built on the layer's own open, read, write and replace.
+// What the file layers of both systems share: the last error and the texts it is made of, the
+// fault seam of the tests, and the whole-file operations built on the layer's own open, read,
+// write and replace.
 #include "platform/common/FileSeam.h"
 
 #include <algorithm>
@@ -64,6 +65,41 @@ void SetFileError(const std::string& text) {
     if (s_describing) t_lastError = text;
 }
 
+namespace {
+
+// Handed down at start, before any thread of the program's own runs; read from any thread.
+FileTexts s_texts;
+
+void KeepText(const std::string& text, std::string* kept) {
+    if (*kept != text) *kept = text;
+}
+
+}  // namespace
+
+void SetFileTexts(const FileTexts& texts) {
+    for (int i = 0; i < kFileDoings; ++i) KeepText(texts.doings[i], &s_texts.doings[i]);
+    for (int i = 0; i < kFileReasons; ++i) KeepText(texts.reasons[i], &s_texts.reasons[i]);
+}
+
+std::string FileDoingText(FileDoing doing) {
+    const std::string& text = s_texts.doings[doing];
+    return text.empty() ? "doing " + std::to_string(doing) : text;
+}
+
+std::string FileReasonText(FileReason reason) {
+    const std::string& text = s_texts.reasons[reason];
+    return text.empty() ? "reason " + std::to_string(reason) : text;
+}
+
+bool FailWith(FileDoing doing, const std::string& path, const std::string& reason) {
+    SetFileError(FileDoingText(doing) + " " + path + ": " + reason);
+    return false;
+}
+
+bool FailWith(FileDoing doing, const std::string& path, FileReason reason) {
+    return FailWith(doing, path, FileReasonText(reason));
+}
+
 void ArmFileFault(FileStep step, int n, int error, const std::string& path) {
     std::lock_guard<std::mutex> hold(s_faults.lock);
     s_faults.path = path;
@@ -119,8 +155,7 @@ bool ReadExactlyAt(const FileHandle& file, std::int64_t offset, void* buffer, st
     std::int64_t got = ReadAt(file, offset, buffer, n);
     if (got < 0) return false;
     if (static_cast<std::size_t>(got) == n) return true;
-    SetFileError("Reading " + file.path + ": the file ends sooner than it did; another program may have cut it");
-    return false;
+    return FailWith(kDoingReading, file.path, kReasonEndsSooner);
 }
 
 bool CopyThroughBuffer(const FileHandle& from, std::int64_t fromOffset, const FileHandle& to, std::int64_t toOffset,
@@ -212,8 +247,7 @@ bool CopyFileReplacing(const std::string& from, const std::string& path, std::in
             break;
         }
         if (offset + got > maxBytes) {
-            SetFileError("Copying " + from + ": it is larger than it was a moment ago, or than any such file can be");
-            ok = false;
+            ok = FailWith(kDoingCopying, from, kReasonGrewWhileCopied);
             break;
         }
         if (!WriteAt(temp, offset, buffer.data(), static_cast<std::size_t>(got))) {
@@ -223,8 +257,7 @@ bool CopyFileReplacing(const std::string& from, const std::string& path, std::in
         offset += got;
     }
     if (ok && (WasWritten(watch) || offset != size || SizeOfOpenFile(source) != size)) {
-        SetFileError("Copying " + from + ": another program changed it while it was copied");
-        ok = false;
+        ok = FailWith(kDoingCopying, from, kReasonChangedWhileCopied);
     }
     EndWriteWatch(watch);
     CloseFile(&source);

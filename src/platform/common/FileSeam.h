@@ -1,9 +1,15 @@
-// Shared by the file layers of both systems: the tests' fault seam and the buffered copy.
+// Shared by the file layers of both systems: the tests' fault seam, the buffered copy and the
+// failure texts.
 #pragma once
 
 #include <string>
 
+#include "platform/FileTexts.h"
 #include "platform/Files.h"
+
+// "Doing PATH: reason" as LastFileError(); false, so that a failing step can return it.
+bool FailWith(FileDoing doing, const std::string& path, const std::string& reason);
+bool FailWith(FileDoing doing, const std::string& path, FileReason reason);
 
 // Whether this call of a step is the one armed to fail; if so errno holds the armed error.
 bool Injected(FileStep step, const std::string& path);

@@ -37,7 +37,7 @@ ReserveResult ReserveFileSpace(const FileHandle& file, std::int64_t size) {
     } while (result != 0 && errno == EINTR);
     if (result == 0) return kReserved;
     if (errno == EOPNOTSUPP) return kReserveUnsupported;
-    SetFileError("Reserving space for " + file.path + ": " + std::strerror(errno));
+    FailWith(kDoingReservingSpaceFor, file.path, std::strerror(errno));
     return kReserveFailed;
 }
 
@@ -48,7 +48,7 @@ ReserveResult ReserveFileRange(const FileHandle& file, std::int64_t offset, std:
     } while (result != 0 && errno == EINTR);
     if (result == 0) return kReserved;
     if (errno == EOPNOTSUPP || errno == ENOSYS) return kReserveUnsupported;
-    SetFileError("Reserving space in " + file.path + ": " + std::strerror(errno));
+    FailWith(kDoingReservingSpaceIn, file.path, std::strerror(errno));
     return kReserveFailed;
 }
 

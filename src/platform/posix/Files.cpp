@@ -23,17 +23,9 @@
 
 namespace {
 
-bool Fail(const char* doing, const std::string& path, int error) {
-    SetFileError(std::string(doing) + " " + path + ": " + std::strerror(error));
-    return false;
-}
+bool Fail(FileDoing doing, const std::string& path, int error) { return FailWith(doing, path, std::strerror(error)); }
 
-bool FailErrno(const char* doing, const std::string& path) { return Fail(doing, path, errno); }
-
-bool FailWith(const char* doing, const std::string& path, const char* reason) {
-    SetFileError(std::string(doing) + " " + path + ": " + reason);
-    return false;
-}
+bool FailErrno(FileDoing doing, const std::string& path) { return Fail(doing, path, errno); }
 
 std::string FolderOf(const std::string& path) {
     std::size_t slash = path.find_last_of('/');
@@ -44,13 +36,13 @@ std::string FolderOf(const std::string& path) {
 // A rename is durable only once the folder that holds the name is flushed too.
 bool FlushFolderOf(const std::string& path) {
     std::string folder = FolderOf(path);
-    if (Injected(kStepFlush, folder)) return FailErrno("Flushing folder", folder);
+    if (Injected(kStepFlush, folder)) return FailErrno(kDoingFlushingFolder, folder);
     int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return FailErrno("Opening folder", folder);
+    if (fd < 0) return FailErrno(kDoingOpeningFolder, folder);
     bool ok = fsync(fd) == 0 || errno == EINVAL;
     int error = errno;
     close(fd);
-    return ok || Fail("Flushing folder", folder, error);
+    return ok || Fail(kDoingFlushingFolder, folder, error);
 }
 
 std::string RandomName() {
@@ -79,7 +71,7 @@ void PushNames(const std::string& path, std::vector<std::string>* names) {
 
 // Walks the path name by name, as the system would, following links only where they are the
 // user's or the system's; the end must be a regular file or nothing yet.
-bool FollowOwnLinks(const std::string& path, const char* doing, std::string* target) {
+bool FollowOwnLinks(const std::string& path, FileDoing doing, std::string* target) {
     std::string done = path.empty() || path[0] != '/' ? "." : "";
     std::vector<std::string> names;
     PushNames(path, &names);
@@ -95,7 +87,7 @@ bool FollowOwnLinks(const std::string& path, const char* doing, std::string* tar
         std::string at = done + "/" + name;
         struct stat st;
         if (lstat(at.c_str(), &st) != 0) {
-            if (errno != ENOENT) return FailErrno("Looking up", at);
+            if (errno != ENOENT) return FailErrno(kDoingLookingUp, at);
             // Nothing there yet (a drive not mounted behind a link): written where the path
             // leads too, or not at all, since a copy elsewhere would part from the user's file.
             for (; !names.empty(); names.pop_back()) at += "/" + names.back();
@@ -103,11 +95,11 @@ bool FollowOwnLinks(const std::string& path, const char* doing, std::string* tar
             return true;
         }
         if (S_ISLNK(st.st_mode)) {
-            if (!IsOwnLink(st)) return FailWith(doing, path, "a link on its way is one that another user made");
+            if (!IsOwnLink(st)) return FailWith(doing, path, kReasonOthersLinkOnWay);
             if (++hops > 40) return Fail(doing, path, ELOOP);
             std::vector<char> buffer(4096);
             ssize_t n = readlink(at.c_str(), buffer.data(), buffer.size() - 1);
-            if (n <= 0) return FailErrno("Following", at);
+            if (n <= 0) return FailErrno(kDoingFollowing, at);
             std::string next(buffer.data(), static_cast<std::size_t>(n));
             if (next[0] == '/') done.clear();
             PushNames(next, &names);
@@ -117,11 +109,11 @@ bool FollowOwnLinks(const std::string& path, const char* doing, std::string* tar
             done = at;
             continue;
         }
-        if (!S_ISREG(st.st_mode)) return FailWith(doing, path, "it is not a regular file");
+        if (!S_ISREG(st.st_mode)) return FailWith(doing, path, kReasonNotRegular);
         *target = at;
         return true;
     }
-    return FailWith(doing, path, "it is not a regular file");
+    return FailWith(doing, path, kReasonNotRegular);
 }
 
 }  // namespace
@@ -132,7 +124,7 @@ FileInfo StatPath(const std::string& path) {
     if (Injected(kStepStat, path) || stat(path.c_str(), &st) != 0) {
         if (errno != ENOENT) {
             info.kind = kFileUnknown;
-            FailErrno("Looking up", path);
+            FailErrno(kDoingLookingUp, path);
         }
         return info;
     }
@@ -158,14 +150,14 @@ void FillVersion(const struct stat& st, FileVersion* version) {
 
 bool VersionOfFile(const std::string& path, FileVersion* version) {
     struct stat st;
-    if (Injected(kStepStat, path) || stat(path.c_str(), &st) != 0) return FailErrno("Looking up", path);
+    if (Injected(kStepStat, path) || stat(path.c_str(), &st) != 0) return FailErrno(kDoingLookingUp, path);
     FillVersion(st, version);
     return true;
 }
 
 bool VersionOfOpenFile(const FileHandle& file, FileVersion* version) {
     struct stat st;
-    if (fstat(file.fd, &st) != 0) return FailErrno("Looking up", file.path);
+    if (fstat(file.fd, &st) != 0) return FailErrno(kDoingLookingUp, file.path);
     FillVersion(st, version);
     return true;
 }
@@ -221,13 +213,13 @@ bool IsFolderOthersCanWrite(const std::string& path) {
 
 bool SetTempFileMode(const FileHandle& file, int mode) {
     return (!Injected(kStepWrite, file.path) && fchmod(static_cast<int>(file.fd), static_cast<mode_t>(mode)) == 0) ||
-           FailErrno("Creating", file.path);
+           FailErrno(kDoingCreating, file.path);
 }
 
 bool LimitTempFileMode(const FileHandle& file, const FileHandle& source) {
     struct stat mine, theirs;
     if (fstat(static_cast<int>(file.fd), &mine) != 0 || fstat(static_cast<int>(source.fd), &theirs) != 0)
-        return FailErrno("Creating", file.path);
+        return FailErrno(kDoingCreating, file.path);
     return SetTempFileMode(file, static_cast<int>((mine.st_mode & theirs.st_mode & 0777) | S_IRUSR | S_IWUSR));
 }
 
@@ -244,29 +236,29 @@ bool OpenFile(const std::string& path, OpenMode mode, FileHandle* file) {
     if (mode == kOpenReadWriteCreate) flags |= O_CREAT;
     // A write goes through the user's own links only, to the file found at their end then.
     std::string real = path;
-    if (!reading && !FollowOwnLinks(path, "Opening", &real)) return false;
+    if (!reading && !FollowOwnLinks(path, kDoingOpening, &real)) return false;
     if (!reading) flags |= O_NOFOLLOW;
     int fd = Injected(kStepOpen, path) ? -1 : open(real.c_str(), flags, 0600);
-    if (fd < 0) return FailErrno("Opening", path);
+    if (fd < 0) return FailErrno(kDoingOpening, path);
     struct stat st;
     if (fstat(fd, &st) != 0) {
         int error = errno;
         close(fd);
-        return Fail("Opening", path, error);
+        return Fail(kDoingOpening, path, error);
     }
     if (!S_ISREG(st.st_mode)) {
         close(fd);
-        return Fail("Opening", path, S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
+        return Fail(kDoingOpening, path, S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
     }
     // What is written goes into the user's own files only: another's could be read by them.
     if (!reading && st.st_uid != geteuid()) {
         close(fd);
-        return FailWith("Opening", path, "it belongs to another user");
+        return FailWith(kDoingOpening, path, kReasonOthersFile);
     }
     if (mode != kOpenReadBeside && flock(fd, (reading ? LOCK_SH : LOCK_EX) | LOCK_NB) != 0) {
         int error = errno;
         close(fd);
-        return Fail("Locking", path, error);
+        return Fail(kDoingLocking, path, error);
     }
     file->fd = fd;
     file->path = path;
@@ -281,7 +273,7 @@ void CloseFile(FileHandle* file) {
 std::int64_t SizeOfOpenFile(const FileHandle& file) {
     struct stat st;
     if (fstat(file.fd, &st) != 0) {
-        FailErrno("Reading the size of", file.path);
+        FailErrno(kDoingReadingSizeOf, file.path);
         return -1;
     }
     return st.st_size;
@@ -295,7 +287,7 @@ std::int64_t ReadAt(const FileHandle& file, std::int64_t offset, void* buffer, s
                           : pread(file.fd, static_cast<char*>(buffer) + done, n - done, offset + done);
         if (got < 0 && errno == EINTR) continue;
         if (got < 0) {
-            FailErrno("Reading", file.path);
+            FailErrno(kDoingReading, file.path);
             return -1;
         }
         if (got == 0) break;
@@ -311,18 +303,18 @@ bool WriteAt(const FileHandle& file, std::int64_t offset, const void* bytes, std
                           ? -1
                           : pwrite(file.fd, static_cast<const char*>(bytes) + done, n - done, offset + done);
         if (put < 0 && errno == EINTR) continue;
-        if (put <= 0) return FailErrno("Writing", file.path);
+        if (put <= 0) return FailErrno(kDoingWriting, file.path);
         done += static_cast<std::size_t>(put);
     }
     return true;
 }
 
 bool FlushFile(const FileHandle& file) {
-    return (!Injected(kStepFlush, file.path) && fdatasync(file.fd) == 0) || FailErrno("Flushing", file.path);
+    return (!Injected(kStepFlush, file.path) && fdatasync(file.fd) == 0) || FailErrno(kDoingFlushing, file.path);
 }
 
 bool TruncateFile(const FileHandle& file, std::int64_t size) {
-    return ftruncate(file.fd, size) == 0 || FailErrno("Truncating", file.path);
+    return ftruncate(file.fd, size) == 0 || FailErrno(kDoingTruncating, file.path);
 }
 
 bool CreateTempFile(const std::string& tempPath, const std::string& target, FileHandle* file) {
@@ -341,15 +333,15 @@ bool CreateTempFile(const std::string& tempPath, const std::string& target, File
     for (int n = 1; fd < 0 && n <= 200; ++n) {
         fd = Injected(kStepOpen, path) ? -1
                                        : open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-        if (fd < 0 && errno != EEXIST) return FailErrno("Creating", path);
+        if (fd < 0 && errno != EEXIST) return FailErrno(kDoingCreating, path);
         if (fd < 0) path = tempPath + "." + (n < 100 ? std::to_string(n) : RandomName());
     }
-    if (fd < 0) return Fail("Creating", tempPath, EEXIST);
+    if (fd < 0) return Fail(kDoingCreating, tempPath, EEXIST);
     if (fchmod(fd, mode | S_IRUSR | S_IWUSR) != 0) {
         int error = errno;
         close(fd);
         unlink(path.c_str());
-        return Fail("Creating", path, error);
+        return Fail(kDoingCreating, path, error);
     }
     file->fd = fd;
     file->path = path;
@@ -378,9 +370,7 @@ bool ExchangeOver(const FileHandle& file, const std::string& target, bool* swapp
         return true;
     }
     renameat2(AT_FDCWD, file.path.c_str(), AT_FDCWD, target.c_str(), RENAME_EXCHANGE);
-    return FailWith(
-        "Replacing", target,
-        same ? "another program wrote into the file meanwhile" : "another program replaced the file meanwhile");
+    return FailWith(kDoingReplacing, target, same ? kReasonWrittenMeanwhile : kReasonReplacedMeanwhile);
 }
 
 // The rename itself, over the file the caller meant to replace, or over nothing where there
@@ -398,18 +388,15 @@ bool RenameOver(const FileHandle& file, const std::string& target) {
         bool replaced = ExchangeOver(file, target, &swapped);
         if (swapped) return replaced;
     }
-    if (errno == EEXIST) return FailWith("Replacing", target, "another program made a file of that name meanwhile");
-    if (errno == ENOENT && flag == RENAME_EXCHANGE)
-        return FailWith("Replacing", target, "another program removed the file meanwhile");
-    if (errno != EINVAL && errno != ENOSYS) return FailErrno("Replacing", target);
+    if (errno == EEXIST) return FailWith(kDoingReplacing, target, kReasonMadeMeanwhile);
+    if (errno == ENOENT && flag == RENAME_EXCHANGE) return FailWith(kDoingReplacing, target, kReasonRemovedMeanwhile);
+    if (errno != EINVAL && errno != ENOSYS) return FailErrno(kDoingReplacing, target);
     // A file system that can do neither: the last look is as close to the rename as it gets.
     FileIdentity now;
     if (!IdentityOfPath(target, &now)) return false;
-    if (!SameIdentity(now, file.replaces))
-        return FailWith("Replacing", target, "another program replaced the file meanwhile");
-    if (WasWritten(file.replacesWatch))
-        return FailWith("Replacing", target, "another program wrote into the file meanwhile");
-    return rename(file.path.c_str(), target.c_str()) == 0 || FailErrno("Replacing", target);
+    if (!SameIdentity(now, file.replaces)) return FailWith(kDoingReplacing, target, kReasonReplacedMeanwhile);
+    if (WasWritten(file.replacesWatch)) return FailWith(kDoingReplacing, target, kReasonWrittenMeanwhile);
+    return rename(file.path.c_str(), target.c_str()) == 0 || FailErrno(kDoingReplacing, target);
 }
 
 }  // namespace
@@ -464,7 +451,7 @@ void EndWriteWatch(WriteWatch* watch) {
 bool IdentityOfPath(const std::string& path, FileIdentity* identity) {
     *identity = FileIdentity();
     struct stat st;
-    if (lstat(path.c_str(), &st) != 0) return errno == ENOENT || FailErrno("Looking up", path);
+    if (lstat(path.c_str(), &st) != 0) return errno == ENOENT || FailErrno(kDoingLookingUp, path);
     identity->exists = true;
     identity->device = st.st_dev;
     identity->inode = st.st_ino;
@@ -472,12 +459,12 @@ bool IdentityOfPath(const std::string& path, FileIdentity* identity) {
 }
 
 bool ResolveReplacement(const std::string& path, std::string* target) {
-    return FollowOwnLinks(path, "Replacing", target);
+    return FollowOwnLinks(path, kDoingReplacing, target);
 }
 
 bool WriteNewFile(const std::string& path, std::string_view bytes) {
     int fd = Injected(kStepOpen, path) ? -1 : open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    if (fd < 0) return FailErrno("Creating", path);
+    if (fd < 0) return FailErrno(kDoingCreating, path);
     FileHandle file{fd, path, {}};
     bool ok = WriteAt(file, 0, bytes.data(), bytes.size()) && FlushFile(file);
     CloseFile(&file);
@@ -492,18 +479,18 @@ bool WriteNewFile(const std::string& path, std::string_view bytes) {
 
 bool LinkOrCopyFile(const std::string& from, const std::string& to) {
     if (!Injected(kStepRename, to) && link(from.c_str(), to.c_str()) == 0) return FlushFolderOf(to);
-    if (StatPath(to).kind != kFileMissing) return Fail("Naming", to, EEXIST);
+    if (StatPath(to).kind != kFileMissing) return Fail(kDoingNaming, to, EEXIST);
     return CopyFileReplacing(from, to);
 }
 
 bool RenameFile(const std::string& from, const std::string& to) {
-    if (Injected(kStepRename, to) || rename(from.c_str(), to.c_str()) != 0) return FailErrno("Renaming", from);
+    if (Injected(kStepRename, to) || rename(from.c_str(), to.c_str()) != 0) return FailErrno(kDoingRenaming, from);
     return FlushFolderOf(to);
 }
 
 bool DeleteFile(const std::string& path) {
-    if (Injected(kStepDelete, path)) return FailErrno("Deleting", path);
-    return unlink(path.c_str()) == 0 || errno == ENOENT || FailErrno("Deleting", path);
+    if (Injected(kStepDelete, path)) return FailErrno(kDoingDeleting, path);
+    return unlink(path.c_str()) == 0 || errno == ENOENT || FailErrno(kDoingDeleting, path);
 }
 
 std::string TimeStamp() {
@@ -544,10 +531,10 @@ bool MakePrivateFolders(const std::string& path) {
     for (std::size_t at = path.find('/', 1);; at = path.find('/', at + 1)) {
         std::string folder = path.substr(0, at);
         if (!folder.empty() && mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST)
-            return Fail("Making", folder, errno);
+            return Fail(kDoingMaking, folder, errno);
         if (at == std::string::npos) break;
     }
-    return StatPath(path).kind == kFileFolder || Fail("Making", path, ENOTDIR);
+    return StatPath(path).kind == kFileFolder || Fail(kDoingMaking, path, ENOTDIR);
 }
 
 void KeepFreedMemory() {

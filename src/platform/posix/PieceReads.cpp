@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "platform/Files.h"
+#include "platform/common/FileSeam.h"
 
 namespace {
 
@@ -87,7 +88,7 @@ bool ReadThroughRing(PieceReader* reader, ReadPiece* pieces, std::size_t n) {
         piece.got = rest < 0 ? -1 : piece.got + rest;
         all = all && rest >= 0;
     }
-    if (error != 0) SetFileError("Reading " + reader->file->path + ": " + std::strerror(error));
+    if (error != 0) FailWith(kDoingReading, reader->file->path, std::strerror(error));
     return all && error == 0;
 }
 

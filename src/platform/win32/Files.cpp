@@ -23,13 +23,8 @@ bool InjectedHere(FileStep step, const std::string& path) {
     return t_injectedError != 0;
 }
 
-bool FailWith(const char* doing, const std::string& path, const std::string& reason) {
-    SetFileError(std::string(doing) + " " + path + ": " + reason);
-    return false;
-}
-
 // The reason of the call that just failed: injected, or the system's.
-bool Fail(const char* doing, const std::string& path) {
+bool Fail(FileDoing doing, const std::string& path) {
     if (t_injectedError != 0) return FailWith(doing, path, std::strerror(t_injectedError));
     return FailWith(doing, path, SystemErrorText(GetLastError()));
 }
@@ -96,7 +91,7 @@ FileInfo StatPath(const std::string& path) {
     if (InjectedHere(kStepStat, path) || !GetFileAttributesExW(Widen(path).c_str(), GetFileExInfoStandard, &data)) {
         if (t_injectedError != 0 || !IsMissingError(GetLastError())) {
             info.kind = kFileUnknown;
-            Fail("Looking up", path);
+            Fail(kDoingLookingUp, path);
         }
         return info;
     }
@@ -113,18 +108,18 @@ FileInfo StatPath(const std::string& path) {
 }
 
 bool VersionOfFile(const std::string& path, FileVersion* version) {
-    if (InjectedHere(kStepStat, path)) return Fail("Looking up", path);
+    if (InjectedHere(kStepStat, path)) return Fail(kDoingLookingUp, path);
     HANDLE handle = OpenForLooking(path);
-    if (handle == INVALID_HANDLE_VALUE) return Fail("Looking up", path);
+    if (handle == INVALID_HANDLE_VALUE) return Fail(kDoingLookingUp, path);
     bool ok = FillVersion(handle, version);
     DWORD error = GetLastError();
     CloseHandle(handle);
     SetLastError(error);
-    return ok || Fail("Looking up", path);
+    return ok || Fail(kDoingLookingUp, path);
 }
 
 bool VersionOfOpenFile(const FileHandle& file, FileVersion* version) {
-    return FillVersion(Handle(file), version) || Fail("Looking up", file.path);
+    return FillVersion(Handle(file), version) || Fail(kDoingLookingUp, file.path);
 }
 
 bool IsWritableFile(const std::string& path) {
@@ -152,21 +147,21 @@ bool OpenFile(const std::string& path, OpenMode mode, FileHandle* file) {
     // Delete sharing lets a replacement be renamed over a file that is still open, as on Linux.
     DWORD share = mode == kOpenReadBeside ? kShareAll : FILE_SHARE_READ | FILE_SHARE_DELETE;
     DWORD disposition = mode == kOpenReadWriteCreate ? OPEN_ALWAYS : OPEN_EXISTING;
-    if (InjectedHere(kStepOpen, path)) return Fail("Opening", path);
+    if (InjectedHere(kStepOpen, path)) return Fail(kDoingOpening, path);
     HANDLE handle =
         CreateFileW(Widen(path).c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         DWORD error = GetLastError();
-        if (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION) return Fail("Locking", path);
+        if (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION) return Fail(kDoingLocking, path);
         // Opening a folder answers "access denied"; say what it is.
         if (error == ERROR_ACCESS_DENIED && StatPath(path).kind == kFileFolder)
-            return FailWith("Opening", path, "Is a directory");
+            return FailWith(kDoingOpening, path, std::strerror(EISDIR));
         SetLastError(error);
-        return Fail("Opening", path);
+        return Fail(kDoingOpening, path);
     }
     if (GetFileType(handle) != FILE_TYPE_DISK) {
         CloseHandle(handle);
-        return FailWith("Opening", path, "Not a regular file");
+        return FailWith(kDoingOpening, path, kReasonNotRegularToOpen);
     }
     file->fd = reinterpret_cast<std::intptr_t>(handle);
     file->path = path;
@@ -181,7 +176,7 @@ void CloseFile(FileHandle* file) {
 std::int64_t SizeOfOpenFile(const FileHandle& file) {
     LARGE_INTEGER size;
     if (!GetFileSizeEx(Handle(file), &size)) {
-        Fail("Reading the size of", file.path);
+        Fail(kDoingReadingSizeOf, file.path);
         return -1;
     }
     return size.QuadPart;
@@ -204,7 +199,7 @@ std::int64_t ReadAt(const FileHandle& file, std::int64_t offset, void* buffer, s
     std::size_t done = 0;
     while (done < n) {
         if (InjectedHere(kStepRead, file.path)) {
-            Fail("Reading", file.path);
+            Fail(kDoingReading, file.path);
             return -1;
         }
         OVERLAPPED where = At(offset + static_cast<std::int64_t>(done));
@@ -212,7 +207,7 @@ std::int64_t ReadAt(const FileHandle& file, std::int64_t offset, void* buffer, s
         DWORD ask = static_cast<DWORD>(n - done < kLargestCall ? n - done : kLargestCall);
         if (!ReadFile(Handle(file), static_cast<char*>(buffer) + done, ask, &got, &where)) {
             if (GetLastError() == ERROR_HANDLE_EOF) break;
-            Fail("Reading", file.path);
+            Fail(kDoingReading, file.path);
             return -1;
         }
         if (got == 0) break;
@@ -224,27 +219,27 @@ std::int64_t ReadAt(const FileHandle& file, std::int64_t offset, void* buffer, s
 bool WriteAt(const FileHandle& file, std::int64_t offset, const void* bytes, std::size_t n) {
     std::size_t done = 0;
     while (done < n) {
-        if (InjectedHere(kStepWrite, file.path)) return Fail("Writing", file.path);
+        if (InjectedHere(kStepWrite, file.path)) return Fail(kDoingWriting, file.path);
         OVERLAPPED where = At(offset + static_cast<std::int64_t>(done));
         DWORD put = 0;
         DWORD ask = static_cast<DWORD>(n - done < kLargestCall ? n - done : kLargestCall);
         if (!WriteFile(Handle(file), static_cast<const char*>(bytes) + done, ask, &put, &where))
-            return Fail("Writing", file.path);
-        if (put == 0) return FailWith("Writing", file.path, "Nothing was written");
+            return Fail(kDoingWriting, file.path);
+        if (put == 0) return FailWith(kDoingWriting, file.path, kReasonNothingWritten);
         done += put;
     }
     return true;
 }
 
 bool FlushFile(const FileHandle& file) {
-    return (!InjectedHere(kStepFlush, file.path) && FlushFileBuffers(Handle(file))) || Fail("Flushing", file.path);
+    return (!InjectedHere(kStepFlush, file.path) && FlushFileBuffers(Handle(file))) || Fail(kDoingFlushing, file.path);
 }
 
 bool TruncateFile(const FileHandle& file, std::int64_t size) {
     FILE_END_OF_FILE_INFO end;
     end.EndOfFile.QuadPart = size;
     return SetFileInformationByHandle(Handle(file), FileEndOfFileInfo, &end, sizeof end) ||
-           Fail("Truncating", file.path);
+           Fail(kDoingTruncating, file.path);
 }
 
 namespace {
@@ -253,8 +248,7 @@ namespace {
 bool IsStillReplaced(const FileHandle& file, const std::string& target) {
     FileIdentity now;
     if (!IdentityOfPath(target, &now)) return false;
-    return SameIdentity(now, file.replaces) ||
-           FailWith("Replacing", target, "another program replaced the file meanwhile");
+    return SameIdentity(now, file.replaces) || FailWith(kDoingReplacing, target, kReasonReplacedMeanwhile);
 }
 
 }  // namespace
@@ -266,7 +260,7 @@ bool CreateTempFile(const std::string& tempPath, const std::string& target, File
     // name is taken instead.
     std::string path = tempPath;
     for (int n = 1; n <= 100; ++n) {
-        if (InjectedHere(kStepOpen, path)) return Fail("Creating", path);
+        if (InjectedHere(kStepOpen, path)) return Fail(kDoingCreating, path);
         // DELETE: the file is renamed by its handle.
         HANDLE handle =
             CreateFileW(Widen(path).c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, FILE_SHARE_READ | FILE_SHARE_DELETE,
@@ -278,10 +272,10 @@ bool CreateTempFile(const std::string& tempPath, const std::string& target, File
             return true;
         }
         DWORD error = GetLastError();
-        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) return Fail("Creating", path);
+        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) return Fail(kDoingCreating, path);
         path = tempPath + "." + std::to_string(n);
     }
-    return FailWith("Creating", tempPath, "File exists");
+    return FailWith(kDoingCreating, tempPath, std::strerror(EEXIST));
 }
 
 void DiscardTempFile(FileHandle* file) {
@@ -303,7 +297,7 @@ bool CommitTempFile(FileHandle* file, const std::string& target, bool durable, F
         CloseFile(openTarget);
         renamed = RenameOpenFile(Handle(*file), file->path, target, replace);
     }
-    if (!renamed && (injected || checked)) Fail("Replacing", target);
+    if (!renamed && (injected || checked)) Fail(kDoingReplacing, target);
     CloseFile(file);
     if (!renamed) {
         std::string reason = LastFileError();
@@ -323,13 +317,13 @@ bool IdentityOfPath(const std::string& path, FileIdentity* identity) {
     // The name itself, a link included, as lstat sees it.
     HANDLE handle = CreateFileW(Widen(path).c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
                                 FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) return IsMissingError(GetLastError()) || Fail("Looking up", path);
+    if (handle == INVALID_HANDLE_VALUE) return IsMissingError(GetLastError()) || Fail(kDoingLookingUp, path);
     FileVersion version;
     bool ok = FillVersion(handle, &version);
     DWORD error = GetLastError();
     CloseHandle(handle);
     SetLastError(error);
-    if (!ok) return Fail("Looking up", path);
+    if (!ok) return Fail(kDoingLookingUp, path);
     identity->exists = true;
     identity->device = version.device;
     identity->inode = version.inode;
@@ -358,7 +352,7 @@ bool IsSamePath(const std::string& a, const std::string& b) {
 bool ResolveReplacement(const std::string& path, std::string* target) {
     DWORD attributes = GetFileAttributesW(Widen(path).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
-        if (!IsMissingError(GetLastError())) return Fail("Looking up", path);
+        if (!IsMissingError(GetLastError())) return Fail(kDoingLookingUp, path);
         *target = path;
         return true;
     }
@@ -366,7 +360,7 @@ bool ResolveReplacement(const std::string& path, std::string* target) {
     if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
         at = CanonicalPath(path);
         // Whose a link to nothing is cannot be told here, so it is not followed.
-        if (at.empty()) return FailWith("Replacing", path, "it is a link that leads nowhere");
+        if (at.empty()) return FailWith(kDoingReplacing, path, kReasonLinkToNothing);
     } else if (std::string final = CanonicalPath(path); !final.empty() && !IsSamePath(final, FullPath(path))) {
         // Wine shows a Unix symbolic link as the file it leads to, with no reparse point; the
         // file's own path still tells. Without a link it names the same file (a short name, a
@@ -374,21 +368,21 @@ bool ResolveReplacement(const std::string& path, std::string* target) {
         at = final;
     }
     HANDLE handle = OpenForLooking(at);
-    if (handle == INVALID_HANDLE_VALUE) return Fail("Looking up", at);
+    if (handle == INVALID_HANDLE_VALUE) return Fail(kDoingLookingUp, at);
     BY_HANDLE_FILE_INFORMATION info;
     bool regular = GetFileType(handle) == FILE_TYPE_DISK && GetFileInformationByHandle(handle, &info) &&
                    !(info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE));
     CloseHandle(handle);
-    if (!regular) return FailWith("Replacing", path, "it is not a regular file");
+    if (!regular) return FailWith(kDoingReplacing, path, kReasonNotRegular);
     *target = at;
     return true;
 }
 
 bool WriteNewFile(const std::string& path, std::string_view bytes) {
-    if (InjectedHere(kStepOpen, path)) return Fail("Creating", path);
+    if (InjectedHere(kStepOpen, path)) return Fail(kDoingCreating, path);
     HANDLE handle = CreateFileW(Widen(path).c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
                                 FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) return Fail("Creating", path);
+    if (handle == INVALID_HANDLE_VALUE) return Fail(kDoingCreating, path);
     FileHandle file{reinterpret_cast<std::intptr_t>(handle), path, {}};
     bool ok = WriteAt(file, 0, bytes.data(), bytes.size()) && FlushFile(file);
     CloseFile(&file);
@@ -402,17 +396,17 @@ bool WriteNewFile(const std::string& path, std::string_view bytes) {
 
 bool LinkOrCopyFile(const std::string& from, const std::string& to) {
     if (!InjectedHere(kStepRename, to) && CreateHardLinkW(Widen(to).c_str(), Widen(from).c_str(), nullptr)) return true;
-    if (StatPath(to).kind != kFileMissing) return FailWith("Naming", to, "File exists");
+    if (StatPath(to).kind != kFileMissing) return FailWith(kDoingNaming, to, std::strerror(EEXIST));
     return CopyFileReplacing(from, to);
 }
 
 bool RenameFile(const std::string& from, const std::string& to) {
-    return (!InjectedHere(kStepRename, to) && MoveReplacing(from, to, true)) || Fail("Renaming", from);
+    return (!InjectedHere(kStepRename, to) && MoveReplacing(from, to, true)) || Fail(kDoingRenaming, from);
 }
 
 bool DeleteFile(const std::string& path) {
-    if (InjectedHere(kStepDelete, path)) return Fail("Deleting", path);
-    return DeleteFileW(Widen(path).c_str()) || IsMissingError(GetLastError()) || Fail("Deleting", path);
+    if (InjectedHere(kStepDelete, path)) return Fail(kDoingDeleting, path);
+    return DeleteFileW(Widen(path).c_str()) || IsMissingError(GetLastError()) || Fail(kDoingDeleting, path);
 }
 
 std::string TimeStamp() {
@@ -465,10 +459,10 @@ bool MakePrivateFolders(const std::string& path) {
         bool drive = folder.size() == 2 && folder[1] == ':';
         if (!folder.empty() && !drive && !CreateDirectoryW(Widen(folder).c_str(), nullptr) &&
             GetLastError() != ERROR_ALREADY_EXISTS)
-            return Fail("Making", folder);
+            return Fail(kDoingMaking, folder);
         if (at == std::string::npos) break;
     }
-    return StatPath(path).kind == kFileFolder || FailWith("Making", path, "Not a directory");
+    return StatPath(path).kind == kFileFolder || FailWith(kDoingMaking, path, std::strerror(ENOTDIR));
 }
 
 std::string FindProgram(const std::string& name) {

@@ -3,6 +3,7 @@
 #include "platform/Launcher.h"
 
 #include "platform/Files.h"
+#include "platform/common/FileSeam.h"
 #include "platform/win32/WideText.h"
 #include "platform/win32/Win32.h"
 
@@ -34,6 +35,5 @@ bool CreateShortcutFile(const std::string& target, const std::string& shortcutPa
         link->Release();
     }
     if (SUCCEEDED(com)) CoUninitialize();
-    if (!saved) SetFileError("Writing " + shortcutPath + ": the shell link was not saved");
-    return saved;
+    return saved || FailWith(kDoingWriting, shortcutPath, kReasonShellLinkNotSaved);
 }

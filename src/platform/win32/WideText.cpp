@@ -1,5 +1,6 @@
 #include "platform/win32/WideText.h"
 
+#include "platform/FileTexts.h"
 #include "platform/win32/Win32.h"
 
 std::wstring Widen(std::string_view utf8) {
@@ -31,7 +32,8 @@ std::string SystemErrorText(unsigned long code) {
     DWORD n =
         FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
                        nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-    std::string text = n ? Narrow(std::wstring_view(buffer, n)) : "error " + std::to_string(code);
+    std::string text =
+        n ? Narrow(std::wstring_view(buffer, n)) : FileReasonText(kReasonErrorNumber) + std::to_string(code);
     if (buffer) LocalFree(buffer);
     while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ' || text.back() == '.'))
         text.pop_back();
