@@ -13,6 +13,7 @@
 #include "ui/editor/FindAll.h"
 #include "ui/records/Load.h"
 #include "ui/records/Records.h"
+#include "ui/records/UndeleteWindow.h"
 
 namespace {
 
@@ -65,6 +66,10 @@ bool Dispatch(const Event& event) {
             break;
         case kWindowFindAll:
             HandleFindAllWindow(event);
+            RefreshFindAll();
+            break;
+        case kWindowUndelete:
+            HandleUndeleteWindow(event);
             RefreshFindAll();
             break;
     }

@@ -45,6 +45,7 @@ void ResetAppState() {
     g_app.settingsUnread = false;
     g_app.deletedSlots.clear();
     g_app.deletedDigests.clear();
+    g_app.undelete = UndeleteState{};
     g_app.starterFirst = -1;
     g_app.dataVersion = FileVersion();
     g_app.dataVersionKnown = false;

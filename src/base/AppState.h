@@ -51,6 +51,15 @@ struct FindAllState {
     std::uint32_t listing;  // g_app.listChanges when the search began: the rows are of that list
 };
 
+// The Undelete window while it stands: the deleted records it lists, in its order; how often
+// the records had been listed when it opened (a later listing makes its rows stale); the
+// gadget of the main window that had the focus.
+struct UndeleteState {
+    std::vector<std::int64_t> offered;
+    std::uint32_t reloads;
+    int focus;
+};
+
 struct AppState {
     // Set before any other thread starts; read on any thread after.
     std::uint32_t bringToFrontMessage;  // the instance listener compares what it hears with it
@@ -106,6 +115,7 @@ struct AppState {
     bool journalLongestRunning;  // the longest wait of steady typing is timed
     std::string searchTerm;
     FindAllState findAll;
+    UndeleteState undelete;
     OptionSet options;  // read from the settings before the load worker starts
 };
 

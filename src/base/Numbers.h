@@ -20,6 +20,7 @@ constexpr int kWindowOptions = 101;
 constexpr int kWindowHelp = 103;
 constexpr int kWindowFind = 102;
 constexpr int kWindowFindAll = 105;
+constexpr int kWindowUndelete = 106;
 
 // Gadgets of the main window and the help window
 constexpr int kGadgetHelpEditor = 104;
@@ -98,3 +99,9 @@ constexpr int kGadgetFindAllWholeWord = 723;
 constexpr int kGadgetFindAllResults = 724;
 constexpr int kGadgetFindAllStatus = 725;
 constexpr int kTimerFindAllPause = 730;
+
+// Gadgets of the Undelete window, in the order TAB walks them
+constexpr int kGadgetUndeletePrompt = 740;
+constexpr int kGadgetUndeleteList = 741;
+constexpr int kGadgetUndeleteOk = 742;
+constexpr int kGadgetUndeleteCancel = 743;

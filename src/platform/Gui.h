@@ -205,6 +205,7 @@ void CreateResultList(int window, int gadget, Rect r, int field);
 void AddResultRows(int gadget, const std::vector<ResultRow>& rows);
 void ClearResultRows(int gadget);
 int SelectedResultRow(int gadget);  // -1: none
+void SelectResultRow(int gadget, int row);
 
 // Editor
 void SetEditorProcedure(int gadget, void (*procedure)(const EditorInput&));
@@ -259,9 +260,6 @@ bool ChooseColour(std::int32_t* colour);
 // Filter: label and pattern pairs separated by "|". No overwrite question, no extension added.
 bool ChooseSaveFile(const std::string& title, const std::string& folder, const std::string& name,
                     const std::string& filter, std::string* path);
-// One of the items, by its index; the first is preselected.
-bool ChooseListItem(const std::string& caption, const std::string& prompt, const std::vector<std::string>& items,
-                    int* chosen);
 
 void Beep();
 
@@ -287,9 +285,12 @@ struct RequesterAnswer {
     FontChoice font;
     std::int32_t colour;
     std::string path;
-    int item = 0;
+    int item = 0;  // the row chosen in a list
 };
 void ArmRequesterAnswers(const std::vector<RequesterAnswer>& answers);
+// For a requester built above from gadgets, as the toolkit's requesters do: true where an
+// armed answer (or, unattended, Cancel) stands in for the user.
+bool TakeArmedRequesterAnswer(RequesterAnswer* answer);
 struct RequesterPresets {
     FontChoice font;
     std::int32_t colour;

@@ -164,6 +164,14 @@ void BuildMainWindow() {
     MainWindowBuilt();
 }
 
+Rect CentredOverMainWindow(int width, int height) {
+    Rect main{0, 0, width, height};
+    OuterRectOnScreen(kWindowMain, &main);
+    int x = main.x + (main.width - width) / 2;
+    int y = main.y + (main.height - height) / 2;
+    return Rect{x < 0 ? 0 : x, y < 0 ? 0 : y, width, height};
+}
+
 void AddDialogShortcuts(int window) {
     for (const Shortcut& shortcut : kDialogShortcuts) AddShortcut(window, shortcut);
 }

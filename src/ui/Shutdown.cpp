@@ -16,6 +16,7 @@
 #include "ui/editor/FindAll.h"
 #include "ui/records/Load.h"
 #include "ui/records/Records.h"
+#include "ui/records/UndeleteWindow.h"
 
 void CloseMainWindow(bool endingSession) {
     if (WindowExists(kWindowOptions) && !endingSession) {
@@ -28,6 +29,8 @@ void CloseMainWindow(bool endingSession) {
         EnableWindow(kWindowMain, true);
     }
     g_app.closePending = false;
+    // Nothing waits on the Undelete window: closing is its Cancel.
+    CloseUndeleteWindow();
     HideWindow(kWindowMain);
     StopFindAll();
     // No change seen while the records are made safe starts another search.

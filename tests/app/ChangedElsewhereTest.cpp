@@ -10,7 +10,6 @@
 #include <functional>
 
 #include <QApplication>
-#include <QDialog>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
@@ -374,7 +373,15 @@ TEST_F(ChangedElsewhereTest, AnUndeleteChosenAfterTheRecordsWereReadAgainDoesNot
     StartProgram();
     ArmMessageBoxAnswers({true});
     Shortcut('D', kModAlt);
-    KeyWhileReplaced('U', [](QWidget* dialog) { static_cast<QDialog*>(dialog)->accept(); });
+    ArmRequesterAnswers({});
+    SetUnattended(false);
+    Shortcut('U', kModAlt);
+    SetUnattended(true);
+    ASSERT_TRUE(WindowExists(kWindowUndelete));
+    ReplaceByRename(kTheirs);
+    OnDataFileChanged();
+    Shortcut(kKeyEnter);
+    EXPECT_FALSE(WindowExists(kWindowUndelete));
     EXPECT_EQ(TheirFile(), ReadFileBytes(g_app.dataPath));
     EXPECT_EQ(TheirTitles(), Titles());
 }

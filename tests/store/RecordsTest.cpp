@@ -306,6 +306,54 @@ TEST_F(RecordsTest, UndeleteTakesTheChosenRecordAndRefusesQuietly) {
     ArmRequesterAnswers({});
 }
 
+// The Undelete window by keyboard, with nothing armed: it lists the deleted records with the
+// first chosen, and keeps the main window from input while it stands; ESC, and ENTER on
+// Cancel, bring nothing back; DOWN and ENTER bring back the second, and the focus goes back
+// where it was.
+TEST_F(RecordsTest, TheUndeleteWindowChoosesByKeys) {
+    WriteDataFile(g_app.dataPath, {"Alpha", "Bravo", "Charlie"});
+    StartProgram();
+    for (int i = 0; i < 2; ++i) {
+        ArmMessageBoxAnswers({true});
+        Shortcut('D', kModAlt);
+    }
+    ASSERT_EQ(std::vector<std::string>{"Charlie"}, Titles());
+    auto open = [this] {
+        ArmRequesterAnswers({});
+        SetUnattended(false);
+        Shortcut('U', kModAlt);
+        SetUnattended(true);
+    };
+    open();
+    ASSERT_TRUE(IsTestWindowVisible(kWindowUndelete));
+    EXPECT_FALSE(IsTestWindowEnabled(kWindowMain));
+    EXPECT_EQ(kGadgetUndeleteList, FocusedGadget());
+    EXPECT_EQ(0, SelectedResultRow(kGadgetUndeleteList));
+    Shortcut(kKeyEscape);
+    EXPECT_FALSE(WindowExists(kWindowUndelete));
+    EXPECT_TRUE(IsTestWindowEnabled(kWindowMain));
+    EXPECT_EQ(std::vector<std::string>{"Charlie"}, Titles());
+
+    open();
+    Shortcut(kKeyTab);
+    Shortcut(kKeyTab);
+    ASSERT_EQ(kGadgetUndeleteCancel, FocusedGadget());
+    Shortcut(kKeyEnter);
+    EXPECT_FALSE(WindowExists(kWindowUndelete));
+    EXPECT_EQ(std::vector<std::string>{"Charlie"}, Titles());
+
+    open();
+    Shortcut(kKeyDown);
+    EXPECT_EQ(1, SelectedResultRow(kGadgetUndeleteList));
+    Shortcut(kKeyEnter);
+    EXPECT_FALSE(WindowExists(kWindowUndelete));
+    EXPECT_TRUE(IsTestWindowEnabled(kWindowMain));
+    EXPECT_EQ((std::vector<std::string>{"Bravo", "Charlie"}), Titles());
+    EXPECT_EQ("Bravo", EditorText(kGadgetEditor));
+    EXPECT_EQ(std::vector<std::int64_t>{0}, g_app.deletedSlots);
+    EXPECT_EQ(kGadgetEditor, FocusedGadget());
+}
+
 // A compaction that failed at the close leaves the deleted record in the file: the next start
 // lists it again, and deleted once more it can still come back.
 TEST_F(RecordsTest, UndeleteAfterAFailedCompaction) {

@@ -33,7 +33,8 @@ void GuiTest::TearDown() {
     StopFindAll();
     WaitForLoadWorker();
     Pump();
-    for (int window : {kWindowFind, kWindowFindAll, kWindowHelp, kWindowOptions, kWindowMain}) CloseWindow(window);
+    for (int window : {kWindowUndelete, kWindowFind, kWindowFindAll, kWindowHelp, kWindowOptions, kWindowMain})
+        CloseWindow(window);
     ProcessWindowEvents();
     Event event;
     while (PollWindowEvent(&event)) {}

@@ -14,6 +14,7 @@
 
 #include "base/AppState.h"
 #include "base/Numbers.h"
+#include "base/StringTable.h"
 #include "platform/Gui.h"
 #include "ui/GuiTestSupport.h"
 #include "ui/QtGuiTest.h"
@@ -130,6 +131,7 @@ TEST_F(PlainTextTest, TooltipsShowTheirTextAsWritten) {
 }
 
 TEST_F(PlainTextTest, LabelsShowTheirTextAsWritten) {
+    WriteDataFile(g_app.dataPath, {kMarkup, "Other"});
     StartProgram();
     // The status line of "Find in All Records" holds a file error's reason, with its path.
     Shortcut('F', kModCtrl | kModShift);
@@ -142,19 +144,28 @@ TEST_F(PlainTextTest, LabelsShowTheirTextAsWritten) {
     EXPECT_EQ(Qt::PlainText, status->textFormat());
     EXPECT_EQ(kAwkward, ShownText(status));
 
-    // The list requester's prompt stands beside record titles.
+    // The Undelete window's prompt stands beside record titles.
+    Shortcut(kKeyEscape);
+    std::string title = Titles()[0];
+    ASSERT_EQ(0u, title.find("<h1>"));
+    ArmMessageBoxAnswers({true});
+    Shortcut('D', kModAlt);
     ArmRequesterAnswers({});
-    Qt::TextFormat format = Qt::AutoText;
-    std::string prompt;
-    int chosen = -1;
-    ASSERT_TRUE(WithModal([&chosen] { ChooseListItem("Jotcrate", kAwkward, {kMarkup}, &chosen); },
-                          [&](QWidget* dialog) {
-                              QLabel* label = dialog->findChild<QLabel*>();
-                              if (label) format = label->textFormat();
-                              prompt = ShownText(label);
-                          }));
-    EXPECT_EQ(Qt::PlainText, format);
-    EXPECT_EQ(kAwkward, prompt);
+    SetUnattended(false);
+    Shortcut('U', kModAlt);
+    SetUnattended(true);
+    ASSERT_TRUE(WindowExists(kWindowUndelete));
+    QWidget* window = QApplication::activeWindow();
+    ASSERT_NE(nullptr, window);
+    QLabel* prompt = window->findChild<QLabel*>();
+    ASSERT_NE(nullptr, prompt);
+    EXPECT_EQ(Qt::PlainText, prompt->textFormat());
+    EXPECT_EQ(Str(kStrUndeletePrompt), ShownText(prompt));
+    QListWidget* rows = window->findChild<QListWidget*>();
+    ASSERT_NE(nullptr, rows);
+    ASSERT_EQ(1, rows->count());
+    EXPECT_EQ(title, rows->item(0)->text().toStdString());
+    Shortcut(kKeyEscape);
 }
 
 }  // namespace

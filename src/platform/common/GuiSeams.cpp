@@ -56,11 +56,9 @@ bool TakeArmedAnswer(const std::string& text, bool* answer) {
     return true;
 }
 
-namespace {
-
 // Unattended, a requester with no armed answer is cancelled rather than left waiting for a
 // user who is not there.
-bool TakeRequesterAnswer(RequesterAnswer* answer) {
+bool TakeArmedRequesterAnswer(RequesterAnswer* answer) {
     if (s_requesterAnswers.empty()) {
         answer->ok = false;
         return s_unattended;
@@ -70,12 +68,10 @@ bool TakeRequesterAnswer(RequesterAnswer* answer) {
     return true;
 }
 
-}  // namespace
-
 bool AnsweredFont(FontChoice* choice, bool* ok) {
     s_presets.font = *choice;
     RequesterAnswer answer;
-    if (!TakeRequesterAnswer(&answer)) return false;
+    if (!TakeArmedRequesterAnswer(&answer)) return false;
     if (answer.ok) *choice = answer.font;
     *ok = answer.ok;
     return true;
@@ -84,7 +80,7 @@ bool AnsweredFont(FontChoice* choice, bool* ok) {
 bool AnsweredColour(std::int32_t* colour, bool* ok) {
     s_presets.colour = *colour;
     RequesterAnswer answer;
-    if (!TakeRequesterAnswer(&answer)) return false;
+    if (!TakeArmedRequesterAnswer(&answer)) return false;
     if (answer.ok) *colour = answer.colour;
     *ok = answer.ok;
     return true;
@@ -93,16 +89,8 @@ bool AnsweredColour(std::int32_t* colour, bool* ok) {
 bool AnsweredSaveFile(const std::string& preset, std::string* path, bool* ok) {
     s_presets.file = preset;
     RequesterAnswer answer;
-    if (!TakeRequesterAnswer(&answer)) return false;
+    if (!TakeArmedRequesterAnswer(&answer)) return false;
     if (answer.ok) *path = answer.path;
-    *ok = answer.ok;
-    return true;
-}
-
-bool AnsweredListItem(int* chosen, bool* ok) {
-    RequesterAnswer answer;
-    if (!TakeRequesterAnswer(&answer)) return false;
-    if (answer.ok) *chosen = answer.item;
     *ok = answer.ok;
     return true;
 }

@@ -21,7 +21,6 @@ void DeliverWindowEvent(Event event);
 bool AnsweredFont(FontChoice* choice, bool* ok);
 bool AnsweredColour(std::int32_t* colour, bool* ok);
 bool AnsweredSaveFile(const std::string& preset, std::string* path, bool* ok);
-bool AnsweredListItem(int* chosen, bool* ok);
 
 // A message box: its text is kept; true when an armed answer (or, unattended, No) stands in
 // for the user, with that answer.

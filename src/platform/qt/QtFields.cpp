@@ -169,12 +169,17 @@ void AddResultRows(int gadget, const std::vector<ResultRow>& rows) {
     for (const ResultRow& row : rows) {
         QListWidgetItem* item = new QListWidgetItem(list);
         QString before = ToQString(row.before), match = ToQString(row.match), after = ToQString(row.after);
-        item->setText(ToQString(row.title) + QStringLiteral(": ") + before + match + after);  // for screen readers
+        QString line = before + match + after;  // the text is for screen readers
+        item->setText(line.isEmpty() ? ToQString(row.title) : ToQString(row.title) + QStringLiteral(": ") + line);
         item->setData(kRoleTitle, ToQString(row.title));
         item->setData(kRoleBefore, before);
         item->setData(kRoleMatch, match);
         item->setData(kRoleAfter, after);
     }
+}
+
+void SelectResultRow(int gadget, int row) {
+    if (QListWidget* list = qobject_cast<QListWidget*>(GadgetWidget(gadget))) list->setCurrentRow(row);
 }
 
 void ClearResultRows(int gadget) {

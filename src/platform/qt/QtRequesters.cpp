@@ -11,7 +11,6 @@
 #include <QFontComboBox>
 #include <QFormLayout>
 #include <QLabel>
-#include <QListWidget>
 #include <QLocale>
 #include <QVBoxLayout>
 #include <cmath>
@@ -184,35 +183,5 @@ bool ChooseSaveFile(const std::string& title, const std::string& folder, const s
     KeepInFront(&dialog);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
     *path = ToUtf8(dialog.selectedFiles().first());
-    return true;
-}
-
-bool ChooseListItem(const std::string& caption, const std::string& prompt, const std::vector<std::string>& items,
-                    int* chosen) {
-    bool ok;
-    if (AnsweredListItem(chosen, &ok)) return ok;
-    // A list of its own rather than the toolkit's item requester, which answers with the text:
-    // two records may have the same title.
-    QDialog dialog(Owner());
-    dialog.setWindowTitle(ToQString(caption));
-    // Plain, and every '&' doubled: with a buddy a label takes one for a mnemonic.
-    QLabel* label = new QLabel(ToQString(prompt).replace(QLatin1Char('&'), QStringLiteral("&&")), &dialog);
-    label->setTextFormat(Qt::PlainText);
-    label->setWordWrap(true);
-    QListWidget* list = new QListWidget(&dialog);
-    for (const std::string& item : items) list->addItem(ToQString(item));
-    list->setCurrentRow(0);
-    label->setBuddy(list);
-    QDialogButtonBox* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
-    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
-    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
-    QObject::connect(list, &QListWidget::itemActivated, &dialog, &QDialog::accept);
-    QVBoxLayout* layout = new QVBoxLayout(&dialog);
-    layout->addWidget(label);
-    layout->addWidget(list);
-    layout->addWidget(buttons);
-    KeepInFront(&dialog);
-    if (dialog.exec() != QDialog::Accepted || list->currentRow() < 0) return false;
-    *chosen = list->currentRow();
     return true;
 }

@@ -269,11 +269,16 @@ void AddResultRows(int gadget, const std::vector<ResultRow>& rows) {
         kept.push_back(Row{Widen(row.title), Widen(row.before), Widen(row.match), Widen(row.after)});
         // The text is for screen readers and for typing a title's first letters.
         const Row& added = kept.back();
-        std::wstring text = added.title + L": " + added.before + added.match + added.after;
+        std::wstring line = added.before + added.match + added.after;
+        std::wstring text = line.empty() ? added.title : added.title + L": " + line;
         SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
     }
     SendMessageW(list, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(list, nullptr, TRUE);
+}
+
+void SelectResultRow(int gadget, int row) {
+    if (HWND list = GadgetHandle(gadget)) SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(row), 0);
 }
 
 void ClearResultRows(int gadget) {

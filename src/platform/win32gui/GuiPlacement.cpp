@@ -32,16 +32,6 @@ void PlaceOuter(HWND hwnd, Rect outer) {
     SetWindowPos(hwnd, nullptr, outer.x, outer.y, outer.width, outer.height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void CentreOverOwner(HWND hwnd) {
-    HWND owner = GetWindow(hwnd, GW_OWNER);
-    RECT outer, own;
-    if (!owner || !IsWindowVisible(owner) || IsIconic(owner) || !GetWindowRect(owner, &outer) ||
-        !GetWindowRect(hwnd, &own))
-        return;
-    Rect size = ToRect(own);
-    PlaceOuter(hwnd, CentreOver(ToRect(outer), size.width, size.height, WorkAreaNear(owner)));
-}
-
 void KeepAboveMainWindow(HWND hwnd) {
     if (IsTopmost(WindowHandle(MainWindowNumber())) && !GetWindow(hwnd, GW_OWNER)) FollowOnTop(hwnd, TRUE);
 }

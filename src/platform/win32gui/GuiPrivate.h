@@ -65,7 +65,5 @@ ResultRow ShownResultRow(int gadget, int row);
 // GuiPlacement.cpp. The work area of the monitor nearest the window.
 Rect WorkAreaNear(HWND hwnd);
 void PlaceOuter(HWND hwnd, Rect outer);
-// Over the middle of its owner, within the owner's work area.
-void CentreOverOwner(HWND hwnd);
 // A window of its own (not owned) over an On Top main window is on top too.
 void KeepAboveMainWindow(HWND hwnd);

@@ -1,9 +1,7 @@
 // The requesters: the system's font requester with its colour box, the colour requester with
-// 16 custom colours kept for the run, the save-file requester, and a small list requester of
-// our own. Each one keeps every other window of the program from input while it stands, and
-// each gives way to an armed answer in tests.
-#include <algorithm>
-
+// 16 custom colours kept for the run, and the save-file requester. Each one keeps every other
+// window of the program from input while it stands, and each gives way to an armed answer in
+// tests.
 #include "platform/win32gui/GuiPrivate.h"
 
 namespace {
@@ -91,100 +89,6 @@ std::wstring FilterList(const std::string& filter) {
     return list;
 }
 
-// The list requester, built in memory: a prompt, the list, OK and Cancel.
-constexpr int kPromptId = 100;
-constexpr int kListId = 101;
-
-struct ListRequest {
-    const std::string* caption;
-    const std::string* prompt;
-    const std::vector<std::string>* items;
-    int chosen;
-};
-
-void AddDword(std::vector<WORD>* t, DWORD value) {
-    t->push_back(LOWORD(value));
-    t->push_back(HIWORD(value));
-}
-
-void AddText(std::vector<WORD>* t, const wchar_t* text) {
-    for (; *text; ++text) t->push_back(static_cast<WORD>(*text));
-    t->push_back(0);
-}
-
-// One control in dialog units; kind is the atom of a system class.
-void AddControl(std::vector<WORD>* t, DWORD style, DWORD exStyle, short x, short y, short width, short height, WORD id,
-                WORD kind, const wchar_t* text) {
-    if (t->size() % 2) t->push_back(0);
-    AddDword(t, style | WS_CHILD | WS_VISIBLE);
-    AddDword(t, exStyle);
-    for (short value : {x, y, width, height}) t->push_back(static_cast<WORD>(value));
-    t->push_back(id);
-    t->push_back(0xFFFF);
-    t->push_back(kind);
-    AddText(t, text);
-    t->push_back(0);
-}
-
-std::vector<WORD> ListTemplate() {
-    std::vector<WORD> t;
-    AddDword(&t, DS_SHELLFONT | DS_MODALFRAME | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU);
-    AddDword(&t, 0);
-    t.push_back(4);
-    for (short value : {0, 0, 232, 170}) t.push_back(static_cast<WORD>(value));
-    t.push_back(0);  // no menu
-    t.push_back(0);  // the dialog class
-    AddText(&t, L"");
-    t.push_back(8);
-    AddText(&t, L"MS Shell Dlg 2");
-    AddControl(&t, SS_LEFT | SS_NOPREFIX, 0, 7, 7, 218, 20, kPromptId, 0x0082, L"");
-    AddControl(&t, LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE, 7, 30, 218, 112,
-               kListId, 0x0083, L"");
-    AddControl(&t, BS_DEFPUSHBUTTON | WS_TABSTOP, 0, 121, 149, 50, 14, IDOK, 0x0080,
-               Widen(ToolkitText().buttonOk).c_str());
-    AddControl(&t, BS_PUSHBUTTON | WS_TABSTOP, 0, 175, 149, 50, 14, IDCANCEL, 0x0080,
-               Widen(ToolkitText().buttonCancel).c_str());
-    return t;
-}
-
-INT_PTR CALLBACK ListProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    ListRequest* request = reinterpret_cast<ListRequest*>(GetWindowLongPtrW(dialog, DWLP_USER));
-    switch (message) {
-        case WM_INITDIALOG: {
-            request = reinterpret_cast<ListRequest*>(lParam);
-            SetWindowLongPtrW(dialog, DWLP_USER, lParam);
-            SetWindowTextW(dialog, Widen(*request->caption).c_str());
-            SetDlgItemTextW(dialog, kPromptId, Widen(*request->prompt).c_str());
-            HWND list = GetDlgItem(dialog, kListId);
-            SendMessageW(list, LB_INITSTORAGE, request->items->size(), 64 * request->items->size());
-            for (const std::string& item : *request->items)
-                SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(item).c_str()));
-            SendMessageW(list, LB_SETCURSEL, 0, 0);
-            CentreOverOwner(dialog);
-            SetFocus(list);
-            return FALSE;
-        }
-        case WM_COMMAND: {
-            int id = LOWORD(wParam);
-            bool activated = id == kListId && HIWORD(wParam) == LBN_DBLCLK;
-            if (id == IDOK || activated) {
-                int row = static_cast<int>(SendDlgItemMessageW(dialog, kListId, LB_GETCURSEL, 0, 0));
-                if (row < 0) return TRUE;
-                request->chosen = row;
-                EndDialog(dialog, IDOK);
-                return TRUE;
-            }
-            if (id == IDCANCEL) {
-                EndDialog(dialog, IDCANCEL);
-                return TRUE;
-            }
-            return FALSE;
-        }
-        default:
-            return FALSE;
-    }
-}
-
 }  // namespace
 
 bool ChooseFont(FontChoice* choice) {
@@ -239,24 +143,5 @@ bool ChooseSaveFile(const std::string& title, const std::string& folder, const s
     EndModal(scope);
     if (!chosen) return false;
     *path = Narrow(file.data());
-    return true;
-}
-
-// A list of its own rather than a system one that answers with the text: two records may have
-// the same title.
-bool ChooseListItem(const std::string& caption, const std::string& prompt, const std::vector<std::string>& items,
-                    int* chosen) {
-    bool ok;
-    if (AnsweredListItem(chosen, &ok)) return ok;
-    ListRequest request{&caption, &prompt, &items, -1};
-    std::vector<WORD> layout = ListTemplate();
-    ModalScope scope;
-    BeginModal(&scope);
-    ModalLoop loop;
-    INT_PTR result = DialogBoxIndirectParamW(ProgramInstance(), reinterpret_cast<LPCDLGTEMPLATEW>(layout.data()),
-                                             scope.owner, ListProc, reinterpret_cast<LPARAM>(&request));
-    EndModal(scope);
-    if (result != IDOK || request.chosen < 0) return false;
-    *chosen = request.chosen;
     return true;
 }

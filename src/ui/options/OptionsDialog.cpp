@@ -44,20 +44,11 @@ const Button kButtons[] = {
     {kGadgetCancel, {142, 186, 60, 26}, kStrCancelLabel},
 };
 
-// Centred over the main window, never beyond the screen's top or left edge.
-Rect CentredPlacement() {
-    Rect main{0, 0, kDialogWidth, kDialogHeight};
-    OuterRectOnScreen(kWindowMain, &main);
-    int x = main.x + (main.width - kDialogWidth) / 2;
-    int y = main.y + (main.height - kDialogHeight) / 2;
-    return Rect{x < 0 ? 0 : x, y < 0 ? 0 : y, kDialogWidth, kDialogHeight};
-}
-
 }  // namespace
 
 void OpenOptionsDialog() {
     EnableWindow(kWindowMain, false);
-    OpenWindow(kWindowOptions, CentredPlacement(), Str(kStrOptionsTitle),
+    OpenWindow(kWindowOptions, CentredOverMainWindow(kDialogWidth, kDialogHeight), Str(kStrOptionsTitle),
                kStyleTitleOnly | kStyleOwnedByMain | kStyleDialogKeys);
     for (const Box& box : kBoxes) {
         // Wider than 112 pixels, so that "Desktop Shortcut" shows whole in the default font.

@@ -17,6 +17,7 @@
 #include "ui/Notices.h"
 #include "ui/editor/Journal.h"
 #include "ui/records/Load.h"
+#include "ui/records/UndeleteWindow.h"
 
 namespace {
 
@@ -259,12 +260,17 @@ void UndeleteRecord() {
         ShowProgramNotice(Str(kStrRecordLimit));
         return;
     }
-    std::vector<std::string> titles = DeletedRecordTitles(slots);
-    std::uint32_t reloads = g_app.reloads;
-    int chosen = 0;
-    if (!ChooseListItem(g_app.programTitle, Str(kStrUndeletePrompt), titles, &chosen)) return;
-    if (g_app.reloads != reloads) return;
-    std::int64_t slot = slots[static_cast<std::size_t>(chosen)];
+    g_app.undelete.offered = slots;
+    g_app.undelete.reloads = g_app.reloads;
+    OpenUndeleteWindow(DeletedRecordTitles(slots));
+}
+
+// The rows were of the records as listed when the window opened: after a new listing they are
+// of a file that is gone.
+void UndeleteChosen(int row) {
+    const std::vector<std::int64_t>& slots = g_app.undelete.offered;
+    if (g_app.reloads != g_app.undelete.reloads || row < 0 || row >= static_cast<int>(slots.size())) return;
+    std::int64_t slot = slots[static_cast<std::size_t>(row)];
     if (!UnmarkDeleted(slot)) {
         ReportWriteFailure(kStrUndeleteFailed);
         return;

@@ -24,4 +24,6 @@ void TakeChangedDataFile();
 void OnDataFileChanged();
 void AddRecord();
 void DeleteRecord();
+// Offers the records deleted in this run (UndeleteWindow); the one chosen comes back.
 void UndeleteRecord();
+void UndeleteChosen(int row);
