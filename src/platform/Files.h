@@ -1,6 +1,6 @@
 // File operations of the toolkit-free code: every open, read, write, flush, rename and delete
 // of the program passes here. A failure returns false (or -1) and leaves "what we were doing:
-// OS reason" in LastFileError() for the caller's message.
+// OS reason" in LastFileError() for the caller's message, in the words of FileTexts.h.
 #pragma once
 
 #include <cstddef>
