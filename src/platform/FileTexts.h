@@ -32,8 +32,8 @@ enum FileDoing {
 
 enum FileReason {
     kReasonOthersLinkOnWay,
-    kReasonNotRegular,         // a replacement refused: a folder, a pipe, a device
-    kReasonNotRegularToOpen,   // the same met by an open on Windows
+    kReasonNotRegular,        // a replacement refused: a folder, a pipe, a device
+    kReasonNotRegularToOpen,  // the same met by an open on Windows
     kReasonOthersFile,
     kReasonMadeMeanwhile,
     kReasonRemovedMeanwhile,
