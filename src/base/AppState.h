@@ -51,13 +51,11 @@ struct FindAllState {
     std::uint32_t listing;  // g_app.listChanges when the search began: the rows are of that list
 };
 
-// The Undelete window while it stands: the deleted records it lists, in its order; how often
-// the records had been listed when it opened (a later listing makes its rows stale); the
-// gadget of the main window that had the focus.
+// The Undelete window while it stands: the deleted records it lists, in its order, and how
+// often the records had been listed when it opened (a later listing makes its rows stale).
 struct UndeleteState {
     std::vector<std::int64_t> offered;
     std::uint32_t reloads;
-    int focus;
 };
 
 struct AppState {

@@ -20,6 +20,7 @@
 #include "ui/editor/Lookup.h"
 #include "ui/options/OptionsDialog.h"
 #include "ui/records/Records.h"
+#include "ui/records/UndeleteWindow.h"
 
 namespace {
 
@@ -40,7 +41,8 @@ void DeleteAndFocus() {
 void UndeleteAndFocus() {
     if (g_app.options.readOnly) return;
     UndeleteRecord();
-    FocusEditor();
+    // Else the focus goes to the editor once the Undelete window closes.
+    if (!UndeleteWindowExists()) FocusEditor();
 }
 
 // The next (or previous) enabled gadget in number order, wrapping round: from the editor to

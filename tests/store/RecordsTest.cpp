@@ -308,8 +308,8 @@ TEST_F(RecordsTest, UndeleteTakesTheChosenRecordAndRefusesQuietly) {
 
 // The Undelete window by keyboard, with nothing armed: it lists the deleted records with the
 // first chosen, and keeps the main window from input while it stands; ESC, and ENTER on
-// Cancel, bring nothing back; DOWN and ENTER bring back the second, and the focus goes back
-// where it was.
+// Cancel, bring nothing back; DOWN and ENTER bring back the second into the editor, which has
+// the focus. A close of the main window while it stands is its Cancel, and the close goes on.
 TEST_F(RecordsTest, TheUndeleteWindowChoosesByKeys) {
     WriteDataFile(g_app.dataPath, {"Alpha", "Bravo", "Charlie"});
     StartProgram();
@@ -352,6 +352,15 @@ TEST_F(RecordsTest, TheUndeleteWindowChoosesByKeys) {
     EXPECT_EQ("Bravo", EditorText(kGadgetEditor));
     EXPECT_EQ(std::vector<std::int64_t>{0}, g_app.deletedSlots);
     EXPECT_EQ(kGadgetEditor, FocusedGadget());
+
+    open();
+    ASSERT_TRUE(WindowExists(kWindowUndelete));
+    PostWindowEvent(Event{kEventClose, kWindowMain, 0});
+    Pump();
+    EXPECT_FALSE(WindowExists(kWindowUndelete));
+    EXPECT_EQ(0, g_app.running);
+    EXPECT_EQ(2 * kSlotSize, DataFileSize(g_app.dataPath));
+    EXPECT_EQ("Bravo", Record(0));
 }
 
 // A compaction that failed at the close leaves the deleted record in the file: the next start

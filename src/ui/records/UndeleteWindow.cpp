@@ -32,14 +32,16 @@ void KeepOtherWindowsBack(bool back) {
         if (WindowExists(window)) EnableWindow(window, !back);
 }
 
-// The window goes before the record comes back: the record's load finds the main window
-// taking input again, with its focus where the user left it.
+// The other windows take input again before this one goes, so that the system hands the
+// activation back to the main window rather than to another program's; the record comes back
+// into a main window that takes input, and the editor has the focus either way, as after
+// every command of the list.
 void Finish(int row) {
-    CloseWindow(kWindowUndelete);
     KeepOtherWindowsBack(false);
+    CloseWindow(kWindowUndelete);
     RaiseWindow(kWindowMain);
-    if (g_app.undelete.focus) FocusGadget(g_app.undelete.focus);
     if (row >= 0) UndeleteChosen(row);
+    FocusEditor();
 }
 
 void Choose() {
@@ -55,7 +57,6 @@ void OpenUndeleteWindow(const std::vector<std::string>& titles) {
         if (answer.ok) UndeleteChosen(answer.item);
         return;
     }
-    g_app.undelete.focus = FocusedGadget();
     KeepOtherWindowsBack(true);
     OpenWindow(kWindowUndelete, CentredOverMainWindow(kWidth, kHeight), g_app.programTitle,
                kStyleCloseBox | kStyleOwnedByMain | kStyleDialogKeys);
