@@ -58,6 +58,15 @@ void RightClickTestGadget(int gadget);
 void WheelTestGadget(int gadget, int notches, unsigned modifiers);
 // The on-screen rectangle of a gadget (in screen pixels), as the user sees it.
 Rect TestGadgetRect(int gadget);
+// The client area of a window on screen, where its gadgets' rectangles are measured from.
+Rect TestClientRect(int window);
+// The title bar's text.
+std::string TestWindowTitle(int window);
+// What the title bar's buttons do: maximise, minimise, restore.
+enum TestWindowState { kTestNormal, kTestMaximised, kTestMinimised };
+void ShowTestWindowAs(int window, TestWindowState state);
+// A window dragged by its title bar by the distance given.
+void DragTestWindow(int window, int dx, int dy);
 // Whether a window of the program is shown and whether it takes input.
 bool IsTestWindowVisible(int window);
 bool IsTestWindowEnabled(int window);

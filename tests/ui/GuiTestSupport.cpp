@@ -86,6 +86,21 @@ void GuiTest::Activate(int window) {
     Pump();
 }
 
+Rect GuiTest::GadgetRectIn(int window, int gadget) {
+    Rect client = TestClientRect(window), r = TestGadgetRect(gadget);
+    return Rect{r.x - client.x, r.y - client.y, r.width, r.height};
+}
+
+void GuiTest::ResizeClient(int window, int width, int height) {
+    Rect outer;
+    int clientWidth = 0, clientHeight = 0;
+    if (!OuterRectOnScreen(window, &outer)) return;
+    ClientSize(window, &clientWidth, &clientHeight);
+    PlaceWindow(window,
+                Rect{outer.x, outer.y, width + outer.width - clientWidth, height + outer.height - clientHeight});
+    Pump();
+}
+
 std::vector<std::string> GuiTest::Titles() {
     std::vector<std::string> titles;
     for (int i = 0; i < SelectorCount(kGadgetSelector); ++i)

@@ -7,11 +7,19 @@
 
 #include <cstdint>
 #include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 
 #include "TestInput.h"
 #include "TestSupport.h"
+
+inline bool operator==(const Rect& a, const Rect& b) {
+    return a.x == b.x && a.y == b.y && a.width == b.width && a.height == b.height;
+}
+inline std::ostream& operator<<(std::ostream& out, const Rect& r) {
+    return out << "{" << r.x << ", " << r.y << ", " << r.width << ", " << r.height << "}";
+}
 
 class GuiTest : public ::testing::Test {
 protected:
@@ -31,6 +39,10 @@ protected:
     void Type(const std::string& text);
     void TypeInto(int gadget, const std::string& text);
     void Activate(int window);
+    // A gadget's rectangle within its window's client area, as the layout placed it.
+    Rect GadgetRectIn(int window, int gadget);
+    // The client area of the size given, the frame kept, as a drag of the window's edge leaves it.
+    void ResizeClient(int window, int width, int height);
     std::vector<std::string> Titles();
     std::vector<std::int64_t> SlotIndexes();
     std::string Record(std::int64_t slot);

@@ -1,57 +1,46 @@
 // The main window as built: geometry and resizing, focus cycling with CTRL+TAB and the
-// RETURN key, the help window.
-#include <QApplication>
-#include <QContextMenuEvent>
-#include <QMenu>
-#include <QTest>
-#include <QTimer>
-#include <functional>
-
+// RETURN key, the help window. Driven through the test input seam on either window backend;
+// the window menu, read while it is open, is in MainWindowQtTest.cpp.
 #include "base/AppState.h"
 #include "base/Numbers.h"
 #include "platform/Gui.h"
-#include "platform/qt/QtPrivate.h"
 #include "ui/GuiTestSupport.h"
 #include "ui/HelpWindow.h"
-#include "ui/QtGuiTest.h"
 #include "ui/options/ApplyOptions.h"
 
 namespace {
 
-class MainWindowTest : public GuiTest {};
-
-std::vector<std::vector<std::string>> s_started;
-void RecordStart(const std::vector<std::string>& argv) { s_started.push_back(argv); }
+class MainWindowTest : public GuiTest {
+protected:
+    std::pair<int, int> Size(int window) {
+        int width = 0, height = 0;
+        ClientSize(window, &width, &height);
+        return {width, height};
+    }
+};
 
 TEST_F(MainWindowTest, ControlsFollowTheResizeRule) {
     StartProgram();
-    QWidget* window = MainWindow();
-    EXPECT_EQ(QSize(474, 300), window->size());
-    EXPECT_EQ(QRect(270, 7, 198, 24), Widget(kGadgetSelector)->geometry());
-    EXPECT_EQ(QRect(6, 38, 462, 256), Widget(kGadgetEditor)->geometry());
-    window->resize(574, 350);
-    Pump();
-    EXPECT_EQ(QRect(270, 7, 298, 24), Widget(kGadgetSelector)->geometry());
-    EXPECT_EQ(QRect(6, 38, 562, 306), Widget(kGadgetEditor)->geometry());
-    EXPECT_EQ(QRect(6, 6, 60, 26), Widget(kGadgetAdd)->geometry());
-    window->resize(100, 100);
-    Pump();
-    EXPECT_EQ(QSize(474, 300), window->size());
+    EXPECT_EQ(std::make_pair(474, 300), Size(kWindowMain));
+    EXPECT_EQ((Rect{270, 7, 198, 24}), GadgetRectIn(kWindowMain, kGadgetSelector));
+    EXPECT_EQ((Rect{6, 38, 462, 256}), GadgetRectIn(kWindowMain, kGadgetEditor));
+    ResizeClient(kWindowMain, 574, 350);
+    EXPECT_EQ(std::make_pair(574, 350), Size(kWindowMain));
+    EXPECT_EQ((Rect{270, 7, 298, 24}), GadgetRectIn(kWindowMain, kGadgetSelector));
+    EXPECT_EQ((Rect{6, 38, 562, 306}), GadgetRectIn(kWindowMain, kGadgetEditor));
+    EXPECT_EQ((Rect{6, 6, 60, 26}), GadgetRectIn(kWindowMain, kGadgetAdd));
+    ResizeClient(kWindowMain, 100, 100);
+    EXPECT_EQ(std::make_pair(474, 300), Size(kWindowMain));
 }
 
 TEST_F(MainWindowTest, UserMovesMarkTheSettingsButMaximisingDoesNot) {
     StartProgram();
-    QWidget* window = MainWindow();
-    window->showMaximized();
-    Pump();
-    window->showNormal();
-    Pump();
-    window->showMinimized();
-    Pump();
-    window->showNormal();
-    Pump();
+    for (TestWindowState state : {kTestMaximised, kTestNormal, kTestMinimised, kTestNormal}) {
+        ShowTestWindowAs(kWindowMain, state);
+        Pump();
+    }
     EXPECT_EQ(0, g_app.settingsChanged);
-    window->move(window->pos() + QPoint(30, 20));
+    DragTestWindow(kWindowMain, 30, 20);
     Pump();
     EXPECT_EQ(1, g_app.settingsChanged);
 }
@@ -85,8 +74,8 @@ TEST_F(MainWindowTest, ReadOnlyCyclesOverTheEnabledControlsOnly) {
     FocusGadget(kGadgetEditor);
     Shortcut(kKeyTab, kModCtrl);
     EXPECT_EQ(kGadgetOptions, FocusedGadget());
-    EXPECT_FALSE(Widget(kGadgetAdd)->isEnabled());
-    EXPECT_FALSE(Widget(kGadgetDelete)->isEnabled());
+    EXPECT_FALSE(IsGadgetEnabled(kGadgetAdd));
+    EXPECT_FALSE(IsGadgetEnabled(kGadgetDelete));
     EXPECT_TRUE(IsEditorReadOnly(kGadgetEditor));
     Shortcut('A', kModAlt);
     Shortcut('D', kModAlt);
@@ -94,7 +83,7 @@ TEST_F(MainWindowTest, ReadOnlyCyclesOverTheEnabledControlsOnly) {
     EXPECT_TRUE(MessageBoxTexts().empty());
     EXPECT_EQ(kGadgetOptions, FocusedGadget());  // refused commands do not even move the focus
     // The title says why typing does nothing, and typing beeps rather than vanishing.
-    EXPECT_EQ("Jotcrate (Read Only)", WindowWidget(kWindowMain)->windowTitle().toStdString());
+    EXPECT_EQ("Jotcrate (Read Only)", TestWindowTitle(kWindowMain));
     int beeps = BeepsSoFar();
     FocusGadget(kGadgetEditor);
     Type("xy");
@@ -102,7 +91,7 @@ TEST_F(MainWindowTest, ReadOnlyCyclesOverTheEnabledControlsOnly) {
     EXPECT_EQ("Record 1\r\n", EditorText(kGadgetEditor).substr(0, 10));
     g_app.options.readOnly = 0;
     ApplyOptions(true);
-    EXPECT_EQ("Jotcrate", WindowWidget(kWindowMain)->windowTitle().toStdString());
+    EXPECT_EQ("Jotcrate", TestWindowTitle(kWindowMain));
 }
 
 // The list's title follows what is typed into the first lines before any save, and comes back
@@ -152,10 +141,14 @@ TEST_F(MainWindowTest, HelpOpensOnceAndStartsWithTheTitle) {
     StartProgram();
     Shortcut(kKeyF1);
     ASSERT_TRUE(WindowExists(kWindowHelp));
-    QWidget* help = WindowWidget(kWindowHelp);
+    // The window open already comes to the front as it was: the place the user read to stays.
+    SetEditorSelection(kGadgetHelpEditor, 20, 25);
     Shortcut('H', kModAlt);
-    EXPECT_EQ(help, WindowWidget(kWindowHelp));
-    EXPECT_EQ(QSize(632, 428), help->size());
+    ASSERT_TRUE(WindowExists(kWindowHelp));
+    int start = 0, end = 0;
+    EditorSelection(kGadgetHelpEditor, &start, &end);
+    EXPECT_EQ(std::make_pair(20, 25), std::make_pair(start, end));
+    EXPECT_EQ(std::make_pair(632, 428), Size(kWindowHelp));
     EXPECT_EQ(0u, EditorText(kGadgetHelpEditor).find("\r\n\r\nJotcrate\r\n\r\n\r\n\r\nJotcrate is a minimal"));
     EXPECT_TRUE(IsEditorReadOnly(kGadgetHelpEditor));
     EXPECT_EQ(std::string::npos, HelpText().find("%PROGRAM%"));
@@ -164,46 +157,6 @@ TEST_F(MainWindowTest, HelpOpensOnceAndStartsWithTheTitle) {
     PostWindowEvent(Event{kEventClose, kWindowHelp, 0});
     Pump();
     EXPECT_FALSE(WindowExists(kWindowHelp));
-}
-
-// Most desktops keep ALT+SPACE for their own window menu: ALT+MINUS and a right-click on the
-// window's background or on a button open the program's, with the three tools.
-TEST_F(MainWindowTest, TheWindowMenuHasRoutesTheDesktopLeavesFree) {
-    StartProgram();
-    SetShellRecorder(RecordStart);
-    auto rightClick = [](QWidget* widget, QPoint at) {
-        QContextMenuEvent event(QContextMenuEvent::Mouse, at, widget->mapToGlobal(at));
-        QApplication::sendEvent(widget, &event);
-    };
-    const std::pair<const char*, std::function<void()>> routes[] = {
-        {"ALT+SPACE", [this] { Shortcut(kKeySpace, kModAlt); }},
-        {"ALT+MINUS", [this] { Shortcut(kKeyMinus, kModAlt); }},
-        {"background", [&] { rightClick(MainWindow(), QPoint(264, 20)); }},
-        {"button", [&] { rightClick(Widget(kGadgetAdd), QPoint(5, 5)); }},
-    };
-    for (const auto& [name, open] : routes) {
-        // The menu just closed gives the activation back in its own time.
-        MainWindow()->activateWindow();
-        ASSERT_TRUE(PumpUntil([this] { return MainWindow()->isActiveWindow(); })) << name;
-        s_started.clear();
-        QStringList items;
-        QTimer chooser;
-        QObject::connect(&chooser, &QTimer::timeout, [&] {
-            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-            if (!menu) return;
-            chooser.stop();
-            for (QAction* action : menu->actions()) items << action->text();
-            QTest::keyClick(menu, Qt::Key_E);
-        });
-        chooser.start(1);
-        open();
-        Pump();
-        EXPECT_FALSE(chooser.isActive()) << name;
-        EXPECT_TRUE(items.contains(QStringLiteral("Calc&ulator"))) << name;
-        ASSERT_EQ(1u, s_started.size()) << name;
-        EXPECT_EQ(folder.path + "home", s_started[0].back()) << name;  // the file manager, at home
-    }
-    SetShellRecorder(nullptr);
 }
 
 }  // namespace

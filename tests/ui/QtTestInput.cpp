@@ -160,6 +160,35 @@ Rect TestGadgetRect(int gadget) {
     return Rect{origin.x(), origin.y(), widget->width(), widget->height()};
 }
 
+Rect TestClientRect(int window) {
+    QWidget* widget = WindowWidget(window);
+    if (!widget) return Rect{0, 0, 0, 0};
+    QPoint origin = widget->mapToGlobal(QPoint(0, 0));
+    return Rect{origin.x(), origin.y(), widget->width(), widget->height()};
+}
+
+std::string TestWindowTitle(int window) {
+    QWidget* widget = WindowWidget(window);
+    return widget ? widget->windowTitle().toStdString() : std::string();
+}
+
+void ShowTestWindowAs(int window, TestWindowState state) {
+    QWidget* widget = WindowWidget(window);
+    if (!widget) return;
+    if (state == kTestMaximised) {
+        widget->showMaximized();
+    } else if (state == kTestMinimised) {
+        widget->showMinimized();
+    } else {
+        widget->showNormal();
+    }
+}
+
+// Offscreen there is no window manager: the move it would make arrives as the widget's.
+void DragTestWindow(int window, int dx, int dy) {
+    if (QWidget* widget = WindowWidget(window)) widget->move(widget->pos() + QPoint(dx, dy));
+}
+
 bool IsTestWindowVisible(int window) {
     QWidget* widget = WindowWidget(window);
     return widget && widget->isVisible();

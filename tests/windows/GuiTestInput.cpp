@@ -205,6 +205,46 @@ Rect TestGadgetRect(int gadget) {
     return Rect{r.left, r.top, r.right - r.left, r.bottom - r.top};
 }
 
+Rect TestClientRect(int window) {
+    HWND hwnd = WindowHandle(window);
+    RECT r = {};
+    if (hwnd) GetClientRect(hwnd, &r);
+    POINT origin = {0, 0};
+    if (hwnd) ClientToScreen(hwnd, &origin);
+    return Rect{origin.x, origin.y, r.right - r.left, r.bottom - r.top};
+}
+
+std::string TestWindowTitle(int window) {
+    HWND hwnd = WindowHandle(window);
+    if (!hwnd) return std::string();
+    wchar_t text[512] = L"";
+    GetWindowTextW(hwnd, text, 512);
+    return Narrow(text);
+}
+
+// The title bar's buttons send these commands to the window.
+void ShowTestWindowAs(int window, TestWindowState state) {
+    HWND hwnd = WindowHandle(window);
+    if (!hwnd) return;
+    WPARAM command = state == kTestMaximised ? SC_MAXIMIZE : state == kTestMinimised ? SC_MINIMIZE : SC_RESTORE;
+    SendMessageW(hwnd, WM_SYSCOMMAND, command, 0);
+    RunPendingUiSteps();
+}
+
+// The messages the system's move loop sends around a drag of the title bar, in its order.
+void DragTestWindow(int window, int dx, int dy) {
+    HWND hwnd = WindowHandle(window);
+    if (!hwnd) return;
+    RECT r;
+    GetWindowRect(hwnd, &r);
+    OffsetRect(&r, dx, dy);
+    SendMessageW(hwnd, WM_ENTERSIZEMOVE, 0, 0);
+    SendMessageW(hwnd, WM_MOVING, WMSZ_TOP, reinterpret_cast<LPARAM>(&r));
+    SetWindowPos(hwnd, nullptr, r.left, r.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SendMessageW(hwnd, WM_EXITSIZEMOVE, 0, 0);
+    RunPendingUiSteps();
+}
+
 bool IsTestWindowVisible(int window) {
     HWND hwnd = WindowHandle(window);
     return hwnd && IsWindowVisible(hwnd);

@@ -54,12 +54,24 @@ bool IsClass(HWND hwnd, const wchar_t* name) {
     return GetClassNameW(hwnd, found, 32) && lstrcmpiW(found, name) == 0;
 }
 
-// A drop-down list's height includes the list that drops down.
+// A drop-down list's height includes the list that drops down. Its closed box is as tall as the
+// font makes its field unless the field is told otherwise: it is made the height laid out.
 void MoveGadget(HWND hwnd, Rect r) {
     int height = Scaled(hwnd, r.height);
-    if (IsClass(hwnd, WC_COMBOBOXW)) height += Scaled(hwnd, kSelectorListHeight);
-    SetWindowPos(hwnd, nullptr, Scaled(hwnd, r.x), Scaled(hwnd, r.y), Scaled(hwnd, r.width), height,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
+    bool selector = IsClass(hwnd, WC_COMBOBOXW);
+    SetWindowPos(hwnd, nullptr, Scaled(hwnd, r.x), Scaled(hwnd, r.y), Scaled(hwnd, r.width),
+                 selector ? height + Scaled(hwnd, kSelectorListHeight) : height, SWP_NOZORDER | SWP_NOACTIVATE);
+    // The box's border around the field differs between systems, and Wine gives back a field
+    // height 2 more than it was told: the height told is corrected by what the box became.
+    if (!selector) return;
+    LRESULT field = SendMessageW(hwnd, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
+    RECT closed;
+    for (int tries = 0; tries < 3 && GetWindowRect(hwnd, &closed); ++tries) {
+        int off = height - (closed.bottom - closed.top);
+        if (off == 0 || field + off <= 0) return;
+        field += off;
+        SendMessageW(hwnd, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), field);
+    }
 }
 
 // Moves and sizes the user made are reported, however they came (the system's sizing loop, a
