@@ -171,4 +171,32 @@ TEST_F(KeyboardFocusTest, TabWalksTheFindDialogAndFindInAllRecords) {
     EXPECT_EQ(std::vector<std::string>{"Results"}, Walk(kKeyTab, kModShift, 1));
 }
 
+// Both ENTER keys are the program's ENTER: the keypad's, which comes with a modifier of its
+// own, presses the focused button of the main window and takes the row of the Undelete window.
+TEST_F(KeyboardFocusTest, TheKeypadsEnterPressesAsTheMainKeyboardsDoes) {
+    WriteDataFile(g_app.dataPath, {"Alpha", "Bravo"});
+    StartProgram();
+    auto keypadEnter = [this] {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Enter, Qt::KeypadModifier);
+        Pump();
+    };
+    Walk(kKeyTab, kModCtrl, 3);
+    ASSERT_EQ(kGadgetOptions, FocusedGadget());
+    keypadEnter();
+    ASSERT_TRUE(WindowExists(kWindowOptions));
+    Shortcut(kKeyEscape);
+    ASSERT_FALSE(WindowExists(kWindowOptions));
+    ArmMessageBoxAnswers({true});
+    Shortcut('D', kModAlt);
+    ASSERT_EQ(std::vector<std::string>{"Bravo"}, Titles());
+    ArmRequesterAnswers({});
+    SetUnattended(false);
+    Shortcut('U', kModAlt);
+    SetUnattended(true);
+    ASSERT_TRUE(WindowExists(kWindowUndelete));
+    keypadEnter();
+    EXPECT_FALSE(WindowExists(kWindowUndelete));
+    EXPECT_EQ((std::vector<std::string>{"Alpha", "Bravo"}), Titles());
+}
+
 }  // namespace

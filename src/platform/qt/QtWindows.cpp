@@ -449,8 +449,8 @@ void SetWindowMenuTools(int window, const std::vector<MenuItem>& tools) {
     s_windows[window].tools = tools;
     JcWindow* widget = Window(window);
     if (!widget) return;
-    for (const char* keys : {"Alt+Space", "Alt+-"}) {
-        QShortcut* shortcut = new QShortcut(QKeySequence(QString::fromLatin1(keys)), widget);
+    for (Qt::Key key : {Qt::Key_Space, Qt::Key_Minus}) {
+        QShortcut* shortcut = new QShortcut(QKeySequence(QKeyCombination(Qt::AltModifier, key)), widget);
         shortcut->setContext(Qt::WindowShortcut);
         QObject::connect(shortcut, &QShortcut::activated,
                          [window, widget] { ShowWindowMenu(window, widget->mapToGlobal(QPoint(0, 0))); });
