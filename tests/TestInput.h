@@ -67,6 +67,8 @@ enum TestWindowState { kTestNormal, kTestMaximised, kTestMinimised };
 void ShowTestWindowAs(int window, TestWindowState state);
 // A window dragged by its title bar by the distance given.
 void DragTestWindow(int window, int dx, int dy);
+// Whether a window is kept above the windows of other programs.
+bool IsTestWindowOnTop(int window);
 // Whether a window of the program is shown and whether it takes input.
 bool IsTestWindowVisible(int window);
 bool IsTestWindowEnabled(int window);
@@ -78,6 +80,14 @@ std::vector<ResultRow> TestResultRows(int gadget);
 void OpenTestSelectorList(int gadget, bool open);
 // The note shown at the editor's caret (ShowEditorTip), or empty.
 std::string TestEditorTip(int gadget);
+// The lines the editor shows its text in, a wrapped line counted as the lines it fills.
+int TestEditorLineCount(int gadget);
+// The editor's font as it shows its text, before any zoom.
+struct TestFont {
+    double points;
+    bool bold;
+};
+TestFont TestEditorFont(int gadget);
 // Calls changed whenever the editor's text changes, by the program or by input.
 void WatchTestEditorText(int gadget, std::function<void()> changed);
 // A repeating toolkit timer that counts its expiries, to tell that the window's loop runs.

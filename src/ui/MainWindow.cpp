@@ -10,6 +10,7 @@
 #include "core/settings/Settings.h"
 #include "platform/Files.h"
 #include "platform/Gui.h"
+#include "platform/Placement.h"
 #include "ui/Commands.h"
 #include "ui/Notices.h"
 #include "ui/editor/Editor.h"
@@ -170,6 +171,18 @@ Rect CentredOverMainWindow(int width, int height) {
     int x = main.x + (main.width - width) / 2;
     int y = main.y + (main.height - height) / 2;
     return Rect{x < 0 ? 0 : x, y < 0 ? 0 : y, width, height};
+}
+
+// Once open, the window's frame is known where the system draws one: it is centred again by its
+// outer size. Where the frame is not known yet (Qt before the window manager framed the window)
+// it stays where it opened.
+void CentreOverMainWindow(int window) {
+    Rect main, outer;
+    int width = 0, height = 0;
+    ClientSize(window, &width, &height);
+    if (!OuterRectOnScreen(kWindowMain, &main) || !OuterRectOnScreen(window, &outer)) return;
+    if (outer.width == width && outer.height == height) return;
+    PlaceWindow(window, CentreOver(main, outer.width, outer.height, ScreenWorkArea()));
 }
 
 void AddDialogShortcuts(int window) {

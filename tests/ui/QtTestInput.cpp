@@ -2,11 +2,14 @@
 // system would (the shortcut map first, then the focused widget), and the toolkit's queue run
 // by QApplication. Linked into the window tests only, never into the program.
 #include <QAbstractButton>
+#include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QComboBox>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextLayout>
 #include <QTimer>
 #include <QToolTip>
 #include <QWheelEvent>
@@ -189,6 +192,11 @@ void DragTestWindow(int window, int dx, int dy) {
     if (QWidget* widget = WindowWidget(window)) widget->move(widget->pos() + QPoint(dx, dy));
 }
 
+bool IsTestWindowOnTop(int window) {
+    QWidget* widget = WindowWidget(window);
+    return widget && widget->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+}
+
 bool IsTestWindowVisible(int window) {
     QWidget* widget = WindowWidget(window);
     return widget && widget->isVisible();
@@ -228,6 +236,23 @@ void OpenTestSelectorList(int gadget, bool open) {
 std::string TestEditorTip(int gadget) {
     (void)gadget;
     return QToolTip::isVisible() ? QToolTip::text().toStdString() : std::string();
+}
+
+int TestEditorLineCount(int gadget) {
+    QPlainTextEdit* editor = qobject_cast<QPlainTextEdit*>(GadgetWidget(gadget));
+    if (!editor) return 0;
+    int lines = 0;
+    QAbstractTextDocumentLayout* layout = editor->document()->documentLayout();
+    for (QTextBlock block = editor->document()->begin(); block.isValid(); block = block.next()) {
+        layout->blockBoundingRect(block);  // lays the block out
+        lines += block.layout() ? block.layout()->lineCount() : 1;
+    }
+    return lines;
+}
+
+TestFont TestEditorFont(int gadget) {
+    QWidget* editor = GadgetWidget(gadget);
+    return editor ? TestFont{editor->font().pointSizeF(), editor->font().bold()} : TestFont{0, false};
 }
 
 void WatchTestEditorText(int gadget, std::function<void()> changed) {

@@ -245,6 +245,11 @@ void DragTestWindow(int window, int dx, int dy) {
     RunPendingUiSteps();
 }
 
+bool IsTestWindowOnTop(int window) {
+    HWND hwnd = WindowHandle(window);
+    return hwnd && (GetWindowLongW(hwnd, GWL_EXSTYLE) & WS_EX_TOPMOST);
+}
+
 bool IsTestWindowVisible(int window) {
     HWND hwnd = WindowHandle(window);
     return hwnd && IsWindowVisible(hwnd);
@@ -325,6 +330,21 @@ std::string TestEditorTip(int gadget) {
     TipSearch search = {GadgetHandle(gadget), std::string()};
     if (search.editor) EnumThreadWindows(GetCurrentThreadId(), FindTip, reinterpret_cast<LPARAM>(&search));
     return search.text;
+}
+
+// The rich edit control counts the lines it wraps as lines.
+int TestEditorLineCount(int gadget) {
+    HWND hwnd = GadgetHandle(gadget);
+    return hwnd ? static_cast<int>(SendMessageW(hwnd, EM_GETLINECOUNT, 0, 0)) : 0;
+}
+
+TestFont TestEditorFont(int gadget) {
+    HWND hwnd = GadgetHandle(gadget);
+    if (!hwnd) return TestFont{0, false};
+    CHARFORMAT2W format = {};
+    format.cbSize = sizeof format;
+    SendMessageW(hwnd, EM_GETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&format));
+    return TestFont{format.yHeight / 20.0, (format.dwEffects & CFE_BOLD) != 0};
 }
 
 // Every message that may change the text tells; the test keeps only the texts that differ.

@@ -50,6 +50,7 @@ void OpenOptionsDialog() {
     EnableWindow(kWindowMain, false);
     OpenWindow(kWindowOptions, CentredOverMainWindow(kDialogWidth, kDialogHeight), Str(kStrOptionsTitle),
                kStyleTitleOnly | kStyleOwnedByMain | kStyleDialogKeys);
+    CentreOverMainWindow(kWindowOptions);
     for (const Box& box : kBoxes) {
         // Wider than 112 pixels, so that "Desktop Shortcut" shows whole in the default font.
         CreateCheckbox(kWindowOptions, box.gadget, Rect{12, box.y, 128, 22}, Str(box.label));
