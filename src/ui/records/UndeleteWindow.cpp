@@ -60,6 +60,7 @@ void OpenUndeleteWindow(const std::vector<std::string>& titles) {
     KeepOtherWindowsBack(true);
     OpenWindow(kWindowUndelete, CentredOverMainWindow(kWidth, kHeight), g_app.programTitle,
                kStyleCloseBox | kStyleOwnedByMain | kStyleDialogKeys);
+    CentreOverMainWindow(kWindowUndelete);
     CreateLabel(kWindowUndelete, kGadgetUndeletePrompt, Rect{8, 8, kWidth - 16, 36}, Str(kStrUndeletePrompt));
     CreateResultList(kWindowUndelete, kGadgetUndeleteList, Rect{8, 48, kWidth - 16, 170}, 0);
     NameGadget(kGadgetUndeleteList, Str(kStrUndeleteListName));
