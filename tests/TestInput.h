@@ -76,6 +76,12 @@ bool IsTestWindowEnabled(int window);
 std::string TestGadgetLabel(int gadget);
 // The rows of a result list as it holds them to show, in order.
 std::vector<ResultRow> TestResultRows(int gadget);
+// A label's text as it shows it: markup read as markup, an & taken as the ALT letter's mark,
+// where the label's toolkit would read them so.
+std::string TestGadgetShownText(int gadget);
+// Runs step with real boxes allowed; the first message box it puts up is read as it shows its
+// text, then answered with its first button. "<no box>" when none came up.
+std::string ShownModalText(const std::function<void()>& step);
 // Drops the selector's list down, or closes it, as its arrow button does.
 void OpenTestSelectorList(int gadget, bool open);
 // The note shown at the editor's caret (ShowEditorTip), or empty.

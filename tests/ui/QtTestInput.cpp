@@ -5,10 +5,13 @@
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QComboBox>
+#include <QLabel>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QTest>
 #include <QTextBlock>
+#include <QTextDocument>
 #include <QTextLayout>
 #include <QTimer>
 #include <QToolTip>
@@ -94,6 +97,25 @@ QWidget* Target(int gadget) {
 int NumberOf(QWidget* window) {
     JcWindow* jc = dynamic_cast<JcWindow*>(window);
     return jc ? jc->number() : 0;
+}
+
+// What a label shows, read as the label reads its text: markup rendered, a mnemonic taken.
+std::string ShownText(const QLabel* label) {
+    if (!label) return "<no label>";
+    QString text = label->text();
+    Qt::TextFormat format = label->textFormat();
+    if (format == Qt::RichText || (format == Qt::AutoText && Qt::mightBeRichText(text))) {
+        QTextDocument document;
+        document.setHtml(text);
+        return document.toPlainText().toStdString();
+    }
+    if (!label->buddy()) return text.toStdString();
+    QString shown;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == QLatin1Char('&') && i + 1 < text.size()) ++i;
+        shown += text[i];
+    }
+    return shown.toStdString();
 }
 
 }  // namespace
@@ -221,6 +243,30 @@ std::vector<ResultRow> TestResultRows(int gadget) {
         rows.push_back(ResultRow{part(0), part(1), part(2), part(3)});
     }
     return rows;
+}
+
+std::string TestGadgetShownText(int gadget) { return ShownText(qobject_cast<QLabel*>(GadgetWidget(gadget))); }
+
+std::string ShownModalText(const std::function<void()>& step) {
+    std::string shown = "<no box>";
+    QTimer waiter;
+    QObject::connect(&waiter, &QTimer::timeout, [&] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal) return;
+        waiter.stop();
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        if (!box) {
+            modal->close();
+            return;
+        }
+        shown = ShownText(box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label")));
+        box->buttons().first()->click();
+    });
+    waiter.start(1);
+    SetUnattended(false);
+    step();
+    SetUnattended(true);
+    return shown;
 }
 
 void OpenTestSelectorList(int gadget, bool open) {

@@ -276,6 +276,77 @@ std::vector<ResultRow> TestResultRows(int gadget) {
     return rows;
 }
 
+namespace {
+
+std::string WindowText(HWND hwnd) {
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(hwnd)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(GetWindowTextW(hwnd, &text[0], static_cast<int>(text.size()))));
+    return Narrow(text);
+}
+
+// A static control takes an & as the mark of the letter after it unless it has SS_NOPREFIX.
+std::string StaticShownText(HWND hwnd) {
+    std::string text = WindowText(hwnd);
+    if (GetWindowLongW(hwnd, GWL_STYLE) & SS_NOPREFIX) return text;
+    std::string shown;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '&' && i + 1 < text.size()) ++i;
+        shown += text[i];
+    }
+    return shown;
+}
+
+std::string s_modalText;
+bool s_modalSeen = false;
+
+BOOL CALLBACK FirstButton(HWND hwnd, LPARAM found) {
+    wchar_t name[32] = L"";
+    GetClassNameW(hwnd, name, 32);
+    if (lstrcmpiW(name, L"Button") != 0) return TRUE;
+    *reinterpret_cast<HWND*>(found) = hwnd;
+    return FALSE;
+}
+
+// A message box is a dialog of the thread whose text is its static control 0xFFFF.
+BOOL CALLBACK ReadBox(HWND hwnd, LPARAM) {
+    wchar_t name[16] = L"";
+    GetClassNameW(hwnd, name, 16);
+    HWND text = GetDlgItem(hwnd, 0xFFFF);
+    if (lstrcmpW(name, L"#32770") != 0 || !IsWindowVisible(hwnd) || !text) return TRUE;
+    s_modalSeen = true;
+    s_modalText = StaticShownText(text);
+    HWND button = nullptr;
+    EnumChildWindows(hwnd, FirstButton, reinterpret_cast<LPARAM>(&button));
+    if (button)
+        PostMessageW(hwnd, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(button), BN_CLICKED), reinterpret_cast<LPARAM>(button));
+    return FALSE;
+}
+
+// A thread timer's expiry runs inside the box's own message loop.
+void CALLBACK LookForBox(HWND, UINT, UINT_PTR timer, DWORD) {
+    if (s_modalSeen) return;
+    EnumThreadWindows(GetCurrentThreadId(), ReadBox, 0);
+    if (s_modalSeen) KillTimer(nullptr, timer);
+}
+
+}  // namespace
+
+std::string TestGadgetShownText(int gadget) {
+    HWND hwnd = GadgetHandle(gadget);
+    return hwnd ? StaticShownText(hwnd) : std::string("<no label>");
+}
+
+std::string ShownModalText(const std::function<void()>& step) {
+    s_modalSeen = false;
+    s_modalText = "<no box>";
+    UINT_PTR timer = SetTimer(nullptr, 0, 10, LookForBox);
+    SetUnattended(false);
+    step();
+    SetUnattended(true);
+    KillTimer(nullptr, timer);
+    return s_modalText;
+}
+
 void OpenTestSelectorList(int gadget, bool open) {
     if (HWND hwnd = GadgetHandle(gadget)) SendMessageW(hwnd, CB_SHOWDROPDOWN, open ? TRUE : FALSE, 0);
     RunPendingUiSteps();
