@@ -363,6 +363,51 @@ TEST_F(RecordsTest, TheUndeleteWindowChoosesByKeys) {
     EXPECT_EQ("Bravo", Record(0));
 }
 
+// The same by its buttons and rows, as the mouse sends them: OK with no row chosen keeps the
+// window; Cancel and the close box bring nothing back, and what was queued for the window
+// after it closed does nothing; a double-click on a row, like OK, brings that record back.
+TEST_F(RecordsTest, TheUndeleteWindowChoosesByButtonsAndRows) {
+    WriteDataFile(g_app.dataPath, {"Alpha", "Bravo", "Charlie"});
+    StartProgram();
+    for (int i = 0; i < 2; ++i) {
+        ArmMessageBoxAnswers({true});
+        Shortcut('D', kModAlt);
+    }
+    auto open = [this] {
+        ArmRequesterAnswers({});
+        SetUnattended(false);
+        Shortcut('U', kModAlt);
+        SetUnattended(true);
+        return WindowExists(kWindowUndelete);
+    };
+    auto send = [this](EventKind kind, int number) {
+        PostWindowEvent(Event{kind, kWindowUndelete, number});
+        Pump();
+    };
+    ASSERT_TRUE(open());
+    SelectResultRow(kGadgetUndeleteList, -1);
+    send(kEventGadget, kGadgetUndeleteOk);
+    EXPECT_TRUE(WindowExists(kWindowUndelete));
+    send(kEventGadget, kGadgetUndeleteCancel);
+    EXPECT_FALSE(WindowExists(kWindowUndelete));
+    send(kEventGadget, kGadgetUndeleteOk);
+    ASSERT_TRUE(open());
+    send(kEventClose, 0);
+    EXPECT_FALSE(WindowExists(kWindowUndelete));
+    EXPECT_TRUE(IsTestWindowEnabled(kWindowMain));
+    EXPECT_EQ(std::vector<std::string>{"Charlie"}, Titles());
+
+    ASSERT_TRUE(open());
+    SelectResultRow(kGadgetUndeleteList, 1);
+    send(kEventGadget, kGadgetUndeleteList);
+    EXPECT_FALSE(WindowExists(kWindowUndelete));
+    EXPECT_EQ((std::vector<std::string>{"Bravo", "Charlie"}), Titles());
+    ASSERT_TRUE(open());
+    send(kEventGadget, kGadgetUndeleteOk);
+    EXPECT_EQ((std::vector<std::string>{"Alpha", "Bravo", "Charlie"}), Titles());
+    EXPECT_EQ("Alpha", EditorText(kGadgetEditor));
+}
+
 // A compaction that failed at the close leaves the deleted record in the file: the next start
 // lists it again, and deleted once more it can still come back.
 TEST_F(RecordsTest, UndeleteAfterAFailedCompaction) {
