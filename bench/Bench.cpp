@@ -41,6 +41,7 @@
 #include "platform/qt/QtPrivate.h"
 #include "ui/HtmlExport.h"
 #include "ui/MainWindow.h"
+#include "ui/StandIns.h"
 #include "ui/editor/Journal.h"
 #include "ui/records/Load.h"
 #include "ui/records/Records.h"

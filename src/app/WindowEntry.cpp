@@ -5,6 +5,7 @@
 #include "app/Startup.h"
 #include "base/StringTable.h"
 #include "platform/Gui.h"
+#include "ui/StandIns.h"
 
 #ifndef JC_EXPORT
 #define JC_EXPORT extern "C"
@@ -17,7 +18,7 @@ JC_EXPORT int JotcrateRunWindow(int argc, char** argv) {
         case kRunHandedOver:
             return 0;
         case kRunNoLock:
-            ShowNotice(Str(kStrProgramTitle), Str(kStrNoInstanceLock));
+            TellUser(Str(kStrProgramTitle), Str(kStrNoInstanceLock));
             return 1;
     }
     return 1;

@@ -271,33 +271,6 @@ bool AskYesNo(int owner, const std::string& caption, const std::string& text);
 void OpenWithShell(const std::string& target);
 bool StartProgram(const std::vector<std::string>& argv, const std::string& folder);
 
-// For tests: answers for the next message boxes, and what they said. Unattended, a box with
-// no armed answer is never shown: a question gets No.
-void SetUnattended(bool unattended);
-void ArmMessageBoxAnswers(const std::vector<bool>& answers);
-const std::vector<std::string>& MessageBoxTexts();
-void ClearMessageBoxTexts();
-int BeepsSoFar();
-void SetShellRecorder(void (*recorder)(const std::vector<std::string>& argv));
-// For tests: answers for the next requesters (ok false: cancelled), and the last presets.
-struct RequesterAnswer {
-    bool ok;
-    FontChoice font;
-    std::int32_t colour;
-    std::string path;
-    int item = 0;  // the row chosen in a list
-};
-void ArmRequesterAnswers(const std::vector<RequesterAnswer>& answers);
-// For a requester built above from gadgets, as the toolkit's requesters do: true where an
-// armed answer (or, unattended, Cancel) stands in for the user.
-bool TakeArmedRequesterAnswer(RequesterAnswer* answer);
-struct RequesterPresets {
-    FontChoice font;
-    std::int32_t colour;
-    std::string file;
-};
-const RequesterPresets& LastRequesterPresets();
-
 // The texts a backend shows of its own accord, from the program's string table above: the
 // window menu, the font requester, the buttons of a requester the toolkit has no stock one
 // for. Handed down once, before the first window opens; a backend reads them when it shows them.

@@ -13,6 +13,7 @@
 #include "ui/HtmlExport.h"
 #include "ui/MainWindow.h"
 #include "ui/Shutdown.h"
+#include "ui/StandIns.h"
 #include "ui/editor/Editor.h"
 #include "ui/editor/Find.h"
 #include "ui/editor/FindAll.h"
@@ -124,14 +125,14 @@ void PressFocused() { PressGadget(FocusedGadget()); }
 void OpenSystemTool(int command) {
     std::string home = HomeFolder();
     if (command == kCmdFileManager) {
-        StartProgram({FileManagerProgram(), home}, std::string());
+        LaunchProgram({FileManagerProgram(), home}, std::string());
     } else if (command == kCmdTerminal) {
-        StartProgram({TerminalProgram()}, home);
+        LaunchProgram({TerminalProgram()}, home);
     } else if (command == kCmdCalculator) {
         std::istringstream names(CalculatorPrograms());
         std::string name, path;
         while (path.empty() && names >> name) path = FindProgram(name);
-        if (!path.empty()) StartProgram({path}, home);
+        if (!path.empty()) LaunchProgram({path}, home);
     }
 }
 

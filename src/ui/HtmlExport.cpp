@@ -9,13 +9,14 @@
 #include "platform/Files.h"
 #include "platform/Gui.h"
 #include "ui/Notices.h"
+#include "ui/StandIns.h"
 #include "ui/options/OptionsDialog.h"
 
 void ExportHtml() {
     CloseOptionsDialog();
     std::string path;
-    if (!ChooseSaveFile(Str(kStrExportTitle), g_app.programFolder, Str(kStrExportBaseName) + Str(kStrExportExtension),
-                        Str(kStrExportFilter), &path))
+    if (!PickSaveFile(Str(kStrExportTitle), g_app.programFolder, Str(kStrExportBaseName) + Str(kStrExportExtension),
+                      Str(kStrExportFilter), &path))
         return;
     path = ExportFileName(path);
     // Whatever is there is asked about, and only what the user agreed to is replaced; what
@@ -30,5 +31,5 @@ void ExportHtml() {
         ShowFailure(kStrExportFailed);
         return;
     }
-    OpenWithShell(path);
+    LaunchTarget(path);
 }

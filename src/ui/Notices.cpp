@@ -6,14 +6,15 @@
 #include "base/Numbers.h"
 #include "platform/Files.h"
 #include "platform/Gui.h"
+#include "ui/StandIns.h"
 
-void ShowProgramNotice(const std::string& text) { ShowNotice(g_app.programTitle, text); }
+void ShowProgramNotice(const std::string& text) { TellUser(g_app.programTitle, text); }
 
 std::string FailureText(StringId what, const std::string& detail) { return Str(what) + detail + LastFileError(); }
 
 void ShowFailure(StringId what, const std::string& detail) { ShowProgramNotice(FailureText(what, detail)); }
 
-bool AskProgramQuestion(const std::string& text) { return AskYesNo(kWindowMain, g_app.programTitle, text); }
+bool AskProgramQuestion(const std::string& text) { return AskUser(kWindowMain, g_app.programTitle, text); }
 
 namespace {
 

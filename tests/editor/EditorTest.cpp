@@ -193,7 +193,7 @@ TEST_F(EditorTest, LinkClickOpensOnlyWithoutASelection) {
     StartProgram();
     ClickCharacter(8);
     ASSERT_EQ(1u, s_started.size());
-    EXPECT_EQ((std::vector<std::string>{"xdg-open", "http://example.com/a?b=1"}), s_started[0]);
+    EXPECT_EQ((std::vector<std::string>{"open", "http://example.com/a?b=1"}), s_started[0]);
     ClickCharacter(1);  // not on the link
     EXPECT_EQ(1u, s_started.size());
     SetEditorSelection(kGadgetEditor, 0, 3);
@@ -220,7 +220,7 @@ TEST_F(EditorTest, TextThatReadsAsAnotherAddressIsNeitherUnderlinedNorOpened) {
     EXPECT_TRUE(s_started.empty());
     ClickCharacter(spoofed.next().position() + 8);
     ASSERT_EQ(1u, s_started.size());
-    EXPECT_EQ((std::vector<std::string>{"xdg-open", "http://a.example"}), s_started[0]);
+    EXPECT_EQ((std::vector<std::string>{"open", "http://a.example"}), s_started[0]);
 }
 
 TEST_F(EditorTest, WordwrapOption) {

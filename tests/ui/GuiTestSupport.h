@@ -13,6 +13,7 @@
 
 #include "TestInput.h"
 #include "TestSupport.h"
+#include "ui/StandIns.h"
 
 inline bool operator==(const Rect& a, const Rect& b) {
     return a.x == b.x && a.y == b.y && a.width == b.width && a.height == b.height;

@@ -19,6 +19,7 @@
 
 #include "TestInput.h"
 #include "platform/qt/QtPrivate.h"
+#include "ui/StandIns.h"
 
 namespace {
 

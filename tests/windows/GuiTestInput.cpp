@@ -4,6 +4,7 @@
 // them as they see the keyboard's. Linked into the window tests only, never into the program.
 #include "TestInput.h"
 #include "platform/win32gui/GuiPrivate.h"
+#include "ui/StandIns.h"
 
 namespace {
 

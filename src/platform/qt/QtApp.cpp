@@ -190,8 +190,6 @@ Rect ScreenWorkArea() {
 }
 
 void ShowNotice(const std::string& caption, const std::string& text) {
-    bool ignored;
-    if (TakeArmedAnswer(text, &ignored)) return;
     if (!QApplication::instance()) {
         std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
         if (!DisplayNamed()) return;
@@ -205,8 +203,6 @@ void ShowNotice(const std::string& caption, const std::string& text) {
 }
 
 bool AskYesNo(int owner, const std::string& caption, const std::string& text) {
-    bool answer;
-    if (TakeArmedAnswer(text, &answer)) return answer;
     QMessageBox box(QMessageBox::Question, ToQString(caption), ToQString(text), QMessageBox::Yes | QMessageBox::No,
                     WindowWidget(owner));
     box.setTextFormat(Qt::PlainText);
@@ -218,7 +214,6 @@ bool AskYesNo(int owner, const std::string& caption, const std::string& text) {
 
 bool StartProgram(const std::vector<std::string>& argv, const std::string& folder) {
     if (argv.empty()) return false;
-    if (RecordShell(argv)) return true;
     QStringList arguments;
     for (std::size_t i = 1; i < argv.size(); ++i) arguments << ToQString(argv[i]);
     return QProcess::startDetached(ToQString(argv[0]), arguments, ToQString(folder));
@@ -226,6 +221,4 @@ bool StartProgram(const std::vector<std::string>& argv, const std::string& folde
 
 void OpenWithShell(const std::string& target) { StartProgram({"xdg-open", target}, std::string()); }
 
-void Beep() {
-    if (CountBeep()) QApplication::beep();
-}
+void Beep() { QApplication::beep(); }

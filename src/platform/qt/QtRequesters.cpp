@@ -54,7 +54,9 @@ int TypedPoints(const QString& text) {
     return ok && points > 0 && points < 10000 ? static_cast<int>(std::lround(points)) : 0;
 }
 
-bool RunFontDialog(FontChoice* choice) {
+}  // namespace
+
+bool ChooseFont(FontChoice* choice) {
     QDialog dialog(Owner());
     const ToolkitTexts& texts = ToolkitText();
     dialog.setWindowTitle(ToQString(texts.fontTitle));
@@ -139,6 +141,8 @@ bool RunFontDialog(FontChoice* choice) {
     return true;
 }
 
+namespace {
+
 // "Label|pattern|Label|pattern" as Qt's "Label (pattern)" filters.
 QStringList Filters(const std::string& filter) {
     QStringList parts = ToQString(filter).split(QChar('|'));
@@ -152,15 +156,7 @@ QStringList Filters(const std::string& filter) {
 
 }  // namespace
 
-bool ChooseFont(FontChoice* choice) {
-    bool ok;
-    if (AnsweredFont(choice, &ok)) return ok;
-    return RunFontDialog(choice);
-}
-
 bool ChooseColour(std::int32_t* colour) {
-    bool ok;
-    if (AnsweredColour(colour, &ok)) return ok;
     QColorDialog::setCustomColor(0, ToColour(*colour));
     QColorDialog dialog(ToColour(*colour), Owner());
     dialog.setOption(QColorDialog::DontUseNativeDialog);
@@ -172,8 +168,6 @@ bool ChooseColour(std::int32_t* colour) {
 
 bool ChooseSaveFile(const std::string& title, const std::string& folder, const std::string& name,
                     const std::string& filter, std::string* path) {
-    bool ok;
-    if (AnsweredSaveFile(folder + name, path, &ok)) return ok;
     QFileDialog dialog(Owner(), ToQString(title), ToQString(folder));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);

@@ -381,20 +381,15 @@ Rect ScreenWorkArea() {
 }
 
 void ShowNotice(const std::string& caption, const std::string& text) {
-    bool ignored;
-    if (TakeArmedAnswer(text, &ignored)) return;
     ShowModalBox(nullptr, caption, text, MB_OK | MB_ICONINFORMATION | MB_SETFOREGROUND | MB_TOPMOST);
 }
 
 bool AskYesNo(int owner, const std::string& caption, const std::string& text) {
-    bool answer;
-    if (TakeArmedAnswer(text, &answer)) return answer;
     return ShowModalBox(WindowHandle(owner), caption, text, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
 }
 
 bool StartProgram(const std::vector<std::string>& argv, const std::string& folder) {
     if (argv.empty()) return false;
-    if (RecordShell(argv)) return true;
     std::wstring line;
     for (const std::string& argument : argv) AppendQuoted(&line, Widen(argument));
     std::wstring where = Widen(folder);
@@ -411,10 +406,7 @@ bool StartProgram(const std::vector<std::string>& argv, const std::string& folde
 }
 
 void OpenWithShell(const std::string& target) {
-    if (RecordShell({"open", target})) return;
     ShellExecuteW(nullptr, L"open", Widen(target).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
-void Beep() {
-    if (CountBeep()) MessageBeep(MB_OK);
-}
+void Beep() { MessageBeep(MB_OK); }

@@ -48,7 +48,9 @@ int CharacterHeight(int points) {
     return -MulDiv(points, pixelsPerInch, 72);
 }
 
-bool RunFontRequester(FontChoice* choice) {
+}  // namespace
+
+bool ChooseFont(FontChoice* choice) {
     LOGFONTW font = {};
     std::wstring face = Widen(choice->face).substr(0, LF_FACESIZE - 1);
     face.copy(font.lfFaceName, face.size());
@@ -79,6 +81,8 @@ bool RunFontRequester(FontChoice* choice) {
     return true;
 }
 
+namespace {
+
 // "Label|pattern|Label|pattern" as the requester's list of NUL-ended strings.
 std::wstring FilterList(const std::string& filter) {
     std::wstring list = Widen(filter);
@@ -91,15 +95,7 @@ std::wstring FilterList(const std::string& filter) {
 
 }  // namespace
 
-bool ChooseFont(FontChoice* choice) {
-    bool ok;
-    if (AnsweredFont(choice, &ok)) return ok;
-    return RunFontRequester(choice);
-}
-
 bool ChooseColour(std::int32_t* colour) {
-    bool ok;
-    if (AnsweredColour(colour, &ok)) return ok;
     COLORREF preset = *colour < 0 ? 0 : static_cast<COLORREF>(*colour) & 0xFFFFFF;
     s_customColours[0] = preset;
     ModalScope scope;
@@ -120,8 +116,6 @@ bool ChooseColour(std::int32_t* colour) {
 
 bool ChooseSaveFile(const std::string& title, const std::string& folder, const std::string& name,
                     const std::string& filter, std::string* path) {
-    bool ok;
-    if (AnsweredSaveFile(folder + name, path, &ok)) return ok;
     std::vector<wchar_t> file(32768, L'\0');
     std::wstring proposed = Widen(name).substr(0, file.size() - 1);
     proposed.copy(file.data(), proposed.size());

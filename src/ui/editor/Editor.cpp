@@ -7,6 +7,7 @@
 #include "base/RecordText.h"
 #include "base/StringTable.h"
 #include "core/links/Links.h"
+#include "ui/StandIns.h"
 #include "ui/editor/Journal.h"
 #include "ui/records/Records.h"
 
@@ -15,7 +16,7 @@ namespace {
 // Typing under Read Only is not silently lost: a beep each time, and the first time a word of
 // where to turn it off.
 void NoteReadOnly() {
-    Beep();
+    BeepAtUser();
     if (g_app.readOnlyTipShown) return;
     g_app.readOnlyTipShown = true;
     ShowEditorTip(kGadgetEditor, Str(kStrReadOnlyTip));
@@ -41,7 +42,7 @@ void ShowEditorMenu(int x, int y) {
 
 // Refused input is noticed: a beep each time, and the first time in a run a word of why.
 void NoteRecordFull() {
-    Beep();
+    BeepAtUser();
     if (g_app.fullTipShown) return;
     g_app.fullTipShown = true;
     ShowEditorTip(kGadgetEditor, Str(kStrRecordFull));
@@ -119,7 +120,7 @@ std::string SelectedText(std::size_t limit) {
 }
 
 void OnLinkReleased(const std::string& link) {
-    if (SelectedText(1).empty()) OpenWithShell(LinkTarget(link));
+    if (SelectedText(1).empty()) LaunchTarget(LinkTarget(link));
 }
 
 void ApplyZoom() { SetEditorZoom(kGadgetEditor, g_app.options.zoom); }

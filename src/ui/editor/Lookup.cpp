@@ -7,6 +7,7 @@
 #include "base/StringTable.h"
 #include "platform/Gui.h"
 #include "ui/Notices.h"
+#include "ui/StandIns.h"
 #include "ui/editor/Editor.h"
 
 namespace {
@@ -43,5 +44,5 @@ void Lookup(int command) {
         ShowProgramNotice(Str(kStrNothingSelected));
         return;
     }
-    OpenWithShell(LookupUrl(command, text));
+    LaunchTarget(LookupUrl(command, text));
 }

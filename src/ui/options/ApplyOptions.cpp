@@ -8,6 +8,7 @@
 #include "core/settings/DesktopShortcut.h"
 #include "platform/Files.h"
 #include "platform/Gui.h"
+#include "ui/StandIns.h"
 
 namespace {
 
@@ -15,7 +16,7 @@ namespace {
 // double-click only with the mark set; the tool is given its arguments as a list, never a shell.
 void TrustLauncher(const std::string& path) {
     std::string gio = FindProgram("gio");
-    if (!gio.empty()) StartProgram({gio, "set", path, "metadata::trusted", "true"}, std::string());
+    if (!gio.empty()) LaunchProgram({gio, "set", path, "metadata::trusted", "true"}, std::string());
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "base/StringTable.h"
 #include "platform/Gui.h"
 #include "ui/MainWindow.h"
+#include "ui/StandIns.h"
 #include "ui/editor/Editor.h"
 #include "ui/options/ApplyOptions.h"
 #include "ui/records/Load.h"
@@ -90,7 +91,7 @@ void ApplyOptionsDialog() {
 void ChooseEditorFont() {
     const OptionSet& o = g_app.options;
     FontChoice choice{o.fontName, o.fontSize, o.fontStyle, o.textColour};
-    if (!ChooseFont(&choice)) return;
+    if (!PickFont(&choice)) return;
     g_app.fontChanged = 1;
     g_app.options.fontName = choice.face;
     g_app.options.fontSize = choice.points;
@@ -100,5 +101,5 @@ void ChooseEditorFont() {
 
 void ChooseBackgroundColour() {
     std::int32_t colour = g_app.options.backgroundColour < 0 ? 0 : g_app.options.backgroundColour;
-    if (ChooseColour(&colour)) g_app.options.backgroundColour = colour;
+    if (PickColour(&colour)) g_app.options.backgroundColour = colour;
 }

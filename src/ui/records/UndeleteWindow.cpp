@@ -9,6 +9,7 @@
 #include "base/Numbers.h"
 #include "base/StringTable.h"
 #include "ui/MainWindow.h"
+#include "ui/StandIns.h"
 #include "ui/records/Records.h"
 
 namespace {
