@@ -28,6 +28,7 @@
 #include "base/AppState.h"
 #include "base/Numbers.h"
 #include "base/StringTable.h"
+#include "base/WholeFiles.h"
 #include "core/search/SearchRecords.h"
 #include "core/store/BackgroundWrites.h"
 #include "core/store/Compact.h"

@@ -8,6 +8,7 @@
 
 #include "FuzzSupport.h"
 #include "base/RecordText.h"
+#include "base/WholeFiles.h"
 #include "core/store/DataFile.h"
 #include "core/store/RecordDump.h"
 #include "platform/Files.h"

@@ -1,5 +1,5 @@
 // Shared test helpers: a private temporary folder that g_app's paths point into, data files
-// built from texts, and running real processes.
+// built from texts, running real processes, and the file fault plan (FileFaults.h).
 #pragma once
 
 #include <gtest/gtest.h>
@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 #include <vector>
+
+#include "FileFaults.h"
 
 struct TestFolder {
     std::string path;  // with a trailing '/'

@@ -1,11 +1,11 @@
 // File operations of the toolkit-free code: every open, read, write, flush, rename and delete
 // of the program passes here. A failure returns false (or -1) and leaves "what we were doing:
-// OS reason" in LastFileError() for the caller's message, in the words of FileTexts.h.
+// OS reason" in LastFileError() for the caller's message, in the words of FileTexts.h. Work
+// built on these alone (a copy that replaces, a file read whole) is base's: base/WholeFiles.h.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <string_view>
 
@@ -94,10 +94,6 @@ ReserveResult ReserveFileSpace(const FileHandle& file, std::int64_t size);
 // The same for a range of an existing file, whose size stays: a rewrite of a slot of a sparse
 // file on a nearly full disk fails here, before a byte of it is written.
 ReserveResult ReserveFileRange(const FileHandle& file, std::int64_t offset, std::int64_t n);
-// CopyRange into reserved space: the destination's 4 KiB blocks that would receive nothing but
-// zeros are left as they are.
-bool CopyNonZeroBlocks(const FileHandle& from, std::int64_t fromOffset, const FileHandle& to, std::int64_t toOffset,
-                       std::int64_t n);
 // A helper thread that sends written ranges of a file on to the disk while the writer goes
 // on, so that the final flush finds little left to do. End waits for it.
 struct WriteBehind;
@@ -106,7 +102,7 @@ void QueueWriteBehind(WriteBehind* helper, std::int64_t offset, std::int64_t n);
 void EndWriteBehind(WriteBehind* helper);
 // Many reads of one file at once. Where the system takes a batch of reads in one call
 // (io_uring), the calls into the kernel, which cost more than copying a few KiB, go from one a
-// read to one a batch; elsewhere, and while a test's fault seam is armed, one after another.
+// read to one a batch; elsewhere, and while a test's step hook is installed, one after another.
 // A reader belongs to one thread at a time.
 struct ReadPiece {
     std::int64_t offset;
@@ -144,36 +140,31 @@ bool CreateTempFile(const std::string& tempPath, const std::string& target, File
 bool CommitTempFile(FileHandle* file, const std::string& target, bool durable = true, FileHandle* openTarget = nullptr);
 void DiscardTempFile(FileHandle* file);
 // mode: the new file's permissions where not 0 (on POSIX systems), set before it takes the name.
+// Built on the steps above, but kept here: the POSIX launcher writes through it.
 bool WriteFileReplacing(const std::string& path, std::string_view bytes, int mode = 0);
 // Sets the permissions of a file still open under its temporary name; true where files have none.
 bool SetTempFileMode(const FileHandle& file, int mode);
 // Takes from a copy under its temporary name what its source does not allow: a copy is never
 // readable by more users than the file it copies.
 bool LimitTempFileMode(const FileHandle& file, const FileHandle& source);
-// Refused when from holds more than maxBytes (another program may grow it after its size was
-// checked).
-bool CopyFileReplacing(const std::string& from, const std::string& path, std::int64_t maxBytes = INT64_MAX);
 // Writes a file that must not exist yet; false when it does.
 bool WriteNewFile(const std::string& path, std::string_view bytes);
 bool RenameFile(const std::string& from, const std::string& to);
-// Gives a file a second name (a hard link; a copy where the file system has none).
-bool LinkOrCopyFile(const std::string& from, const std::string& to);
-
-// At most limit bytes; *cut says whether the file held more.
-bool ReadWholeFile(const std::string& path, std::string* bytes, std::size_t limit, bool* cut);
+// Gives a file a second name by a hard link. kLinkUnsupported where none was made and to is
+// still free (another file system, or one without hard links): the caller may copy instead.
+// kLinkFailed where to is taken, or the link is made but not known to be on disk.
+enum LinkResult { kLinked, kLinkUnsupported, kLinkFailed };
+LinkResult LinkFile(const std::string& from, const std::string& to);
 bool DeleteFile(const std::string& path);
 
-// For tests: the seam where a chosen call of a step fails with a chosen error. n counts the
-// calls since arming, from 1; 0 only counts them. With a path, only calls on that file count.
+// For tests: every call of a file step passes the installed hook just before the call goes
+// on; where the hook returns true the call fails with the error it left in errno. Installed
+// and removed while the program's own threads do file work (tests/FileFaults.h).
 enum FileStep { kStepOpen, kStepRead, kStepWrite, kStepFlush, kStepRename, kStepDelete, kStepStat, kFileSteps };
-void ArmFileFault(FileStep step, int n, int error, const std::string& path = std::string());
-// The same seam runs hook at the nth call of a step, just before the call goes on: what another
-// program does at that moment (a rename over the file, say).
-void ArmFileHook(FileStep step, int n, std::function<void()> hook, const std::string& path = std::string());
-void DisarmFileFaults();
-int FileStepsSeen(FileStep step);
-// Whether the seam counts or fails steps (the kernel copy then steps aside, so that its
-// writes count).
+using FileStepHook = bool (*)(FileStep step, const std::string& path);
+void SetFileStepHook(FileStepHook hook);  // nullptr removes it
+// Whether a hook is installed (io_uring and the kernel copy then step aside, so that every read
+// and write passes it).
 bool FaultSeamActive();
 void SetFileError(const std::string& text);
 

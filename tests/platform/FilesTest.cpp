@@ -16,6 +16,7 @@
 #include <functional>
 
 #include "TestSupport.h"
+#include "base/WholeFiles.h"
 #include "core/store/BackgroundWrites.h"
 #include "platform/Files.h"
 
@@ -160,6 +161,7 @@ TEST_F(FilesTest, EveryPrimitiveReportsItsFailure) {
         {"new file, folder flush", kStepFlush, 2, [&] { return WriteNewFile(b, "x"); }, {"a", "b"}},
         {"new file over one", kFileSteps, 0, [&] { return WriteNewFile(a, "x"); }, {"a"}},
         {"second name over one", kFileSteps, 0, [&] { return LinkOrCopyFile(a, a); }, {"a"}},
+        {"second name, folder flush", kStepFlush, 1, [&] { return LinkOrCopyFile(a, b); }, {"a", "b"}},
         {"rename", kStepRename, 1, [&] { return RenameFile(a, b); }, {"a"}},
         {"delete", kStepDelete, 1, [&] { return DeleteFile(a); }, {"a"}},
         // Renamed, but not known to be on disk: new bytes, and a failure all the same.
@@ -226,7 +228,12 @@ TEST_F(FilesTest, SecondNamesAndLateWork) {
     const std::string a = folder.path + "a", b = folder.path + "b", c = folder.path + "c";
     WriteFileBytes(a, "bytes");
     ASSERT_TRUE(LinkOrCopyFile(a, b));
-    ArmFileFault(kStepRename, 1, EXDEV);  // no hard link here: a copy instead
+    // No hard link here: nothing made, which the caller tells from a name already taken.
+    ArmFileFault(kStepRename, 1, EXDEV);
+    EXPECT_EQ(kLinkUnsupported, LinkFile(a, c));
+    EXPECT_FALSE(PathExists(c));
+    EXPECT_EQ(kLinkFailed, LinkFile(a, b));
+    ArmFileFault(kStepRename, 1, EXDEV);  // a copy instead
     ASSERT_TRUE(LinkOrCopyFile(a, c));
     DisarmFileFaults();
     EXPECT_EQ("bytes", ReadFileBytes(b));

@@ -3,6 +3,7 @@
 #include "core/settings/KeyValueFile.h"
 
 #include "base/RecordText.h"
+#include "base/WholeFiles.h"
 #include "platform/Files.h"
 
 namespace {

@@ -14,6 +14,7 @@
 
 #include "base/AppState.h"
 #include "base/StringTable.h"
+#include "base/WholeFiles.h"
 #include "core/store/BackgroundWrites.h"
 #include "core/store/DataFile.h"
 #include "platform/Files.h"

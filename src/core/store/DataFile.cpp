@@ -11,6 +11,7 @@
 #include "base/AppState.h"
 #include "base/StringTable.h"
 #include "base/TextCoding.h"
+#include "base/WholeFiles.h"
 #include "core/store/Titles.h"
 #include "platform/Files.h"
 

@@ -12,6 +12,7 @@
 #include <cstdio>
 
 #include "base/StringTable.h"
+#include "base/WholeFiles.h"
 #include "core/store/DataFile.h"
 #include "platform/Files.h"
 

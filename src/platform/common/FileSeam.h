@@ -1,4 +1,4 @@
-// Shared by the file layers of both systems: the tests' fault seam, the buffered copy and the
+// Shared by the file layers of both systems: the tests' step hook, the buffered copy and the
 // failure texts.
 #pragma once
 
@@ -11,7 +11,7 @@
 bool FailWith(FileDoing doing, const std::string& path, const std::string& reason);
 bool FailWith(FileDoing doing, const std::string& path, FileReason reason);
 
-// Whether this call of a step is the one armed to fail; if so errno holds the armed error.
+// Whether the tests' hook fails this call of a step; if so errno holds the error it chose.
 bool Injected(FileStep step, const std::string& path);
 // A copy between two files by reads and writes of a buffer.
 bool CopyThroughBuffer(const FileHandle& from, std::int64_t fromOffset, const FileHandle& to, std::int64_t toOffset,

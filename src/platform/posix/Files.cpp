@@ -477,10 +477,13 @@ bool WriteNewFile(const std::string& path, std::string_view bytes) {
     return FlushFolderOf(path);
 }
 
-bool LinkOrCopyFile(const std::string& from, const std::string& to) {
-    if (!Injected(kStepRename, to) && link(from.c_str(), to.c_str()) == 0) return FlushFolderOf(to);
-    if (StatPath(to).kind != kFileMissing) return Fail(kDoingNaming, to, EEXIST);
-    return CopyFileReplacing(from, to);
+LinkResult LinkFile(const std::string& from, const std::string& to) {
+    if (!Injected(kStepRename, to) && link(from.c_str(), to.c_str()) == 0)
+        return FlushFolderOf(to) ? kLinked : kLinkFailed;
+    FailErrno(kDoingNaming, to);
+    if (StatPath(to).kind == kFileMissing) return kLinkUnsupported;
+    Fail(kDoingNaming, to, EEXIST);
+    return kLinkFailed;
 }
 
 bool RenameFile(const std::string& from, const std::string& to) {

@@ -4,6 +4,8 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <string_view>
 
@@ -64,9 +66,14 @@ std::string DesktopFolder() {
     while (home.size() > 1 && home.back() == '/') home.pop_back();
     const char* config = std::getenv("XDG_CONFIG_HOME");
     std::string dirs = (config && config[0] == '/' ? std::string(config) : home + "/.config") + "/user-dirs.dirs";
+    // The folder's line comes early: a huge file's first megabyte serves.
     std::string bytes;
-    bool cut;  // the folder's line comes early; a huge file's first megabyte serves
-    if (ReadWholeFile(dirs, &bytes, 1 << 20, &cut)) {
+    FileHandle file;
+    if (OpenFile(dirs, kOpenRead, &file)) {
+        bytes.resize(static_cast<std::size_t>(std::clamp<std::int64_t>(SizeOfOpenFile(file), 0, 1 << 20)));
+        std::int64_t got = ReadAt(file, 0, bytes.data(), bytes.size());
+        CloseFile(&file);
+        bytes.resize(got < 0 ? 0 : static_cast<std::size_t>(got));
         const std::string key = "XDG_DESKTOP_DIR=";
         std::size_t begin = 0;
         while (begin < bytes.size()) {

@@ -394,10 +394,13 @@ bool WriteNewFile(const std::string& path, std::string_view bytes) {
     return ok;
 }
 
-bool LinkOrCopyFile(const std::string& from, const std::string& to) {
-    if (!InjectedHere(kStepRename, to) && CreateHardLinkW(Widen(to).c_str(), Widen(from).c_str(), nullptr)) return true;
-    if (StatPath(to).kind != kFileMissing) return FailWith(kDoingNaming, to, std::strerror(EEXIST));
-    return CopyFileReplacing(from, to);
+LinkResult LinkFile(const std::string& from, const std::string& to) {
+    if (!InjectedHere(kStepRename, to) && CreateHardLinkW(Widen(to).c_str(), Widen(from).c_str(), nullptr))
+        return kLinked;
+    Fail(kDoingNaming, to);
+    if (StatPath(to).kind == kFileMissing) return kLinkUnsupported;
+    FailWith(kDoingNaming, to, std::strerror(EEXIST));
+    return kLinkFailed;
 }
 
 bool RenameFile(const std::string& from, const std::string& to) {
