@@ -2,7 +2,7 @@
 # backend linked in and every library static, so that jotcrate.exe alone runs on a bare
 # Windows 10 or later. The toolkit-free test suites run under Wine, one process each.
 file(GLOB JOTCRATE_WIN32_GUI CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/platform/win32gui/*.cpp)
-add_library(jotcrate_toolkit STATIC src/platform/common/GuiSeams.cpp src/platform/common/ToolkitTexts.cpp src/platform/common/Placement.cpp src/platform/common/Zoom.cpp
+add_library(jotcrate_toolkit STATIC src/platform/common/GuiSeams.cpp src/platform/common/ToolkitTexts.cpp src/platform/common/Placement.cpp
             ${JOTCRATE_WIN32_GUI})
 target_link_libraries(jotcrate_toolkit PUBLIC jotcrate_system comctl32 comdlg32 gdi32 shell32 ole32 oleaut32 uuid
                       shlwapi user32 kernel32)

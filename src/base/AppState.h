@@ -85,6 +85,7 @@ struct AppState {
     bool fullTipShown;           // the record-full tip goes up once a run
     bool readOnlyTipShown;       // so does the Read Only tip
     bool titleTimerRunning;      // the list's title follows typing when it ends
+    int zoomWheelParts;          // of a CTRL+wheel notch, from touchpads and smooth wheels
     bool closePending;           // the window was closed while the options dialog was open
     bool settingsUnread;         // the settings file exists but could not be read
     // The data file as this run knows it (core/store and ui/records). The load worker never

@@ -60,9 +60,12 @@ enum EditorInputKind {
     kInputRedo,
     kInputChanged,
     kInputRightButton,
-    kInputZoomed,
+    kInputZoom,  // x: a ZoomKey; y: for kZoomWheel, the CTRL+wheel's delta (120 a notch)
     kInputRefused
 };
+
+// CTRL+PLUS, CTRL+MINUS, CTRL+0 and CTRL+wheel: the editor leaves what they do to its procedure.
+enum ZoomKey { kZoomIn, kZoomOut, kZoomReset, kZoomWheel };
 
 struct EditorInput {
     EditorInputKind kind;
@@ -234,7 +237,7 @@ void SetEditorWrap(int gadget, bool wrap);
 void SetEditorFont(int gadget, const std::string& face, int points, int style);
 void SetEditorColours(int gadget, std::int32_t background, std::int32_t text);
 void SetEditorMargins(int gadget, int left, int right);
-// Zoom in percent; false when the editor does not support the ratio.
+// Zoom in percent, from 10 to 500; false when the editor does not support the ratio.
 bool SetEditorZoom(int gadget, int percent);
 int EditorZoom(int gadget);
 

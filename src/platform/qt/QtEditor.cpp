@@ -9,7 +9,6 @@
 #include <QTextBlock>
 #include <QToolTip>
 
-#include "platform/common/Zoom.h"
 #include "platform/qt/QtPrivate.h"
 
 namespace {
@@ -99,7 +98,7 @@ void JcEditor::setBaseFont(const QFont& font) {
 }
 
 bool JcEditor::setZoom(int percent) {
-    if (!IsZoomInRange(percent)) return false;
+    if (percent <= 0) return false;
     zoom_ = percent;
     QFont font = baseFont_;
     font.setPointSizeF(baseFont_.pointSizeF() * percent / 100.0);
@@ -277,25 +276,19 @@ QString JcEditor::linkAt(const QPoint& position) const {
     return QString();
 }
 
-void JcEditor::zoomTo(int percent) {
-    setZoom(percent);
-    tell(kInputZoomed);
-}
-
 // CTRL+PLUS is CTRL+= where plus needs SHIFT.
 bool JcEditor::zoomByKey(QKeyEvent* event) {
     if ((event->modifiers() & ~(Qt::KeypadModifier | Qt::ShiftModifier)) != Qt::ControlModifier) return false;
     int key = event->key();
     if (key != Qt::Key_Plus && key != Qt::Key_Equal && key != Qt::Key_Minus && key != Qt::Key_0) return false;
-    zoomTo(ZoomAfterKey(zoom_, key == Qt::Key_0 ? kZoomReset : key == Qt::Key_Minus ? kZoomOut : kZoomIn));
+    tell(kInputZoom, key == Qt::Key_0 ? kZoomReset : key == Qt::Key_Minus ? kZoomOut : kZoomIn);
     event->accept();
     return true;
 }
 
 void JcEditor::wheelEvent(QWheelEvent* event) {
     if (event->modifiers() == Qt::ControlModifier && event->buttons() == Qt::NoButton) {
-        int zoom = ZoomAfterWheel(zoom_, event->angleDelta().y(), &wheelParts_);
-        if (zoom != zoom_) zoomTo(zoom);
+        tell(kInputZoom, kZoomWheel, event->angleDelta().y());
         event->accept();
         return;
     }

@@ -77,7 +77,6 @@ protected:
 private:
     void typeKey(QKeyEvent* event);
     bool zoomByKey(QKeyEvent* event);
-    void zoomTo(int percent);
     void tell(EditorInputKind kind, int x = 0, int y = 0);
     QString linkAt(const QPoint& position) const;
     QString cleaned(const QString& text) const;
@@ -91,7 +90,6 @@ private:
     TextEncoding encoding_ = kEncodingUtf8;  // of the text as it was set
     QFont baseFont_;
     int zoom_ = 100;
-    int wheelParts_ = 0;  // of a CTRL+wheel step, from touchpads and smooth wheels
 };
 
 class JcSelector : public QComboBox {

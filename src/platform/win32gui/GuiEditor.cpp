@@ -1,13 +1,12 @@
 // The editor: a rich edit control in plain text mode, subclassed so that the editor procedure
-// hears of typing, pasting, the right button and CTRL+wheel before the control acts; its own
-// zoom in steps of ten percent; links the control detects, reported as the program's detector
+// hears of typing, pasting, the right button, the zoom keys and CTRL+wheel before the control
+// acts; the zoom the procedure sets; links the control detects, reported as the program's detector
 // reads them; and the refusal, by every route, of text that a save could not store in 32,000
 // bytes. The control keeps a line break as one CR; outside this file it is one LF, so that a
 // character position means the same on both sides.
 #include <algorithm>
 #include <map>
 
-#include "platform/common/Zoom.h"
 #include "platform/win32gui/GuiPrivate.h"
 
 namespace {
@@ -27,8 +26,7 @@ struct EditorState {
     int points = 10;
     int style = 0;
     int zoom = 100;
-    int wheelParts = 0;  // of a CTRL+wheel step, from touchpads and smooth wheels
-    int margin = 0;      // around the text, at 96 dots per inch
+    int margin = 0;  // around the text, at 96 dots per inch
     std::size_t lastStored = 0;
     bool dropLowSurrogate = false;  // the first half of a refused character went already
 };
@@ -141,23 +139,17 @@ void ApplyFont(EditorState* state) {
 // 100 is sent as the ratio 100/100, not as the 0/0 that turns zoom off: Wine takes 0/0 without
 // laying the text out again, so the text stayed enlarged until the next record.
 bool ApplyZoom(EditorState* state, int percent) {
-    if (!IsZoomInRange(percent)) return false;
+    if (percent <= 0 || !SendMessageW(state->hwnd, EM_SETZOOM, static_cast<WPARAM>(percent), 100)) return false;
     state->zoom = percent;
-    SendMessageW(state->hwnd, EM_SETZOOM, static_cast<WPARAM>(percent), 100);
     return true;
-}
-
-void ZoomTo(EditorState* state, int percent) {
-    ApplyZoom(state, percent);
-    Tell(state, kInputZoomed);
 }
 
 // CTRL+PLUS is CTRL+= (VK_OEM_PLUS) where plus needs SHIFT.
 bool ZoomByKey(EditorState* state, WPARAM key) {
     if (GetKeyState(VK_CONTROL) >= 0 || GetKeyState(VK_MENU) < 0) return false;
-    if (key == VK_OEM_PLUS || key == VK_ADD) ZoomTo(state, ZoomAfterKey(state->zoom, kZoomIn));
-    else if (key == VK_OEM_MINUS || key == VK_SUBTRACT) ZoomTo(state, ZoomAfterKey(state->zoom, kZoomOut));
-    else if (key == '0' || key == VK_NUMPAD0) ZoomTo(state, ZoomAfterKey(state->zoom, kZoomReset));
+    if (key == VK_OEM_PLUS || key == VK_ADD) Tell(state, kInputZoom, kZoomIn);
+    else if (key == VK_OEM_MINUS || key == VK_SUBTRACT) Tell(state, kInputZoom, kZoomOut);
+    else if (key == '0' || key == VK_NUMPAD0) Tell(state, kInputZoom, kZoomReset);
     else return false;
     return true;
 }
@@ -254,11 +246,6 @@ void ApplyMargin(EditorState* state) {
     SendMessageW(state->hwnd, EM_SETRECT, 0, reinterpret_cast<LPARAM>(&r));
 }
 
-void OnWheel(EditorState* state, short delta) {
-    int zoom = ZoomAfterWheel(state->zoom, delta, &state->wheelParts);
-    if (zoom != state->zoom) ZoomTo(state, zoom);
-}
-
 LRESULT CALLBACK EditorProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR) {
     int gadget = static_cast<int>(id);
     EditorState* state = Editor(gadget);
@@ -292,7 +279,7 @@ LRESULT CALLBACK EditorProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
         case WM_MOUSEWHEEL: {
             WORD keys = GET_KEYSTATE_WPARAM(wParam);
             if (keys == MK_CONTROL) {
-                OnWheel(state, GET_WHEEL_DELTA_WPARAM(wParam));
+                Tell(state, kInputZoom, kZoomWheel, GET_WHEEL_DELTA_WPARAM(wParam));
                 return 0;
             }
             // Other combinations scroll; the control's own CTRL zoom must not act on them.

@@ -9,6 +9,7 @@
 #include "core/links/Links.h"
 #include "ui/StandIns.h"
 #include "ui/editor/Journal.h"
+#include "ui/editor/Zoom.h"
 #include "ui/records/Records.h"
 
 namespace {
@@ -58,7 +59,11 @@ void FollowTitle() {
     StartTimer(kWindowMain, kTimerTitle, kTitlePauseMs);
 }
 
-void NoteZoom() {
+void ZoomBy(const EditorInput& input) {
+    int zoom = EditorZoom(kGadgetEditor);
+    int next = input.x == kZoomWheel ? ZoomAfterWheel(zoom, input.y, &g_app.zoomWheelParts)
+                                     : ZoomAfterKey(zoom, static_cast<ZoomKey>(input.x));
+    if (next == zoom || !SetEditorZoom(kGadgetEditor, next)) return;
     CaptureZoom();
     g_app.settingsChanged = 1;
 }
@@ -98,8 +103,8 @@ void EditorProcedure(const EditorInput& input) {
         case kInputRightButton:
             ShowEditorMenu(input.x, input.y);
             break;
-        case kInputZoomed:
-            NoteZoom();
+        case kInputZoom:
+            ZoomBy(input);
             break;
         case kInputRefused:
             NoteRecordFull();
@@ -123,7 +128,9 @@ void OnLinkReleased(const std::string& link) {
     if (SelectedText(1).empty()) LaunchTarget(LinkTarget(link));
 }
 
-void ApplyZoom() { SetEditorZoom(kGadgetEditor, g_app.options.zoom); }
+void ApplyZoom() {
+    if (IsZoomInRange(g_app.options.zoom)) SetEditorZoom(kGadgetEditor, g_app.options.zoom);
+}
 
 void ResetZoom() {
     SetEditorZoom(kGadgetEditor, 100);

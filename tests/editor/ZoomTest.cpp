@@ -1,7 +1,7 @@
 // The editor's zoom steps, limits and CTRL+wheel arithmetic, which both backends follow.
 #include <gtest/gtest.h>
 
-#include "platform/common/Zoom.h"
+#include "ui/editor/Zoom.h"
 
 TEST(Zoom, KeysStepByTenWithinTheLimitsAndResetToAHundred) {
     EXPECT_EQ(110, ZoomAfterKey(100, kZoomIn));

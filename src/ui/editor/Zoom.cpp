@@ -1,5 +1,5 @@
 // The zoom steps and limits that both editors share.
-#include "platform/common/Zoom.h"
+#include "ui/editor/Zoom.h"
 
 #include <algorithm>
 
@@ -18,6 +18,7 @@ int ZoomAfterKey(int zoom, ZoomKey key) {
         case kZoomOut:
             return Bounded(zoom - kZoomStep);
         case kZoomReset:
+        case kZoomWheel:
             break;
     }
     return 100;

@@ -1,14 +1,14 @@
 // The editor's zoom, whatever the toolkit: steps of ten percent from 10 to 500, CTRL+PLUS,
 // CTRL+MINUS and CTRL+0 as in other editors, and CTRL+wheel by whole notches. Each backend
-// reads its keys and wheel and scales its text; what the zoom becomes is decided here.
+// hands its keys and wheel to the editor procedure and scales its text as told.
 #pragma once
+
+#include "platform/Gui.h"
 
 constexpr int kZoomStep = 10;
 constexpr int kZoomMin = 10;
 constexpr int kZoomMax = 500;
 constexpr int kWheelNotch = 120;  // wheel delta of one notch, on both toolkits
-
-enum ZoomKey { kZoomIn, kZoomOut, kZoomReset };
 
 bool IsZoomInRange(int percent);
 // The zoom after a key, within the range.
