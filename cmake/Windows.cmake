@@ -12,13 +12,13 @@ add_library(jotcrate_app STATIC src/app/MainLoop.cpp)
 target_link_libraries(jotcrate_app PUBLIC jotcrate_ui jotcrate_start)
 
 add_executable(jotcrate WIN32 src/app/Main.cpp src/app/WindowEntry.cpp src/platform/win32/WindowLibrary.cpp
-               src/platform/win32/jotcrate.rc)
+               data/windows/jotcrate.rc)
 target_link_libraries(jotcrate PRIVATE jotcrate_app)
 target_compile_definitions(jotcrate PRIVATE JOTCRATE_VERSION="${PROJECT_VERSION}"
                            JOTCRATE_INSTALLED_BINDIR="${CMAKE_INSTALL_FULL_BINDIR}")
 target_link_options(jotcrate PRIVATE -static -static-libgcc -static-libstdc++)
-set_source_files_properties(src/platform/win32/jotcrate.rc PROPERTIES
-  OBJECT_DEPENDS "${PROJECT_SOURCE_DIR}/src/platform/win32/jotcrate.manifest;${PROJECT_SOURCE_DIR}/data/icons/org.jotcrate.Jotcrate.ico")
+set_source_files_properties(data/windows/jotcrate.rc PROPERTIES
+  OBJECT_DEPENDS "${PROJECT_SOURCE_DIR}/data/windows/jotcrate.manifest;${PROJECT_SOURCE_DIR}/data/icons/org.jotcrate.Jotcrate.ico")
 
 if(JOTCRATE_TESTS)
   enable_testing()
