@@ -13,9 +13,6 @@
 
 namespace {
 
-std::vector<std::vector<std::string>> s_started;
-void RecordStart(const std::vector<std::string>& argv) { s_started.push_back(argv); }
-
 class BadInputTest : public GuiTest {
 protected:
     void TearDown() override {
@@ -114,18 +111,17 @@ TEST_F(BadInputTest, RecordsWrittenElsewhereReadAndSaveCleanly) {
 TEST_F(BadInputTest, QuotesAndShellCharactersReachTheShellAsOneArgument) {
     const std::string nasty = "a \"b\" 'c' $(touch x) `id` ; | & > < % #";
     WriteDataFile(g_app.dataPath, {nasty + " http://example.com/$(id)?q='1';x"});
-    s_started.clear();
-    SetShellRecorder(RecordStart);
+    RecordStarts();
     StartProgram();
     SetEditorSelection(kGadgetEditor, 0, static_cast<int>(nasty.size()));
     PostWindowEvent(Event{kEventMenu, kWindowMain, kCmdLookupFirst});
     Pump();
-    ASSERT_EQ(1u, s_started.size());
-    ASSERT_EQ(2u, s_started[0].size());
+    ASSERT_EQ(1u, Started().size());
+    ASSERT_EQ(2u, Started()[0].size());
     EXPECT_EQ(
         "https://duckduckgo.com/?q=a%20%22b%22%20%27c%27%20%24%28touch%20x%29%20%60id%60%20%3B%20%7C%20%26%20%3E%20"
         "%3C%20%25%20%23",
-        s_started[0][1]);
+        Started()[0][1]);
     EXPECT_FALSE(PathExists(folder.path + "x"));
 }
 

@@ -21,10 +21,6 @@
 
 namespace {
 
-std::vector<std::vector<std::string>> s_started;
-
-void RecordStart(const std::vector<std::string>& argv) { s_started.push_back(argv); }
-
 class EditorTest : public GuiTest {
 protected:
     // A wheel turn of angle eighths of a degree; 120 is one notch of a classic wheel.
@@ -188,39 +184,37 @@ TEST_F(EditorTest, TextBeyond32000BytesIsRefused) {
 
 TEST_F(EditorTest, LinkClickOpensOnlyWithoutASelection) {
     WriteDataFile(g_app.dataPath, {"see http://example.com/a?b=1. now"});
-    s_started.clear();
-    SetShellRecorder(RecordStart);
+    RecordStarts();
     StartProgram();
     ClickCharacter(8);
-    ASSERT_EQ(1u, s_started.size());
-    EXPECT_EQ((std::vector<std::string>{"open", "http://example.com/a?b=1"}), s_started[0]);
+    ASSERT_EQ(1u, Started().size());
+    EXPECT_EQ((std::vector<std::string>{"open", "http://example.com/a?b=1"}), Started()[0]);
     ClickCharacter(1);  // not on the link
-    EXPECT_EQ(1u, s_started.size());
+    EXPECT_EQ(1u, Started().size());
     SetEditorSelection(kGadgetEditor, 0, 3);
     QPlainTextEdit* editor = static_cast<QPlainTextEdit*>(Widget(kGadgetEditor));
     QTextCursor cursor(editor->document());
     cursor.setPosition(8);
     QTest::mouseRelease(editor->viewport(), Qt::LeftButton, Qt::NoModifier, editor->cursorRect(cursor).center());
     Pump();
-    EXPECT_EQ(1u, s_started.size());
+    EXPECT_EQ(1u, Started().size());
     EXPECT_EQ(0, g_app.unsavedEdit);
 }
 
 // U+202E turns the rest of its line around: the run would read as one address and open another.
 TEST_F(EditorTest, TextThatReadsAsAnotherAddressIsNeitherUnderlinedNorOpened) {
     WriteDataFile(g_app.dataPath, {"see http://bank.example\xE2\x80\xAE/moc.live.example now\r\nsee http://a.example"});
-    s_started.clear();
-    SetShellRecorder(RecordStart);
+    RecordStarts();
     StartProgram();
     QPlainTextEdit* editor = static_cast<QPlainTextEdit*>(Widget(kGadgetEditor));
     QTextBlock spoofed = editor->document()->firstBlock();
     ASSERT_TRUE(PumpUntil([&] { return !spoofed.next().layout()->formats().isEmpty(); }));  // the plain one is marked
     EXPECT_TRUE(spoofed.layout()->formats().isEmpty());
     for (int position : {5, 8, 20, 26}) ClickCharacter(position);
-    EXPECT_TRUE(s_started.empty());
+    EXPECT_TRUE(Started().empty());
     ClickCharacter(spoofed.next().position() + 8);
-    ASSERT_EQ(1u, s_started.size());
-    EXPECT_EQ((std::vector<std::string>{"open", "http://a.example"}), s_started[0]);
+    ASSERT_EQ(1u, Started().size());
+    EXPECT_EQ((std::vector<std::string>{"open", "http://a.example"}), Started()[0]);
 }
 
 TEST_F(EditorTest, WordwrapOption) {

@@ -9,9 +9,6 @@
 
 namespace {
 
-std::vector<std::vector<std::string>> s_started;
-void RecordStart(const std::vector<std::string>& argv) { s_started.push_back(argv); }
-
 const std::string kApples = "apple pie, Apple tart, pineapple, apple";
 
 class FindTest : public GuiTest {
@@ -20,8 +17,7 @@ protected:
         GuiTest::SetUp();
         WriteDataFile(g_app.dataPath, {kApples});
         StartProgram();
-        s_started.clear();
-        SetShellRecorder(RecordStart);
+        RecordStarts();
     }
     std::pair<int, int> Selection() {
         int start, end;
@@ -201,18 +197,18 @@ TEST_F(FindTest, LookupsEncodeTheSelectionAfterTheirPrefix) {
         PostWindowEvent(Event{kEventMenu, kWindowMain, command});
         Pump();
     }
-    ASSERT_EQ(4u, s_started.size());
-    EXPECT_EQ("https://duckduckgo.com/?q=apple%20pie%2C", s_started[0][1]);
-    EXPECT_EQ("https://www.thesaurus.com/browse/apple%20pie%2C", s_started[2][1]);
+    ASSERT_EQ(4u, Started().size());
+    EXPECT_EQ("https://duckduckgo.com/?q=apple%20pie%2C", Started()[0][1]);
+    EXPECT_EQ("https://www.thesaurus.com/browse/apple%20pie%2C", Started()[2][1]);
     SetEditorText(kGadgetEditor, " " + std::string(200, 'z') + " #&%");
     SetEditorSelection(kGadgetEditor, 0, 205);
     PostWindowEvent(Event{kEventMenu, kWindowMain, kCmdLookupFirst});
     Pump();
-    EXPECT_EQ("https://duckduckgo.com/?q=" + std::string(128, 'z'), s_started.back()[1]);
+    EXPECT_EQ("https://duckduckgo.com/?q=" + std::string(128, 'z'), Started().back()[1]);
     SetEditorSelection(kGadgetEditor, 0, 1);  // only a blank
     PostWindowEvent(Event{kEventMenu, kWindowMain, kCmdLookupLast});
     Pump();
-    EXPECT_EQ(5u, s_started.size());
+    EXPECT_EQ(5u, Started().size());
     ASSERT_EQ(1u, MessageBoxTexts().size());
     EXPECT_EQ("Select the text to look up first.", MessageBoxTexts()[0]);
 }

@@ -21,19 +21,12 @@
 
 namespace {
 
-std::vector<std::vector<std::string>> s_started;
-void RecordStart(const std::vector<std::string>& argv) { s_started.push_back(argv); }
-
 class OptionsDialogQtTest : public GuiTest {
 protected:
     void Open() {
         StartProgram();
         Shortcut('O', kModAlt);
         ASSERT_TRUE(WindowExists(kWindowOptions));
-    }
-    void Click(int gadget) {
-        PressGadget(gadget);
-        Pump();
     }
     // Whether a tooltip request gets past the window's filter to the control.
     bool ToolTipReaches(int gadget) {
@@ -61,13 +54,12 @@ TEST_F(OptionsDialogQtTest, TooltipsAndTheDesktopLauncherFollowTheirBoxes) {
     WriteFileBytes(gio, "#!/bin/sh\n");
     chmod(gio.c_str(), 0755);
     setenv("PATH", folder.path.substr(0, folder.path.size() - 1).c_str(), 1);
-    s_started.clear();
-    SetShellRecorder(RecordStart);
+    RecordStarts();
     Click(kGadgetApply);
     SetShellRecorder(nullptr);
     setenv("PATH", path.c_str(), 1);
     std::string launcher = folder.path + "home/Desktop/Jotcrate.desktop";
-    EXPECT_EQ((std::vector<std::vector<std::string>>{{gio, "set", launcher, "metadata::trusted", "true"}}), s_started);
+    EXPECT_EQ((std::vector<std::vector<std::string>>{{gio, "set", launcher, "metadata::trusted", "true"}}), Started());
     EXPECT_EQ(0u, ReadFileBytes(launcher).find("[Desktop Entry]"));
     EXPECT_FALSE(ToolTipReaches(kGadgetAdd));
     Shortcut('O', kModAlt);

@@ -10,19 +10,12 @@
 
 namespace {
 
-std::vector<std::vector<std::string>> s_started;
-void RecordStart(const std::vector<std::string>& argv) { s_started.push_back(argv); }
-
 class OptionsDialogTest : public GuiTest {
 protected:
     void Open() {
         StartProgram();
         Shortcut('O', kModAlt);
         ASSERT_TRUE(WindowExists(kWindowOptions));
-    }
-    void Click(int gadget) {
-        PressGadget(gadget);
-        Pump();
     }
     // A requester's answer, filled in field by field (MinGW's GCC warns of the braced form).
     static RequesterAnswer Answer(bool ok, std::int32_t colour = 0, const std::string& path = "",
@@ -194,8 +187,7 @@ TEST_F(OptionsDialogTest, ExportClosesWithoutApplyingAndWritesThePage) {
     WriteDataFile(g_app.dataPath, {"One\r\nfirst", "Two\r\nsecond <b>"});
     Open();
     SetChecked(kGadgetReadOnly, true);
-    s_started.clear();
-    SetShellRecorder(RecordStart);
+    RecordStarts();
     std::string chosen = folder.path + "mine";
     ArmRequesterAnswers({Answer(true, 0, chosen)});
     Click(kGadgetExport);
@@ -204,8 +196,8 @@ TEST_F(OptionsDialogTest, ExportClosesWithoutApplyingAndWritesThePage) {
     EXPECT_EQ(folder.path + "Jotcrate.html", LastRequesterPresets().file);
     std::string page = ReadFileBytes(chosen + ".html");
     EXPECT_NE(std::string::npos, page.find("<pre>second &lt;b&gt;</pre>"));
-    ASSERT_EQ(1u, s_started.size());
-    EXPECT_EQ((std::vector<std::string>{"open", chosen + ".html"}), s_started[0]);
+    ASSERT_EQ(1u, Started().size());
+    EXPECT_EQ((std::vector<std::string>{"open", chosen + ".html"}), Started()[0]);
     // An existing page is replaced only after a Yes.
     Shortcut('O', kModAlt);
     WriteFileBytes(chosen + ".html", "keep");
@@ -214,7 +206,7 @@ TEST_F(OptionsDialogTest, ExportClosesWithoutApplyingAndWritesThePage) {
     ArmMessageBoxAnswers({false});
     Click(kGadgetExport);
     EXPECT_EQ("keep too", ReadFileBytes(chosen + ".HTML"));
-    EXPECT_EQ(1u, s_started.size());
+    EXPECT_EQ(1u, Started().size());
 }
 
 }  // namespace

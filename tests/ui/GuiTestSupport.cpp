@@ -42,6 +42,24 @@ void GuiTest::TearDown() {
     RemoveTestFolder(folder);
 }
 
+void GuiTest::Click(int gadget) {
+    PressGadget(gadget);
+    Pump();
+}
+
+namespace {
+
+std::vector<std::vector<std::string>> s_started;
+
+}  // namespace
+
+void GuiTest::RecordStarts() {
+    s_started.clear();
+    SetShellRecorder([](const std::vector<std::string>& argv) { s_started.push_back(argv); });
+}
+
+std::vector<std::vector<std::string>>& GuiTest::Started() { return s_started; }
+
 void GuiTest::StartProgram() {
     BuildMainWindow();
     LoadRecords(kLoadStartup);

@@ -40,6 +40,11 @@ protected:
     void Type(const std::string& text);
     void TypeInto(int gadget, const std::string& text);
     void Activate(int window);
+    // A click on a button or box: pressed, then the events it queued handled.
+    void Click(int gadget);
+    // From now on the programs the shell is asked to start are recorded in Started(), not started.
+    void RecordStarts();
+    std::vector<std::vector<std::string>>& Started();
     // A gadget's rectangle within its window's client area, as the layout placed it.
     Rect GadgetRectIn(int window, int gadget);
     // The client area of the size given, the frame kept, as a drag of the window's edge leaves it.

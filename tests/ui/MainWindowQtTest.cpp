@@ -18,14 +18,11 @@ namespace {
 
 class MainWindowQtTest : public GuiTest {};
 
-std::vector<std::vector<std::string>> s_started;
-void RecordStart(const std::vector<std::string>& argv) { s_started.push_back(argv); }
-
 // Most desktops keep ALT+SPACE for their own window menu: ALT+MINUS and a right-click on the
 // window's background or on a button open the program's, with the three tools.
 TEST_F(MainWindowQtTest, TheWindowMenuHasRoutesTheDesktopLeavesFree) {
     StartProgram();
-    SetShellRecorder(RecordStart);
+    RecordStarts();
     auto rightClick = [](QWidget* widget, QPoint at) {
         QContextMenuEvent event(QContextMenuEvent::Mouse, at, widget->mapToGlobal(at));
         QApplication::sendEvent(widget, &event);
@@ -40,7 +37,7 @@ TEST_F(MainWindowQtTest, TheWindowMenuHasRoutesTheDesktopLeavesFree) {
         // The menu just closed gives the activation back in its own time.
         MainWindow()->activateWindow();
         ASSERT_TRUE(PumpUntil([this] { return MainWindow()->isActiveWindow(); })) << name;
-        s_started.clear();
+        Started().clear();
         QStringList items;
         QTimer chooser;
         QObject::connect(&chooser, &QTimer::timeout, [&] {
@@ -55,8 +52,8 @@ TEST_F(MainWindowQtTest, TheWindowMenuHasRoutesTheDesktopLeavesFree) {
         Pump();
         EXPECT_FALSE(chooser.isActive()) << name;
         EXPECT_TRUE(items.contains(QStringLiteral("Calc&ulator"))) << name;
-        ASSERT_EQ(1u, s_started.size()) << name;
-        EXPECT_EQ(folder.path + "home", s_started[0].back()) << name;  // the file manager, at home
+        ASSERT_EQ(1u, Started().size()) << name;
+        EXPECT_EQ(folder.path + "home", Started()[0].back()) << name;  // the file manager, at home
     }
     SetShellRecorder(nullptr);
 }

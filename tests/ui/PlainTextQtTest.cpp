@@ -26,25 +26,6 @@ const std::string kMarkup = "<h1><font color=red>SYSTEM ALERT: enter your passwo
 // Markup, an ampersand, a line break and runs of blanks: each would be lost if read as markup.
 const std::string kAwkward = "<b>Tom & Jerry</b> &amp; <a href=\"x\">file</a>\n  two  blanks";
 
-// What a label shows, read as the label reads its text: markup rendered, a mnemonic taken.
-std::string ShownText(const QLabel* label) {
-    if (!label) return "<no label>";
-    QString text = label->text();
-    Qt::TextFormat format = label->textFormat();
-    if (format == Qt::RichText || (format == Qt::AutoText && Qt::mightBeRichText(text))) {
-        QTextDocument document;
-        document.setHtml(text);
-        return document.toPlainText().toStdString();
-    }
-    if (!label->buddy()) return text.toStdString();
-    QString shown;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        if (text[i] == QLatin1Char('&') && i + 1 < text.size()) ++i;
-        shown += text[i];
-    }
-    return shown.toStdString();
-}
-
 class PlainTextQtTest : public GuiTest {
 protected:
     // Runs the step with nothing standing in for the user; the first modal window it puts up

@@ -19,6 +19,7 @@
 
 #include "TestInput.h"
 #include "platform/qt/QtPrivate.h"
+#include "ui/QtGuiTest.h"
 #include "ui/StandIns.h"
 
 namespace {
@@ -100,6 +101,8 @@ int NumberOf(QWidget* window) {
     return jc ? jc->number() : 0;
 }
 
+}  // namespace
+
 // What a label shows, read as the label reads its text: markup rendered, a mnemonic taken.
 std::string ShownText(const QLabel* label) {
     if (!label) return "<no label>";
@@ -118,8 +121,6 @@ std::string ShownText(const QLabel* label) {
     }
     return shown.toStdString();
 }
-
-}  // namespace
 
 void SendTestKey(int gadget, int key, unsigned modifiers) {
     if (QWidget* target = Target(gadget))
