@@ -165,6 +165,7 @@ TEST_F(FilesTest, EveryPrimitiveReportsItsFailure) {
         {"rename", kStepRename, 1, [&] { return RenameFile(a, b); }, {"a"}},
         {"delete", kStepDelete, 1, [&] { return DeleteFile(a); }, {"a"}},
         // Renamed, but not known to be on disk: new bytes, and a failure all the same.
+        {"replace, open", kStepOpen, 1, [&] { return WriteFileReplacing(a, "new"); }, {"a"}},
         {"replace, folder flush", kStepFlush, 2, [&] { return WriteFileReplacing(a, "new"); }, {"a"}, "new"},
         {"copy, read", kStepRead, 1, [&] { return CopyFileReplacing(a, b); }, {"a"}},
         {"copy, write", kStepWrite, 1, [&] { return CopyFileReplacing(a, b); }, {"a"}},
@@ -210,8 +211,9 @@ TEST_F(FilesTest, LookUpsTellMissingFromFailed) {
     EXPECT_EQ(-1, SizeOfOpenFile(closed));
 }
 
-// Any one of the four marks of a version, changed alone, makes another version.
-TEST_F(FilesTest, VersionsDifferInAnyOneMark) {
+// Any one of the four marks of a version, changed alone, makes another version; any one of the
+// three of an identity, another file.
+TEST_F(FilesTest, VersionsAndIdentitiesDifferInAnyOneMark) {
     const FileVersion base{1, 2, 3, 4};
     EXPECT_TRUE(SameVersion(base, base));
     for (int mark = 0; mark < 4; ++mark) {
@@ -221,6 +223,15 @@ TEST_F(FilesTest, VersionsDifferInAnyOneMark) {
         if (mark == 2) other.size = 9;
         if (mark == 3) other.modified = 9;
         EXPECT_FALSE(SameVersion(base, other)) << mark;
+    }
+    const FileIdentity file{true, 1, 2};
+    EXPECT_TRUE(SameIdentity(file, file));
+    for (int mark = 0; mark < 3; ++mark) {
+        FileIdentity other = file;
+        if (mark == 0) other.exists = false;
+        if (mark == 1) other.device = 9;
+        if (mark == 2) other.inode = 9;
+        EXPECT_FALSE(SameIdentity(file, other)) << mark;
     }
 }
 
@@ -502,6 +513,8 @@ TEST_F(FilesTest, PathsAreWalkedAsTheSystemWalksThem) {
     EXPECT_FALSE(ResolveReplacement(folder.path + "sub", &target));
     EXPECT_FALSE(ResolveReplacement("", &target));
     EXPECT_FALSE(IsFolderOthersCanWrite(file + "/none"));
+    EXPECT_EQ(folder.path + "sub/", FolderPart(folder.path + "sub/up"));
+    EXPECT_EQ("", FolderPart("bare"));
     char* here = getcwd(nullptr, 0);
     ASSERT_EQ(0, chdir((folder.path + "sub").c_str()));
     bool relative = ResolveReplacement("../file", &target);
