@@ -29,6 +29,23 @@ protected:
         OpenTestSelectorList(kGadgetSelector, false);
         Pump();
     }
+    // Alpha and Bravo deleted, Charlie listed; OpenUndelete then opens the Undelete window as
+    // the user would, with nothing armed.
+    void StartWithTwoDeleted() {
+        WriteDataFile(g_app.dataPath, {"Alpha", "Bravo", "Charlie"});
+        StartProgram();
+        for (int i = 0; i < 2; ++i) {
+            ArmMessageBoxAnswers({true});
+            Shortcut('D', kModAlt);
+        }
+    }
+    bool OpenUndelete() {
+        ArmRequesterAnswers({});
+        SetUnattended(false);
+        Shortcut('U', kModAlt);
+        SetUnattended(true);
+        return WindowExists(kWindowUndelete);
+    }
 };
 
 TEST_F(RecordsTest, TypingMarksTheRecordAndOpeningTheListSavesIt) {
@@ -311,20 +328,9 @@ TEST_F(RecordsTest, UndeleteTakesTheChosenRecordAndRefusesQuietly) {
 // Cancel, bring nothing back; DOWN and ENTER bring back the second into the editor, which has
 // the focus. A close of the main window while it stands is its Cancel, and the close goes on.
 TEST_F(RecordsTest, TheUndeleteWindowChoosesByKeys) {
-    WriteDataFile(g_app.dataPath, {"Alpha", "Bravo", "Charlie"});
-    StartProgram();
-    for (int i = 0; i < 2; ++i) {
-        ArmMessageBoxAnswers({true});
-        Shortcut('D', kModAlt);
-    }
+    StartWithTwoDeleted();
     ASSERT_EQ(std::vector<std::string>{"Charlie"}, Titles());
-    auto open = [this] {
-        ArmRequesterAnswers({});
-        SetUnattended(false);
-        Shortcut('U', kModAlt);
-        SetUnattended(true);
-    };
-    open();
+    OpenUndelete();
     ASSERT_TRUE(IsTestWindowVisible(kWindowUndelete));
     EXPECT_FALSE(IsTestWindowEnabled(kWindowMain));
     EXPECT_EQ(kGadgetUndeleteList, FocusedGadget());
@@ -334,7 +340,7 @@ TEST_F(RecordsTest, TheUndeleteWindowChoosesByKeys) {
     EXPECT_TRUE(IsTestWindowEnabled(kWindowMain));
     EXPECT_EQ(std::vector<std::string>{"Charlie"}, Titles());
 
-    open();
+    OpenUndelete();
     Shortcut(kKeyTab);
     Shortcut(kKeyTab);
     ASSERT_EQ(kGadgetUndeleteCancel, FocusedGadget());
@@ -342,7 +348,7 @@ TEST_F(RecordsTest, TheUndeleteWindowChoosesByKeys) {
     EXPECT_FALSE(WindowExists(kWindowUndelete));
     EXPECT_EQ(std::vector<std::string>{"Charlie"}, Titles());
 
-    open();
+    OpenUndelete();
     Shortcut(kKeyDown);
     EXPECT_EQ(1, SelectedResultRow(kGadgetUndeleteList));
     Shortcut(kKeyEnter);
@@ -353,7 +359,7 @@ TEST_F(RecordsTest, TheUndeleteWindowChoosesByKeys) {
     EXPECT_EQ(std::vector<std::int64_t>{0}, g_app.deletedSlots);
     EXPECT_EQ(kGadgetEditor, FocusedGadget());
 
-    open();
+    OpenUndelete();
     ASSERT_TRUE(WindowExists(kWindowUndelete));
     PostWindowEvent(Event{kEventClose, kWindowMain, 0});
     Pump();
@@ -367,42 +373,30 @@ TEST_F(RecordsTest, TheUndeleteWindowChoosesByKeys) {
 // window; Cancel and the close box bring nothing back, and what was queued for the window
 // after it closed does nothing; a double-click on a row, like OK, brings that record back.
 TEST_F(RecordsTest, TheUndeleteWindowChoosesByButtonsAndRows) {
-    WriteDataFile(g_app.dataPath, {"Alpha", "Bravo", "Charlie"});
-    StartProgram();
-    for (int i = 0; i < 2; ++i) {
-        ArmMessageBoxAnswers({true});
-        Shortcut('D', kModAlt);
-    }
-    auto open = [this] {
-        ArmRequesterAnswers({});
-        SetUnattended(false);
-        Shortcut('U', kModAlt);
-        SetUnattended(true);
-        return WindowExists(kWindowUndelete);
-    };
+    StartWithTwoDeleted();
     auto send = [this](EventKind kind, int number) {
         PostWindowEvent(Event{kind, kWindowUndelete, number});
         Pump();
     };
-    ASSERT_TRUE(open());
+    ASSERT_TRUE(OpenUndelete());
     SelectResultRow(kGadgetUndeleteList, -1);
     send(kEventGadget, kGadgetUndeleteOk);
     EXPECT_TRUE(WindowExists(kWindowUndelete));
     send(kEventGadget, kGadgetUndeleteCancel);
     EXPECT_FALSE(WindowExists(kWindowUndelete));
     send(kEventGadget, kGadgetUndeleteOk);
-    ASSERT_TRUE(open());
+    ASSERT_TRUE(OpenUndelete());
     send(kEventClose, 0);
     EXPECT_FALSE(WindowExists(kWindowUndelete));
     EXPECT_TRUE(IsTestWindowEnabled(kWindowMain));
     EXPECT_EQ(std::vector<std::string>{"Charlie"}, Titles());
 
-    ASSERT_TRUE(open());
+    ASSERT_TRUE(OpenUndelete());
     SelectResultRow(kGadgetUndeleteList, 1);
     send(kEventGadget, kGadgetUndeleteList);
     EXPECT_FALSE(WindowExists(kWindowUndelete));
     EXPECT_EQ((std::vector<std::string>{"Bravo", "Charlie"}), Titles());
-    ASSERT_TRUE(open());
+    ASSERT_TRUE(OpenUndelete());
     send(kEventGadget, kGadgetUndeleteOk);
     EXPECT_EQ((std::vector<std::string>{"Alpha", "Bravo", "Charlie"}), Titles());
     EXPECT_EQ("Alpha", EditorText(kGadgetEditor));
