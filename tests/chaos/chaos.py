@@ -308,6 +308,7 @@ class Model:
         self.within = True             # with a cut file: the shown slot still lies wholly in it
         self.damaged = []              # cut files a salvage kept
         self.starters = None           # first slot of the starter records the last Delete brought
+        self.starter_first = None      # the first such slot of the run, until the deletions are forgotten
 
     def load(self):
         self.list = list(range(len(self.file)))
@@ -317,6 +318,7 @@ class Model:
         self.unsaved = self.wrote = False
         self.deleted = []
         self.starters = None
+        self.starter_first = None
 
     def show(self, position):
         self.shown = position
@@ -373,6 +375,7 @@ class Model:
         self.unsaved = self.wrote = False
         self.deleted = []
         self.starters = None
+        self.starter_first = None
 
     def compact(self):
         kept = [[0, t] for i, (_, t) in enumerate(self.file) if i not in self.deleted]
@@ -910,6 +913,8 @@ class Runner:
             m.list = list(range(first, first + 9))
             m.titles = [load_title(t) for t in STARTER]
             m.starters = first
+            if m.starter_first is None:
+                m.starter_first = first
             m.show(0)
             m.wrote = True
             return
@@ -929,8 +934,10 @@ class Runner:
             m.save()
         m.focus = "editor"
         m.sel = (0, 0)
-        # Starter records deleted as they came are no records of the user's to bring back.
-        offered = [s for s in m.deleted if m.file[s][1] not in STARTER]
+        # Starter records that came as the list emptied, deleted as they came, are no records of
+        # the user's to bring back; those the data file held when the run began are.
+        offered = [s for s in m.deleted
+                   if m.starter_first is None or s < m.starter_first or m.file[s][1] not in STARTER]
         if not offered:
             self.dismiss("nothing to undelete")
             return
