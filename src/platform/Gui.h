@@ -59,8 +59,8 @@ enum EditorInputKind {
     kInputUndo,
     kInputRedo,
     kInputChanged,
-    kInputRightButton,
-    kInputZoom,  // x: a ZoomKey; y: for kZoomWheel, the CTRL+wheel's delta (120 a notch)
+    kInputContextMenu,  // the right button, the menu key or SHIFT+F10
+    kInputZoom,         // x: a ZoomKey; y: for kZoomWheel, the CTRL+wheel's delta (120 a notch)
     kInputRefused
 };
 
@@ -69,7 +69,7 @@ enum ZoomKey { kZoomIn, kZoomOut, kZoomReset, kZoomWheel };
 
 struct EditorInput {
     EditorInputKind kind;
-    int x;  // screen position of the pointer for kInputRightButton
+    int x;  // kInputContextMenu: where the menu opens on the screen (the pointer, or the caret)
     int y;
 };
 

@@ -42,7 +42,9 @@ protected:
         Pump();
     }
     // Right-clicks the editor and reads which entries of the menu that opens are enabled.
-    std::map<std::string, bool> MenuEntries() {
+    // The context menu's entries and whether each is enabled, opened by the right button or,
+    // with a key (Qt::Key_Menu, or Qt::Key_F10 with SHIFT), from the keyboard.
+    std::map<std::string, bool> MenuEntries(int key = 0, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
         std::map<std::string, bool> entries;
         QTimer::singleShot(0, [&entries] {
             QMenu* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
@@ -53,8 +55,12 @@ protected:
             menu->close();
         });
         QWidget* viewport = static_cast<QPlainTextEdit*>(Widget(kGadgetEditor))->viewport();
-        QTest::mousePress(viewport, Qt::RightButton, Qt::NoModifier, QPoint(20, 10));
-        QTest::mouseRelease(viewport, Qt::RightButton, Qt::NoModifier, QPoint(20, 10));
+        if (key != 0) {
+            QTest::keyClick(Widget(kGadgetEditor), static_cast<Qt::Key>(key), modifiers);
+        } else {
+            QTest::mousePress(viewport, Qt::RightButton, Qt::NoModifier, QPoint(20, 10));
+            QTest::mouseRelease(viewport, Qt::RightButton, Qt::NoModifier, QPoint(20, 10));
+        }
         Pump();
         return entries;
     }
@@ -72,6 +78,10 @@ TEST_F(EditorTest, ContextMenuGreysWhatWouldDoNothing) {
     EXPECT_FALSE(menu["Undo"]);  // a loaded record has nothing to undo
     EXPECT_FALSE(menu["Redo"]);
     EXPECT_TRUE(menu["Find..."]);
+    // The keyboard opens the same menu: the menu key, and SHIFT+F10.
+    EXPECT_EQ(menu, MenuEntries(Qt::Key_Menu));
+    EXPECT_EQ(menu, MenuEntries(Qt::Key_F10, Qt::ShiftModifier));
+    EXPECT_EQ(0, g_app.unsavedEdit);
 
     Type("x");
     SetEditorSelection(kGadgetEditor, 0, 3);

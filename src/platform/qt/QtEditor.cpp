@@ -157,6 +157,13 @@ bool JcEditor::canRun(EditorAction command) const {
 
 void JcEditor::keyPressEvent(QKeyEvent* event) {
     if (zoomByKey(event)) return;
+    // The menu key and SHIFT+F10 open the context menu below the caret.
+    if (event->key() == Qt::Key_Menu || (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier)) {
+        QPoint at = viewport()->mapToGlobal(cursorRect().bottomLeft());
+        tell(kInputContextMenu, at.x(), at.y());
+        event->accept();
+        return;
+    }
     if (ProducesCharacter(event)) tell(kInputCharacter);
     // SHIFT+ENTER makes the same line break as ENTER; the line separator that the editor
     // would put there is no line of a record.
@@ -236,7 +243,7 @@ void JcEditor::inputMethodEvent(QInputMethodEvent* event) {
 void JcEditor::mousePressEvent(QMouseEvent* event) {
     if (event->button() == Qt::RightButton) {
         QPoint global = event->globalPosition().toPoint();
-        tell(kInputRightButton, global.x(), global.y());
+        tell(kInputContextMenu, global.x(), global.y());
     }
     QPlainTextEdit::mousePressEvent(event);
 }

@@ -246,6 +246,15 @@ void ApplyMargin(EditorState* state) {
     SendMessageW(state->hwnd, EM_SETRECT, 0, reinterpret_cast<LPARAM>(&r));
 }
 
+// On the screen, just below the line of the caret's end of the selection.
+POINT BelowCaret(const EditorState* state) {
+    POINTL caret = {0, 0};
+    SendMessageW(state->hwnd, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&caret), Selection(state->hwnd).cpMax);
+    POINT at = {caret.x, caret.y + Scaled(state->hwnd, state->points * 96 / 72 * state->zoom / 100 + 6)};
+    ClientToScreen(state->hwnd, &at);
+    return at;
+}
+
 LRESULT CALLBACK EditorProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR) {
     int gadget = static_cast<int>(id);
     EditorState* state = Editor(gadget);
@@ -289,10 +298,16 @@ LRESULT CALLBACK EditorProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
         case WM_RBUTTONDOWN: {
             POINT at = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
             ClientToScreen(hwnd, &at);
-            Tell(state, kInputRightButton, at.x, at.y);
+            Tell(state, kInputContextMenu, at.x, at.y);
             return 0;
         }
         case WM_CONTEXTMENU:
+            // From the keyboard (the menu key, SHIFT+F10) the position is -1, -1: the menu opens
+            // at the caret. The right button's menu opened at its press.
+            if (lParam == -1) {
+                POINT at = BelowCaret(state);
+                Tell(state, kInputContextMenu, at.x, at.y);
+            }
             return 0;
         case WM_TIMER:
             if (wParam == kTipTimer) {
@@ -452,10 +467,7 @@ void ShowEditorTip(int gadget, const std::string& text) {
     tool.lpszText = &wide[0];
     SendMessageW(s_tip, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
     SendMessageW(s_tip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
-    POINTL caret = {0, 0};
-    SendMessageW(state->hwnd, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&caret), Selection(state->hwnd).cpMax);
-    POINT at = {caret.x, caret.y + Scaled(state->hwnd, state->points * 96 / 72 * state->zoom / 100 + 6)};
-    ClientToScreen(state->hwnd, &at);
+    POINT at = BelowCaret(state);
     SendMessageW(s_tip, TTM_TRACKPOSITION, 0, MAKELPARAM(at.x, at.y));
     SendMessageW(s_tip, TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&tool));
     SetTimer(state->hwnd, kTipTimer, kTipMilliseconds, nullptr);

@@ -100,7 +100,7 @@ void EditorProcedure(const EditorInput& input) {
             MarkEdited();
             FollowTitle();
             break;
-        case kInputRightButton:
+        case kInputContextMenu:
             ShowEditorMenu(input.x, input.y);
             break;
         case kInputZoom:
