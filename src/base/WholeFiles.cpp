@@ -11,12 +11,6 @@
 
 namespace {
 
-// "Copying PATH: reason", in the file layer's own words.
-bool FailCopying(const std::string& from, FileReason reason) {
-    SetFileError(FileDoingText(kDoingCopying) + " " + from + ": " + FileReasonText(reason));
-    return false;
-}
-
 bool IsAllZero(const char* bytes, std::int64_t n) {
     return n == 0 || (bytes[0] == 0 && std::memcmp(bytes, bytes + 1, static_cast<std::size_t>(n - 1)) == 0);
 }
@@ -79,7 +73,7 @@ bool CopyFileReplacing(const std::string& from, const std::string& path, std::in
             break;
         }
         if (offset + got > maxBytes) {
-            ok = FailCopying(from, kReasonGrewWhileCopied);
+            ok = FailWith(kDoingCopying, from, kReasonGrewWhileCopied);
             break;
         }
         if (!WriteAt(temp, offset, buffer.data(), static_cast<std::size_t>(got))) {
@@ -89,7 +83,7 @@ bool CopyFileReplacing(const std::string& from, const std::string& path, std::in
         offset += got;
     }
     if (ok && (WasWritten(watch) || offset != size || SizeOfOpenFile(source) != size)) {
-        ok = FailCopying(from, kReasonChangedWhileCopied);
+        ok = FailWith(kDoingCopying, from, kReasonChangedWhileCopied);
     }
     EndWriteWatch(watch);
     CloseFile(&source);

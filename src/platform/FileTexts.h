@@ -61,3 +61,6 @@ void SetFileTexts(const FileTexts& texts);
 // which step failed, and nothing reads past a table.
 std::string FileDoingText(FileDoing doing);
 std::string FileReasonText(FileReason reason);
+// "Doing PATH: reason" as LastFileError(); false, so that a failing step can return it.
+bool FailWith(FileDoing doing, const std::string& path, const std::string& reason);
+bool FailWith(FileDoing doing, const std::string& path, FileReason reason);

@@ -1,15 +1,11 @@
-// Shared by the file layers of both systems: the tests' step hook, the buffered copy and the
-// failure texts.
+// Shared by the file layers of both systems: the tests' step hook and the buffered copy. The
+// form of a failure is FileTexts.h's.
 #pragma once
 
 #include <string>
 
 #include "platform/FileTexts.h"
 #include "platform/Files.h"
-
-// "Doing PATH: reason" as LastFileError(); false, so that a failing step can return it.
-bool FailWith(FileDoing doing, const std::string& path, const std::string& reason);
-bool FailWith(FileDoing doing, const std::string& path, FileReason reason);
 
 // Whether the tests' hook fails this call of a step; if so errno holds the error it chose.
 bool Injected(FileStep step, const std::string& path);

@@ -18,8 +18,9 @@ int ZoomAfterKey(int zoom, ZoomKey key) {
         case kZoomOut:
             return Bounded(zoom - kZoomStep);
         case kZoomReset:
-        case kZoomWheel:
             break;
+        case kZoomWheel:  // the wheel's steps are ZoomAfterWheel's
+            return zoom;
     }
     return 100;
 }
