@@ -1,6 +1,7 @@
 // Whole-file work built on the file layer's own open, read, write and replace, with no system
 // call of its own: a copy that replaces its target, a second name or else a copy, a file read
-// whole up to a limit, and the block copy of the compaction that leaves zero blocks unwritten.
+// whole up to a limit, the block copy of the compaction that leaves zero blocks unwritten, and a
+// file replaced by a whole new content.
 #include "base/WholeFiles.h"
 
 #include <algorithm>
@@ -122,4 +123,15 @@ bool ReadWholeFile(const std::string& path, std::string* bytes, std::size_t limi
     *cut = have > limit;
     bytes->resize(std::min(have, limit));
     return ok;
+}
+
+bool WriteFileReplacing(const std::string& path, std::string_view bytes, int mode) {
+    std::string target;
+    FileHandle temp;
+    if (!ResolveReplacement(path, &target) || !CreateTempFile(target + ".tmp", target, &temp)) return false;
+    if (!WriteAt(temp, 0, bytes.data(), bytes.size()) || (mode != 0 && !SetTempFileMode(temp, mode))) {
+        DiscardTempFile(&temp);
+        return false;
+    }
+    return CommitTempFile(&temp, target);
 }

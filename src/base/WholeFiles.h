@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "platform/Files.h"
 
@@ -20,3 +21,6 @@ bool ReadWholeFile(const std::string& path, std::string* bytes, std::size_t limi
 // receive nothing but zeros are left as they are.
 bool CopyNonZeroBlocks(const FileHandle& from, std::int64_t fromOffset, const FileHandle& to, std::int64_t toOffset,
                        std::int64_t n);
+// A new content under a temporary name that then replaces path, as CommitTempFile replaces.
+// mode: the new file's permissions where not 0 (on POSIX systems), set before it takes the name.
+bool WriteFileReplacing(const std::string& path, std::string_view bytes, int mode = 0);

@@ -139,9 +139,6 @@ bool CreateTempFile(const std::string& tempPath, const std::string& target, File
 // just before.
 bool CommitTempFile(FileHandle* file, const std::string& target, bool durable = true, FileHandle* openTarget = nullptr);
 void DiscardTempFile(FileHandle* file);
-// mode: the new file's permissions where not 0 (on POSIX systems), set before it takes the name.
-// Built on the steps above, but kept here: the POSIX launcher writes through it.
-bool WriteFileReplacing(const std::string& path, std::string_view bytes, int mode = 0);
 // Sets the permissions of a file still open under its temporary name; true where files have none.
 bool SetTempFileMode(const FileHandle& file, int mode);
 // Takes from a copy under its temporary name what its source does not allow: a copy is never

@@ -15,7 +15,9 @@
 
 #include "TestSupport.h"
 #include "base/AppState.h"
+#include "base/WholeFiles.h"
 #include "core/export/HtmlPage.h"
+#include "core/settings/DesktopShortcut.h"
 #include "core/settings/KeyValueFile.h"
 #include "core/settings/Settings.h"
 #include "core/store/Compact.h"
@@ -23,7 +25,6 @@
 #include "core/store/JournalFile.h"
 #include "core/store/RecordDump.h"
 #include "platform/Files.h"
-#include "platform/Launcher.h"
 
 namespace {
 

@@ -8,7 +8,6 @@
 #include "TestSupport.h"
 #include "base/AppState.h"
 #include "core/settings/DesktopShortcut.h"
-#include "platform/Launcher.h"
 
 namespace {
 
@@ -109,6 +108,9 @@ TEST_F(DesktopShortcutTest, GoesToTheDesktopFolderTheUsersSettingsName) {
         {"XDG_DESKTOP_DIR=$HOME/unquoted\n", home + "/Desktop"},
         {"XDG_DESKTOP_DIR=\"$HOMEWORK\"\n", home + "/Desktop"},
         {"", home + "/Desktop"},
+        // Only the first megabyte is read: the line after it is not looked for.
+        {"XDG_DESKTOP_DIR=\"$HOME/Early\"\n" + std::string(2 << 20, '#'), home + "/Early"},
+        {std::string(1 << 20, '\n') + "XDG_DESKTOP_DIR=\"$HOME/Late\"\n", home + "/Desktop"},
     };
     for (const Case& c : cases) {
         WriteFileBytes(config + "/user-dirs.dirs", c.dirs);

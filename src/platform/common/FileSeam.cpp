@@ -1,5 +1,5 @@
 // What the file layers of both systems share: the last error and the texts it is made of, the
-// step hook of the tests, the buffered copy, and the one replacement by a whole new content.
+// step hook of the tests, and the buffered copy.
 // The tests' plan of faults is theirs (tests/FileFaults.cpp); the whole-file work that needs
 // no system call of its own is the ground layer's (base/WholeFiles.cpp).
 #include "platform/common/FileSeam.h"
@@ -111,15 +111,4 @@ bool CopyThroughBuffer(const FileHandle& from, std::int64_t fromOffset, const Fi
         n -= static_cast<std::int64_t>(chunk);
     }
     return true;
-}
-
-bool WriteFileReplacing(const std::string& path, std::string_view bytes, int mode) {
-    std::string target;
-    FileHandle temp;
-    if (!ResolveReplacement(path, &target) || !CreateTempFile(target + ".tmp", target, &temp)) return false;
-    if (!WriteAt(temp, 0, bytes.data(), bytes.size()) || (mode != 0 && !SetTempFileMode(temp, mode))) {
-        DiscardTempFile(&temp);
-        return false;
-    }
-    return CommitTempFile(&temp, target);
 }

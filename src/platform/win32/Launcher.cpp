@@ -7,13 +7,15 @@
 #include "platform/win32/WideText.h"
 #include "platform/win32/Win32.h"
 
-std::string DesktopFolder() { return KnownFolder(FOLDERID_Desktop); }
+LauncherForm SystemLauncherForm() { return kLauncherShellLink; }
 
-std::string LauncherFileName(const std::string& name) { return name + ".lnk"; }
+std::string SystemDesktopFolder() { return KnownFolder(FOLDERID_Desktop); }
 
-bool CreateShortcutFile(const std::string& target, const std::string& shortcutPath, const std::string& folder,
-                        const std::string& arguments, const std::string& description, const std::string& iconFile,
-                        int iconIndex) {
+std::string UserConfigHome() { return std::string(); }
+
+bool CreateShellLink(const std::string& target, const std::string& linkPath, const std::string& folder,
+                     const std::string& arguments, const std::string& description, const std::string& iconFile,
+                     int iconIndex) {
     HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     IShellLinkW* link = nullptr;
     bool saved = false;
@@ -29,11 +31,11 @@ bool CreateShortcutFile(const std::string& target, const std::string& shortcutPa
         link->SetIconLocation(Widen(icon).c_str(), iconIndex);
         IPersistFile* file = nullptr;
         if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
-            saved = SUCCEEDED(file->Save(Widen(shortcutPath).c_str(), TRUE));
+            saved = SUCCEEDED(file->Save(Widen(linkPath).c_str(), TRUE));
             file->Release();
         }
         link->Release();
     }
     if (SUCCEEDED(com)) CoUninitialize();
-    return saved || FailWith(kDoingWriting, shortcutPath, kReasonShellLinkNotSaved);
+    return saved || FailWith(kDoingWriting, linkPath, kReasonShellLinkNotSaved);
 }
