@@ -46,6 +46,16 @@ constexpr int kCmdCalculator = 312;
 constexpr int kCmdFileManager = 313;
 constexpr int kCmdTerminal = 314;
 
+// The main window's own window menu, where the system gives it none the program can extend
+constexpr int kMenuWindow = 320;
+constexpr int kCmdWindowMenu = 321;
+constexpr int kCmdWindowRestore = 322;
+constexpr int kCmdWindowMove = 323;
+constexpr int kCmdWindowSize = 324;
+constexpr int kCmdWindowMinimise = 325;
+constexpr int kCmdWindowMaximise = 326;
+constexpr int kCmdWindowClose = 327;
+
 // Gadgets of the options dialog
 constexpr int kGadgetWordwrap = 400;
 constexpr int kGadgetOnTop = 401;

@@ -36,9 +36,11 @@ enum MessageKind {
     kMessageSelectorClosed,
     kMessageEditorFocused,
     kMessageMovingOrSizing,
-    kMessageSystemTool,   // number: the command
-    kMessageFileChanged,  // a watched file, or the folder that holds it, changed
-    kMessageTextEdited,   // number: the text field, changed by the user or by SetGadgetText
+    kMessageSystemTool,    // number: the command
+    kMessageWindowMenu,    // a right-click on the background or a button asks for the program's own window menu
+    kMessagePlacementKey,  // while grabbed for placement: number, a PlacementKey, with kPlaceFine where CTRL was held
+    kMessageFileChanged,   // a watched file, or the folder that holds it, changed
+    kMessageTextEdited,    // number: the text field, changed by the user or by SetGadgetText
 };
 
 struct Message {
@@ -147,6 +149,9 @@ void RestoreAndRaise(int window);
 void RaiseWindow(int window);
 void EnableWindow(int window, bool enabled);
 void SetOnTop(int window, bool onTop);
+enum WindowShow { kShownNormal, kShownMinimised, kShownMaximised };
+WindowShow ShownAs(int window);
+void ShowAs(int window, WindowShow how);
 void SetMessageCallback(int window, void (*callback)(const Message&));
 Rect ScreenWorkArea();
 
@@ -246,9 +251,24 @@ void AddShortcut(int window, const Shortcut& shortcut);
 void SetShortcutEnabled(int window, int command, bool enabled);
 void SetContextMenu(int menu, const std::vector<MenuItem>& items);
 void EnableMenuItem(int menu, int command, bool enabled);
-// Shows the menu at a screen position; a chosen item arrives as a menu event of window.
+// Shows the menu at a screen position, or where the pointer is for kAtPointer, kAtPointer; a
+// chosen item arrives as a menu event of window.
+constexpr int kAtPointer = -32768;
 void ShowContextMenu(int window, int menu, int x, int y);
-void SetWindowMenuTools(int window, const std::vector<MenuItem>& tools);
+// Adds the tools to the window menu the system gives the window (Windows). False where there
+// is none the program can extend (Qt): the window sends kMessageWindowMenu instead, and the
+// program shows its own.
+bool SetWindowMenuTools(int window, const std::vector<MenuItem>& tools);
+
+// Move and Size by keyboard where the program runs them itself. While a window is grabbed,
+// every key and click of the program reaches it as kMessagePlacementKey and no shortcut acts;
+// a click, or the window losing the focus, is kPlaceKeep.
+enum PlacementKey { kPlaceLeft, kPlaceRight, kPlaceUp, kPlaceDown, kPlaceKeep, kPlaceRestore, kPlaceOther };
+constexpr int kPlaceFine = 16;
+enum PlacementEdge : unsigned { kEdgeLeft = 1, kEdgeTop = 2, kEdgeRight = 4, kEdgeBottom = 8 };
+void GrabForPlacement(int window, bool grab);
+// The pointer where a mouse would take the window, its shape the way the edges picked move.
+void ShowPlacementPointer(int x, int y, unsigned edges);
 
 // Requesters: modal, in front of every window of the program; false when cancelled.
 struct FontChoice {
@@ -275,10 +295,9 @@ void OpenWithShell(const std::string& target);
 bool StartProgram(const std::vector<std::string>& argv, const std::string& folder);
 
 // The texts a backend shows of its own accord, from the program's string table above: the
-// window menu, the font requester, the buttons of a requester the toolkit has no stock one
+// font requester, the buttons of a requester the toolkit has no stock one
 // for. Handed down once, before the first window opens; a backend reads them when it shows them.
 struct ToolkitTexts {
-    std::string menuRestore, menuMove, menuSize, menuMinimise, menuMaximise, menuClose;
     std::string fontTitle, fontFace, fontStyle, fontSize, fontColour, fontUnderline, fontStrikeout;
     std::string fontCustomColour, fontSample;
     std::vector<std::string> fontStyles;   // regular, italic, bold, bold italic

@@ -1,7 +1,6 @@
-// Where the program's windows go, whatever the toolkit: within the work area of the screen
-// they open on, beside or over the main window, and the window menu's Move and Size from the
-// keyboard. Rectangle arithmetic only; each backend asks its toolkit for the rectangles and
-// the keys, and places the windows.
+// What the window backends place themselves, whatever the toolkit: a window within the work
+// area of its screen, and a list as wide as its widest entries. Where the program places its
+// windows is ui/Placement.h's.
 #pragma once
 
 #include <cstddef>
@@ -12,40 +11,7 @@
 
 // Shrunk to the area where it is larger, then moved into it.
 Rect FitIntoArea(Rect r, Rect area);
-// A window of the given outer size beside the owner, so that it covers none of it: right of
-// it where the area has room, else below, left, above; with room for none, centred over it.
-// Always within the area.
-Rect PlaceBeside(Rect owner, int width, int height, Rect area);
-// Centred over the owner, within the area.
-Rect CentreOver(Rect owner, int width, int height, Rect area);
-
 // The rows of the longest texts by bytes, longest first, at most count of them: a list as wide
 // as its widest entry measures only these (kMeasuredTitles), not every one of 32,767 titles.
 constexpr std::size_t kMeasuredTitles = 16;
 std::vector<std::size_t> LongestEntries(const std::vector<std::string>& texts, std::size_t count);
-
-// Move and Size by keyboard, as the classic window menu has them: the arrows move the window
-// or, once the first arrow has picked an edge (a second, crosswise, a corner), move that
-// edge; ENTER (or a click) keeps the new place, ESC puts the window back.
-enum PlacementKey { kPlaceLeft, kPlaceRight, kPlaceUp, kPlaceDown, kPlaceKeep, kPlaceRestore, kPlaceOther };
-enum PlacementEdge : unsigned { kEdgeLeft = 1, kEdgeTop = 2, kEdgeRight = 4, kEdgeBottom = 8 };
-constexpr int kPlacementStep = 8;      // pixels per arrow
-constexpr int kPlacementFineStep = 1;  // with CTRL
-
-struct PlacementByKeys {
-    bool sizing;
-    Rect original;  // outer rectangle when the mode began
-    Rect current;
-    int minimumWidth;  // outer
-    int minimumHeight;
-    Rect area;       // the work area: the title bar stays in it, sizing stops at its edges
-    unsigned edges;  // PlacementEdge bits chosen so far (sizing)
-};
-
-PlacementByKeys StartPlacementByKeys(Rect outer, bool sizing, int minimumWidth, int minimumHeight, Rect area);
-// Applies a key; false once the mode is over (kept or restored). current is where the
-// window belongs now; keys that mean nothing here change nothing.
-bool StepPlacementByKeys(PlacementByKeys* placement, PlacementKey key, bool fine);
-// Where the pointer shows the mode: the middle of the window while moving or before an edge
-// is picked, else the middle of the picked edge, or the picked corner.
-void PlacementPointer(const PlacementByKeys& placement, int* x, int* y);

@@ -14,6 +14,7 @@
 #include "ui/MainWindow.h"
 #include "ui/Shutdown.h"
 #include "ui/StandIns.h"
+#include "ui/WindowMenu.h"
 #include "ui/editor/Editor.h"
 #include "ui/editor/Find.h"
 #include "ui/editor/FindAll.h"
@@ -176,6 +177,18 @@ void HandleMainWindow(const Event& event) {
                     break;
                 case kCmdPressFocused:
                     PressFocused();
+                    break;
+                case kCmdCalculator:
+                case kCmdFileManager:
+                case kCmdTerminal:
+                case kCmdWindowMenu:
+                case kCmdWindowRestore:
+                case kCmdWindowMove:
+                case kCmdWindowSize:
+                case kCmdWindowMinimise:
+                case kCmdWindowMaximise:
+                case kCmdWindowClose:
+                    RunWindowMenuCommand(kWindowMain, event.number);
                     break;
             }
             break;

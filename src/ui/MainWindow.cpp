@@ -10,9 +10,10 @@
 #include "core/settings/Settings.h"
 #include "platform/Files.h"
 #include "platform/Gui.h"
-#include "platform/Placement.h"
 #include "ui/Commands.h"
 #include "ui/Notices.h"
+#include "ui/Placement.h"
+#include "ui/WindowMenu.h"
 #include "ui/editor/Editor.h"
 #include "ui/editor/Find.h"
 #include "ui/editor/FindAll.h"
@@ -110,6 +111,12 @@ void MainMessageCallback(const Message& message) {
         case kMessageSystemTool:
             OpenSystemTool(message.number);
             break;
+        case kMessageWindowMenu:
+            OpenWindowMenu(kWindowMain, false);
+            break;
+        case kMessagePlacementKey:
+            StepWindowPlacement(kWindowMain, message.number);
+            break;
         case kMessageMovingOrSizing:
             g_app.settingsChanged = 1;
             break;
@@ -153,9 +160,7 @@ void BuildMainWindow() {
     WriteFreshSettingsIfNeeded();
     g_app.settingsUnread = !LoadSettings(ScreenWorkArea()) && StatPath(g_app.settingsPath).kind != kFileMissing;
     ApplyOptions(false);
-    SetWindowMenuTools(kWindowMain, {{kCmdCalculator, Str(kStrMenuCalculator)},
-                                     {kCmdFileManager, Str(kStrMenuFileManager)},
-                                     {kCmdTerminal, Str(kStrMenuTerminal)}});
+    AddWindowMenu(kWindowMain, kMinimumWidth, kMinimumHeight);
     SetWindowTitle(kWindowMain, g_app.programTitle);
     SetControlsDisabled(kGadgetAdd, kGadgetSelector, 1);
     SetEditorReadOnly(kGadgetEditor, true);

@@ -33,12 +33,6 @@ std::vector<std::string> SplitList(const std::string& list) {
 
 void HandTextsToToolkit() {
     ToolkitTexts texts;
-    texts.menuRestore = Str(kStrMenuRestore);
-    texts.menuMove = Str(kStrMenuMove);
-    texts.menuSize = Str(kStrMenuSize);
-    texts.menuMinimise = Str(kStrMenuMinimise);
-    texts.menuMaximise = Str(kStrMenuMaximise);
-    texts.menuClose = Str(kStrMenuClose);
     texts.fontTitle = Str(kStrFontTitle);
     texts.fontFace = Str(kStrFontFaceLabel);
     texts.fontStyle = Str(kStrFontStyleLabel);

@@ -1,7 +1,6 @@
 // Where the program's windows go on Qt: within the work area of the main window's screen,
-// above an On Top main window, and the window menu's Move and Size from the keyboard. The
-// rules are the toolkit-free ones of platform/Placement.h; this file asks Qt for the
-// rectangles and the keys.
+// above an On Top main window; and the grab of every key and click while the program moves or
+// sizes a window by keyboard.
 #include <QApplication>
 #include <QCursor>
 #include <QGuiApplication>
@@ -36,47 +35,44 @@ QSize FrameOf(const QWidget* window) {
 
 QRect ToQRect(const Rect& r) { return QRect(r.x, r.y, r.width, r.height); }
 
-// Moves and sizes a window by its outer rectangle.
-void PlaceOuter(QWidget* window, const Rect& outer) {
-    QSize frame = FrameOf(window);
-    window->move(outer.x, outer.y);
-    window->resize(QSize(outer.width, outer.height) - frame);
-}
-
-// The window menu's Move and Size from the keyboard. The window system has no such mode for a
-// client everywhere (Wayland, no window manager, managers that ignore the request), so the
-// program runs its own: every key and click comes here until ENTER, ESC or a click ends it.
-class PlacementMode : public QObject {
+// While Move or Size by keyboard runs, every key and click of the program goes to the window
+// that runs it, and no shortcut acts.
+class PlacementGrab : public QObject {
 public:
-    PlacementMode(QWidget* window, bool sizing) : QObject(window), window_(window) {
-        QSize least = window->minimumSize() + FrameOf(window);
-        placement_ = StartPlacementByKeys(ToRect(window->frameGeometry()), sizing, least.width(), least.height(),
-                                          ToRect(WorkArea()));
+    PlacementGrab(QWidget* window, int number) : QObject(window), window_(window), number_(number) {
         qApp->installEventFilter(this);
         window->grabKeyboard();
         window->grabMouse(QCursor(Qt::SizeAllCursor));
-        showMode();
     }
-    ~PlacementMode() override { end(); }
+    ~PlacementGrab() override { end(); }
+    void end() {
+        qApp->removeEventFilter(this);
+        if (window_) {
+            window_->releaseKeyboard();
+            window_->releaseMouse();
+        }
+    }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
         switch (event->type()) {
-            case QEvent::ShortcutOverride:  // no shortcut acts while the mode runs
+            case QEvent::ShortcutOverride:
                 event->accept();
                 return true;
-            case QEvent::KeyPress:
-                step(static_cast<QKeyEvent*>(event));
+            case QEvent::KeyPress: {
+                auto* key = static_cast<QKeyEvent*>(event);
+                tell(KeyOf(key->key()) | (key->modifiers() & Qt::ControlModifier ? kPlaceFine : 0));
                 return true;
+            }
             case QEvent::KeyRelease:
                 return true;
             case QEvent::MouseButtonPress:
             case QEvent::MouseButtonDblClick:
-                finish();
+                tell(kPlaceKeep);
                 return true;
             case QEvent::Hide:
             case QEvent::WindowDeactivate:
-                if (watched == window_) finish();
+                if (watched == window_) tell(kPlaceKeep);
                 return false;
             default:
                 return false;
@@ -84,7 +80,7 @@ protected:
     }
 
 private:
-    static PlacementKey KeyOf(int key) {
+    static int KeyOf(int key) {
         switch (key) {
             case Qt::Key_Left:
                 return kPlaceLeft;
@@ -103,48 +99,13 @@ private:
                 return kPlaceOther;
         }
     }
-    void step(QKeyEvent* key) {
-        Rect before = placement_.current;
-        bool goesOn = StepPlacementByKeys(&placement_, KeyOf(key->key()), key->modifiers() & Qt::ControlModifier);
-        const Rect& now = placement_.current;
-        if (now.x != before.x || now.y != before.y || now.width != before.width || now.height != before.height)
-            PlaceOuter(window_, now);
-        if (goesOn) showMode();
-        else finish();
-    }
-    // The pointer stands where a mouse would take the window, its shape says which way.
-    void showMode() {
-        unsigned edges = placement_.sizing ? placement_.edges : 0;
-        bool across = edges & (kEdgeLeft | kEdgeRight), upDown = edges & (kEdgeTop | kEdgeBottom);
-        bool falling = (edges & (kEdgeLeft | kEdgeTop)) == (kEdgeLeft | kEdgeTop) ||
-                       (edges & (kEdgeRight | kEdgeBottom)) == (kEdgeRight | kEdgeBottom);
-        Qt::CursorShape shape = across && upDown ? (falling ? Qt::SizeFDiagCursor : Qt::SizeBDiagCursor)
-                                : across         ? Qt::SizeHorCursor
-                                : upDown         ? Qt::SizeVerCursor
-                                                 : Qt::SizeAllCursor;
-        QGuiApplication::changeOverrideCursor(QCursor(shape));
-        int x, y;
-        PlacementPointer(placement_, &x, &y);
-        QCursor::setPos(window_->screen(), x, y);
-    }
-    void end() {
-        if (ended_) return;
-        ended_ = true;
-        qApp->removeEventFilter(this);
-        if (window_) {
-            window_->releaseKeyboard();
-            window_->releaseMouse();
-        }
-    }
-    void finish() {
-        end();
-        deleteLater();
-    }
+    void tell(int key) { SendMessage(number_, Message{kMessagePlacementKey, key, std::string()}); }
 
     QPointer<QWidget> window_;
-    PlacementByKeys placement_;
-    bool ended_ = false;
+    int number_;
 };
+
+QPointer<PlacementGrab> s_grab;
 
 }  // namespace
 
@@ -186,8 +147,30 @@ Rect FitIntoScreenAt(Rect outer) {
     return screen ? FitIntoArea(outer, ToRect(ScaledArea(screen))) : outer;
 }
 
-void MoveOrSizeByKeys(QWidget* window, bool sizing) {
-    if (window && window->isVisible()) new PlacementMode(window, sizing);
+void GrabForPlacement(int window, bool grab) {
+    // Ended from inside the grab's own event filter: it goes once that returns.
+    if (s_grab) {
+        s_grab->end();
+        s_grab->deleteLater();
+        s_grab = nullptr;
+    }
+    QWidget* widget = WindowWidget(window);
+    if (grab && widget && widget->isVisible()) s_grab = new PlacementGrab(widget, window);
+}
+
+bool IsPlacingByKeys() { return s_grab != nullptr; }
+
+void ShowPlacementPointer(int x, int y, unsigned edges) {
+    bool across = edges & (kEdgeLeft | kEdgeRight), upDown = edges & (kEdgeTop | kEdgeBottom);
+    bool falling = (edges & (kEdgeLeft | kEdgeTop)) == (kEdgeLeft | kEdgeTop) ||
+                   (edges & (kEdgeRight | kEdgeBottom)) == (kEdgeRight | kEdgeBottom);
+    Qt::CursorShape shape = across && upDown ? (falling ? Qt::SizeFDiagCursor : Qt::SizeBDiagCursor)
+                            : across         ? Qt::SizeHorCursor
+                            : upDown         ? Qt::SizeVerCursor
+                                             : Qt::SizeAllCursor;
+    QGuiApplication::changeOverrideCursor(QCursor(shape));
+    QWidget* main = WindowWidget(MainWindowNumber());
+    QCursor::setPos(main ? main->screen() : QGuiApplication::primaryScreen(), x, y);
 }
 
 // While the main window stays on top, so do the program's other windows: none opens or

@@ -120,4 +120,6 @@ void BoundToWorkArea(QWidget* window);
 // An outer rectangle within the work area of the screen under its middle.
 Rect FitIntoScreenAt(Rect outer);
 // The window menu's Move and Size: the arrow keys move or size the window until ENTER.
-void MoveOrSizeByKeys(QWidget* window, bool sizing);
+// While the program moves a window by keys, the window may stand partly off the screen, as
+// far as its title bar stays within reach.
+bool IsPlacingByKeys();

@@ -24,7 +24,7 @@ struct WindowRecord {
     QPointer<JcWindow> widget;
     void (*callback)(const Message&) = nullptr;
     std::multimap<int, QPointer<QShortcut>> shortcuts;
-    std::vector<MenuItem> tools;
+    bool windowMenu = false;  // the program shows its own window menu
 };
 
 std::map<int, WindowRecord> s_windows;
@@ -57,43 +57,6 @@ JcWindow* Window(int window) {
     return it == s_windows.end() ? nullptr : it->second.widget.data();
 }
 
-// The window menu, where the window manager's own cannot be extended. Most desktops keep
-// ALT+SPACE for their own menu, so ALT+MINUS and a right-click on the window's background or
-// its buttons open this one too.
-void ShowWindowMenu(int window, QPoint at) {
-    JcWindow* widget = Window(window);
-    if (!widget) return;
-    QMenu menu(widget);
-    QAction* restore = menu.addAction(ToQString(ToolkitText().menuRestore));
-    QAction* move = menu.addAction(ToQString(ToolkitText().menuMove));
-    QAction* size = menu.addAction(ToQString(ToolkitText().menuSize));
-    QAction* minimise = menu.addAction(ToQString(ToolkitText().menuMinimise));
-    QAction* maximise = menu.addAction(ToQString(ToolkitText().menuMaximise));
-    menu.addSeparator();
-    QAction* close = menu.addAction(ToQString(ToolkitText().menuClose));
-    bool normal = widget->windowState() == Qt::WindowNoState;
-    restore->setEnabled(!normal);
-    move->setEnabled(normal);
-    size->setEnabled(normal);
-    maximise->setEnabled(normal);
-    std::map<QAction*, int> tools;
-    const std::vector<MenuItem>& items = s_windows[window].tools;
-    if (!items.empty()) menu.addSeparator();
-    for (const MenuItem& item : items) tools[menu.addAction(ToQString(item.label))] = item.command;
-    QAction* chosen = menu.exec(at);
-    if (!chosen) return;
-    // The focus comes back from the menu through the window system; taken after a state change,
-    // it undoes a Minimise (seen with a button focused).
-    QGuiApplication::sync();
-    QCoreApplication::processEvents();
-    if (chosen == restore) widget->showNormal();
-    if (chosen == minimise) widget->showMinimized();
-    if (chosen == maximise) widget->showMaximized();
-    if (chosen == close) PostWindowEvent(Event{kEventClose, window, 0});
-    if (chosen == move || chosen == size) MoveOrSizeByKeys(widget, chosen == size);
-    if (tools.count(chosen)) SendMessage(window, Message{kMessageSystemTool, tools[chosen], std::string()});
-}
-
 }  // namespace
 
 JcWindow::JcWindow(int number, QWidget* owner, Qt::WindowFlags flags) : QWidget(owner, flags), number_(number) {
@@ -104,8 +67,8 @@ JcWindow::JcWindow(int number, QWidget* owner, Qt::WindowFlags flags) : QWidget(
 }
 
 void JcWindow::contextMenuEvent(QContextMenuEvent* event) {
-    if (s_windows[number_].tools.empty()) return QWidget::contextMenuEvent(event);
-    ShowWindowMenu(number_, event->globalPos());
+    if (!s_windows[number_].windowMenu) return QWidget::contextMenuEvent(event);
+    SendMessage(number_, Message{kMessageWindowMenu, 0, std::string()});
 }
 
 void JcWindow::closeEvent(QCloseEvent* event) {
@@ -269,7 +232,7 @@ void ClientSize(int window, int* width, int* height) {
 }
 
 void PlaceWindow(int window, Rect outer) {
-    outer = FitIntoScreenAt(outer);
+    if (!IsPlacingByKeys()) outer = FitIntoScreenAt(outer);
     if (JcWindow* widget = Window(window)) widget->placeOuter(QRect(outer.x, outer.y, outer.width, outer.height));
 }
 
@@ -441,18 +404,29 @@ void ShowContextMenu(int window, int menu, int x, int y) {
             commands[action] = item.command;
         }
     }
-    QAction* chosen = top.exec(QPoint(x, y));
+    QAction* chosen = top.exec(x == kAtPointer && y == kAtPointer ? QCursor::pos() : QPoint(x, y));
     if (chosen && commands.count(chosen)) DeliverWindowEvent(Event{kEventMenu, window, commands[chosen]});
 }
 
-void SetWindowMenuTools(int window, const std::vector<MenuItem>& tools) {
-    s_windows[window].tools = tools;
+bool SetWindowMenuTools(int window, const std::vector<MenuItem>&) {
+    s_windows[window].windowMenu = true;
+    return false;
+}
+
+WindowShow ShownAs(int window) {
+    JcWindow* widget = Window(window);
+    Qt::WindowStates state = widget ? widget->windowState() : Qt::WindowNoState;
+    return state & Qt::WindowMinimized ? kShownMinimised : state & Qt::WindowMaximized ? kShownMaximised : kShownNormal;
+}
+
+void ShowAs(int window, WindowShow how) {
     JcWindow* widget = Window(window);
     if (!widget) return;
-    for (Qt::Key key : {Qt::Key_Space, Qt::Key_Minus}) {
-        QShortcut* shortcut = new QShortcut(QKeySequence(QKeyCombination(Qt::AltModifier, key)), widget);
-        shortcut->setContext(Qt::WindowShortcut);
-        QObject::connect(shortcut, &QShortcut::activated,
-                         [window, widget] { ShowWindowMenu(window, widget->mapToGlobal(QPoint(0, 0))); });
-    }
+    // The focus comes back from a menu through the window system; taken after a state change,
+    // it undoes a Minimise (seen with a button focused).
+    QGuiApplication::sync();
+    QCoreApplication::processEvents();
+    if (how == kShownNormal) widget->showNormal();
+    if (how == kShownMinimised) widget->showMinimized();
+    if (how == kShownMaximised) widget->showMaximized();
 }

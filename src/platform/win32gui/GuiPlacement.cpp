@@ -1,7 +1,6 @@
 // Where the program's windows go on Windows: within the work area of the monitor they open
-// on and above an On Top main window. The rules are the
-// toolkit-free ones of platform/Placement.h. The window menu's Move and Size need nothing
-// here: the system menu's own keyboard mode (SC_MOVE, SC_SIZE) does them.
+// on and above an On Top main window. The window menu's Move and Size need nothing here: the
+// system menu's own keyboard mode (SC_MOVE, SC_SIZE) does them.
 #include "platform/Placement.h"
 #include "platform/win32gui/GuiPrivate.h"
 

@@ -687,21 +687,39 @@ void ShowContextMenu(int window, int menu, int x, int y) {
     if (!hwnd) return;
     HMENU popup = BuildMenu(s_menus[menu]);
     SetForegroundWindow(hwnd);
+    POINT pointer{x, y};
+    if (x == kAtPointer && y == kAtPointer) GetCursorPos(&pointer);
     ModalLoop loop;
-    int chosen = TrackPopupMenu(popup, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, x, y, 0, hwnd, nullptr);
+    int chosen =
+        TrackPopupMenu(popup, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, pointer.x, pointer.y, 0, hwnd, nullptr);
     DestroyMenu(popup);
     if (chosen > 0) DeliverWindowEvent(Event{kEventMenu, window, chosen});
 }
 
-void SetWindowMenuTools(int window, const std::vector<MenuItem>& tools) {
+bool SetWindowMenuTools(int window, const std::vector<MenuItem>& tools) {
     HWND hwnd = WindowHandle(window);
     WindowState* state = State(window);
-    if (!hwnd || !state) return;
+    if (!hwnd || !state) return true;
     state->tools = tools;
     GetSystemMenu(hwnd, TRUE);
     HMENU menu = GetSystemMenu(hwnd, FALSE);
-    if (!menu || tools.empty()) return;
+    if (!menu || tools.empty()) return true;
     AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
     for (std::size_t i = 0; i < tools.size(); ++i)
         AppendMenuW(menu, MF_STRING, kToolBase + 16 * i, Widen(tools[i].label).c_str());
+    return true;
 }
+
+WindowShow ShownAs(int window) {
+    HWND hwnd = WindowHandle(window);
+    return hwnd && IsIconic(hwnd) ? kShownMinimised : hwnd && IsZoomed(hwnd) ? kShownMaximised : kShownNormal;
+}
+
+void ShowAs(int window, WindowShow how) {
+    if (HWND hwnd = WindowHandle(window))
+        ::ShowWindow(hwnd, how == kShownMinimised ? SW_MINIMIZE : how == kShownMaximised ? SW_MAXIMIZE : SW_RESTORE);
+}
+
+// The system's window menu runs its own Move and Size.
+void GrabForPlacement(int, bool) {}
+void ShowPlacementPointer(int, int, unsigned) {}
