@@ -430,6 +430,41 @@ TEST_F(FilesTest, WhatHappensAtTheRenameRefusesIt) {
     EndWriteWatch(none);
 }
 
+// In a folder others can write, another program can take the temporary file away and put its
+// own under that name just before the rename: its file never takes the target's place, the
+// file replaced stays, and neither of the two files is removed.
+TEST_F(FilesTest, AStrangersFileUnderTheTemporaryNameIsNeverPutInPlace) {
+    std::string file = folder.path + "file", stolen = folder.path + "stolen";
+    for (bool existed : {true, false}) {
+        if (existed) WriteFileBytes(file, "old");
+        FileHandle temp;
+        ASSERT_TRUE(CreateTempFile(file + ".tmp", file, &temp));
+        ASSERT_TRUE(WriteAt(temp, 0, "new", 3));
+        std::string tempPath = temp.path;
+        ArmFileHook(
+            kStepRename, 1,
+            [&] {
+                ASSERT_EQ(0, rename(tempPath.c_str(), stolen.c_str()));
+                WriteFileBytes(tempPath, "theirs");
+            },
+            file);
+        EXPECT_FALSE(CommitTempFile(&temp, file)) << existed;
+        DisarmFileFaults();
+        EXPECT_NE(std::string::npos, LastFileError().find("meanwhile")) << LastFileError();
+        EXPECT_EQ(existed, PathExists(file));
+        if (existed) {
+            EXPECT_EQ("old", ReadFileBytes(file));
+        }
+        EXPECT_EQ("new", ReadFileBytes(stolen));
+        EXPECT_EQ("theirs", ReadFileBytes(tempPath));
+        ASSERT_EQ(0, unlink(stolen.c_str()));
+        ASSERT_EQ(0, unlink(tempPath.c_str()));
+        if (existed) {
+            ASSERT_EQ(0, unlink(file.c_str()));
+        }
+    }
+}
+
 }  // namespace
 
 namespace {

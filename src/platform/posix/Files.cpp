@@ -357,46 +357,64 @@ void DiscardTempFile(FileHandle* file) {
 
 namespace {
 
-// Swaps the two names in one step and looks at what came out under the temporary name: the
-// file the caller meant to replace goes, anything else is swapped back at once. No check made
-// before a rename can promise that much. *swapped false: the swap was refused, errno says why.
-bool ExchangeOver(const FileHandle& file, const std::string& target, bool* swapped) {
+// Swaps the two names in one step and looks at both: the target must now hold the file written
+// (in a folder others can write, another program could have put its own under the temporary
+// name) and the temporary name the file the caller meant to replace. Only then does that go;
+// anything else is swapped back at once. No check made before a rename can promise that much.
+// *swapped false: the swap was refused, errno says why.
+bool ExchangeOver(const FileHandle& file, const FileIdentity& own, const std::string& target, bool* swapped) {
     *swapped = renameat2(AT_FDCWD, file.path.c_str(), AT_FDCWD, target.c_str(), RENAME_EXCHANGE) == 0;
     if (!*swapped) return false;
-    FileIdentity out;
+    FileIdentity in, out;
+    bool ours = IdentityOfPath(target, &in) && SameIdentity(in, own);
     bool same = IdentityOfPath(file.path, &out) && SameIdentity(out, file.replaces);
-    if (same && !WasWritten(file.replacesWatch)) {
+    if (ours && same && !WasWritten(file.replacesWatch)) {
         unlink(file.path.c_str());
         return true;
     }
     renameat2(AT_FDCWD, file.path.c_str(), AT_FDCWD, target.c_str(), RENAME_EXCHANGE);
+    if (!ours) return FailWith(kDoingReplacing, file.path, kReasonReplacedMeanwhile);
     return FailWith(kDoingReplacing, target, same ? kReasonWrittenMeanwhile : kReasonReplacedMeanwhile);
+}
+
+// After a rename that had nothing to swap with: what it moved must be the file written. A
+// stranger's file goes back to the name it came from, if it is free.
+bool MovedOwn(const FileHandle& file, const FileIdentity& own, const std::string& target) {
+    FileIdentity now;
+    if (IdentityOfPath(target, &now) && SameIdentity(now, own)) return true;
+    renameat2(AT_FDCWD, target.c_str(), AT_FDCWD, file.path.c_str(), RENAME_NOREPLACE);
+    return FailWith(kDoingReplacing, file.path, kReasonReplacedMeanwhile);
 }
 
 // The rename itself, over the file the caller meant to replace, or over nothing where there
 // was nothing.
-bool RenameOver(const FileHandle& file, const std::string& target) {
+bool RenameOver(const FileHandle& file, const FileIdentity& own, const std::string& target) {
+    FileIdentity now;
+    if (!IdentityOfPath(file.path, &now)) return false;
+    if (!SameIdentity(now, own)) return FailWith(kDoingReplacing, file.path, kReasonReplacedMeanwhile);
     // The seam fails the first rename as the system would: EINVAL stands for a file system that
     // can neither swap nor refuse.
     bool injected = Injected(kStepRename, target);
     int flag = file.replaces.exists ? RENAME_EXCHANGE : RENAME_NOREPLACE;
     if (!injected && flag == RENAME_NOREPLACE &&
         renameat2(AT_FDCWD, file.path.c_str(), AT_FDCWD, target.c_str(), flag) == 0)
-        return true;
+        return MovedOwn(file, own, target);
     if (!injected && flag == RENAME_EXCHANGE) {
         bool swapped = false;
-        bool replaced = ExchangeOver(file, target, &swapped);
+        bool replaced = ExchangeOver(file, own, target, &swapped);
         if (swapped) return replaced;
     }
     if (errno == EEXIST) return FailWith(kDoingReplacing, target, kReasonMadeMeanwhile);
     if (errno == ENOENT && flag == RENAME_EXCHANGE) return FailWith(kDoingReplacing, target, kReasonRemovedMeanwhile);
     if (errno != EINVAL && errno != ENOSYS) return FailErrno(kDoingReplacing, target);
     // A file system that can do neither: the last look is as close to the rename as it gets.
-    FileIdentity now;
     if (!IdentityOfPath(target, &now)) return false;
     if (!SameIdentity(now, file.replaces)) return FailWith(kDoingReplacing, target, kReasonReplacedMeanwhile);
     if (WasWritten(file.replacesWatch)) return FailWith(kDoingReplacing, target, kReasonWrittenMeanwhile);
-    return rename(file.path.c_str(), target.c_str()) == 0 || FailErrno(kDoingReplacing, target);
+    if (rename(file.path.c_str(), target.c_str()) != 0) return FailErrno(kDoingReplacing, target);
+    // Too late to undo here, but not to say so.
+    return (IdentityOfPath(target, &now) && SameIdentity(now, own)) ||
+           FailWith(kDoingReplacing, file.path, kReasonReplacedMeanwhile);
 }
 
 }  // namespace
@@ -406,16 +424,20 @@ bool CommitTempFile(FileHandle* file, const std::string& target, bool durable, F
         DiscardTempFile(file);
         return false;
     }
-    struct stat own;
-    bool known = fstat(static_cast<int>(file->fd), &own) == 0;
+    struct stat st;
+    if (fstat(static_cast<int>(file->fd), &st) != 0) {
+        int error = errno;
+        DiscardTempFile(file);
+        return Fail(kDoingReplacing, target, error);
+    }
+    FileIdentity own{true, static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
     CloseFile(file);
-    if (!RenameOver(*file, target)) {
+    if (!RenameOver(*file, own, target)) {
         std::string reason = LastFileError();
         // After a swap undone, the temporary name is the file's own again, unless a third program
         // came between; then what it holds is not ours to remove.
         FileIdentity now;
-        if (known && IdentityOfPath(file->path, &now) && now.device == own.st_dev && now.inode == own.st_ino)
-            unlink(file->path.c_str());
+        if (IdentityOfPath(file->path, &now) && SameIdentity(now, own)) unlink(file->path.c_str());
         SetFileError(reason);
         return false;
     }
