@@ -199,6 +199,29 @@ TEST_F(CompactTest, AnotherProgramsFileIsNeverCompactedOver) {
     EXPECT_NE(std::string::npos, LastFileError().find("another program replaced the file")) << LastFileError();
     EXPECT_EQ(SlotBytes("renamed in"), ReadFileBytes(g_app.dataPath));
     EXPECT_EQ(std::vector<std::string>{"Jotcrate.jcd"}, FolderEntries(folder.path));
+    EXPECT_FALSE(IsDataFileAsLeft());  // so no backup is made of it
+
+    // In a folder others can write: their file put under the compaction's name just before the
+    // rename never takes the data file's place.
+    WriteDataFile(g_app.dataPath, {"one", "two", "three"});
+    NoteDataFileVersion();
+    ForgetDeletions();
+    ASSERT_TRUE(MarkDeleted(1));
+    std::string ours = ReadFileBytes(g_app.dataPath);
+    std::string compaction = CompactionPath(g_app.dataPath), stolen = folder.path + "stolen";
+    ArmFileHook(
+        kStepRename, 1,
+        [&] {
+            ASSERT_EQ(0, rename(compaction.c_str(), stolen.c_str()));
+            WriteDataFile(compaction, {"planted"});
+        },
+        g_app.dataPath);
+    EXPECT_FALSE(CompactDataFile());
+    DisarmFileFaults();
+    EXPECT_TRUE(ours == ReadFileBytes(g_app.dataPath));
+    EXPECT_TRUE(IsDataFileAsLeft());
+    ASSERT_EQ(0, unlink(stolen.c_str()));
+    ASSERT_EQ(0, unlink(compaction.c_str()));
 
     // A kept record rewritten in place after it was copied, or a record appended, with no clock
     // to show it: the swap of names is undone.

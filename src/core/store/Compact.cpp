@@ -135,7 +135,10 @@ bool CompactDataFile() {
     ok = CommitTempFile(&out, target, true, &data);
     EndWriteWatch(watch);
     CloseFileLater(&data);
-    NoteDataFileVersion();
-    if (ok) ForgetDeletions();
+    // A file that took the name meanwhile is no version of this run's: no backup is made of it.
+    if (ok) {
+        NoteDataFileVersion();
+        ForgetDeletions();
+    }
     return ok;
 }
