@@ -289,7 +289,8 @@ TEST_F(HostileFilesTest, AHugeSparseDataFileIsNeitherCopiedNorCompacted) {
 }
 
 // A data file another user made (in a shared folder, before the user's first start) could be read
-// by them: nothing the user types is written into it.
+// by them: nothing the user types is written into it, and its records are not dumped as the
+// user's.
 TEST_F(HostileFilesTest, AnotherUsersDataFileIsNeverWrittenInto) {
     WriteDataFile(g_app.dataPath, {"Record 1"});
     ASSERT_EQ(0, chmod(g_app.dataPath.c_str(), 0666));
@@ -301,6 +302,9 @@ TEST_F(HostileFilesTest, AnotherUsersDataFileIsNeverWrittenInto) {
     std::int64_t first;
     EXPECT_FALSE(AppendStarterRecords(&first));
     EXPECT_EQ(SlotBytes("Record 1"), ReadFileBytes(g_app.dataPath));
+    EXPECT_EQ(kDumpFailed, WriteRecordDump());
+    EXPECT_NE(std::string::npos, LastFileError().find("belongs to another user")) << LastFileError();
+    EXPECT_FALSE(PathExists(g_app.programFolder + "record-dump.txt"));
 }
 
 // The window, and with it the toolkit's plugins, is never loaded from a folder that others can

@@ -47,12 +47,16 @@ void WriteDumpPiece(std::string&& piece, void* writer) {
 // lock, which would make the window's saves fail; a pass that saw a write is made again.
 DumpResult DumpOnce(bool besideWindow, bool* written) {
     *written = false;
-    // Records are read only where the user's own links lead, as in the window.
+    // Records are read only where the user's own links lead, and only from the user's own file,
+    // as in the window: another user's file dumped here would pass for the user's records.
     std::string real;
     FileHandle data;
-    if (!ResolveReplacement(g_app.dataPath, &real) ||
-        !OpenFile(real, besideWindow ? kOpenReadBeside : kOpenRead, &data))
+    if (!ResolveReplacement(g_app.dataPath, &real)) return kDumpFailed;
+    if (StatPath(real).kind == kFileRegular && !IsOwnFile(real)) {
+        SetFileError(Str(kStrDataFileNotOwn) + g_app.dataPath);
         return kDumpFailed;
+    }
+    if (!OpenFile(real, besideWindow ? kOpenReadBeside : kOpenRead, &data)) return kDumpFailed;
     WriteWatch* watch = besideWindow ? WatchWrites(data) : nullptr;
     FileVersion before;
     FileVersion after;
