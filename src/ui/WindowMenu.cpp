@@ -48,10 +48,11 @@ void AddWindowMenu(int window, int minimumWidth, int minimumHeight) {
     s_menu.minimumWidth = minimumWidth;
     s_menu.minimumHeight = minimumHeight;
     if (SetWindowMenuTools(window, Tools())) return;
-    std::vector<MenuItem> items = {{kCmdWindowRestore, Str(kStrMenuRestore)},   {kCmdWindowMove, Str(kStrMenuMove)},
-                                   {kCmdWindowSize, Str(kStrMenuSize)},         {kCmdWindowMinimise, Str(kStrMenuMinimise)},
-                                   {kCmdWindowMaximise, Str(kStrMenuMaximise)}, {0, ""},
-                                   {kCmdWindowClose, Str(kStrMenuClose)},       {0, ""}};
+    std::vector<MenuItem> items = {
+        {kCmdWindowRestore, Str(kStrMenuRestore)},   {kCmdWindowMove, Str(kStrMenuMove)},
+        {kCmdWindowSize, Str(kStrMenuSize)},         {kCmdWindowMinimise, Str(kStrMenuMinimise)},
+        {kCmdWindowMaximise, Str(kStrMenuMaximise)}, {0, ""},
+        {kCmdWindowClose, Str(kStrMenuClose)},       {0, ""}};
     for (const MenuItem& tool : Tools()) items.push_back(tool);
     SetContextMenu(kMenuWindow, items);
     for (const Shortcut& keys : kMenuKeys) AddShortcut(window, keys);
@@ -60,7 +61,8 @@ void AddWindowMenu(int window, int minimumWidth, int minimumHeight) {
 void OpenWindowMenu(int window, bool fromKeyboard) {
     bool normal = ShownAs(window) == kShownNormal;
     EnableMenuItem(kMenuWindow, kCmdWindowRestore, !normal);
-    for (int command : {kCmdWindowMove, kCmdWindowSize, kCmdWindowMaximise}) EnableMenuItem(kMenuWindow, command, normal);
+    for (int command : {kCmdWindowMove, kCmdWindowSize, kCmdWindowMaximise})
+        EnableMenuItem(kMenuWindow, command, normal);
     Rect outer{kAtPointer, kAtPointer, 0, 0};
     if (fromKeyboard) OuterRectOnScreen(window, &outer);
     ShowContextMenu(window, kMenuWindow, outer.x, outer.y);
