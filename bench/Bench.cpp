@@ -29,6 +29,7 @@
 #include "base/Numbers.h"
 #include "base/StringTable.h"
 #include "base/WholeFiles.h"
+#include "core/search/CaseFold.h"
 #include "core/search/SearchRecords.h"
 #include "core/store/BackgroundWrites.h"
 #include "core/store/Compact.h"

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "core/search/CaseFold.h"
 #include "platform/CaseFolding.h"
 
 namespace {

@@ -20,12 +20,8 @@ QString FromView(std::u16string_view text) {
     return QString(reinterpret_cast<const QChar*>(text.data()), static_cast<qsizetype>(text.size()));
 }
 
-// The toolkit's one-to-one folding, then ß (and capital ẞ, which folds to it) as "ss".
-std::u16string FoldCase(std::u16string_view text) {
-    QString folded = FromView(text).toCaseFolded();
-    if (folded.contains(QChar(0xDF))) folded.replace(QChar(0xDF), QStringLiteral("ss"));
-    return std::u16string(View(folded));
-}
+// The toolkit's simple folding: one to one, and already all that lowercase lacks.
+std::u16string LowerCase(std::u16string_view text) { return std::u16string(View(FromView(text).toCaseFolded())); }
 
 // A combining mark belongs to the letter before it, so a word does not end inside a letter.
 bool IsWordPart(char16_t c) { return QChar(c).isLetterOrNumber() || QChar(c).isMark() || c == u'_'; }

@@ -8,6 +8,7 @@
 #include "base/Numbers.h"
 #include "base/StringTable.h"
 #include "base/TextCoding.h"
+#include "core/search/CaseFold.h"
 #include "core/search/SearchRecords.h"
 #include "platform/CaseFolding.h"
 #include "platform/Files.h"

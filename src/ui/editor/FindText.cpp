@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "base/TextCoding.h"
+#include "core/search/CaseFold.h"
 #include "core/search/SearchRecords.h"
 #include "platform/CaseFolding.h"
 #include "platform/Gui.h"
