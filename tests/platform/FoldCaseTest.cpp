@@ -21,6 +21,8 @@ TEST(FoldCase, FoldsFullyWhateverTheBackend) {
         {u"\u00C9\u00C0\u00D6\u0106", u"\u00E9\u00E0\u00F6\u0107"},
         {u"\U00010400\U00010427", u"\U00010428\U0001044F"},  // Deseret, beyond the first plane
         {u"\u0130", u"\u0130"},                              // the dotted capital I stays
+        {u"\uAB70\u13F8\u13A0", u"\u13A0\u13F0\u13A0"},      // Cherokee folds to its capitals
+        {u"\u1C80\u1E9B", u"\u0432\u1E61"},                  // old Cyrillic be, long s with dot
         {u"\u65E5\u672C", u"\u65E5\u672C"},
     };
     for (const Case& c : cases) EXPECT_EQ(c.folded, FoldCase(c.text)) << std::string(c.text.begin(), c.text.end());
