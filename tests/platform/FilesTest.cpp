@@ -431,36 +431,40 @@ TEST_F(FilesTest, WhatHappensAtTheRenameRefusesIt) {
 }
 
 // In a folder others can write, another program can take the temporary file away and put its
-// own under that name just before the rename: its file never takes the target's place, the
-// file replaced stays, and neither of the two files is removed.
+// own under that name before the rename, or at the very moment of it, whether the file system
+// swaps names in one step or can do neither that nor refuse (the seam's EINVAL): its file never
+// takes the target's place, the file replaced stays, and neither of the two files is removed.
 TEST_F(FilesTest, AStrangersFileUnderTheTemporaryNameIsNeverPutInPlace) {
     std::string file = folder.path + "file", stolen = folder.path + "stolen";
-    for (bool existed : {true, false}) {
-        if (existed) WriteFileBytes(file, "old");
-        FileHandle temp;
-        ASSERT_TRUE(CreateTempFile(file + ".tmp", file, &temp));
-        ASSERT_TRUE(WriteAt(temp, 0, "new", 3));
-        std::string tempPath = temp.path;
-        ArmFileHook(
-            kStepRename, 1,
-            [&] {
+    for (int when = 0; when < 3; ++when) {
+        for (bool existed : {true, false}) {
+            std::string where = "when " + std::to_string(when) + (existed ? ", replacing" : ", new");
+            if (existed) WriteFileBytes(file, "old");
+            FileHandle temp;
+            ASSERT_TRUE(CreateTempFile(file + ".tmp", file, &temp));
+            ASSERT_TRUE(WriteAt(temp, 0, "new", 3));
+            std::string tempPath = temp.path;
+            auto steal = [&] {
                 ASSERT_EQ(0, rename(tempPath.c_str(), stolen.c_str()));
                 WriteFileBytes(tempPath, "theirs");
-            },
-            file);
-        EXPECT_FALSE(CommitTempFile(&temp, file)) << existed;
-        DisarmFileFaults();
-        EXPECT_NE(std::string::npos, LastFileError().find("meanwhile")) << LastFileError();
-        EXPECT_EQ(existed, PathExists(file));
-        if (existed) {
-            EXPECT_EQ("old", ReadFileBytes(file));
-        }
-        EXPECT_EQ("new", ReadFileBytes(stolen));
-        EXPECT_EQ("theirs", ReadFileBytes(tempPath));
-        ASSERT_EQ(0, unlink(stolen.c_str()));
-        ASSERT_EQ(0, unlink(tempPath.c_str()));
-        if (existed) {
-            ASSERT_EQ(0, unlink(file.c_str()));
+            };
+            if (when == 0) steal();
+            if (when > 0) ArmFileHook(kStepRename, 1, steal, file);
+            if (when == 2) ArmFileFault(kStepRename, 1, EINVAL, file);
+            EXPECT_FALSE(CommitTempFile(&temp, file)) << where;
+            DisarmFileFaults();
+            EXPECT_NE(std::string::npos, LastFileError().find("meanwhile")) << where << LastFileError();
+            EXPECT_EQ(existed, PathExists(file)) << where;
+            if (existed) {
+                EXPECT_EQ("old", ReadFileBytes(file)) << where;
+            }
+            EXPECT_EQ("new", ReadFileBytes(stolen)) << where;
+            EXPECT_EQ("theirs", ReadFileBytes(tempPath)) << where;
+            ASSERT_EQ(0, unlink(stolen.c_str()));
+            ASSERT_EQ(0, unlink(tempPath.c_str()));
+            if (existed) {
+                ASSERT_EQ(0, unlink(file.c_str()));
+            }
         }
     }
 }

@@ -357,6 +357,12 @@ void DiscardTempFile(FileHandle* file) {
 
 namespace {
 
+// Whether the name holds that file; false too where it cannot be looked at.
+bool Holds(const std::string& path, const FileIdentity& identity) {
+    FileIdentity now;
+    return IdentityOfPath(path, &now) && SameIdentity(now, identity);
+}
+
 // Swaps the two names in one step and looks at both: the target must now hold the file written
 // (in a folder others can write, another program could have put its own under the temporary
 // name) and the temporary name the file the caller meant to replace. Only then does that go;
@@ -365,9 +371,8 @@ namespace {
 bool ExchangeOver(const FileHandle& file, const FileIdentity& own, const std::string& target, bool* swapped) {
     *swapped = renameat2(AT_FDCWD, file.path.c_str(), AT_FDCWD, target.c_str(), RENAME_EXCHANGE) == 0;
     if (!*swapped) return false;
-    FileIdentity in, out;
-    bool ours = IdentityOfPath(target, &in) && SameIdentity(in, own);
-    bool same = IdentityOfPath(file.path, &out) && SameIdentity(out, file.replaces);
+    bool ours = Holds(target, own);
+    bool same = Holds(file.path, file.replaces);
     if (ours && same && !WasWritten(file.replacesWatch)) {
         unlink(file.path.c_str());
         return true;
@@ -380,8 +385,7 @@ bool ExchangeOver(const FileHandle& file, const FileIdentity& own, const std::st
 // After a rename that had nothing to swap with: what it moved must be the file written. A
 // stranger's file goes back to the name it came from, if it is free.
 bool MovedOwn(const FileHandle& file, const FileIdentity& own, const std::string& target) {
-    FileIdentity now;
-    if (IdentityOfPath(target, &now) && SameIdentity(now, own)) return true;
+    if (Holds(target, own)) return true;
     renameat2(AT_FDCWD, target.c_str(), AT_FDCWD, file.path.c_str(), RENAME_NOREPLACE);
     return FailWith(kDoingReplacing, file.path, kReasonReplacedMeanwhile);
 }
@@ -389,9 +393,7 @@ bool MovedOwn(const FileHandle& file, const FileIdentity& own, const std::string
 // The rename itself, over the file the caller meant to replace, or over nothing where there
 // was nothing.
 bool RenameOver(const FileHandle& file, const FileIdentity& own, const std::string& target) {
-    FileIdentity now;
-    if (!IdentityOfPath(file.path, &now)) return false;
-    if (!SameIdentity(now, own)) return FailWith(kDoingReplacing, file.path, kReasonReplacedMeanwhile);
+    if (!Holds(file.path, own)) return FailWith(kDoingReplacing, file.path, kReasonReplacedMeanwhile);
     // The seam fails the first rename as the system would: EINVAL stands for a file system that
     // can neither swap nor refuse.
     bool injected = Injected(kStepRename, target);
@@ -407,14 +409,11 @@ bool RenameOver(const FileHandle& file, const FileIdentity& own, const std::stri
     if (errno == EEXIST) return FailWith(kDoingReplacing, target, kReasonMadeMeanwhile);
     if (errno == ENOENT && flag == RENAME_EXCHANGE) return FailWith(kDoingReplacing, target, kReasonRemovedMeanwhile);
     if (errno != EINVAL && errno != ENOSYS) return FailErrno(kDoingReplacing, target);
-    // A file system that can do neither: the last look is as close to the rename as it gets.
-    if (!IdentityOfPath(target, &now)) return false;
-    if (!SameIdentity(now, file.replaces)) return FailWith(kDoingReplacing, target, kReasonReplacedMeanwhile);
+    // A file system that can do neither: the last looks are as close to the rename as it gets.
+    if (!Holds(target, file.replaces)) return FailWith(kDoingReplacing, target, kReasonReplacedMeanwhile);
     if (WasWritten(file.replacesWatch)) return FailWith(kDoingReplacing, target, kReasonWrittenMeanwhile);
-    if (rename(file.path.c_str(), target.c_str()) != 0) return FailErrno(kDoingReplacing, target);
-    // Too late to undo here, but not to say so.
-    return (IdentityOfPath(target, &now) && SameIdentity(now, own)) ||
-           FailWith(kDoingReplacing, file.path, kReasonReplacedMeanwhile);
+    if (!Holds(file.path, own)) return FailWith(kDoingReplacing, file.path, kReasonReplacedMeanwhile);
+    return rename(file.path.c_str(), target.c_str()) == 0 || FailErrno(kDoingReplacing, target);
 }
 
 }  // namespace
@@ -436,8 +435,7 @@ bool CommitTempFile(FileHandle* file, const std::string& target, bool durable, F
         std::string reason = LastFileError();
         // After a swap undone, the temporary name is the file's own again, unless a third program
         // came between; then what it holds is not ours to remove.
-        FileIdentity now;
-        if (IdentityOfPath(file->path, &now) && SameIdentity(now, own)) unlink(file->path.c_str());
+        if (Holds(file->path, own)) unlink(file->path.c_str());
         SetFileError(reason);
         return false;
     }
