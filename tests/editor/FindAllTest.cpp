@@ -163,6 +163,13 @@ TEST_F(FindAllTest, EachTermSavesTheRecordFirstAndAltKeysTypeNothing) {
     // ALT with a letter is a command key: the field does not take the letter.
     SendTestKey(kGadgetFindAllTerm, 'U', kModAlt);
     EXPECT_EQ("yak", GadgetText(kGadgetFindAllTerm));
+    // The label's letter brings the focus back to the field, its term selected to type over.
+    FocusGadget(kGadgetFindAllMatchCase, kFocusByKey);
+    Shortcut('N', kModAlt);
+    EXPECT_EQ(kGadgetFindAllTerm, FocusedGadget());
+    Shortcut(kKeySpace);
+    EXPECT_EQ(" ", GadgetText(kGadgetFindAllTerm));
+    EXPECT_FALSE(IsChecked(kGadgetFindAllMatchCase));
 }
 
 TEST_F(FindAllTest, ANewTermReplacesTheSearchUnderWay) {

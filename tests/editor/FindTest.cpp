@@ -134,6 +134,24 @@ TEST_F(FindTest, EnterInTheDialogFindsNextFromAnyControl) {
     EXPECT_FALSE(FindDialogExists());
 }
 
+// ALT and the letter of the field's label put the focus in the field with its text selected,
+// as after TAB: a SPACE then types there instead of ticking the box that had the focus.
+TEST_F(FindTest, TheLabelsLetterFocusesTheField) {
+    SetEditorSelection(kGadgetEditor, 0, 5);
+    Shortcut('F', kModCtrl);
+    ASSERT_TRUE(FindDialogExists());
+    FocusGadget(kGadgetFindMatchCase, kFocusByKey);
+    Shortcut('N', kModAlt);
+    EXPECT_EQ(kGadgetFindTerm, FocusedGadget());
+    Shortcut(kKeySpace);
+    EXPECT_EQ(" ", FindDialogTerm());
+    EXPECT_FALSE(IsChecked(kGadgetFindMatchCase));
+    // The box's own letter still ticks it (Qt's click is animated: a moment later).
+    Shortcut('C', kModAlt);
+    EXPECT_TRUE(PumpUntil([] { return IsChecked(kGadgetFindMatchCase); }));
+    EXPECT_EQ(" ", FindDialogTerm());
+}
+
 TEST_F(FindTest, DialogSearchesWithItsOwnOptionsAndLocksTheCommands) {
     SetEditorSelection(kGadgetEditor, 0, 5);
     Shortcut('F', kModCtrl);

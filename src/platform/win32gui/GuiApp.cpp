@@ -96,6 +96,7 @@ void RouteMessage(MSG* msg) {
         if (!IsWindow(dialog) || (msg->hwnd != dialog && !IsChild(dialog, msg->hwnd))) continue;
         // Not every version of the dialog manager shows the cues at TAB and ALT itself.
         if (cueKey) ShowKeyboardCues(dialog);
+        if (msg->message == WM_SYSCHAR && FocusBuddyOfLetter(dialog, static_cast<wchar_t>(msg->wParam))) return;
         if (IsDialogMessageW(dialog, msg)) return;
     }
     TranslateMessage(msg);

@@ -22,6 +22,7 @@ std::set<int> s_fields;
 std::map<int, std::vector<Row>> s_lists;   // rows by list gadget
 std::map<int, std::vector<int>> s_groups;  // radio buttons by the gadget that starts the group
 std::map<int, int> s_groupOf;              // radio button to the gadget that starts its group
+std::map<int, int> s_buddies;              // label to the gadget its letter focuses
 int s_lastGroup = 0;
 
 HWND MakeControl(int window, int gadget, DWORD exStyle, const wchar_t* cls, const std::wstring& text, DWORD style) {
@@ -225,11 +226,36 @@ void CreateLabel(int window, int gadget, Rect r, const std::string& text, int bu
     HWND hwnd =
         MakeControl(window, gadget, 0, WC_STATICW, Widen(text), buddy ? SS_LEFT : SS_LEFTNOWORDWRAP | SS_NOPREFIX);
     if (!hwnd) return;
+    s_buddies.erase(gadget);
+    if (buddy) s_buddies[gadget] = buddy;
     if (HWND follower = buddy ? GadgetHandle(buddy) : nullptr) {
         HWND before = GetWindow(follower, GW_HWNDPREV);
         SetWindowPos(hwnd, before ? before : HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }
     SetGadgetRect(gadget, r);
+}
+
+// The dialog manager passes a label's letter on by WM_NEXTDLGCTL, which only a dialog's own
+// procedure answers: the program's windows are no dialogs, so the letter is taken here. The
+// field's text is selected, as after TAB.
+bool FocusBuddyOfLetter(HWND dialog, wchar_t letter) {
+    auto upper = [](wchar_t c) {
+        return reinterpret_cast<ULONG_PTR>(CharUpperW(reinterpret_cast<LPWSTR>(static_cast<ULONG_PTR>(c))));
+    };
+    int window = WindowNumberOf(dialog);
+    for (const auto& [label, buddy] : s_buddies) {
+        HWND target = GadgetHandle(buddy);
+        if (GadgetWindow(label) != window || !target || !IsWindowEnabled(target) || !IsWindowVisible(target)) continue;
+        std::wstring text = Widen(GadgetText(label));
+        std::size_t mark = 0;
+        while ((mark = text.find(L'&', mark)) != std::wstring::npos && mark + 1 < text.size() && text[mark + 1] == L'&')
+            mark += 2;
+        if (mark == std::wstring::npos || mark + 1 >= text.size() || upper(text[mark + 1]) != upper(letter)) continue;
+        FocusGadget(buddy, kFocusByKey);
+        if (s_fields.count(buddy)) SendMessageW(target, EM_SETSEL, 0, -1);
+        return true;
+    }
+    return false;
 }
 
 void CreateRadioButton(int window, int gadget, Rect r, const std::string& label, bool startsGroup) {

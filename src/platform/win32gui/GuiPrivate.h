@@ -62,6 +62,8 @@ bool RunWindowMessageHook(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
 void PopToolTip();
 // GuiFields.cpp: the parts a result list's row draws (for the window tests, which read them).
 ResultRow ShownResultRow(int gadget, int row);
+// GuiFields.cpp: ALT and a label's letter in a dialog focus the label's buddy; false if none.
+bool FocusBuddyOfLetter(HWND dialog, wchar_t letter);
 // GuiPlacement.cpp. The work area of the monitor nearest the window.
 Rect WorkAreaNear(HWND hwnd);
 void PlaceOuter(HWND hwnd, Rect outer);
