@@ -3,6 +3,7 @@
 // the window menu, read while it is open, is in MainWindowQtTest.cpp.
 #include "base/AppState.h"
 #include "base/Numbers.h"
+#include "base/StringTable.h"
 #include "platform/Gui.h"
 #include "ui/GuiTestSupport.h"
 #include "ui/HelpWindow.h"
@@ -89,6 +90,13 @@ TEST_F(MainWindowTest, ReadOnlyCyclesOverTheEnabledControlsOnly) {
     Type("xy");
     EXPECT_EQ(beeps + 2, BeepsSoFar());
     EXPECT_EQ("Record 1\r\n", EditorText(kGadgetEditor).substr(0, 10));
+    // The word why, shown once in a run, stays while the user goes on typing; it goes when
+    // the focus leaves the editor.
+    Key(kGadgetEditor, 'Z');
+    Key(kGadgetEditor, kKeyBackspace);
+    EXPECT_EQ(Str(kStrReadOnlyTip), TestEditorTip(kGadgetEditor));
+    Shortcut(kKeyTab, kModCtrl);
+    EXPECT_EQ("", TestEditorTip(kGadgetEditor));
     g_app.options.readOnly = 0;
     ApplyOptions(true);
     EXPECT_EQ("Jotcrate", TestWindowTitle(kWindowMain));

@@ -364,7 +364,8 @@ BOOL CALLBACK FindTip(HWND hwnd, LPARAM data) {
     TipSearch* search = reinterpret_cast<TipSearch*>(data);
     wchar_t name[64] = L"";
     GetClassNameW(hwnd, name, 64);
-    // Wine shows a tracking tip without marking it visible: the editor's tool is the note.
+    // Wine shows a tracking tip without marking it visible: the editor's tool is the note (the
+    // backend removes it when it takes the note down).
     if (lstrcmpiW(name, TOOLTIPS_CLASSW) != 0) return TRUE;
     int count = static_cast<int>(SendMessageW(hwnd, TTM_GETTOOLCOUNT, 0, 0));
     for (int i = 0; i < count; ++i) {

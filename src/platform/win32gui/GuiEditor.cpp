@@ -12,7 +12,7 @@
 namespace {
 
 constexpr UINT_PTR kTipTimer = 1;
-constexpr UINT kTipMilliseconds = 5000;
+constexpr UINT kTipMilliseconds = 10000;  // as long as a Qt tip stays
 
 struct EditorState {
     int window = 0;
@@ -183,8 +183,19 @@ bool IsEditingControlKey(WPARAM key) {
     return false;
 }
 
+// The tool goes with the tip, so that a note taken down is not read as shown.
+void HideTip(HWND editor) {
+    KillTimer(editor, kTipTimer);
+    if (!s_tip) return;
+    TOOLINFOW tool = {};
+    tool.cbSize = sizeof tool;
+    tool.hwnd = editor;
+    tool.uId = 1;
+    SendMessageW(s_tip, TTM_TRACKACTIVATE, FALSE, reinterpret_cast<LPARAM>(&tool));
+    SendMessageW(s_tip, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
 bool OnKeyDown(EditorState* state, WPARAM key) {
-    if (s_tip) SendMessageW(s_tip, TTM_TRACKACTIVATE, FALSE, 0);
     if (ZoomByKey(state, key)) return true;
     bool control = GetKeyState(VK_CONTROL) < 0, shift = GetKeyState(VK_SHIFT) < 0, alt = GetKeyState(VK_MENU) < 0;
     if (key == VK_RETURN && !alt) {
@@ -286,6 +297,7 @@ LRESULT CALLBACK EditorProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
             PasteFitted(state);
             return 0;
         case WM_MOUSEWHEEL: {
+            HideTip(hwnd);
             WORD keys = GET_KEYSTATE_WPARAM(wParam);
             if (keys == MK_CONTROL) {
                 Tell(state, kInputZoom, kZoomWheel, GET_WHEEL_DELTA_WPARAM(wParam));
@@ -296,6 +308,7 @@ LRESULT CALLBACK EditorProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
             break;
         }
         case WM_RBUTTONDOWN: {
+            HideTip(hwnd);
             POINT at = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
             ClientToScreen(hwnd, &at);
             Tell(state, kInputContextMenu, at.x, at.y);
@@ -311,10 +324,16 @@ LRESULT CALLBACK EditorProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
             return 0;
         case WM_TIMER:
             if (wParam == kTipTimer) {
-                KillTimer(hwnd, kTipTimer);
-                if (s_tip) SendMessageW(s_tip, TTM_TRACKACTIVATE, FALSE, 0);
+                HideTip(hwnd);
                 return 0;
             }
+            break;
+        // The note stays while the user types, as the Qt one does, and goes at a click or
+        // when the focus leaves.
+        case WM_KILLFOCUS:
+        case WM_LBUTTONDOWN:
+        case WM_MBUTTONDOWN:
+            HideTip(hwnd);
             break;
     }
     return DefSubclassProc(hwnd, message, wParam, lParam);
@@ -448,7 +467,7 @@ bool IsEditorTextChanged(int gadget) {
     return state && SendMessageW(state->hwnd, EM_GETMODIFY, 0, 0) != 0;
 }
 
-// A tracking tip below the caret, gone after a few seconds or at the next key.
+// A tracking tip below the caret, gone after a few seconds, at a click or with the focus.
 void ShowEditorTip(int gadget, const std::string& text) {
     EditorState* state = Editor(gadget);
     if (!state) return;
