@@ -67,6 +67,8 @@ enum TestWindowState { kTestNormal, kTestMaximised, kTestMinimised };
 void ShowTestWindowAs(int window, TestWindowState state);
 // A window dragged by its title bar by the distance given.
 void DragTestWindow(int window, int dx, int dy);
+// A window's lower right corner dragged by the distance given, as a window manager sizes it.
+void DragTestWindowCorner(int window, int dx, int dy);
 // Whether a window is kept above the windows of other programs.
 bool IsTestWindowOnTop(int window);
 // Whether a window of the program is shown and whether it takes input.

@@ -32,6 +32,13 @@ TEST_F(MainWindowTest, ControlsFollowTheResizeRule) {
     EXPECT_EQ((Rect{6, 6, 60, 26}), GadgetRectIn(kWindowMain, kGadgetAdd));
     ResizeClient(kWindowMain, 100, 100);
     EXPECT_EQ(std::make_pair(474, 300), Size(kWindowMain));
+    // The user's drag of the border stops there too, however the window manager passes it on.
+    DragTestWindowCorner(kWindowMain, -300, -200);
+    Pump();
+    EXPECT_EQ(std::make_pair(474, 300), Size(kWindowMain));
+    DragTestWindowCorner(kWindowMain, 50, 20);
+    Pump();
+    EXPECT_EQ(std::make_pair(524, 320), Size(kWindowMain));
 }
 
 TEST_F(MainWindowTest, UserMovesMarkTheSettingsButMaximisingDoesNot) {

@@ -216,6 +216,10 @@ void DragTestWindow(int window, int dx, int dy) {
     if (QWidget* widget = WindowWidget(window)) widget->move(widget->pos() + QPoint(dx, dy));
 }
 
+void DragTestWindowCorner(int window, int dx, int dy) {
+    if (QWidget* widget = WindowWidget(window)) widget->resize(widget->size() + QSize(dx, dy));
+}
+
 bool IsTestWindowOnTop(int window) {
     QWidget* widget = WindowWidget(window);
     return widget && widget->windowFlags().testFlag(Qt::WindowStaysOnTopHint);

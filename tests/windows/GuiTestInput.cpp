@@ -246,6 +246,16 @@ void DragTestWindow(int window, int dx, int dy) {
     RunPendingUiSteps();
 }
 
+// Under Wine the window manager's size arrives as a SetWindowPos, not through the sizing loop.
+void DragTestWindowCorner(int window, int dx, int dy) {
+    HWND hwnd = WindowHandle(window);
+    RECT r;
+    if (!hwnd || !GetWindowRect(hwnd, &r)) return;
+    SetWindowPos(hwnd, nullptr, 0, 0, r.right - r.left + dx, r.bottom - r.top + dy,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    RunPendingUiSteps();
+}
+
 bool IsTestWindowOnTop(int window) {
     HWND hwnd = WindowHandle(window);
     return hwnd && (GetWindowLongW(hwnd, GWL_EXSTYLE) & WS_EX_TOPMOST);

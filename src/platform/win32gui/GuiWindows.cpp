@@ -13,6 +13,7 @@ namespace {
 
 constexpr wchar_t kWindowClass[] = L"JotcrateWindow";
 constexpr UINT kDestroyLater = WM_APP + 2;
+constexpr UINT kTakeLeastSize = WM_APP + 3;
 constexpr UINT kToolBase = 0x1100;  // system menu ids keep their low four bits clear
 constexpr int kSelectorListHeight = 320;
 
@@ -266,6 +267,29 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
         case WM_WINDOWPOSCHANGED:
             if (state) NotePlacement(hwnd, window, state);
             break;
+        case WM_WINDOWPOSCHANGING: {
+            // Wine's window manager path sizes the window without asking WM_GETMINMAXINFO.
+            WINDOWPOS* pos = reinterpret_cast<WINDOWPOS*>(lParam);
+            bool bounded = state && (state->minimum.cx > 0 || state->minimum.cy > 0);
+            SIZE least = bounded ? LeastOuterSize(hwnd, *state) : SIZE{0, 0};
+            if (!(pos->flags & SWP_NOSIZE) && !IsIconic(hwnd) && !IsZoomed(hwnd) &&
+                (pos->cx < least.cx || pos->cy < least.cy)) {
+                pos->cx = std::max(pos->cx, static_cast<int>(least.cx));
+                pos->cy = std::max(pos->cy, static_cast<int>(least.cy));
+                PostMessageW(hwnd, kTakeLeastSize, 0, 0);
+            }
+            break;
+        }
+        case kTakeLeastSize: {
+            // Wine leaves the X window at the window manager's smaller size until the window
+            // changes size again: a pixel more and back tells it the size kept.
+            RECT r;
+            if (!GetWindowRect(hwnd, &r)) return 0;
+            for (int more : {1, 0})
+                SetWindowPos(hwnd, nullptr, 0, 0, r.right - r.left + more, r.bottom - r.top,
+                             SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+            return 0;
+        }
         case WM_GETMINMAXINFO:
             if (state && (state->minimum.cx > 0 || state->minimum.cy > 0)) {
                 SIZE outer = LeastOuterSize(hwnd, *state);
