@@ -212,8 +212,8 @@ bool OnKeyDown(EditorState* state, WPARAM key) {
     return control && !alt && !IsEditingControlKey(key);
 }
 
-// Every character key is told; the control characters of CTRL+letter stop there, as the
-// control would take some of them for formatting.
+// Every character key is told; the control characters of CTRL+letter stop there (CTRL+I's
+// TAB too), as the control would take some of them for formatting.
 bool OnCharacter(EditorState* state, wchar_t c) {
     bool low = c >= 0xDC00 && c <= 0xDFFF;
     if (low && state->dropLowSurrogate) {
@@ -226,7 +226,7 @@ bool OnCharacter(EditorState* state, wchar_t c) {
     if (IsReadOnly(state->hwnd)) return false;
     // BACKSPACE takes away: it is never refused, not even in a record over the limit.
     if (c == L'\b') return false;
-    if ((c < 0x20 && c != L'\t') || c == 0x7F) return true;
+    if ((c < 0x20 && (c != L'\t' || GetKeyState(VK_CONTROL) < 0)) || c == 0x7F) return true;
     if (low) return false;
     bool high = c >= 0xD800 && c <= 0xDBFF;
     std::u16string typed =
