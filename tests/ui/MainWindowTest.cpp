@@ -76,6 +76,26 @@ TEST_F(MainWindowTest, CtrlTabCyclesAndReturnPressesTheFocusedButton) {
     EXPECT_EQ(1u, MessageBoxTexts().size());
 }
 
+// TAB types a TAB in the editor, with SHIFT too (CTRL+TAB moves the focus); the TAB made by
+// CTRL+I is a control character like the others and types nothing. A TAB past the record's
+// limit is refused as any typed character.
+TEST_F(MainWindowTest, TabTypesATabAndCtrlLettersTypeNothing) {
+    StartProgram();
+    FocusGadget(kGadgetEditor);
+    SetEditorText(kGadgetEditor, "");
+    Key(kGadgetEditor, kKeyTab);
+    Key(kGadgetEditor, kKeyTab, kModShift);
+    Key(kGadgetEditor, 'I', kModCtrl);
+    Key(kGadgetEditor, 'B', kModCtrl);
+    EXPECT_EQ("\t\t", EditorText(kGadgetEditor));
+    EXPECT_EQ(kGadgetEditor, FocusedGadget());
+    SetEditorText(kGadgetEditor, std::string(kEditorStoredLimit, 'x'));
+    SetEditorSelection(kGadgetEditor, static_cast<int>(kEditorStoredLimit), -1);
+    Key(kGadgetEditor, kKeyTab, kModShift);
+    EXPECT_EQ(std::string(kEditorStoredLimit, 'x'), EditorText(kGadgetEditor));
+    EXPECT_EQ(Str(kStrRecordFull), TestEditorTip(kGadgetEditor));
+}
+
 TEST_F(MainWindowTest, ReadOnlyCyclesOverTheEnabledControlsOnly) {
     WriteFileBytes(g_app.settingsPath, "[Options]\r\nRead Only=1\r\n");
     StartProgram();

@@ -38,7 +38,9 @@ bool IsEnter(const QKeyEvent* event) { return event->key() == Qt::Key_Return || 
 bool ProducesCharacter(const QKeyEvent* event) {
     if (!event->text().isEmpty()) return true;
     int key = event->key();
-    if (IsEnter(event) || key == Qt::Key_Tab || key == Qt::Key_Backspace || key == Qt::Key_Escape) return true;
+    if (IsEnter(event) || key == Qt::Key_Tab || key == Qt::Key_Backtab || key == Qt::Key_Backspace ||
+        key == Qt::Key_Escape)
+        return true;
     Qt::KeyboardModifiers modifiers = event->modifiers();
     return (modifiers & Qt::ControlModifier) && !(modifiers & Qt::AltModifier) && key >= Qt::Key_A && key <= Qt::Key_Z;
 }
@@ -165,11 +167,12 @@ void JcEditor::keyPressEvent(QKeyEvent* event) {
         return;
     }
     if (ProducesCharacter(event)) tell(kInputCharacter);
-    // SHIFT+ENTER makes the same line break as ENTER; the line separator that the editor
-    // would put there is no line of a record.
-    if (IsEnter(event) && (event->modifiers() & Qt::ShiftModifier)) {
-        QKeyEvent plain(event->type(), event->key(), event->modifiers() & ~Qt::ShiftModifier, event->text(),
-                        event->isAutoRepeat(), event->count());
+    // SHIFT+ENTER makes the same line break as ENTER (the line separator that the editor
+    // would put there is no line of a record), SHIFT+TAB the same TAB, which it would drop.
+    bool backTab = event->key() == Qt::Key_Backtab;
+    if (backTab || (IsEnter(event) && (event->modifiers() & Qt::ShiftModifier))) {
+        QKeyEvent plain(event->type(), backTab ? Qt::Key_Tab : event->key(), event->modifiers() & ~Qt::ShiftModifier,
+                        backTab ? QStringLiteral("\t") : event->text(), event->isAutoRepeat(), event->count());
         typeKey(&plain);
         event->setAccepted(plain.isAccepted());
         return;
