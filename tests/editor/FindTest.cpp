@@ -152,6 +152,23 @@ TEST_F(FindTest, TheLabelsLetterFocusesTheField) {
     EXPECT_EQ(" ", FindDialogTerm());
 }
 
+// Find Next waits for a term, whether the dialog opened with one or not.
+TEST_F(FindTest, FindNextIsGreyedWhileTheFieldIsEmpty) {
+    SetEditorSelection(kGadgetEditor, 0, 0);
+    Shortcut('F', kModCtrl);
+    ASSERT_TRUE(FindDialogExists());
+    EXPECT_FALSE(IsGadgetEnabled(kGadgetFindNext));
+    TypeInto(kGadgetFindTerm, "p");
+    EXPECT_TRUE(IsGadgetEnabled(kGadgetFindNext));
+    Key(kGadgetFindTerm, kKeyBackspace);
+    EXPECT_FALSE(IsGadgetEnabled(kGadgetFindNext));
+    PostWindowEvent(Event{kEventClose, kWindowFind, 0});
+    Pump();
+    SetEditorSelection(kGadgetEditor, 0, 5);
+    Shortcut('F', kModCtrl);
+    EXPECT_TRUE(IsGadgetEnabled(kGadgetFindNext));
+}
+
 TEST_F(FindTest, DialogSearchesWithItsOwnOptionsAndLocksTheCommands) {
     SetEditorSelection(kGadgetEditor, 0, 5);
     Shortcut('F', kModCtrl);

@@ -79,6 +79,8 @@ void OpenFind(FindMode mode) {
         SetControlsDisabled(kGadgetAdd, kGadgetSelector, 1);
         if (!WindowExists(kWindowFind)) BuildFindDialog();
         SetGadgetText(kGadgetFindTerm, g_app.searchTerm);
+        // Not every toolkit reports a text set to what the field held already.
+        DisableGadget(kGadgetFindNext, g_app.searchTerm.empty());
         ShowWindow(kWindowFind);
         RaiseWindow(kWindowFind);
         FocusGadget(kGadgetFindTerm);
