@@ -84,6 +84,8 @@ std::string TestGadgetShownText(int gadget);
 // Runs step with real boxes allowed; the first message box it puts up is read as it shows its
 // text, then answered with its first button. "<no box>" when none came up.
 std::string ShownModalText(const std::function<void()>& step);
+// Where the box the last ShownModalText read stood on the screen, its frame included.
+Rect ShownModalRect();
 // Drops the selector's list down, or closes it, as its arrow button does.
 void OpenTestSelectorList(int gadget, bool open);
 // The note shown at the editor's caret (ShowEditorTip), or empty.

@@ -76,6 +76,21 @@ TEST_F(MainWindowTest, CtrlTabCyclesAndReturnPressesTheFocusedButton) {
     EXPECT_EQ(1u, MessageBoxTexts().size());
 }
 
+// The question stands over the main window, wherever that is, as a question of the window.
+TEST_F(MainWindowTest, TheDeleteQuestionStandsOverTheMainWindow) {
+    StartProgram();
+    Rect area = ScreenWorkArea(), outer;
+    ASSERT_TRUE(OuterRectOnScreen(kWindowMain, &outer));
+    PlaceWindow(kWindowMain, Rect{area.x + area.width - outer.width, area.y + area.height - outer.height, outer.width,
+                                  outer.height});
+    Pump();
+    ASSERT_TRUE(OuterRectOnScreen(kWindowMain, &outer));
+    EXPECT_EQ(0u, ShownModalText([this] { Shortcut('D', kModAlt); }).find("Delete the record"));
+    Rect box = ShownModalRect();
+    EXPECT_NEAR(outer.x + outer.width / 2, box.x + box.width / 2, 24);
+    EXPECT_NEAR(outer.y + outer.height / 2, box.y + box.height / 2, 24);
+}
+
 // TAB types a TAB in the editor, with SHIFT too (CTRL+TAB moves the focus); the TAB made by
 // CTRL+I is a control character like the others and types nothing. A TAB past the record's
 // limit is refused as any typed character.

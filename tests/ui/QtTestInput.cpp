@@ -253,6 +253,12 @@ std::vector<ResultRow> TestResultRows(int gadget) {
 
 std::string TestGadgetShownText(int gadget) { return ShownText(qobject_cast<QLabel*>(GadgetWidget(gadget))); }
 
+namespace {
+
+Rect s_modalRect;
+
+}  // namespace
+
 std::string ShownModalText(const std::function<void()>& step) {
     std::string shown = "<no box>";
     QTimer waiter;
@@ -266,6 +272,8 @@ std::string ShownModalText(const std::function<void()>& step) {
             return;
         }
         shown = ShownText(box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label")));
+        QRect frame = box->frameGeometry();
+        s_modalRect = Rect{frame.x(), frame.y(), frame.width(), frame.height()};
         box->buttons().first()->click();
     });
     waiter.start(1);
@@ -274,6 +282,8 @@ std::string ShownModalText(const std::function<void()>& step) {
     SetUnattended(true);
     return shown;
 }
+
+Rect ShownModalRect() { return s_modalRect; }
 
 void OpenTestSelectorList(int gadget, bool open) {
     QComboBox* selector = qobject_cast<QComboBox*>(GadgetWidget(gadget));

@@ -308,6 +308,7 @@ std::string StaticShownText(HWND hwnd) {
 }
 
 std::string s_modalText;
+Rect s_modalRect;
 bool s_modalSeen = false;
 
 BOOL CALLBACK FirstButton(HWND hwnd, LPARAM found) {
@@ -326,6 +327,8 @@ BOOL CALLBACK ReadBox(HWND hwnd, LPARAM) {
     if (lstrcmpW(name, L"#32770") != 0 || !IsWindowVisible(hwnd) || !text) return TRUE;
     s_modalSeen = true;
     s_modalText = StaticShownText(text);
+    RECT r;
+    if (GetWindowRect(hwnd, &r)) s_modalRect = Rect{r.left, r.top, r.right - r.left, r.bottom - r.top};
     HWND button = nullptr;
     EnumChildWindows(hwnd, FirstButton, reinterpret_cast<LPARAM>(&button));
     if (button)
@@ -357,6 +360,8 @@ std::string ShownModalText(const std::function<void()>& step) {
     KillTimer(nullptr, timer);
     return s_modalText;
 }
+
+Rect ShownModalRect() { return s_modalRect; }
 
 void OpenTestSelectorList(int gadget, bool open) {
     if (HWND hwnd = GadgetHandle(gadget)) SendMessageW(hwnd, CB_SHOWDROPDOWN, open ? TRUE : FALSE, 0);

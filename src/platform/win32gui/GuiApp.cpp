@@ -8,6 +8,7 @@
 #include <set>
 #include <thread>
 
+#include "platform/Placement.h"
 #include "platform/win32gui/GuiPrivate.h"
 
 namespace {
@@ -103,6 +104,23 @@ void RouteMessage(MSG* msg) {
     DispatchMessageW(msg);
 }
 
+// Wine centres a message box on the screen: it goes over its owner, as the Qt one does.
+HWND s_boxOwner = nullptr;
+
+LRESULT CALLBACK CentreBox(int code, WPARAM wParam, LPARAM lParam) {
+    HWND box = reinterpret_cast<HWND>(wParam);
+    wchar_t name[8] = L"";
+    RECT over, own;
+    if (code == HCBT_ACTIVATE && s_boxOwner && GetClassNameW(box, name, 8) && lstrcmpW(name, L"#32770") == 0 &&
+        GetWindowRect(s_boxOwner, &over) && GetWindowRect(box, &own)) {
+        int width = own.right - own.left, height = own.bottom - own.top;
+        Rect centred{(over.left + over.right - width) / 2, (over.top + over.bottom - height) / 2, width, height};
+        PlaceOuter(box, FitIntoArea(centred, WorkAreaNear(s_boxOwner)));
+        s_boxOwner = nullptr;
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
 // A message box keeps every window of the program from input while it stands, as the Qt
 // one does: the commands of a window would otherwise be dispatched inside the box's loop.
 int ShowModalBox(HWND owner, const std::string& caption, const std::string& text, UINT type) {
@@ -116,7 +134,11 @@ int ShowModalBox(HWND owner, const std::string& caption, const std::string& text
         }
     }
     ModalLoop loop;
+    s_boxOwner = owner;
+    HHOOK centring = owner ? SetWindowsHookExW(WH_CBT, CentreBox, nullptr, GetCurrentThreadId()) : nullptr;
     int answer = MessageBoxW(owner, Widen(text).c_str(), Widen(caption).c_str(), type);
+    if (centring) UnhookWindowsHookEx(centring);
+    s_boxOwner = nullptr;
     for (HWND hwnd : disabled) ::EnableWindow(hwnd, TRUE);
     if (active && IsWindow(active)) SetActiveWindow(active);
     return answer;
