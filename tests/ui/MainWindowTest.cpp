@@ -111,6 +111,32 @@ TEST_F(MainWindowTest, TabTypesATabAndCtrlLettersTypeNothing) {
     EXPECT_EQ(Str(kStrRecordFull), TestEditorTip(kGadgetEditor));
 }
 
+// Text shown at a zoom is laid out as wide as the zoom draws it, whether it came with a record
+// or at a change of zoom: it wraps into the lines that applying the options gives it.
+TEST_F(MainWindowTest, ZoomedTextWrapsAsWideAsItIsDrawn) {
+    WriteFileBytes(g_app.settingsPath, "[Options]\r\nWordwrap=1\r\n[Window]\r\nZoom=130\r\n");
+    StartProgram();
+    std::string words;
+    for (int i = 0; i < 40; ++i) words += "wide words ";
+    SetEditorText(kGadgetEditor, words);
+    int zoomed = TestEditorLineCount(kGadgetEditor);
+    ApplyOptions(false);
+    EXPECT_EQ(zoomed, TestEditorLineCount(kGadgetEditor));
+    SetEditorZoom(kGadgetEditor, 100);
+    int plain = TestEditorLineCount(kGadgetEditor);
+    EXPECT_LT(plain, zoomed);
+    ApplyOptions(false);
+    EXPECT_EQ(plain, TestEditorLineCount(kGadgetEditor));
+    SetEditorZoom(kGadgetEditor, 130);
+    EXPECT_EQ(zoomed, TestEditorLineCount(kGadgetEditor));
+    // A zoom is no step of undo: CTRL+Z takes back what was typed before it.
+    FocusGadget(kGadgetEditor);
+    Type("x");
+    SetEditorZoom(kGadgetEditor, 100);
+    Key(kGadgetEditor, 'Z', kModCtrl);
+    EXPECT_EQ(words, EditorText(kGadgetEditor));
+}
+
 TEST_F(MainWindowTest, ReadOnlyCyclesOverTheEnabledControlsOnly) {
     WriteFileBytes(g_app.settingsPath, "[Options]\r\nRead Only=1\r\n");
     StartProgram();

@@ -137,10 +137,12 @@ void ApplyFont(EditorState* state) {
 }
 
 // 100 is sent as the ratio 100/100, not as the 0/0 that turns zoom off: Wine takes 0/0 without
-// laying the text out again, so the text stayed enlarged until the next record.
+// laying the text out again, so the text stayed enlarged until the next record. Wine measures
+// text with the fonts of the zoom its format was set at: the format is set anew at each zoom.
 bool ApplyZoom(EditorState* state, int percent) {
     if (percent <= 0 || !SendMessageW(state->hwnd, EM_SETZOOM, static_cast<WPARAM>(percent), 100)) return false;
     state->zoom = percent;
+    ApplyFont(state);
     return true;
 }
 
@@ -444,6 +446,7 @@ void SetEditorText(int gadget, const std::string& bytes) {
     SETTEXTEX set = {ST_DEFAULT, 1200};
     ++state->settingText;
     SendMessageW(state->hwnd, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&set), reinterpret_cast<LPARAM>(text.c_str()));
+    if (state->zoom != 100) ApplyFont(state);  // as at a zoom
     SendMessageW(state->hwnd, EM_EMPTYUNDOBUFFER, 0, 0);
     SendMessageW(state->hwnd, EM_SETMODIFY, FALSE, 0);
     // The caret at the start, where the Qt editor puts it with new text.
