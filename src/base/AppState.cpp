@@ -4,7 +4,6 @@
 #include <cstring>
 
 #include "base/StringTable.h"
-#include "platform/SystemNames.h"
 
 AppState g_app;
 
@@ -24,7 +23,7 @@ void SetDefaultOptions(OptionSet* options) {
     options->fontSize = 10;
     options->textColour = 0;
     options->fontStyle = 0;
-    options->fontName = DefaultFontName();
+    options->fontName = Str(kStrDefaultFontName);
 }
 
 void ResetAppState() {

@@ -1,7 +1,6 @@
 // Commands that touch the record store wait for the load to end: until then they are
 // ignored, as the buttons are disabled.
 #include "ui/Commands.h"
-#include "platform/SystemNames.h"
 
 #include <sstream>
 
@@ -126,11 +125,11 @@ void PressFocused() { PressGadget(FocusedGadget()); }
 void OpenSystemTool(int command) {
     std::string home = HomeFolder();
     if (command == kCmdFileManager) {
-        LaunchProgram({FileManagerProgram(), home}, std::string());
+        LaunchProgram({Str(kStrFileManagerProgram), home}, std::string());
     } else if (command == kCmdTerminal) {
-        LaunchProgram({TerminalProgram()}, home);
+        LaunchProgram({Str(kStrTerminalProgram)}, home);
     } else if (command == kCmdCalculator) {
-        std::istringstream names(CalculatorPrograms());
+        std::istringstream names(Str(kStrCalculatorPrograms));
         std::string name, path;
         while (path.empty() && names >> name) path = FindProgram(name);
         if (!path.empty()) LaunchProgram({path}, home);

@@ -2,7 +2,6 @@
 // the screen's work area allows, with its own font and colours whatever the user chose for
 // the main editor.
 #include "ui/HelpWindow.h"
-#include "platform/SystemNames.h"
 
 #include "base/AppState.h"
 #include "base/Numbers.h"
@@ -51,7 +50,7 @@ void ShowHelp() {
     SetEditorColours(kGadgetHelpEditor, kHelpBackground, kHelpText);
     SetEditorText(kGadgetHelpEditor, std::string());
     SetEditorReadOnly(kGadgetHelpEditor, true);
-    SetEditorFont(kGadgetHelpEditor, DefaultFontName(), 10, 0);
+    SetEditorFont(kGadgetHelpEditor, Str(kStrDefaultFontName), 10, 0);
     SetEditorMargins(kGadgetHelpEditor, 8, 8);
     SetEditorText(kGadgetHelpEditor, HelpText());
     NameGadget(kGadgetHelpEditor, Str(kStrHelpTitle));

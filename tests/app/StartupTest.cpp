@@ -10,7 +10,6 @@
 #include "base/AppState.h"
 #include "base/StringTable.h"
 #include "platform/Files.h"
-#include "platform/SystemNames.h"
 
 namespace {
 
@@ -44,7 +43,7 @@ TEST(AppState, DefaultsBeforeAnySettingsAreRead) {
     EXPECT_EQ(100, o.zoom);
     EXPECT_EQ(0xFFFFFF, o.backgroundColour);
     EXPECT_EQ(10, o.fontSize);
-    EXPECT_EQ(DefaultFontName(), o.fontName);
+    EXPECT_EQ(Str(kStrDefaultFontName), o.fontName);
     EXPECT_EQ(1, g_app.running);
     EXPECT_EQ(0, g_app.unsavedEdit + g_app.recordsDeleted + g_app.settingsChanged + g_app.fontChanged);
     EXPECT_EQ("Jotcrate", g_app.programTitle);

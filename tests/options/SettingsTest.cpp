@@ -6,8 +6,8 @@
 
 #include "TestSupport.h"
 #include "base/AppState.h"
+#include "base/StringTable.h"
 #include "core/settings/Settings.h"
-#include "platform/SystemNames.h"
 
 namespace {
 
@@ -26,8 +26,7 @@ TEST_F(SettingsTest, FreshFileHoldsBothGroupsAndAllSixteenKeys) {
         "[Options]\r\nWordwrap=1\r\nOn Top=0\r\nRead Only=0\r\nHide Tooltips=0\r\nAuto Backup=0\r\n"
         "Desktop Shortcut=0\r\nBackground=16777215\r\nFont Size=10\r\nText Color=0\r\nFont Style=0\r\n"
         "Font Name=" +
-            std::string(DefaultFontName()) +
-            "\r\n\r\n[Window]\r\nX=0\r\nY=0\r\nWidth=474\r\nHeight=300\r\nZoom=100\r\n",
+            Str(kStrDefaultFontName) + "\r\n\r\n[Window]\r\nX=0\r\nY=0\r\nWidth=474\r\nHeight=300\r\nZoom=100\r\n",
         Saved());
     EXPECT_FALSE(SettingsFileNeedsFresh());
     struct stat st;

@@ -5,7 +5,6 @@
 #include "base/StringTable.h"
 #include "core/settings/KeyValueFile.h"
 #include "platform/Files.h"
-#include "platform/SystemNames.h"
 
 namespace {
 
@@ -48,7 +47,7 @@ bool LoadSettings(const Rect& workArea) {
     o.textColour = ReadInteger(file, Str(kStrKeyTextColour), 0);
     o.fontStyle = ReadInteger(file, Str(kStrKeyFontStyle), 0);
     // No family has a name near this long; a damaged file's megabyte of text is no name.
-    std::string fontName = ReadText(file, Str(kStrKeyFontName), DefaultFontName());
+    std::string fontName = ReadText(file, Str(kStrKeyFontName), Str(kStrDefaultFontName));
     if (fontName.size() > kFontNameLimit)
         fontName = std::string(DropIncompleteUtf8Tail(fontName.substr(0, kFontNameLimit)));
     o.fontName = fontName;
