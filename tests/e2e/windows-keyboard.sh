@@ -24,7 +24,7 @@ start_screen
 
 (cd "$root/app" && exec "$wine" jotcrate.exe) >"$root/out.txt" 2>&1 & app=$!
 pids+=($app)
-wait_window 60
+wait_window 180
 
 expect() { "$wine" "$root/focus_probe.exe" "$1" || fail "after $2"; }
 key() {

@@ -23,10 +23,11 @@ start_screen
 # A new prefix is made once (a minute on a busy machine); later runs reuse it.
 "$wine" wineboot -i >/dev/null 2>&1 || fail "wineboot"
 
+# A first start in a new prefix beside the other Wine suites took more than a minute once.
 start_program() {
   (cd "$root/app" && exec "$wine" jotcrate.exe) >"$root/out.txt" 2>&1 & app=$!
   pids+=($app)
-  wait_window 60
+  wait_window 180
 }
 
 dump() { (cd "$root/app" && "$wine" jotcrate.exe -d) && cat "$root/app/record-dump.txt"; }
