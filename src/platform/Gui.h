@@ -56,10 +56,6 @@ constexpr std::size_t kEditorStoredLimit = 32000;
 // kInputRefused: input that the record cannot hold was turned away, whole or in part.
 enum EditorInputKind {
     kInputCharacter,
-    kInputCut,
-    kInputPaste,
-    kInputUndo,
-    kInputRedo,
     kInputChanged,
     kInputContextMenu,  // the right button, the menu key or SHIFT+F10
     kInputZoom,         // x: a ZoomKey; y: for kZoomWheel, the CTRL+wheel's delta (120 a notch)
@@ -237,7 +233,9 @@ std::string EditorSelectedText(int gadget);  // UTF-8, line breaks CR LF
 std::u16string EditorPlainText(int gadget);
 enum EditorAction { kEditSelectAll, kEditCut, kEditCopy, kEditPaste, kEditUndo, kEditRedo };
 void EditorCommand(int gadget, EditorAction action);
-bool EditorCanRun(int gadget, EditorAction action);  // whether the action would do anything now
+// The toolkit's part of whether an action would do anything now: text to paste, a step to undo
+// or redo; true for the others, which the program decides by the selection and Read Only.
+bool EditorCanRun(int gadget, EditorAction action);
 void SetEditorWrap(int gadget, bool wrap);
 void SetEditorFont(int gadget, const std::string& face, int points, int style);
 void SetEditorColours(int gadget, std::int32_t background, std::int32_t text);

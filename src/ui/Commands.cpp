@@ -149,7 +149,7 @@ void HandleMainWindow(const Event& event) {
                 case kCmdPaste:
                 case kCmdUndo:
                 case kCmdRedo:
-                    EditorCommand(kGadgetEditor, EditorActionOf(event.number));
+                    RunEditorCommand(event.number);
                     break;
                 case kCmdLookupFirst:
                 case kCmdLookupFirst + 1:

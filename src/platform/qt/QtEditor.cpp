@@ -117,44 +117,34 @@ void JcEditor::runCommand(EditorAction command) {
             selectAll();
             break;
         case kEditCut:
-            tell(kInputCut);
             cut();
             break;
         case kEditCopy:
             copy();
             break;
         case kEditPaste:
-            tell(kInputPaste);
             paste();
             break;
         case kEditUndo:
-            tell(kInputUndo);
             undo();
             break;
         case kEditRedo:
-            tell(kInputRedo);
             redo();
             break;
     }
 }
 
 bool JcEditor::canRun(EditorAction command) const {
-    bool selection = textCursor().hasSelection();
     switch (command) {
-        case kEditSelectAll:
-            return !document()->isEmpty();
-        case kEditCut:
-            return selection && !isReadOnly();
-        case kEditCopy:
-            return selection;
         case kEditPaste:
             return canPaste();
         case kEditUndo:
-            return !isReadOnly() && document()->isUndoAvailable();
+            return document()->isUndoAvailable();
         case kEditRedo:
-            return !isReadOnly() && document()->isRedoAvailable();
+            return document()->isRedoAvailable();
+        default:
+            return true;
     }
-    return false;
 }
 
 void JcEditor::keyPressEvent(QKeyEvent* event) {

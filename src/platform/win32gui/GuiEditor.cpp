@@ -555,22 +555,18 @@ void EditorCommand(int gadget, EditorAction command) {
             break;
         }
         case kEditCut:
-            Tell(state, kInputCut);
             if (!IsReadOnly(state->hwnd)) SendMessageW(state->hwnd, WM_CUT, 0, 0);
             break;
         case kEditCopy:
             SendMessageW(state->hwnd, WM_COPY, 0, 0);
             break;
         case kEditPaste:
-            Tell(state, kInputPaste);
             PasteFitted(state);
             break;
         case kEditUndo:
-            Tell(state, kInputUndo);
             if (!IsReadOnly(state->hwnd)) SendMessageW(state->hwnd, EM_UNDO, 0, 0);
             break;
         case kEditRedo:
-            Tell(state, kInputRedo);
             if (!IsReadOnly(state->hwnd)) SendMessageW(state->hwnd, EM_REDO, 0, 0);
             break;
     }
@@ -579,23 +575,16 @@ void EditorCommand(int gadget, EditorAction command) {
 bool EditorCanRun(int gadget, EditorAction command) {
     EditorState* state = Editor(gadget);
     if (!state) return false;
-    CHARRANGE range = Selection(state->hwnd);
-    bool selection = range.cpMax > range.cpMin, readOnly = IsReadOnly(state->hwnd);
     switch (command) {
-        case kEditSelectAll:
-            return GetWindowTextLengthW(state->hwnd) > 0;
-        case kEditCut:
-            return selection && !readOnly;
-        case kEditCopy:
-            return selection;
         case kEditPaste:
-            return !readOnly && IsClipboardFormatAvailable(CF_UNICODETEXT);
+            return IsClipboardFormatAvailable(CF_UNICODETEXT);
         case kEditUndo:
-            return !readOnly && SendMessageW(state->hwnd, EM_CANUNDO, 0, 0) != 0;
+            return SendMessageW(state->hwnd, EM_CANUNDO, 0, 0) != 0;
         case kEditRedo:
-            return !readOnly && SendMessageW(state->hwnd, EM_CANREDO, 0, 0) != 0;
+            return SendMessageW(state->hwnd, EM_CANREDO, 0, 0) != 0;
+        default:
+            return true;
     }
-    return false;
 }
 
 void SetEditorWrap(int gadget, bool wrap) {

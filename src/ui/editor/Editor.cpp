@@ -14,6 +14,24 @@
 
 namespace {
 
+// The editor's action for one of the commands kCmdSelectAll to kCmdRedo.
+EditorAction ActionOf(int command) {
+    switch (command) {
+        case kCmdCut:
+            return kEditCut;
+        case kCmdCopy:
+            return kEditCopy;
+        case kCmdPaste:
+            return kEditPaste;
+        case kCmdUndo:
+            return kEditUndo;
+        case kCmdRedo:
+            return kEditRedo;
+        default:
+            return kEditSelectAll;
+    }
+}
+
 // Typing under Read Only is not silently lost: a beep each time, and the first time a word of
 // where to turn it off.
 void NoteReadOnly() {
@@ -35,8 +53,14 @@ void MarkEdited() {
 // look-ups stay enabled, since without a selection they say why.
 void ShowEditorMenu(int x, int y) {
     if (FindDialogOpen()) return;
-    for (int command : {kCmdSelectAll, kCmdCut, kCmdCopy, kCmdPaste, kCmdUndo, kCmdRedo})
-        EnableMenuItem(kMenuContext, command, EditorCanRun(kGadgetEditor, EditorActionOf(command)));
+    int start = 0, end = 0;
+    EditorSelection(kGadgetEditor, &start, &end);
+    bool selection = start != end, editable = !IsEditorReadOnly(kGadgetEditor);
+    EnableMenuItem(kMenuContext, kCmdSelectAll, !EditorPlainText(kGadgetEditor).empty());
+    EnableMenuItem(kMenuContext, kCmdCut, selection && editable);
+    EnableMenuItem(kMenuContext, kCmdCopy, selection);
+    for (int command : {kCmdPaste, kCmdUndo, kCmdRedo})
+        EnableMenuItem(kMenuContext, command, editable && EditorCanRun(kGadgetEditor, ActionOf(command)));
     RaiseWindow(kWindowMain);
     ShowContextMenu(kWindowMain, kMenuContext, x - 1, y - 1);
 }
@@ -70,30 +94,15 @@ void ZoomBy(const EditorInput& input) {
 
 }  // namespace
 
-EditorAction EditorActionOf(int command) {
-    switch (command) {
-        case kCmdCut:
-            return kEditCut;
-        case kCmdCopy:
-            return kEditCopy;
-        case kCmdPaste:
-            return kEditPaste;
-        case kCmdUndo:
-            return kEditUndo;
-        case kCmdRedo:
-            return kEditRedo;
-        default:
-            return kEditSelectAll;
-    }
+void RunEditorCommand(int command) {
+    EditorAction action = ActionOf(command);
+    if (action != kEditSelectAll && action != kEditCopy) MarkEdited();
+    EditorCommand(kGadgetEditor, action);
 }
 
 void EditorProcedure(const EditorInput& input) {
     switch (input.kind) {
         case kInputCharacter:
-        case kInputCut:
-        case kInputPaste:
-        case kInputUndo:
-        case kInputRedo:
             MarkEdited();
             break;
         case kInputChanged:

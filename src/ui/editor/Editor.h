@@ -8,8 +8,9 @@
 #include "platform/Gui.h"
 
 void EditorProcedure(const EditorInput& input);
-// The editor's action for one of the commands kCmdSelectAll to kCmdRedo.
-EditorAction EditorActionOf(int command);
+// One of the commands kCmdSelectAll to kCmdRedo from the context menu; those that change the
+// text mark the record edited.
+void RunEditorCommand(int command);
 void OnLinkReleased(const std::string& link);
 // A moment after typing changed the text: the list shows the title the text now gives.
 void OnTitleTimer();
