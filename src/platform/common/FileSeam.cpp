@@ -1,5 +1,5 @@
 // What the file layers of both systems share: the last error and the texts it is made of, the
-// step hook of the tests, and the buffered copy.
+// step hook of the tests, the buffered copy, and the reads of pieces one after another.
 // The tests' plan of faults is theirs (tests/FileFaults.cpp); the whole-file work that needs
 // no system call of its own is the ground layer's (base/WholeFiles.cpp).
 #include "platform/common/FileSeam.h"
@@ -111,4 +111,13 @@ bool CopyThroughBuffer(const FileHandle& from, std::int64_t fromOffset, const Fi
         n -= static_cast<std::int64_t>(chunk);
     }
     return true;
+}
+
+bool ReadPiecesOneByOne(const FileHandle& file, ReadPiece* pieces, std::size_t n) {
+    bool all = true;
+    for (std::size_t i = 0; i < n; ++i) {
+        pieces[i].got = ReadAt(file, pieces[i].offset, pieces[i].buffer, pieces[i].size);
+        all = all && pieces[i].got >= 0;
+    }
+    return all;
 }

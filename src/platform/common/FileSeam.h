@@ -1,5 +1,5 @@
-// Shared by the file layers of both systems: the tests' step hook and the buffered copy. The
-// form of a failure is FileTexts.h's.
+// Shared by the file layers of both systems: the tests' step hook, the buffered copy and the
+// reads of pieces one by one. The form of a failure is FileTexts.h's.
 #pragma once
 
 #include <string>
@@ -12,3 +12,5 @@ bool Injected(FileStep step, const std::string& path);
 // A copy between two files by reads and writes of a buffer.
 bool CopyThroughBuffer(const FileHandle& from, std::int64_t fromOffset, const FileHandle& to, std::int64_t toOffset,
                        std::int64_t n);
+// Reads the pieces one after another, each by ReadAt.
+bool ReadPiecesOneByOne(const FileHandle& file, ReadPiece* pieces, std::size_t n);

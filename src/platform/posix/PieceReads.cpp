@@ -35,15 +35,6 @@ void EndPieceReads(PieceReader* reader) {
 
 namespace {
 
-bool ReadOneByOne(const FileHandle& file, ReadPiece* pieces, std::size_t n) {
-    bool all = true;
-    for (std::size_t i = 0; i < n; ++i) {
-        pieces[i].got = ReadAt(file, pieces[i].offset, pieces[i].buffer, pieces[i].size);
-        all = all && pieces[i].got >= 0;
-    }
-    return all;
-}
-
 // Waits for every read the kernel took: until then it may still write into the buffers. The
 // error of a failed read, or 0.
 int Reap(io_uring* ring, ReadPiece* pieces, int taken) {
@@ -76,7 +67,7 @@ bool ReadThroughRing(PieceReader* reader, ReadPiece* pieces, std::size_t n) {
     int error = Reap(&reader->ring, pieces, std::max(taken, 0));
     if (taken != static_cast<int>(n)) {
         reader->hasRing = false;
-        return ReadOneByOne(*reader->file, pieces, n);
+        return ReadPiecesOneByOne(*reader->file, pieces, n);
     }
     bool all = true;
     for (std::size_t i = 0; i < n; ++i) {
@@ -99,7 +90,7 @@ bool ReadPieces(PieceReader* reader, ReadPiece* pieces, std::size_t n) {
     for (std::size_t from = 0; from < n; from += kRingEntries) {
         std::size_t batch = std::min<std::size_t>(kRingEntries, n - from);
         all = (reader->hasRing && !FaultSeamActive() ? ReadThroughRing(reader, pieces + from, batch)
-                                                     : ReadOneByOne(*reader->file, pieces + from, batch)) &&
+                                                     : ReadPiecesOneByOne(*reader->file, pieces + from, batch)) &&
               all;
     }
     return all;
