@@ -126,10 +126,10 @@ bool ResolveReplacement(const std::string& path, std::string* target);
 // false only when the look-up failed otherwise than with "does not exist".
 bool IdentityOfPath(const std::string& path, FileIdentity* identity);
 bool SameIdentity(const FileIdentity& a, const FileIdentity& b);
-// The temporary name is tempPath, or tempPath.1, .2, ... where a file has it already. It takes
-// the target's permissions only where the target is the user's own, and notes in
-// file->replaces what the target is now; a caller that asked the user about the target sets
-// it to what the user was asked about.
+// The temporary name is tempPath, or tempPath.1 to .99, then a random tempPath.xxx, where a file
+// has it already. It takes the target's permissions only where the target is the user's own,
+// and notes in file->replaces what the target is now; a caller that asked the user about the
+// target sets it to what the user was asked about.
 bool CreateTempFile(const std::string& tempPath, const std::string& target, FileHandle* file);
 // Durable: the file is on disk before it replaces the target. A file that can be made again
 // (the record dump, an exported page) may skip the wait. Refused when the target no longer

@@ -1,10 +1,16 @@
 // What the file layers of both systems share: the last error and the texts it is made of, the
-// step hook of the tests, the buffered copy, and the reads of pieces one after another.
+// step hook of the tests, the buffered copy, the reads of pieces one after another, and the
+// rules written once over each system's steps (FileSeam.h): the temporary file's free name,
+// the new file, the link, the folders.
 // The tests' plan of faults is theirs (tests/FileFaults.cpp); the whole-file work that needs
 // no system call of its own is the ground layer's (base/WholeFiles.cpp).
 #include "platform/common/FileSeam.h"
 
 #include <atomic>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <random>
 #include <vector>
 
 namespace {
@@ -48,6 +54,19 @@ FileTexts s_texts;
 
 void KeepText(const std::string& text, std::string* kept) {
     if (*kept != text) *kept = text;
+}
+
+// A name no one can guess in advance; where the system has no randomness to give, one at least
+// not fixed.
+std::string RandomName() {
+    try {
+        std::random_device random;
+        std::string name;
+        for (int i = 0; i < 8; ++i) name += "0123456789abcdefghijklmnopqrstuv"[random() % 32];
+        return name;
+    } catch (const std::exception&) {
+        return std::to_string(std::rand());
+    }
 }
 
 }  // namespace
@@ -120,4 +139,64 @@ bool ReadPiecesOneByOne(const FileHandle& file, ReadPiece* pieces, std::size_t n
         all = all && pieces[i].got >= 0;
     }
     return all;
+}
+
+bool CreateTempFile(const std::string& tempPath, const std::string& target, FileHandle* file) {
+    FileIdentity replaces;
+    if (!IdentityOfPath(target, &replaces)) return false;
+    // A file that has the name already is somebody's (a start removes the program's own
+    // leftovers): it is never emptied or replaced, and the next free name is taken instead.
+    // Names taken in advance by another user's files give way to names no one can guess.
+    std::string path = tempPath;
+    for (int n = 1; n <= 200; ++n) {
+        bool taken = false;
+        if (CreateNewFile(path, file, &taken)) {
+            file->replaces = replaces;
+            if (TakeModeOf(*file, target)) return true;
+            DiscardTempFile(file);
+            return false;
+        }
+        if (!taken) return false;
+        path = tempPath + "." + (n < 100 ? std::to_string(n) : RandomName());
+    }
+    return FailWith(kDoingCreating, tempPath, std::strerror(EEXIST));
+}
+
+void DiscardTempFile(FileHandle* file) {
+    if (!IsOpen(*file)) return;
+    CloseFile(file);
+    RemoveName(file->path);
+}
+
+bool CommitTempFile(FileHandle* file, const std::string& target, bool durable, FileHandle* openTarget) {
+    if (durable && !FlushFile(*file)) {
+        DiscardTempFile(file);
+        return false;
+    }
+    return RenameTempOver(file, target, openTarget) && (!durable || FlushFolderOf(target));
+}
+
+bool WriteNewFile(const std::string& path, std::string_view bytes) {
+    FileHandle file;
+    bool taken = false;
+    if (!CreateNewFile(path, &file, &taken)) return false;
+    bool ok = WriteAt(file, 0, bytes.data(), bytes.size()) && FlushFile(file);
+    CloseFile(&file);
+    if (!ok) RemoveName(path);
+    return ok && FlushFolderOf(path);
+}
+
+LinkResult LinkFile(const std::string& from, const std::string& to) {
+    if (MakeHardLink(from, to)) return FlushFolderOf(to) ? kLinked : kLinkFailed;
+    if (StatPath(to).kind == kFileMissing) return kLinkUnsupported;
+    FailWith(kDoingNaming, to, std::strerror(EEXIST));
+    return kLinkFailed;
+}
+
+bool MakePrivateFolders(const std::string& path) {
+    for (std::size_t at = 1; at <= path.size(); ++at) {
+        if (at < path.size() && !IsPathSeparator(path[at])) continue;
+        if (!MakeUserFolder(path.substr(0, at))) return false;
+    }
+    return StatPath(path).kind == kFileFolder || FailWith(kDoingMaking, path, std::strerror(ENOTDIR));
 }

@@ -10,7 +10,6 @@
 #include <pwd.h>
 #include <sys/file.h>
 #include <sys/inotify.h>
-#include <sys/random.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
@@ -31,26 +30,6 @@ std::string FolderOf(const std::string& path) {
     std::size_t slash = path.find_last_of('/');
     if (slash == std::string::npos) return ".";
     return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-// A rename is durable only once the folder that holds the name is flushed too.
-bool FlushFolderOf(const std::string& path) {
-    std::string folder = FolderOf(path);
-    if (Injected(kStepFlush, folder)) return FailErrno(kDoingFlushingFolder, folder);
-    int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return FailErrno(kDoingOpeningFolder, folder);
-    bool ok = fsync(fd) == 0 || errno == EINVAL;
-    int error = errno;
-    close(fd);
-    return ok || Fail(kDoingFlushingFolder, folder, error);
-}
-
-std::string RandomName() {
-    unsigned char bytes[8] = {};
-    std::string name;
-    if (getrandom(bytes, sizeof bytes, 0) != static_cast<ssize_t>(sizeof bytes)) return std::to_string(std::rand());
-    for (unsigned char b : bytes) name += "0123456789abcdefghijklmnopqrstuv"[b % 32];
-    return name;
 }
 
 // Links made by the user or by the system are followed, wherever they stand in a path; another
@@ -117,6 +96,18 @@ bool FollowOwnLinks(const std::string& path, FileDoing doing, std::string* targe
 }
 
 }  // namespace
+
+// A rename is durable only once the folder that holds the name is flushed too.
+bool FlushFolderOf(const std::string& path) {
+    std::string folder = FolderOf(path);
+    if (Injected(kStepFlush, folder)) return FailErrno(kDoingFlushingFolder, folder);
+    int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return FailErrno(kDoingOpeningFolder, folder);
+    bool ok = fsync(fd) == 0 || errno == EINVAL;
+    int error = errno;
+    close(fd);
+    return ok || Fail(kDoingFlushingFolder, folder, error);
+}
 
 FileInfo StatPath(const std::string& path) {
     FileInfo info;
@@ -317,43 +308,26 @@ bool TruncateFile(const FileHandle& file, std::int64_t size) {
     return ftruncate(file.fd, size) == 0 || FailErrno(kDoingTruncating, file.path);
 }
 
-bool CreateTempFile(const std::string& tempPath, const std::string& target, FileHandle* file) {
-    // The replacement keeps the permissions of a file of the user's own; a file of another's
-    // (world-readable, say) lends it nothing, and new files are the user's alone.
-    struct stat st;
-    bool own = lstat(target.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == geteuid();
-    mode_t mode = own ? (st.st_mode & 0777) : 0600;
-    FileIdentity replaces;
-    if (!IdentityOfPath(target, &replaces)) return false;
-    // A file that has the name already is somebody's (a start removes the program's own
-    // leftovers): it is never emptied or replaced, and the next free name is taken instead.
-    // Names taken in advance by another user's files give way to names no one can guess.
-    std::string path = tempPath;
-    int fd = -1;
-    for (int n = 1; fd < 0 && n <= 200; ++n) {
-        fd = Injected(kStepOpen, path) ? -1
-                                       : open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-        if (fd < 0 && errno != EEXIST) return FailErrno(kDoingCreating, path);
-        if (fd < 0) path = tempPath + "." + (n < 100 ? std::to_string(n) : RandomName());
-    }
-    if (fd < 0) return Fail(kDoingCreating, tempPath, EEXIST);
-    if (fchmod(fd, mode | S_IRUSR | S_IWUSR) != 0) {
-        int error = errno;
-        close(fd);
-        unlink(path.c_str());
-        return Fail(kDoingCreating, path, error);
-    }
+bool CreateNewFile(const std::string& path, FileHandle* file, bool* taken) {
+    int fd =
+        Injected(kStepOpen, path) ? -1 : open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    *taken = fd < 0 && errno == EEXIST;
+    if (fd < 0) return FailErrno(kDoingCreating, path);
     file->fd = fd;
     file->path = path;
-    file->replaces = replaces;
     return true;
 }
 
-void DiscardTempFile(FileHandle* file) {
-    if (file->fd < 0) return;
-    CloseFile(file);
-    unlink(file->path.c_str());
+// The replacement keeps the permissions of a file of the user's own; a file of another's
+// (world-readable, say) lends it nothing, and new files are the user's alone.
+bool TakeModeOf(const FileHandle& temp, const std::string& target) {
+    struct stat st;
+    bool own = lstat(target.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == geteuid();
+    mode_t mode = own ? (st.st_mode & 0777) : 0600;
+    return fchmod(static_cast<int>(temp.fd), mode | S_IRUSR | S_IWUSR) == 0 || FailErrno(kDoingCreating, temp.path);
 }
+
+void RemoveName(const std::string& path) { unlink(path.c_str()); }
 
 namespace {
 
@@ -418,11 +392,7 @@ bool RenameOver(const FileHandle& file, const FileIdentity& own, const std::stri
 
 }  // namespace
 
-bool CommitTempFile(FileHandle* file, const std::string& target, bool durable, FileHandle*) {
-    if (durable && !FlushFile(*file)) {
-        DiscardTempFile(file);
-        return false;
-    }
+bool RenameTempOver(FileHandle* file, const std::string& target, FileHandle*) {
     struct stat st;
     if (fstat(static_cast<int>(file->fd), &st) != 0) {
         int error = errno;
@@ -439,7 +409,7 @@ bool CommitTempFile(FileHandle* file, const std::string& target, bool durable, F
         SetFileError(reason);
         return false;
     }
-    return !durable || FlushFolderOf(target);
+    return true;
 }
 
 struct WriteWatch {
@@ -482,28 +452,8 @@ bool ResolveReplacement(const std::string& path, std::string* target) {
     return FollowOwnLinks(path, kDoingReplacing, target);
 }
 
-bool WriteNewFile(const std::string& path, std::string_view bytes) {
-    int fd = Injected(kStepOpen, path) ? -1 : open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    if (fd < 0) return FailErrno(kDoingCreating, path);
-    FileHandle file{fd, path, {}};
-    bool ok = WriteAt(file, 0, bytes.data(), bytes.size()) && FlushFile(file);
-    CloseFile(&file);
-    if (!ok) {
-        std::string reason = LastFileError();
-        unlink(path.c_str());
-        SetFileError(reason);
-        return false;
-    }
-    return FlushFolderOf(path);
-}
-
-LinkResult LinkFile(const std::string& from, const std::string& to) {
-    if (!Injected(kStepRename, to) && link(from.c_str(), to.c_str()) == 0)
-        return FlushFolderOf(to) ? kLinked : kLinkFailed;
-    FailErrno(kDoingNaming, to);
-    if (StatPath(to).kind == kFileMissing) return kLinkUnsupported;
-    Fail(kDoingNaming, to, EEXIST);
-    return kLinkFailed;
+bool MakeHardLink(const std::string& from, const std::string& to) {
+    return (!Injected(kStepRename, to) && link(from.c_str(), to.c_str()) == 0) || FailErrno(kDoingNaming, to);
 }
 
 bool RenameFile(const std::string& from, const std::string& to) {
@@ -550,14 +500,8 @@ std::string CanonicalPath(const std::string& path) {
     return canonical;
 }
 
-bool MakePrivateFolders(const std::string& path) {
-    for (std::size_t at = path.find('/', 1);; at = path.find('/', at + 1)) {
-        std::string folder = path.substr(0, at);
-        if (!folder.empty() && mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST)
-            return Fail(kDoingMaking, folder, errno);
-        if (at == std::string::npos) break;
-    }
-    return StatPath(path).kind == kFileFolder || Fail(kDoingMaking, path, ENOTDIR);
+bool MakeUserFolder(const std::string& folder) {
+    return mkdir(folder.c_str(), 0700) == 0 || errno == EEXIST || FailErrno(kDoingMaking, folder);
 }
 
 void KeepFreedMemory() {

@@ -253,42 +253,30 @@ bool IsStillReplaced(const FileHandle& file, const std::string& target) {
 
 }  // namespace
 
-bool CreateTempFile(const std::string& tempPath, const std::string& target, FileHandle* file) {
-    FileIdentity replaces;
-    if (!IdentityOfPath(target, &replaces)) return false;
-    // A file that has the name already is somebody's: never emptied or replaced; the next free
-    // name is taken instead.
-    std::string path = tempPath;
-    for (int n = 1; n <= 100; ++n) {
-        if (InjectedHere(kStepOpen, path)) return Fail(kDoingCreating, path);
-        // DELETE: the file is renamed by its handle.
-        HANDLE handle =
-            CreateFileW(Widen(path).c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, FILE_SHARE_READ | FILE_SHARE_DELETE,
-                        nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (handle != INVALID_HANDLE_VALUE) {
-            file->fd = reinterpret_cast<std::intptr_t>(handle);
-            file->path = path;
-            file->replaces = replaces;
-            return true;
-        }
-        DWORD error = GetLastError();
-        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) return Fail(kDoingCreating, path);
-        path = tempPath + "." + std::to_string(n);
-    }
-    return FailWith(kDoingCreating, tempPath, std::strerror(EEXIST));
+bool CreateNewFile(const std::string& path, FileHandle* file, bool* taken) {
+    // DELETE: a temporary file is renamed by its handle.
+    HANDLE handle =
+        InjectedHere(kStepOpen, path)
+            ? INVALID_HANDLE_VALUE
+            : CreateFileW(Widen(path).c_str(), GENERIC_READ | GENERIC_WRITE | DELETE,
+                          FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD error = GetLastError();
+    *taken =
+        t_injectedError != 0 ? t_injectedError == EEXIST : error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS;
+    if (handle == INVALID_HANDLE_VALUE) return Fail(kDoingCreating, path);
+    file->fd = reinterpret_cast<std::intptr_t>(handle);
+    file->path = path;
+    return true;
 }
 
-void DiscardTempFile(FileHandle* file) {
-    if (!IsOpen(*file)) return;
-    CloseFile(file);
-    DeleteFileW(Widen(file->path).c_str());
-}
+bool TakeModeOf(const FileHandle&, const std::string&) { return true; }
 
-bool CommitTempFile(FileHandle* file, const std::string& target, bool durable, FileHandle* openTarget) {
-    if (durable && !FlushFile(*file)) {
-        DiscardTempFile(file);
-        return false;
-    }
+void RemoveName(const std::string& path) { DeleteFileW(Widen(path).c_str()); }
+
+// No folder of a name to flush: MoveFileExW writes through.
+bool FlushFolderOf(const std::string&) { return true; }
+
+bool RenameTempOver(FileHandle* file, const std::string& target, FileHandle* openTarget) {
     bool replace = file->replaces.exists;
     bool injected = InjectedHere(kStepRename, target);
     bool checked = !injected && IsStillReplaced(*file, target);
@@ -299,11 +287,7 @@ bool CommitTempFile(FileHandle* file, const std::string& target, bool durable, F
     }
     if (!renamed && (injected || checked)) Fail(kDoingReplacing, target);
     CloseFile(file);
-    if (!renamed) {
-        std::string reason = LastFileError();
-        DeleteFileW(Widen(file->path).c_str());
-        SetFileError(reason);
-    }
+    if (!renamed) RemoveName(file->path);
     return renamed;
 }
 
@@ -378,29 +362,9 @@ bool ResolveReplacement(const std::string& path, std::string* target) {
     return true;
 }
 
-bool WriteNewFile(const std::string& path, std::string_view bytes) {
-    if (InjectedHere(kStepOpen, path)) return Fail(kDoingCreating, path);
-    HANDLE handle = CreateFileW(Widen(path).c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) return Fail(kDoingCreating, path);
-    FileHandle file{reinterpret_cast<std::intptr_t>(handle), path, {}};
-    bool ok = WriteAt(file, 0, bytes.data(), bytes.size()) && FlushFile(file);
-    CloseFile(&file);
-    if (!ok) {
-        std::string reason = LastFileError();
-        DeleteFileW(Widen(path).c_str());
-        SetFileError(reason);
-    }
-    return ok;
-}
-
-LinkResult LinkFile(const std::string& from, const std::string& to) {
-    if (!InjectedHere(kStepRename, to) && CreateHardLinkW(Widen(to).c_str(), Widen(from).c_str(), nullptr))
-        return kLinked;
-    Fail(kDoingNaming, to);
-    if (StatPath(to).kind == kFileMissing) return kLinkUnsupported;
-    FailWith(kDoingNaming, to, std::strerror(EEXIST));
-    return kLinkFailed;
+bool MakeHardLink(const std::string& from, const std::string& to) {
+    return (!InjectedHere(kStepRename, to) && CreateHardLinkW(Widen(to).c_str(), Widen(from).c_str(), nullptr)) ||
+           Fail(kDoingNaming, to);
 }
 
 bool RenameFile(const std::string& from, const std::string& to) {
@@ -455,17 +419,11 @@ std::string CanonicalPath(const std::string& path) {
     return Narrow(full);
 }
 
-bool MakePrivateFolders(const std::string& path) {
-    for (std::size_t at = path.find_first_of("/\\", 1);; at = path.find_first_of("/\\", at + 1)) {
-        std::string folder = path.substr(0, at);
-        // A drive ("C:") is there or not; it is never made.
-        bool drive = folder.size() == 2 && folder[1] == ':';
-        if (!folder.empty() && !drive && !CreateDirectoryW(Widen(folder).c_str(), nullptr) &&
-            GetLastError() != ERROR_ALREADY_EXISTS)
-            return Fail(kDoingMaking, folder);
-        if (at == std::string::npos) break;
-    }
-    return StatPath(path).kind == kFileFolder || FailWith(kDoingMaking, path, std::strerror(ENOTDIR));
+bool MakeUserFolder(const std::string& folder) {
+    // A drive ("C:") is there or not; it is never made.
+    bool drive = folder.size() == 2 && folder[1] == ':';
+    return drive || CreateDirectoryW(Widen(folder).c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS ||
+           Fail(kDoingMaking, folder);
 }
 
 std::string FindProgram(const std::string& name) {
