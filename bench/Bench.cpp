@@ -46,6 +46,7 @@
 #include "ui/StandIns.h"
 #include "ui/editor/Journal.h"
 #include "ui/records/Load.h"
+#include "ui/records/RecordList.h"
 #include "ui/records/Records.h"
 
 extern char** environ;
@@ -426,7 +427,7 @@ int MeasureMemory(const std::string& folder, bool search, int argc, char** argv)
     if (search) {
         std::vector<SelectorEntry> entries;
         for (int position = 0; position < SelectorCount(kGadgetSelector); ++position)
-            entries.push_back(SelectorEntryAt(kGadgetSelector, position));
+            entries.push_back(ListEntryAt(position));
         std::atomic<bool> stop{false};
         std::size_t found = 0;
         std::u16string term(kRareTerm, kRareTerm + std::char_traits<char>::length(kRareTerm));

@@ -36,6 +36,7 @@ void ResetAppState() {
     g_app.loaded = false;
     g_app.shownRecordUnreadable = false;
     g_app.shownPosition = -1;
+    g_app.listSlots.clear();
     g_app.fullTipShown = false;
     g_app.readOnlyTipShown = false;
     g_app.titleTimerRunning = false;

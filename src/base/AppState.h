@@ -79,15 +79,16 @@ struct AppState {
     std::uint8_t unsavedEdit;
     std::uint8_t recordsDeleted;
     std::uint8_t settingsChanged;
-    bool loaded;                 // the records are listed and shown: the load's result is taken
-    bool shownRecordUnreadable;  // the editor's record failed to read: never saved over
-    int shownPosition;           // the selector entry whose record the editor holds, or -1
-    bool fullTipShown;           // the record-full tip goes up once a run
-    bool readOnlyTipShown;       // so does the Read Only tip
-    bool titleTimerRunning;      // the list's title follows typing when it ends
-    int zoomWheelParts;          // of a CTRL+wheel notch, from touchpads and smooth wheels
-    bool closePending;           // the window was closed while the options dialog was open
-    bool settingsUnread;         // the settings file exists but could not be read
+    bool loaded;                          // the records are listed and shown: the load's result is taken
+    bool shownRecordUnreadable;           // the editor's record failed to read: never saved over
+    int shownPosition;                    // the selector entry whose record the editor holds, or -1
+    std::vector<std::int64_t> listSlots;  // the slot of each selector entry, in the list's order
+    bool fullTipShown;                    // the record-full tip goes up once a run
+    bool readOnlyTipShown;                // so does the Read Only tip
+    bool titleTimerRunning;               // the list's title follows typing when it ends
+    int zoomWheelParts;                   // of a CTRL+wheel notch, from touchpads and smooth wheels
+    bool closePending;                    // the window was closed while the options dialog was open
+    bool settingsUnread;                  // the settings file exists but could not be read
     // The data file as this run knows it (core/store and ui/records). The load worker never
     // writes these: its version and slot image reach them when the UI thread takes the load's
     // result; a find-all search copies the version when it starts.

@@ -3,9 +3,17 @@
 // platform's text coding).
 #pragma once
 
+#include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "base/TextCoding.h"
+
+// A row of the record list: the title shown and the slot it stands for.
+struct SelectorEntry {
+    std::string title;
+    std::int64_t slot;
+};
 
 bool IsInTrimSet(char c);
 std::string_view Trim(std::string_view s);

@@ -171,11 +171,11 @@ void PressGadget(int gadget);
 bool IsChecked(int gadget);
 void SetChecked(int gadget, bool checked);
 
-// Record selector
+// Record selector: one line of text per entry, shown as given.
 void ClearSelector(int gadget);
 void ReserveSelector(int gadget, int count);
-void AddSelectorEntries(int gadget, std::vector<SelectorEntry>&& entries);
-void InsertSelectorEntry(int gadget, int position, const SelectorEntry& entry);
+void AddSelectorTitles(int gadget, std::vector<std::string>&& titles);
+void InsertSelectorTitle(int gadget, int position, const std::string& title);
 void RemoveSelectorEntry(int gadget, int position);
 int SelectorCount(int gadget);
 int SelectedEntry(int gadget);
@@ -183,7 +183,7 @@ void SelectEntry(int gadget, int position);
 void SetSelectorTitle(int gadget, int position, const std::string& title);
 // From the drop-down notice: the list stays closed this time.
 void KeepSelectorClosed(int gadget);
-SelectorEntry SelectorEntryAt(int gadget, int position);
+std::string SelectorTitle(int gadget, int position);
 
 // Text fields, labels, radio buttons and result lists. A text field reports each change of its
 // text to its window's message callback as kMessageTextEdited; limit counts UTF-16 units.

@@ -1,6 +1,6 @@
-// Small types that the toolkit-free layers share with the window system: a row of the record
-// list, a link found in a line of text and the rules of an editor's text. Apart from Gui.h so
-// that code that never opens a window needs nothing of it.
+// Small types that the toolkit-free layers share with the window system: a link found in a
+// line of text and the rules of an editor's text. Apart from Gui.h so that code that never
+// opens a window needs nothing of it.
 #pragma once
 
 #include <cstdint>
@@ -9,11 +9,6 @@
 #include <vector>
 
 #include "platform/TextEncoding.h"
-
-struct SelectorEntry {
-    std::string title;
-    std::int64_t slot;
-};
 
 struct LinkSpan {
     int start;  // in UTF-16 code units of the line

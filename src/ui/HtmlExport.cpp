@@ -11,6 +11,7 @@
 #include "ui/Notices.h"
 #include "ui/StandIns.h"
 #include "ui/options/OptionsDialog.h"
+#include "ui/records/RecordList.h"
 
 void ExportHtml() {
     CloseOptionsDialog();
@@ -26,7 +27,7 @@ void ExportHtml() {
     bool fits = ResolveReplacement(path, &target) && IdentityOfPath(target, &asked);
     if (fits && asked.exists && !AskProgramQuestion(Str(kStrExportOverwrite))) return;
     std::vector<SelectorEntry> entries;
-    for (int i = 0; i < SelectorCount(kGadgetSelector); ++i) entries.push_back(SelectorEntryAt(kGadgetSelector, i));
+    for (int i = 0; i < SelectorCount(kGadgetSelector); ++i) entries.push_back(ListEntryAt(i));
     if (!fits || !WriteExportPage(path, entries, &asked)) {
         ShowFailure(kStrExportFailed);
         return;

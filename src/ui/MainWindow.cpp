@@ -144,6 +144,7 @@ void BuildMainWindow() {
     OpenWindow(kWindowMain, Rect{0, 0, 0, 0}, g_app.programTitle, kStyleSizable | kStyleCloseBox | kStyleMain);
     for (const Control& button : kButtons) CreateButton(kWindowMain, button.gadget, button.rect, Str(button.label));
     CreateSelector(kWindowMain, kGadgetSelector, Rect{270, 7, 198, 24});
+    g_app.listSlots.clear();  // a new selector has no entries
     CreateEditor(kWindowMain, kGadgetEditor, Rect{6, 38, 462, 256}, FindLinks, kRecordTextRules);
     SetEditorText(kGadgetEditor, std::string());
     SetEditorMargins(kGadgetEditor, 8, 8);

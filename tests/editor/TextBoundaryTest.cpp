@@ -18,6 +18,7 @@
 #include "ui/GuiTestSupport.h"
 #include "ui/QtGuiTest.h"
 #include "ui/records/Load.h"
+#include "ui/records/RecordList.h"
 
 namespace {
 
@@ -127,7 +128,7 @@ TEST_F(TextBoundaryTest, EveryRouteToAnotherRecordSavesTheOneLeftFirst) {
     for (const auto& [name, route] : routes) {
         SelectEntry(kGadgetSelector, 1);
         LoadSelectedRecord();
-        std::int64_t left = SelectorEntryAt(kGadgetSelector, 1).slot;
+        std::int64_t left = SlotAt(1);
         std::string before = Record(left);
         FocusGadget(kGadgetEditor);
         Type("x");

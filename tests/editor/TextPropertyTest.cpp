@@ -23,6 +23,7 @@
 #include "ui/GuiTestSupport.h"
 #include "ui/QtGuiTest.h"
 #include "ui/records/Load.h"
+#include "ui/records/RecordList.h"
 
 namespace {
 
@@ -136,7 +137,7 @@ protected:
 
     void Load(const std::vector<std::string>& records) {
         WriteDataFile(g_app.dataPath, records);
-        ClearSelector(kGadgetSelector);
+        ClearList();
         g_app.unsavedEdit = 0;
         LoadRecords(kLoadStartup);
         Pump();
@@ -300,7 +301,7 @@ TEST_F(TextPropertyTest, WhatTheEditorShowsIsWhatASaveStores) {
         Load(records);
         for (const Action& action : actions) {
             int position = g_app.shownPosition;
-            std::int64_t slot = SelectorEntryAt(kGadgetSelector, position).slot;
+            std::int64_t slot = SlotAt(position);
             std::string stored = Stored();
             std::u16string shown = Shown();
             std::size_t messages = MessageBoxTexts().size();

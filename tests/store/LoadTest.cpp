@@ -9,6 +9,7 @@
 #include "ui/GuiTestSupport.h"
 #include "ui/MainWindow.h"
 #include "ui/records/Load.h"
+#include "ui/records/RecordList.h"
 
 namespace {
 
@@ -108,7 +109,7 @@ TEST_F(LoadTest, MarkedSlotsAreListedAndTheLimitHolds) {
     ClearMessageBoxTexts();
     StartProgram();
     EXPECT_EQ(kRecordLimit, SelectorCount(kGadgetSelector));
-    EXPECT_EQ(kRecordLimit - 1, SelectorEntryAt(kGadgetSelector, kRecordLimit - 1).slot);
+    EXPECT_EQ(kRecordLimit - 1, SlotAt(kRecordLimit - 1));
     EXPECT_EQ("(untitled)", Titles().back());
     ASSERT_EQ(1u, MessageBoxTexts().size());
     EXPECT_EQ(0u, MessageBoxTexts()[0].find("The data file holds 40000 records, more than the 32,767"));

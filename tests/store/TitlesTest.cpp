@@ -52,11 +52,17 @@ TEST(Titles, BothDerivations) {
         // The cut falls inside CR LF: the CR stays in line 1 and is trimmed away.
         {std::string(47, 'a') + "\r\nsecond", std::string(47, 'a'), std::string(47, 'a')},
         {"\r\n" + std::string(45, ' ') + "\r\nthird", kDefault, "third"},
+        // A title is one line: a CR or LF that ends no line shows as a blank.
+        {"a\rb\nc\r\nd", "a b c", "a b c"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(c.loadTitle, LoadTitle(c.text, kEncodingUtf8)) << '"' << c.text << '"';
         EXPECT_EQ(c.saveTitle, SaveTitle(c.text, kEncodingUtf8)) << '"' << c.text << '"';
     }
+}
+
+TEST(Titles, TheBodyBeginsAfterATitleShownOnOneLine) {
+    EXPECT_EQ(5u, TitleEnd("a\rb\nc\r\nd", kEncodingUtf8, "a b c"));
 }
 
 TEST(Titles, CutNeverSplitsACharacterOfTheRecordsEncoding) {

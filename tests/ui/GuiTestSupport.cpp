@@ -13,6 +13,7 @@
 #include "ui/MainWindow.h"
 #include "ui/editor/FindAll.h"
 #include "ui/records/Load.h"
+#include "ui/records/RecordList.h"
 
 void GuiTest::SetUp() {
     folder = MakeTestFolder();
@@ -121,15 +122,13 @@ void GuiTest::ResizeClient(int window, int width, int height) {
 
 std::vector<std::string> GuiTest::Titles() {
     std::vector<std::string> titles;
-    for (int i = 0; i < SelectorCount(kGadgetSelector); ++i)
-        titles.push_back(SelectorEntryAt(kGadgetSelector, i).title);
+    for (int i = 0; i < SelectorCount(kGadgetSelector); ++i) titles.push_back(SelectorTitle(kGadgetSelector, i));
     return titles;
 }
 
 std::vector<std::int64_t> GuiTest::SlotIndexes() {
     std::vector<std::int64_t> indexes;
-    for (int i = 0; i < SelectorCount(kGadgetSelector); ++i)
-        indexes.push_back(SelectorEntryAt(kGadgetSelector, i).slot);
+    for (int i = 0; i < SelectorCount(kGadgetSelector); ++i) indexes.push_back(SlotAt(i));
     return indexes;
 }
 

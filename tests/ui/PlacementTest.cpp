@@ -17,6 +17,7 @@
 #include "ui/QtGuiTest.h"
 #include "ui/editor/Find.h"
 #include "ui/editor/FindAll.h"
+#include "ui/records/RecordList.h"
 
 namespace {
 
@@ -161,7 +162,7 @@ TEST_F(PlacementGuiTest, TheRecordListScrollsAndIsAsWideAsItsTitles) {
     for (int i = 0; i < 3000; ++i) entries.push_back(SelectorEntry{"Entry " + std::to_string(i), 100 + i});
     const std::string longTitle = "A title long enough to be cut by the narrow field";
     entries[1500].title = longTitle;
-    AddSelectorEntries(kGadgetSelector, std::move(entries));
+    AddListEntries(std::move(entries));
     selector->showPopup();
     Pump();
     QAbstractItemView* view = selector->view();

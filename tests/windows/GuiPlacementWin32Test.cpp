@@ -70,10 +70,10 @@ TEST_F(Win32PlacementTest, AWindowLargerThanTheWorkAreaOpensWithinIt) {
 
 TEST_F(Win32PlacementTest, TheRecordListIsAsWideAsItsTitlesWithinTheScreen) {
     CreateSelector(kWindowMain, kList, Rect{6, 6, 120, 24});
-    std::vector<SelectorEntry> entries;
-    for (int i = 0; i < 3000; ++i) entries.push_back({"Record " + std::to_string(i), i});
-    entries[1234].title = "A title long enough to be cut by the narrow field";
-    AddSelectorEntries(kList, std::move(entries));
+    std::vector<std::string> titles;
+    for (int i = 0; i < 3000; ++i) titles.push_back("Record " + std::to_string(i));
+    titles[1234] = "A title long enough to be cut by the narrow field";
+    AddSelectorTitles(kList, std::move(titles));
     ShowWindow(kWindowMain);
     HWND combo = GadgetHandle(kList);
     SendMessageW(combo, CB_SHOWDROPDOWN, TRUE, 0);

@@ -257,25 +257,24 @@ TEST_F(Win32GadgetTest, CtrlZeroPutsTheTextBackAtOnce) {
 }
 
 TEST_F(Win32GadgetTest, TheSelectorHoldsEveryRecordAsGiven) {
-    std::vector<SelectorEntry> entries;
-    for (int i = 0; i < 32767; ++i) entries.push_back({"Record " + std::to_string(i), i * 2});
-    entries[7].title = "Caf\xC3\xA9 \xE6\x97\xA5\xE6\x9C\xAC";
+    std::vector<std::string> titles;
+    for (int i = 0; i < 32767; ++i) titles.push_back("Record " + std::to_string(i));
+    titles[7] = "Caf\xC3\xA9 \xE6\x97\xA5\xE6\x9C\xAC";
     ClearSelector(kSelector);
     ReserveSelector(kSelector, 32767);
-    AddSelectorEntries(kSelector, std::move(entries));
+    AddSelectorTitles(kSelector, std::move(titles));
     ASSERT_EQ(32767, SelectorCount(kSelector));
-    EXPECT_EQ("Caf\xC3\xA9 \xE6\x97\xA5\xE6\x9C\xAC", SelectorEntryAt(kSelector, 7).title);
-    EXPECT_EQ(32766 * 2, SelectorEntryAt(kSelector, 32766).slot);
+    EXPECT_EQ("Caf\xC3\xA9 \xE6\x97\xA5\xE6\x9C\xAC", SelectorTitle(kSelector, 7));
+    EXPECT_EQ("Record 32766", SelectorTitle(kSelector, 32766));
     s_messages.clear();
     SelectEntry(kSelector, 32766);
     EXPECT_EQ(32766, SelectedEntry(kSelector));
-    InsertSelectorEntry(kSelector, 1, {"Inserted", 99});
+    InsertSelectorTitle(kSelector, 1, "Inserted");
     RemoveSelectorEntry(kSelector, 0);
-    SetSelectorTitle(kSelector, 1, "Retitled");
-    EXPECT_EQ("Inserted", SelectorEntryAt(kSelector, 0).title);
-    EXPECT_EQ(99, SelectorEntryAt(kSelector, 0).slot);
-    EXPECT_EQ("Retitled", SelectorEntryAt(kSelector, 1).title);
-    EXPECT_EQ(2, SelectorEntryAt(kSelector, 1).slot);
+    SetSelectorTitle(kSelector, 2, "Retitled");
+    EXPECT_EQ("Inserted", SelectorTitle(kSelector, 0));
+    EXPECT_EQ("Record 1", SelectorTitle(kSelector, 1));
+    EXPECT_EQ("Retitled", SelectorTitle(kSelector, 2));
     EXPECT_EQ(32767, SelectorCount(kSelector));
     for (MessageKind kind : s_messages) EXPECT_NE(kMessageSelectorChanged, kind);
 }
@@ -283,10 +282,10 @@ TEST_F(Win32GadgetTest, TheSelectorHoldsEveryRecordAsGiven) {
 // What the open list points at is no choice until it closes on it: a record shown at each
 // letter would take the list's focus and send the next letters into the editor.
 TEST_F(Win32GadgetTest, TheOpenListReportsAChoiceOnlyWhenItCloses) {
-    std::vector<SelectorEntry> entries;
-    for (int i = 0; i < 50; ++i) entries.push_back({"Item " + std::to_string(i), i});
+    std::vector<std::string> titles;
+    for (int i = 0; i < 50; ++i) titles.push_back("Item " + std::to_string(i));
     ClearSelector(kSelector);
-    AddSelectorEntries(kSelector, std::move(entries));
+    AddSelectorTitles(kSelector, std::move(titles));
     SelectEntry(kSelector, 0);
     HWND list = GadgetHandle(kSelector);
     auto selChange = [list] {

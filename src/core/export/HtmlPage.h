@@ -6,9 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "base/RecordText.h"
 #include "platform/Files.h"
-
-#include "platform/Types.h"
 
 std::string PageHead(const std::string& programTitle, int count);
 // Replaces "&", "<" and ">" by their entities, in that order.

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "base/RecordText.h"
 #include "core/search/SearchIndex.h"
 #include "platform/Files.h"
-#include "platform/Types.h"
 
 struct SearchTerm {
     std::u16string text;

@@ -108,8 +108,13 @@ std::string_view SaveTitleBytes(std::string_view text, TextEncoding encoding) {
     return std::string_view();
 }
 
+// A title is one line wherever it shows: a line end within a line (a lone CR or LF) is a blank.
 std::string TitleFrom(std::string_view bytes, TextEncoding encoding) {
-    return bytes.empty() ? Str(kStrDefaultTitle) : RecordBytesToUtf8(bytes, encoding);
+    if (bytes.empty()) return Str(kStrDefaultTitle);
+    std::string title = RecordBytesToUtf8(bytes, encoding);
+    std::replace_if(
+        title.begin(), title.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
+    return title;
 }
 
 }  // namespace
@@ -124,7 +129,7 @@ std::string SaveTitle(std::string_view text, TextEncoding encoding) {
 
 std::size_t TitleEnd(std::string_view text, TextEncoding encoding, const std::string& title) {
     for (std::string_view bytes : {LoadTitleBytes(text, encoding), SaveTitleBytes(text, encoding)})
-        if (!bytes.empty() && RecordBytesToUtf8(bytes, encoding) == title)
+        if (!bytes.empty() && TitleFrom(bytes, encoding) == title)
             return static_cast<std::size_t>(bytes.data() - text.data()) + bytes.size();
     return 0;
 }

@@ -7,8 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "base/RecordText.h"
 #include "base/TextCoding.h"
-#include "platform/Types.h"
 
 constexpr std::size_t kTitleLimit = 48;
 

@@ -1,5 +1,4 @@
-// The record selector: a drop-down list over a model of titles and slot indexes, with
-// uniform item sizes so that 32,767 entries drop down at once. It reports the drop-down
+// The record selector: a drop-down list over a model of titles, with uniform item sizes so that 32,767 entries drop down at once. It reports the drop-down
 // before it happens, and every change of the selection by the user, by any route.
 #include <QAbstractListModel>
 #include <QKeyEvent>
@@ -20,27 +19,21 @@ public:
     }
     QVariant data(const QModelIndex& index, int role) const override {
         if (!index.isValid() || index.row() >= static_cast<int>(titles.size())) return QVariant();
-        if (role == Qt::DisplayRole) return Title(titles[static_cast<std::size_t>(index.row())]);
-        if (role == Qt::UserRole)
-            return QVariant::fromValue<qint64>(slotIndexes[static_cast<std::size_t>(index.row())]);
+        if (role == Qt::DisplayRole) return ToQString(titles[static_cast<std::size_t>(index.row())]);
         return QVariant();
     }
-    void append(std::vector<SelectorEntry>&& entries) {
-        if (entries.empty()) return;
+    void append(std::vector<std::string>&& added) {
+        if (added.empty()) return;
         widest = -1;
         int first = static_cast<int>(titles.size());
-        beginInsertRows(QModelIndex(), first, first + static_cast<int>(entries.size()) - 1);
-        for (SelectorEntry& entry : entries) {
-            titles.push_back(std::move(entry.title));
-            slotIndexes.push_back(entry.slot);
-        }
+        beginInsertRows(QModelIndex(), first, first + static_cast<int>(added.size()) - 1);
+        for (std::string& title : added) titles.push_back(std::move(title));
         endInsertRows();
     }
-    void insert(int position, const SelectorEntry& entry) {
+    void insert(int position, const std::string& title) {
         widest = -1;
         beginInsertRows(QModelIndex(), position, position);
-        titles.insert(titles.begin() + position, entry.title);
-        slotIndexes.insert(slotIndexes.begin() + position, entry.slot);
+        titles.insert(titles.begin() + position, title);
         endInsertRows();
     }
     void setTitle(int position, const std::string& title) {
@@ -53,31 +46,19 @@ public:
         widest = -1;
         beginRemoveRows(QModelIndex(), position, position);
         titles.erase(titles.begin() + position);
-        slotIndexes.erase(slotIndexes.begin() + position);
         endRemoveRows();
     }
     void clear() {
         widest = -1;
         beginResetModel();
         titles.clear();
-        slotIndexes.clear();
         endResetModel();
     }
     std::vector<std::string> titles;  // UTF-8
-    std::vector<std::int64_t> slotIndexes;
     // The widest title in measuredFont, or -1 once the titles changed: a list opened again
     // and again is measured once.
     int widest = -1;
     QFont measuredFont;
-
-private:
-    // A title is one line: any line end left in it shows as a blank.
-    static QString Title(const std::string& utf8) {
-        QString title = ToQString(utf8);
-        title.replace(QChar('\r'), QChar(' '));
-        title.replace(QChar('\n'), QChar(' '));
-        return title;
-    }
 };
 
 SelectorModel* ModelOf(JcSelector* selector) { return static_cast<SelectorModel*>(selector->model()); }
@@ -164,18 +145,15 @@ void ClearSelector(int gadget) {
 }
 
 void ReserveSelector(int gadget, int count) {
-    if (JcSelector* selector = Selector(gadget)) {
-        ModelOf(selector)->titles.reserve(static_cast<std::size_t>(count));
-        ModelOf(selector)->slotIndexes.reserve(static_cast<std::size_t>(count));
-    }
+    if (JcSelector* selector = Selector(gadget)) ModelOf(selector)->titles.reserve(static_cast<std::size_t>(count));
 }
 
-void AddSelectorEntries(int gadget, std::vector<SelectorEntry>&& entries) {
-    if (JcSelector* selector = Selector(gadget)) ModelOf(selector)->append(std::move(entries));
+void AddSelectorTitles(int gadget, std::vector<std::string>&& titles) {
+    if (JcSelector* selector = Selector(gadget)) ModelOf(selector)->append(std::move(titles));
 }
 
-void InsertSelectorEntry(int gadget, int position, const SelectorEntry& entry) {
-    if (JcSelector* selector = Selector(gadget)) ModelOf(selector)->insert(position, entry);
+void InsertSelectorTitle(int gadget, int position, const std::string& title) {
+    if (JcSelector* selector = Selector(gadget)) ModelOf(selector)->insert(position, title);
 }
 
 void RemoveSelectorEntry(int gadget, int position) {
@@ -206,10 +184,8 @@ void KeepSelectorClosed(int gadget) {
     if (JcSelector* selector = Selector(gadget)) selector->keepClosed();
 }
 
-SelectorEntry SelectorEntryAt(int gadget, int position) {
+std::string SelectorTitle(int gadget, int position) {
     JcSelector* selector = Selector(gadget);
-    if (!selector || position < 0 || position >= selector->count()) return SelectorEntry{std::string(), -1};
-    SelectorModel* model = ModelOf(selector);
-    return SelectorEntry{model->titles[static_cast<std::size_t>(position)],
-                         model->slotIndexes[static_cast<std::size_t>(position)]};
+    if (!selector || position < 0 || position >= selector->count()) return std::string();
+    return ModelOf(selector)->titles[static_cast<std::size_t>(position)];
 }

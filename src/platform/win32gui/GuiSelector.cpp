@@ -1,5 +1,5 @@
-// The record selector: a drop-down list combo box whose titles and slot indexes are kept
-// beside it, so an entry reads back exactly as it was given. The drop-down is announced
+// The record selector: a drop-down list combo box whose titles are kept beside it in UTF-8,
+// to read back and to measure. The drop-down is announced
 // before the list opens (the program may keep it closed), and every change of the selection
 // by the user, by list, key, wheel or typed letter, is reported; one made by the program is not.
 #include <algorithm>
@@ -16,7 +16,6 @@ struct SelectorState {
     int window = 0;
     HWND hwnd = nullptr;
     std::vector<std::string> titles;  // UTF-8, as given
-    std::vector<std::int64_t> slots;
     bool keepClosed = false;
     bool announced = false;    // the drop-down on its way was told already
     int droppedAt = -1;        // the selection when the list opened; -1 while it is closed
@@ -28,14 +27,6 @@ std::map<int, SelectorState> s_selectors;  // by gadget
 SelectorState* Selector(int gadget) {
     auto it = s_selectors.find(gadget);
     return it != s_selectors.end() && GadgetHandle(gadget) == it->second.hwnd ? &it->second : nullptr;
-}
-
-// A title is one line: a line end left in it shows as a blank.
-std::wstring ShownTitle(const std::string& title) {
-    std::wstring shown = Widen(title);
-    for (wchar_t& c : shown)
-        if (c == L'\r' || c == L'\n') c = L' ';
-    return shown;
 }
 
 // Whether the list may open: the program hears of it first.
@@ -86,7 +77,7 @@ int TitlesWidth(HWND hwnd, const SelectorState& state) {
     HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(hwnd, WM_GETFONT, 0, 0)));
     int widest = 0;
     for (std::size_t row : LongestEntries(state.titles, kMeasuredTitles)) {
-        std::wstring shown = ShownTitle(state.titles[row]);
+        std::wstring shown = Widen(state.titles[row]);
         SIZE extent;
         if (GetTextExtentPoint32W(dc, shown.c_str(), static_cast<int>(shown.size()), &extent))
             widest = std::max(widest, static_cast<int>(extent.cx));
@@ -174,7 +165,6 @@ void ClearSelector(int gadget) {
     if (!state) return;
     SendMessageW(state->hwnd, CB_RESETCONTENT, 0, 0);
     state->titles.clear();
-    state->slots.clear();
 }
 
 void ReserveSelector(int gadget, int count) {
@@ -182,36 +172,28 @@ void ReserveSelector(int gadget, int count) {
     if (!state || count <= 0) return;
     SendMessageW(state->hwnd, CB_INITSTORAGE, static_cast<WPARAM>(count), static_cast<LPARAM>(count) * 64);
     state->titles.reserve(static_cast<std::size_t>(count));
-    state->slots.reserve(static_cast<std::size_t>(count));
 }
 
 // Thousands of entries at once: the control draws once, at the end.
-void AddSelectorEntries(int gadget, std::vector<SelectorEntry>&& entries) {
+void AddSelectorTitles(int gadget, std::vector<std::string>&& titles) {
     SelectorState* state = Selector(gadget);
-    if (!state || entries.empty()) return;
+    if (!state || titles.empty()) return;
     SendMessageW(state->hwnd, WM_SETREDRAW, FALSE, 0);
-    for (SelectorEntry& entry : entries) {
-        std::wstring shown = ShownTitle(entry.title);
-        LRESULT at = SendMessageW(state->hwnd, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(shown.c_str()));
-        if (at < 0) break;
-        SendMessageW(state->hwnd, CB_SETITEMDATA, static_cast<WPARAM>(at), static_cast<LPARAM>(entry.slot));
-        state->titles.push_back(std::move(entry.title));
-        state->slots.push_back(entry.slot);
+    for (std::string& title : titles) {
+        if (SendMessageW(state->hwnd, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(title).c_str())) < 0) break;
+        state->titles.push_back(std::move(title));
     }
     SendMessageW(state->hwnd, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(state->hwnd, nullptr, TRUE);
 }
 
-void InsertSelectorEntry(int gadget, int position, const SelectorEntry& entry) {
+void InsertSelectorTitle(int gadget, int position, const std::string& title) {
     SelectorState* state = Selector(gadget);
     if (!state || position < 0 || position > static_cast<int>(state->titles.size())) return;
-    std::wstring shown = ShownTitle(entry.title);
-    LRESULT at = SendMessageW(state->hwnd, CB_INSERTSTRING, static_cast<WPARAM>(position),
-                              reinterpret_cast<LPARAM>(shown.c_str()));
-    if (at < 0) return;
-    SendMessageW(state->hwnd, CB_SETITEMDATA, static_cast<WPARAM>(at), static_cast<LPARAM>(entry.slot));
-    state->titles.insert(state->titles.begin() + position, entry.title);
-    state->slots.insert(state->slots.begin() + position, entry.slot);
+    if (SendMessageW(state->hwnd, CB_INSERTSTRING, static_cast<WPARAM>(position),
+                     reinterpret_cast<LPARAM>(Widen(title).c_str())) < 0)
+        return;
+    state->titles.insert(state->titles.begin() + position, title);
 }
 
 void RemoveSelectorEntry(int gadget, int position) {
@@ -219,7 +201,6 @@ void RemoveSelectorEntry(int gadget, int position) {
     if (!state || position < 0 || position >= static_cast<int>(state->titles.size())) return;
     SendMessageW(state->hwnd, CB_DELETESTRING, static_cast<WPARAM>(position), 0);
     state->titles.erase(state->titles.begin() + position);
-    state->slots.erase(state->slots.begin() + position);
 }
 
 int SelectorCount(int gadget) {
@@ -242,12 +223,10 @@ void SetSelectorTitle(int gadget, int position, const std::string& title) {
     SelectorState* state = Selector(gadget);
     if (!state || position < 0 || position >= static_cast<int>(state->titles.size())) return;
     int selected = SelectedEntry(gadget);
-    std::wstring shown = ShownTitle(title);
+    std::wstring shown = Widen(title);
     SendMessageW(state->hwnd, WM_SETREDRAW, FALSE, 0);
     SendMessageW(state->hwnd, CB_DELETESTRING, static_cast<WPARAM>(position), 0);
     SendMessageW(state->hwnd, CB_INSERTSTRING, static_cast<WPARAM>(position), reinterpret_cast<LPARAM>(shown.c_str()));
-    SendMessageW(state->hwnd, CB_SETITEMDATA, static_cast<WPARAM>(position),
-                 static_cast<LPARAM>(state->slots[static_cast<std::size_t>(position)]));
     if (selected == position) SendMessageW(state->hwnd, CB_SETCURSEL, static_cast<WPARAM>(position), 0);
     SendMessageW(state->hwnd, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(state->hwnd, nullptr, TRUE);
@@ -258,10 +237,8 @@ void KeepSelectorClosed(int gadget) {
     if (SelectorState* state = Selector(gadget)) state->keepClosed = true;
 }
 
-SelectorEntry SelectorEntryAt(int gadget, int position) {
+std::string SelectorTitle(int gadget, int position) {
     SelectorState* state = Selector(gadget);
-    if (!state || position < 0 || position >= static_cast<int>(state->titles.size()))
-        return SelectorEntry{std::string(), -1};
-    return SelectorEntry{state->titles[static_cast<std::size_t>(position)],
-                         state->slots[static_cast<std::size_t>(position)]};
+    if (!state || position < 0 || position >= static_cast<int>(state->titles.size())) return std::string();
+    return state->titles[static_cast<std::size_t>(position)];
 }

@@ -13,6 +13,7 @@
 #include "platform/CaseFolding.h"
 #include "platform/Files.h"
 #include "ui/editor/Find.h"
+#include "ui/records/RecordList.h"
 #include "ui/records/Records.h"
 
 namespace {
@@ -69,7 +70,7 @@ void RunSearch(SearchedFile file, std::vector<SelectorEntry> entries, SearchTerm
 
 int PositionOfSlot(std::int64_t slot) {
     for (int position = 0; position < SelectorCount(kGadgetSelector); ++position)
-        if (SelectorEntryAt(kGadgetSelector, position).slot == slot) return position;
+        if (SlotAt(position) == slot) return position;
     return -1;
 }
 
@@ -110,7 +111,7 @@ void StartSearch(const std::string& text, int flags) {
     if (f.term.empty()) return;
     std::vector<SelectorEntry> entries;
     for (int position = 0; position < SelectorCount(kGadgetSelector); ++position)
-        entries.push_back(SelectorEntryAt(kGadgetSelector, position));
+        entries.push_back(ListEntryAt(position));
     SearchTerm term{DecodeRecordText(f.term), (f.flags & kFindMatchCase) != 0, (f.flags & kFindWholeWord) != 0};
     SetFindAllStatus(StatusText(true));
     f.listing = g_app.listChanges;

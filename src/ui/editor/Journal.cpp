@@ -15,6 +15,7 @@
 #include "platform/Gui.h"
 #include "ui/Notices.h"
 #include "ui/records/Load.h"
+#include "ui/records/RecordList.h"
 #include "ui/records/Records.h"
 
 void NoteEditForJournal() {
@@ -39,7 +40,7 @@ void WriteJournalAtPause() {
         g_app.shownSlot.size() != static_cast<std::size_t>(kSlotSize))
         return;
     Journal journal;
-    journal.slot = SelectorEntryAt(kGadgetSelector, position).slot;
+    journal.slot = SlotAt(position);
     journal.slotDigest = SlotDigest(g_app.shownSlot.data());
     journal.text = EditorText(kGadgetEditor);
     // Only a record of lone line ends grows past a record by itself; its save refuses it too.
@@ -72,7 +73,7 @@ namespace {
 // to put it in (the Add failed, and said why). A save that fails leaves it on screen, pending.
 bool PutJournalBack(const Journal& journal) {
     int count = SelectorCount(kGadgetSelector), position = 0;
-    while (position < count && SelectorEntryAt(kGadgetSelector, position).slot != journal.slot) ++position;
+    while (position < count && SlotAt(position) != journal.slot) ++position;
     bool unchanged = false;
     if (position < count) {
         SelectEntry(kGadgetSelector, position);

@@ -25,6 +25,7 @@
 #include "ui/editor/Editor.h"
 #include "ui/editor/Journal.h"
 #include "ui/options/ApplyOptions.h"
+#include "ui/records/RecordList.h"
 
 namespace {
 
@@ -306,10 +307,10 @@ void LoadRecords(int mode) {
     // The notice goes up before the entries; the listing itself ran while the window was built.
     if (count >= kLargeLoad) {
         ShowEditorNotice(Str(kStrLargeLoadPrefix) + std::to_string(count) + Str(kStrLargeLoadSuffix));
-        ToUi([count] { ReserveSelector(kGadgetSelector, static_cast<int>(count)); });
+        ToUi([count] { ReserveList(static_cast<int>(count)); });
     }
     for (std::vector<SelectorEntry>& batch : batches)
-        ToUi([entries = std::move(batch)]() mutable { AddSelectorEntries(kGadgetSelector, std::move(entries)); });
+        ToUi([entries = std::move(batch)]() mutable { AddListEntries(std::move(entries)); });
     ToUi([selected] { SelectEntry(kGadgetSelector, static_cast<int>(selected)); });
     std::vector<unsigned char> image(kSlotSize);
     ShowSlot(static_cast<int>(selected), selected, image.data());
@@ -339,7 +340,7 @@ bool ReloadRecords() {
         std::string text = DecodeText(g_app.shownSlot.data());
         shownTitle = LoadTitle(text, RecordEncoding(text));
     } else if (g_app.shownPosition >= 0) {
-        shownTitle = SelectorEntryAt(kGadgetSelector, g_app.shownPosition).title;
+        shownTitle = SelectorTitle(kGadgetSelector, g_app.shownPosition);
     }
     // The version is taken before the read, so that a change during it is heard again; a read
     // that fails leaves the file still counted as changed, since its records were never shown.
@@ -362,14 +363,14 @@ bool ReloadRecords() {
     g_app.wroteData = false;
     ++g_app.reloads;
     ++g_app.listChanges;
-    ClearSelector(kGadgetSelector);
+    ClearList();
     std::int64_t position = 0, sameTitle = -1;
     for (std::vector<SelectorEntry>& batch : batches) {
         for (const SelectorEntry& entry : batch) {
             if (sameTitle < 0 && !shownTitle.empty() && entry.title == shownTitle) sameTitle = position;
             ++position;
         }
-        AddSelectorEntries(kGadgetSelector, std::move(batch));
+        AddListEntries(std::move(batch));
     }
     if (sameTitle >= 0) selected = sameTitle;
     SelectEntry(kGadgetSelector, static_cast<int>(selected));
@@ -394,5 +395,5 @@ void WaitForLoadWorker() {
 
 void LoadSelectedRecord() {
     int position = SelectedEntry(kGadgetSelector);
-    if (position >= 0) ShowSlot(position, SelectorEntryAt(kGadgetSelector, position).slot, g_app.slotImage);
+    if (position >= 0) ShowSlot(position, SlotAt(position), g_app.slotImage);
 }

@@ -17,6 +17,7 @@
 #include "ui/Notices.h"
 #include "ui/editor/Journal.h"
 #include "ui/records/Load.h"
+#include "ui/records/RecordList.h"
 #include "ui/records/UndeleteWindow.h"
 
 namespace {
@@ -39,7 +40,7 @@ bool SaveRecord() {
         ForgetJournal();
         return true;
     }
-    std::int64_t slot = SelectorEntryAt(kGadgetSelector, position).slot;
+    std::int64_t slot = SlotAt(position);
     TextEncoding encoding;
     std::string text = EditorText(kGadgetEditor, &encoding);
     if (text.empty()) {
@@ -80,7 +81,7 @@ void ShowTypedTitle() {
     std::string text = EditorText(kGadgetEditor, &encoding);
     // An emptied record is saved as the new record's text, so it keeps that title meanwhile.
     std::string title = text.empty() ? SaveTitle(Str(kStrNewRecordText), kEncodingUtf8) : SaveTitle(text, encoding);
-    if (SelectorEntryAt(kGadgetSelector, position).title != title) SetSelectorTitle(kGadgetSelector, position, title);
+    if (SelectorTitle(kGadgetSelector, position) != title) SetSelectorTitle(kGadgetSelector, position, title);
 }
 
 bool KeepUnsavedText(std::string* path) {
@@ -140,7 +141,7 @@ void AddRecord() {
         ReportWriteFailure(kStrAddFailed);
         return;
     }
-    InsertSelectorEntry(kGadgetSelector, position, SelectorEntry{Str(kStrNewRecordText), slot});
+    InsertListEntry(position, SelectorEntry{Str(kStrNewRecordText), slot});
     ++g_app.listChanges;
     SelectEntry(kGadgetSelector, position);
     LoadSelectedRecord();
@@ -166,10 +167,10 @@ void DeleteLastRecord(std::int64_t slot) {
         return;
     }
     if (g_app.starterFirst < 0) g_app.starterFirst = first;
-    ClearSelector(kGadgetSelector);
+    ClearList();
     for (int n = 0; n < kStarterRecords; ++n) {
         std::string text = StarterText(n);
-        InsertSelectorEntry(kGadgetSelector, n, SelectorEntry{LoadTitle(text, RecordEncoding(text)), first + n});
+        InsertListEntry(n, SelectorEntry{LoadTitle(text, RecordEncoding(text)), first + n});
     }
     ++g_app.listChanges;
     g_app.unsavedEdit = 0;
@@ -194,13 +195,13 @@ bool IsStarterImage(const unsigned char* image) {
 // unseen in the list of Undelete. A starter the user changed stays.
 void RemoveUnchangedStarters() {
     for (int position = SelectorCount(kGadgetSelector) - 1; g_app.starterFirst >= 0 && position >= 0; --position) {
-        std::int64_t slot = SelectorEntryAt(kGadgetSelector, position).slot;
+        std::int64_t slot = SlotAt(position);
         if (slot < g_app.starterFirst || !ReadSlot(slot) || !IsStarterImage(g_app.slotImage)) continue;
         if (!MarkDeleted(slot)) {
             ReportWriteFailure(kStrUndeleteFailed);
             return;
         }
-        RemoveSelectorEntry(kGadgetSelector, position);
+        RemoveListEntry(position);
     }
 }
 
@@ -219,12 +220,12 @@ bool IsUnchangedStarter(std::int64_t slot) {
 
 void DeleteRecord() {
     std::uint32_t reloads = g_app.reloads;
-    std::string title = SelectorEntryAt(kGadgetSelector, SelectedEntry(kGadgetSelector)).title;
+    std::string title = SelectorTitle(kGadgetSelector, SelectedEntry(kGadgetSelector));
     if (!AskProgramQuestion(Str(kStrDeleteQuestionPrefix) + title + Str(kStrDeleteQuestionSuffix))) return;
     // The records read again while the question was open are not the ones it asked about.
     if (g_app.reloads != reloads) return;
     int position = SelectedEntry(kGadgetSelector);
-    std::int64_t slot = SelectorEntryAt(kGadgetSelector, position).slot;
+    std::int64_t slot = SlotAt(position);
     if (!IsDataFileAsLeft() || !IsSlotAsShown(slot)) {
         ReportWriteFailure(kStrDeleteFailed);
         return;
@@ -237,7 +238,7 @@ void DeleteRecord() {
         ReportWriteFailure(kStrDeleteFailed);
         return;
     }
-    RemoveSelectorEntry(kGadgetSelector, position);
+    RemoveListEntry(position);
     ++g_app.listChanges;
     g_app.recordsDeleted = 1;
     SelectEntry(kGadgetSelector, position == 0 ? 0 : position - 1);
@@ -278,11 +279,10 @@ void UndeleteChosen(int row) {
     g_app.recordsDeleted = !g_app.deletedSlots.empty();
     // The list is in slot order.
     int position = 0;
-    while (position < SelectorCount(kGadgetSelector) && SelectorEntryAt(kGadgetSelector, position).slot < slot)
-        ++position;
+    while (position < SelectorCount(kGadgetSelector) && SlotAt(position) < slot) ++position;
     // The title from the slot as just written back, even where the list could not read it.
     std::string text = DecodeText(g_app.slotImage);
-    InsertSelectorEntry(kGadgetSelector, position, SelectorEntry{LoadTitle(text, RecordEncoding(text)), slot});
+    InsertListEntry(position, SelectorEntry{LoadTitle(text, RecordEncoding(text)), slot});
     ++g_app.listChanges;
     RemoveUnchangedStarters();
     SelectEntry(kGadgetSelector, position);
