@@ -362,13 +362,10 @@ void SetEditorSelection(int gadget, int start, int end) {
     if (start < 0) {
         cursor.clearSelection();
     } else {
-        int last = editor->document()->characterCount() - 1;
-        // A position between the halves of a character would let the next input split it.
-        auto whole = [editor](int position) {
-            return editor->document()->characterAt(position).isLowSurrogate() ? position - 1 : position;
-        };
-        cursor.setPosition(whole(qBound(0, start, last)));
-        cursor.setPosition(whole(qBound(0, end < 0 ? last : end, last)), QTextCursor::KeepAnchor);
+        QString text = editor->document()->toRawText();
+        cursor.setPosition(WholeCharacterPosition(View(text), start));
+        cursor.setPosition(WholeCharacterPosition(View(text), end < 0 ? static_cast<int>(text.size()) : end),
+                           QTextCursor::KeepAnchor);
     }
     editor->setTextCursor(cursor);
 }

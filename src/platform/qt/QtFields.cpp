@@ -108,12 +108,10 @@ void CreateTextField(int window, int gadget, Rect r, int limit) {
 void SetGadgetText(int gadget, const std::string& text) {
     QWidget* widget = GadgetWidget(gadget);
     if (QLineEdit* field = qobject_cast<QLineEdit*>(widget)) {
-        // Qt cuts at the limit in UTF-16 units, even between the halves of a pair: none stays.
+        // Qt would cut at the limit even between the halves of a pair.
         QString value = ToQString(text);
-        if (value.size() > field->maxLength()) {
-            int limit = field->maxLength();
-            value.truncate(limit > 0 && value[limit - 1].isHighSurrogate() ? limit - 1 : limit);
-        }
+        value.truncate(
+            static_cast<qsizetype>(UnitsWithinLimit(View(value), static_cast<std::size_t>(field->maxLength()))));
         field->setText(value);
         field->selectAll();
     } else if (QLabel* label = qobject_cast<QLabel*>(widget)) {
@@ -167,14 +165,11 @@ void AddResultRows(int gadget, const std::vector<ResultRow>& rows) {
     QListWidget* list = qobject_cast<QListWidget*>(GadgetWidget(gadget));
     if (!list) return;
     for (const ResultRow& row : rows) {
-        QListWidgetItem* item = new QListWidgetItem(list);
-        QString before = ToQString(row.before), match = ToQString(row.match), after = ToQString(row.after);
-        QString line = before + match + after;  // the text is for screen readers
-        item->setText(line.isEmpty() ? ToQString(row.title) : ToQString(row.title) + QStringLiteral(": ") + line);
+        QListWidgetItem* item = new QListWidgetItem(ToQString(SpokenResultRow(row)), list);
         item->setData(kRoleTitle, ToQString(row.title));
-        item->setData(kRoleBefore, before);
-        item->setData(kRoleMatch, match);
-        item->setData(kRoleAfter, after);
+        item->setData(kRoleBefore, ToQString(row.before));
+        item->setData(kRoleMatch, ToQString(row.match));
+        item->setData(kRoleAfter, ToQString(row.after));
     }
 }
 

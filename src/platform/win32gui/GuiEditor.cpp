@@ -510,17 +510,8 @@ void SetEditorSelection(int gadget, int start, int end) {
     CHARRANGE range = {-1, 0};
     if (start >= 0) {
         std::u16string text = ControlText(state->hwnd);
-        int last = static_cast<int>(text.size());
-        // A position between the halves of a character would let the next input split it.
-        auto whole = [&text, last](int position) {
-            position = std::max(0, std::min(position, last));
-            return position < last && text[static_cast<std::size_t>(position)] >= 0xDC00 &&
-                           text[static_cast<std::size_t>(position)] <= 0xDFFF
-                       ? position - 1
-                       : position;
-        };
-        range.cpMin = whole(start);
-        range.cpMax = whole(end < 0 ? last : end);
+        range.cpMin = WholeCharacterPosition(text, start);
+        range.cpMax = WholeCharacterPosition(text, end < 0 ? static_cast<int>(text.size()) : end);
     }
     SendMessageW(state->hwnd, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
     if (start >= 0) SendMessageW(state->hwnd, EM_SCROLLCARET, 0, 0);

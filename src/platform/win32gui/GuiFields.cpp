@@ -204,10 +204,10 @@ void SetGadgetText(int gadget, const std::string& text) {
     HWND hwnd = GadgetHandle(gadget);
     if (!hwnd) return;
     std::wstring wide = Widen(text);
-    // The field's limit holds for the program's text too, as it does on Qt; no half pair stays.
-    std::size_t limit =
-        s_fields.count(gadget) ? static_cast<std::size_t>(SendMessageW(hwnd, EM_GETLIMITTEXT, 0, 0)) : wide.size();
-    if (wide.size() > limit) wide.resize(limit > 0 && IS_HIGH_SURROGATE(wide[limit - 1]) ? limit - 1 : limit);
+    // The field's limit holds for the program's text too, as it does on Qt.
+    if (s_fields.count(gadget))
+        wide.resize(UnitsWithinLimit(std::u16string_view(reinterpret_cast<const char16_t*>(wide.data()), wide.size()),
+                                     static_cast<std::size_t>(SendMessageW(hwnd, EM_GETLIMITTEXT, 0, 0))));
     SetWindowTextW(hwnd, wide.c_str());
     if (s_fields.count(gadget)) SendMessageW(hwnd, EM_SETSEL, 0, -1);
 }
@@ -294,10 +294,7 @@ void AddResultRows(int gadget, const std::vector<ResultRow>& rows) {
     for (const ResultRow& row : rows) {
         kept.push_back(Row{Widen(row.title), Widen(row.before), Widen(row.match), Widen(row.after)});
         // The text is for screen readers and for typing a title's first letters.
-        const Row& added = kept.back();
-        std::wstring line = added.before + added.match + added.after;
-        std::wstring text = line.empty() ? added.title : added.title + L": " + line;
-        SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+        SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(SpokenResultRow(row)).c_str()));
     }
     SendMessageW(list, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(list, nullptr, TRUE);
