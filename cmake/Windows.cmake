@@ -6,6 +6,9 @@ add_library(jotcrate_toolkit STATIC src/platform/common/GuiSeams.cpp src/platfor
             ${JOTCRATE_WIN32_GUI})
 target_link_libraries(jotcrate_toolkit PUBLIC jotcrate_system comctl32 comdlg32 gdi32 shell32 ole32 oleaut32 uuid
                       shlwapi user32 kernel32)
+# The searches' text rules in core stand on the system's text services (platform/CaseFolding.h),
+# which the backend holds: in one static program the backend follows core on the link line.
+target_link_libraries(jotcrate_core PUBLIC jotcrate_toolkit)
 add_library(jotcrate_ui STATIC ${JOTCRATE_UI_SOURCES})
 target_link_libraries(jotcrate_ui PUBLIC jotcrate_core jotcrate_toolkit)
 add_library(jotcrate_app STATIC src/app/MainLoop.cpp)

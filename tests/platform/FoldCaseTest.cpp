@@ -28,10 +28,13 @@ TEST(FoldCase, FoldsFullyWhateverTheBackend) {
     for (const Case& c : cases) EXPECT_EQ(c.folded, FoldCase(c.text)) << std::string(c.text.begin(), c.text.end());
 }
 
-TEST(FoldCase, WordPartsAreLettersDigitsAndUnderscore) {
-    for (char16_t c : {u'a', u'Z', u'0', u'_', u'\u00E9', u'\u03C3', u'\u65E5', u'\u0661'})
+// A combining mark (acute, dot below) is part of the word of the letter before it; half of a
+// pair is nothing by itself.
+TEST(FoldCase, WordPartsAreLettersDigitsMarksAndUnderscore) {
+    for (char16_t c : {u'a', u'Z', u'0', u'_', u'\u00E9', u'\u03C3', u'\u65E5', u'\u0661', u'\u0301', u'\u0323'})
         EXPECT_TRUE(IsWordPart(c)) << int(c);
-    for (char16_t c : {u' ', u'-', u'.', u'\u00A0', u'\u2014', u'\u3002', u'\n'}) EXPECT_FALSE(IsWordPart(c)) << int(c);
+    for (char16_t c : {u' ', u'-', u'.', u'\u00A0', u'\u2014', u'\u3002', u'\n', u'\xD83D', u'\xDE00'})
+        EXPECT_FALSE(IsWordPart(c)) << int(c);
 }
 
 }  // namespace

@@ -67,3 +67,9 @@ std::u16string FoldCase(std::u16string_view text) {
     }
     return spelt;
 }
+
+bool IsWordPart(char16_t c) {
+    if (c < 0x80) return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || c == u'_';
+    if (IsHighSurrogate(c) || IsLowSurrogate(c)) return false;
+    return IsLetterOrDigit(c) || IsCombiningMark(c);
+}

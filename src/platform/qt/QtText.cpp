@@ -23,8 +23,9 @@ QString FromView(std::u16string_view text) {
 // The toolkit's simple folding: one to one, and already all that lowercase lacks.
 std::u16string LowerCase(std::u16string_view text) { return std::u16string(View(FromView(text).toCaseFolded())); }
 
-// A combining mark belongs to the letter before it, so a word does not end inside a letter.
-bool IsWordPart(char16_t c) { return QChar(c).isLetterOrNumber() || QChar(c).isMark() || c == u'_'; }
+bool IsLetterOrDigit(char16_t c) { return QChar(c).isLetterOrNumber(); }
+
+bool IsCombiningMark(char16_t c) { return QChar(c).isMark(); }
 
 QString EscapeTipText(const QString& text) {
     // The same guess the tooltip's label makes, so text it would show plainly stays as it is.

@@ -9,7 +9,6 @@
 #include "base/TextCoding.h"
 #include "core/search/CaseFold.h"
 #include "core/search/SearchRecords.h"
-#include "platform/CaseFolding.h"
 #include "platform/Gui.h"
 
 namespace {
