@@ -29,7 +29,6 @@ struct WindowRecord {
 
 std::map<int, WindowRecord> s_windows;
 std::map<int, QPointer<QWidget>> s_gadgets;
-std::map<int, std::vector<MenuItem>> s_menus;
 
 // A shortcut's key as Qt names it: the main keyboard's ENTER is Key_Return, the keypad's
 // Key_Enter.
@@ -380,18 +379,11 @@ void SetShortcutEnabled(int window, int command, bool enabled) {
         if (it->second) it->second->setEnabled(enabled);
 }
 
-void SetContextMenu(int menu, const std::vector<MenuItem>& items) { s_menus[menu] = items; }
-
-void EnableMenuItem(int menu, int command, bool enabled) {
-    for (MenuItem& item : s_menus[menu])
-        if (item.command == command) item.enabled = enabled;
-}
-
 void ShowContextMenu(int window, int menu, int x, int y) {
     QMenu top(Window(window));
     QMenu* current = &top;
     std::map<QAction*, int> commands;
-    for (const MenuItem& item : s_menus[menu]) {
+    for (const MenuItem& item : ContextMenuItems(menu)) {
         if (item.command == 0) {
             current->addSeparator();
         } else if (item.command == -1) {

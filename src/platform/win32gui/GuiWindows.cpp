@@ -37,7 +37,6 @@ struct WindowState {
 
 std::map<int, WindowState> s_states;
 std::map<int, Rect> s_gadgetRects;  // at 96 dots per inch, for a change of monitor
-std::map<int, std::vector<MenuItem>> s_menus;
 HWND s_tooltip = nullptr;
 
 WindowState* State(int window) {
@@ -699,17 +698,10 @@ void SetShortcutEnabled(int window, int command, bool enabled) {
     if (changed) RebuildAccelerators(state);
 }
 
-void SetContextMenu(int menu, const std::vector<MenuItem>& items) { s_menus[menu] = items; }
-
-void EnableMenuItem(int menu, int command, bool enabled) {
-    for (MenuItem& item : s_menus[menu])
-        if (item.command == command) item.enabled = enabled;
-}
-
 void ShowContextMenu(int window, int menu, int x, int y) {
     HWND hwnd = WindowHandle(window);
     if (!hwnd) return;
-    HMENU popup = BuildMenu(s_menus[menu]);
+    HMENU popup = BuildMenu(ContextMenuItems(menu));
     SetForegroundWindow(hwnd);
     POINT pointer{x, y};
     if (x == kAtPointer && y == kAtPointer) GetCursorPos(&pointer);
