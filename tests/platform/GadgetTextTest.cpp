@@ -32,6 +32,7 @@ TEST(GadgetText, APositionNeverFallsInsideACharacter) {
     } cases[] = {{-5, 0}, {0, 0}, {1, 1}, {2, 1}, {3, 3}, {4, 4}, {9, 4}};
     for (const Case& c : cases) EXPECT_EQ(c.whole, WholeCharacterPosition(text, c.position)) << c.position;
     EXPECT_EQ(0, WholeCharacterPosition(u"", 3));
+    EXPECT_EQ(0, WholeCharacterPosition(u"\xDC00x", 0));  // a lone second half at the start
 }
 
 // A screen reader hears the title, then the line with its match.

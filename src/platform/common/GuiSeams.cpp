@@ -58,7 +58,7 @@ std::size_t UnitsWithinLimit(std::u16string_view text, std::size_t limit) {
 int WholeCharacterPosition(std::u16string_view text, int position) {
     position = std::max(0, std::min(position, static_cast<int>(text.size())));
     auto at = static_cast<std::size_t>(position);
-    return at < text.size() && text[at] >= 0xDC00 && text[at] <= 0xDFFF ? position - 1 : position;
+    return position > 0 && at < text.size() && text[at] >= 0xDC00 && text[at] <= 0xDFFF ? position - 1 : position;
 }
 
 std::string SpokenResultRow(const ResultRow& row) {
