@@ -35,6 +35,8 @@ enum TestKey : int {
     kKeyPlus,  // the main keyboard's
     kKeyMinus,
     kKeyEqual,
+    kKeyF10,
+    kKeyMenu,  // the context menu's key
 };
 enum TestModifier : unsigned { kModShift = 1, kModCtrl = 2, kModAlt = 4 };
 
@@ -56,6 +58,16 @@ void ClickTestGadget(int gadget);
 void RightClickTestGadget(int gadget);
 // One notch of the mouse wheel over a gadget, down when notches is negative.
 void WheelTestGadget(int gadget, int notches, unsigned modifiers);
+// A part of a notch or several, in 120ths of a notch (a touchpad's small steps).
+void WheelTestGadgetBy(int gadget, int delta, unsigned modifiers);
+// The clipboard holding text, as another program leaves it.
+void SetTestClipboardText(const std::string& utf8);
+// A left click on the middle of a character of an editor (a character position); the left
+// button released alone over it, as at the end of a drag.
+void ClickTestEditorCharacter(int gadget, int position);
+void ReleaseTestMouseOverEditorCharacter(int gadget, int position);
+// Whether the editor shows the character as part of a link.
+bool IsTestEditorLinkAt(int gadget, int position);
 // The on-screen rectangle of a gadget (in screen pixels), as the user sees it.
 Rect TestGadgetRect(int gadget);
 // The client area of a window on screen, where its gadgets' rectangles are measured from.
@@ -86,6 +98,13 @@ std::string TestGadgetShownText(int gadget);
 std::string ShownModalText(const std::function<void()>& step);
 // Where the box the last ShownModalText read stood on the screen, its frame included.
 Rect ShownModalRect();
+// Runs step; the first context menu it opens is read (each item's label without its & mark,
+// separators left out, and whether it is enabled), then closed with nothing chosen.
+struct TestMenuEntry {
+    std::string label;
+    bool enabled;
+};
+std::vector<TestMenuEntry> ShownMenuEntries(const std::function<void()>& step);
 // Drops the selector's list down, or closes it, as its arrow button does.
 void OpenTestSelectorList(int gadget, bool open);
 // The note shown at the editor's caret (ShowEditorTip), or empty.

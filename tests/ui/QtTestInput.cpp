@@ -4,9 +4,11 @@
 #include <QAbstractButton>
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QLabel>
 #include <QListWidget>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QTest>
@@ -69,6 +71,10 @@ Qt::Key QtKey(int key) {
             return Qt::Key_Minus;
         case kKeyEqual:
             return Qt::Key_Equal;
+        case kKeyF10:
+            return Qt::Key_F10;
+        case kKeyMenu:
+            return Qt::Key_Menu;
         default:
             return Qt::Key_unknown;
     }
@@ -163,21 +169,64 @@ void ClickTestGadget(int gadget) {
     if (QWidget* widget = GadgetWidget(gadget)) QTest::mouseClick(widget, Qt::LeftButton);
 }
 
+// Over a scrolling view the button reaches its viewport, the widget under the pointer.
 void RightClickTestGadget(int gadget) {
     QWidget* widget = GadgetWidget(gadget);
     if (!widget) return;
+    if (auto* area = qobject_cast<QAbstractScrollArea*>(widget)) widget = area->viewport();
     QPoint middle = widget->rect().center();
     QTest::mousePress(widget, Qt::RightButton, Qt::NoModifier, middle);
     QTest::mouseRelease(widget, Qt::RightButton, Qt::NoModifier, middle);
 }
 
 void WheelTestGadget(int gadget, int notches, unsigned modifiers) {
+    WheelTestGadgetBy(gadget, 120 * notches, modifiers);
+}
+
+// Over a scrolling view the wheel reaches its viewport, the widget under the pointer.
+void WheelTestGadgetBy(int gadget, int delta, unsigned modifiers) {
     QWidget* widget = GadgetWidget(gadget);
     if (!widget) return;
+    if (auto* area = qobject_cast<QAbstractScrollArea*>(widget)) widget = area->viewport();
     QPointF at = widget->rect().center();
-    QWheelEvent wheel(at, widget->mapToGlobal(at), QPoint(), QPoint(0, 120 * notches), Qt::NoButton,
-                      QtModifiers(modifiers), Qt::NoScrollPhase, false);
+    QWheelEvent wheel(at, widget->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton, QtModifiers(modifiers),
+                      Qt::NoScrollPhase, false);
     QApplication::sendEvent(widget, &wheel);
+}
+
+void SetTestClipboardText(const std::string& utf8) { QApplication::clipboard()->setText(QString::fromStdString(utf8)); }
+
+namespace {
+
+// The middle of a character: its caret's place, a little to the right.
+QPoint CharacterPoint(QPlainTextEdit* editor, int position) {
+    QTextCursor cursor(editor->document());
+    cursor.setPosition(position);
+    return editor->cursorRect(cursor).center() + QPoint(3, 0);
+}
+
+}  // namespace
+
+void ClickTestEditorCharacter(int gadget, int position) {
+    if (auto* editor = qobject_cast<QPlainTextEdit*>(GadgetWidget(gadget)))
+        QTest::mouseClick(editor->viewport(), Qt::LeftButton, Qt::NoModifier, CharacterPoint(editor, position));
+}
+
+void ReleaseTestMouseOverEditorCharacter(int gadget, int position) {
+    if (auto* editor = qobject_cast<QPlainTextEdit*>(GadgetWidget(gadget)))
+        QTest::mouseRelease(editor->viewport(), Qt::LeftButton, Qt::NoModifier, CharacterPoint(editor, position));
+}
+
+// The highlighter marks a link with a format range of its block's layout.
+bool IsTestEditorLinkAt(int gadget, int position) {
+    auto* editor = qobject_cast<QPlainTextEdit*>(GadgetWidget(gadget));
+    if (!editor) return false;
+    QTextBlock block = editor->document()->findBlock(position);
+    if (!block.isValid() || !block.layout()) return false;
+    int column = position - block.position();
+    for (const QTextLayout::FormatRange& range : block.layout()->formats())
+        if (column >= range.start && column < range.start + range.length) return true;
+    return false;
 }
 
 Rect TestGadgetRect(int gadget) {
@@ -284,6 +333,23 @@ std::string ShownModalText(const std::function<void()>& step) {
 }
 
 Rect ShownModalRect() { return s_modalRect; }
+
+std::vector<TestMenuEntry> ShownMenuEntries(const std::function<void()>& step) {
+    std::vector<TestMenuEntry> entries;
+    QTimer waiter;
+    QObject::connect(&waiter, &QTimer::timeout, [&] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (!menu) return;
+        waiter.stop();
+        for (QAction* action : menu->actions())
+            if (!action->isSeparator())
+                entries.push_back(TestMenuEntry{action->text().remove(QChar('&')).toStdString(), action->isEnabled()});
+        menu->close();
+    });
+    waiter.start(1);
+    step();
+    return entries;
+}
 
 void OpenTestSelectorList(int gadget, bool open) {
     QComboBox* selector = qobject_cast<QComboBox*>(GadgetWidget(gadget));

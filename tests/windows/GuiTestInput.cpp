@@ -2,6 +2,8 @@
 // state set to the modifiers held, then run through the program's own message loop
 // (RunPendingUiSteps), so that the shortcut table, the dialog manager and the controls see
 // them as they see the keyboard's. Linked into the window tests only, never into the program.
+#include <cstring>
+
 #include "TestInput.h"
 #include "platform/win32gui/GuiPrivate.h"
 #include "ui/StandIns.h"
@@ -53,6 +55,10 @@ UINT VirtualKey(int key) {
             return VK_OEM_MINUS;
         case kKeyEqual:
             return VK_OEM_PLUS;
+        case kKeyF10:
+            return VK_F10;
+        case kKeyMenu:
+            return VK_APPS;
         default:
             return 0;
     }
@@ -70,6 +76,7 @@ bool Extended(UINT vk) {
         case VK_END:
         case VK_PRIOR:
         case VK_NEXT:
+        case VK_APPS:
             return true;
         default:
             return false;
@@ -100,8 +107,9 @@ void HoldModifiers(unsigned modifiers) {
 void PostKey(HWND hwnd, UINT vk, unsigned modifiers) {
     UINT scan = MapVirtualKeyW(vk, MAPVK_VK_TO_VSC);
     LPARAM down = 1 | (static_cast<LPARAM>(scan) << 16) | (Extended(vk) ? 1 << 24 : 0);
-    // Keys with ALT (and without CTRL) come as system keys, with the context bit.
-    bool system = (modifiers & kModAlt) && !(modifiers & kModCtrl);
+    // Keys with ALT (and without CTRL) come as system keys, with the context bit; so does F10,
+    // the key of the menu bar.
+    bool system = ((modifiers & kModAlt) && !(modifiers & kModCtrl)) || vk == VK_F10;
     if (modifiers & kModAlt) down |= 1 << 29;
     LPARAM up = down | (1u << 30) | (1u << 31);
     PostMessageW(hwnd, system ? WM_SYSKEYDOWN : WM_KEYDOWN, vk, down);
@@ -188,16 +196,75 @@ void RightClickTestGadget(int gadget) {
 }
 
 void WheelTestGadget(int gadget, int notches, unsigned modifiers) {
+    WheelTestGadgetBy(gadget, WHEEL_DELTA * notches, modifiers);
+}
+
+void WheelTestGadgetBy(int gadget, int delta, unsigned modifiers) {
     HWND hwnd = GadgetHandle(gadget);
     if (!hwnd) return;
     RECT r;
     GetWindowRect(hwnd, &r);
     WORD keys = ((modifiers & kModCtrl) ? MK_CONTROL : 0) | ((modifiers & kModShift) ? MK_SHIFT : 0);
     HoldModifiers(modifiers);
-    PostMessageW(hwnd, WM_MOUSEWHEEL, MAKEWPARAM(keys, WHEEL_DELTA * notches),
+    PostMessageW(hwnd, WM_MOUSEWHEEL, MAKEWPARAM(keys, static_cast<WORD>(static_cast<short>(delta))),
                  MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2));
     RunPendingUiSteps();
     HoldModifiers(0);
+}
+
+void SetTestClipboardText(const std::string& utf8) {
+    std::wstring text = Widen(utf8);
+    if (!OpenClipboard(nullptr)) return;
+    EmptyClipboard();
+    if (HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t))) {
+        memcpy(GlobalLock(memory), text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+        GlobalUnlock(memory);
+        if (!SetClipboardData(CF_UNICODETEXT, memory)) GlobalFree(memory);
+    }
+    CloseClipboard();
+}
+
+namespace {
+
+// A few pixels into the character, halfway down a line of the smallest font the editor shows.
+LPARAM CharacterPoint(HWND editor, int position) {
+    POINTL at = {0, 0};
+    SendMessageW(editor, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&at), position);
+    return MAKELPARAM(at.x + 3, at.y + 4);
+}
+
+}  // namespace
+
+void ClickTestEditorCharacter(int gadget, int position) {
+    HWND hwnd = GadgetHandle(gadget);
+    if (!hwnd) return;
+    LPARAM at = CharacterPoint(hwnd, position);
+    HoldModifiers(0);
+    PostMessageW(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageW(hwnd, WM_LBUTTONUP, 0, at);
+    RunPendingUiSteps();
+}
+
+void ReleaseTestMouseOverEditorCharacter(int gadget, int position) {
+    HWND hwnd = GadgetHandle(gadget);
+    if (!hwnd) return;
+    PostMessageW(hwnd, WM_LBUTTONUP, 0, CharacterPoint(hwnd, position));
+    RunPendingUiSteps();
+}
+
+// The rich edit control marks a link with the link effect of its character format.
+bool IsTestEditorLinkAt(int gadget, int position) {
+    HWND hwnd = GadgetHandle(gadget);
+    if (!hwnd) return false;
+    CHARRANGE kept;
+    SendMessageW(hwnd, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&kept));
+    CHARRANGE one = {position, position + 1};
+    SendMessageW(hwnd, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&one));
+    CHARFORMAT2W format = {};
+    format.cbSize = sizeof format;
+    SendMessageW(hwnd, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
+    SendMessageW(hwnd, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&kept));
+    return (format.dwMask & CFM_LINK) && (format.dwEffects & CFE_LINK);
 }
 
 Rect TestGadgetRect(int gadget) {
@@ -362,6 +429,47 @@ std::string ShownModalText(const std::function<void()>& step) {
 }
 
 Rect ShownModalRect() { return s_modalRect; }
+
+namespace {
+
+std::vector<TestMenuEntry> s_menuEntries;
+bool s_menuSeen = false;
+
+// A thread timer's expiry runs inside the menu's own loop, which dispatches it: the open
+// menu is the popup window of its class, which gives its handle.
+void CALLBACK LookForMenu(HWND, UINT, UINT_PTR timer, DWORD) {
+    if (s_menuSeen) return;
+    HWND popup = FindWindowW(L"#32768", nullptr);
+    HMENU menu = popup ? reinterpret_cast<HMENU>(SendMessageW(popup, MN_GETHMENU, 0, 0)) : nullptr;
+    if (!menu) return;
+    s_menuSeen = true;
+    KillTimer(nullptr, timer);
+    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+        wchar_t text[256] = L"";
+        MENUITEMINFOW item = {};
+        item.cbSize = sizeof item;
+        item.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_STRING;
+        item.dwTypeData = text;
+        item.cch = 256;
+        if (!GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &item) || (item.fType & MFT_SEPARATOR)) continue;
+        std::wstring label;
+        for (const wchar_t* c = text; *c; ++c)
+            if (*c != L'&') label += *c;
+        s_menuEntries.push_back(TestMenuEntry{Narrow(label), !(item.fState & MFS_DISABLED)});
+    }
+    EndMenu();
+}
+
+}  // namespace
+
+std::vector<TestMenuEntry> ShownMenuEntries(const std::function<void()>& step) {
+    s_menuSeen = false;
+    s_menuEntries.clear();
+    UINT_PTR timer = SetTimer(nullptr, 0, 10, LookForMenu);
+    step();
+    KillTimer(nullptr, timer);
+    return s_menuEntries;
+}
 
 void OpenTestSelectorList(int gadget, bool open) {
     if (HWND hwnd = GadgetHandle(gadget)) SendMessageW(hwnd, CB_SHOWDROPDOWN, open ? TRUE : FALSE, 0);
