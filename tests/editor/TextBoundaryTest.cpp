@@ -1,14 +1,11 @@
 // Where the editor's text becomes slot bytes: records kept in their own encoding, the byte
 // limit counted as the save stores, every input route limited alike, every route off a record
-// saving it first, and a text that cannot be stored whole never cut.
-#include <QApplication>
-#include <QClipboard>
-#include <QComboBox>
-#include <QInputMethodEvent>
-#include <QMimeData>
-#include <QPlainTextEdit>
-#include <QTest>
-#include <QToolTip>
+// saving it first, and a text that cannot be stored whole never cut. Drops and input methods,
+// which only the Qt tests can bring about, are in TextBoundaryQtTest.
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "app/MainLoop.h"
 #include "base/AppState.h"
@@ -16,7 +13,6 @@
 #include "platform/Gui.h"
 #include "ui/Commands.h"
 #include "ui/GuiTestSupport.h"
-#include "ui/QtGuiTest.h"
 #include "ui/records/Load.h"
 #include "ui/records/RecordList.h"
 
@@ -24,37 +20,17 @@ namespace {
 
 class TextBoundaryTest : public GuiTest {
 protected:
-    QPlainTextEdit* Editor() { return static_cast<QPlainTextEdit*>(Widget(kGadgetEditor)); }
-    QString Shown() { return Editor()->document()->toRawText().replace(QChar::ParagraphSeparator, QChar('\n')); }
-    void Paste(const QString& text) {
-        QApplication::clipboard()->setText(text);
+    std::u16string Shown() { return EditorPlainText(kGadgetEditor); }
+    void Paste(const std::string& text) {
+        SetTestClipboardText(text);
         Key(kGadgetEditor, 'V', kModCtrl);
     }
-    void Commit(const QString& text) {
-        QInputMethodEvent event;
-        event.setCommitString(text);
-        QApplication::sendEvent(Editor(), &event);
-        Pump();
-    }
-    void Drop(const QString& text) {
-        QMimeData data;
-        data.setText(text);
-        QPoint at(20, 10);
-        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(Editor()->viewport(), &enter);
-        QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(Editor()->viewport(), &drop);
-        Pump();
-    }
-    void ToEnd() {
-        QTextCursor cursor = Editor()->textCursor();
-        cursor.movePosition(QTextCursor::End);
-        Editor()->setTextCursor(cursor);
-    }
+    void ToEnd() { Key(kGadgetEditor, kKeyEnd, kModCtrl); }
     // Saves through a save point, as ALT+R does.
     void SaveByCommand() { RunCommand(kCmdFocusSelector); }
 };
 
+// A character Windows-1252 lacks given by an input method: TextBoundaryQtTest.
 TEST_F(TextBoundaryTest, AWindows1252RecordIsStoredAgainInWindows1252AndWhole) {
     const std::string full = "Titel\r\n" + std::string(31993, '\xE9');
     WriteDataFile(g_app.dataPath, {full, "second"});
@@ -67,7 +43,8 @@ TEST_F(TextBoundaryTest, AWindows1252RecordIsStoredAgainInWindows1252AndWhole) {
     FocusGadget(kGadgetEditor);
     ToEnd();
     Key(kGadgetEditor, kKeyBackspace);
-    Commit(QString::fromUtf8("\xE2\x86\x92"));
+    Type("\xE2\x86\x92");
+    Paste("\xE2\x86\x92");
     Type("e");
     SaveByCommand();
     EXPECT_EQ(full.substr(0, 31999) + "e", Record(0));
@@ -78,50 +55,48 @@ TEST_F(TextBoundaryTest, TheLimitCountsEveryCharacterAsTheSaveStoresIt) {
     WriteDataFile(g_app.dataPath, {std::string(31999, 'a')});
     StartProgram();
     ToEnd();
-    Paste(QString(QChar::Nbsp));  // two bytes in UTF-8
-    Paste(QString(QChar::LineSeparator));
+    Paste("\xC2\xA0");      // U+00A0, two bytes in UTF-8
+    Paste("\xE2\x80\xA8");  // U+2028, a line break: CR LF
     Key(kGadgetEditor, kKeyEnter);  // CR LF
-    EXPECT_EQ(QString(31999, QChar('a')), Shown());
+    EXPECT_EQ(std::u16string(31999, u'a'), Shown());
     Key(kGadgetEditor, kKeyBackspace);
-    Paste(QString(QChar::Nbsp));
+    Paste("\xC2\xA0");
     SaveByCommand();
     EXPECT_EQ(std::string(31998, 'a') + "\xC2\xA0", Record(0));
-    EXPECT_EQ(QString(31998, QChar('a')) + QChar::Nbsp, Shown());
+    EXPECT_EQ(std::u16string(31998, u'a') + u"\u00A0", Shown());
 }
 
+// A separator given by an input method: TextBoundaryQtTest.
 TEST_F(TextBoundaryTest, ShiftEnterAndSeparatorsMakeOrdinaryLineBreaks) {
     WriteDataFile(g_app.dataPath, {""});
     StartProgram();
     Type("a");
     Key(kGadgetEditor, kKeyEnter, kModShift);
     Type("b");
-    Paste(QString::fromUtf16(u"c\u2028d\u2029e"));
-    Commit(QString::fromUtf16(u"\u2028f"));
-    EXPECT_EQ(QString("a\nbc\nd\ne\nf"), Shown());
+    Paste("c\xE2\x80\xA8" "d\xE2\x80\xA9" "e");
+    Type("\xE2\x80\xA8" "f");
+    EXPECT_EQ(std::u16string(u"a\nbc\nd\ne\nf"), Shown());
     SaveByCommand();
     EXPECT_EQ("a\r\nbc\r\nd\r\ne\r\nf", Record(0));
     EXPECT_EQ("a", Titles()[0]);
 }
 
+// The keys with ALT that Qt's list takes as the keys without: TextBoundaryQtTest (on Windows
+// ALT+UP and ALT+DOWN open the list, and the others are no keys of the list).
 TEST_F(TextBoundaryTest, EveryRouteToAnotherRecordSavesTheOneLeftFirst) {
     WriteDataFile(g_app.dataPath, {"Apple", "Banana", "Cherry", "Damson"});
     StartProgram();
-    QComboBox* selector = static_cast<QComboBox*>(Widget(kGadgetSelector));
     const std::vector<std::pair<const char*, std::function<void()>>> routes = {
-        {"ALT+UP", [&] { Key(kGadgetSelector, kKeyUp, kModAlt); }},
-        {"ALT+PAGE DOWN", [&] { Key(kGadgetSelector, kKeyPageDown, kModAlt); }},
-        {"ALT+PAGE UP", [&] { Key(kGadgetSelector, kKeyPageUp, kModAlt); }},
-        {"ALT+HOME", [&] { Key(kGadgetSelector, kKeyHome, kModAlt); }},
-        {"ALT+END", [&] { Key(kGadgetSelector, kKeyEnd, kModAlt); }},
+        {"PAGE DOWN", [&] { Key(kGadgetSelector, kKeyPageDown); }},
+        {"PAGE UP", [&] { Key(kGadgetSelector, kKeyPageUp); }},
+        {"HOME", [&] { Key(kGadgetSelector, kKeyHome); }},
+        {"END", [&] { Key(kGadgetSelector, kKeyEnd); }},
         {"DOWN", [&] { Key(kGadgetSelector, kKeyDown); }},
         {"UP", [&] { Key(kGadgetSelector, kKeyUp); }},
         {"a letter", [&] { Key(kGadgetSelector, 'D'); }},
         {"the wheel",
          [&] {
-             QPointF at(5, 5);
-             QWheelEvent wheel(at, selector->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier,
-                               Qt::NoScrollPhase, false);
-             QApplication::sendEvent(selector, &wheel);
+             WheelTestGadget(kGadgetSelector, -1, 0);
              Pump();
          }},
     };
@@ -146,10 +121,10 @@ TEST_F(TextBoundaryTest, KeysTypedRightAfterACommandGoWhereTheCommandLeftTheFocu
     WriteDataFile(g_app.dataPath, {"Alpha", "Delta"});
     StartProgram();
     SetEventDispatcher(Dispatch);
-    QTest::keyClick(Editor(), Qt::Key_A, Qt::AltModifier);  // no pumping in between
-    QTest::keyClicks(QApplication::focusWidget(), "Hello");
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_R, Qt::AltModifier);
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_D);
+    SendTestKey(kGadgetEditor, 'A', kModAlt);  // no pumping in between
+    TypeTestText(0, "Hello");
+    SendTestKey(0, 'R', kModAlt);
+    SendTestKey(0, 'D', 0);
     SetEventDispatcher(nullptr);
     Pump();
     EXPECT_EQ("Alpha", Record(0));
@@ -157,33 +132,18 @@ TEST_F(TextBoundaryTest, KeysTypedRightAfterACommandGoWhereTheCommandLeftTheFocu
     EXPECT_EQ(1, SelectedEntry(kGadgetSelector));  // "Delta", by its first letter
 }
 
-TEST_F(TextBoundaryTest, InputMethodsPasteAndDropAreLimitedAsTyping) {
-    WriteDataFile(g_app.dataPath, {std::string(31998, 'a')});
-    StartProgram();
-    int beeps = BeepsSoFar();
-    ToEnd();
-    Commit(QString::fromUtf8("\xC3\xA9\xC3\xA9"));  // four bytes: one é fits
-    Drop(QString::fromUtf8("\xC3\xA9"));
-    Paste(QStringLiteral("b"));
-    EXPECT_EQ(QString(31998, QChar('a')) + QString::fromUtf8("\xC3\xA9"), Shown());
-    EXPECT_EQ(beeps + 3, BeepsSoFar());
-    SaveByCommand();
-    EXPECT_EQ(std::string(31998, 'a') + "\xC3\xA9", Record(0));
-}
-
+// Dropped and committed text: TextBoundaryQtTest.
 TEST_F(TextBoundaryTest, AReadOnlyEditorRefusesInputByEveryRoute) {
     WriteDataFile(g_app.dataPath, {"kept"});
     StartProgram();
     SetEditorReadOnly(kGadgetEditor, true);
-    QApplication::clipboard()->setText("pasted");
+    SetTestClipboardText("pasted");
     PostWindowEvent(Event{kEventMenu, kWindowMain, kCmdPaste});
     Pump();
     Key(kGadgetEditor, 'V', kModCtrl);
     Key(kGadgetEditor, kKeyInsert, kModShift);
-    Drop("dropped");
-    Commit("committed");
     Type("typed");
-    EXPECT_EQ(QString("kept"), Shown());
+    EXPECT_EQ(std::u16string(u"kept"), Shown());
     EXPECT_EQ(0, g_app.unsavedEdit);
 }
 
@@ -196,7 +156,7 @@ TEST_F(TextBoundaryTest, ASelectionNeverSplitsACharacter) {
     SetEditorSelection(kGadgetEditor, 0, 2);
     Type("c");
     SaveByCommand();
-    EXPECT_EQ(QString::fromUtf16(u"c😀b"), Shown());
+    EXPECT_EQ(std::u16string(u"c\U0001F600b"), Shown());
     EXPECT_EQ(
         "c\xF0\x9F\x98\x80"
         "b",
@@ -209,13 +169,12 @@ TEST_F(TextBoundaryTest, RefusedInputBeepsEachTimeAndSaysWhyOnce) {
     int beeps = BeepsSoFar();
     Type("x");
     EXPECT_EQ(beeps + 1, BeepsSoFar());
-    EXPECT_TRUE(QToolTip::isVisible());
-    EXPECT_EQ(QString("This record is full: 32,000 bytes."), QToolTip::text());
-    QToolTip::hideText();
-    ASSERT_TRUE(PumpUntil([] { return !QToolTip::isVisible(); }));
+    EXPECT_EQ("This record is full: 32,000 bytes.", TestEditorTip(kGadgetEditor));
+    ClickTestEditorCharacter(kGadgetEditor, 0);  // a click takes the note away
+    ASSERT_TRUE(PumpUntil([] { return TestEditorTip(kGadgetEditor).empty(); }));
     Type("y");
     EXPECT_EQ(beeps + 2, BeepsSoFar());
-    EXPECT_FALSE(QToolTip::isVisible());
+    EXPECT_EQ("", TestEditorTip(kGadgetEditor));
 }
 
 // A record written with lone LFs grows when stored with CR LF: untouched it stays as it is;
@@ -233,7 +192,7 @@ TEST_F(TextBoundaryTest, ATextTooLongToStoreIsNeverCut) {
     FocusGadget(kGadgetEditor);
     ToEnd();
     Key(kGadgetEditor, kKeyBackspace);
-    const QString edited = Shown();
+    const std::u16string edited = Shown();
     SaveByCommand();
     ASSERT_EQ(1u, MessageBoxTexts().size());
     EXPECT_NE(std::string::npos, MessageBoxTexts()[0].find("32009 bytes"));
