@@ -185,7 +185,7 @@ std::string CanonicalPath(const std::string& path);
 bool MakePrivateFolders(const std::string& path);
 // The full path of a program found on PATH, or empty.
 std::string FindProgram(const std::string& name);
-const std::string& LastFileError();
+std::string LastFileError();
 // For a handler that runs inside exit(), after each thread's own storage is gone: failures are
 // no longer described, and LastFileError() is empty from then on.
 void StopDescribingFileErrors();

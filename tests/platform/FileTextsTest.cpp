@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstring>
 #include <set>
+#include <thread>
 
 #include "TestSupport.h"
 #include "base/StringTable.h"
@@ -100,3 +101,23 @@ TEST_F(FileTextsTest, TextsNeverHandedDownReadAsTheirCodes) {
 }
 
 }  // namespace
+
+// A reason is kept per thread in a room of its own; one too long for it keeps its start, cut
+// between characters, and a thread's reason is never another's.
+TEST_F(FileTextsTest, ALongReasonKeepsWholeCharactersAndEachThreadItsOwn) {
+    std::string e = "\xC3\xA9";
+    std::string text = "a";
+    for (int i = 0; i < 3000; ++i) text += e;
+    SetFileError(text);
+    std::string kept = LastFileError();
+    ASSERT_LT(kept.size(), text.size());
+    EXPECT_EQ(text.substr(0, kept.size()), kept);
+    EXPECT_EQ(1u, kept.size() % 2) << "an é was cut in half";
+    std::string other;
+    std::thread([&other] {
+        SetFileError("elsewhere");
+        other = LastFileError();
+    }).join();
+    EXPECT_EQ("elsewhere", other);
+    EXPECT_EQ(kept, LastFileError());
+}

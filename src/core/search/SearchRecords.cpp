@@ -179,7 +179,7 @@ void SearchText(const Search& search, std::size_t i, bool learn, std::uint32_t w
 bool SearchRange(const Search& search, const FileHandle& data, std::size_t from, std::size_t to, DeliverFound deliver,
                  void* context, std::vector<FoundRecord>* found) {
     static_assert(kBatchRecords % kReadGroup == 0);
-    PieceReader* reader = BeginPieceReads(data);
+    SlotReads reads{BeginPieceReads(data), {}, {}, {}, {}, {}};
     std::vector<std::size_t> positions;
     std::vector<std::int64_t> slots;
     std::vector<std::uint32_t> writes;
@@ -205,7 +205,7 @@ bool SearchRange(const Search& search, const FileHandle& data, std::size_t from,
             writes.push_back(indexed ? index->writes[static_cast<std::size_t>(slot)].load() : 0);
             learn.push_back(indexed && !known);
         }
-        read = ReadSlotTexts(reader, data, slots.data(), slots.size(), &texts);
+        read = ReadSlotTexts(&reads, data, slots.data(), slots.size(), &texts);
         for (std::size_t k = 0; read && k < positions.size(); ++k)
             SearchText(search, positions[k], learn[k], writes[k], texts[k], &lowered, found);
         if (read && end % kBatchRecords == 0) {
@@ -214,7 +214,7 @@ bool SearchRange(const Search& search, const FileHandle& data, std::size_t from,
         }
         group = end;
     }
-    EndPieceReads(reader);
+    EndPieceReads(reads.reader);
     return read;
 }
 

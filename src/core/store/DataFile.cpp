@@ -85,17 +85,19 @@ bool ReadSlotText(const FileHandle& data, std::int64_t slot, std::string* text) 
     return FinishSlotText(data, slot, head, ReadAt(data, slot * kSlotSize, head, kFirstRead), text);
 }
 
-bool ReadSlotTexts(PieceReader* reader, const FileHandle& data, const std::int64_t* slots, std::size_t n,
+bool ReadSlotTexts(SlotReads* reads, const FileHandle& data, const std::int64_t* slots, std::size_t n,
                    std::vector<std::string>* texts) {
-    thread_local std::vector<unsigned char> heads, wholes;
-    thread_local std::vector<ReadPiece> pieces, rests;
-    thread_local std::vector<std::size_t> longer;
+    std::vector<unsigned char>& heads = reads->heads;
+    std::vector<unsigned char>& wholes = reads->wholes;
+    std::vector<ReadPiece>& pieces = reads->pieces;
+    std::vector<ReadPiece>& rests = reads->rests;
+    std::vector<std::size_t>& longer = reads->longer;
     heads.resize(n * kFirstRead);
     pieces.resize(n);
     texts->resize(n);
     for (std::size_t i = 0; i < n; ++i)
         pieces[i] = ReadPiece{slots[i] * kSlotSize, &heads[i * kFirstRead], kFirstRead, 0};
-    if (!ReadPieces(reader, pieces.data(), n)) return false;
+    if (!ReadPieces(reads->reader, pieces.data(), n)) return false;
     // Texts that go on past their first read get the rest of their slots in a second batch.
     longer.clear();
     for (std::size_t i = 0; i < n; ++i) {
@@ -114,7 +116,7 @@ bool ReadSlotTexts(PieceReader* reader, const FileHandle& data, const std::int64
         rests[k] = ReadPiece{slots[longer[k]] * kSlotSize + static_cast<std::int64_t>(kFirstRead), whole + kFirstRead,
                              kSlotSize - kFirstRead, 0};
     }
-    if (!ReadPieces(reader, rests.data(), rests.size())) return false;
+    if (!ReadPieces(reads->reader, rests.data(), rests.size())) return false;
     for (std::size_t k = 0; k < longer.size(); ++k) {
         // A slot cut short is read again alone, which says why.
         if (rests[k].got != static_cast<std::int64_t>(rests[k].size) &&

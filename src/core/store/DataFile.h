@@ -65,7 +65,15 @@ bool ReadSlotText(const FileHandle& data, std::int64_t slot, std::string* text);
 // The same for many slots, the first reads of all in one batch: (*texts)[i] is slots[i]'s.
 // Passes over many slots read kReadGroup of them at a time.
 constexpr std::size_t kReadGroup = 64;
-bool ReadSlotTexts(PieceReader* reader, const FileHandle& data, const std::int64_t* slots, std::size_t n,
+// A pass's reader and the buffers its batches reuse. The caller keeps them, not the thread:
+// the Windows toolchain frees a thread's own storage before its destructors run.
+struct SlotReads {
+    PieceReader* reader;
+    std::vector<unsigned char> heads, wholes;
+    std::vector<ReadPiece> pieces, rests;
+    std::vector<std::size_t> longer;
+};
+bool ReadSlotTexts(SlotReads* reads, const FileHandle& data, const std::int64_t* slots, std::size_t n,
                    std::vector<std::string>* texts);
 
 // Temporary files that a killed run may have left beside the program; the compaction file

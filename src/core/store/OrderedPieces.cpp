@@ -28,22 +28,22 @@ struct Shared {
 
 std::size_t Groups(const Shared& shared) { return (shared.slots.size() + kReadGroup - 1) / kReadGroup; }
 
-bool MakeGroup(Shared* shared, PieceReader* reader, std::size_t group, std::vector<std::string>* texts,
+bool MakeGroup(Shared* shared, SlotReads* reads, std::size_t group, std::vector<std::string>* texts,
                std::string* piece) {
     std::size_t first = group * kReadGroup;
     std::size_t n = std::min(kReadGroup, shared->slots.size() - first);
-    if (!ReadSlotTexts(reader, shared->data, shared->slots.data() + first, n, texts)) return false;
+    if (!ReadSlotTexts(reads, shared->data, shared->slots.data() + first, n, texts)) return false;
     piece->clear();
     shared->make(first, *texts, piece, shared->context);
     return true;
 }
 
 void MakeOddGroups(Shared* shared) {
-    PieceReader* reader = BeginPieceReads(shared->data);
+    SlotReads reads{BeginPieceReads(shared->data), {}, {}, {}, {}, {}};
     std::vector<std::string> texts;
     std::string piece;
     for (std::size_t group = 1; group < Groups(*shared); group += 2) {
-        bool made = MakeGroup(shared, reader, group, &texts, &piece);
+        bool made = MakeGroup(shared, &reads, group, &texts, &piece);
         std::unique_lock<std::mutex> hold(shared->lock);
         std::size_t at = group / 2 % kAhead;
         if (!made) {
@@ -57,7 +57,7 @@ void MakeOddGroups(Shared* shared) {
         shared->changed.notify_all();
     }
     shared->changed.notify_all();
-    EndPieceReads(reader);
+    EndPieceReads(reads.reader);
 }
 
 }  // namespace
@@ -68,13 +68,13 @@ bool MakePiecesInOrder(const FileHandle& data, const std::vector<std::int64_t>& 
     std::thread helper;
     bool both = Groups(shared) > 2 && std::thread::hardware_concurrency() > 1;
     if (both) helper = std::thread(MakeOddGroups, &shared);
-    PieceReader* reader = BeginPieceReads(data);
+    SlotReads reads{BeginPieceReads(data), {}, {}, {}, {}, {}};
     std::vector<std::string> texts;
     std::string piece;
     bool read = true;
     for (std::size_t group = 0; read && group < Groups(shared); ++group) {
         if (!both || group % 2 == 0) {
-            read = MakeGroup(&shared, reader, group, &texts, &piece);
+            read = MakeGroup(&shared, &reads, group, &texts, &piece);
             if (read) take(std::move(piece), takeContext);
             piece = std::string();
             continue;
@@ -93,7 +93,7 @@ bool MakePiecesInOrder(const FileHandle& data, const std::vector<std::int64_t>& 
         take(std::move(piece), takeContext);
         piece = std::string();
     }
-    EndPieceReads(reader);
+    EndPieceReads(reads.reader);
     if (both) {
         {
             std::lock_guard<std::mutex> hold(shared.lock);

@@ -6,6 +6,7 @@
 // no system call of its own is the ground layer's (base/WholeFiles.cpp).
 #include "platform/common/FileSeam.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdlib>
@@ -15,7 +16,11 @@
 
 namespace {
 
-thread_local std::string t_lastError;
+// Plain bytes, not a std::string: the Windows toolchain frees a thread's own storage before
+// the destructors of what it holds run, so nothing kept there may have one.
+constexpr std::size_t kErrorRoom = 4096;
+thread_local char t_lastError[kErrorRoom];
+thread_local std::size_t t_lastErrorSize = 0;
 
 // Installed and removed by the tests while the program's own threads do file work.
 std::atomic<FileStepHook> s_stepHook{nullptr};
@@ -35,16 +40,20 @@ namespace {
 
 // An exit handler runs after the thread's own storage is gone: it must not touch t_lastError.
 std::atomic<bool> s_describing{true};
-const std::string s_noDescription;
 
 }  // namespace
 
 void StopDescribingFileErrors() { s_describing = false; }
 
-const std::string& LastFileError() { return s_describing ? t_lastError : s_noDescription; }
+std::string LastFileError() { return s_describing ? std::string(t_lastError, t_lastErrorSize) : std::string(); }
 
+// A longer text keeps its start, cut between characters.
 void SetFileError(const std::string& text) {
-    if (s_describing) t_lastError = text;
+    if (!s_describing) return;
+    std::size_t n = std::min(text.size(), kErrorRoom);
+    while (n > 0 && n < text.size() && (static_cast<unsigned char>(text[n]) & 0xC0) == 0x80) --n;
+    std::memcpy(t_lastError, text.data(), n);
+    t_lastErrorSize = n;
 }
 
 namespace {
