@@ -36,7 +36,8 @@ enum TestKey : int {
     kKeyMinus,
     kKeyEqual,
     kKeyF10,
-    kKeyMenu,  // the context menu's key
+    kKeyMenu,      // the context menu's key
+    kKeyPadEnter,  // the keypad's ENTER
 };
 enum TestModifier : unsigned { kModShift = 1, kModCtrl = 2, kModAlt = 4 };
 

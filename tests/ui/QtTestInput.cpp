@@ -128,9 +128,15 @@ std::string ShownText(const QLabel* label) {
     return shown.toStdString();
 }
 
+// The keypad's keys come with a modifier of their own.
 void SendTestKey(int gadget, int key, unsigned modifiers) {
-    if (QWidget* target = Target(gadget))
-        QTest::keyClick(target, Shifted(QtKey(key), modifiers), QtModifiers(modifiers));
+    QWidget* target = Target(gadget);
+    if (!target) return;
+    if (key == kKeyPadEnter) {
+        QTest::keyClick(target, Qt::Key_Enter, QtModifiers(modifiers) | Qt::KeypadModifier);
+        return;
+    }
+    QTest::keyClick(target, Shifted(QtKey(key), modifiers), QtModifiers(modifiers));
 }
 
 // Beyond ASCII a character comes with no key of its own, as a keyboard of its script sends it.

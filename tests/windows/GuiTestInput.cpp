@@ -59,6 +59,8 @@ UINT VirtualKey(int key) {
             return VK_F10;
         case kKeyMenu:
             return VK_APPS;
+        case kKeyPadEnter:
+            return VK_RETURN;
         default:
             return 0;
     }
@@ -104,9 +106,10 @@ void HoldModifiers(unsigned modifiers) {
     SetKeyboardState(state);
 }
 
-void PostKey(HWND hwnd, UINT vk, unsigned modifiers) {
+// The keypad's ENTER is the main one's key with the extended bit.
+void PostKey(HWND hwnd, UINT vk, unsigned modifiers, bool keypad = false) {
     UINT scan = MapVirtualKeyW(vk, MAPVK_VK_TO_VSC);
-    LPARAM down = 1 | (static_cast<LPARAM>(scan) << 16) | (Extended(vk) ? 1 << 24 : 0);
+    LPARAM down = 1 | (static_cast<LPARAM>(scan) << 16) | (Extended(vk) || keypad ? 1 << 24 : 0);
     // Keys with ALT (and without CTRL) come as system keys, with the context bit; so does F10,
     // the key of the menu bar.
     bool system = ((modifiers & kModAlt) && !(modifiers & kModCtrl)) || vk == VK_F10;
@@ -133,7 +136,7 @@ void SendTestKey(int gadget, int key, unsigned modifiers) {
     UINT vk = VirtualKey(key);
     if (!target || !vk) return;
     HoldModifiers(modifiers);
-    PostKey(target, vk, modifiers);
+    PostKey(target, vk, modifiers, key == kKeyPadEnter);
     RunPendingUiSteps();
     HoldModifiers(0);
 }
