@@ -6,8 +6,6 @@
 #include <QApplication>
 #include <QTest>
 
-
-
 #include "base/AppState.h"
 #include "base/Numbers.h"
 #include "platform/Gui.h"
