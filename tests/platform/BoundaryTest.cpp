@@ -1,6 +1,6 @@
 // House rules that the compiler cannot check: each system's headers only in its own backend
 // under src/platform/, the platform's own headers free of the program, and no shell
-// interpreter anywhere.
+// interpreter anywhere, and nothing with a destructor kept per thread.
 #include <dirent.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -104,3 +104,12 @@ TEST(Boundary, NoShellInterpreterIsEverStarted) {
 }
 
 }  // namespace
+
+// The Windows toolchain frees a thread's own storage before the destructors of what it holds
+// run: a thread_local with a destructor crashes the program when its thread ends. Only plain
+// values (numbers, pointers, arrays of them) may be kept per thread.
+TEST(Boundary, NothingKeptPerThreadHasADestructor) {
+    const std::regex withDestructor(R"(thread_local\s+(const\s+)?(std::(?!size_t\b|u?int\w*_t\b)|[A-Z]\w*\s*<))");
+    for (const std::string& path : Sources())
+        EXPECT_FALSE(std::regex_search(ReadFileBytes(path), withDestructor)) << path << " keeps an object per thread";
+}
