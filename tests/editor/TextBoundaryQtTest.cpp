@@ -102,9 +102,11 @@ TEST_F(TextBoundaryQtTest, AReadOnlyEditorRefusesDroppedAndCommittedText) {
 TEST_F(TextBoundaryQtTest, TheListsKeysWithAltSaveTheRecordLeftFirst) {
     WriteDataFile(g_app.dataPath, {"Apple", "Banana", "Cherry", "Damson"});
     StartProgram();
-    const std::vector<std::pair<const char*, int>> routes = {
-        {"ALT+UP", kKeyUp}, {"ALT+PAGE DOWN", kKeyPageDown}, {"ALT+PAGE UP", kKeyPageUp},
-        {"ALT+HOME", kKeyHome}, {"ALT+END", kKeyEnd}};
+    const std::vector<std::pair<const char*, int>> routes = {{"ALT+UP", kKeyUp},
+                                                             {"ALT+PAGE DOWN", kKeyPageDown},
+                                                             {"ALT+PAGE UP", kKeyPageUp},
+                                                             {"ALT+HOME", kKeyHome},
+                                                             {"ALT+END", kKeyEnd}};
     for (const auto& [name, key] : routes) {
         SelectEntry(kGadgetSelector, 1);
         LoadSelectedRecord();

@@ -55,8 +55,8 @@ TEST_F(TextBoundaryTest, TheLimitCountsEveryCharacterAsTheSaveStoresIt) {
     WriteDataFile(g_app.dataPath, {std::string(31999, 'a')});
     StartProgram();
     ToEnd();
-    Paste("\xC2\xA0");      // U+00A0, two bytes in UTF-8
-    Paste("\xE2\x80\xA8");  // U+2028, a line break: CR LF
+    Paste("\xC2\xA0");              // U+00A0, two bytes in UTF-8
+    Paste("\xE2\x80\xA8");          // U+2028, a line break: CR LF
     Key(kGadgetEditor, kKeyEnter);  // CR LF
     EXPECT_EQ(std::u16string(31999, u'a'), Shown());
     Key(kGadgetEditor, kKeyBackspace);
@@ -73,8 +73,13 @@ TEST_F(TextBoundaryTest, ShiftEnterAndSeparatorsMakeOrdinaryLineBreaks) {
     Type("a");
     Key(kGadgetEditor, kKeyEnter, kModShift);
     Type("b");
-    Paste("c\xE2\x80\xA8" "d\xE2\x80\xA9" "e");
-    Type("\xE2\x80\xA8" "f");
+    Paste(
+        "c\xE2\x80\xA8"
+        "d\xE2\x80\xA9"
+        "e");
+    Type(
+        "\xE2\x80\xA8"
+        "f");
     EXPECT_EQ(std::u16string(u"a\nbc\nd\ne\nf"), Shown());
     SaveByCommand();
     EXPECT_EQ("a\r\nbc\r\nd\r\ne\r\nf", Record(0));

@@ -62,9 +62,9 @@ TEST_F(KeyboardFocusTest, TabWalksTheOptionsDialogInOrderBothWays) {
     StartProgram();
     OpenOptions();
     EXPECT_EQ(kGadgetApply, FocusedGadget());
-    const std::vector<int> forward = {kGadgetCancel,      kGadgetWordwrap,       kGadgetOnTop, kGadgetReadOnly,
-                                      kGadgetHideTooltips, kGadgetAutoBackup,    kGadgetDesktopShortcut,
-                                      kGadgetFont,        kGadgetColour,         kGadgetExport, kGadgetApply};
+    const std::vector<int> forward = {
+        kGadgetCancel,          kGadgetWordwrap, kGadgetOnTop,  kGadgetReadOnly, kGadgetHideTooltips, kGadgetAutoBackup,
+        kGadgetDesktopShortcut, kGadgetFont,     kGadgetColour, kGadgetExport,   kGadgetApply};
     EXPECT_EQ(forward, Walk(kKeyTab, 0, 11));
     std::vector<int> backward(forward.rbegin() + 1, forward.rend());
     backward.push_back(kGadgetApply);
@@ -143,9 +143,9 @@ TEST_F(KeyboardFocusTest, TabWalksTheFindDialogAndFindInAllRecords) {
     ASSERT_TRUE(FindAllWindowExists());
     Activate(kWindowFindAll);
     EXPECT_EQ(kGadgetFindAllTerm, FocusedGadget());
-    EXPECT_EQ((std::vector<int>{kGadgetFindAllMatchCase, kGadgetFindAllWholeWord, kGadgetFindAllResults,
-                                kGadgetFindAllTerm}),
-              Walk(kKeyTab, 0, 4));
+    EXPECT_EQ(
+        (std::vector<int>{kGadgetFindAllMatchCase, kGadgetFindAllWholeWord, kGadgetFindAllResults, kGadgetFindAllTerm}),
+        Walk(kKeyTab, 0, 4));
     EXPECT_EQ(std::vector<int>{kGadgetFindAllResults}, Walk(kKeyTab, kModShift, 1));
 }
 
