@@ -168,6 +168,30 @@ TEST_F(TextBoundaryTest, ASelectionNeverSplitsACharacter) {
         Record(0));
 }
 
+// The keys that move or take away step over a character beyond the first plane whole: a half
+// left alone would be saved as a replacement character.
+TEST_F(TextBoundaryTest, ArrowsBackspaceAndDeleteKeepCharactersWhole) {
+    const std::string smile = "\xF0\x9F\x98\x80", clef = "\xF0\x9D\x84\x9E";
+    WriteDataFile(g_app.dataPath, {smile + " smile " + clef + "x" + clef});
+    StartProgram();
+    FocusGadget(kGadgetEditor);
+    SetEditorSelection(kGadgetEditor, 0, 0);
+    Key(kGadgetEditor, kKeyRight);
+    Type("Q");
+    Key(kGadgetEditor, kKeyLeft);
+    Key(kGadgetEditor, kKeyLeft);
+    Type("P");
+    Key(kGadgetEditor, kKeyRight, kModShift);
+    Type("Z");  // in place of the smile, whole
+    Key(kGadgetEditor, kKeyEnd);
+    Key(kGadgetEditor, kKeyBackspace);
+    Key(kGadgetEditor, kKeyLeft);
+    Key(kGadgetEditor, kKeyLeft);
+    Key(kGadgetEditor, kKeyDelete);
+    SaveByCommand();
+    EXPECT_EQ("PZQ smile x", Record(0));
+}
+
 TEST_F(TextBoundaryTest, RefusedInputBeepsEachTimeAndSaysWhyOnce) {
     WriteDataFile(g_app.dataPath, {std::string(32000, 'f')});
     StartProgram();

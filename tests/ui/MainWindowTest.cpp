@@ -135,6 +135,11 @@ TEST_F(MainWindowTest, ZoomedTextWrapsAsWideAsItIsDrawn) {
     SetEditorZoom(kGadgetEditor, 100);
     Key(kGadgetEditor, 'Z', kModCtrl);
     EXPECT_EQ(words, EditorText(kGadgetEditor));
+    // CTRL+Y redoes on both systems, as the help says.
+    Key(kGadgetEditor, 'Y', kModCtrl);
+    EXPECT_NE(words, EditorText(kGadgetEditor));
+    Key(kGadgetEditor, 'Z', kModCtrl);
+    EXPECT_EQ(words, EditorText(kGadgetEditor));
 }
 
 TEST_F(MainWindowTest, ReadOnlyCyclesOverTheEnabledControlsOnly) {

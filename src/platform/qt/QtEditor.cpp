@@ -156,6 +156,12 @@ void JcEditor::keyPressEvent(QKeyEvent* event) {
         event->accept();
         return;
     }
+    // CTRL+Y redoes, as on Windows; Qt's own redo key differs between systems.
+    if (event->key() == Qt::Key_Y && event->modifiers() == Qt::ControlModifier) {
+        if (!isReadOnly()) redo();
+        event->accept();
+        return;
+    }
     if (ProducesCharacter(event)) tell(kInputCharacter);
     // SHIFT+ENTER makes the same line break as ENTER (the line separator that the editor
     // would put there is no line of a record), SHIFT+TAB the same TAB, which it would drop.

@@ -214,6 +214,31 @@ bool OnKeyDown(EditorState* state, WPARAM key) {
     return control && !alt && !IsEditingControlKey(key);
 }
 
+// The control may step by UTF-16 unit (Wine's does): BACKSPACE and DELETE beside a pair take
+// both halves, and an arrow that stops between them goes on over the second, so that no half
+// is ever left alone to be saved as a replacement character.
+void TakeWholePairs(HWND hwnd, WPARAM key) {
+    CHARRANGE r = Selection(hwnd);
+    if (r.cpMin != r.cpMax || GetKeyState(VK_CONTROL) < 0) return;
+    std::u16string text = ControlText(hwnd);
+    int at = static_cast<int>(r.cpMin);
+    if (key == VK_BACK && at >= 2 && WholeCharacterPosition(text, at - 1) == at - 2) r.cpMin = at - 2;
+    else if (key == VK_DELETE && WholeCharacterPosition(text, at + 1) == at) r.cpMax = at + 2;
+    else return;
+    SendMessageW(hwnd, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&r));
+}
+
+void StepOverPairs(HWND hwnd, WPARAM key) {
+    CHARRANGE r = Selection(hwnd);
+    std::u16string text = ControlText(hwnd);
+    CHARRANGE whole = r;
+    whole.cpMin = WholeCharacterPosition(text, static_cast<int>(r.cpMin));
+    if (WholeCharacterPosition(text, static_cast<int>(r.cpMax)) != r.cpMax) whole.cpMax = r.cpMax + 1;
+    if (r.cpMin == r.cpMax) whole.cpMin = whole.cpMax = key == VK_RIGHT ? whole.cpMax : whole.cpMin;
+    if (whole.cpMin != r.cpMin || whole.cpMax != r.cpMax)
+        SendMessageW(hwnd, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&whole));
+}
+
 // Every character key is told; the control characters of CTRL+letter stop there (CTRL+I's
 // TAB too), as the control would take some of them for formatting.
 bool OnCharacter(EditorState* state, wchar_t c) {
@@ -289,9 +314,16 @@ LRESULT CALLBACK EditorProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
             ApplyMargin(state);
             return result;
         }
-        case WM_KEYDOWN:
+        case WM_KEYDOWN: {
             if (OnKeyDown(state, wParam)) return 0;
-            break;
+            if (wParam != VK_LEFT && wParam != VK_RIGHT) {
+                TakeWholePairs(hwnd, wParam);
+                break;
+            }
+            LRESULT result = DefSubclassProc(hwnd, message, wParam, lParam);
+            StepOverPairs(hwnd, wParam);
+            return result;
+        }
         case WM_CHAR:
             if (OnCharacter(state, static_cast<wchar_t>(wParam))) return 0;
             break;
