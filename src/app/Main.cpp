@@ -121,6 +121,9 @@ int main(int argc, char** argv) {
         case kRunNoLock:
             TellDumpFailure(Str(kStrNoInstanceLock));
             return 1;
+        case kRunUnsafeDataFolder:
+            TellDumpFailure(UnsafeDataFolderText());
+            return 1;
     }
     KeepFreedMemory();
     return RunRecordDump(besideWindow);

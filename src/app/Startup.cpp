@@ -33,6 +33,8 @@ std::string WindowLibraryPath(const std::string& programPath) {
     return JOTCRATE_INSTALLED_LIBDIR "/" JOTCRATE_WINDOW_LIBRARY;
 }
 
+std::string UnsafeDataFolderText() { return Str(kStrUnsafeDataFolder) + g_app.programFolder; }
+
 std::string FilesFolder(const std::string& programPath, bool installed) {
     return installed ? UserDataHome() + "/" + Str(kStrDataFolderName) + "/" : FolderPart(programPath);
 }
@@ -46,7 +48,13 @@ RunStart BeginRun(const char* argv0, bool bringToFront) {
     g_app.installedCopy = IsInstalledCopy(program, JOTCRATE_INSTALLED_BINDIR);
     std::string folder = FilesFolder(program, g_app.installedCopy);
     // A folder that cannot be made shows as a data file that cannot be made in it.
-    if (g_app.installedCopy) MakePrivateFolders(folder.substr(0, folder.size() - 1));
+    if (g_app.installedCopy) {
+        std::string dataFolder = folder.substr(0, folder.size() - 1);
+        if (MakePrivateFolders(dataFolder) && IsFolderOthersCanWrite(dataFolder)) {
+            g_app.programFolder = folder;
+            return kRunUnsafeDataFolder;
+        }
+    }
     ResolvePaths(folder);
     switch (ClaimSingleInstance(Str(kStrInstanceName), folder)) {
         case kInstanceFirst:

@@ -18,6 +18,10 @@ std::string WindowLibraryPath(const std::string& programPath);
 std::string FilesFolder(const std::string& programPath, bool installed);
 // kRunHandedOver when another instance runs: it was asked to come to the front (only when
 // bringToFront) and this run ends. kRunNoLock when the single-instance lock could be set up nowhere: this run ends too,
-// since two instances on one data file could lose records.
-enum RunStart { kRunFirst, kRunHandedOver, kRunNoLock };
+// since two instances on one data file could lose records. kRunUnsafeDataFolder when the
+// installed program's data folder is one another user owns or may write into: they could
+// swap the data file for theirs or take it away, so this run ends before touching it.
+// What the user is told of kRunUnsafeDataFolder, naming the folder.
+std::string UnsafeDataFolderText();
+enum RunStart { kRunFirst, kRunHandedOver, kRunNoLock, kRunUnsafeDataFolder };
 RunStart BeginRun(const char* argv0, bool bringToFront);

@@ -20,6 +20,9 @@ JC_EXPORT int JotcrateRunWindow(int argc, char** argv) {
         case kRunNoLock:
             TellUser(Str(kStrProgramTitle), Str(kStrNoInstanceLock));
             return 1;
+        case kRunUnsafeDataFolder:
+            TellUser(Str(kStrProgramTitle), UnsafeDataFolderText());
+            return 1;
     }
     return 1;
 }

@@ -305,6 +305,12 @@ TEST_F(HostileFilesTest, AnotherUsersDataFileIsNeverWrittenInto) {
     EXPECT_EQ(kDumpFailed, WriteRecordDump());
     EXPECT_NE(std::string::npos, LastFileError().find("belongs to another user")) << LastFileError();
     EXPECT_FALSE(PathExists(g_app.programFolder + "record-dump.txt"));
+    // Put in place while the window runs, it is neither shown as the user's nor backed up.
+    EXPECT_FALSE(IsDataFileOwn());
+    g_app.options.autoBackup = 1;
+    EXPECT_FALSE(RefreshBackup(true));
+    EXPECT_NE(std::string::npos, LastFileError().find("belongs to another user")) << LastFileError();
+    EXPECT_FALSE(PathExists(g_app.backupPath));
 }
 
 // The window, and with it the toolkit's plugins, is never loaded from a folder that others can

@@ -409,6 +409,11 @@ bool BackupIsDue(bool hadUnsavedEdit) {
     return hadUnsavedEdit || g_app.recordsDeleted || backupSize < 0 || backupSize % kSlotSize != 0;
 }
 
+bool IsDataFileOwn() {
+    std::string real;
+    return ResolveReplacement(g_app.dataPath, &real) && IsOwnFile(real);
+}
+
 bool RefreshBackup(bool hadUnsavedEdit) {
     if (!BackupIsDue(hadUnsavedEdit)) return true;
     // Neither a data file that a failed write may have left half-changed nor a damaged one
@@ -426,7 +431,12 @@ bool RefreshBackup(bool hadUnsavedEdit) {
         SetFileError(OversizedDataFileText(size));
         return false;
     }
-    // Another program's data file is no copy of what this run did.
+    // Another program's data file is no copy of what this run did, and another user's is never
+    // the user's backup.
+    if (!IsDataFileOwn()) {
+        SetFileError(Str(kStrDataFileNotOwn) + g_app.dataPath);
+        return false;
+    }
     return IsDataFileAsLeft() && CopyFileReplacing(g_app.dataPath, g_app.backupPath, kRecordLimit * kSlotSize);
 }
 

@@ -92,6 +92,9 @@ std::string StarterText(int n);  // n from 0
 // Copies the backup, of the size checked before, over the missing data file; a backup that grew
 // since is not copied.
 bool RestoreFromBackup(std::int64_t size);
+// The data file is the user's own, where the user's own links lead: another user's in its
+// place is never read as the user's records nor copied into the backup.
+bool IsDataFileOwn();
 // Copies the data file over the backup when Auto Backup is 1 and the backup is stale; never
 // from a damaged data file or one whose last write failed.
 bool RefreshBackup(bool hadUnsavedEdit);

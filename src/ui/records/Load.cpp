@@ -331,8 +331,9 @@ void LoadRecords(int mode) {
 
 bool ReloadRecords() {
     // A file another program is still writing is no version to show; its next change comes.
+    // One another user put in place is never shown as the user's records.
     std::int64_t size = DataFileSize(g_app.dataPath);
-    if (!IsWellFormedSize(size)) return false;
+    if (!IsWellFormedSize(size) || !IsDataFileOwn()) return false;
     std::string shownTitle;
     // Another program's file holds the record under the title it was stored with, not one typed
     // since: the one the listing below derives from the slot as shown.

@@ -114,6 +114,12 @@ void TakeChangedDataFile() {
 
 void OnDataFileChanged() {
     if (!g_app.loaded || !IsWellFormedSize(DataFileSize(g_app.dataPath)) || IsDataFileAsLeft()) return;
+    // Another user's file in its place is theirs: nothing is read from it or written into it.
+    if (!IsDataFileOwn()) {
+        if (!g_app.dataChangedElsewhere) ShowProgramNotice(Str(kStrDataFileNotOwn) + g_app.dataPath);
+        g_app.dataChangedElsewhere = true;
+        return;
+    }
     // Another program's new records are shown without a word, unless this run had written into
     // the file they replace: that program may not have kept what was written.
     if (g_app.unsavedEdit || g_app.wroteData) TakeChangedDataFile();
