@@ -66,6 +66,8 @@ bool IsWritableFile(const std::string& path);
 // The user's own (on Windows, where files carry no owner here, always): records are kept only in
 // files of the user's, since another's could be read by the other user.
 bool IsOwnFile(const std::string& path);
+// The same of a file already open: no one can swap the file between the look and the read.
+bool IsOwnOpenFile(const FileHandle& file);
 // A folder (or file) other users may change: world-writable, another user's, writable by a group
 // that is not the user's private one, or in a folder above that lets them move it away. Code
 // loaded from it may be theirs.

@@ -307,6 +307,10 @@ TEST_F(HostileFilesTest, AnotherUsersDataFileIsNeverWrittenInto) {
     EXPECT_FALSE(PathExists(g_app.programFolder + "record-dump.txt"));
     // Put in place while the window runs, it is neither shown as the user's nor backed up.
     EXPECT_FALSE(IsDataFileOwn());
+    FileHandle theirs;  // as the dump sees it once open, whatever was looked at before
+    ASSERT_TRUE(OpenFile(g_app.dataPath, kOpenRead, &theirs));
+    EXPECT_FALSE(IsOwnOpenFile(theirs));
+    CloseFile(&theirs);
     g_app.options.autoBackup = 1;
     EXPECT_FALSE(RefreshBackup(true));
     EXPECT_NE(std::string::npos, LastFileError().find("belongs to another user")) << LastFileError();

@@ -166,6 +166,11 @@ bool IsOwnFile(const std::string& path) {
     return stat(path.c_str(), &st) == 0 && st.st_uid == geteuid();
 }
 
+bool IsOwnOpenFile(const FileHandle& file) {
+    struct stat st;
+    return fstat(static_cast<int>(file.fd), &st) == 0 && st.st_uid == geteuid();
+}
+
 namespace {
 
 // A group that holds the user alone: the user's private group, named as the user, with no

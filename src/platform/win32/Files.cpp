@@ -130,6 +130,8 @@ bool IsWritableFile(const std::string& path) {
 
 bool IsOwnFile(const std::string&) { return true; }
 
+bool IsOwnOpenFile(const FileHandle&) { return true; }
+
 bool IsFolderOthersCanWrite(const std::string&) { return false; }
 
 bool SetTempFileMode(const FileHandle&, int) { return true; }
