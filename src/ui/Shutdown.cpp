@@ -46,8 +46,13 @@ void CloseMainWindow(bool endingSession) {
     // has kept the text already. Either way the edit is no reason for a backup of the file.
     if (hadUnsavedEdit && !SaveRecord()) {
         std::string kept;
-        if (g_app.unsavedEdit && KeepUnsavedText(&kept)) ShowProgramNotice(Str(kStrKeptUnsavedPrefix) + kept);
-        else if (g_app.unsavedEdit) ShowFailure(kStrLostAtClose);
+        if (g_app.unsavedEdit && KeepUnsavedText(&kept)) {
+            // Kept: no journal written while the notice stands offers the text again.
+            g_app.unsavedEdit = 0;
+            ShowProgramNotice(Str(kStrKeptUnsavedPrefix) + kept);
+        } else if (g_app.unsavedEdit) {
+            ShowFailure(kStrLostAtClose);
+        }
         hadUnsavedEdit = false;
     }
     // A file another program put in place since is taken as it is: the deletions and edits

@@ -10,6 +10,7 @@
 #include "platform/Files.h"
 #include "platform/Gui.h"
 #include "ui/GuiTestSupport.h"
+#include "ui/editor/Journal.h"
 
 namespace {
 
@@ -33,14 +34,17 @@ protected:
         FocusGadget(kGadgetSelector);
         Key(kGadgetSelector, key, modifiers);
     }
-    // Whether the typed text survived anywhere the user can find it.
-    bool TypedTextKept() {
-        if (Record(0) == kTyped + kRecords[0]) return true;
-        if (g_app.running && EditorText(kGadgetEditor).find(kTyped) != std::string::npos) return true;
+    bool RecoveryFileHoldsTheText() {
         for (const std::string& name : FolderEntries(folder.path))
             if (name.rfind("Jotcrate-unsaved-", 0) == 0 && ReadFileBytes(folder.path + name) == kTyped + kRecords[0])
                 return true;
         return false;
+    }
+    // Whether the typed text survived anywhere the user can find it.
+    bool TypedTextKept() {
+        if (Record(0) == kTyped + kRecords[0]) return true;
+        if (g_app.running && EditorText(kGadgetEditor).find(kTyped) != std::string::npos) return true;
+        return RecoveryFileHoldsTheText();
     }
 };
 
@@ -103,6 +107,12 @@ TEST_F(SavePointMatrixTest, NoFailureUnderAnySavePointLosesARecordOrTheTypedText
             for (int slot = 1; slot < 3; ++slot) EXPECT_EQ(kRecords[slot], Record(slot)) << where;
             EXPECT_TRUE(Record(0) == kRecords[0] || Record(0) == kTyped + kRecords[0]) << where << ": " << Record(0);
             EXPECT_TRUE(TypedTextKept()) << where;
+            // Text the close kept in a recovery file is no longer pending: a journal written
+            // after (its timer may come while the close's notice stands) would offer it again.
+            if (std::string(point) == "close" && RecoveryFileHoldsTheText()) {
+                WriteJournalAtPause();
+                EXPECT_FALSE(PathExists(g_app.journalPath)) << where;
+            }
             for (int window : {kWindowHelp, kWindowOptions, kWindowMain}) CloseWindow(window);
             Pump();
             g_app.running = 1;

@@ -50,15 +50,6 @@ TEST_F(KeyboardFocusQtTest, CtrlTabRingsTheMainWindowByTheNamesAScreenReaderSays
     EXPECT_EQ(ring, Walk(kKeyTab, kModCtrl, 6));
     EXPECT_EQ((std::vector<std::string>{"Record 1", "Help", "Options", "Delete", "Add", "Record text", "Record 1"}),
               Walk(kKeyTab, kModCtrl | kModShift, 7));
-    // Neither TAB nor SHIFT+TAB leaves a button of the main window: TAB is the editor's key.
-    FocusGadget(kGadgetOptions);
-    Shortcut(kKeyTab);
-    Shortcut(kKeyTab, kModShift);
-    EXPECT_EQ(kGadgetOptions, FocusedGadget());
-    Shortcut('E', kModAlt);
-    Shortcut(kKeyTab);
-    EXPECT_EQ(kGadgetEditor, FocusedGadget());
-    EXPECT_EQ("\tRecord 1\r\n", EditorText(kGadgetEditor));
 }
 
 TEST_F(KeyboardFocusQtTest, AKeysMoveDrawsTheFocusFrameAndTheProgramsOwnDoesNot) {
