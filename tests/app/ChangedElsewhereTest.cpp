@@ -180,6 +180,27 @@ TEST_F(ChangedElsewhereTest, OwnWritesAreNoChangeByOthers) {
 
 // At close the slots this run deleted belong to a file that is gone: nothing is compacted and
 // no backup is made from the other program's file.
+// Another user's file put in its place is theirs: it is neither shown as the user's records nor
+// written into, and the user is told once, however often it changes.
+TEST_F(ChangedElsewhereTest, AnotherUsersFileInPlaceIsNeverShown) {
+    WriteDataFile(g_app.dataPath, kMine);
+    StartProgram();
+    std::string theirs = folder.path + "theirs";
+    WriteDataFile(theirs, kTheirs);
+    if (chown(theirs.c_str(), 12345, 12345) != 0) GTEST_SKIP() << "giving a file another owner needs root";
+    ASSERT_EQ(0, rename(theirs.c_str(), g_app.dataPath.c_str()));
+    ClearMessageBoxTexts();
+    OnDataFileChanged();
+    Pump();
+    OnDataFileChanged();
+    Pump();
+    EXPECT_EQ(kMine, Titles());
+    ASSERT_EQ(1u, MessageBoxTexts().size());
+    EXPECT_NE(std::string::npos, MessageBoxTexts()[0].find("belongs to another user")) << MessageBoxTexts()[0];
+    EXPECT_FALSE(ReloadRecords());
+    EXPECT_EQ(kMine, Titles());
+}
+
 TEST_F(ChangedElsewhereTest, TheCloseNeverCompactsOrBacksUpAnotherProgramsFile) {
     WriteDataFile(g_app.dataPath, kMine);
     WriteDataFile(g_app.backupPath, {"old backup"});

@@ -97,6 +97,20 @@ TEST_F(LoadTest, DefaultRuleTakesTheFirstMatchIgnoringCase) {
     EXPECT_EQ("  DEFAULT\r\nfirst", EditorText(kGadgetEditor));
 }
 
+// The list keeps to its entries: a position outside it has no slot and changes nothing.
+TEST_F(LoadTest, TheListRefusesPositionsOutsideIt) {
+    WriteDataFile(g_app.dataPath, {"one", "two"});
+    StartProgram();
+    for (int outside : {-1, 2}) {
+        EXPECT_EQ(-1, SlotAt(outside));
+        RemoveListEntry(outside);
+    }
+    InsertListEntry(3, SelectorEntry{"far", 9});
+    InsertListEntry(-1, SelectorEntry{"before", 9});
+    EXPECT_EQ((std::vector<std::string>{"one", "two"}), Titles());
+    EXPECT_EQ((std::vector<std::int64_t>{0, 1}), SlotIndexes());
+}
+
 TEST_F(LoadTest, MarkedSlotsAreListedAndTheLimitHolds) {
     WriteFileBytes(g_app.dataPath, SlotBytes("live") + SlotBytes("marked", true));
     StartProgram();

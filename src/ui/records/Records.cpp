@@ -113,11 +113,11 @@ void TakeChangedDataFile() {
 }
 
 void OnDataFileChanged() {
+    bool toldBefore = g_app.dataChangedElsewhere;  // the look below sets it
     if (!g_app.loaded || !IsWellFormedSize(DataFileSize(g_app.dataPath)) || IsDataFileAsLeft()) return;
     // Another user's file in its place is theirs: nothing is read from it or written into it.
     if (!IsDataFileOwn()) {
-        if (!g_app.dataChangedElsewhere) ShowProgramNotice(Str(kStrDataFileNotOwn) + g_app.dataPath);
-        g_app.dataChangedElsewhere = true;
+        if (!toldBefore) ShowProgramNotice(Str(kStrDataFileNotOwn) + g_app.dataPath);
         return;
     }
     // Another program's new records are shown without a word, unless this run had written into
