@@ -128,6 +128,8 @@ TEST(AppState, DataFolderIsMadeUserOnlyAndAFileInTheWayIsAnError) {
     WriteFileBytes(folder.path + "file", "x");
     EXPECT_FALSE(MakePrivateFolders(folder.path + "file/jotcrate"));
     EXPECT_NE(std::string::npos, LastFileError().find(folder.path + "file")) << LastFileError();
+    EXPECT_FALSE(MakePrivateFolders(folder.path + "file"));  // a file of that name is no folder
+    EXPECT_NE(std::string::npos, LastFileError().find(folder.path + "file")) << LastFileError();
     RemoveTestFolder(folder);
 }
 

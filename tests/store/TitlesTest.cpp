@@ -61,8 +61,12 @@ TEST(Titles, BothDerivations) {
     }
 }
 
+// The body begins after the title as shown, one line; a title the text no longer gives, or the
+// default one, has no end in it.
 TEST(Titles, TheBodyBeginsAfterATitleShownOnOneLine) {
     EXPECT_EQ(5u, TitleEnd("a\rb\nc\r\nd", kEncodingUtf8, "a b c"));
+    EXPECT_EQ(0u, TitleEnd("a\r\nd", kEncodingUtf8, "typed since"));
+    EXPECT_EQ(0u, TitleEnd("\r\n\r\n\r\nd", kEncodingUtf8, kDefault));
 }
 
 TEST(Titles, CutNeverSplitsACharacterOfTheRecordsEncoding) {
