@@ -333,6 +333,22 @@ TEST_F(HostileFilesTest, TheWindowDoesNotStartFromAFolderOthersCanWrite) {
     EXPECT_TRUE(PathExists(shared + "record-dump.txt"));
 }
 
+// A folder of the user's own inside one that others may write into is theirs to move away and
+// replace, unless that one is sticky: the same rule for a program folder and a data folder.
+TEST_F(HostileFilesTest, AFolderInsideOneOthersCanWriteIsUnsafeUnlessThatOneIsSticky) {
+    std::string outer = mine + "outer", inner = outer + "/inner";
+    ASSERT_TRUE(MakeFolder(outer));
+    ASSERT_TRUE(MakeFolder(inner));
+    ASSERT_EQ(0, chmod(mine.c_str(), 0700));
+    ASSERT_EQ(0, chmod(inner.c_str(), 0700));
+    ASSERT_EQ(0, chmod(outer.c_str(), 0700));
+    bool safeAbove = !IsFolderOthersCanWrite(inner);
+    ASSERT_EQ(0, chmod(outer.c_str(), 0777));
+    EXPECT_TRUE(IsFolderOthersCanWrite(inner));
+    ASSERT_EQ(0, chmod(outer.c_str(), 01777));
+    EXPECT_EQ(!safeAbove, IsFolderOthersCanWrite(inner));
+}
+
 // A backup is never readable by more users than the data file it copies.
 TEST_F(HostileFilesTest, ACopyIsNeverMoreReadableThanItsSource) {
     WriteDataFile(g_app.dataPath, {"private"});
