@@ -347,6 +347,11 @@ TEST_F(HostileFilesTest, AFolderInsideOneOthersCanWriteIsUnsafeUnlessThatOneIsSt
     EXPECT_TRUE(IsFolderOthersCanWrite(inner));
     ASSERT_EQ(0, chmod(outer.c_str(), 01777));
     EXPECT_EQ(!safeAbove, IsFolderOthersCanWrite(inner));
+    // Another user's folder above may be changed by them, whatever its mode.
+    ASSERT_EQ(0, chmod(outer.c_str(), 0755));
+    if (chown(outer.c_str(), kOtherUser, kOtherUser) == 0) {
+        EXPECT_TRUE(IsFolderOthersCanWrite(inner));
+    }
 }
 
 // A backup is never readable by more users than the data file it copies.
