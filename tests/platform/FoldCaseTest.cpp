@@ -24,6 +24,7 @@ TEST(FoldCase, FoldsFullyWhateverTheBackend) {
         {u"\uAB70\u13F8\u13A0", u"\u13A0\u13F0\u13A0"},      // Cherokee folds to its capitals
         {u"\u1C80\u1E9B", u"\u0432\u1E61"},                  // old Cyrillic be, long s with dot
         {u"\u65E5\u672C", u"\u65E5\u672C"},
+        {u"A\xD801", u"a\xD801"},  // half of a pair at the end stays as it is
     };
     for (const Case& c : cases) EXPECT_EQ(c.folded, FoldCase(c.text)) << std::string(c.text.begin(), c.text.end());
 }
@@ -31,9 +32,11 @@ TEST(FoldCase, FoldsFullyWhateverTheBackend) {
 // A combining mark (acute, dot below) is part of the word of the letter before it; half of a
 // pair is nothing by itself.
 TEST(FoldCase, WordPartsAreLettersDigitsMarksAndUnderscore) {
-    for (char16_t c : {u'a', u'Z', u'0', u'_', u'\u00E9', u'\u03C3', u'\u65E5', u'\u0661', u'\u0301', u'\u0323'})
+    for (char16_t c :
+         {u'a', u'z', u'A', u'Z', u'0', u'9', u'_', u'\u00E9', u'\u03C3', u'\u65E5', u'\u0661', u'\u0301', u'\u0323'})
         EXPECT_TRUE(IsWordPart(c)) << int(c);
-    for (char16_t c : {u' ', u'-', u'.', u'\u00A0', u'\u2014', u'\u3002', u'\n', u'\xD83D', u'\xDE00'})
+    for (char16_t c : {u' ', u'-', u'.', u'@', u'[', u'`', u'{', u'/', u':', u'\u00A0', u'\u2014', u'\u3002', u'\n',
+                       u'\xD83D', u'\xDE00'})
         EXPECT_FALSE(IsWordPart(c)) << int(c);
 }
 

@@ -67,6 +67,8 @@ TEST(Titles, TheBodyBeginsAfterATitleShownOnOneLine) {
     EXPECT_EQ(5u, TitleEnd("a\rb\nc\r\nd", kEncodingUtf8, "a b c"));
     EXPECT_EQ(0u, TitleEnd("a\r\nd", kEncodingUtf8, "typed since"));
     EXPECT_EQ(0u, TitleEnd("\r\n\r\n\r\nd", kEncodingUtf8, kDefault));
+    // Text that is not UTF-8 is cut by bytes.
+    EXPECT_EQ("\xFF\xFE", CutToCharacters("\xFF\xFE\xFD", 2));
 }
 
 TEST(Titles, CutNeverSplitsACharacterOfTheRecordsEncoding) {
