@@ -217,23 +217,30 @@ bool OnKeyDown(EditorState* state, WPARAM key) {
 // The control may step by UTF-16 unit (Wine's does): BACKSPACE and DELETE beside a pair take
 // both halves, and an arrow that stops between them goes on over the second, so that no half
 // is ever left alone to be saved as a replacement character.
+// Whether a position falls between the halves of a pair: only the two units around it are
+// read, not the whole text at every key.
+bool SplitsPair(HWND hwnd, LONG at) {
+    if (at <= 0) return false;
+    wchar_t units[3] = {};
+    TEXTRANGEW range{{at - 1, at + 1}, units};
+    return SendMessageW(hwnd, EM_GETTEXTRANGE, 0, reinterpret_cast<LPARAM>(&range)) == 2 &&
+           IS_HIGH_SURROGATE(units[0]) && IS_LOW_SURROGATE(units[1]);
+}
+
 void TakeWholePairs(HWND hwnd, WPARAM key) {
     CHARRANGE r = Selection(hwnd);
     if (r.cpMin != r.cpMax || GetKeyState(VK_CONTROL) < 0) return;
-    std::u16string text = ControlText(hwnd);
-    int at = static_cast<int>(r.cpMin);
-    if (key == VK_BACK && at >= 2 && WholeCharacterPosition(text, at - 1) == at - 2) r.cpMin = at - 2;
-    else if (key == VK_DELETE && WholeCharacterPosition(text, at + 1) == at) r.cpMax = at + 2;
+    if (key == VK_BACK && SplitsPair(hwnd, r.cpMin - 1)) r.cpMin -= 2;
+    else if (key == VK_DELETE && SplitsPair(hwnd, r.cpMax + 1)) r.cpMax += 2;
     else return;
     SendMessageW(hwnd, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&r));
 }
 
 void StepOverPairs(HWND hwnd, WPARAM key) {
     CHARRANGE r = Selection(hwnd);
-    std::u16string text = ControlText(hwnd);
     CHARRANGE whole = r;
-    whole.cpMin = WholeCharacterPosition(text, static_cast<int>(r.cpMin));
-    if (WholeCharacterPosition(text, static_cast<int>(r.cpMax)) != r.cpMax) whole.cpMax = r.cpMax + 1;
+    if (SplitsPair(hwnd, r.cpMin)) --whole.cpMin;
+    if (SplitsPair(hwnd, r.cpMax)) ++whole.cpMax;
     if (r.cpMin == r.cpMax) whole.cpMin = whole.cpMax = key == VK_RIGHT ? whole.cpMax : whole.cpMin;
     if (whole.cpMin != r.cpMin || whole.cpMax != r.cpMax)
         SendMessageW(hwnd, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&whole));
