@@ -229,7 +229,7 @@ TEST_F(CompactTest, AnotherProgramsFileIsNeverCompactedOver) {
         WriteDataFile(g_app.dataPath, {"one", "two", "three"});
         NoteDataFileVersion();
         ForgetDeletions();
-        ASSERT_TRUE(MarkDeleted(1));
+        ASSERT_TRUE(MarkDeleted(1)) << LastFileError();
         std::string written = append
                                   ? SlotBytes("one") + SlotBytes("two", true) + SlotBytes("three") + SlotBytes("four")
                                   : SlotBytes("theirs") + SlotBytes("two", true) + SlotBytes("three");

@@ -134,7 +134,10 @@ bool CompactDataFile() {
     }
     ok = CommitTempFile(&out, target, true, &data);
     EndWriteWatch(watch);
-    CloseFileLater(&data);
+    // The replaced file may take long to free; a data file kept is closed at once, since its lock
+    // would refuse the next write.
+    if (ok) CloseFileLater(&data);
+    else CloseFile(&data);
     // A file that took the name meanwhile is no version of this run's: no backup is made of it.
     if (ok) {
         NoteDataFileVersion();
