@@ -19,7 +19,8 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t siz
     FUZZ_CHECK(TrimLeft(saveTitle) == saveTitle);
     // A title is one line: a lone CR or LF inside its line is a blank.
     std::string flat(text);
-    std::replace_if(flat.begin(), flat.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
+    std::replace_if(
+        flat.begin(), flat.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
     for (const std::string& title : {loadTitle, saveTitle}) {
         if (title == Str(kStrDefaultTitle)) continue;
         // Titles are UTF-8: a Windows-1252 title is converted from its at most 48 bytes.
