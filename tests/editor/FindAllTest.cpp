@@ -150,6 +150,23 @@ TEST_F(FindAllTest, ARowOpensItsRecordAtTheFirstMatchAndF3GoesOn) {
     EXPECT_EQ(std::make_pair(25, 30), Selection());
 }
 
+// TAB from the term through the two options reaches the rows with none chosen yet: RETURN
+// there opens the row the list shows as its current one, the first.
+TEST_F(FindAllTest, RowsReachedByTabOpenTheFirstWithReturn) {
+    WriteDataFile(g_app.dataPath, {"First", "Second apple", "Third apple"});
+    StartProgram();
+    Open();
+    Search("apple");
+    ASSERT_EQ(2, RowCount());
+    Key(kGadgetFindAllTerm, kKeyTab);
+    Key(kGadgetFindAllMatchCase, kKeyTab);
+    Key(kGadgetFindAllWholeWord, kKeyTab);
+    ASSERT_EQ(kGadgetFindAllResults, FocusedGadget());
+    Key(kGadgetFindAllResults, kKeyEnter);
+    EXPECT_EQ(1, SelectedEntry(kGadgetSelector));
+    EXPECT_EQ(std::make_pair(7, 12), Selection());
+}
+
 // Text typed in the record after the window opened is found by the next term.
 TEST_F(FindAllTest, EachTermSavesTheRecordFirstAndAltKeysTypeNothing) {
     WriteDataFile(g_app.dataPath, {"First", "Second"});

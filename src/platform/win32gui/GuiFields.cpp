@@ -310,9 +310,15 @@ void ClearResultRows(int gadget) {
     if (HWND list = GadgetHandle(gadget)) SendMessageW(list, LB_RESETCONTENT, 0, 0);
 }
 
+// A list reached by TAB has no row selected, only the focus frame on its first; as on Linux,
+// that row is the one chosen.
 int SelectedResultRow(int gadget) {
     HWND list = GadgetHandle(gadget);
-    return list ? static_cast<int>(SendMessageW(list, LB_GETCURSEL, 0, 0)) : -1;
+    if (!list) return -1;
+    auto row = static_cast<int>(SendMessageW(list, LB_GETCURSEL, 0, 0));
+    if (row < 0 && GetFocus() == list && SendMessageW(list, LB_GETCOUNT, 0, 0) > 0)
+        row = static_cast<int>(SendMessageW(list, LB_GETCARETINDEX, 0, 0));
+    return row;
 }
 
 ResultRow ShownResultRow(int gadget, int row) {
