@@ -24,6 +24,7 @@
 #include "core/store/DataFile.h"
 #include "core/store/JournalFile.h"
 #include "core/store/RecordDump.h"
+#include "core/store/Titles.h"
 #include "platform/Files.h"
 
 namespace {
@@ -311,6 +312,12 @@ TEST_F(HostileFilesTest, AnotherUsersDataFileIsNeverWrittenInto) {
     ASSERT_TRUE(OpenFile(g_app.dataPath, kOpenRead, &theirs));
     EXPECT_FALSE(IsOwnOpenFile(theirs));
     CloseFile(&theirs);
+    // Nor are its titles listed or a record of it read, should it be swapped in after the look.
+    std::int64_t selected = 0;
+    EXPECT_FALSE(ListTitles(
+        g_app.dataPath, 1, 8, [](std::vector<SelectorEntry>&&, void*) {}, nullptr, &selected));
+    EXPECT_NE(std::string::npos, LastFileError().find("belongs to another user")) << LastFileError();
+    EXPECT_FALSE(ReadSlot(0));
     g_app.options.autoBackup = 1;
     EXPECT_FALSE(RefreshBackup(true));
     EXPECT_NE(std::string::npos, LastFileError().find("belongs to another user")) << LastFileError();

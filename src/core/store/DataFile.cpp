@@ -186,9 +186,17 @@ bool IsSlotAsShown(std::int64_t slot) {
 
 bool ReadSlot(std::int64_t slot) { return ReadSlotImage(slot, g_app.slotImage); }
 
+bool OpenOwnDataFile(const std::string& path, FileHandle* file) {
+    if (!OpenFile(path, kOpenRead, file)) return false;
+    if (IsOwnOpenFile(*file)) return true;
+    CloseFile(file);
+    SetFileError(Str(kStrDataFileNotOwn) + path);
+    return false;
+}
+
 bool ReadSlotImage(std::int64_t slot, unsigned char* image) {
     FileHandle file;
-    bool ok = OpenFile(g_app.dataPath, kOpenRead, &file) && ReadExactlyAt(file, slot * kSlotSize, image, kSlotSize);
+    bool ok = OpenOwnDataFile(g_app.dataPath, &file) && ReadExactlyAt(file, slot * kSlotSize, image, kSlotSize);
     CloseFile(&file);
     if (!ok) std::memset(image, 0, kSlotSize);
     return ok;
