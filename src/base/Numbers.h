@@ -32,7 +32,6 @@ constexpr int kGadgetSelector = 204;
 constexpr int kGadgetEditor = 205;
 
 // Context menu and its commands, system-menu tools
-constexpr int kMenuContext = 300;
 constexpr int kCmdSelectAll = 301;
 constexpr int kCmdCut = 302;
 constexpr int kCmdCopy = 303;
@@ -47,7 +46,6 @@ constexpr int kCmdFileManager = 313;
 constexpr int kCmdTerminal = 314;
 
 // The main window's own window menu, where the system gives it none the program can extend
-constexpr int kMenuWindow = 320;
 constexpr int kCmdWindowMenu = 321;
 constexpr int kCmdWindowRestore = 322;
 constexpr int kCmdWindowMove = 323;

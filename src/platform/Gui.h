@@ -228,7 +228,6 @@ bool IsEditorReadOnly(int gadget);
 // Character positions, counted as the editor counts them; -1, -1 removes the selection.
 void SetEditorSelection(int gadget, int start, int end);
 void EditorSelection(int gadget, int* start, int* end);
-std::string EditorSelectedText(int gadget);  // UTF-8, line breaks CR LF
 // The text with a line break as one character (LF): an index into it is a character position.
 std::u16string EditorPlainText(int gadget);
 enum EditorAction { kEditSelectAll, kEditCut, kEditCopy, kEditPaste, kEditUndo, kEditRedo };
@@ -247,12 +246,10 @@ int EditorZoom(int gadget);
 // Keyboard shortcuts and menus
 void AddShortcut(int window, const Shortcut& shortcut);
 void SetShortcutEnabled(int window, int command, bool enabled);
-void SetContextMenu(int menu, const std::vector<MenuItem>& items);
-void EnableMenuItem(int menu, int command, bool enabled);
 // Shows the menu at a screen position, or where the pointer is for kAtPointer, kAtPointer; a
 // chosen item arrives as a menu event of window.
 constexpr int kAtPointer = -32768;
-void ShowContextMenu(int window, int menu, int x, int y);
+void ShowContextMenu(int window, const std::vector<MenuItem>& items, int x, int y);
 // Adds the tools to the window menu the system gives the window (Windows). False where there
 // is none the program can extend (Qt): the window sends kMessageWindowMenu instead, and the
 // program shows its own.

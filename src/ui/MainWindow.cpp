@@ -66,26 +66,6 @@ const Control kButtons[] = {
     {kGadgetHelp, {204, 6, 60, 26}, kStrHelpLabel, kStrHelpTip},
 };
 
-std::vector<MenuItem> ContextMenu() {
-    return {{kCmdCopy, Str(kStrMenuCopy)},
-            {kCmdCut, Str(kStrMenuCut)},
-            {kCmdPaste, Str(kStrMenuPaste)},
-            {0, ""},
-            {kCmdSelectAll, Str(kStrMenuSelectAll)},
-            {0, ""},
-            {kCmdUndo, Str(kStrMenuUndo)},
-            {kCmdRedo, Str(kStrMenuRedo)},
-            {0, ""},
-            {kCmdFind, Str(kStrMenuFind)},
-            {0, ""},
-            {-1, Str(kStrMenuOpen)},
-            {kCmdLookupFirst, Str(kStrMenuSearch)},
-            {kCmdLookupFirst + 1, Str(kStrMenuDictionary)},
-            {kCmdLookupFirst + 2, Str(kStrMenuThesaurus)},
-            {kCmdLookupLast, Str(kStrMenuEncyclopedia)},
-            {-2, ""}};
-}
-
 // A list opened over a record that could not be saved would only offer to leave it.
 void KeepListClosedIfUnsaved() {
     if (g_app.unsavedEdit && !SaveRecord()) KeepSelectorClosed(kGadgetSelector);
@@ -153,7 +133,6 @@ void BuildMainWindow() {
     SetToolTip(kGadgetSelector, Str(kStrSelectorTip));
     NameGadget(kGadgetSelector, Str(kStrSelectorName));
     NameGadget(kGadgetEditor, Str(kStrEditorName));
-    SetContextMenu(kMenuContext, ContextMenu());
     for (const Shortcut& shortcut : kShortcuts) AddShortcut(kWindowMain, shortcut);
     SetShortcutEnabled(kWindowMain, kCmdPressFocused, false);
     SetMinimumClientSize(kWindowMain, kMinimumWidth, kMinimumHeight);

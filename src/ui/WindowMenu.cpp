@@ -17,6 +17,7 @@ struct WindowMenuState {
     int minimumHeight = 0;
     int placing = 0;  // the window grabbed for Move or Size
     PlacementByKeys placement{};
+    std::vector<MenuItem> items;  // of the menu of the program's own
 } s_menu;
 
 const Shortcut kMenuKeys[] = {{kNamedSpace, kWithAlt, kCmdWindowMenu}, {kNamedMinus, kWithAlt, kCmdWindowMenu}};
@@ -48,24 +49,24 @@ void AddWindowMenu(int window, int minimumWidth, int minimumHeight) {
     s_menu.minimumWidth = minimumWidth;
     s_menu.minimumHeight = minimumHeight;
     if (SetWindowMenuTools(window, Tools())) return;
-    std::vector<MenuItem> items = {
-        {kCmdWindowRestore, Str(kStrMenuRestore)},   {kCmdWindowMove, Str(kStrMenuMove)},
-        {kCmdWindowSize, Str(kStrMenuSize)},         {kCmdWindowMinimise, Str(kStrMenuMinimise)},
-        {kCmdWindowMaximise, Str(kStrMenuMaximise)}, {0, ""},
-        {kCmdWindowClose, Str(kStrMenuClose)},       {0, ""}};
-    for (const MenuItem& tool : Tools()) items.push_back(tool);
-    SetContextMenu(kMenuWindow, items);
+    s_menu.items = {{kCmdWindowRestore, Str(kStrMenuRestore)},   {kCmdWindowMove, Str(kStrMenuMove)},
+                    {kCmdWindowSize, Str(kStrMenuSize)},         {kCmdWindowMinimise, Str(kStrMenuMinimise)},
+                    {kCmdWindowMaximise, Str(kStrMenuMaximise)}, {0, ""},
+                    {kCmdWindowClose, Str(kStrMenuClose)},       {0, ""}};
+    for (const MenuItem& tool : Tools()) s_menu.items.push_back(tool);
     for (const Shortcut& keys : kMenuKeys) AddShortcut(window, keys);
 }
 
 void OpenWindowMenu(int window, bool fromKeyboard) {
     bool normal = ShownAs(window) == kShownNormal;
-    EnableMenuItem(kMenuWindow, kCmdWindowRestore, !normal);
-    for (int command : {kCmdWindowMove, kCmdWindowSize, kCmdWindowMaximise})
-        EnableMenuItem(kMenuWindow, command, normal);
+    for (MenuItem& item : s_menu.items) {
+        if (item.command == kCmdWindowRestore) item.enabled = !normal;
+        if (item.command == kCmdWindowMove || item.command == kCmdWindowSize || item.command == kCmdWindowMaximise)
+            item.enabled = normal;
+    }
     Rect outer{kAtPointer, kAtPointer, 0, 0};
     if (fromKeyboard) OuterRectOnScreen(window, &outer);
-    ShowContextMenu(window, kMenuWindow, outer.x, outer.y);
+    ShowContextMenu(window, s_menu.items, outer.x, outer.y);
 }
 
 void RunWindowMenuCommand(int window, int command) {

@@ -2,14 +2,12 @@
 
 #include <algorithm>
 #include <deque>
-#include <map>
 
 namespace {
 
 std::deque<Event> s_events;
 bool (*s_dispatcher)(const Event&) = nullptr;
 int s_mainWindow = 0;
-std::map<int, std::vector<MenuItem>> s_menus;
 
 }  // namespace
 
@@ -40,15 +38,6 @@ void DeliverWindowEvent(Event event) {
     // A command that ended the run wakes the main loop, so that it sees.
     if (!s_dispatcher(event)) PostWindowEvent(Event{kEventNone, 0, 0});
 }
-
-void SetContextMenu(int menu, const std::vector<MenuItem>& items) { s_menus[menu] = items; }
-
-void EnableMenuItem(int menu, int command, bool enabled) {
-    for (MenuItem& item : s_menus[menu])
-        if (item.command == command) item.enabled = enabled;
-}
-
-const std::vector<MenuItem>& ContextMenuItems(int menu) { return s_menus[menu]; }
 
 std::size_t UnitsWithinLimit(std::u16string_view text, std::size_t limit) {
     if (text.size() <= limit) return text.size();

@@ -1,5 +1,5 @@
-// Shared by both window backends: the queue of window events, the main window's number, the
-// items of the context menus, and what they do alike with their gadgets' text.
+// Shared by both window backends: the queue of window events, the main window's number, and
+// what they do alike with their gadgets' text.
 #pragma once
 
 #include <cstddef>
@@ -15,9 +15,6 @@ void NoteMainWindow(int window);
 
 // A command from a button, shortcut or menu: dispatched at once where a dispatcher is set.
 void DeliverWindowEvent(Event event);
-
-// A menu's items as SetContextMenu and EnableMenuItem left them, for the backend to show.
-const std::vector<MenuItem>& ContextMenuItems(int menu);
 
 // How much of text a field of limit UTF-16 units keeps: a character of two units across the
 // limit is left out whole, not cut in half.

@@ -383,13 +383,6 @@ void EditorSelection(int gadget, int* start, int* end) {
     *end = cursor.selectionEnd();
 }
 
-std::string EditorSelectedText(int gadget) {
-    JcEditor* editor = Editor(gadget);
-    std::string bytes;
-    if (editor) editor->rules().encode(View(editor->textCursor().selectedText()), kEncodingUtf8, &bytes);
-    return bytes;
-}
-
 void EditorCommand(int gadget, EditorAction command) {
     if (JcEditor* editor = Editor(gadget)) editor->runCommand(command);
 }

@@ -60,8 +60,6 @@ public:
     int zoom() const { return zoom_; }
     void runCommand(EditorAction command);
     bool canRun(EditorAction command) const;
-    LinkDetector linkDetector() const { return detector_; }
-    const EditorTextRules& rules() const { return rules_; }
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

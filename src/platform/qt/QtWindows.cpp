@@ -379,11 +379,11 @@ void SetShortcutEnabled(int window, int command, bool enabled) {
         if (it->second) it->second->setEnabled(enabled);
 }
 
-void ShowContextMenu(int window, int menu, int x, int y) {
+void ShowContextMenu(int window, const std::vector<MenuItem>& items, int x, int y) {
     QMenu top(Window(window));
     QMenu* current = &top;
     std::map<QAction*, int> commands;
-    for (const MenuItem& item : ContextMenuItems(menu)) {
+    for (const MenuItem& item : items) {
         if (item.command == 0) {
             current->addSeparator();
         } else if (item.command == -1) {

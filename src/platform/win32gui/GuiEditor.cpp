@@ -447,6 +447,8 @@ std::u16string EditorPlainText(int gadget) {
 }
 
 void CreateEditor(int window, int gadget, Rect r, LinkDetector detector, const EditorTextRules& rules) {
+    // Not made as the other gadgets are: a font given before the text mode would keep the
+    // control from taking plain text, which can be chosen only while it holds nothing at all.
     HWND parent = WindowHandle(window);
     if (!parent) return;
     HWND hwnd = CreateWindowExW(WS_EX_CLIENTEDGE, MSFTEDIT_CLASS, L"",
@@ -455,7 +457,6 @@ void CreateEditor(int window, int gadget, Rect r, LinkDetector detector, const E
                                 0, 0, 0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(gadget)),
                                 ProgramInstance(), nullptr);
     if (!hwnd) return;
-    // The text mode can change only while the control is empty.
     SendMessageW(hwnd, EM_SETTEXTMODE, TM_PLAINTEXT | TM_MULTILEVELUNDO | TM_MULTICODEPAGE, 0);
     // The byte limit is the program's; the control's own counts characters.
     SendMessageW(hwnd, EM_EXLIMITTEXT, 0, 16 * 1024 * 1024);
@@ -561,18 +562,6 @@ void EditorSelection(int gadget, int* start, int* end) {
     CHARRANGE range = state ? Selection(state->hwnd) : CHARRANGE{0, 0};
     *start = range.cpMin;
     *end = range.cpMax;
-}
-
-std::string EditorSelectedText(int gadget) {
-    EditorState* state = Editor(gadget);
-    std::string bytes;
-    if (!state) return bytes;
-    std::u16string text = ControlText(state->hwnd);
-    CHARRANGE range = Selection(state->hwnd);
-    std::size_t start = std::min(static_cast<std::size_t>(std::max(range.cpMin, 0L)), text.size());
-    std::size_t end = std::min(static_cast<std::size_t>(std::max(range.cpMax, 0L)), text.size());
-    if (end > start) state->rules->encode(std::u16string_view(text).substr(start, end - start), kEncodingUtf8, &bytes);
-    return bytes;
 }
 
 void EditorCommand(int gadget, EditorAction command) {

@@ -25,17 +25,6 @@ std::map<int, int> s_groupOf;              // radio button to the gadget that st
 std::map<int, int> s_buddies;              // label to the gadget its letter focuses
 int s_lastGroup = 0;
 
-HWND MakeControl(int window, int gadget, DWORD exStyle, const wchar_t* cls, const std::wstring& text, DWORD style) {
-    HWND parent = WindowHandle(window);
-    if (!parent) return nullptr;
-    HWND hwnd = CreateWindowExW(exStyle, cls, text.c_str(), WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, parent,
-                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(gadget)), ProgramInstance(), nullptr);
-    if (!hwnd) return nullptr;
-    SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(GadgetFont(parent)), FALSE);
-    RegisterGadget(window, gadget, hwnd);
-    return hwnd;
-}
-
 int RowHeight(HWND hwnd) {
     HDC dc = GetDC(hwnd);
     HGDIOBJ old = SelectObject(dc, GadgetFont(hwnd));

@@ -15,6 +15,8 @@ HWND GadgetHandle(int gadget);
 int WindowNumberOf(HWND hwnd);  // 0 for a window not of the program
 void RegisterWindow(int window, HWND hwnd);
 void RegisterGadget(int window, int gadget, HWND hwnd);
+// A visible child control of the window as gadget, in the gadgets' font and registered.
+HWND MakeControl(int window, int gadget, DWORD exStyle, const wchar_t* cls, const std::wstring& text, DWORD style);
 // To the window's message callback, at once.
 void DeliverMessage(int window, const Message& message);
 // Modeless dialogs (the find dialog, the Find in All Records window, windows with dialog keys)

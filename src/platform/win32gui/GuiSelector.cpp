@@ -143,20 +143,15 @@ bool OnSelectorCommand(int window, HWND control, int code) {
 }
 
 void CreateSelector(int window, int gadget, Rect r) {
-    HWND parent = WindowHandle(window);
-    if (!parent) return;
-    HWND hwnd = CreateWindowExW(
-        0, WC_COMBOBOXW, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST | CBS_HASSTRINGS, 0, 0,
-        0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(gadget)), ProgramInstance(), nullptr);
+    HWND hwnd =
+        MakeControl(window, gadget, 0, WC_COMBOBOXW, L"", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST | CBS_HASSTRINGS);
     if (!hwnd) return;
-    SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(GadgetFont(parent)), FALSE);
     SendMessageW(hwnd, CB_SETMINVISIBLE, kVisibleEntries, 0);
     SelectorState& state = s_selectors[gadget];
     state = SelectorState();
     state.window = window;
     state.hwnd = hwnd;
     SetWindowSubclass(hwnd, SelectorProc, static_cast<UINT_PTR>(gadget), 0);
-    RegisterGadget(window, gadget, hwnd);
     SetGadgetRect(gadget, r);
 }
 

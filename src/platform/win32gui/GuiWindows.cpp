@@ -366,17 +366,21 @@ void RegisterWindowClass() {
 }
 
 void CreateButtonOfStyle(int window, int gadget, Rect r, const std::string& label, DWORD style) {
-    HWND parent = WindowHandle(window);
-    if (!parent) return;
-    HWND hwnd =
-        CreateWindowExW(0, WC_BUTTONW, Widen(label).c_str(), WS_CHILD | WS_VISIBLE | WS_TABSTOP | style, 0, 0, 0, 0,
-                        parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(gadget)), ProgramInstance(), nullptr);
-    SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(GadgetFont(parent)), FALSE);
-    RegisterGadget(window, gadget, hwnd);
-    SetGadgetRect(gadget, r);
+    if (MakeControl(window, gadget, 0, WC_BUTTONW, Widen(label), WS_TABSTOP | style)) SetGadgetRect(gadget, r);
 }
 
 }  // namespace
+
+HWND MakeControl(int window, int gadget, DWORD exStyle, const wchar_t* cls, const std::wstring& text, DWORD style) {
+    HWND parent = WindowHandle(window);
+    if (!parent) return nullptr;
+    HWND hwnd = CreateWindowExW(exStyle, cls, text.c_str(), WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, parent,
+                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(gadget)), ProgramInstance(), nullptr);
+    if (!hwnd) return nullptr;
+    SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(GadgetFont(parent)), FALSE);
+    RegisterGadget(window, gadget, hwnd);
+    return hwnd;
+}
 
 bool TranslateWindowShortcut(MSG* msg) {
     if (s_translating == 0) {
@@ -698,10 +702,10 @@ void SetShortcutEnabled(int window, int command, bool enabled) {
     if (changed) RebuildAccelerators(state);
 }
 
-void ShowContextMenu(int window, int menu, int x, int y) {
+void ShowContextMenu(int window, const std::vector<MenuItem>& items, int x, int y) {
     HWND hwnd = WindowHandle(window);
     if (!hwnd) return;
-    HMENU popup = BuildMenu(ContextMenuItems(menu));
+    HMENU popup = BuildMenu(items);
     SetForegroundWindow(hwnd);
     POINT pointer{x, y};
     if (x == kAtPointer && y == kAtPointer) GetCursorPos(&pointer);

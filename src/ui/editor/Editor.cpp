@@ -2,10 +2,13 @@
 // so even a key that changes nothing (CTRL+C) marks the record edited.
 #include "ui/editor/Editor.h"
 
+#include <algorithm>
+
 #include "base/AppState.h"
 #include "base/Numbers.h"
 #include "base/RecordText.h"
 #include "base/StringTable.h"
+#include "base/TextCoding.h"
 #include "core/links/Links.h"
 #include "ui/StandIns.h"
 #include "ui/editor/Journal.h"
@@ -49,6 +52,26 @@ void MarkEdited() {
     NoteEditForJournal();
 }
 
+std::vector<MenuItem> EditorMenuItems() {
+    return {{kCmdCopy, Str(kStrMenuCopy)},
+            {kCmdCut, Str(kStrMenuCut)},
+            {kCmdPaste, Str(kStrMenuPaste)},
+            {0, ""},
+            {kCmdSelectAll, Str(kStrMenuSelectAll)},
+            {0, ""},
+            {kCmdUndo, Str(kStrMenuUndo)},
+            {kCmdRedo, Str(kStrMenuRedo)},
+            {0, ""},
+            {kCmdFind, Str(kStrMenuFind)},
+            {0, ""},
+            {-1, Str(kStrMenuOpen)},
+            {kCmdLookupFirst, Str(kStrMenuSearch)},
+            {kCmdLookupFirst + 1, Str(kStrMenuDictionary)},
+            {kCmdLookupFirst + 2, Str(kStrMenuThesaurus)},
+            {kCmdLookupLast, Str(kStrMenuEncyclopedia)},
+            {-2, ""}};
+}
+
 // The editing entries are greyed when they would do nothing, as in other editors' menus; the
 // look-ups stay enabled, since without a selection they say why.
 void ShowEditorMenu(int x, int y) {
@@ -56,13 +79,17 @@ void ShowEditorMenu(int x, int y) {
     int start = 0, end = 0;
     EditorSelection(kGadgetEditor, &start, &end);
     bool selection = start != end, editable = !IsEditorReadOnly(kGadgetEditor);
-    EnableMenuItem(kMenuContext, kCmdSelectAll, !EditorPlainText(kGadgetEditor).empty());
-    EnableMenuItem(kMenuContext, kCmdCut, selection && editable);
-    EnableMenuItem(kMenuContext, kCmdCopy, selection);
-    for (int command : {kCmdPaste, kCmdUndo, kCmdRedo})
-        EnableMenuItem(kMenuContext, command, editable && EditorCanRun(kGadgetEditor, ActionOf(command)));
+    std::vector<MenuItem> items = EditorMenuItems();
+    for (MenuItem& item : items) {
+        int command = item.command;
+        if (command == kCmdSelectAll) item.enabled = !EditorPlainText(kGadgetEditor).empty();
+        if (command == kCmdCut) item.enabled = selection && editable;
+        if (command == kCmdCopy) item.enabled = selection;
+        if (command == kCmdPaste || command == kCmdUndo || command == kCmdRedo)
+            item.enabled = editable && EditorCanRun(kGadgetEditor, ActionOf(command));
+    }
     RaiseWindow(kWindowMain);
-    ShowContextMenu(kWindowMain, kMenuContext, x - 1, y - 1);
+    ShowContextMenu(kWindowMain, items, x - 1, y - 1);
 }
 
 // Refused input is noticed: a beep each time, and the first time in a run a word of why.
@@ -129,7 +156,13 @@ void OnTitleTimer() {
 bool FindDialogOpen() { return WindowExists(kWindowFind); }
 
 std::string SelectedText(std::size_t limit) {
-    std::string selection = EditorSelectedText(kGadgetEditor);
+    int start = 0, end = 0;
+    EditorSelection(kGadgetEditor, &start, &end);
+    std::u16string text = EditorPlainText(kGadgetEditor);
+    std::size_t from = std::min(static_cast<std::size_t>(std::max(start, 0)), text.size());
+    std::size_t to = std::min(static_cast<std::size_t>(std::max(end, 0)), text.size());
+    std::string selection;
+    if (to > from) EncodeRecordText(std::u16string_view(text).substr(from, to - from), kEncodingUtf8, &selection);
     return std::string(CutToCharacters(Trim(selection), limit));
 }
 
