@@ -144,6 +144,12 @@ bool OnCommandHook(HWND, WPARAM wParam, LPARAM lParam, LRESULT* result) {
     }
     if (s_lists.count(gadget)) {
         if (code == LBN_DBLCLK) DeliverWindowEvent(Event{kEventGadget, GadgetWindow(gadget), gadget});
+        // A list reached with none of its rows chosen chooses the one its focus frame is on, as
+        // Qt's does: RETURN after TAB opens it. A click then chooses its own row.
+        auto list = reinterpret_cast<HWND>(lParam);
+        if (code == LBN_SETFOCUS && SendMessageW(list, LB_GETCURSEL, 0, 0) < 0 &&
+            SendMessageW(list, LB_GETCOUNT, 0, 0) > 0)
+            SendMessageW(list, LB_SETCURSEL, SendMessageW(list, LB_GETCARETINDEX, 0, 0), 0);
         return true;
     }
     // A click (or its letter) chooses the radio button; the common handling reports it.
@@ -299,15 +305,9 @@ void ClearResultRows(int gadget) {
     if (HWND list = GadgetHandle(gadget)) SendMessageW(list, LB_RESETCONTENT, 0, 0);
 }
 
-// A list reached by TAB has no row selected, only the focus frame on its first; as on Linux,
-// that row is the one chosen.
 int SelectedResultRow(int gadget) {
     HWND list = GadgetHandle(gadget);
-    if (!list) return -1;
-    auto row = static_cast<int>(SendMessageW(list, LB_GETCURSEL, 0, 0));
-    if (row < 0 && GetFocus() == list && SendMessageW(list, LB_GETCOUNT, 0, 0) > 0)
-        row = static_cast<int>(SendMessageW(list, LB_GETCARETINDEX, 0, 0));
-    return row;
+    return list ? static_cast<int>(SendMessageW(list, LB_GETCURSEL, 0, 0)) : -1;
 }
 
 ResultRow ShownResultRow(int gadget, int row) {
