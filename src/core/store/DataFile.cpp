@@ -186,17 +186,18 @@ bool IsSlotAsShown(std::int64_t slot) {
 
 bool ReadSlot(std::int64_t slot) { return ReadSlotImage(slot, g_app.slotImage); }
 
-bool OpenOwnDataFile(const std::string& path, FileHandle* file) {
-    if (!OpenFile(path, kOpenRead, file)) return false;
+bool OpenOwnDataFile(const std::string& path, OpenMode mode, FileHandle* file) {
+    if (!OpenFile(path, mode, file)) return false;
     if (IsOwnOpenFile(*file)) return true;
     CloseFile(file);
-    SetFileError(Str(kStrDataFileNotOwn) + path);
+    SetFileError(Str(kStrDataFileNotOwn) + g_app.dataPath);
     return false;
 }
 
 bool ReadSlotImage(std::int64_t slot, unsigned char* image) {
     FileHandle file;
-    bool ok = OpenOwnDataFile(g_app.dataPath, &file) && ReadExactlyAt(file, slot * kSlotSize, image, kSlotSize);
+    bool ok =
+        OpenOwnDataFile(g_app.dataPath, kOpenRead, &file) && ReadExactlyAt(file, slot * kSlotSize, image, kSlotSize);
     CloseFile(&file);
     if (!ok) std::memset(image, 0, kSlotSize);
     return ok;

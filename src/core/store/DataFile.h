@@ -45,9 +45,9 @@ bool IsSlotAsShown(std::int64_t slot);
 // A failed read leaves the slot image zeroed, never another record's bytes. ReadSlotImage
 // reads into a buffer of the caller's, on any thread.
 bool ReadSlot(std::int64_t slot);
-// Opens the data file to read, refusing another user's: one swapped in after the owner was
-// looked at would show that user's records as the user's own.
-bool OpenOwnDataFile(const std::string& path, FileHandle* file);
+// Opens the data file (at path, where the user's links lead) to read, refusing another user's:
+// one swapped in after the owner was looked at would show that user's records as the user's own.
+bool OpenOwnDataFile(const std::string& path, OpenMode mode, FileHandle* file);
 bool ReadSlotImage(std::int64_t slot, unsigned char* image);
 bool WriteSlot(std::int64_t slot);
 bool MarkDeleted(std::int64_t slot);

@@ -56,13 +56,8 @@ DumpResult DumpOnce(bool besideWindow, bool* written) {
         SetFileError(Str(kStrDataFileNotOwn) + g_app.dataPath);
         return kDumpFailed;
     }
-    if (!OpenFile(real, besideWindow ? kOpenReadBeside : kOpenRead, &data)) return kDumpFailed;
     // Looked at again once open: another user may have swapped their file in since.
-    if (!IsOwnOpenFile(data)) {
-        CloseFile(&data);
-        SetFileError(Str(kStrDataFileNotOwn) + g_app.dataPath);
-        return kDumpFailed;
-    }
+    if (!OpenOwnDataFile(real, besideWindow ? kOpenReadBeside : kOpenRead, &data)) return kDumpFailed;
     WriteWatch* watch = besideWindow ? WatchWrites(data) : nullptr;
     FileVersion before;
     FileVersion after;

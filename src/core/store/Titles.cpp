@@ -138,7 +138,7 @@ bool ListTitles(const std::string& dataPath, std::int64_t count, std::size_t bat
                 void (*deliver)(std::vector<SelectorEntry>&& batch, void* context), void* context,
                 std::int64_t* defaultPosition) {
     FileHandle data;
-    if (!OpenOwnDataFile(dataPath, &data)) return false;
+    if (!OpenOwnDataFile(dataPath, kOpenRead, &data)) return false;
     // A full file is listed in two halves at once: the reads are independent and a second core
     // halves the wait.
     std::int64_t half = count >= 4096 && std::thread::hardware_concurrency() > 1 ? count / 2 : count;
